@@ -1,0 +1,47 @@
+# Helpers shared by every folder of the tree.
+
+# Adds every immediate sub-folder that has a CMakeLists.txt, in name order. Lets each area of the
+# tree own its own folder without touching its parent's CMakeLists.txt.
+macro(lumidesk_add_subdirectories)
+    file(GLOB _lumidesk_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT _lumidesk_children)
+    foreach(_child IN LISTS _lumidesk_children)
+        if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${_child}
+           AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_child}/CMakeLists.txt)
+            add_subdirectory(${_child})
+        endif()
+    endforeach()
+endmacro()
+
+set(LUMIDESK_TEST_SUPPORT_DIR ${CMAKE_SOURCE_DIR}/tests/support)
+set(LUMIDESK_TEST_RUNNER ${CMAKE_SOURCE_DIR}/cmake/run-test.sh)
+set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY 210)
+
+# lumidesk_add_test(<name> SOURCES <files...> [LIBS <targets...>] [XVFB] [TIMEOUT <s>] [ENV <VAR=value...>])
+#
+# A Qt Test executable registered with CTest. Every test runs in a fresh private HOME with its own XDG
+# folders (cmake/run-test.sh). Widget tests use the offscreen platform; XVFB tests get a virtual X display
+# of 1920x1080 of their own (a fixed display number per test, so parallel runs never race for one).
+function(lumidesk_add_test name)
+    cmake_parse_arguments(T "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
+    target_include_directories(${name} PRIVATE ${LUMIDESK_TEST_SUPPORT_DIR})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
+    if(T_XVFB)
+        get_property(_display GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY)
+        math(EXPR _next "${_display} + 1")
+        set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${_next})
+        add_test(NAME ${name} COMMAND ${LUMIDESK_TEST_RUNNER} --xvfb ${_display} $<TARGET_FILE:${name}>)
+        set(_platform QT_QPA_PLATFORM=xcb)
+    else()
+        add_test(NAME ${name} COMMAND ${LUMIDESK_TEST_RUNNER} $<TARGET_FILE:${name}>)
+        set(_platform QT_QPA_PLATFORM=offscreen)
+    endif()
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "${_platform};LUMIDESK_SOURCE_DIR=${CMAKE_SOURCE_DIR};LUMIDESK_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
+endfunction()
