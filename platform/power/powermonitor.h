@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+namespace platform {
+
+// System sleep and wake.
+class PowerMonitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The process-wide instance of the chosen backend, made on first use.
+    static PowerMonitor *instance();
+
+    ~PowerMonitor() override = default;
+
+signals:
+    void aboutToSleep();
+    void woke();
+
+protected:
+    using QObject::QObject;
+};
+
+} // namespace platform
