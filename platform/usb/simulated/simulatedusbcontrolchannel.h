@@ -2,9 +2,14 @@
 
 #include "usb/usbcontrolchannel.h"
 
+#include <QSharedPointer>
+
 namespace platform {
 
-// UVC requests answered by the simulated camera at the location.
+class SimulatedCamera;
+
+// UVC requests answered by the simulated camera at the location. The camera is found once, when the
+// channel is opened, as a real channel opens its device once; after an unplug every request fails.
 class SimulatedUsbControlChannel : public UsbControlChannel
 {
 public:
@@ -18,6 +23,9 @@ public:
     quint16 productId() const override;
     QByteArray configurationDescriptor() const override;
     bool sendControlRequest(UsbControlRequest &request) override;
+
+private:
+    QSharedPointer<SimulatedCamera> m_camera;
 };
 
 } // namespace platform

@@ -2,9 +2,14 @@
 
 #include "video/videodevices.h"
 
+#include <QHash>
+#include <QWeakPointer>
+
 namespace platform {
 
-// Video capture devices of the simulated backend.
+class SimulatedCaptureDevice;
+
+// Video capture devices of the simulated backend: the cameras of SimulatedCameras.
 class SimulatedVideoDevices : public VideoDevices
 {
     Q_OBJECT
@@ -16,6 +21,10 @@ public:
     QList<VideoDeviceInfo> devices() const override;
     QSharedPointer<CaptureDevice> captureDevice(const QString &uniqueId) override;
     void startWatching() override;
+
+private:
+    bool m_watching = false;
+    QHash<QString, QWeakPointer<SimulatedCaptureDevice>> m_devices;
 };
 
 } // namespace platform

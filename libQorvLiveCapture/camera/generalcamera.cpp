@@ -1,0 +1,3 @@
+#include "camera/generalcamera.h"
+
+GeneralCamera::~GeneralCamera() = default;

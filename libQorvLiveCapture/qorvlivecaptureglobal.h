@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QtGlobal>
+
+#if defined(QORVLIVECAPTURE_LIBRARY)
+#define QORVLIVECAPTURE_EXPORT Q_DECL_EXPORT
+#else
+#define QORVLIVECAPTURE_EXPORT Q_DECL_IMPORT
+#endif

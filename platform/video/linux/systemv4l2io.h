@@ -1,0 +1,16 @@
+#pragma once
+
+#include "video/linux/v4l2io.h"
+
+namespace platform {
+
+// V4l2Io on the kernel's device nodes.
+class SystemV4l2Io : public V4l2Io
+{
+public:
+    int open(const QString &node) override;
+    void close(int fd) override;
+    int ioctl(int fd, unsigned long request, void *argument) override;
+};
+
+} // namespace platform
