@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QList>
+#include <QLocalSocket>
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// The main program's end of the local command link. It listens on "LumideskServer", turns every
+// message from the record and live panel into a signal and offers one sender per command it sends.
+//
+// Messages go to the newest open connection only. Messages from every open connection are read, so a
+// short-lived connection (a second program start checking whether the name is taken) loses none of the
+// panel's commands, and when the newest connection closes the link falls back to the one before it.
+class LocalServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const char ServerName[];
+
+    explicit LocalServer(QObject *parent = nullptr);
+    ~LocalServer() override;
+
+    bool isListening() const;
+    bool isPanelConnected() const;
+
+    void sendMessage(const QString &text);
+    void readMessage(const QString &text);
+    void disconnectSocket();
+
+    void hideLumidesk(int x, int y);
+    void changeLang(const QString &lang);
+    void showRecordWidget();
+    void showLiveWidget();
+    void updateAudioList(const QList<QString> &names);
+    void updateAudioList(const QList<QString> &names, const QList<QString> &ids);
+    void updateAudioSource(const QString &id);
+    void updateVolume(int v);
+    void showWarningBtn();
+    void hideWarningBtn();
+    void setAutoRecord(bool on);
+    void showNotification();
+    void showLiveWarningBtn();
+    void hideLiveWarningBtn();
+    void updateLiveStatus(int kbps, int fps);
+    void getRecordTime();
+    void startRecord();
+    void pauseRecord();
+    void stopRecord();
+    void getLiveTime();
+    void startLive();
+    void stopLive();
+
+public slots:
+    void updateLevelReport(int level);
+
+signals:
+    void localSocketReady();
+    void lumideskShow(int x, int y);
+    void recordStart();
+    void recordPause();
+    void recordStop(int time);
+    void liveStart();
+    void liveStop(int time);
+    void audioMenuShow();
+    void audioSourceChange(QString id, int index);
+    void audioSourceChange(QString name, QString uuid, int index);
+    void doSaveAudioSetting(QString name);
+    void audioSourceRemove();
+    void volumeChange(int value);
+    void recordWidgetHide();
+    void liveWidgetHide();
+    void recordTimeGet(int sec);
+    void liveTimeGet(int sec);
+
+private slots:
+    void socketConnected();
+    void socketDisconnected();
+    void socketDestroyed(QObject *object);
+    void socketRead();
+    void displayError(QLocalSocket::LocalSocketError socketError);
+
+private:
+    void forgetSocket(QObject *object);
+    void closeBrokenSocket(QLocalSocket *socket);
+
+    QLocalServer *m_server = nullptr;
+    // The newest open connection, the one messages are sent to; null when none is open.
+    QLocalSocket *m_socket = nullptr;
+    // Every open connection, oldest first.
+    QList<QLocalSocket *> m_sockets;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QSet>
+
+class LumideskStartup;
+class QSocketNotifier;
+class QWindow;
+
+// Lets a test drive the running program without a window-manager tool. Made only when the
+// environment sets LUMIDESK_TEST_HOOK=1: it then prints "shown <class> <w>x<h>+<x>+<y>" on standard
+// output each time a top-level window is mapped, and reads commands from standard input: "ok" presses
+// the first-run guide's OK button, "close" closes the toolbar.
+class StartupTestHook : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void installIfRequested(LumideskStartup *startup);
+
+    explicit StartupTestHook(LumideskStartup *startup, QObject *parent = nullptr);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void readCommand();
+
+private:
+    void report(QWindow *window);
+
+    LumideskStartup *m_startup;
+    QFile m_input;
+    QSocketNotifier *m_notifier = nullptr;
+    QSet<QWindow *> m_shown;
+};

@@ -1,0 +1,164 @@
+#include "dialogs/navigationdialog.h"
+
+#include "core/settingspath.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSettings>
+#include <QUrl>
+
+namespace {
+
+const QString GuideKey = QStringLiteral("Guid/Enabled");
+
+// Gaps of the page-2 captions to their markers and to the dialog's right edge.
+const int CaptureGap = 8;
+const int MarkerGap = 20;
+const int RightGap = 20;
+
+int centredOver(const QWidget *caption, const QWidget *marker)
+{
+    return marker->x() - (caption->width() - marker->width()) / 2;
+}
+
+void moveToX(QWidget *widget, int x)
+{
+    widget->move(x, widget->y());
+}
+
+} // namespace
+
+const char NavigationDialog::HelpUrl[] = "https://www.qorv.com/help/Lumidesk/";
+
+NavigationDialog::NavigationDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    ui.setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setModal(true);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    ui.stackedWidget->setCurrentIndex(0);
+    ui.btnPre->setEnabled(false);
+    ui.btnNext_3->setEnabled(false);
+
+    connect(ui.btnNext, &QToolButton::clicked, this, &NavigationDialog::changeToPage2);
+    connect(ui.btnPre_2, &QToolButton::clicked, this, &NavigationDialog::changeToPage1);
+    connect(ui.btnNext_2, &QToolButton::clicked, this, &NavigationDialog::changeToPage3);
+    connect(ui.btnPre_3, &QToolButton::clicked, this, &NavigationDialog::changeToPage2);
+    connect(ui.btnOk, &QToolButton::clicked, this, &NavigationDialog::closeDialog);
+
+    ui.checkBoxLayout->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    checkGuidSetting();
+}
+
+NavigationDialog::~NavigationDialog() = default;
+
+bool NavigationDialog::checkGuidSetting()
+{
+    const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    const bool enabled = settings.value(GuideKey, 1).toInt() >= 1;
+    ui.checkBox->setChecked(enabled);
+    return enabled;
+}
+
+void NavigationDialog::updateString()
+{
+    ui.retranslateUi(this);
+}
+
+void NavigationDialog::autoAdjustSize()
+{
+    // Layouts size the captions lazily; placing them needs their final widths now.
+    for (QWidget *caption : {ui.widgetPage1Top, ui.widgetPage1Down, ui.widget2page2, ui.widget3page2,
+                             ui.widget4page2})
+        caption->adjustSize();
+
+    moveToX(ui.widgetPage1Top, centredOver(ui.widgetPage1Top, ui.lbPage1TopBar));
+    moveToX(ui.widgetPage1Down, centredOver(ui.widgetPage1Down, ui.lbPage1DownBar));
+    moveToX(ui.widget2page2, ui.lb2Page2Bar->x() - CaptureGap - ui.widget2page2->width());
+
+    // The Record caption is centred over its marker unless, centred, it would run closer than the
+    // gap to the Stream marker; the choice depends only on the centred place, so the caption stays
+    // put from one call to the next.
+    const int centred = centredOver(ui.widget3page2, ui.lb3Page2Bar);
+    const int limit = ui.lb4Page2Bar->x() - MarkerGap;
+    if (centred + ui.widget3page2->width() <= limit)
+        moveToX(ui.widget3page2, centred);
+    else
+        moveToX(ui.widget3page2, limit - ui.widget3page2->width());
+
+    moveToX(ui.widget4page2, width() - RightGap - ui.widget4page2->width());
+}
+
+void NavigationDialog::changeToPage(int index)
+{
+    ui.stackedWidget->setCurrentIndex(index);
+    autoAdjustSize();
+}
+
+void NavigationDialog::changeToPage1()
+{
+    changeToPage(0);
+}
+
+void NavigationDialog::changeToPage2()
+{
+    changeToPage(1);
+}
+
+void NavigationDialog::changeToPage3()
+{
+    changeToPage(2);
+}
+
+void NavigationDialog::openLink()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(HelpUrl)));
+}
+
+void NavigationDialog::setGuid(int enabled)
+{
+    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    settings.setValue(GuideKey, enabled > 0 ? 1 : 0);
+}
+
+void NavigationDialog::closeDialog()
+{
+    setGuid(ui.checkBox->isChecked() ? 1 : 0);
+    emit closeGuidPage();
+    // accept() hides without the close event, whose reject() would come back here.
+    accept();
+}
+
+void NavigationDialog::reject()
+{
+    closeDialog();
+}
+
+void NavigationDialog::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = true;
+    m_pressPosition = event->localPos().toPoint();
+}
+
+void NavigationDialog::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging)
+        move(mapToParent(event->localPos().toPoint() - m_pressPosition));
+}
+
+void NavigationDialog::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    m_pressPosition = QPoint();
+}

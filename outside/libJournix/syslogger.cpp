@@ -1,0 +1,3 @@
+#include "syslogger.h"
+
+SysLogger::~SysLogger() = default;

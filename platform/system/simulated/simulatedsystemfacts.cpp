@@ -1,0 +1,7 @@
+#include "system/simulated/simulatedsystemfacts.h"
+
+namespace platform {
+
+SimulatedSystemFacts::SimulatedSystemFacts() = default;
+
+} // namespace platform

@@ -1,0 +1,108 @@
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const int WaitMs = 20000;
+
+QString settingsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + "/Lumidesk/Qorv/Tivlo/settings.ini";
+}
+
+// Reads the program's standard output until a line starting with prefix turns up.
+QString waitForLine(QProcess &program, const QString &prefix)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < WaitMs) {
+        while (program.canReadLine()) {
+            const QString line = QString::fromUtf8(program.readLine()).trimmed();
+            if (line.startsWith(prefix))
+                return line;
+        }
+        if (program.state() == QProcess::NotRunning)
+            return QString();
+        program.waitForReadyRead(200);
+    }
+    return QString();
+}
+
+} // namespace
+
+// Runs the built program on the test's own display, drives it through its test hook and checks what
+// a user sees: the guide first, then the toolbar, and a clean exit when the toolbar is closed.
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartThenClose();
+    void laterStartSurvivesBrokenPipes();
+
+private:
+    void start(QProcess &program);
+};
+
+void TestProgram::start(QProcess &program)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LUMIDESK_TEST_HOOK", "1");
+    environment.insert("LUMIDESK_SIMULATE", "1");
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::SeparateChannels);
+    program.start(qEnvironmentVariable("LUMIDESK_PROGRAM"), QStringList());
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+}
+
+void TestProgram::firstStartThenClose()
+{
+    QProcess program;
+    start(program);
+    QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown NavigationDialog 950x674+485+203"));
+
+    program.write("ok\n");
+    QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown Lumidesk 488x55+716+1025"));
+
+    program.write("close\n");
+    QVERIFY(program.waitForFinished(WaitMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+
+    const QSettings settings(settingsFile(), QSettings::IniFormat);
+    QCOMPARE(settings.value("Guid/Enabled").toInt(), 1);
+    QCOMPARE(settings.value("POSITION/X").toInt(), 716);
+    QCOMPARE(settings.value("POSITION/Y").toInt(), 1025);
+    const QString logs = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).first()
+                         + "/Qorv/Log/Tivlo";
+    QVERIFY(!QDir(logs).entryList({"Lumidesk-*-001.log"}, QDir::Files).isEmpty());
+}
+
+void TestProgram::laterStartSurvivesBrokenPipes()
+{
+    {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue("Guid/Enabled", 0);
+        settings.setValue("POSITION/X", 1700);
+        settings.setValue("POSITION/Y", 300);
+    }
+    QProcess program;
+    start(program);
+    QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown Lumidesk 55x488+1865+300"));
+
+    ::kill(pid_t(program.processId()), SIGPIPE);
+    QCOMPARE(waitForLine(program, "Caught"), QStringLiteral("Caught SIGPIPE"));
+    QCOMPARE(program.state(), QProcess::Running);
+
+    program.write("close\n");
+    QVERIFY(program.waitForFinished(WaitMs));
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_core_program.moc"

@@ -1,0 +1,267 @@
+#include "localclient.h"
+
+#include "linkrawserver.h"
+#include "linkrawsocket.h"
+#include "linksignalrecorder.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using ClientCall = std::function<void(LocalClient &)>;
+Q_DECLARE_METATYPE(ClientCall)
+
+class TestLinkClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void dispatch_data();
+    void dispatch();
+    void senders_data();
+    void senders();
+    void framesSplitAndMerged();
+    void corruptFrameClosesTheLink();
+    void reportsAnAbsentServerEverySecond();
+    void reportsTheServerGoingAwayAndStaysDown();
+    void destructionIsNoShutdown();
+
+private:
+    bool connectClient();
+
+    std::unique_ptr<LinkRawServer> m_server;
+    std::unique_ptr<LocalClient> m_client;
+};
+
+void TestLinkClient::init()
+{
+    m_server.reset(new LinkRawServer);
+    QVERIFY(m_server->listen(QLatin1String(LocalClient::ServerName)));
+    m_client.reset(new LocalClient);
+}
+
+void TestLinkClient::cleanup()
+{
+    m_client.reset();
+    m_server.reset();
+}
+
+bool TestLinkClient::connectClient()
+{
+    m_client->requestNewConnection();
+    if (!QTest::qWaitFor([this] { return m_client->checkAlive() && m_server->newestPeer(); }, 2000))
+        return false;
+    return true;
+}
+
+void TestLinkClient::dispatch_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("emitted");
+
+    auto row = [](const char *name, const QString &text, const QString &call) {
+        QTest::newRow(name) << text << (call.isEmpty() ? QStringList() : QStringList{call});
+    };
+    row("hideLumidesk", "cap_hideLumidesk/p120/p-40", "lumideskHided(120,-40)");
+    row("hideLumidesk off screen clamped", "cap_hideLumidesk/p99999/p-99999", "lumideskHided(32767,-32768)");
+    row("changeLanguage", "cap_changeLanguage/pen_US", "langChanged(\"en_US\")");
+    row("changeLanguage with a dash", "cap_changeLanguage/pzh-TW", "langChanged(\"zh-TW\")");
+    row("changeLanguage into a parent folder", "cap_changeLanguage/p../../x", "");
+    row("changeLanguage with a slash", "cap_changeLanguage/pen/US", "");
+    row("changeLanguage empty", "cap_changeLanguage", "");
+    row("showRecordWidget", "cap_showRecordWidget", "recordWidgetShow()");
+    row("showLiveWidget", "cap_showLiveWidget", "liveWidgetShow()");
+    row("updateAudioList", "cap_updateAudioList/p2/pA/pB", "audioListUpdate([\"A\",\"B\"])");
+    row("updateAudioList missing names", "cap_updateAudioList/p3/pA/pB", "audioListUpdate([\"A\",\"B\",\"\"])");
+    row("updateAudioList negative count", "cap_updateAudioList/p-4/pA", "audioListUpdate([])");
+    row("MacUpdateAudioList", "cap_MacUpdateAudioList/p2/pMic 1/pid-1/pMic 2/pid-2",
+        "audioListUpdate([\"Mic 1\",\"Mic 2\"],[\"id-1\",\"id-2\"])");
+    row("MacUpdateAudioList empty", "cap_MacUpdateAudioList/p0", "audioListUpdate([],[])");
+    row("MacUpdateAudioList name holding the separator", "cap_MacUpdateAudioList/p1/pUSB/pro/pid-1",
+        "audioListUpdate([\"USB\"],[\"ro\"])");
+    row("updateAudioSource", "cap_updateAudioSource/pBuilt-in", "audioSourceUpdate(\"Built-in\")");
+    row("updateVolume", "cap_updateVolume/p70", "volumeUpdate(70)");
+    row("updateVolume clamped", "cap_updateVolume/p300", "volumeUpdate(100)");
+    row("updateLevelReport", "cap_updateLevelReport/p50", "levelReportUpdate(50)");
+    row("updateLevelReport negative", "cap_updateLevelReport/p-3", "levelReportUpdate(0)");
+    row("showWarningBtn", "cap_showWarningBtn", "warningBtnShow()");
+    row("hideWarningBtn", "cap_hideWarningBtn", "warningBtnHided()");
+    row("setAutoRecord 0", "cap_setAutoRecord/p0", "autoRecordSet(false)");
+    row("setAutoRecord 2", "cap_setAutoRecord/p2", "autoRecordSet(true)");
+    row("setAutoRecord missing", "cap_setAutoRecord", "autoRecordSet(false)");
+    row("showNotification", "cap_showNotification", "notificationShow()");
+    row("showLiveWarningBtn", "cap_showLiveWarningBtn", "liveWarningBtnShow()");
+    row("hideLiveWarningBtn", "cap_hideLiveWarningBtn", "liveWarningBtnHided()");
+    row("updateLiveStatus", "cap_updateLiveStatus/p1200/p30", "liveStatusUpdate(1200,30)");
+    row("updateLiveStatus not numbers", "cap_updateLiveStatus/pfast/p", "liveStatusUpdate(0,0)");
+    row("getRecordTime", "cap_getRecordTime", "recordTimeGet()");
+    row("startRecord", "cap_startRecord", "recordStart()");
+    row("startRecord by prefix", "cap_startRecordNow", "recordStart()");
+    row("startRecord in other case", "cap_StartRecord", "");
+    row("pauseRecord", "cap_pauseRecord", "recordPause()");
+    row("stopRecord", "cap_stopRecord", "recordStop()");
+    row("getLiveTime", "cap_getLiveTime", "liveTimeGet()");
+    row("startLive", "cap_startLive", "liveStart()");
+    row("stopLive", "cap_stopLive", "liveStop()");
+    row("unknown", "cap_reboot", "");
+    row("empty", "", "");
+}
+
+void TestLinkClient::dispatch()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, emitted);
+
+    QVERIFY(connectClient());
+    LinkSignalRecorder recorder(m_client.get(), {"serverShutdown"});
+    m_server->newestPeer()->writeFrame(text);
+    // A marker after the message: once it arrives, the message has been handled.
+    m_server->newestPeer()->writeFrame(QStringLiteral("cap_showNotification"));
+    QStringList seen;
+    QVERIFY(QTest::qWaitFor([&] {
+        seen += recorder.take();
+        return seen.count(QStringLiteral("notificationShow()")) >= (text == "cap_showNotification" ? 2 : 1);
+    }, 2000));
+    seen.removeOne(QStringLiteral("notificationShow()"));
+    QCOMPARE(seen, emitted);
+}
+
+void TestLinkClient::senders_data()
+{
+    QTest::addColumn<ClientCall>("call");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("showLumidesk") << ClientCall([](LocalClient &c) { c.showLumidesk(640, -12); })
+                                  << "cap_showLumidesk/p640/p-12";
+    QTest::newRow("startRecord") << ClientCall([](LocalClient &c) { c.startRecord(); }) << "cap_startRecord";
+    QTest::newRow("pauseRecord") << ClientCall([](LocalClient &c) { c.pauseRecord(); }) << "cap_pauseRecord";
+    QTest::newRow("stopRecord") << ClientCall([](LocalClient &c) { c.stopRecord(75); }) << "cap_stopRecord/p75";
+    QTest::newRow("startLive") << ClientCall([](LocalClient &c) { c.startLive(); }) << "cap_startLive";
+    QTest::newRow("stopLive") << ClientCall([](LocalClient &c) { c.stopLive(3600); }) << "cap_stopLive/p3600";
+    QTest::newRow("showAudioMenu") << ClientCall([](LocalClient &c) { c.showAudioMenu(); }) << "cap_showAudioMenu";
+    QTest::newRow("changeAudioSource")
+        << ClientCall([](LocalClient &c) { c.changeAudioSource(QStringLiteral("hw:1"), 2); })
+        << "cap_changeAudioSource/phw:1/p2";
+    QTest::newRow("MacChangeAudioSource")
+        << ClientCall([](LocalClient &c) { c.changeAudioSource(QStringLiteral(" USB Mic "), QStringLiteral("id 7"), 2); })
+        << "cap_MacChangeAudioSource/p USB Mic /pid 7/p2";
+    QTest::newRow("setAudioSource")
+        << ClientCall([](LocalClient &c) { c.doSaveAudioSetting(QString::fromUtf8("Mikrofon \xC3\xBC")); })
+        << QString::fromUtf8("cap_setAudioSource/pMikrofon \xC3\xBC");
+    QTest::newRow("removeAudioSource") << ClientCall([](LocalClient &c) { c.removeAudioSource(); })
+                                       << "cap_removeAudioSource";
+    QTest::newRow("changeVolume") << ClientCall([](LocalClient &c) { c.changeVolume(-5); }) << "cap_changeVolume/p-5";
+    QTest::newRow("hideRecordWidget") << ClientCall([](LocalClient &c) { c.hideRecordWidget(); })
+                                      << "cap_hideRecordWidget";
+    QTest::newRow("hideLiveWidget") << ClientCall([](LocalClient &c) { c.hideLiveWidget(); }) << "cap_hideLiveWidget";
+    QTest::newRow("updateRecordTime") << ClientCall([](LocalClient &c) { c.updateRecordTime(12); })
+                                      << "cap_getRecordTime/p12";
+    QTest::newRow("updateLiveTime") << ClientCall([](LocalClient &c) { c.updateLiveTime(0); }) << "cap_getLiveTime/p0";
+}
+
+void TestLinkClient::senders()
+{
+    QFETCH(ClientCall, call);
+    QFETCH(QString, text);
+
+    // While the link is down nothing is sent, not even later.
+    call(*m_client);
+    QVERIFY(connectClient());
+    call(*m_client);
+    LinkRawSocket *peer = m_server->newestPeer();
+    QTRY_COMPARE(peer->messages(), QStringList{text});
+}
+
+void TestLinkClient::framesSplitAndMerged()
+{
+    QVERIFY(connectClient());
+    LinkSignalRecorder recorder(m_client.get(), {"serverShutdown"});
+    LinkRawSocket *peer = m_server->newestPeer();
+
+    // Byte by byte, with the event loop turning between bytes: nothing is lost, nothing invented.
+    const QByteArray split = LinkRawSocket::frame(QStringLiteral("cap_updateVolume/p40"))
+                             + LinkRawSocket::frame(QStringLiteral("cap_updateVolume/p41"));
+    for (char byte : split) {
+        peer->writeRaw(QByteArray(1, byte));
+        QTest::qWait(1);
+        QVERIFY(recorder.pending() <= 2);
+    }
+    QTRY_COMPARE(recorder.pending(), 2);
+    QCOMPARE(recorder.take(), (QStringList{"volumeUpdate(40)", "volumeUpdate(41)"}));
+
+    // Three messages and the first bytes of a fourth in one write.
+    peer->writeRaw(LinkRawSocket::frame(QStringLiteral("cap_updateLevelReport/p1"))
+                   + LinkRawSocket::frame(QStringLiteral("cap_updateLevelReport/p2"))
+                   + LinkRawSocket::frame(QStringLiteral("cap_updateLevelReport/p3"))
+                   + LinkRawSocket::frame(QStringLiteral("cap_updateLevelReport/p4")).left(7));
+    QTRY_COMPARE(recorder.pending(), 3);
+    QTest::qWait(50);
+    QCOMPARE(recorder.take(), (QStringList{"levelReportUpdate(1)", "levelReportUpdate(2)", "levelReportUpdate(3)"}));
+    peer->writeRaw(LinkRawSocket::frame(QStringLiteral("cap_updateLevelReport/p4")).mid(7));
+    QTRY_COMPARE(recorder.pending(), 1);
+    QCOMPARE(recorder.take(), QStringList{"levelReportUpdate(4)"});
+    QVERIFY(m_client->checkAlive());
+}
+
+void TestLinkClient::corruptFrameClosesTheLink()
+{
+    QVERIFY(connectClient());
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    // A length of 2 GiB: the client must neither wait for it nor allocate it.
+    m_server->newestPeer()->writeRaw(QByteArray::fromHex("7ffffffe0063"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_client->checkAlive(), 500);
+    QVERIFY(shutdown.count() >= 1);
+}
+
+void TestLinkClient::reportsAnAbsentServerEverySecond()
+{
+    m_server.reset();
+    m_client.reset(new LocalClient);
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    QElapsedTimer clock;
+    clock.start();
+    m_client->requestNewConnection();
+    QVERIFY(!m_client->checkAlive());
+    m_client->stopRecord(10);
+
+    QVERIFY(shutdown.wait(2000));
+    QVERIFY2(clock.elapsed() >= 900, "the first check comes after one interval");
+    QVERIFY(shutdown.wait(2000));
+    QVERIFY(clock.elapsed() >= 1800);
+}
+
+void TestLinkClient::reportsTheServerGoingAwayAndStaysDown()
+{
+    QVERIFY(connectClient());
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    m_server->close();
+    QVERIFY(shutdown.wait(500));
+    QVERIFY(!m_client->checkAlive());
+
+    // A new server under the same name does not bring this client back.
+    m_server.reset(new LinkRawServer);
+    QVERIFY(m_server->listen(QLatin1String(LocalClient::ServerName)));
+    QVERIFY(shutdown.wait(1500));
+    QVERIFY(m_server->peers().isEmpty());
+    QVERIFY(!m_client->checkAlive());
+}
+
+void TestLinkClient::destructionIsNoShutdown()
+{
+    QVERIFY(connectClient());
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    bool destroyed = false;
+    connect(m_client.get(), &QObject::destroyed, [&] { destroyed = true; });
+    const int before = shutdown.count();
+    m_client.reset();
+    QVERIFY(destroyed);
+    QCOMPARE(shutdown.count(), before);
+}
+
+QTEST_GUILESS_MAIN(TestLinkClient)
+#include "tst_link_client.moc"

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QQueue>
+#include <QUrl>
+
+class QTcpServer;
+class QTcpSocket;
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests: it records every request it receives and answers
+// each with a scripted reply (status, headers, body, a delay, a cut-off body or a dropped connection).
+// Replies are chosen by path first, then from the queue of one-shot replies, then the default reply.
+class ScriptedHttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Reply
+    {
+        int status = 200;
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        // Waits this long before answering.
+        int delayMsecs = 0;
+        // Sends only this many bytes of the body (a Content-Length of the full body is still
+        // announced) and then closes the connection; -1 sends it all.
+        int bodyBytesToSend = -1;
+        // Closes the connection without any answer.
+        bool dropConnection = false;
+    };
+
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target;
+        QByteArray path;
+        QByteArray query;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        QByteArray body;
+
+        // The first header of that name, compared without regard to case; null when absent.
+        QByteArray header(const QByteArray &name) const;
+    };
+
+    explicit ScriptedHttpServer(QObject *parent = nullptr);
+    ~ScriptedHttpServer() override;
+
+    // Listens on 127.0.0.1 at a free port.
+    bool listen();
+    quint16 port() const;
+    QUrl url(const QString &path = QStringLiteral("/")) const;
+
+    void setDefaultReply(const Reply &reply);
+    void enqueueReply(const Reply &reply);
+    void route(const QByteArray &path, const Reply &reply);
+
+    QList<Request> requests() const { return m_requests; }
+    int requestCount() const { return m_requests.size(); }
+    // Runs the event loop until at least count requests arrived or the time is up.
+    bool waitForRequests(int count, int timeoutMsecs = 5000);
+
+signals:
+    void requestReceived(int index);
+
+private:
+    void acceptConnections();
+    void readFrom(QTcpSocket *socket);
+    bool takeRequest(QByteArray &buffer, Request &request);
+    Reply replyFor(const Request &request);
+    void answer(QTcpSocket *socket, const Reply &reply);
+
+    QTcpServer *m_server;
+    QHash<QTcpSocket *, QByteArray> m_buffers;
+    QHash<QByteArray, Reply> m_routes;
+    QQueue<Reply> m_queue;
+    Reply m_defaultReply;
+    QList<Request> m_requests;
+};
