@@ -1,0 +1,508 @@
+#include "media/moviefilewriter.h"
+
+#include <QFileInfo>
+#include <QMutexLocker>
+
+#include <mutex>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+namespace platform {
+
+namespace {
+
+constexpr AVRational MicrosecondBase = {1, 1000000};
+// The H.264 track counts in the usual 90 kHz units.
+constexpr AVRational VideoTimeBase = {1, 90000};
+// Up to this much missing sound is filled with silence to keep the picture and the sound in step;
+// a longer gap is left as a gap.
+constexpr qint64 MaxSilenceFillUs = 5000000;
+
+QString avErrorText(int error)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+int evenDown(int value)
+{
+    return value & ~1;
+}
+
+} // namespace
+
+struct MovieFileWriter::Context
+{
+    AVFormatContext *format = nullptr;
+    AVCodecContext *video = nullptr;
+    AVCodecContext *audio = nullptr;
+    AVStream *videoStream = nullptr;
+    AVStream *audioStream = nullptr;
+    AVFrame *videoFrame = nullptr;
+    AVFrame *audioFrame = nullptr;
+    AVPacket *packet = nullptr;
+    SwsContext *scaler = nullptr;
+    bool fileOpen = false;
+    bool headerWritten = false;
+
+    bool sessionStarted = false;
+    qint64 sessionStartUs = 0;
+    bool sessionEnded = false;
+    qint64 sessionEndUs = 0;
+
+    qint64 lastVideoPts = AV_NOPTS_VALUE;
+    qint64 videoFrames = 0;
+
+    // Sound waiting for a full AAC frame, and the time (in samples since the session start) of the
+    // first of them.
+    std::vector<float> pendingAudio;
+    bool audioStarted = false;
+    qint64 pendingAudioPts = AV_NOPTS_VALUE;
+    qint64 audioFrames = 0;
+
+    ~Context()
+    {
+        sws_freeContext(scaler);
+        av_packet_free(&packet);
+        av_frame_free(&videoFrame);
+        av_frame_free(&audioFrame);
+        avcodec_free_context(&video);
+        avcodec_free_context(&audio);
+        if (format) {
+            if (fileOpen)
+                avio_closep(&format->pb);
+            avformat_free_context(format);
+        }
+    }
+};
+
+MovieFileWriter::MovieFileWriter(const QString &path, const MovieSettings &settings)
+    : m_path(path)
+    , m_settings(settings)
+{
+    // The encoders' statistics at every open and close are no news for the program's log; warnings
+    // and errors still come through. A level someone chose on purpose is kept.
+    static std::once_flag quieted;
+    std::call_once(quieted, [] {
+        if (av_log_get_level() == AV_LOG_INFO)
+            av_log_set_level(AV_LOG_WARNING);
+    });
+}
+
+MovieFileWriter::~MovieFileWriter()
+{
+    if (status() == Writing)
+        finishWriting();
+}
+
+bool MovieFileWriter::startWriting()
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status != Unknown)
+        return m_status == Writing;
+
+    if (QFileInfo::exists(m_path)) {
+        fail(QStringLiteral("the file already exists"), 0);
+        return false;
+    }
+    if (evenDown(m_settings.width) < 2 || evenDown(m_settings.height) < 2) {
+        fail(QStringLiteral("invalid movie size %1 x %2").arg(m_settings.width).arg(m_settings.height), 0);
+        return false;
+    }
+
+    m_ctx = std::make_unique<Context>();
+    const QByteArray path = m_path.toLocal8Bit();
+    int error = avformat_alloc_output_context2(&m_ctx->format, nullptr, "mov", path.constData());
+    if (error < 0 || !m_ctx->format) {
+        fail(QStringLiteral("cannot create the movie"), error);
+        return false;
+    }
+    m_ctx->packet = av_packet_alloc();
+    if (!m_ctx->packet || !openVideoEncoder() || !openAudioEncoder())
+        return false;
+
+    // Without audio the muxer would otherwise hold video back for up to 10 s waiting to interleave,
+    // which is what a kill would lose.
+    m_ctx->format->max_interleave_delta = m_settings.fragmentDurationUs;
+    m_ctx->format->flush_packets = 1;
+
+    error = avio_open(&m_ctx->format->pb, path.constData(), AVIO_FLAG_WRITE);
+    if (error < 0) {
+        fail(QStringLiteral("cannot open %1 for writing").arg(m_path), error);
+        return false;
+    }
+    m_ctx->fileOpen = true;
+
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "movflags", "frag_keyframe+empty_moov", 0);
+    // A fragment at every key frame and none longer than the fragment duration: a kill loses the
+    // open fragment and what the encoder still holds, well under a second at 30 frames a second.
+    av_dict_set_int(&options, "frag_duration", m_settings.fragmentDurationUs, 0);
+    error = avformat_write_header(m_ctx->format, &options);
+    av_dict_free(&options);
+    if (error < 0) {
+        fail(QStringLiteral("cannot write the movie header"), error);
+        return false;
+    }
+    m_ctx->headerWritten = true;
+    m_status = Writing;
+    return true;
+}
+
+bool MovieFileWriter::openVideoEncoder()
+{
+    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec) {
+        fail(QStringLiteral("the H.264 encoder libx264 is missing"), 0);
+        return false;
+    }
+    AVCodecContext *c = avcodec_alloc_context3(codec);
+    m_ctx->video = c;
+    c->width = evenDown(m_settings.width);
+    c->height = evenDown(m_settings.height);
+    c->pix_fmt = AV_PIX_FMT_YUV420P;
+    c->time_base = VideoTimeBase;
+    c->framerate = AVRational{qMax(1, m_settings.nominalFrameRate), 1};
+    c->sample_aspect_ratio = AVRational{1, 1};
+    c->bit_rate = m_settings.videoBitRate;
+    c->gop_size = qMax(1, m_settings.maxKeyFrameInterval);
+    // No reordering: a live recording gains little from B-frames and every frame held back in the
+    // encoder is a frame a kill loses.
+    c->max_b_frames = 0;
+    if (m_ctx->format->oformat->flags & AVFMT_GLOBALHEADER)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    av_opt_set(c->priv_data, "preset", m_settings.x264Preset.toUtf8().constData(), 0);
+
+    int error = avcodec_open2(c, codec, nullptr);
+    if (error < 0) {
+        fail(QStringLiteral("cannot open the H.264 encoder"), error);
+        return false;
+    }
+    m_ctx->videoStream = avformat_new_stream(m_ctx->format, nullptr);
+    if (!m_ctx->videoStream) {
+        fail(QStringLiteral("cannot add the video track"), AVERROR(ENOMEM));
+        return false;
+    }
+    m_ctx->videoStream->time_base = c->time_base;
+    m_ctx->videoStream->sample_aspect_ratio = c->sample_aspect_ratio;
+    avcodec_parameters_from_context(m_ctx->videoStream->codecpar, c);
+
+    m_ctx->videoFrame = av_frame_alloc();
+    m_ctx->videoFrame->format = c->pix_fmt;
+    m_ctx->videoFrame->width = c->width;
+    m_ctx->videoFrame->height = c->height;
+    error = av_frame_get_buffer(m_ctx->videoFrame, 0);
+    if (error < 0) {
+        fail(QStringLiteral("cannot allocate a video frame"), error);
+        return false;
+    }
+    return true;
+}
+
+bool MovieFileWriter::openAudioEncoder()
+{
+    const AVCodec *codec = avcodec_find_encoder_by_name("aac");
+    if (!codec) {
+        fail(QStringLiteral("the AAC encoder is missing"), 0);
+        return false;
+    }
+    AVCodecContext *c = avcodec_alloc_context3(codec);
+    m_ctx->audio = c;
+    c->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    c->sample_rate = m_settings.audioSampleRate;
+    av_channel_layout_default(&c->ch_layout, m_settings.audioChannels);
+    c->bit_rate = m_settings.audioBitRate;
+    c->time_base = AVRational{1, c->sample_rate};
+    if (m_ctx->format->oformat->flags & AVFMT_GLOBALHEADER)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+
+    int error = avcodec_open2(c, codec, nullptr);
+    if (error < 0) {
+        fail(QStringLiteral("cannot open the AAC encoder"), error);
+        return false;
+    }
+    m_ctx->audioStream = avformat_new_stream(m_ctx->format, nullptr);
+    if (!m_ctx->audioStream) {
+        fail(QStringLiteral("cannot add the audio track"), AVERROR(ENOMEM));
+        return false;
+    }
+    m_ctx->audioStream->time_base = c->time_base;
+    avcodec_parameters_from_context(m_ctx->audioStream->codecpar, c);
+    m_ctx->audioFrame = av_frame_alloc();
+    return true;
+}
+
+void MovieFileWriter::startSession(qint64 sourceTimeUs)
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status != Writing || m_ctx->sessionStarted)
+        return;
+    m_ctx->sessionStarted = true;
+    m_ctx->sessionStartUs = sourceTimeUs;
+}
+
+bool MovieFileWriter::isSessionStarted() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_ctx && m_ctx->sessionStarted;
+}
+
+void MovieFileWriter::endSession(qint64 sourceTimeUs)
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status != Writing)
+        return;
+    m_ctx->sessionEnded = true;
+    m_ctx->sessionEndUs = sourceTimeUs;
+}
+
+bool MovieFileWriter::isReadyForMoreMediaData() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_status == Writing && !m_ctx->sessionEnded;
+}
+
+bool MovieFileWriter::appendVideo(const VideoSample &sample)
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status != Writing || !m_ctx->sessionStarted || !sample.isValid())
+        return false;
+    const qint64 timeUs = sample.presentationTimeUs();
+    if (m_ctx->sessionEnded && timeUs > m_ctx->sessionEndUs)
+        return false;
+    // A frame stamped a little before the session start opens the movie rather than being lost.
+    const qint64 sinceStartUs = qMax<qint64>(0, timeUs - m_ctx->sessionStartUs);
+    const qint64 pts = av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
+    if (m_ctx->lastVideoPts != AV_NOPTS_VALUE && pts <= m_ctx->lastVideoPts)
+        return false; // the track needs strictly increasing times
+    if (!encodeVideoFrame(sample, pts))
+        return false;
+    m_ctx->lastVideoPts = pts;
+    ++m_ctx->videoFrames;
+    return true;
+}
+
+bool MovieFileWriter::encodeVideoFrame(const VideoSample &sample, qint64 pts)
+{
+    QRect source(0, 0, sample.width(), sample.height());
+    if (!m_settings.sourceCrop.isNull()) {
+        const QRect cropped = source.intersected(m_settings.sourceCrop);
+        if (cropped.width() >= 2 && cropped.height() >= 2)
+            source = cropped;
+    }
+    AVFrame *frame = m_ctx->videoFrame;
+    m_ctx->scaler = sws_getCachedContext(m_ctx->scaler, source.width(), source.height(), AV_PIX_FMT_BGRA,
+                                         frame->width, frame->height, AV_PIX_FMT_YUV420P,
+                                         SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+    if (!m_ctx->scaler) {
+        fail(QStringLiteral("cannot convert a %1 x %2 frame").arg(source.width()).arg(source.height()), 0);
+        return false;
+    }
+    // The encoder may still hold the previous picture.
+    int error = av_frame_make_writable(frame);
+    if (error < 0) {
+        fail(QStringLiteral("cannot reuse the video frame"), error);
+        return false;
+    }
+    const uint8_t *sourcePlanes[1] = {sample.constBits() + qsizetype(source.top()) * sample.stride()
+                                      + qsizetype(source.left()) * 4};
+    const int sourceStrides[1] = {sample.stride()};
+    sws_scale(m_ctx->scaler, sourcePlanes, sourceStrides, 0, source.height(), frame->data, frame->linesize);
+    frame->pts = pts;
+    return sendAndDrain(m_ctx->videoStream->index, false, frame);
+}
+
+bool MovieFileWriter::appendAudio(const AudioSample &sample)
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status != Writing || !m_ctx->sessionStarted || !sample.isValid())
+        return false;
+    const qint64 timeUs = sample.presentationTimeUs();
+    if (m_ctx->sessionEnded && timeUs > m_ctx->sessionEndUs)
+        return false;
+
+    const int rate = m_ctx->audio->sample_rate;
+    const qint64 startPts = av_rescale(timeUs - m_ctx->sessionStartUs, rate, 1000000);
+    const auto *pcm = reinterpret_cast<const qint16 *>(sample.pcm().constData());
+    int skip = 0;
+    const int count = sample.frameCount();
+
+    if (!m_ctx->audioStarted) {
+        // Sound from before the session start is cut off, as the picture is.
+        if (startPts + count <= 0)
+            return true;
+        skip = int(qMax<qint64>(0, -startPts));
+        m_ctx->pendingAudioPts = qMax<qint64>(0, startPts);
+        m_ctx->audioStarted = true;
+    } else {
+        const qint64 expected = m_ctx->pendingAudioPts + qint64(m_ctx->pendingAudio.size());
+        const qint64 gap = startPts - expected;
+        if (gap > 0 && gap <= av_rescale(MaxSilenceFillUs, rate, 1000000))
+            m_ctx->pendingAudio.insert(m_ctx->pendingAudio.end(), size_t(gap), 0.0f);
+        else if (gap > 0 && encodePendingAudio(PadPartialFrame))
+            m_ctx->pendingAudioPts = startPts;
+        // Sound arriving a little early is kept continuous rather than overlapped.
+    }
+    for (int i = skip; i < count; ++i)
+        m_ctx->pendingAudio.push_back(pcm[i] / 32768.0f);
+    m_ctx->audioFrames += count - skip;
+    return encodePendingAudio(WholeFramesOnly);
+}
+
+bool MovieFileWriter::encodePendingAudio(AudioFlush flush)
+{
+    AVCodecContext *c = m_ctx->audio;
+    const int frameSize = c->frame_size > 0 ? c->frame_size : 1024;
+    const bool flushPartial = flush != WholeFramesOnly;
+    // Only the very last frame may be short; any other partial frame is padded with silence.
+    const bool smallLastFrame = flush == FinalFrame && (c->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
+    size_t used = 0;
+    while (m_status == Writing) {
+        const size_t left = m_ctx->pendingAudio.size() - used;
+        if (left == 0 || (left < size_t(frameSize) && !flushPartial))
+            break;
+        const int samples = int(qMin(left, size_t(frameSize)));
+        AVFrame *frame = m_ctx->audioFrame;
+        av_frame_unref(frame);
+        frame->format = c->sample_fmt;
+        frame->sample_rate = c->sample_rate;
+        frame->nb_samples = smallLastFrame ? samples : frameSize;
+        av_channel_layout_copy(&frame->ch_layout, &c->ch_layout);
+        int error = av_frame_get_buffer(frame, 0);
+        if (error < 0) {
+            fail(QStringLiteral("cannot allocate an audio frame"), error);
+            return false;
+        }
+        auto *out = reinterpret_cast<float *>(frame->data[0]);
+        std::copy(m_ctx->pendingAudio.begin() + qsizetype(used),
+                  m_ctx->pendingAudio.begin() + qsizetype(used) + samples, out);
+        std::fill(out + samples, out + frame->nb_samples, 0.0f);
+        for (int ch = 1; ch < c->ch_layout.nb_channels; ++ch)
+            std::copy(out, out + frame->nb_samples, reinterpret_cast<float *>(frame->data[ch]));
+        frame->pts = m_ctx->pendingAudioPts;
+        m_ctx->pendingAudioPts += samples;
+        used += size_t(samples);
+        if (!sendAndDrain(m_ctx->audioStream->index, false, frame))
+            return false;
+    }
+    m_ctx->pendingAudio.erase(m_ctx->pendingAudio.begin(), m_ctx->pendingAudio.begin() + qsizetype(used));
+    return m_status == Writing;
+}
+
+bool MovieFileWriter::sendAndDrain(int streamIndex, bool flush, void *frame)
+{
+    const bool isVideo = streamIndex == m_ctx->videoStream->index;
+    AVCodecContext *c = isVideo ? m_ctx->video : m_ctx->audio;
+    AVStream *stream = isVideo ? m_ctx->videoStream : m_ctx->audioStream;
+    int error = avcodec_send_frame(c, flush ? nullptr : static_cast<AVFrame *>(frame));
+    if (error < 0 && !(flush && error == AVERROR_EOF)) {
+        fail(isVideo ? QStringLiteral("the H.264 encoder refused a frame")
+                     : QStringLiteral("the AAC encoder refused a frame"), error);
+        return false;
+    }
+    AVPacket *packet = m_ctx->packet;
+    for (;;) {
+        error = avcodec_receive_packet(c, packet);
+        if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
+            return true;
+        if (error < 0) {
+            fail(QStringLiteral("encoding failed"), error);
+            return false;
+        }
+        if (isVideo && packet->duration == 0)
+            packet->duration = av_rescale_q(1, av_inv_q(c->framerate), c->time_base);
+        av_packet_rescale_ts(packet, c->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        error = av_interleaved_write_frame(m_ctx->format, packet);
+        if (error < 0) {
+            fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+            return false;
+        }
+    }
+}
+
+bool MovieFileWriter::finishWriting()
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status == Completed)
+        return true;
+    if (m_status != Writing && m_status != Failed)
+        return false;
+    if (!m_ctx || !m_ctx->headerWritten) {
+        close();
+        return false;
+    }
+    bool ok = m_status == Writing;
+    if (ok) {
+        ok = encodePendingAudio(FinalFrame) && sendAndDrain(m_ctx->audioStream->index, true, nullptr)
+             && sendAndDrain(m_ctx->videoStream->index, true, nullptr);
+    }
+    // A failed movie still gets its trailer when the file takes it, so that it is as complete as
+    // possible; the result stays a failure.
+    const int error = av_write_trailer(m_ctx->format);
+    if (ok && error < 0)
+        fail(QStringLiteral("cannot complete %1").arg(m_path), error);
+    if (avio_closep(&m_ctx->format->pb) < 0 && ok && m_status == Writing)
+        fail(QStringLiteral("cannot close %1").arg(m_path), AVERROR(EIO));
+    m_ctx->fileOpen = false;
+    if (m_status == Writing)
+        m_status = Completed;
+    return m_status == Completed;
+}
+
+void MovieFileWriter::cancelWriting()
+{
+    QMutexLocker locker(&m_lock);
+    if (m_status != Writing && m_status != Failed && m_status != Unknown)
+        return;
+    close();
+    m_status = Cancelled;
+}
+
+void MovieFileWriter::close()
+{
+    if (m_ctx && m_ctx->fileOpen) {
+        avio_closep(&m_ctx->format->pb);
+        m_ctx->fileOpen = false;
+    }
+}
+
+void MovieFileWriter::fail(const QString &what, int avError)
+{
+    m_error = avError ? QStringLiteral("%1: %2").arg(what, avErrorText(avError)) : what;
+    m_status = Failed;
+}
+
+MovieFileWriter::Status MovieFileWriter::status() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_status;
+}
+
+QString MovieFileWriter::errorString() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_error;
+}
+
+qint64 MovieFileWriter::videoFramesWritten() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_ctx ? m_ctx->videoFrames : 0;
+}
+
+qint64 MovieFileWriter::audioFramesWritten() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_ctx ? m_ctx->audioFrames : 0;
+}
+
+} // namespace platform
