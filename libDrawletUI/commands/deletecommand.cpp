@@ -27,7 +27,9 @@ DeleteCommand::~DeleteCommand()
 
 void DeleteCommand::redo()
 {
-    m_scene->removeItem(m_item);
+    // The eraser takes its items off the scene during the gesture and records them afterwards.
+    if (m_item->scene() == m_scene)
+        m_scene->removeItem(m_item);
     m_scene->update(QRectF());
     m_removedByRedo = true;
 }

@@ -1,6 +1,8 @@
 #include "uvc/uvccameracontrol.h"
 
 #include "capturelog.h"
+#include "hid/hidchannel.h"
+#include "hid/hidreport.h"
 #include "usb/usbcontrolchannel.h"
 
 #include <QtEndian>
@@ -58,7 +60,8 @@ bool fetchRow(uint8_t tableUnit, uint8_t selector, uint8_t unitId, uvc_control_i
 
 UVCCameraControl::UVCCameraControl(uint32_t locationId)
     : m_interface(platform::UsbControlChannel::openByLocation(locationId)),
-      m_deviceLocationID(locationId)
+      m_deviceLocationID(locationId),
+      m_usbLocationID(locationId)
 {
     if (m_interface && m_interface->hasInterface()) {
         m_intfNumber = m_interface->interfaceNumber();
@@ -69,6 +72,7 @@ UVCCameraControl::UVCCameraControl(uint32_t locationId)
 
 UVCCameraControl::UVCCameraControl(uint16_t vendorId, uint16_t productId, uint32_t locationId)
     : m_interface(platform::UsbControlChannel::open(vendorId, productId, locationId)),
+      m_usbLocationID(locationId),
       m_vendorID(vendorId),
       m_productID(productId)
 {
@@ -912,4 +916,220 @@ bool UVCCameraControl::getPeripheralVersion(char *buffer)
 bool UVCCameraControl::resetToDefault()
 {
     return false;
+}
+
+// HID command channel.
+
+namespace {
+
+// Answers that were left unread (their get timed out, or nobody asked) must not be taken for the
+// answer to the next command; a few reports at most can be waiting.
+constexpr int MaxStaleAnswers = 16;
+
+} // namespace
+
+QByteArray UVCCameraControl::buildHidReport(uint8_t command, const void *payload, int size)
+{
+    return HidReport::build(command, payload, size);
+}
+
+bool UVCCameraControl::openHidProperty()
+{
+    if (m_hidProperty)
+        return true;
+    // Only the camera opened by location has a location for the property channel.
+    if (m_deviceLocationID == 0)
+        return false;
+    m_hidProperty = platform::HidChannel::openByLocation(m_deviceLocationID);
+    if (!m_hidProperty)
+        qCWarning(lcCapture, "HID: no interface at location 0x%08x", m_deviceLocationID);
+    return m_hidProperty != nullptr;
+}
+
+bool UVCCameraControl::openHidData()
+{
+    if (!m_hidData && m_usbLocationID != 0)
+        m_hidData = platform::HidChannel::openByLocation(m_usbLocationID, m_vendorID, m_productID);
+    return m_hidData != nullptr;
+}
+
+void UVCCameraControl::closeHidProperty()
+{
+    m_hidProperty.reset();
+}
+
+void UVCCameraControl::discardPendingAnswers(platform::HidChannel *channel)
+{
+    uint8_t report[HidReportSize];
+    for (int i = 0; i < MaxStaleAnswers && channel->read(report, HidReportSize, 0) > 0; ++i) {
+    }
+}
+
+int UVCCameraControl::readAnswer(std::unique_ptr<platform::HidChannel> &channel, QByteArray *report)
+{
+    report->fill('\0', HidReportSize);
+    const int read = channel->read(reinterpret_cast<uint8_t *>(report->data()), HidReportSize,
+                                   m_hidTimeout);
+    if (read < 0) {
+        // The device is gone: the next command looks for it again.
+        qCWarning(lcCapture, "HID: read failed, channel closed");
+        channel.reset();
+    } else if (read == 0) {
+        qCWarning(lcCapture, "HID: no answer within %d ms", m_hidTimeout);
+    }
+    return read;
+}
+
+bool UVCCameraControl::setHidProperty(uint8_t command, const void *buffer, int size)
+{
+    if (!buffer || size < 0 || size > HidMaxPayload || !openHidProperty())
+        return false;
+    discardPendingAnswers(m_hidProperty.get());
+    const QByteArray report = buildHidReport(command, buffer, size);
+    const int written = m_hidProperty->write(reinterpret_cast<const uint8_t *>(report.constData()),
+                                             report.size());
+    if (written != report.size()) {
+        qCWarning(lcCapture, "HID: command %d not sent", command);
+        m_hidProperty.reset();
+        return false;
+    }
+    return true;
+}
+
+bool UVCCameraControl::getHidProperty(uint8_t command, void *buffer, int size)
+{
+    if (!buffer || size < 0 || size > HidMaxPayload || !openHidProperty())
+        return false;
+    QByteArray report;
+    const int read = readAnswer(m_hidProperty, &report);
+    if (read <= 0)
+        return false;
+    const uint8_t *bytes = reinterpret_cast<const uint8_t *>(report.constData());
+    qCDebug(lcCapture, "getHidProperty:%d, 0:%d 1:%d 2:%d 3:%d", HidReportSize, bytes[0], bytes[1],
+            bytes[2], bytes[3]);
+    if (bytes[0] == 0 || read < HidHeaderSize + size) {
+        qCWarning(lcCapture, "HID: unusable answer to command %d (%d bytes)", command, read);
+        return false;
+    }
+    std::memcpy(buffer, bytes + HidHeaderSize, size_t(size));
+    return true;
+}
+
+int UVCCameraControl::setHidData(uint8_t command, const void *buffer, int size)
+{
+    if (!buffer || size < 0 || size > HidMaxPayload || !openHidData())
+        return -1;
+    discardPendingAnswers(m_hidData.get());
+    const QByteArray report = buildHidReport(command, buffer, size);
+    const int written =
+        m_hidData->write(reinterpret_cast<const uint8_t *>(report.constData()), report.size());
+    if (written < 0)
+        m_hidData.reset();
+    return written;
+}
+
+int UVCCameraControl::getHidData(uint8_t command, void *buffer, int size)
+{
+    if (!buffer || size <= 0 || !openHidData())
+        return -1;
+    QByteArray report;
+    const int read = readAnswer(m_hidData, &report);
+    if (read <= 0)
+        return -1;
+    const int copied = qMin(read, size);
+    std::memcpy(buffer, report.constData(), size_t(copied));
+    Q_UNUSED(command)
+    return copied;
+}
+
+bool UVCCameraControl::setISPStatus(const char *buffer)
+{
+    return setHidProperty(HID_ISP_Status, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::getISPStatus(char *buffer)
+{
+    return getHidProperty(HID_ISP_Status, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::setISP_File_Start(const char *buffer)
+{
+    return setHidProperty(HID_ISP_File_Start, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::getISP_File_Start(char *buffer)
+{
+    return getHidProperty(HID_ISP_File_Start, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::setISP_File_Download(const char *buffer)
+{
+    return setHidProperty(HID_ISP_File_Download, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::getISP_File_Download(char *buffer)
+{
+    return getHidProperty(HID_ISP_File_Download, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::setISP_File_Endt(const char *buffer)
+{
+    return setHidProperty(HID_ISP_File_End, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::getISP_File_Endt(char *buffer)
+{
+    return getHidProperty(HID_ISP_File_End, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::setISP_Start(const char *buffer)
+{
+    return openHidProperty() && setHidProperty(HID_ISP_Start, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::getISP_Start(char *buffer)
+{
+    return getHidProperty(HID_ISP_Start, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::setISP_Stop(const char *buffer)
+{
+    // A fresh channel: whatever the camera left queued from the broken-off handshake is dropped.
+    closeHidProperty();
+    return setHidProperty(HID_ISP_Stop, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::getISP_Stop(char *buffer)
+{
+    return getHidProperty(HID_ISP_Stop, buffer, IspPayloadSize);
+}
+
+bool UVCCameraControl::setHIDISP_File_Download(const char *buffer)
+{
+    return setHidProperty(HID_ISP_File_Download, buffer, HidIspBlockSize);
+}
+
+bool UVCCameraControl::getHIDISP_File_Download(char *buffer)
+{
+    return getHidProperty(HID_ISP_File_Download, buffer, HidIspBlockSize);
+}
+
+int UVCCameraControl::setHQCapture(const char *buffer)
+{
+    return setHidData(HID_HQ_Capture, buffer, HqPayloadSize);
+}
+
+int UVCCameraControl::getHQCapture(char *buffer, int size)
+{
+    return getHidData(HID_HQ_Capture, buffer, size);
+}
+
+int UVCCameraControl::setHQCapturedData(const char *buffer)
+{
+    return setHidData(HID_HQ_Captured_Data, buffer, HqPayloadSize);
+}
+
+int UVCCameraControl::getHQCapturedData(char *buffer, int size)
+{
+    return getHidData(HID_HQ_Captured_Data, buffer, size);
 }

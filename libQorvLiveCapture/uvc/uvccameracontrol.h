@@ -6,10 +6,13 @@
 #include "uvc/uvccontroltable.h"
 #include "uvc/uvcx_roi_control_t.h"
 
+#include <QByteArray>
+
 #include <cstdint>
 #include <memory>
 
 namespace platform {
+class HidChannel;
 class UsbControlChannel;
 struct UsbControlRequest;
 } // namespace platform
@@ -211,8 +214,68 @@ public:
     bool getPeripheralVersion(char *buffer);
     bool resetToDefault();
 
-    // The maker's HID command channel (property and data channels, firmware and high-quality capture
-    // commands) belongs here, beside the UVC requests, and opens on first use.
+    // The maker's HID command channel. Property commands (the firmware handshake) need the camera's
+    // location and so reach only the camera opened by location; data commands (high-quality capture)
+    // reach any camera of the maker. Both channels open on first use. A get reads the answer to the
+    // preceding set of the same command and waits for it at most hidTimeout() ms.
+    enum HidCommand : uint8_t {
+        HID_ISP_Status = 1,
+        HID_ISP_File_Start = 2,
+        HID_ISP_File_Download = 3,
+        HID_ISP_File_End = 4,
+        HID_ISP_Start = 5,
+        HID_ISP_Stop = 6,
+        HID_HQ_Capture = 0x91,
+        HID_HQ_Captured_Data = 0x92,
+    };
+    static constexpr int HidReportSize = 512;
+    static constexpr int HidHeaderSize = 3;
+    static constexpr int HidMaxPayload = HidReportSize - HidHeaderSize;
+    static constexpr int IspPayloadSize = 60;
+    static constexpr int HidIspBlockSize = 508;
+    static constexpr int HqPayloadSize = 4;
+    static constexpr int DefaultHidTimeout = 5000;
+
+    // Report id 8, then 16 for a command below 7 and 15 for the others, the command, the payload
+    // (at most HidMaxPayload bytes of it), zeros to 512 bytes.
+    static QByteArray buildHidReport(uint8_t command, const void *payload, int size);
+
+    // Whether the report was sent.
+    bool setHidProperty(uint8_t command, const void *buffer, int size);
+    // Whether an answer came in time; its payload (size bytes from byte 3) is then in buffer, which is
+    // untouched otherwise.
+    bool getHidProperty(uint8_t command, void *buffer, int size);
+    // Bytes written, or -1.
+    int setHidData(uint8_t command, const void *buffer, int size);
+    // Bytes of the answer report (from its report id on) copied into buffer, at most size; -1 when no
+    // answer came in time.
+    int getHidData(uint8_t command, void *buffer, int size);
+
+    bool setISPStatus(const char *buffer);
+    bool getISPStatus(char *buffer);
+    bool setISP_File_Start(const char *buffer);
+    bool getISP_File_Start(char *buffer);
+    bool setISP_File_Download(const char *buffer);
+    bool getISP_File_Download(char *buffer);
+    bool setISP_File_Endt(const char *buffer);
+    bool getISP_File_Endt(char *buffer);
+    // Opens the property channel first.
+    bool setISP_Start(const char *buffer);
+    bool getISP_Start(char *buffer);
+    // Closes the property channel first; the command opens it anew.
+    bool setISP_Stop(const char *buffer);
+    bool getISP_Stop(char *buffer);
+    bool setHIDISP_File_Download(const char *buffer);
+    bool getHIDISP_File_Download(char *buffer);
+    int setHQCapture(const char *buffer);
+    int getHQCapture(char *buffer, int size);
+    int setHQCapturedData(const char *buffer);
+    int getHQCapturedData(char *buffer, int size);
+
+    void setHidTimeout(int milliseconds) { m_hidTimeout = milliseconds; }
+    int hidTimeout() const { return m_hidTimeout; }
+    bool isHidPropertyOpen() const { return m_hidProperty != nullptr; }
+    void closeHidProperty();
 
 private:
     void readDescriptor();
@@ -227,10 +290,19 @@ private:
     bool writePanTilt(const int32_t *pan, const int32_t *tilt);
     bool readPanTilt(uint8_t request, int32_t panTilt[2]);
     uint16_t indexFor(uint8_t unit) const;
+    bool openHidProperty();
+    bool openHidData();
+    void discardPendingAnswers(platform::HidChannel *channel);
+    int readAnswer(std::unique_ptr<platform::HidChannel> &channel, QByteArray *report);
 
     std::unique_ptr<platform::UsbControlChannel> m_interface;
     std::unique_ptr<UVCCameraConfigurationDescriptor> m_configurationDescriptor;
     uint32_t m_deviceLocationID = 0;
+    // Where the camera sits, whichever way it was opened: the HID interface is looked for there.
+    uint32_t m_usbLocationID = 0;
+    std::unique_ptr<platform::HidChannel> m_hidProperty;
+    std::unique_ptr<platform::HidChannel> m_hidData;
+    int m_hidTimeout = DefaultHidTimeout;
     uint8_t m_intfNumber = 0;
     uint16_t m_vendorID = 0;
     uint16_t m_productID = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulated/simulatedhiddevice.h"
 #include "simulated/simulateduvcdevice.h"
 #include "video/captureformat.h"
 #include "video/videodeviceinfo.h"
@@ -10,8 +11,8 @@
 
 namespace platform {
 
-// One virtual camera: its identity, its capture formats and active configuration, and the UVC device
-// behind it. Everything a backend needs to act as that camera is here, so that frame generation can
+// One virtual camera: its identity, its capture formats and active configuration, and the UVC and HID
+// devices behind it. Everything a backend needs to act as that camera is here, so that frame generation can
 // be added beside it without changing the backends that already use it.
 class SimulatedCamera
 {
@@ -31,6 +32,8 @@ public:
 
     VideoDeviceInfo info() const { return m_info; }
     SimulatedUvcDevice &uvc() { return m_uvc; }
+    // The maker's HID interface beside the video interface.
+    SimulatedHidDevice &hid() { return m_hid; }
 
     bool isConnected() const;
     void setConnected(bool connected);
@@ -52,6 +55,7 @@ public:
 private:
     const VideoDeviceInfo m_info;
     SimulatedUvcDevice m_uvc;
+    SimulatedHidDevice m_hid;
     mutable QMutex m_mutex;
     bool m_connected = true;
     QList<CaptureFormat> m_formats;

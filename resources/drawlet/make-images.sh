@@ -19,3 +19,11 @@ mkdir -p icons/cursor
     -draw "polygon 21,3 16,9 26,9" -draw "polygon 21,39 16,33 26,33" \
     -draw "polygon 3,21 9,16 9,26" -draw "polygon 39,21 33,16 33,26" \
     -define png:color-type=6 icons/cursor/cursor_move.png
+
+# Select cursor: a pointing arrow, black with a white rim, whose tip is the hot spot (5, 10).
+/usr/bin/convert -size 44x44 xc:none \
+    -stroke white -strokewidth 3 -fill black \
+    -draw "polygon 5,10 5,38 12,31 17,42 22,40 17,29 27,29" \
+    -stroke black -strokewidth 1 -fill black \
+    -draw "polygon 6,13 6,35 12,29 17,39 20,38 15,27 24,27" \
+    -define png:color-type=6 icons/cursor/cursor_select.png

@@ -1,13 +1,17 @@
 #include "linuxfakev4l2io.h"
 
 #include <QHash>
+#include <QMutexLocker>
+#include <QThread>
 
 #include <linux/usb/video.h>
 #include <linux/uvcvideo.h>
 #include <linux/videodev2.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -52,8 +56,11 @@ QString queryName(quint8 query)
 
 int LinuxFakeV4l2Io::open(const QString &node)
 {
+    QMutexLocker locker(m_lock.get());
     if (!nodes.contains(node))
         return -ENOENT;
+    if (openErrors.contains(node))
+        return -openErrors.value(node);
     ++openCount;
     m_open.insert(m_nextFd, node);
     return m_nextFd++;
@@ -61,15 +68,40 @@ int LinuxFakeV4l2Io::open(const QString &node)
 
 void LinuxFakeV4l2Io::close(int fd)
 {
+    QMutexLocker locker(m_lock.get());
     if (m_open.remove(fd))
         ++closeCount;
+    // Closing the owner releases the buffers and stops the stream, as the kernel does.
+    if (fd == m_ownerFd) {
+        m_streamingFd = -1;
+        m_ownerFd = -1;
+        m_queued.clear();
+    }
 }
 
 int LinuxFakeV4l2Io::ioctl(int fd, unsigned long request, void *argument)
 {
+    QMutexLocker locker(m_lock.get());
+    return dispatch(fd, request, argument);
+}
+
+int LinuxFakeV4l2Io::dispatch(int fd, unsigned long request, void *argument)
+{
     if (!m_open.contains(fd))
         return -EBADF;
+    // The node belongs to the descriptor that holds its buffers: others may look, not change.
+    if ((request == VIDIOC_S_FMT || request == VIDIOC_S_PARM || request == VIDIOC_REQBUFS)
+        && m_ownerFd >= 0 && fd != m_ownerFd) {
+        log.append(QStringLiteral("busy"));
+        return -EBUSY;
+    }
     switch (request) {
+    case VIDIOC_REQBUFS: return requestBuffers(fd, argument);
+    case VIDIOC_QUERYBUF: return queryBuffer(argument);
+    case VIDIOC_QBUF: return queueBuffer(argument);
+    case VIDIOC_DQBUF: return dequeueBuffer(argument);
+    case VIDIOC_STREAMON: return streamOn(fd);
+    case VIDIOC_STREAMOFF: return streamOff(fd);
     case VIDIOC_QUERYCAP: return queryCapability(fd, argument);
     case VIDIOC_QUERYCTRL: return queryControl(argument);
     case VIDIOC_G_CTRL: return getControl(argument);
@@ -240,6 +272,7 @@ int LinuxFakeV4l2Io::getFormat(void *argument)
     format->fmt.pix.pixelformat = currentPixelFormat;
     format->fmt.pix.width = currentWidth;
     format->fmt.pix.height = currentHeight;
+    format->fmt.pix.bytesperline = bytesPerLine;
     return 0;
 }
 
@@ -285,4 +318,157 @@ const LinuxFakeV4l2Io::Size *LinuxFakeV4l2Io::findSize(quint32 pixelFormat, quin
         }
     }
     return nullptr;
+}
+
+namespace {
+constexpr quint32 FakeBufferLength = 4 * 1024 * 1024;
+}
+
+int LinuxFakeV4l2Io::requestBuffers(int fd, void *argument)
+{
+    auto *request = static_cast<v4l2_requestbuffers *>(argument);
+    log.append(QStringLiteral("REQBUFS %1").arg(request->count));
+    if (request->memory != V4L2_MEMORY_MMAP)
+        return -EINVAL;
+    if (request->count == 0) {
+        if (m_streamingFd >= 0)
+            return -EBUSY;
+        m_buffers.clear();
+        m_mapped.clear();
+        m_queued.clear();
+        m_ownerFd = -1;
+        return 0;
+    }
+    if (requestBuffersError)
+        return -requestBuffersError;
+    request->count = qMin(request->count, grantedBuffers);
+    m_buffers = QVector<QByteArray>(int(request->count), QByteArray(int(FakeBufferLength), '\0'));
+    m_mapped = QVector<bool>(int(request->count), false);
+    m_queued.clear();
+    m_ownerFd = request->count > 0 ? fd : -1;
+    return 0;
+}
+
+int LinuxFakeV4l2Io::queryBuffer(void *argument)
+{
+    auto *buffer = static_cast<v4l2_buffer *>(argument);
+    if (buffer->index >= quint32(m_buffers.size()))
+        return -EINVAL;
+    buffer->length = FakeBufferLength;
+    buffer->m.offset = buffer->index * FakeBufferLength;
+    return 0;
+}
+
+int LinuxFakeV4l2Io::queueBuffer(void *argument)
+{
+    auto *buffer = static_cast<v4l2_buffer *>(argument);
+    if (buffer->index >= quint32(m_buffers.size()) || m_queued.contains(buffer->index))
+        return -EINVAL;
+    m_queued.append(buffer->index);
+    return 0;
+}
+
+int LinuxFakeV4l2Io::dequeueBuffer(void *argument)
+{
+    auto *buffer = static_cast<v4l2_buffer *>(argument);
+    if (m_streamingFd < 0 || m_queued.isEmpty() || framePayloads.isEmpty())
+        return -EAGAIN;
+    if (failAfterFrames >= 0 && m_delivered >= failAfterFrames)
+        return -ENODEV;
+    const quint32 index = m_queued.takeFirst();
+    const QByteArray &payload = framePayloads.at(m_delivered % framePayloads.size());
+    const int length = qMin(payload.size(), int(FakeBufferLength));
+    std::memcpy(m_buffers[int(index)].data(), payload.constData(), size_t(length));
+    ++m_delivered;
+    buffer->index = index;
+    buffer->bytesused = quint32(length);
+    buffer->flags = V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC | extraBufferFlags;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    buffer->timestamp.tv_sec = now.tv_sec;
+    buffer->timestamp.tv_usec = now.tv_nsec / 1000;
+    return 0;
+}
+
+int LinuxFakeV4l2Io::streamOn(int fd)
+{
+    log.append(QStringLiteral("STREAMON"));
+    if (streamOnError)
+        return -streamOnError;
+    if (fd != m_ownerFd)
+        return -EINVAL;
+    m_streamingFd = fd;
+    return 0;
+}
+
+int LinuxFakeV4l2Io::streamOff(int fd)
+{
+    log.append(QStringLiteral("STREAMOFF"));
+    if (fd == m_streamingFd)
+        m_streamingFd = -1;
+    m_queued.clear();
+    return 0;
+}
+
+void *LinuxFakeV4l2Io::mapBuffer(int fd, quint32 length, quint32 offset)
+{
+    QMutexLocker locker(m_lock.get());
+    const int index = int(offset / FakeBufferLength);
+    if (fd != m_ownerFd || index >= m_buffers.size() || length > FakeBufferLength || m_mapped.at(index))
+        return nullptr;
+    m_mapped[index] = true;
+    return m_buffers[index].data();
+}
+
+void LinuxFakeV4l2Io::unmapBuffer(void *address, quint32 length)
+{
+    Q_UNUSED(length)
+    QMutexLocker locker(m_lock.get());
+    for (int index = 0; index < m_buffers.size(); ++index) {
+        if (m_buffers.at(index).constData() == address)
+            m_mapped[index] = false;
+    }
+}
+
+int LinuxFakeV4l2Io::waitForFrame(int fd, int timeoutMs)
+{
+    {
+        QMutexLocker locker(m_lock.get());
+        if (!m_open.contains(fd))
+            return -EBADF;
+        const bool ready = fd == m_streamingFd && !m_queued.isEmpty() && !framePayloads.isEmpty();
+        if (ready && failAfterFrames >= 0 && m_delivered >= failAfterFrames)
+            return -ENODEV; // an unplugged camera wakes the wait with an error
+        if (!ready) {
+            locker.unlock();
+            QThread::msleep(ulong(qMin(timeoutMs, 20)));
+            return 0;
+        }
+    }
+    QThread::msleep(ulong(frameIntervalMs));
+    return 1;
+}
+
+int LinuxFakeV4l2Io::mappedBuffers() const
+{
+    QMutexLocker locker(m_lock.get());
+    return int(m_mapped.count(true));
+}
+
+bool LinuxFakeV4l2Io::isStreaming() const
+{
+    QMutexLocker locker(m_lock.get());
+    return m_streamingFd >= 0;
+}
+
+QStringList LinuxFakeV4l2Io::logSnapshot() const
+{
+    QMutexLocker locker(m_lock.get());
+    return log;
+}
+
+int LinuxFakeV4l2Io::deliveredFrames() const
+{
+    QMutexLocker locker(m_lock.get());
+    return m_delivered;
 }

@@ -108,7 +108,7 @@ void ScriptedHttpServer::readFrom(QTcpSocket *socket)
         const Reply reply = replyFor(request);
         emit requestReceived(m_requests.size() - 1);
         if (reply.delayMsecs > 0) {
-            QTimer::singleShot(reply.delayMsecs, this, [this, guarded, reply] {
+            QTimer::singleShot(reply.delayMsecs, Qt::PreciseTimer, this, [this, guarded, reply] {
                 if (guarded && guarded->state() == QAbstractSocket::ConnectedState)
                     answer(guarded, reply);
             });
@@ -179,13 +179,49 @@ void ScriptedHttpServer::answer(QTcpSocket *socket, const Reply &reply)
     }
     if (!hasType)
         head += "Content-Type: application/octet-stream\r\n";
-    head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
-    socket->write(head);
-    if (reply.bodyBytesToSend >= 0 && reply.bodyBytesToSend < reply.body.size()) {
-        socket->write(reply.body.left(reply.bodyBytesToSend));
-        socket->flush();
-        socket->disconnectFromHost();
+    if (reply.chunked)
+        head += "Transfer-Encoding: chunked\r\n";
+    else if (reply.sendContentLength)
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    else
+        head += "Connection: close\r\n";
+    head += "\r\n";
+
+    // A cut chunked body stops inside a chunk whose header announced all of it.
+    const bool cut = reply.bodyBytesToSend >= 0 && reply.bodyBytesToSend < reply.body.size();
+    const int sendBytes = cut ? reply.bodyBytesToSend : reply.body.size();
+    const int pieceBytes = reply.pieceBytes > 0 ? reply.pieceBytes : qMax(1, reply.body.size());
+    QList<QByteArray> pieces;
+    for (int at = 0; at < sendBytes; at += pieceBytes) {
+        const QByteArray piece = reply.body.mid(at, pieceBytes);
+        const QByteArray sent = piece.left(sendBytes - at);
+        pieces.append(reply.chunked ? QByteArray::number(piece.size(), 16) + "\r\n" + sent
+                                          + (sent.size() == piece.size() ? "\r\n" : "")
+                                    : sent);
+    }
+    if (reply.chunked && !cut)
+        pieces.append("0\r\n\r\n");
+    if (pieces.isEmpty())
+        pieces.append(QByteArray());
+    pieces.first().prepend(head);
+    sendPieces(socket, pieces, 0, reply);
+}
+
+void ScriptedHttpServer::sendPieces(QTcpSocket *socket, const QList<QByteArray> &pieces, int index,
+                                    const Reply &reply)
+{
+    socket->write(pieces.at(index));
+    if (index + 1 < pieces.size()) {
+        QPointer<QTcpSocket> guarded(socket);
+        QTimer::singleShot(reply.pieceDelayMsecs, Qt::PreciseTimer, this, [this, guarded, pieces, index, reply] {
+            if (guarded && guarded->state() == QAbstractSocket::ConnectedState)
+                sendPieces(guarded, pieces, index + 1, reply);
+        });
         return;
     }
-    socket->write(reply.body);
+    const bool cut = reply.bodyBytesToSend >= 0 && reply.bodyBytesToSend < reply.body.size();
+    if (cut || (!reply.chunked && !reply.sendContentLength)) {
+        socket->flush();
+        socket->disconnectFromHost();
+    }
 }

@@ -31,6 +31,15 @@ public:
         int bodyBytesToSend = -1;
         // Closes the connection without any answer.
         bool dropConnection = false;
+        // Sends the body with chunked transfer coding; a body cut by bodyBytesToSend then ends
+        // without its last (empty) chunk.
+        bool chunked = false;
+        // Leaves out the Content-Length and ends the body by closing the connection.
+        bool sendContentLength = true;
+        // Sends the body in pieces of this many bytes, the first with the headers and each further
+        // one pieceDelayMsecs after the one before; 0 sends it at once.
+        int pieceBytes = 0;
+        int pieceDelayMsecs = 0;
     };
 
     struct Request
@@ -72,6 +81,7 @@ private:
     bool takeRequest(QByteArray &buffer, Request &request);
     Reply replyFor(const Request &request);
     void answer(QTcpSocket *socket, const Reply &reply);
+    void sendPieces(QTcpSocket *socket, const QList<QByteArray> &pieces, int index, const Reply &reply);
 
     QTcpServer *m_server;
     QHash<QTcpSocket *, QByteArray> m_buffers;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -35,6 +37,35 @@ int SystemV4l2Io::ioctl(int fd, unsigned long request, void *argument)
         result = ::ioctl(fd, request, argument);
     } while (result == -1 && errno == EINTR);
     return result == -1 ? -errno : 0;
+}
+
+void *SystemV4l2Io::mapBuffer(int fd, quint32 length, quint32 offset)
+{
+    void *address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, fd, off_t(offset));
+    return address == MAP_FAILED ? nullptr : address;
+}
+
+void SystemV4l2Io::unmapBuffer(void *address, quint32 length)
+{
+    if (address)
+        ::munmap(address, length);
+}
+
+int SystemV4l2Io::waitForFrame(int fd, int timeoutMs)
+{
+    pollfd descriptor = {fd, POLLIN, 0};
+    int result;
+    do {
+        result = ::poll(&descriptor, 1, timeoutMs);
+    } while (result == -1 && errno == EINTR);
+    if (result < 0)
+        return -errno;
+    if (result == 0)
+        return 0;
+    // An unplugged camera wakes the poll with an error instead of a frame.
+    if (descriptor.revents & (POLLERR | POLLHUP | POLLNVAL))
+        return -ENODEV;
+    return 1;
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "video/linux/v4l2capturedevice.h"
 
 #include "video/linux/v4l2handle.h"
+#include "video/linux/v4l2stream.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -97,6 +98,7 @@ V4l2CaptureDevice::V4l2CaptureDevice(const VideoDeviceInfo &info, V4l2Io &io, QO
 
 V4l2CaptureDevice::~V4l2CaptureDevice()
 {
+    stopStreaming();
     unlockForConfiguration();
 }
 
@@ -188,6 +190,72 @@ void V4l2CaptureDevice::unlockForConfiguration()
 
 bool V4l2CaptureDevice::setActiveFormat(int index)
 {
+    if (!m_locked || index < 0 || index >= nodeFormats().size())
+        return false;
+    if (!isStreaming())
+        return applyFormat(index);
+    stopStreaming();
+    const bool applied = applyFormat(index);
+    const qint32 restarted = startStreaming();
+    if (restarted != StreamOk)
+        emit streamError(restarted);
+    return applied;
+}
+
+bool V4l2CaptureDevice::setActiveMinFrameDuration(const FrameDuration &duration)
+{
+    if (!m_locked || !duration.isValid())
+        return false;
+    if (!isStreaming())
+        return applyFrameDuration(duration);
+    stopStreaming();
+    const bool applied = applyFrameDuration(duration);
+    const qint32 restarted = startStreaming();
+    if (restarted != StreamOk)
+        emit streamError(restarted);
+    return applied;
+}
+
+qint32 V4l2CaptureDevice::startStreaming()
+{
+    if (isStreaming())
+        return StreamOk;
+    auto stream = std::make_unique<V4l2Stream>(m_io);
+    const quint64 generation = ++m_streamGeneration;
+    const qint32 result = stream->start(
+        m_info.node, [this] { return outputSize(); },
+        [this](const QImage &frame, qint64 timeUs) { emit frameCaptured(VideoSample(frame, timeUs)); },
+        [this, generation](qint32 code) {
+            emit streamError(code);
+            QMetaObject::invokeMethod(this, [this, generation] { streamFailed(generation); },
+                                      Qt::QueuedConnection);
+        });
+    if (result == StreamOk)
+        m_stream = std::move(stream);
+    return result;
+}
+
+void V4l2CaptureDevice::streamFailed(quint64 generation)
+{
+    if (generation == m_streamGeneration)
+        stopStreaming();
+}
+
+void V4l2CaptureDevice::stopStreaming()
+{
+    if (!m_stream)
+        return;
+    m_stream->stop();
+    m_stream.reset();
+}
+
+bool V4l2CaptureDevice::isStreaming() const
+{
+    return m_stream != nullptr;
+}
+
+bool V4l2CaptureDevice::applyFormat(int index)
+{
     const QList<NodeFormat> &formats = nodeFormats();
     if (!m_locked || index < 0 || index >= formats.size())
         return false;
@@ -208,7 +276,7 @@ bool V4l2CaptureDevice::setActiveFormat(int index)
            && format.fmt.pix.height == quint32(wanted.format.height);
 }
 
-bool V4l2CaptureDevice::setActiveMinFrameDuration(const FrameDuration &duration)
+bool V4l2CaptureDevice::applyFrameDuration(const FrameDuration &duration)
 {
     if (!m_locked || !duration.isValid())
         return false;

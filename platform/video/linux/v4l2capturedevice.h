@@ -2,13 +2,18 @@
 
 #include "video/capturedevice.h"
 
+#include <atomic>
+#include <memory>
+
 namespace platform {
 
 class V4l2Io;
+class V4l2Stream;
 
-// Formats, active format and frame rate of one V4L2 capture node. Streaming is not its business.
+// Formats, active format and frame rate of one V4L2 capture node, and its stream of frames.
 // Configuration needs the lock; the lock is held per node within this process, and a node that another
-// process is streaming from refuses the change on its own.
+// process is streaming from refuses the change on its own. The node refuses changes while it streams,
+// so a change made while streaming stops the stream, applies and starts it again.
 class V4l2CaptureDevice : public CaptureDevice
 {
     Q_OBJECT
@@ -30,6 +35,10 @@ public:
     bool setActiveFormat(int index) override;
     bool setActiveMinFrameDuration(const FrameDuration &duration) override;
 
+    qint32 startStreaming() override;
+    void stopStreaming() override;
+    bool isStreaming() const override;
+
 private:
     struct NodeFormat
     {
@@ -37,6 +46,9 @@ private:
         CaptureFormat format;
     };
 
+    bool applyFormat(int index);
+    bool applyFrameDuration(const FrameDuration &duration);
+    void streamFailed(quint64 generation);
     const QList<NodeFormat> &nodeFormats() const;
     QList<NodeFormat> enumerateFormats() const;
 
@@ -45,6 +57,9 @@ private:
     mutable QList<NodeFormat> m_formats;
     mutable bool m_formatsRead = false;
     bool m_locked = false;
+    std::unique_ptr<V4l2Stream> m_stream;
+    // Counts the starts, so that the report of a failed stream never stops its successor.
+    std::atomic<quint64> m_streamGeneration{0};
 };
 
 } // namespace platform

@@ -19,6 +19,21 @@ public:
     virtual void close(int fd) = 0;
     // 0 on success, a negative errno on failure.
     virtual int ioctl(int fd, unsigned long request, void *argument) = 0;
+
+    // Streaming buffers: a driver buffer mapped for reading (null on failure) and its release.
+    virtual void *mapBuffer(int fd, quint32 length, quint32 offset)
+    {
+        Q_UNUSED(fd) Q_UNUSED(length) Q_UNUSED(offset)
+        return nullptr;
+    }
+    virtual void unmapBuffer(void *address, quint32 length) { Q_UNUSED(address) Q_UNUSED(length) }
+    // Waits until a filled buffer can be dequeued: 1 when one can, 0 after the timeout, a negative
+    // errno when the device failed.
+    virtual int waitForFrame(int fd, int timeoutMs)
+    {
+        Q_UNUSED(fd) Q_UNUSED(timeoutMs)
+        return -38; // ENOSYS
+    }
 };
 
 } // namespace platform
