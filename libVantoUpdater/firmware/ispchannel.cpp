@@ -1,0 +1,3 @@
+#include "ispchannel.h"
+
+IspChannel::~IspChannel() = default;

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "updaterfunctions.h"
+#include "vantoupdaterglobal.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+class DownloadFolder;
+class GeneralCamera;
+class IfFirmwareDownloader;
+class IspChannel;
+class QEventLoop;
+class QFile;
+class QNetworkReply;
+class QSaveFile;
+
+// The update object: which software version is built in, which firmware the camera runs, which
+// versions the update server offers, the downloads of the configuration, the software package and the
+// firmware image, and the firmware transfer to the camera.
+//
+// Each object downloads into a private folder of its own (downloadFolder()), removed with the object.
+// Every network call and the firmware transfer block the caller in a nested event loop, so the GUI
+// keeps working while they run. Failures are result codes: checks 0 newer, 1 up to date, 2 the
+// configuration could not be fetched; downloads true or false; the firmware transfer -1 to 3.
+class VANTOUPDATER_EXPORT VantoUpdater : public QObject
+{
+    Q_OBJECT
+
+public:
+    static const char SoftwareVersion[];
+    static const char ConfigFileName[];
+    static const char FirmwareFileName[];
+    static const char WriteErrorText[];
+    static constexpr int DefaultWatchdogInterval = 10000;
+    static constexpr int DefaultReprogramInterval = 1000;
+    static constexpr int DefaultFirmwareTimeLimit = 10 * 60 * 1000;
+    static constexpr int AbsentTickLimit = 16;
+
+    VantoUpdater();
+    ~VantoUpdater() override;
+
+    QString getCurrentSWVersion();
+    QString getCurrentFWVersion();
+    QString getRemoteFWVersion();
+    QString getRemoteSWVersionWin();
+    QString getRemoteSWFileName();
+    int checkSWVersion(QString *remote);
+    int checkFWVersion(QString *remote);
+    void SetControlCamera(GeneralCamera *camera);
+
+    // The value of key in the downloaded file fileName, or "EOF" when the file or the key is missing.
+    QString showContent(QString fileName, QString key);
+    bool mySW_VersionIsOlder(QString local, QString remote);
+    bool myFW_VersionIsOlder(QString local, QString remote);
+
+    // A download into the folder, stored under the sanitised last segment of the address's path.
+    // True only for a 2xx answer whose body arrived in full and, when expectedSha256 (hex) is given,
+    // matches it; anything else leaves no file behind.
+    bool downloadFile(QUrl url, const QByteArray &expectedSha256 = QByteArray());
+    bool downloadSWFile();
+    bool downloadFWFile();
+    void abortDownload();
+
+    int CheckFWUpgrade();
+
+    // The folder every download of this object lands in, ending in "/"; the update dialogs unpack the
+    // package there. Empty when no private folder could be made (every download then fails).
+    QString downloadFolder() const;
+    QString errorString() const { return errorText; }
+
+    // The address update.cfg is read below: the build setting unless a test sets another.
+    static QUrl updateServerBase();
+    static void setUpdateServerBase(const QUrl &base);
+    QUrl configUrl() const;
+
+    // Intervals in milliseconds, for tests: the download silence limit, the reprogram poll period and
+    // the overall limit of one firmware transfer.
+    void setWatchdogInterval(int msecs);
+    int watchdogInterval() const { return watchdogMsecs; }
+    bool isWatchdogActive() const { return watchdog->isActive(); }
+    void setReprogramInterval(int msecs);
+    void setFirmwareTimeLimit(int msecs);
+    // Puts another camera side in place of the capture library's downloader; takes ownership.
+    void setIspChannel(IspChannel *channel);
+    int lastReprogramPercent() const { return reprogramPercent; }
+
+signals:
+    void dataReadProgress(qint64 bytesRead, qint64 totalBytes);
+    void sendPercentage(int percentage);
+
+public slots:
+    void httpReadyRead();
+    void abortDownloading();
+    void tempProgress(qint64 bytesRead, qint64 totalBytes);
+    void onReprogramTimerTimeout();
+
+private:
+    QString configValue(const char *key) const;
+    QString configPath() const;
+    bool downloadPackage(const char *urlKey, const char *sha256Key);
+    bool openTarget(const QString &name);
+    bool fetch(const QUrl &url);
+    bool redirectTarget(QUrl *next) const;
+    static bool isSafeRedirect(const QUrl &from, const QUrl &to);
+    void startRequest(const QUrl &url);
+    void waitForReply();
+    bool finishReply();
+    void releaseReply();
+    bool isSuccessStatus() const;
+    bool isBodyComplete() const;
+    bool hasExpectedSha256(const QString &path, const QByteArray &expected) const;
+    void discardTarget();
+
+    bool readIspStatus(int *status, QByteArray *detail);
+    int sendFirmwareImage();
+    bool transferChunks(QFile &image, int chunk, QByteArray &name, int size);
+    void sendIspStop();
+    int runReprogramPhase();
+    void endReprogramPhase();
+    void reprogramStep();
+    bool isFirmwareTimeUp() const;
+
+    QEventLoop *reprogramLoop = nullptr;
+    QNetworkAccessManager manager;
+    QNetworkReply *reply = nullptr;
+    QString errorText;
+    QSaveFile *file = nullptr;
+    QTimer *watchdog;
+    bool stopRequested = false;
+    QTimer reprogramTimer;
+    int ispPhase = 0;
+    bool deviceSeen = false;
+    int transferResult = 0;
+    int reprogramPercent = 66;
+    int absentTicks = 0;
+    IfFirmwareDownloader *downloader;
+
+    IspChannel *isp;
+    DownloadFolder *folder;
+    QString lastFileName;
+    qint64 bodyBytes = 0;
+    bool bodyRefused = false;
+    bool writeFailed = false;
+    int watchdogMsecs = DefaultWatchdogInterval;
+    int firmwareTimeLimit = DefaultFirmwareTimeLimit;
+    QDeadlineTimer firmwareDeadline;
+    bool transferRunning = false;
+    QCryptographicHash bodyHash{QCryptographicHash::Sha256};
+};

@@ -1,0 +1,345 @@
+#include "scriptedhttpserver.h"
+#include "vantoupdater.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+using Reply = ScriptedHttpServer::Reply;
+Q_DECLARE_METATYPE(ScriptedHttpServer::Reply)
+
+namespace {
+
+QByteArray payload(int size)
+{
+    QByteArray data(size, '\0');
+    for (int i = 0; i < size; ++i)
+        data[i] = char('a' + i % 26);
+    return data;
+}
+
+Reply bodyReply(const QByteArray &body)
+{
+    Reply reply;
+    reply.body = body;
+    return reply;
+}
+
+QStringList entriesOf(const QString &path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class UpdaterDownloadTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void completeBodies_data();
+    void completeBodies();
+    void refusedAnswers_data();
+    void refusedAnswers();
+    void redirectIsFollowed();
+    void checksumDecides();
+    void unsafeNamesSendNothing_data();
+    void unsafeNamesSendNothing();
+    void silenceWatchdog_data();
+    void silenceWatchdog();
+    void abortStopsTheDownload();
+    void foldersArePrivateAndSeparate();
+
+private:
+    std::unique_ptr<ScriptedHttpServer> m_server;
+    std::unique_ptr<VantoUpdater> m_updater;
+};
+
+void UpdaterDownloadTest::init()
+{
+    m_server = std::make_unique<ScriptedHttpServer>();
+    QVERIFY(m_server->listen());
+    m_updater = std::make_unique<VantoUpdater>();
+    QVERIFY(!m_updater->downloadFolder().isEmpty());
+}
+
+void UpdaterDownloadTest::cleanup()
+{
+    m_updater.reset();
+    m_server.reset();
+}
+
+void UpdaterDownloadTest::completeBodies_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<qint64>("announcedTotal");
+
+    const QByteArray body = payload(300 * 1024);
+    Reply plain = bodyReply(body);
+    plain.pieceBytes = 64 * 1024;
+    plain.pieceDelayMsecs = 50;
+    QTest::newRow("with length") << plain << qint64(body.size());
+    Reply chunked = plain;
+    chunked.chunked = true;
+    QTest::newRow("chunked") << chunked << qint64(-1);
+    Reply open = plain;
+    open.sendContentLength = false;
+    QTest::newRow("ended by close") << open << qint64(-1);
+    QTest::newRow("empty body") << bodyReply(QByteArray()) << qint64(0);
+}
+
+void UpdaterDownloadTest::completeBodies()
+{
+    QFETCH(Reply, reply);
+    QFETCH(qint64, announcedTotal);
+    m_server->route("/pkg/LinuxUpdater.zip", reply);
+    QSignalSpy progress(m_updater.get(), &VantoUpdater::dataReadProgress);
+    const QString workingDir = QDir::currentPath();
+
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+
+    QCOMPARE(QDir::currentPath(), workingDir);
+    QVERIFY(!m_updater->isWatchdogActive());
+    QCOMPARE(m_updater->getRemoteSWFileName(), QStringLiteral("LinuxUpdater.zip"));
+    QFile file(m_updater->downloadFolder() + QStringLiteral("LinuxUpdater.zip"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), reply.body);
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList{QStringLiteral("LinuxUpdater.zip")});
+    if (!reply.body.isEmpty()) {
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.first().at(1).toLongLong(), announcedTotal);
+        QCOMPARE(progress.last().at(0).toLongLong(), qint64(reply.body.size()));
+    }
+}
+
+void UpdaterDownloadTest::refusedAnswers_data()
+{
+    QTest::addColumn<Reply>("reply");
+    // Whether the download is checked against the checksum of the whole body, as every package is.
+    QTest::addColumn<bool>("verified");
+
+    Reply notFound = bodyReply("<html>no such file</html>");
+    notFound.status = 404;
+    QTest::newRow("404 with a page") << notFound << false;
+    Reply serverError = bodyReply("oops");
+    serverError.status = 500;
+    QTest::newRow("500") << serverError << false;
+    Reply cut = bodyReply(payload(100000));
+    cut.bodyBytesToSend = 60000;
+    QTest::newRow("cut before its length") << cut << false;
+    // The transport does not always notice a chunked body cut short (the connection's close can pass
+    // for its end), so such a body is caught by its checksum.
+    Reply cutChunked = cut;
+    cutChunked.chunked = true;
+    cutChunked.pieceBytes = 16384;
+    QTest::newRow("chunked cut inside a chunk") << cutChunked << true;
+    cutChunked.pieceBytes = 20000;
+    QTest::newRow("chunked without last chunk") << cutChunked << true;
+    Reply dropped;
+    dropped.dropConnection = true;
+    QTest::newRow("no answer") << dropped << false;
+    Reply redirectToMissing;
+    redirectToMissing.status = 302;
+    redirectToMissing.headers.append({QByteArray("Location"), QByteArray("/missing")});
+    QTest::newRow("redirect to a 404") << redirectToMissing << false;
+    Reply loop = redirectToMissing;
+    loop.headers = {{QByteArray("Location"), QByteArray("/pkg/LinuxUpdater.zip")}};
+    QTest::newRow("redirect loop") << loop << false;
+    Reply toFtp = redirectToMissing;
+    toFtp.headers = {{QByteArray("Location"), QByteArray("ftp://127.0.0.1/pkg/LinuxUpdater.zip")}};
+    QTest::newRow("redirect to another scheme") << toFtp << false;
+}
+
+void UpdaterDownloadTest::refusedAnswers()
+{
+    QFETCH(Reply, reply);
+    QFETCH(bool, verified);
+    Reply missing = bodyReply("gone");
+    missing.status = 404;
+    m_server->route("/missing", missing);
+    m_server->route("/pkg/LinuxUpdater.zip", reply);
+    const QByteArray checksum = verified ? QCryptographicHash::hash(reply.body, QCryptographicHash::Sha256).toHex()
+                                         : QByteArray();
+
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip")), checksum));
+    QVERIFY(m_updater->getRemoteSWFileName().isEmpty());
+    QVERIFY(!m_updater->isWatchdogActive());
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+    QVERIFY(m_server->requestCount() <= 6);
+}
+
+void UpdaterDownloadTest::redirectIsFollowed()
+{
+    const QByteArray body = payload(5000);
+    Reply moved = bodyReply("<html>moved</html>");
+    moved.status = 301;
+    moved.headers.append({QByteArray("Location"), m_server->url(QStringLiteral("/real/file.bin")).toEncoded()});
+    m_server->route("/pkg/LinuxUpdater.zip", moved);
+    m_server->route("/real/file.bin", bodyReply(body));
+
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QCOMPARE(m_server->requestCount(), 2);
+    QFile file(m_updater->downloadFolder() + QStringLiteral("LinuxUpdater.zip"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), body);
+}
+
+void UpdaterDownloadTest::checksumDecides()
+{
+    const QByteArray body = payload(20000);
+    m_server->route("/fw/UpdaterFW.dat", bodyReply(body));
+    const QUrl url = m_server->url(QStringLiteral("/fw/UpdaterFW.dat"));
+    const QByteArray right = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex();
+    QByteArray wrong = right;
+    wrong[0] = wrong[0] == '0' ? '1' : '0';
+
+    QVERIFY(!m_updater->downloadFile(url, wrong));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+    QVERIFY(m_updater->downloadFile(url, right.toUpper()));
+    QCOMPARE(QFileInfo(m_updater->downloadFolder() + QStringLiteral("UpdaterFW.dat")).size(), qint64(body.size()));
+    // A later failure of the same name keeps the verified file, and no longer names it.
+    QVERIFY(!m_updater->downloadFile(url, wrong));
+    QVERIFY(m_updater->getRemoteSWFileName().isEmpty());
+}
+
+void UpdaterDownloadTest::unsafeNamesSendNothing_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("writeError");
+
+    QTest::newRow("escaped climb") << "/pkg/..%2F..%2F..%2Fevil.sh" << true;
+    QTest::newRow("escaped backslash") << "/pkg/..%5Cevil.sh" << true;
+    QTest::newRow("ends in slash") << "/pkg/" << true;
+    QTest::newRow("not http") << "ftp" << false;
+    QTest::newRow("no address") << "EOF" << false;
+}
+
+void UpdaterDownloadTest::unsafeNamesSendNothing()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, writeError);
+    m_server->setDefaultReply(bodyReply("#!/bin/sh\necho owned\n"));
+    const QString parent = QFileInfo(m_updater->downloadFolder() + QStringLiteral("..")).canonicalFilePath();
+    const QStringList before = entriesOf(parent);
+
+    QUrl url = m_server->url(path);
+    if (path == QLatin1String("ftp"))
+        url = QUrl(QStringLiteral("ftp://127.0.0.1:%1/x.zip").arg(m_server->port()));
+    else if (path == QLatin1String("EOF"))
+        url = QUrl(QStringLiteral("EOF"), QUrl::TolerantMode);
+    QVERIFY(!m_updater->downloadFile(url));
+
+    QTest::qWait(50);
+    QCOMPARE(m_server->requestCount(), 0);
+    QCOMPARE(m_updater->errorString().isEmpty(), !writeError);
+    if (writeError)
+        QCOMPARE(m_updater->errorString(), QString::fromLatin1(VantoUpdater::WriteErrorText));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+    QCOMPARE(entriesOf(parent), before);
+}
+
+void UpdaterDownloadTest::silenceWatchdog_data()
+{
+    QTest::addColumn<int>("firstByteDelay");
+    QTest::addColumn<int>("pieceDelay");
+    QTest::addColumn<bool>("completes");
+
+    // The watchdog runs at 1000 ms here, a tenth of the program's 10 s.
+    QTest::newRow("steady 0.85 s gaps") << 850 << 850 << true;
+    QTest::newRow("1.15 s before the first byte") << 1150 << 0 << false;
+    QTest::newRow("1.15 s gap mid-transfer") << 0 << 1150 << false;
+}
+
+void UpdaterDownloadTest::silenceWatchdog()
+{
+    QFETCH(int, firstByteDelay);
+    QFETCH(int, pieceDelay);
+    QFETCH(bool, completes);
+    m_updater->setWatchdogInterval(1000);
+    Reply slow = bodyReply(payload(4000));
+    slow.delayMsecs = firstByteDelay;
+    slow.pieceBytes = 1000;
+    slow.pieceDelayMsecs = pieceDelay;
+    m_server->route("/slow/pkg.zip", slow);
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(m_updater->downloadFile(m_server->url(QStringLiteral("/slow/pkg.zip"))), completes);
+    QVERIFY(!m_updater->isWatchdogActive());
+    if (completes) {
+        // Longer in all than the watchdog's period: it measures silence, not duration.
+        QVERIFY(clock.elapsed() > 3000);
+    } else {
+        QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+    }
+}
+
+void UpdaterDownloadTest::abortStopsTheDownload()
+{
+    Reply slow = bodyReply(payload(50000));
+    slow.pieceBytes = 1000;
+    slow.pieceDelayMsecs = 20;
+    m_server->route("/slow/pkg.zip", slow);
+    m_server->route("/fast/pkg.zip", bodyReply("done"));
+    int reports = 0;
+    qint64 readWhenAborted = -1;
+    connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [&](qint64 read, qint64) {
+        if (read > 0 && ++reports == 3) {
+            readWhenAborted = read;
+            m_updater->abortDownload();
+        }
+    });
+
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/slow/pkg.zip"))));
+    QVERIFY(readWhenAborted > 0 && readWhenAborted < 50000);
+    QVERIFY(!m_updater->isWatchdogActive());
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+    // The object is idle again and takes the next download.
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/fast/pkg.zip"))));
+}
+
+void UpdaterDownloadTest::foldersArePrivateAndSeparate()
+{
+    m_server->setDefaultReply(bodyReply("cfg"));
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/update.cfg"))));
+    const QString first = m_updater->downloadFolder();
+    const QString kept = first + QStringLiteral("update.cfg");
+
+    QString second;
+    {
+        VantoUpdater other;
+        second = other.downloadFolder();
+        QVERIFY(second != first);
+        QVERIFY(QFile::exists(kept));
+        QVERIFY(other.downloadFile(m_server->url(QStringLiteral("/update.cfg"))));
+        QVERIFY(QFile::exists(second + QStringLiteral("update.cfg")));
+    }
+    // The other object took only its own folder with it.
+    QVERIFY(!QFileInfo::exists(second));
+    QVERIFY(QFile::exists(kept));
+
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    for (const QString &path : {first, QFileInfo(first + QStringLiteral("..")).canonicalFilePath()}) {
+        const QFileInfo info(path);
+        QVERIFY2((info.permissions() & others) == 0, qPrintable(path));
+        QVERIFY((info.permissions() & ownerOnly) == ownerOnly);
+    }
+    // Below the user's own cache, not in the shared temporary folder.
+    QVERIFY(first.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + '/'));
+
+    m_updater.reset();
+    QVERIFY(!QFileInfo::exists(first));
+}
+
+QTEST_GUILESS_MAIN(UpdaterDownloadTest)
+#include "tst_updater_download.moc"
