@@ -64,6 +64,19 @@ QPainterPath pathThroughPoints(const std::vector<QPointF> &points)
     return path;
 }
 
+// A restyled stroke drawn again through its recorded points, with arrow heads sized by its current
+// pen. Without recorded points the stroke keeps its path.
+QPainterPath rebuiltPath(QorvGraphicsPathItem *path)
+{
+    const std::vector<QPointF> points = path->getPathPoints();
+    QPainterPath newPath = path->path();
+    if (!points.empty()) {
+        newPath = pathThroughPoints(points);
+        path->arrowPath(newPath);
+    }
+    return newPath;
+}
+
 } // namespace
 
 SelectTool::SelectTool(AnnotationEditor *editor, QObject *parent)
@@ -396,12 +409,7 @@ bool SelectTool::setPathWidth(QGraphicsItem *item, int width)
     QPen pen = path->pen();
     pen.setWidth(width);
     path->setPen(pen);
-    const std::vector<QPointF> points = path->getPathPoints();
-    QPainterPath newPath = path->path();
-    if (!points.empty()) {
-        newPath = pathThroughPoints(points);
-        path->arrowPath(newPath);
-    }
+    const QPainterPath newPath = rebuiltPath(path);
     m_editor->getActiveUndoStack()->push(
         new PathItemChangeWidthCommand(path, oldState, {newPath, width}, nullptr));
     return true;
@@ -428,13 +436,8 @@ bool SelectTool::setPathLineStyle(QGraphicsItem *item, const LineStyle::style_t 
         return false;
     const PathItemChangeStyleCommand::undo_path_t oldState {path->path(), path->getLineStyle()};
     path->setLineStyle(style);
-    const std::vector<QPointF> points = path->getPathPoints();
     // A stroke without recorded points keeps its path; its new style is still one undo step.
-    QPainterPath newPath = path->path();
-    if (!points.empty()) {
-        newPath = pathThroughPoints(points);
-        path->arrowPath(newPath);
-    }
+    const QPainterPath newPath = rebuiltPath(path);
     m_editor->getActiveUndoStack()->push(
         new PathItemChangeStyleCommand(path, oldState, {newPath, style}, nullptr));
     return true;

@@ -1,11 +1,7 @@
 #pragma once
 
+#include "core/pacedloop.h"
 #include "screen/screencapture.h"
-
-#include <condition_variable>
-#include <mutex>
-
-class QThread;
 
 namespace platform {
 
@@ -24,16 +20,12 @@ public:
     void stop();
 
 private:
-    void run();
-    bool waitUntil(qint64 timeUs);
+    qint64 tick(qint64 dueUs);
 
     ScreenCapture *const m_owner;
     const qint64 m_periodUs;
     const ScreenCapture::FrameWanted m_wanted;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stop = false;
-    QThread *m_thread = nullptr;
+    PacedLoop m_loop;
 };
 
 } // namespace platform

@@ -192,24 +192,22 @@ bool V4l2CaptureDevice::setActiveFormat(int index)
 {
     if (!m_locked || index < 0 || index >= nodeFormats().size())
         return false;
-    if (!isStreaming())
-        return applyFormat(index);
-    stopStreaming();
-    const bool applied = applyFormat(index);
-    const qint32 restarted = startStreaming();
-    if (restarted != StreamOk)
-        emit streamError(restarted);
-    return applied;
+    return applyBetweenStreams([this, index] { return applyFormat(index); });
 }
 
 bool V4l2CaptureDevice::setActiveMinFrameDuration(const FrameDuration &duration)
 {
     if (!m_locked || !duration.isValid())
         return false;
+    return applyBetweenStreams([this, &duration] { return applyFrameDuration(duration); });
+}
+
+bool V4l2CaptureDevice::applyBetweenStreams(const std::function<bool()> &apply)
+{
     if (!isStreaming())
-        return applyFrameDuration(duration);
+        return apply();
     stopStreaming();
-    const bool applied = applyFrameDuration(duration);
+    const bool applied = apply();
     const qint32 restarted = startStreaming();
     if (restarted != StreamOk)
         emit streamError(restarted);

@@ -3,6 +3,7 @@
 #include "video/capturedevice.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -48,6 +49,9 @@ private:
 
     bool applyFormat(int index);
     bool applyFrameDuration(const FrameDuration &duration);
+    // A running stream is stopped around `apply` and started again, as the driver refuses format
+    // changes while buffers are queued; a failed restart is reported as a stream error.
+    bool applyBetweenStreams(const std::function<bool()> &apply);
     void streamFailed(quint64 generation);
     const QList<NodeFormat> &nodeFormats() const;
     QList<NodeFormat> enumerateFormats() const;

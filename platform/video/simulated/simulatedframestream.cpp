@@ -2,14 +2,11 @@
 
 #include "media/mediaclock.h"
 
-#include <QThread>
-
-#include <chrono>
-
 namespace platform {
 
 SimulatedFrameStream::SimulatedFrameStream(Settings settings, FrameHandler onFrame, ErrorHandler onError)
     : m_settings(std::move(settings)), m_onFrame(std::move(onFrame)), m_onError(std::move(onError))
+    , m_loop(QStringLiteral("simulated capture"))
 {
 }
 
@@ -20,44 +17,21 @@ SimulatedFrameStream::~SimulatedFrameStream()
 
 void SimulatedFrameStream::start()
 {
-    if (m_thread)
-        return;
-    m_stop = false;
-    m_failure = 0;
-    m_thread = QThread::create([this] { run(); });
-    m_thread->setObjectName(QStringLiteral("simulated capture"));
-    m_thread->start();
+    m_loop.start([this](qint64 dueUs) { return tick(dueUs); },
+                 [this](qint32 failure) {
+                     if (failure != 0)
+                         m_onError(failure);
+                 });
 }
 
 void SimulatedFrameStream::stop()
 {
-    if (!m_thread)
-        return;
-    {
-        std::lock_guard<std::mutex> locker(m_mutex);
-        m_stop = true;
-    }
-    m_wake.notify_all();
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    m_loop.stop();
 }
 
 void SimulatedFrameStream::fail(qint32 code)
 {
-    {
-        std::lock_guard<std::mutex> locker(m_mutex);
-        m_failure = code;
-    }
-    m_wake.notify_all();
-}
-
-bool SimulatedFrameStream::waitUntil(qint64 timeUs)
-{
-    std::unique_lock<std::mutex> locker(m_mutex);
-    const auto deadline = std::chrono::steady_clock::time_point(std::chrono::microseconds(timeUs));
-    m_wake.wait_until(locker, deadline, [this] { return m_stop || m_failure != 0; });
-    return !m_stop && m_failure == 0;
+    m_loop.fail(code);
 }
 
 QImage &SimulatedFrameStream::freeFrame()
@@ -71,30 +45,21 @@ QImage &SimulatedFrameStream::freeFrame()
     return m_spare;
 }
 
-void SimulatedFrameStream::run()
+qint64 SimulatedFrameStream::tick(qint64 dueUs)
 {
-    qint64 next = MediaClock::monotonicNowUs();
-    while (waitUntil(next)) {
-        QSize size;
-        qint64 durationUs = 33333;
-        m_settings(&size, &durationUs);
-        const qint64 now = MediaClock::monotonicNowUs();
-        QImage &frame = freeFrame();
-        m_generator.render(frame, size, m_frameNumber++);
-        if (!frame.isNull())
-            m_onFrame(frame, now);
-        next += qMax<qint64>(1000, durationUs);
-        // A stalled consumer makes frames late; the camera drops them rather than catching up.
-        if (next < MediaClock::monotonicNowUs())
-            next = MediaClock::monotonicNowUs();
-    }
-    qint32 failure;
-    {
-        std::lock_guard<std::mutex> locker(m_mutex);
-        failure = m_stop ? 0 : m_failure;
-    }
-    if (failure != 0)
-        m_onError(failure);
+    QSize size;
+    qint64 durationUs = 33333;
+    m_settings(&size, &durationUs);
+    const qint64 now = MediaClock::monotonicNowUs();
+    QImage &frame = freeFrame();
+    m_generator.render(frame, size, m_frameNumber++);
+    if (!frame.isNull())
+        m_onFrame(frame, now);
+    qint64 next = dueUs + qMax<qint64>(1000, durationUs);
+    // A stalled consumer makes frames late; the camera drops them rather than catching up.
+    if (next < MediaClock::monotonicNowUs())
+        next = MediaClock::monotonicNowUs();
+    return next;
 }
 
 } // namespace platform

@@ -1,16 +1,12 @@
 #pragma once
 
+#include "core/pacedloop.h"
 #include "video/simulated/simulatedframegenerator.h"
 
 #include <QImage>
 #include <QSize>
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-
-class QThread;
 
 namespace platform {
 
@@ -36,9 +32,8 @@ public:
     void fail(qint32 code);
 
 private:
-    void run();
+    qint64 tick(qint64 dueUs);
     QImage &freeFrame();
-    bool waitUntil(qint64 timeUs);
 
     Settings m_settings;
     FrameHandler m_onFrame;
@@ -47,12 +42,7 @@ private:
     QImage m_frames[3];
     QImage m_spare;
     quint64 m_frameNumber = 0;
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stop = false;
-    qint32 m_failure = 0;
-    QThread *m_thread = nullptr;
+    PacedLoop m_loop;
 };
 
 } // namespace platform
