@@ -12,9 +12,13 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QStandardPaths>
 #include <QUndoGroup>
+#include <QStyleOptionGraphicsItem>
 #include <QUndoStack>
+
+#include <vector>
 
 namespace drawlet {
 namespace ui {
@@ -53,6 +57,9 @@ void AnnotationEditor::setup()
     setStyleSheet(QStringLiteral("QGraphicsView { background:transparent; }"));
     setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     setCursor(Qt::ArrowCursor);
+    // The view hands the exposed items to drawItems, which paints the settled ones from the
+    // raster layer.
+    setOptimizationFlag(QGraphicsView::IndirectPainting, true);
 
     m_desktopStack = new QUndoStack(this);
     m_desktopStack->setObjectName(QStringLiteral("desktopAnnotationStack"));
@@ -161,6 +168,11 @@ AnnotationScene *AnnotationEditor::getActiveScene()
 ToolInterface **AnnotationEditor::getActiveToolPointer()
 {
     return &m_activeTool;
+}
+
+const AnnotationRasterLayer &AnnotationEditor::rasterLayer() const
+{
+    return m_rasterLayer;
 }
 
 void AnnotationEditor::setCurrentCursor(QCursor *cursor)
@@ -275,6 +287,7 @@ void AnnotationEditor::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::RightButton)
         return;
     emit mouseClick();
+    m_rasterLayer.beginGesture();
     QGraphicsView::mousePressEvent(event);
     if (m_activeTool)
         m_activeTool->doOnMousePressed(event);
@@ -302,6 +315,13 @@ void AnnotationEditor::mouseReleaseEvent(QMouseEvent *event)
     QGraphicsView::mouseReleaseEvent(event);
     if (m_activeTool)
         m_activeTool->doOnMouseReleased(event);
+    if (!(event->buttons() & ~Qt::RightButton)) {
+        m_rasterLayer.endGesture();
+        // Strokes often follow each other with no repaint between them: what was just finished
+        // joins the image now, or it would be painted live all through the next stroke.
+        if (isVisible())
+            m_rasterLayer.prepare(this);
+    }
 }
 
 void AnnotationEditor::mouseDoubleClickEvent(QMouseEvent *event)
@@ -332,6 +352,36 @@ bool AnnotationEditor::event(QEvent *event)
         break;
     }
     return QGraphicsView::event(event);
+}
+
+void AnnotationEditor::paintEvent(QPaintEvent *event)
+{
+    m_exposedArea = event->region().boundingRect();
+    m_paintingViewport = true;
+    QGraphicsView::paintEvent(event);
+    m_paintingViewport = false;
+}
+
+void AnnotationEditor::drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],
+                                 const QStyleOptionGraphicsItem options[])
+{
+    // The image is laid out like the viewport; a render() to another place or scale cannot use it.
+    if (!m_paintingViewport || !m_rasterLayer.prepare(this)) {
+        QGraphicsView::drawItems(painter, numItems, items, options);
+        return;
+    }
+    m_rasterLayer.draw(painter, m_exposedArea);
+    std::vector<QGraphicsItem *> liveItems;
+    std::vector<QStyleOptionGraphicsItem> liveOptions;
+    for (int i = 0; i < numItems; ++i) {
+        if (m_rasterLayer.contains(items[i]))
+            continue;
+        liveItems.push_back(items[i]);
+        liveOptions.push_back(options[i]);
+    }
+    if (!liveItems.empty())
+        QGraphicsView::drawItems(painter, int(liveItems.size()), liveItems.data(),
+                                 liveOptions.data());
 }
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "annotationrasterlayer.h"
 #include "drawletui_global.h"
 
 #include <QGraphicsView>
@@ -39,6 +40,8 @@ public:
     QUndoStack *getActiveUndoStack();
     AnnotationScene *getActiveScene();
     ToolInterface **getActiveToolPointer();
+    // The image the settled annotations are repainted from.
+    const AnnotationRasterLayer &rasterLayer() const;
 
 public slots:
     void setCurrentCursor(QCursor *cursor);
@@ -68,6 +71,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],
+                   const QStyleOptionGraphicsItem options[]) override;
 
 private:
     void setup();
@@ -81,6 +87,10 @@ private:
     bool m_cursorRefreshPending = false;
     ToolInterface *m_activeTool = nullptr;
     QMetaObject::Connection m_toolDestroyed;
+    AnnotationRasterLayer m_rasterLayer;
+    // Set while the viewport paints: render() onto other devices draws every item itself.
+    bool m_paintingViewport = false;
+    QRect m_exposedArea;
 };
 
 } // namespace ui
