@@ -1,0 +1,3 @@
+#include "capture/liveexportsink.h"
+
+LiveExportSink::~LiveExportSink() = default;

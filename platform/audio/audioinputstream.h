@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAudio>
+#include <QAudioFormat>
+#include <QObject>
+
+class QIODevice;
+
+namespace platform {
+
+// Capture from one input at 44.1 kHz, one channel, signed 16-bit little-endian, written block by block
+// into a sink the caller opened for writing, on the thread the stream lives on. The operations mirror
+// an audio input of Qt Multimedia.
+class AudioInputStream : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int SampleRate = 44100;
+    static constexpr int Channels = 1;
+    static constexpr int SampleBits = 16;
+
+    ~AudioInputStream() override = default;
+
+    // 44.1 kHz, one channel, signed 16-bit little-endian PCM.
+    static QAudioFormat captureFormat();
+    // What the stream really writes: the capture format unless the device could not give it.
+    virtual QAudioFormat format() const { return captureFormat(); }
+
+    virtual void start(QIODevice *sink) = 0;
+    virtual void stop() = 0;
+    virtual void suspend() = 0;
+    virtual void resume() = 0;
+    virtual QAudio::State state() const = 0;
+    // 0.0 .. 1.0
+    virtual void setVolume(qreal volume) = 0;
+    virtual qreal volume() const = 0;
+
+protected:
+    using QObject::QObject;
+};
+
+} // namespace platform

@@ -1,0 +1,164 @@
+#include "encoding/aacliveencoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+#include <libavutil/frame.h>
+}
+
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+QString avErrorText(int error)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof(text));
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+struct AacLiveEncoder::Context {
+    AVCodecContext *codec = nullptr;
+    AVFrame *frame = nullptr;
+    AVPacket *packet = nullptr;
+
+    ~Context()
+    {
+        av_packet_free(&packet);
+        av_frame_free(&frame);
+        avcodec_free_context(&codec);
+    }
+};
+
+AacLiveEncoder::AacLiveEncoder() = default;
+
+AacLiveEncoder::~AacLiveEncoder() = default;
+
+bool AacLiveEncoder::isOpen() const
+{
+    return m_ctx != nullptr;
+}
+
+void AacLiveEncoder::close()
+{
+    m_ctx.reset();
+    m_pendingTimes.clear();
+    m_nextPts = 0;
+}
+
+bool AacLiveEncoder::fail(const QString &what, int avError)
+{
+    m_error = avError ? QStringLiteral("%1: %2").arg(what, avErrorText(avError)) : what;
+    close();
+    return false;
+}
+
+bool AacLiveEncoder::open()
+{
+    close();
+    const AVCodec *codec = avcodec_find_encoder_by_name("aac");
+    if (!codec)
+        return fail(QStringLiteral("the AAC encoder is missing"), 0);
+    auto ctx = std::make_unique<Context>();
+    ctx->codec = avcodec_alloc_context3(codec);
+    ctx->frame = av_frame_alloc();
+    ctx->packet = av_packet_alloc();
+    if (!ctx->codec || !ctx->frame || !ctx->packet)
+        return fail(QStringLiteral("out of memory"), 0);
+
+    AVCodecContext *c = ctx->codec;
+    c->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    c->sample_rate = SampleRate;
+    av_channel_layout_default(&c->ch_layout, Channels);
+    c->bit_rate = BitRate;
+    c->time_base = AVRational{1, SampleRate};
+    c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int error = avcodec_open2(c, codec, nullptr);
+    if (error < 0)
+        return fail(QStringLiteral("the AAC encoder refused the settings"), error);
+    if (c->frame_size != FrameSamples)
+        return fail(QStringLiteral("unexpected AAC frame size %1").arg(c->frame_size), 0);
+
+    ctx->frame->format = c->sample_fmt;
+    ctx->frame->sample_rate = SampleRate;
+    ctx->frame->nb_samples = FrameSamples;
+    av_channel_layout_copy(&ctx->frame->ch_layout, &c->ch_layout);
+    error = av_frame_get_buffer(ctx->frame, 0);
+    if (error < 0)
+        return fail(QStringLiteral("no frame buffer"), error);
+
+    m_ctx = std::move(ctx);
+    m_error.clear();
+    return true;
+}
+
+QByteArray AacLiveEncoder::audioSpecificConfig() const
+{
+    if (!m_ctx)
+        return QByteArray();
+    return QByteArray(reinterpret_cast<const char *>(m_ctx->codec->extradata), m_ctx->codec->extradata_size);
+}
+
+bool AacLiveEncoder::encode(const char *pcm, qint64 timeMs, QVector<Packet> *out)
+{
+    if (!m_ctx || !pcm)
+        return false;
+    AVFrame *frame = m_ctx->frame;
+    int error = av_frame_make_writable(frame);
+    if (error < 0)
+        return fail(QStringLiteral("frame buffer busy"), error);
+    auto *samples = reinterpret_cast<float *>(frame->data[0]);
+    for (int i = 0; i < FrameSamples; ++i) {
+        qint16 value;
+        std::memcpy(&value, pcm + 2 * i, sizeof(value)); // the blocks are little-endian, as is the host
+        samples[i] = float(value) / 32768.0f;
+    }
+    frame->pts = m_nextPts;
+    m_nextPts += FrameSamples;
+    m_pendingTimes.enqueue(timeMs);
+    error = avcodec_send_frame(m_ctx->codec, frame);
+    if (error < 0) {
+        m_pendingTimes.removeLast();
+        m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
+        return false;
+    }
+    return drain(out);
+}
+
+bool AacLiveEncoder::finish(QVector<Packet> *out)
+{
+    if (!m_ctx)
+        return false;
+    const int error = avcodec_send_frame(m_ctx->codec, nullptr);
+    const bool ok = (error >= 0 || error == AVERROR_EOF) && drain(out);
+    close();
+    return ok;
+}
+
+bool AacLiveEncoder::drain(QVector<Packet> *out)
+{
+    AVPacket *packet = m_ctx->packet;
+    for (;;) {
+        const int error = avcodec_receive_packet(m_ctx->codec, packet);
+        if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
+            return true;
+        if (error < 0) {
+            m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
+            return false;
+        }
+        Packet encoded;
+        encoded.data = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
+        // Packets leave in the order the blocks came in; each takes the oldest block time left.
+        encoded.timeMs = m_pendingTimes.isEmpty() ? 0 : m_pendingTimes.dequeue();
+        av_packet_unref(packet);
+        if (out)
+            out->append(encoded);
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,127 @@
+#include "camera/generalcamera.h"
+#include "core/platformbackend.h"
+#include "manager/doccammanager.h"
+#include "simulated/simulatedcamera.h"
+#include "simulated/simulatedcameras.h"
+#include "vantohqcapture.h"
+
+#include <QBuffer>
+
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCamWindowHQCapture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void fallbackFrame_data();
+    void fallbackFrame();
+    void stopCancelsAQueuedCapture();
+    void cameraPictureOverHid();
+};
+
+void TestCamWindowHQCapture::initTestCase()
+{
+    platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
+}
+
+void TestCamWindowHQCapture::fallbackFrame_data()
+{
+    QTest::addColumn<bool>("hasProvider");
+    QTest::addColumn<QSize>("frameSize");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("frame written as JPEG") << true << QSize(1920, 1080) << "hq.jpg" << true;
+    QTest::newRow("no frame source") << false << QSize() << "hq.jpg" << false;
+    QTest::newRow("no frame yet") << true << QSize() << "hq.jpg" << false;
+    QTest::newRow("folder missing") << true << QSize(64, 48) << "missing/hq.jpg" << false;
+}
+
+void TestCamWindowHQCapture::fallbackFrame()
+{
+    QFETCH(bool, hasProvider);
+    QFETCH(QSize, frameSize);
+    QFETCH(QString, fileName);
+    QFETCH(bool, written);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(fileName);
+    VantoHQCapture capture;
+    capture.setControlCamera(nullptr);
+    if (hasProvider) {
+        capture.setFrameProvider([frameSize] {
+            if (frameSize.isEmpty())
+                return QImage();
+            QImage frame(frameSize, QImage::Format_RGB32);
+            frame.fill(Qt::darkGreen);
+            return frame;
+        });
+    }
+    QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
+    capture.doHQCapture(path);
+    QVERIFY(capture.isCapturing());
+    QCOMPARE(finished.count(), 0); // asynchronous
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(!capture.isCapturing());
+
+    // A failure is never reported as a picture.
+    QCOMPARE(finished.first().at(0).toString(), written ? path : QString());
+    QImage image;
+    QCOMPARE(image.load(path, "JPG"), written);
+    if (written)
+        QCOMPARE(image.size(), frameSize);
+}
+
+void TestCamWindowHQCapture::stopCancelsAQueuedCapture()
+{
+    QTemporaryDir dir;
+    VantoHQCapture capture;
+    capture.setFrameProvider([] { return QImage(8, 8, QImage::Format_RGB32); });
+    QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
+    capture.doHQCapture(dir.filePath("a.jpg"));
+    capture.stopCapture();
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(!QFile::exists(dir.filePath("a.jpg")));
+}
+
+void TestCamWindowHQCapture::cameraPictureOverHid()
+{
+    auto simulated = platform::SimulatedCameras::instance()->cameras().first();
+    QCOMPARE(simulated->info().productId, quint16(0x0701));
+    // Larger than one 505-byte piece and not a multiple of it, so the last piece is cut.
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::darkRed);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "JPG"));
+    QVERIFY(jpeg.size() % 505 != 0);
+    simulated->hid().setSnapshotImage(jpeg);
+
+    GeneralCamera *camera = nullptr;
+    for (GeneralCamera *each : DocCamManager::getDocCamManager()->queryCameras(false)) {
+        if (each->getLocationID() == simulated->info().locationId)
+            camera = each;
+    }
+    QVERIFY(camera);
+    QTemporaryDir dir;
+    VantoHQCapture capture;
+    capture.setControlCamera(camera);
+    capture.setFrameProvider([] { return QImage(); });
+    QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
+    capture.doHQCapture(dir.filePath("hq.jpg"));
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().at(0).toString(), dir.filePath("hq.jpg"));
+    QFile file(dir.filePath("hq.jpg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), jpeg);
+    capture.setControlCamera(nullptr);
+}
+
+QTEST_MAIN(TestCamWindowHQCapture)
+#include "tst_camwindow_hqcapture.moc"

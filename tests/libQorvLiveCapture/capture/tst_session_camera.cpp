@@ -1,0 +1,578 @@
+#include "audio/audioinputs.h"
+#include "camera/lcgeneralcamera.h"
+#include "audio/qorvaudiosource.h"
+#include "capture/liveexportsink.h"
+#include "capture/qorvcapturesession.h"
+#include "capture/qorvframesource.h"
+#include "capture/qorvframesourceimpl.h"
+#include "core/platformbackend.h"
+#include "fakepublisher.h"
+#include "manager/doccammanager.h"
+#include "media/mediaclock.h"
+#include "video/capturedevice.h"
+#include "video/simulated/simulatedcapturedevice.h"
+#include "writer/avfmediaassetwriter.h"
+#include "writerprobe.h"
+#include "writersamples.h"
+
+#include <QImageReader>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr qint64 MiB = 1024 * 1024;
+
+QString uniqueIdOf(GeneralCamera *camera)
+{
+    return QStringLiteral("0x%1").arg(static_cast<LCGeneralCamera *>(camera)->getUniqueID(), 16, 16, QLatin1Char('0'));
+}
+
+// Counts the frames of a direct-connected frame signal and keeps a copy of the last one's bytes.
+struct FrameCounter
+{
+    std::atomic<int> count{0};
+    QMutex mutex;
+    QByteArray last;
+    QSize lastSize;
+
+    void take(void *data, uint32_t length, uint16_t width, uint16_t height)
+    {
+        QMutexLocker locker(&mutex);
+        last = QByteArray(static_cast<const char *>(data), int(length));
+        lastSize = QSize(width, height);
+        ++count;
+    }
+};
+
+// A sound source naming one input, as the audio inputs' own source does.
+class InputSource : public QorvCaptureSource
+{
+public:
+    explicit InputSource(const QString &uuid)
+        : m_uuid(uuid)
+    {
+    }
+    QString currentSourceID() override { return QStringLiteral("input"); }
+    QString currentUuid() override { return m_uuid; }
+    int getFrameSourceType(SourceType *type) override
+    {
+        *type = Audio;
+        return 0;
+    }
+
+private:
+    QString m_uuid;
+};
+
+// Live encoders that encode nothing: they count what the frame source hands them.
+class FakeLiveExport : public LiveExportSink
+{
+public:
+    bool enable(int width, int height, int fps) override
+    {
+        enabled.append(QStringLiteral("%1x%2@%3").arg(width).arg(height).arg(fps));
+        return width > 0 && height > 0;
+    }
+    void disable() override { ++disabled; }
+    void setFrameRate(int fps) override { rate = fps; }
+    void submitFrame(const platform::VideoSample &) override { ++frames; }
+    void appendAudioSample(const platform::AudioSample &) override { ++audioBlocks; }
+    int framesInEncoder() const override { return busy; }
+
+    QStringList enabled;
+    int disabled = 0;
+    std::atomic<int> rate{0};
+    std::atomic<int> frames{0};
+    std::atomic<int> audioBlocks{0};
+    std::atomic<int> busy{0};
+};
+
+} // namespace
+
+class TestSessionCamera : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startFailures_data();
+    void startFailures();
+    void bgrExportRate_data();
+    void bgrExportRate();
+    void restartsAfterStop();
+    void snapshots();
+    void previewDrawnIntoWidget();
+    void jpegFrameSizedFromFrame();
+    void recordsThreeSeconds();
+    void startWhileRecording();
+    void freeSpace_data();
+    void freeSpace();
+    void freeSpaceWhileRecording();
+    void unwritableMovie();
+    void writerFailureEndsRecording();
+    void liveExport_data();
+    void liveExport();
+    void h264CounterPerSource();
+    void removeSameCamera();
+    void audioLevelExport();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    GeneralCamera *m_camera = nullptr;
+    GeneralCamera *m_second = nullptr;
+    QorvFrameSource *m_source = nullptr;
+    QorvCaptureSession *m_session = nullptr;
+};
+
+void TestSessionCamera::initTestCase()
+{
+    platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
+    QVERIFY(m_dir.isValid());
+    const QList<GeneralCamera *> cameras = DocCamManager::getDocCamManager()->queryCameras(true);
+    QVERIFY(cameras.size() >= 2);
+    m_camera = cameras.at(0);
+    m_second = cameras.at(1);
+    // 640 x 480 at 30 fps: what the pacing and the rate checks below count with.
+    QCOMPARE(m_camera->getVideFormats().value(0).width, 640);
+    m_camera->setActiveFormat(0, 30);
+}
+
+void TestSessionCamera::init()
+{
+    QorvFrameSourceImpl::setDiskSpaceReader(QorvFrameSourceImpl::DiskSpaceReader());
+    m_source = new QorvFrameSource(m_camera, QorvCaptureSource::Camera);
+    m_session = new QorvCaptureSession;
+    m_session->addSource(m_source);
+}
+
+void TestSessionCamera::cleanup()
+{
+    m_session->stopRunning();
+    delete m_session;
+    delete m_source;
+    QorvFrameSourceImpl::setDiskSpaceReader(QorvFrameSourceImpl::DiskSpaceReader());
+}
+
+void TestSessionCamera::startFailures_data()
+{
+    QTest::addColumn<qint32>("injected");
+    QTest::addColumn<bool>("signalled");
+
+    QTest::newRow("input not created") << qint32(0xE0000002) << true;
+    QTest::newRow("in use") << qint32(0xE0000004) << false;
+    QTest::newRow("no bandwidth") << qint32(0xE0000005) << true;
+}
+
+void TestSessionCamera::startFailures()
+{
+    QFETCH(qint32, injected);
+    QFETCH(bool, signalled);
+
+    platform::SimulatedCaptureDevice::injectStartError(uniqueIdOf(m_camera), injected);
+    QSignalSpy errors(m_session, &QorvCaptureSession::receiveError);
+    const qint32 result = m_session->startRunning();
+    platform::SimulatedCaptureDevice::injectStartError(uniqueIdOf(m_camera), 0);
+    // The window reads both, before the call returns.
+    QCOMPARE(result, injected);
+    QCOMPARE(errors.count(), signalled ? 1 : 0);
+    if (signalled)
+        QCOMPARE(errors.first().first().toInt(), injected);
+
+    // The failure leaves nothing behind: the next start works.
+    m_session->stopRunning();
+    QCOMPARE(m_session->startRunning(), 0);
+}
+
+void TestSessionCamera::bgrExportRate_data()
+{
+    QTest::addColumn<unsigned>("interval");
+    QTest::addColumn<int>("minFrames");
+    QTest::addColumn<int>("maxFrames");
+
+    // 2.5 s of a 30 fps camera: once a second at interval 1, every paced frame from 2 on (0 is 2).
+    QTest::newRow("1") << 1u << 2 << 4;
+    QTest::newRow("2") << 2u << 45 << 80;
+    QTest::newRow("0") << 0u << 45 << 80;
+}
+
+void TestSessionCamera::bgrExportRate()
+{
+    QFETCH(unsigned, interval);
+    QFETCH(int, minFrames);
+    QFETCH(int, maxFrames);
+
+    FrameCounter frames;
+    connect(m_session, &QorvCaptureSession::BGRFrameReceived, m_session,
+            [&frames](void *d, uint32_t l, uint16_t w, uint16_t h) { frames.take(d, l, w, h); },
+            Qt::DirectConnection);
+    std::atomic<int> displayedRate{0};
+    connect(m_session, &QorvCaptureSession::displayedFPSReceived, m_session,
+            [&displayedRate](qint32 fps) { displayedRate = fps; }, Qt::DirectConnection);
+    QCOMPARE(m_session->startRunning(), 0);
+    m_session->enableBGRFrameExport(true, interval);
+    QTest::qWait(2500);
+    m_session->enableBGRFrameExport(false, 0);
+    const int counted = frames.count;
+    QVERIFY2(counted >= minFrames && counted <= maxFrames, qPrintable(QString::number(counted)));
+    QTest::qWait(200);
+    QCOMPARE(frames.count.load(), counted);
+
+    // Measured over 60 frames of the 30 fps camera.
+    QTRY_VERIFY_WITH_TIMEOUT(displayedRate != 0, 5000);
+    QVERIFY2(displayedRate >= 20 && displayedRate <= 31, qPrintable(QString::number(displayedRate)));
+
+    QMutexLocker locker(&frames.mutex);
+    QCOMPARE(frames.lastSize, QSize(640, 480));
+    QCOMPARE(frames.last.size(), 640 * 480 * 4);
+}
+
+void TestSessionCamera::restartsAfterStop()
+{
+    FrameCounter frames;
+    connect(m_session, &QorvCaptureSession::BGRFrameReceived, m_session,
+            [&frames](void *d, uint32_t l, uint16_t w, uint16_t h) { frames.take(d, l, w, h); },
+            Qt::DirectConnection);
+    for (int round = 0; round < 2; ++round) {
+        const int before = frames.count;
+        QCOMPARE(m_session->startRunning(), 0);
+        m_session->enableBGRFrameExport(true, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(frames.count > before + 5, 5000);
+        m_session->stopRunning();
+    }
+}
+
+void TestSessionCamera::snapshots()
+{
+    const QString first = path(QStringLiteral("Pic-a.jpg"));
+    const QString second = path(QStringLiteral("Pic-b.jpg"));
+    QSignalSpy written(m_session, &QorvCaptureSession::JPGFileReceived);
+    // Both queued before the first frame: two successive frames write them, in order.
+    m_session->getJPGFileAsync(first);
+    m_session->getJPGFileAsync(second);
+    QCOMPARE(m_session->startRunning(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(written.count(), 2, 5000);
+    QCOMPARE(written.at(0).first().toString(), first);
+    QCOMPARE(written.at(1).first().toString(), second);
+    for (const QString &file : {first, second}) {
+        QImageReader reader(file);
+        QCOMPARE(reader.format(), QByteArray("jpeg"));
+        QCOMPARE(reader.size(), QSize(640, 480));
+    }
+
+    // A snapshot that cannot be written is never reported as written.
+    QSignalSpy finished(m_session, &QorvCaptureSession::finishedWritingFrame);
+    m_session->getJPGFileAsync(path(QStringLiteral("missing/folder/Pic.jpg")));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 5000);
+    QVERIFY(finished.first().at(1).toInt() != 0);
+    QCOMPARE(written.count(), 2);
+}
+
+void TestSessionCamera::previewDrawnIntoWidget()
+{
+    QWidget window;
+    window.resize(320, 200);
+    QWidget overlay(&window); // something the window placed itself stays above the picture
+    window.show();
+    m_session->setPreviewWidget(&window);
+    QCOMPARE(m_session->startRunning(), 0);
+    PreviewLayer *layer = m_source->getSourceImpl()->previewLayer();
+    QVERIFY(layer);
+    QCOMPARE(layer->parentWidget(), &window);
+    QCOMPARE(layer->geometry(), window.rect());
+    QCOMPARE(window.children().first(), layer);
+    QTRY_VERIFY_WITH_TIMEOUT(layer->paintedFrameCount() >= 3, 5000);
+    window.resize(400, 300);
+    QCOMPARE(layer->geometry(), window.rect());
+    QCOMPARE(layer->feed()->currentFrame().size(), QSize(640, 480));
+}
+
+void TestSessionCamera::jpegFrameSizedFromFrame()
+{
+    FrameCounter jpegs;
+    connect(m_session, &QorvCaptureSession::JPGFrameReceived, m_session,
+            [&jpegs](void *d, uint32_t l, uint16_t w, uint16_t h) { jpegs.take(d, l, w, h); },
+            Qt::DirectConnection);
+    // A small stream first, then a larger one: the JPEG of the larger frame comes whole.
+    const QList<QSize> sizes{QSize(640, 480), QSize(1280, 720)};
+    for (const QSize &size : sizes) {
+        m_session->setFrameSourceRect(m_source, QRect(QPoint(0, 0), size), 0, false);
+        QCOMPARE(m_session->startRunning(), 0);
+        const int before = jpegs.count;
+        m_session->getJPGFrameAsync();
+        QTRY_COMPARE_WITH_TIMEOUT(jpegs.count.load(), before + 1, 5000);
+        QTest::qWait(200);
+        QCOMPARE(jpegs.count.load(), before + 1); // one request, one frame
+        m_session->stopRunning();
+        QMutexLocker locker(&jpegs.mutex);
+        QCOMPARE(jpegs.lastSize, size);
+        const QImage decoded = QImage::fromData(jpegs.last, "JPEG");
+        QCOMPARE(decoded.size(), size);
+    }
+}
+
+void TestSessionCamera::recordsThreeSeconds()
+{
+    const QString movie = path(QStringLiteral("Video-three.mov"));
+    const QList<platform::AudioInputInfo> inputs = platform::AudioInputs::instance()->inputs();
+    QVERIFY(!inputs.isEmpty());
+    InputSource microphone(inputs.first().uniqueId);
+    m_session->addSource(&microphone);
+    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    QCOMPARE(m_session->startRunning(), 0);
+    QVERIFY(m_source->getSourceImpl()->isCapturingAudio());
+    QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
+    QTest::qWait(3000);
+    m_session->finishRecording();
+    m_session->removeSource(&microphone);
+    QVERIFY(!m_source->getSourceImpl()->isCapturingAudio());
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(ended.first().at(0).toString(), movie);
+    QCOMPARE(ended.first().at(1).toInt(), 0);
+
+    // The movie is complete when the signal comes.
+    const WriterProbe probe = WriterProbe::run(movie);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    const WriterProbedStream video = probe.stream(QStringLiteral("video"));
+    QCOMPARE(video.codecName, QStringLiteral("h264"));
+    QCOMPARE(QSize(video.width, video.height), QSize(640, 480));
+    QVERIFY2(video.packets >= 60 && video.packets <= 95, qPrintable(QString::number(video.packets)));
+    QVERIFY2(qAbs(video.duration() - 3.0) < 0.4, qPrintable(QString::number(video.duration())));
+    const WriterProbedStream audio = probe.stream(QStringLiteral("audio"));
+    QCOMPARE(audio.codecName, QStringLiteral("aac"));
+    QVERIFY2(qAbs(audio.duration() - 3.0) < 0.5, qPrintable(QString::number(audio.duration())));
+}
+
+void TestSessionCamera::startWhileRecording()
+{
+    const QString first = path(QStringLiteral("Video-first.mov"));
+    const QString second = path(QStringLiteral("Video-second.mov"));
+    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    QCOMPARE(m_session->startRunning(), 0);
+    QCOMPARE(m_session->startRecording(first, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
+    QTest::qWait(500);
+    // A start during a recording ends it and starts nothing.
+    QCOMPARE(m_session->startRecording(second, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 1);
+    QVERIFY(!m_session->isRecording());
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(ended.first().at(0).toString(), first);
+    QVERIFY(!QFileInfo::exists(second));
+    // Once the file is complete the next recording starts.
+    QCOMPARE(m_session->startRecording(second, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
+    QVERIFY(m_session->isRecording());
+    m_session->finishRecording();
+    m_session->finishRecording(); // a second finish only logs
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(ended.count(), 2);
+    QVERIFY(WriterProbe::run(second).ok);
+}
+
+void TestSessionCamera::freeSpace_data()
+{
+    QTest::addColumn<qint64>("freeBytes");
+    QTest::addColumn<qint32>("expected");
+
+    QTest::newRow("10 MiB") << 10 * MiB << qint32(0xE0300003);
+    QTest::newRow("unreadable") << qint64(-1) << qint32(0xE0300003);
+    QTest::newRow("11 MiB") << 11 * MiB << qint32(0);
+}
+
+void TestSessionCamera::freeSpace()
+{
+    QFETCH(qint64, freeBytes);
+    QFETCH(qint32, expected);
+
+    QStringList asked;
+    QorvFrameSourceImpl::setDiskSpaceReader([&asked, freeBytes](const QString &folder) {
+        asked.append(folder);
+        return freeBytes;
+    });
+    QCOMPARE(m_session->startRunning(), 0);
+    const QString movie = path(QStringLiteral("Video-space-%1.mov").arg(QTest::currentDataTag()));
+    QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()),
+             expected);
+    // The file system asked about is the one being written, not some other folder.
+    QCOMPARE(asked.value(0), m_dir.path());
+    QCOMPARE(m_session->isRecording(), expected == 0);
+}
+
+void TestSessionCamera::freeSpaceWhileRecording()
+{
+    std::atomic<qint64> freeBytes{100 * MiB};
+    QMutex mutex;
+    QStringList asked;
+    QorvFrameSourceImpl::setDiskSpaceReader([&](const QString &folder) {
+        QMutexLocker locker(&mutex);
+        asked.append(folder);
+        return freeBytes.load();
+    });
+    std::atomic<int> diskFull{0};
+    connect(m_session, &QorvCaptureSession::receiveError, m_session, [&diskFull](qint32 code) {
+        if (code == qint32(0xE0300003))
+            ++diskFull;
+    }, Qt::DirectConnection);
+
+    QCOMPARE(m_session->startRunning(), 0);
+    QCOMPARE(m_session->startRecording(path(QStringLiteral("Video-filling.mov")), QRect(0, 0, 640, 480),
+                                       QorvCaptureSession::PlainRecording, QRect()), 0);
+    QTest::qWait(500);
+    QCOMPARE(diskFull.load(), 0);
+    freeBytes = 0xAFFFFF; // about 11 MiB: not enough any more
+    QTRY_VERIFY_WITH_TIMEOUT(diskFull >= 3, 5000); // every recorded frame reports it
+    QMutexLocker locker(&mutex);
+    QCOMPARE(asked.last(), m_dir.path());
+}
+
+void TestSessionCamera::unwritableMovie()
+{
+    QCOMPARE(m_session->startRunning(), 0);
+    const QRect rect(0, 0, 640, 480);
+    QCOMPARE(m_session->startRecording(path(QStringLiteral("no/such/folder/Video.mov")), rect,
+                                       QorvCaptureSession::PlainRecording, QRect()), qint32(0xE0300000));
+    QVERIFY(!m_session->isRecording());
+    // The failed writer keeps nothing waiting.
+    QCOMPARE(m_session->startRecording(path(QStringLiteral("Video-after-failure.mov")), rect,
+                                       QorvCaptureSession::PlainRecording, QRect()), 0);
+}
+
+void TestSessionCamera::writerFailureEndsRecording()
+{
+    const QString movie = path(QStringLiteral("Video-failing.mov"));
+    QCOMPARE(m_session->startRunning(), 0);
+    QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() > 3, 5000);
+    QSignalSpy errors(m_session, &QorvCaptureSession::receiveError);
+    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    // The writer reports from its finishing thread that the movie could not be written.
+    const qint32 failed = AVFMediaAssetWriter::WriterFailedError;
+    std::thread([writer = m_session->writer(), movie, failed] { Q_EMIT writer->writingFinished(movie, failed); }).join();
+    QVERIFY(ended.wait(5000));
+    QCOMPARE(ended.first().at(1).toInt(), failed);
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.first().first().toInt(), failed);
+    // The recording is over: no frame goes to that writer any more.
+    QVERIFY(!m_session->isRecording());
+    QVERIFY(m_source->getSourceImpl()->fileOutput().isNull());
+    const qint64 written = m_session->writer()->videoSampleCount();
+    QTest::qWait(300);
+    QCOMPARE(m_session->writer()->videoSampleCount(), written);
+}
+
+void TestSessionCamera::liveExport_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("1080p") << 0 << QSize(1920, 1080);
+    QTest::newRow("360p") << 3 << QSize(640, 360);
+    QTest::newRow("unknown level") << 7 << QSize(-1, -1);
+}
+
+void TestSessionCamera::liveExport()
+{
+    QFETCH(int, level);
+    QFETCH(QSize, size);
+
+    FakePublisher publisher;
+    publisher.resolutionLevel = level;
+    publisher.fpsLevel = 15;
+    m_session->addRTMPObj(&publisher);
+    QorvFrameSourceImpl *impl = m_source->getSourceImpl();
+    FakeLiveExport encoders;
+    impl->setLiveExport(&encoders);
+    QCOMPARE(m_session->startRunning(), 0);
+
+    QCOMPARE(m_session->enableH264Export(true), 0);
+    QCOMPARE(m_session->enableH264Export(true), 0); // no change: nothing started twice
+    QCOMPARE(publisher.calls().count(QStringLiteral("startPublish()")), 1);
+    QCOMPARE(impl->h264ExportSize(), size);
+    QCOMPARE(encoders.enabled, QStringList{QStringLiteral("%1x%2@15").arg(size.width()).arg(size.height())});
+    // Encoders that cannot be made for the size leave the export off: no frame goes anywhere.
+    QCOMPARE(impl->isH264ExportOn(), size.width() > 0);
+    if (impl->isH264ExportOn()) {
+        QTRY_VERIFY_WITH_TIMEOUT(encoders.frames >= 5, 5000);
+        QCOMPARE(quint64(encoders.frames.load()), impl->h264FrameCount());
+        impl->appendAudioSample(WriterSamples::tone(1024, 0, platform::MediaClock::monotonicNowUs()));
+        QCOMPARE(encoders.audioBlocks.load(), 1);
+        // A full encoder takes no more frames.
+        encoders.busy = QorvFrameSourceImpl::MaxFramesInEncoder;
+        QTest::qWait(100);
+        const int frames = encoders.frames;
+        QTest::qWait(300);
+        QCOMPARE(encoders.frames.load(), frames);
+        encoders.busy = 0;
+        Q_EMIT publisher.streamFpsChanged(20);
+        QCOMPARE(encoders.rate.load(), 20);
+    } else {
+        QTest::qWait(300);
+        QCOMPARE(encoders.frames.load(), 0);
+    }
+
+    char bytes[] = {0, 0, 0, 1, 0x65};
+    m_session->onReceiveEncodedExportVideoFrame(bytes, int(sizeof bytes), 1234);
+    QCOMPARE(publisher.videoFrames().size(), 1);
+    QCOMPARE(publisher.videoFrames().first().timestampMs, qint64(1234));
+
+    QCOMPARE(m_session->enableH264Export(false), 0);
+    QCOMPARE(publisher.calls().count(QStringLiteral("stopPublish()")), 1);
+    QVERIFY(!impl->isH264ExportOn());
+    QCOMPARE(encoders.disabled, size.width() > 0 ? 1 : 0);
+    impl->setLiveExport(nullptr);
+    m_session->onReceiveEncodedExportVideoFrame(bytes, int(sizeof bytes), 1300);
+    QCOMPARE(publisher.videoFrames().size(), 1); // nothing is sent while not live
+}
+
+void TestSessionCamera::h264CounterPerSource()
+{
+    FakePublisher publisher;
+    QorvFrameSource other(m_second, QorvCaptureSource::Camera);
+    QorvCaptureSession otherSession;
+    otherSession.addSource(&other);
+    m_session->addRTMPObj(&publisher);
+    QCOMPARE(m_session->startRunning(), 0);
+    QCOMPARE(otherSession.startRunning(), 0);
+    m_session->enableH264Export(true);
+    QTRY_VERIFY_WITH_TIMEOUT(m_source->getSourceImpl()->h264FrameCount() >= 10, 5000);
+    // The other camera exports nothing, and its count says so.
+    QCOMPARE(other.getSourceImpl()->h264FrameCount(), quint64(0));
+    otherSession.stopRunning();
+    m_session->stopRunning(); // before the publisher goes
+}
+
+void TestSessionCamera::removeSameCamera()
+{
+    QorvFrameSource sameCamera(m_camera, QorvCaptureSource::Camera);
+    m_session->removeSource(&sameCamera);
+    QVERIFY(m_session->frameSources().isEmpty());
+    // A session without a frame source answers every frame operation with nothing.
+    QCOMPARE(m_session->startRunning(), 0);
+    QCOMPARE(m_session->setFlip(90, false, false), 0);
+    m_session->addSource(m_source);
+}
+
+void TestSessionCamera::audioLevelExport()
+{
+    const QList<platform::AudioInputInfo> inputs = platform::AudioInputs::instance()->inputs();
+    QVERIFY(!inputs.isEmpty());
+    QorvAudioSource microphone(inputs.first().name, inputs.first().uniqueId, 0);
+    m_session->addSource(&microphone);
+    QSignalSpy levels(m_session, &QorvCaptureSession::audioLevelReport);
+    m_session->enableAudioVolumeLevelExport(true);
+    QVERIFY(levels.wait(5000));
+    QVERIFY(levels.first().first().toInt() > 0); // the simulated input plays a tone
+    m_session->enableAudioVolumeLevelExport(false);
+    QTest::qWait(200);
+    levels.clear();
+    QTest::qWait(500);
+    QCOMPARE(levels.count(), 0);
+    m_session->removeSource(&microphone);
+}
+
+QTEST_MAIN(TestSessionCamera)
+#include "tst_session_camera.moc"
