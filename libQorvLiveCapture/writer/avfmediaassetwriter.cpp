@@ -477,7 +477,7 @@ qint64 AVFMediaAssetWriter::audioSampleCount() const
 void AVFMediaAssetWriter::setClock(const platform::MediaClock *clock)
 {
     QMutexLocker locker(&m_lock);
-    m_clock = clock ? clock : platform::MediaClock::system();
+    m_clock = clock ? clock : platform::MediaClock::monotonic();
 }
 
 void AVFMediaAssetWriter::setSplitThresholdBytes(qint64 bytes)

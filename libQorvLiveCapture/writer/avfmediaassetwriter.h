@@ -151,7 +151,7 @@ private:
     std::atomic<qint64> videoSampleCount_{0};
     std::atomic<qint64> audioSampleCount_{0};
 
-    const platform::MediaClock *m_clock = platform::MediaClock::system();
+    const platform::MediaClock *m_clock = platform::MediaClock::monotonic();
     qint64 m_splitThresholdBytes = DefaultSplitThresholdBytes;
     QString m_x264Preset = QStringLiteral("veryfast");
 };

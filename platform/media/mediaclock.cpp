@@ -9,7 +9,7 @@ qint64 MediaClock::nowUs() const
     return monotonicNowUs();
 }
 
-MediaClock *MediaClock::system()
+MediaClock *MediaClock::monotonic()
 {
     static MediaClock clock;
     return &clock;

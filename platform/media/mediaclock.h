@@ -13,7 +13,7 @@ public:
     virtual qint64 nowUs() const;
 
     // The process-wide monotonic clock.
-    static MediaClock *system();
+    static MediaClock *monotonic();
     static qint64 monotonicNowUs();
 };
 

@@ -10,11 +10,11 @@
 namespace platform {
 
 LinuxUsbControlChannel::LinuxUsbControlChannel(quint32 locationId)
-    : LinuxUsbControlChannel(SysfsUsbDevice::findByLocation(locationId), V4l2Io::system())
+    : LinuxUsbControlChannel(SysfsUsbDevice::findByLocation(locationId), V4l2Io::real())
 {}
 
 LinuxUsbControlChannel::LinuxUsbControlChannel(quint16 vendorId, quint16 productId, quint32 locationId)
-    : LinuxUsbControlChannel(deviceWithIds(vendorId, productId, locationId), V4l2Io::system())
+    : LinuxUsbControlChannel(deviceWithIds(vendorId, productId, locationId), V4l2Io::real())
 {}
 
 LinuxUsbControlChannel::LinuxUsbControlChannel(const SysfsUsbDevice &device, V4l2Io &io)

@@ -11,7 +11,7 @@
 
 namespace platform {
 
-V4l2Io &V4l2Io::system()
+V4l2Io &V4l2Io::real()
 {
     static SystemV4l2Io io;
     return io;

@@ -29,7 +29,7 @@ quint16 hexAttribute(udev_device *device, const char *name)
 
 } // namespace
 
-UdevVideoDevices::UdevVideoDevices(QObject *parent) : UdevVideoDevices(V4l2Io::system(), parent) {}
+UdevVideoDevices::UdevVideoDevices(QObject *parent) : UdevVideoDevices(V4l2Io::real(), parent) {}
 
 UdevVideoDevices::UdevVideoDevices(V4l2Io &io, QObject *parent)
     : VideoDevices(parent), m_io(io), m_udev(udev_new())

@@ -10,7 +10,7 @@ class V4l2Io
 {
 public:
     // The real device calls, shared by the whole process.
-    static V4l2Io &system();
+    static V4l2Io &real();
 
     virtual ~V4l2Io() = default;
 
