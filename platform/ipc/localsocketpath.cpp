@@ -1,10 +1,11 @@
 #include "ipc/localsocketpath.h"
 
+#include "desktop/desktoppaths.h"
+
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
 
 namespace platform {
 
@@ -24,7 +25,7 @@ void setError(QString *error, const QString &text)
 
 QString LocalSocketPath::fullPath(const QString &name)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString folder = DesktopPaths::runtimeFolder();
     if (folder.isEmpty() || name.isEmpty())
         return QString();
     return folder + QLatin1Char('/') + name;
