@@ -16,7 +16,10 @@ endmacro()
 
 set(LUMIDESK_TEST_SUPPORT_DIR ${CMAKE_SOURCE_DIR}/tests/support)
 set(LUMIDESK_TEST_RUNNER ${CMAKE_SOURCE_DIR}/cmake/run-test.sh)
-set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY 210)
+# Window tests take fixed display numbers from here up, so parallel tests never race for one; a second
+# build tree tested at the same time on one machine gives itself another base.
+set(LUMIDESK_DISPLAY_BASE 600 CACHE STRING "First X display number the window tests use")
+set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${LUMIDESK_DISPLAY_BASE})
 
 # lumidesk_add_test(<name> SOURCES <files...> [LIBS <targets...>] [XVFB] [TIMEOUT <s>] [ENV <VAR=value...>])
 #
