@@ -4,6 +4,12 @@
 #include <QStandardPaths>
 #include <QThread>
 
+namespace {
+
+constexpr int PactlTimeoutMs = 5000;
+
+} // namespace
+
 PulseAudioServer::PulseAudioServer() = default;
 
 PulseAudioServer::~PulseAudioServer()
@@ -11,29 +17,50 @@ PulseAudioServer::~PulseAudioServer()
     stop();
 }
 
+bool PulseAudioServer::isInstalled()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty()
+           && !QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty();
+}
+
+bool PulseAudioServer::pactl(const QStringList &arguments, QString *output) const
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    if (!process.waitForFinished(PactlTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(PactlTimeoutMs);
+        return false;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return false;
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput());
+    return true;
+}
+
 bool PulseAudioServer::answers() const
 {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-    return pactl.waitForFinished(2000) && pactl.exitStatus() == QProcess::NormalExit && pactl.exitCode() == 0;
+    return pactl({QStringLiteral("info")});
 }
 
 bool PulseAudioServer::start()
 {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-    if (program.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty()) {
+    if (m_process)
+        return true;
+    if (!isInstalled()) {
         m_error = QStringLiteral("pulseaudio or pactl is not installed");
         return false;
     }
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
-    m_process->start(program,
+    m_process->start(QStandardPaths::findExecutable(QStringLiteral("pulseaudio")),
                      {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                       QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=yes"),
                       QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix"),
                       QStringLiteral("-L"),
                       QStringLiteral("module-null-source source_name=%1 description=NullInput").arg(SourceName),
-                      QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=lumidesk_null_output")});
+                      QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=%1").arg(SinkName)});
     if (!m_process->waitForStarted(3000)) {
         m_error = QStringLiteral("pulseaudio did not start");
         m_process.reset();
@@ -65,4 +92,21 @@ void PulseAudioServer::stop()
         m_process->waitForFinished(3000);
     }
     m_process.reset();
+}
+
+int PulseAudioServer::addSource(const QString &name, const QString &description)
+{
+    QString output;
+    if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
+                QStringLiteral("source_name=%1").arg(name), QStringLiteral("description=\"%1\"").arg(description)},
+               &output))
+        return -1;
+    bool ok = false;
+    const int index = output.trimmed().toInt(&ok);
+    return ok ? index : -1;
+}
+
+bool PulseAudioServer::removeSource(int moduleIndex)
+{
+    return moduleIndex >= 0 && pactl({QStringLiteral("unload-module"), QString::number(moduleIndex)});
 }
