@@ -7,6 +7,7 @@
 //   bench_audio [seconds]      (default 3: the length of the call and poll measurements)
 
 #include "audio/qorvaudiosource.h"
+#include "audio/qorvaudiosourcewatcher.h"
 #include "core/platformbackend.h"
 
 #include "audiopulseserver.h"
@@ -67,8 +68,9 @@ bool usePrivateFolders(const QTemporaryDir &root)
 void measureCalls(double seconds)
 {
     qint64 firstNs = 0;
-    currentIds(&firstNs);
-    std::printf("first call (includes connecting): %.3f ms\n", firstNs / 1e6);
+    const QList<QString> ids = currentIds(&firstNs);
+    std::printf("inputs listed: %s\n", qPrintable(ids.join(QStringLiteral(", "))));
+    std::printf("first call (makes the list, connects to the server): %.3f ms\n", firstNs / 1e6);
 
     std::vector<double> us;
     QElapsedTimer total;
@@ -82,40 +84,60 @@ void measureCalls(double seconds)
                 percentile(us, 50), percentile(us, 99), percentile(us, 100));
 }
 
-// Milliseconds from `since` until the list does (or does not) hold `id`; -1 after 10 s.
-double waitForList(const QString &id, bool present, const QElapsedTimer &since)
+// Milliseconds on `clock` when the list does (or does not) hold `id`; -1 after 10 s.
+double waitForList(const QString &id, bool present, const QElapsedTimer &clock)
 {
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
         if (currentIds().contains(id) == present)
-            return since.nsecsElapsed() / 1e6;
+            return clock.nsecsElapsed() / 1e6;
         QCoreApplication::processEvents();
     }
     return -1.0;
 }
 
+// Plugs and unplugs a source with pactl; the clock starts when pactl is started. The list may show
+// the source before pactl has returned: the figure after its return is then 0.
 void measureAppearance(PulseAudioServer &server)
 {
-    std::vector<double> added;
-    std::vector<double> removed;
+    QorvAudioSourceWatcher watcher;
+    QElapsedTimer clock;
+    double signalled = -1.0;
+    QObject::connect(&watcher, &QorvAudioSourceWatcher::availableSourcesChanged, [&] {
+        if (signalled < 0)
+            signalled = clock.nsecsElapsed() / 1e6;
+    });
+    std::vector<double> pactlDone, listed, afterPactl, notified, unlisted;
     for (int round = 0; round < AppearanceRounds; ++round) {
         const QString id = QStringLiteral("bench_source_%1").arg(round);
-        const int module = server.addSource(id, QStringLiteral("Bench Source %1").arg(round));
-        QElapsedTimer clock; // from pactl's return: the source exists
+        signalled = -1.0;
         clock.start();
+        const int module = server.addSource(id, QStringLiteral("Bench Source %1").arg(round));
+        const double returned = clock.nsecsElapsed() / 1e6;
         if (module < 0) {
             std::printf("pactl load-module failed\n");
             return;
         }
-        added.push_back(waitForList(id, true, clock));
+        const double seen = waitForList(id, true, clock);
+        while (signalled < 0 && clock.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        pactlDone.push_back(returned);
+        listed.push_back(seen);
+        afterPactl.push_back(std::max(0.0, seen - returned));
+        notified.push_back(signalled);
+
         server.removeSource(module);
         clock.restart();
-        removed.push_back(waitForList(id, false, clock));
+        unlisted.push_back(waitForList(id, false, clock));
     }
-    std::printf("source appears -> listed: median %.2f ms, max %.2f ms (%d rounds, -1 = never)\n",
-                percentile(added, 50), percentile(added, 100), AppearanceRounds);
-    std::printf("source removed -> unlisted: median %.2f ms, max %.2f ms\n", percentile(removed, 50),
-                percentile(removed, 100));
+    std::printf("source plugged with pactl (%d rounds, medians, max in brackets; -1 = never):\n", AppearanceRounds);
+    std::printf("  pactl returned %.2f ms [%.2f], list shows it %.2f ms [%.2f], watcher signal %.2f ms [%.2f]\n",
+                percentile(pactlDone, 50), percentile(pactlDone, 100), percentile(listed, 50),
+                percentile(listed, 100), percentile(notified, 50), percentile(notified, 100));
+    std::printf("  list shows it after pactl returned: %.2f ms [%.2f]\n", percentile(afterPactl, 50),
+                percentile(afterPactl, 100));
+    std::printf("source unplugged -> unlisted after pactl returned: %.2f ms [%.2f]\n", percentile(unlisted, 50),
+                percentile(unlisted, 100));
 }
 
 // Each poller does what the toolbar's and a camera window's syncAudioList do on every tick: read the
@@ -171,7 +193,6 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no PulseAudio server: %s\n", qPrintable(server.lastError()));
         return 1;
     }
-    std::printf("inputs listed: %s\n", qPrintable(currentIds().join(QStringLiteral(", "))));
     measureCalls(seconds);
     measureAppearance(server);
     measurePolling(seconds);

@@ -31,6 +31,8 @@ public:
     // The names of the inputs; -1000 for a null list.
     static int getAvailableSources(QList<QString> *names);
     // Names and unique ids in parallel, of the inputs that can be captured; -1000 for a null list.
+    // Both read a list kept current in the background: a call costs microseconds and never waits on
+    // the sound server. QorvAudioSourceWatcher tells when the list changed.
     static int getAvailableSources(QList<QString> *names, QList<QString> *uuids);
 
 private:

@@ -4,13 +4,34 @@
 #include "audio/simulatedaudioinputs.h"
 #include "core/platformbackend.h"
 
+#include <QCoreApplication>
+
 namespace platform {
+
+namespace {
+
+PulseAudioInputs *g_pulseInputs = nullptr;
+
+// The server's thread stops with the application object, not during the static clean-up after it.
+void stopPulseInputs()
+{
+    g_pulseInputs->stopMonitoring();
+}
+
+AudioInputs *makeInputs()
+{
+    if (PlatformBackend::isSimulated())
+        return SimulatedAudioInputs::instance();
+    g_pulseInputs = new PulseAudioInputs;
+    qAddPostRoutine(stopPulseInputs);
+    return g_pulseInputs;
+}
+
+} // namespace
 
 AudioInputs *AudioInputs::instance()
 {
-    static AudioInputs *inputs = PlatformBackend::isSimulated()
-                                     ? static_cast<AudioInputs *>(SimulatedAudioInputs::instance())
-                                     : static_cast<AudioInputs *>(new PulseAudioInputs);
+    static AudioInputs *inputs = makeInputs();
     return inputs;
 }
 

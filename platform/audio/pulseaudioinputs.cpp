@@ -1,85 +1,73 @@
 #include "audio/pulseaudioinputs.h"
 
 #include "audio/pulseaudioinputstream.h"
+#include "audio/pulseaudiosourcemonitor.h"
 
 #include <QAudioDeviceInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStandardPaths>
+#include <QCoreApplication>
+#include <QMutexLocker>
 
 namespace platform {
-
-namespace {
-
-constexpr int PactlTimeoutMs = 2000;
-
-} // namespace
 
 PulseAudioInputs::PulseAudioInputs(QObject *parent)
     : AudioInputs(parent)
 {
+    // Change signals are delivered through the event loop of this object's thread: made on a worker
+    // thread without one, the process-wide list would never report a change.
+    if (!parent && QCoreApplication::instance() && thread() != QCoreApplication::instance()->thread())
+        moveToThread(QCoreApplication::instance()->thread());
+    QByteArray clientName = QCoreApplication::applicationName().toUtf8();
+    if (clientName.isEmpty())
+        clientName = QByteArrayLiteral("Lumidesk");
+    m_monitor = std::make_unique<PulseAudioSourceMonitor>(
+        clientName, [this](const QList<AudioInputInfo> &inputs) { takeInputs(inputs); });
+    if (m_monitor->start())
+        m_monitor->waitUntilSettled(FirstListWaitMs);
 }
 
-QHash<QString, QString> PulseAudioInputs::parseSourceDescriptions(const QString &pactlOutput)
+PulseAudioInputs::~PulseAudioInputs()
 {
-    QHash<QString, QString> descriptions;
-    QString name;
-    const QStringList lines = pactlOutput.split(QLatin1Char('\n'));
-    for (const QString &rawLine : lines) {
-        const QString line = rawLine.trimmed();
-        if (line.startsWith(QLatin1String("Source #"))) {
-            name.clear();
-        } else if (line.startsWith(QLatin1String("Name:"))) {
-            name = line.mid(5).trimmed();
-        } else if (line.startsWith(QLatin1String("Description:")) && !name.isEmpty()) {
-            const QString description = line.mid(12).trimmed();
-            if (!description.isEmpty())
-                descriptions.insert(name, description);
-        }
-    }
-    return descriptions;
+    // The monitor's thread must be gone before this object is.
+    m_monitor.reset();
 }
 
-QHash<QString, QString> PulseAudioInputs::readSourceDescriptions()
+void PulseAudioInputs::stopMonitoring()
 {
-    const QString pactl = QStandardPaths::findExecutable(QStringLiteral("pactl"));
-    if (pactl.isEmpty())
-        return {};
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
-    process.start(pactl, {QStringLiteral("list"), QStringLiteral("sources")});
-    if (!process.waitForFinished(PactlTimeoutMs)) {
-        process.kill();
-        process.waitForFinished(PactlTimeoutMs);
-        return {};
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return parseSourceDescriptions(QString::fromUtf8(process.readAllStandardOutput()));
+    m_monitor->stop();
+    QMutexLocker locker(&m_mutex);
+    m_inputs.clear();
 }
 
 QList<AudioInputInfo> PulseAudioInputs::inputs() const
 {
-    const QHash<QString, QString> descriptions = readSourceDescriptions();
-    QList<AudioInputInfo> result;
-    const QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    for (const QAudioDeviceInfo &device : devices) {
-        const QString id = device.deviceName();
-        if (id.isEmpty())
-            continue;
-        bool seen = false;
-        for (const AudioInputInfo &known : result)
-            seen = seen || known.uniqueId == id;
-        if (!seen)
-            result.append({id, descriptions.value(id, id)});
+    QMutexLocker locker(&m_mutex);
+    return m_inputs;
+}
+
+void PulseAudioInputs::takeInputs(const QList<AudioInputInfo> &inputs)
+{
+    {
+        QMutexLocker locker(&m_mutex);
+        m_inputs = inputs;
     }
-    return result;
+    // One signal for a burst of changes: receivers read the list, which is already the newest.
+    if (!m_changePending.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_changePending = false;
+                emit inputsChanged();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 AudioInputStream *PulseAudioInputs::createStream(const QString &uniqueId, QObject *parent)
 {
+    // Only a listed input: a monitor of an output, or a name from an old settings file, is none.
+    if (!contains(uniqueId))
+        return nullptr;
+    // Qt names the devices of its PulseAudio plug-in by source name.
     const QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
     for (const QAudioDeviceInfo &device : devices) {
         if (device.deviceName() == uniqueId)

@@ -2,28 +2,45 @@
 
 #include "audio/audioinputs.h"
 
-#include <QHash>
+#include <QMutex>
+
+#include <atomic>
+#include <memory>
 
 namespace platform {
 
-// The inputs Qt Multimedia offers over PulseAudio. Qt names each by its PulseAudio source name, which
-// stays the same across restarts, so that is the unique id; the name shown is the source's
-// description as PulseAudio gives it, or the source name when the description cannot be read.
+class PulseAudioSourceMonitor;
+
+// The capture inputs of the PulseAudio server: every source but the monitors of outputs, by source
+// name (which stays the same across restarts and re-plugging) with its description as the name. The
+// list is kept current from the server's change events on a thread of its own, so reading it costs a
+// copy and never waits on the server; inputsChanged follows every change, on this object's thread.
+// Without a server the list is empty until one appears.
 class PulseAudioInputs : public AudioInputs
 {
     Q_OBJECT
 
 public:
+    // How long the constructor waits for the first list, so that the first reader sees the inputs.
+    static constexpr int FirstListWaitMs = 1000;
+
     explicit PulseAudioInputs(QObject *parent = nullptr);
+    ~PulseAudioInputs() override;
 
     QList<AudioInputInfo> inputs() const override;
     AudioInputStream *createStream(const QString &uniqueId, QObject *parent = nullptr) override;
 
-    // Source name -> description from the text of "pactl list sources".
-    static QHash<QString, QString> parseSourceDescriptions(const QString &pactlOutput);
+    // Stops following the server (the list empties): before the application object goes.
+    void stopMonitoring();
 
 private:
-    static QHash<QString, QString> readSourceDescriptions();
+    // On the monitor's thread, with a list that differs from the last one.
+    void takeInputs(const QList<AudioInputInfo> &inputs);
+
+    mutable QMutex m_mutex;
+    QList<AudioInputInfo> m_inputs;
+    std::atomic_bool m_changePending{false};
+    std::unique_ptr<PulseAudioSourceMonitor> m_monitor;
 };
 
 } // namespace platform

@@ -26,6 +26,8 @@ public:
     bool start();
     void stop();
     bool isRunning() const { return m_process != nullptr; }
+    // The server's process id, to stop and continue it as a hung server; 0 when it is not running.
+    qint64 processId() const { return m_process ? m_process->processId() : 0; }
     QString lastError() const { return m_error; }
 
     // Plugs in one more input, a null source; the index of its module to unplug it, or -1.

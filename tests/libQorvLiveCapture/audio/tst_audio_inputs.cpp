@@ -3,6 +3,7 @@
 #include "audio/audioiodevice.h"
 #include "audio/qorvaudiodevicesource.h"
 #include "audio/qorvaudiosource.h"
+#include "audio/qorvaudiosourcewatcher.h"
 #include "audio/simulatedaudioinputs.h"
 #include "core/platformbackend.h"
 #include "manager/doccammanager.h"
@@ -255,8 +256,11 @@ void TestAudioInputs::inputChoice()
 void TestAudioInputs::listsStayParallel()
 {
     SimulatedAudioInputs *inputs = SimulatedAudioInputs::instance();
+    QorvAudioSourceWatcher watcher;
+    QSignalSpy changes(&watcher, &QorvAudioSourceWatcher::availableSourcesChanged);
     inputs->addInput({QStringLiteral("usb.mic"), QStringLiteral("USB Microphone")});
     inputs->addInput({QStringLiteral("nameless"), QString()});
+    QCOMPARE(changes.count(), 2);
     QList<QString> names{QStringLiteral("stale")};
     QList<QString> uuids{QStringLiteral("stale"), QStringLiteral("stale")};
     QCOMPARE(QorvAudioSource::getAvailableSources(&names, &uuids), 0);
@@ -265,6 +269,7 @@ void TestAudioInputs::listsStayParallel()
                                     "usb.mic"}));
 
     inputs->removeInput(SimulatedAudioInputs::SecondInputId);
+    QCOMPARE(changes.count(), 3);
     QCOMPARE(QorvAudioSource::getAvailableSources(&names, &uuids), 0);
     QVERIFY(!uuids.contains(SimulatedAudioInputs::SecondInputId));
     QCOMPARE(names.size(), uuids.size());

@@ -3,80 +3,191 @@
 #include "audio/pulseaudioinputs.h"
 #include "audio/qorvaudiodevicesource.h"
 #include "audio/qorvaudiosource.h"
+#include "audio/qorvaudiosourcewatcher.h"
 #include "core/platformbackend.h"
 
 #include "audiopulseserver.h"
 
 #include <QtTest>
 
-// The real inputs through Qt Multimedia and PulseAudio, on a private server with a null source;
-// skipped where PulseAudio cannot run.
+#include <csignal>
+
+using platform::AudioInputInfo;
+
+// The real inputs on a private PulseAudio server with a null source (the one input) and a null sink
+// (whose monitor is no input). Only a machine without PulseAudio installed skips.
 class TestAudioPulse : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void parsesSourceDescriptions();
-    void listsAndCapturesAnInput();
+    void init();
+    void cleanup();
+    void listsOnlyCaptureInputs();
+    void followsPluggedSources();
+    void hungServerDoesNotBlockTheList();
+    void followsTheServerAwayAndBack();
+    void startsWithoutAServer();
+    void capturesAndMetersAnInput();
 
 private:
+    static QList<AudioInputInfo> listed();
+    static QString describe(const QList<AudioInputInfo> &inputs);
+
     PulseAudioServer m_server;
-    bool m_serverRuns = false;
+    int m_pluggedModule = -1;
+    const AudioInputInfo m_nullInput{QLatin1String(PulseAudioServer::SourceName), QStringLiteral("NullInput")};
 };
+
+namespace {
+
+// Plugging, unplugging and reconnecting show within this; the monitor's retries take at most 4 s.
+constexpr int FollowMs = 10000;
+
+} // namespace
+
+QList<AudioInputInfo> TestAudioPulse::listed()
+{
+    QList<QString> names;
+    QList<QString> ids;
+    if (QorvAudioSource::getAvailableSources(&names, &ids) != 0 || names.size() != ids.size())
+        return {{QStringLiteral("broken lists"), QString()}};
+    QList<AudioInputInfo> inputs;
+    for (int i = 0; i < ids.size(); ++i)
+        inputs.append({ids.at(i), names.at(i)});
+    return inputs;
+}
+
+QString TestAudioPulse::describe(const QList<AudioInputInfo> &inputs)
+{
+    QStringList parts;
+    for (const AudioInputInfo &input : inputs)
+        parts.append(input.uniqueId + QLatin1Char('=') + input.name);
+    return parts.join(QStringLiteral(", "));
+}
 
 void TestAudioPulse::initTestCase()
 {
     platform::PlatformBackend::select(platform::PlatformBackend::Linux);
     qRegisterMetaType<qint8>("qint8");
     qRegisterMetaType<platform::AudioSample>("platform::AudioSample");
+    if (!PulseAudioServer::isInstalled())
+        QSKIP("PulseAudio is not installed (scripts/install-deps installs it)");
     // Before Qt Multimedia looks for a sound system: it settles on one at its first use.
-    m_serverRuns = m_server.start();
-    if (!m_serverRuns)
-        qWarning("%s", qPrintable(m_server.lastError()));
+    QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
 }
 
-void TestAudioPulse::parsesSourceDescriptions()
+void TestAudioPulse::init()
 {
-    const QString text = QStringLiteral(
-        "Source #0\n\tState: SUSPENDED\n\tName: auto_null.monitor\n\tDescription: Monitor of Dummy Output\n"
-        "\tDriver: module-null-sink.c\n\nSource #1\n\tName: alsa_input.usb-Cam_0001-02.mono-fallback\n"
-        "\tDescription: Document Camera Mono\n\tProperties:\n\t\tdevice.description = \"x\"\n"
-        "Source #2\n\tName: no_description\n");
-    const QHash<QString, QString> descriptions = platform::PulseAudioInputs::parseSourceDescriptions(text);
-    QCOMPARE(descriptions.size(), 2);
-    QCOMPARE(descriptions.value("auto_null.monitor"), QStringLiteral("Monitor of Dummy Output"));
-    QCOMPARE(descriptions.value("alsa_input.usb-Cam_0001-02.mono-fallback"), QStringLiteral("Document Camera Mono"));
+    // Every test starts from the server's own two modules, running.
+    QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
 }
 
-void TestAudioPulse::listsAndCapturesAnInput()
+void TestAudioPulse::cleanup()
 {
-    if (!m_serverRuns)
-        QSKIP("no PulseAudio server");
-    const QList<platform::AudioInputInfo> inputs = platform::AudioInputs::instance()->inputs();
-    bool nullSourceListed = false;
-    for (const platform::AudioInputInfo &input : inputs) {
-        if (input.uniqueId == QLatin1String(PulseAudioServer::SourceName)) {
-            nullSourceListed = true;
-            QCOMPARE(input.name, QStringLiteral("NullInput"));
-        }
-    }
-    QVERIFY(nullSourceListed);
+    if (m_pluggedModule >= 0)
+        m_server.removeSource(m_pluggedModule);
+    m_pluggedModule = -1;
+}
+
+void TestAudioPulse::listsOnlyCaptureInputs()
+{
+    // Neither the sink's monitor nor ALSA's plug-in devices ("default", "pulse", "upmix", ...).
+    QCOMPARE(describe(listed()), describe({m_nullInput}));
     QList<QString> names;
-    QList<QString> uuids;
-    QCOMPARE(QorvAudioSource::getAvailableSources(&names, &uuids), 0);
-    QCOMPARE(names.size(), uuids.size());
-    QVERIFY(!uuids.isEmpty());
-    QCOMPARE(QSet<QString>(uuids.begin(), uuids.end()).size(), uuids.size()); // unique
+    QCOMPARE(QorvAudioSource::getAvailableSources(&names), 0);
+    QCOMPARE(names, QList<QString>{m_nullInput.name});
+}
 
+void TestAudioPulse::followsPluggedSources()
+{
+    platform::AudioInputs *inputs = platform::AudioInputs::instance();
+    QorvAudioSourceWatcher watcher;
+    QSignalSpy changes(&watcher, &QorvAudioSourceWatcher::availableSourcesChanged);
+    const AudioInputInfo usb{QStringLiteral("alsa_input.usb-Cam_0001-02.mono"), QStringLiteral("Document Camera Mono")};
+    m_pluggedModule = m_server.addSource(usb.uniqueId, usb.name);
+    QVERIFY(m_pluggedModule >= 0);
+    QTRY_COMPARE_WITH_TIMEOUT(describe(listed()), describe({m_nullInput, usb}), FollowMs);
+    QTRY_VERIFY(!changes.isEmpty());
+    QVERIFY(inputs->contains(usb.uniqueId));
+    QCOMPARE(inputs->nameOf(usb.uniqueId), usb.name);
+
+    changes.clear();
+    QVERIFY(m_server.removeSource(m_pluggedModule));
+    m_pluggedModule = -1;
+    QTRY_COMPARE_WITH_TIMEOUT(describe(listed()), describe({m_nullInput}), FollowMs);
+    QTRY_VERIFY(!changes.isEmpty());
+
+    // A source nobody plugs or unplugs changes nothing: no signal for the server's other events.
+    changes.clear();
+    QVERIFY(m_server.pactl({QStringLiteral("set-source-volume"), m_nullInput.uniqueId, QStringLiteral("50%")}));
+    QTest::qWait(200);
+    QCOMPARE(changes.count(), 0);
+}
+
+void TestAudioPulse::hungServerDoesNotBlockTheList()
+{
+    const qint64 pid = m_server.processId();
+    QVERIFY(pid > 0);
+    QCOMPARE(::kill(pid_t(pid), SIGSTOP), 0);
+    QElapsedTimer clock;
+    clock.start();
+    QList<AudioInputInfo> seen;
+    for (int i = 0; i < 100; ++i)
+        seen = listed();
+    const qint64 elapsedMs = clock.elapsed();
+    QCOMPARE(::kill(pid_t(pid), SIGCONT), 0);
+    // Served from what the server said last; asking it would wait seconds for an answer.
+    QCOMPARE(describe(seen), describe({m_nullInput}));
+    QVERIFY2(elapsedMs < 1000, qPrintable(QStringLiteral("100 lists took %1 ms").arg(elapsedMs)));
+}
+
+void TestAudioPulse::followsTheServerAwayAndBack()
+{
+    QorvAudioSourceWatcher watcher;
+    QSignalSpy changes(&watcher, &QorvAudioSourceWatcher::availableSourcesChanged);
+    m_server.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(listed().isEmpty(), FollowMs);
+    QTRY_VERIFY(!changes.isEmpty());
+
+    changes.clear();
+    QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(describe(listed()), describe({m_nullInput}), FollowMs);
+    QTRY_VERIFY(!changes.isEmpty());
+}
+
+void TestAudioPulse::startsWithoutAServer()
+{
+    m_server.stop();
+    QElapsedTimer clock;
+    clock.start();
+    {
+        platform::PulseAudioInputs inputs;
+        QVERIFY(clock.elapsed() < platform::PulseAudioInputs::FirstListWaitMs); // a refusal is no wait
+        QVERIFY(inputs.inputs().isEmpty());
+        QVERIFY(!inputs.createStream(m_nullInput.uniqueId));
+
+        QSignalSpy changes(&inputs, &platform::AudioInputs::inputsChanged);
+        QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
+        QTRY_COMPARE_WITH_TIMEOUT(describe(inputs.inputs()), describe({m_nullInput}), FollowMs);
+        QTRY_VERIFY(!changes.isEmpty());
+    }
+    // The process-wide list found the server again too.
+    QTRY_COMPARE_WITH_TIMEOUT(describe(listed()), describe({m_nullInput}), FollowMs);
+}
+
+void TestAudioPulse::capturesAndMetersAnInput()
+{
     platform::AudioSampleCapture capture;
     QSignalSpy samples(&capture, &platform::AudioSampleCapture::sampleCaptured);
-    QVERIFY(capture.start(QLatin1String(PulseAudioServer::SourceName)));
+    QVERIFY(!capture.start(QLatin1String(PulseAudioServer::SinkName) + QStringLiteral(".monitor")));
+    QVERIFY(capture.start(m_nullInput.uniqueId));
     QTRY_VERIFY_WITH_TIMEOUT(samples.count() >= 2, 5000);
     const auto first = samples.first().first().value<platform::AudioSample>();
     QVERIFY(first.isValid());
 
-    QorvAudioSource source(QStringLiteral("NullInput"), QLatin1String(PulseAudioServer::SourceName), 0);
+    QorvAudioSource source(m_nullInput.name, m_nullInput.uniqueId, 0);
     QVERIFY(source.deviceSource()->hasInput());
     QSignalSpy levels(source.deviceSource(), &QorvAudioDeviceSource::audioLevelReport);
     QCOMPARE(source.deviceSource()->startAudioReport(), 0);
