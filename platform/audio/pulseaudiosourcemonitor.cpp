@@ -85,6 +85,10 @@ bool PulseAudioSourceMonitor::start()
 {
     if (m_mainloop)
         return true;
+    {
+        QMutexLocker locker(&m_settleMutex);
+        m_settled = false;
+    }
     m_mainloop = pa_threaded_mainloop_new();
     if (!m_mainloop || pa_threaded_mainloop_start(m_mainloop) < 0) {
         if (m_mainloop)
@@ -114,6 +118,10 @@ void PulseAudioSourceMonitor::stop()
     pa_threaded_mainloop_stop(m_mainloop);
     pa_threaded_mainloop_free(m_mainloop);
     m_mainloop = nullptr;
+    // Started again, the monitor reports the whole list anew.
+    m_sources.clear();
+    m_published.clear();
+    m_retryMs = FirstRetryMs;
     settle();
 }
 

@@ -7,11 +7,11 @@
 #include <QMutex>
 #include <QWaitCondition>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 
 struct pa_context;
-struct pa_mainloop_api;
 struct pa_source_info;
 struct pa_threaded_mainloop;
 struct pa_time_event;
@@ -59,6 +59,7 @@ private:
     void scheduleRetry();
     void takeSource(const pa_source_info &source);
     void publish();
+    // Any thread: wakes waitUntilSettled.
     void settle();
 
     const QByteArray m_clientName;
