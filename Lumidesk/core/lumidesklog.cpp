@@ -53,21 +53,16 @@ void passOn(QtMsgType type, const QMessageLogContext &context, const QString &me
 
 void handleMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    // A message raised while this thread is already logging one (the log file failing, say) only
-    // goes on, or it would come back here for ever.
-    static thread_local bool logging = false;
-    if (!logging) {
-        logging = true;
-        const Journix::LogLevel level = _LumideskLog::levelFor(type);
-        const QByteArray text = message.toUtf8();
-        // The text is an argument, never the format: a "%" in a message is just a character.
-        const char *category = context.category;
-        if (category && qstrcmp(category, "default") != 0)
-            _LumideskLog::log(level, QStringLiteral("%s: %s"), category, text.constData());
-        else
-            _LumideskLog::log(level, QStringLiteral("%s"), text.constData());
-        logging = false;
-    }
+    // A message raised while this one is logged (the log file failing, say) never comes back here:
+    // Qt hands it straight to its default output.
+    const Journix::LogLevel level = _LumideskLog::levelFor(type);
+    const QByteArray text = message.toUtf8();
+    // The text is an argument, never the format: a "%" in a message is just a character.
+    const char *category = context.category;
+    if (category && qstrcmp(category, "default") != 0)
+        _LumideskLog::log(level, QStringLiteral("%s: %s"), category, text.constData());
+    else
+        _LumideskLog::log(level, QStringLiteral("%s"), text.constData());
     if (reachesStandardError(type))
         passOn(type, context, message);
 }
