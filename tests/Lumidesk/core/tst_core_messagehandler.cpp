@@ -35,33 +35,27 @@ void recordForwarded(QtMsgType, const QMessageLogContext &, const QString &messa
 
 enum Source { Default, Library, Maker };
 
+// What qDebug() and qCDebug() and their kin do, for a type and category from a table.
 void emitMessage(QtMsgType type, Source source, const char *text)
 {
-    const QLoggingCategory &category = source == Library ? lcLibrary() : lcMaker();
+    const QLoggingCategory &category = source == Default ? *QLoggingCategory::defaultCategory()
+                                       : source == Library ? lcLibrary()
+                                                           : lcMaker();
+    if (!category.isEnabled(type))
+        return;
+    QMessageLogger logger(nullptr, 0, nullptr, category.categoryName());
     switch (type) {
     case QtDebugMsg:
-        if (source == Default)
-            qDebug("%s", text);
-        else
-            qCDebug(category, "%s", text);
+        logger.debug("%s", text);
         break;
     case QtInfoMsg:
-        if (source == Default)
-            qInfo("%s", text);
-        else
-            qCInfo(category, "%s", text);
+        logger.info("%s", text);
         break;
     case QtWarningMsg:
-        if (source == Default)
-            qWarning("%s", text);
-        else
-            qCWarning(category, "%s", text);
+        logger.warning("%s", text);
         break;
     case QtCriticalMsg:
-        if (source == Default)
-            qCritical("%s", text);
-        else
-            qCCritical(category, "%s", text);
+        logger.critical("%s", text);
         break;
     case QtFatalMsg:
         break;
