@@ -22,7 +22,7 @@
 #define VANTOUPDATER_SERVER_BASE "https://update.qorv.example/"
 #endif
 
-Q_LOGGING_CATEGORY(lcUpdater, "lumidesk.updater")
+Q_LOGGING_CATEGORY(lcUpdater, "lumidesk.updater", QtWarningMsg)
 
 const char VantoUpdater::SoftwareVersion[] = "1.0.1003.6";
 const char VantoUpdater::ConfigFileName[] = "update.cfg";

@@ -10,21 +10,31 @@
 #include "autoserialfilelogger.h"
 #include "journix.h"
 
+#include <QApplication>
+#include <QIcon>
+
 namespace {
 
 const Journix::LogLevel StateLevel = Journix::LogLevel(4);
 const int DefaultLogLevel = 4;
+
+// The desktop entry's name without ".desktop": lets the desktop match the windows to the entry.
+const char DesktopEntry[] = "com.qorv.Lumidesk";
+const char WindowIcon[] = ":/logo/resources/Logo/Lumidesk.ico";
 
 } // namespace
 
 LumideskStartup::LumideskStartup()
 {
     startLogging();
+    QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntry));
+    QApplication::setWindowIcon(QIcon(QLatin1String(WindowIcon)));
     createWindows();
 }
 
 LumideskStartup::~LumideskStartup()
 {
+    _LumideskLog::removeMessageHandler();
     Journix *journix = Journix::getSysJournix();
     journix->stopLog();
     journix->setLogger(nullptr);
@@ -50,6 +60,7 @@ void LumideskStartup::startLogging()
     journix->setLogLevel(m_logLevel);
     journix->setLogger(m_logger.get());
     journix->startLog();
+    _LumideskLog::installMessageHandler(m_logLevel);
     _LumideskLog::log(StateLevel, QStringLiteral("Lumidesk starts, log level %d."), m_logLevel);
 }
 
@@ -57,14 +68,21 @@ void LumideskStartup::createWindows()
 {
     m_toolbar = new Lumidesk();
     m_toolbar->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A missing catalogue is logged where it is loaded; the one found is named here, with its folder.
+    if (!m_toolbar->currentLanguage().isEmpty())
+        _LumideskLog::log(StateLevel, QStringLiteral("Language %s loaded from %s."),
+                          m_toolbar->currentLanguage().toUtf8().constData(),
+                          m_toolbar->languageFolder().toUtf8().constData());
 
     m_guide = new NavigationDialog(m_toolbar);
     connect(m_guide, &NavigationDialog::closeGuidPage, m_toolbar, qOverload<>(&Lumidesk::showLumidesk));
 
     if (m_toolbar->checkGuidSetting()) {
+        _LumideskLog::log(StateLevel, QStringLiteral("Showing the first-run guide."));
         m_guide->show();
         m_guide->autoAdjustSize();
     } else {
+        _LumideskLog::log(StateLevel, QStringLiteral("Showing the toolbar."));
         m_toolbar->show();
         m_toolbar->loadLastPoint();
     }

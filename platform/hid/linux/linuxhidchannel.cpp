@@ -13,7 +13,7 @@ namespace platform {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcHid, "lumidesk.platform.hid")
+Q_LOGGING_CATEGORY(lcHid, "lumidesk.platform.hid", QtWarningMsg)
 
 constexpr int MaxStringLength = 256;
 

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Makes the program's icons from lumidesk.svg: the hicolor theme sizes installed for the desktop entry
+# and Lumidesk.ico, the windows' icon built into the program. Run from this folder; needs rsvg-convert
+# (librsvg2-bin) and ImageMagick's convert. The outputs are committed, so the build needs neither.
+set -e
+sizes="16 22 24 32 48 64 128 256"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+for size in $sizes; do
+    mkdir -p "hicolor/${size}x${size}/apps"
+    rsvg-convert -w "$size" -h "$size" lumidesk.svg -o "$tmp/$size.png"
+    # No time stamps or tool comments in the files, so running the script again changes nothing.
+    convert "$tmp/$size.png" -strip -define png:exclude-chunks=date,time \
+        "hicolor/${size}x${size}/apps/lumidesk.png"
+done
+convert "$tmp/16.png" "$tmp/24.png" "$tmp/32.png" "$tmp/48.png" "$tmp/64.png" "$tmp/128.png" \
+    "$tmp/256.png" Lumidesk.ico
