@@ -18,6 +18,13 @@ const int CaptureGap = 8;
 const int MarkerGap = 20;
 const int RightGap = 20;
 
+// The page-3 message: its box may grow down to this gap above the first caption below it, and its font
+// shrinks from the form's size to the smallest one until the text fits.
+const int MessageGap = 4;
+const int MessageFontSize = 18;
+const int OneLineFontSize = 16;
+const int SmallestMessageFontSize = 12;
+
 int centredOver(const QWidget *caption, const QWidget *marker)
 {
     return marker->x() - (caption->width() - marker->width()) / 2;
@@ -54,6 +61,8 @@ NavigationDialog::NavigationDialog(QWidget *parent)
     connect(ui.btnOk, &QToolButton::clicked, this, &NavigationDialog::closeDialog);
 
     ui.checkBoxLayout->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_messageLineHeight = ui.widget_2->height();
+    fitMessage();
     checkGuidSetting();
 }
 
@@ -70,6 +79,7 @@ bool NavigationDialog::checkGuidSetting()
 void NavigationDialog::updateString()
 {
     ui.retranslateUi(this);
+    fitMessage();
 }
 
 void NavigationDialog::autoAdjustSize()
@@ -94,6 +104,34 @@ void NavigationDialog::autoAdjustSize()
         moveToX(ui.widget3page2, limit - ui.widget3page2->width());
 
     moveToX(ui.widget4page2, width() - RightGap - ui.widget4page2->width());
+}
+
+// The message box of the form holds one line, and the English text needs more at the form's font size.
+// One line at a slightly smaller size reads best; a text that needs more (a longer translation) takes
+// the room down to the caption below it, at a smaller size if need be. Nothing else on the page moves.
+void NavigationDialog::fitMessage()
+{
+    const int width = ui.widget_2->width();
+    const int oneLine = m_messageLineHeight;
+    const int room = ui.lb2page3->y() - MessageGap - ui.widget_2->y();
+    const struct {
+        int height;
+        int smallestSize;
+    } tries[] = {{oneLine, OneLineFontSize}, {room, SmallestMessageFontSize}};
+    int needed = 0;
+    for (const auto &attempt : tries) {
+        for (int size = MessageFontSize; size >= attempt.smallestSize; --size) {
+            ui.labelMessage->setStyleSheet(
+                QStringLiteral("font-family: \"Arial\"; font-size: %1px; color: white;").arg(size));
+            ui.labelMessage->ensurePolished();
+            needed = ui.labelMessage->heightForWidth(width);
+            if (needed <= attempt.height) {
+                ui.widget_2->resize(width, attempt.height);
+                return;
+            }
+        }
+    }
+    ui.widget_2->resize(width, qMin(needed, room));
 }
 
 void NavigationDialog::changeToPage(int index)
@@ -143,22 +181,15 @@ void NavigationDialog::reject()
 
 void NavigationDialog::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_dragging = true;
-    m_pressPosition = event->localPos().toPoint();
+    m_drag.press(event);
 }
 
 void NavigationDialog::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging)
-        move(mapToParent(event->localPos().toPoint() - m_pressPosition));
+    m_drag.move(this, event);
 }
 
 void NavigationDialog::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_dragging = false;
-    m_pressPosition = QPoint();
+    m_drag.release(event);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "dialogs/dialogdrag.h"
 #include "ui_navigationdialog.h"
 
 #include <QDialog>
-#include <QPoint>
 
 // The three-page picture guide shown at the first start and on demand. Its check box is the one
 // setting it keeps: whether to show the guide again at the next start ("Guid/Enabled").
@@ -49,8 +49,9 @@ protected:
 
 private:
     void changeToPage(int index);
+    void fitMessage();
 
     Ui::NavigationDialog ui;
-    bool m_dragging = false;
-    QPoint m_pressPosition;
+    DialogDrag m_drag;
+    int m_messageLineHeight = 0;
 };
