@@ -20,13 +20,37 @@ QString firstLine(const QString &text)
     return line;
 }
 
-bool hasControlCharacters(const QString &text)
+// Control characters, and halves of characters (a cut UTF-16 pair), are no part of a name.
+bool isWellFormedName(const QString &text)
 {
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control)
-            return true;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.category() == QChar::Other_Control || c == QChar::ReplacementCharacter)
+            return false;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            return false;
     }
-    return false;
+    return true;
+}
+
+// Only a byte-order mark picks another encoding than UTF-8; no guessing from the bytes.
+QTextCodec *codecByMark(const QByteArray &bytes)
+{
+    static const struct {
+        const char *mark;
+        int size;
+        const char *codec;
+    } marks[] = {{"\xff\xfe\x00\x00", 4, "UTF-32LE"}, {"\x00\x00\xfe\xff", 4, "UTF-32BE"},
+                 {"\xff\xfe", 2, "UTF-16LE"}, {"\xfe\xff", 2, "UTF-16BE"}};
+    for (const auto &mark : marks) {
+        if (bytes.startsWith(QByteArray(mark.mark, mark.size)))
+            return QTextCodec::codecForName(mark.codec);
+    }
+    return QTextCodec::codecForName("UTF-8");
 }
 
 } // namespace
@@ -51,7 +75,9 @@ void LanguageList::scan(const QString &folder)
 
 bool LanguageList::isValidCode(const QString &code)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?$"));
+    // Anchored as a whole: "$" alone would also let a trailing line feed through.
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?")));
     return pattern.match(code).hasMatch();
 }
 
@@ -62,14 +88,10 @@ QString LanguageList::readDisplayName(const QString &path, const QString &fallba
         return fallback;
     const QByteArray bytes = file.read(NameFileReadLimit);
 
-    // A byte-order mark decides; without one the text must be UTF-8. Bytes that do not decode come
-    // out as replacement characters, which no real name holds.
-    QTextCodec *codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForName("UTF-8"));
+    // Bytes that do not decode come out as replacement characters, which no real name holds.
     QTextCodec::ConverterState state;
-    QString line = firstLine(codec->toUnicode(bytes.constData(), bytes.size(), &state));
+    QString line = firstLine(codecByMark(bytes)->toUnicode(bytes.constData(), bytes.size(), &state));
     if (line.startsWith(QChar::ByteOrderMark))
         line.remove(0, 1);
-    if (line.contains(QChar::ReplacementCharacter) || hasControlCharacters(line))
-        return fallback;
-    return line;
+    return isWellFormedName(line) ? line : fallback;
 }

@@ -66,6 +66,9 @@ LiveStreamSettingDialog::~LiveStreamSettingDialog()
 void LiveStreamSettingDialog::updateString()
 {
     ui->retranslateUi(this);
+    // The form starts over as built; the owner loads the values again before it shows the dialog.
+    ui->comboService->setCurrentIndex(0);
+    ui->comboResolution->setCurrentIndex(0);
     ui->textEditUrl->clear();
     ui->textEditKey->clear();
     m_notification->updateString();
