@@ -50,6 +50,7 @@ public:
 
     int mode() const { return m_mode; }
     VantoUpdater *updater() const { return m_updater.get(); }
+    UpdateInstaller *installer() { return &m_installer; }
     NotificationDialog *notification() const;
     bool isInstallPending() const { return m_installTimer.isActive(); }
     // For tests: the wait before the install, the free-space measure and the day taken as today.
