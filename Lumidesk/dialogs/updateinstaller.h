@@ -25,7 +25,8 @@ public:
     explicit UpdateInstaller(QObject *parent = nullptr);
     ~UpdateInstaller() override;
 
-    // False, with nothing started, when an install runs already or the archive is not a file in folder.
+    // False, with nothing started, when an install runs already or archiveName is not the plain name of
+    // a file in folder.
     bool start(const QString &folder, const QString &archiveName);
     bool isRunning() const { return m_step != Idle; }
     void setTimeLimits(int unpackMsecs, int scriptMsecs);

@@ -112,6 +112,8 @@ void UpgradeDialog::changeToUpgradePage()
     ui->stackedWidget->setCurrentIndex(UpdateInfoPage);
     if (m_mode == Firmware) {
         ui->lbVersion_2->setText(m_updater->getCurrentFWVersion());
+        ui->lbTiltle_2->show();
+        ui->lbVersion_2->show();
     } else {
         ui->lbTiltle_2->hide();
         ui->lbVersion_2->hide();

@@ -129,6 +129,7 @@ private slots:
     void tickingTheBoxRemembersTheOfferedVersion_data();
     void tickingTheBoxRemembersTheOfferedVersion();
     void progressCountsLargeAndUnknownSizes();
+    void installerGivesUpOnAHungScript();
     void forms();
 
 private:
@@ -152,9 +153,10 @@ void TestUpdateDialogs::initTestCase()
     const QByteArray installs = "printf '%s|%s' \"$PWD\" \"$LUMIDESK_APP_DIR\" > \"$LUMIDESK_TEST_MARKER\"\n";
     m_packages = zipsOf({{QStringLiteral("installs.zip"), {{"bin/readme.txt", readme}, {"install.sh", installs}}},
                          {QStringLiteral("fails.zip"), {{"bin/readme.txt", readme}, {"install.sh", "exit 3\n"}}},
-                         {QStringLiteral("noscript.zip"), {{"bin/readme.txt", readme}}}},
+                         {QStringLiteral("noscript.zip"), {{"bin/readme.txt", readme}}},
+                         {QStringLiteral("hangs.zip"), {{"install.sh", "sleep 60\n"}}}},
                         m_folder.path());
-    QCOMPARE(m_packages.size(), 3);
+    QCOMPARE(m_packages.size(), 4);
 }
 
 void TestUpdateDialogs::init()
@@ -527,6 +529,33 @@ void TestUpdateDialogs::progressCountsLargeAndUnknownSizes()
     QCOMPARE(unknown, qMakePair(0, 0));
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(dialog.isInstallPending());
+}
+
+// An install that never ends would keep the settings dialog from ever closing.
+void TestUpdateDialogs::installerGivesUpOnAHungScript()
+{
+    const QString folder = m_folder.filePath(QStringLiteral("hung"));
+    for (const QString &where : {folder, m_folder.filePath(QStringLiteral("other"))}) {
+        QVERIFY(QDir().mkpath(where));
+        QFile archive(where + QStringLiteral("/LinuxUpdater.zip"));
+        QVERIFY(archive.open(QIODevice::WriteOnly));
+        archive.write(m_packages.value(QStringLiteral("hangs.zip")));
+    }
+
+    UpdateInstaller installer;
+    installer.setTimeLimits(5000, 300);
+    QSignalSpy finished(&installer, &UpdateInstaller::finished);
+    QVERIFY(!installer.start(folder, QStringLiteral("../other/LinuxUpdater.zip")));
+    QVERIFY(!installer.start(folder, QStringLiteral("missing.zip")));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(installer.start(folder, QStringLiteral("LinuxUpdater.zip")));
+    QVERIFY(installer.isRunning());
+    QVERIFY(!installer.start(folder, QStringLiteral("LinuxUpdater.zip")));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(!installer.isRunning());
 }
 
 void TestUpdateDialogs::forms()
