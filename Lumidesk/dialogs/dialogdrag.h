@@ -1,23 +1,27 @@
 #pragma once
 
+#include <QObject>
 #include <QPoint>
 
-class QMouseEvent;
 class QWidget;
 
 // Moves a frameless dialog by a left-button drag anywhere on its body (outside the controls that take
-// the press): the pressed point stays under the pointer.
-class DialogDrag
+// the press): the pressed point stays under the pointer. Made with the dialog as parent, it follows the
+// mouse events that reach the dialog.
+class DialogDrag : public QObject
 {
+    Q_OBJECT
+
 public:
-    void press(QMouseEvent *event);
-    void move(QWidget *dialog, QMouseEvent *event);
-    void release(QMouseEvent *event);
+    explicit DialogDrag(QWidget *dialog);
 
     bool isDragging() const { return m_dragging; }
-    QPoint pressPosition() const { return m_pressPosition; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *m_dialog;
     bool m_dragging = false;
     QPoint m_pressPosition;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/livesettings.h"
 
+#include "core/lumidesklog.h"
 #include "core/settingspath.h"
 
 #include <QDir>
@@ -30,6 +31,19 @@ bool isService(int service)
 }
 
 } // namespace
+
+bool LiveSettings::isComplete(const QString &url, const QString &key)
+{
+    if (url.isEmpty()) {
+        _LumideskLog::log(Journix::Error, "Stream url is empty.");
+        return false;
+    }
+    if (key.isEmpty()) {
+        _LumideskLog::log(Journix::Error, "Stream key is empty.");
+        return false;
+    }
+    return true;
+}
 
 LiveSettings::Values LiveSettings::load(const Values &previous)
 {

@@ -25,6 +25,8 @@ public:
         int resolution = DefaultResolution;
     };
 
+    // Whether an address and a key were given; the first one missing is logged (never the key itself).
+    static bool isComplete(const QString &url, const QString &key);
     // The stored values; for a stored service outside 0..3 the address and key are those of previous.
     static Values load(const Values &previous);
     // Writes every value; the address and key go to the chosen service's pair only (to none for a

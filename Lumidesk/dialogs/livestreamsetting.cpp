@@ -2,21 +2,17 @@
 
 #include "ui_livestreamsetting.h"
 
-#include "core/lumidesklog.h"
-#include "dialogs/streamtextfield.h"
+#include "dialogs/liveform.h"
 
 #include <QKeyEvent>
-#include <QStyledItemDelegate>
 
 LiveStreamSetting::LiveStreamSetting(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::LiveStreamSetting)
 {
     ui->setupUi(this);
-    ui->comboService->setItemDelegate(new QStyledItemDelegate(ui->comboService));
-    ui->comboResolution->setItemDelegate(new QStyledItemDelegate(ui->comboResolution));
-    StreamTextField::setUp(ui->textEditUrl);
-    StreamTextField::setUp(ui->textEditKey);
+    m_form = std::make_unique<LiveForm>(ui->checkBoxRecord, ui->comboService, ui->textEditUrl, ui->textEditKey,
+                                        ui->comboResolution, false);
 
     connect(ui->btnApply, &QToolButton::clicked, this, &LiveStreamSetting::applySetting);
     connect(ui->textEditUrl, &QTextEdit::textChanged, this, &LiveStreamSetting::editUrlChanged);
@@ -40,11 +36,7 @@ void LiveStreamSetting::updateString()
 void LiveStreamSetting::loadSetting()
 {
     m_values = LiveSettings::load(m_values);
-    ui->checkBoxRecord->setChecked(m_values.autoRecord);
-    ui->comboService->setCurrentIndex(m_values.service);
-    ui->textEditUrl->setPlainText(m_values.url);
-    ui->textEditKey->setPlainText(m_values.key);
-    ui->comboResolution->setCurrentIndex(m_values.resolution);
+    m_form->show(m_values);
 }
 
 void LiveStreamSetting::enableBtnClick(bool enable)
@@ -65,42 +57,26 @@ void LiveStreamSetting::keyPressEvent(QKeyEvent *event)
 
 void LiveStreamSetting::applySetting()
 {
-    const QString url = ui->textEditUrl->toPlainText();
-    if (url.isEmpty()) {
-        _LumideskLog::log(Journix::Error, "Stream url is empty.");
+    // The level is stored as chosen: the live-stream dialog lowers it when a stream starts.
+    const LiveSettings::Values chosen = m_form->read();
+    if (!LiveSettings::isComplete(chosen.url, chosen.key))
         return;
-    }
-    const QString key = ui->textEditKey->toPlainText();
-    if (key.isEmpty()) {
-        _LumideskLog::log(Journix::Error, "Stream key is empty.");
-        return;
-    }
-    m_values.autoRecord = ui->checkBoxRecord->isChecked();
-    m_values.service = ui->comboService->currentIndex();
-    m_values.url = url;
-    m_values.key = key;
-    m_values.resolution = ui->comboResolution->currentIndex();
+    m_values = chosen;
     LiveSettings::store(m_values);
     emit settingSuccess();
 }
 
 void LiveStreamSetting::editUrlChanged()
 {
-    StreamTextField::limit(ui->textEditUrl, false);
+    m_form->limitUrl();
 }
 
 void LiveStreamSetting::editKeyChanged()
 {
-    StreamTextField::limit(ui->textEditKey, false);
+    m_form->limitKey();
 }
 
 void LiveStreamSetting::serviceIndexChanged(int index)
 {
-    if (index < 0 || index >= LiveSettings::ServiceCount)
-        return;
-    QString url;
-    QString key;
-    LiveSettings::readPair(index, &url, &key);
-    ui->textEditUrl->setPlainText(url);
-    ui->textEditKey->setPlainText(key);
+    m_form->showStoredPair(index);
 }

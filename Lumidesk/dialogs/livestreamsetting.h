@@ -4,6 +4,10 @@
 
 #include <QDialog>
 
+#include <memory>
+
+class LiveForm;
+
 namespace Ui {
 class LiveStreamSetting;
 }
@@ -41,5 +45,6 @@ private slots:
 
 private:
     Ui::LiveStreamSetting *ui;
+    std::unique_ptr<LiveForm> m_form;
     LiveSettings::Values m_values;
 };

@@ -4,30 +4,18 @@
 
 #include "core/lumidesklog.h"
 #include "core/widgets/notificationdialog.h"
-#include "dialogs/streamtextfield.h"
+#include "dialogs/dialogframe.h"
+#include "dialogs/liveform.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QStandardItemModel>
-#include <QStyledItemDelegate>
+#include <QComboBox>
 
 namespace {
 
-constexpr Journix::LogLevel RejectedInputLevel = Journix::Error;
 constexpr Journix::LogLevel StateLevel = Journix::Warning;
 
 // The model's flags role: selectable and enabled, or neither.
 constexpr int ItemFlagsRole = Qt::UserRole - 1;
 constexpr int EnabledItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-
-void centreOnPrimaryScreen(QWidget *widget)
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        widget->move(area.x() + area.width() / 2 - widget->width() / 2,
-                     area.y() + area.height() / 2 - widget->height() / 2);
-    }
-}
 
 } // namespace
 
@@ -37,14 +25,10 @@ LiveStreamSettingDialog::LiveStreamSettingDialog(StreamType type, QWidget *paren
     , m_type(type)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setModal(true);
+    DialogFrame::setUp(this);
 
-    ui->comboService->setItemDelegate(new QStyledItemDelegate(ui->comboService));
-    ui->comboResolution->setItemDelegate(new QStyledItemDelegate(ui->comboResolution));
-    StreamTextField::setUp(ui->textEditUrl);
-    StreamTextField::setUp(ui->textEditKey);
+    m_form = std::make_unique<LiveForm>(ui->checkBoxRecord, ui->comboService, ui->textEditUrl, ui->textEditKey,
+                                        ui->comboResolution, true);
 
     connect(ui->btnApply, &QToolButton::clicked, this, &LiveStreamSettingDialog::applySetting);
     connect(ui->btnClose, &QToolButton::clicked, this, &LiveStreamSettingDialog::closeSetting);
@@ -53,7 +37,7 @@ LiveStreamSettingDialog::LiveStreamSettingDialog(StreamType type, QWidget *paren
 
     // The notice belongs with the dialog's owner, like the dialog; without an owner, with the dialog.
     m_notification = new NotificationDialog(parent ? parent : this);
-    centreOnPrimaryScreen(m_notification);
+    DialogFrame::centreOnScreen(m_notification);
 }
 
 LiveStreamSettingDialog::~LiveStreamSettingDialog()
@@ -83,11 +67,7 @@ void LiveStreamSettingDialog::enableAutoRecord(bool enable)
 void LiveStreamSettingDialog::loadSetting()
 {
     m_values = LiveSettings::load(m_values);
-    ui->checkBoxRecord->setChecked(m_values.autoRecord);
-    ui->comboService->setCurrentIndex(m_values.service);
-    ui->textEditUrl->setPlainText(m_values.url);
-    ui->textEditKey->setPlainText(m_values.key);
-    ui->comboResolution->setCurrentIndex(m_values.resolution);
+    m_form->show(m_values);
     checkResolutionSupport();
 }
 
@@ -182,28 +162,15 @@ void LiveStreamSettingDialog::showResolutionNotification(int level)
 
 void LiveStreamSettingDialog::applySetting()
 {
-    const QString url = ui->textEditUrl->toPlainText();
-    if (url.isEmpty()) {
-        _LumideskLog::log(RejectedInputLevel, "Stream url is empty.");
+    const LiveSettings::Values chosen = m_form->read();
+    if (!LiveSettings::isComplete(chosen.url, chosen.key))
         return;
-    }
-    const QString key = ui->textEditKey->toPlainText();
-    if (key.isEmpty()) {
-        _LumideskLog::log(RejectedInputLevel, "Stream key is empty.");
-        return;
-    }
-    const int level = ui->comboResolution->currentIndex();
-    if (!isSupported(level)) {
+    if (!isSupported(chosen.resolution)) {
         _LumideskLog::log(StateLevel, "Resolution not supported.");
-        showResolutionNotification(level);
+        showResolutionNotification(chosen.resolution);
         return;
     }
-
-    m_values.autoRecord = ui->checkBoxRecord->isChecked();
-    m_values.service = ui->comboService->currentIndex();
-    m_values.url = url;
-    m_values.key = key;
-    m_values.resolution = level;
+    m_values = chosen;
     LiveSettings::store(m_values);
 
     emit settingSuccess();
@@ -212,23 +179,17 @@ void LiveStreamSettingDialog::applySetting()
 
 void LiveStreamSettingDialog::editUrlChanged()
 {
-    StreamTextField::limit(ui->textEditUrl, true);
+    m_form->limitUrl();
 }
 
 void LiveStreamSettingDialog::editKeyChanged()
 {
-    StreamTextField::limit(ui->textEditKey, true);
+    m_form->limitKey();
 }
 
 void LiveStreamSettingDialog::serviceIndexChanged(int index)
 {
-    if (index < 0 || index >= LiveSettings::ServiceCount)
-        return;
-    QString url;
-    QString key;
-    LiveSettings::readPair(index, &url, &key);
-    ui->textEditUrl->setPlainText(url);
-    ui->textEditKey->setPlainText(key);
+    m_form->showStoredPair(index);
 }
 
 void LiveStreamSettingDialog::resolutionIndexChanged(int level)
@@ -253,21 +214,6 @@ void LiveStreamSettingDialog::disconnectBoxes()
                &LiveStreamSettingDialog::serviceIndexChanged);
     disconnect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
                &LiveStreamSettingDialog::resolutionIndexChanged);
-}
-
-void LiveStreamSettingDialog::mousePressEvent(QMouseEvent *event)
-{
-    m_drag.press(event);
-}
-
-void LiveStreamSettingDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    m_drag.move(this, event);
-}
-
-void LiveStreamSettingDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release(event);
 }
 
 NotificationDialog *LiveStreamSettingDialog::notification() const

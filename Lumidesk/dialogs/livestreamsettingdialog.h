@@ -1,12 +1,14 @@
 #pragma once
 
-#include "dialogs/dialogdrag.h"
 #include "dialogs/livesettings.h"
 
 #include <QDialog>
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
+class LiveForm;
 class NotificationDialog;
 class QComboBox;
 
@@ -72,11 +74,6 @@ private slots:
     void serviceIndexChanged(int index);
     void resolutionIndexChanged(int level);
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     bool isSupported(int level) const { return level >= m_bestLevel; }
     void connectBoxes();
@@ -85,7 +82,7 @@ private:
     Ui::LiveStreamSettingDialog *ui;
     StreamType m_type;
     bool m_autoRecordAllowed = true;
-    DialogDrag m_drag;
+    std::unique_ptr<LiveForm> m_form;
     LiveSettings::Values m_values;
     int m_bestLevel = LiveSettings::NoLevel;
     int m_frameWidth = 0;

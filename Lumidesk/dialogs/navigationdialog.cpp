@@ -1,11 +1,9 @@
 #include "dialogs/navigationdialog.h"
 
 #include "core/settingspath.h"
+#include "dialogs/dialogframe.h"
 
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QMouseEvent>
-#include <QScreen>
 #include <QSettings>
 #include <QUrl>
 
@@ -43,13 +41,8 @@ NavigationDialog::NavigationDialog(QWidget *parent)
     : QDialog(parent)
 {
     ui.setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setModal(true);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    DialogFrame::setUp(this);
+    DialogFrame::centreOnScreen(this);
     ui.stackedWidget->setCurrentIndex(0);
     ui.btnPre->setEnabled(false);
     ui.btnNext_3->setEnabled(false);
@@ -177,19 +170,4 @@ void NavigationDialog::closeDialog()
 void NavigationDialog::reject()
 {
     closeDialog();
-}
-
-void NavigationDialog::mousePressEvent(QMouseEvent *event)
-{
-    m_drag.press(event);
-}
-
-void NavigationDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    m_drag.move(this, event);
-}
-
-void NavigationDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release(event);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/dialogdrag.h"
 #include "ui_navigationdialog.h"
 
 #include <QDialog>
@@ -42,16 +41,10 @@ public slots:
     // guide to close (the toolbar at start-up) is always told.
     void reject() override;
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     void changeToPage(int index);
     void fitMessage();
 
     Ui::NavigationDialog ui;
-    DialogDrag m_drag;
     int m_messageLineHeight = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "core/settingspath.h"
 #include "core/widgets/languageitemframe.h"
+#include "dialogs/dialogframe.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/livestreamsetting.h"
 #include "dialogs/navigationdialog.h"
@@ -13,9 +14,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -48,13 +47,8 @@ OtherSettingDialog::OtherSettingDialog(QWidget *parent, const QString &languages
     , m_languagesFolder(languagesFolder)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setModal(true);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + area.width() / 2 - width() / 2, area.y() + area.height() / 2 - height() / 2);
-    }
+    DialogFrame::setUp(this);
+    DialogFrame::centreOnScreen(this);
     connect(ui->settingTab, &QTabWidget::currentChanged, this, &OtherSettingDialog::onCurrentChanged);
 
     m_upgradePage = new UpgradeDialog(this);
@@ -183,21 +177,6 @@ void OtherSettingDialog::slotCloseSetting()
 void OtherSettingDialog::reject()
 {
     closeSetting();
-}
-
-void OtherSettingDialog::mousePressEvent(QMouseEvent *event)
-{
-    m_drag.press(event);
-}
-
-void OtherSettingDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    m_drag.move(this, event);
-}
-
-void OtherSettingDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release(event);
 }
 
 void OtherSettingDialog::closeEvent(QCloseEvent *event)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/dialogdrag.h"
 #include "dialogs/languagelist.h"
 
 #include <QButtonGroup>
@@ -69,9 +68,6 @@ public slots:
     void reject() override;
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
@@ -82,7 +78,6 @@ private:
     void updateCurrentLanguage();
 
     Ui::OtherSettingDialog *ui;
-    DialogDrag m_drag;
     UpgradeDialog *m_upgradePage = nullptr;
     LiveStreamSetting *m_livePage = nullptr;
     std::unique_ptr<VantoQRCode> m_qrCode;

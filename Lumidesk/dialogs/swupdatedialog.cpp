@@ -3,6 +3,7 @@
 #include "ui_swupdatedialog.h"
 
 #include "analytics/bigdata.h"
+#include "dialogs/dialogframe.h"
 #include "dialogs/updatereminder.h"
 #include "vantoupdater.h"
 
@@ -23,9 +24,7 @@ SwUpdateDialog::SwUpdateDialog(QWidget *parent)
     , m_analytics(BigData::RequireBigData())
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setModal(true);
+    DialogFrame::setUp(this);
 
     connect(ui->btnClose, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
     connect(ui->btnClose3, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
@@ -144,21 +143,6 @@ void SwUpdateDialog::waitTimeOut()
 void SwUpdateDialog::reject()
 {
     closeDialog();
-}
-
-void SwUpdateDialog::mousePressEvent(QMouseEvent *event)
-{
-    m_drag.press(event);
-}
-
-void SwUpdateDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    m_drag.move(this, event);
-}
-
-void SwUpdateDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_drag.release(event);
 }
 
 QDate SwUpdateDialog::today() const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialogs/dialogdrag.h"
 #include "dialogs/updateinstaller.h"
 
 #include <QDate>
@@ -63,11 +62,6 @@ public slots:
     // Escape and the window's own close take the close button's way out.
     void reject() override;
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     QDate today() const;
     void fillVersionLabels();
@@ -78,7 +72,6 @@ private:
     void reportDownloadComplete();
 
     Ui::SwUpdateDialog *ui;
-    DialogDrag m_drag;
     std::unique_ptr<VantoUpdater> m_updater;
     bool m_idle = true;
     QString m_offeredVersion;

@@ -5,12 +5,11 @@
 #include "analytics/bigdata.h"
 #include "core/widgets/notificationdialog.h"
 #include "desktop/diskspace.h"
+#include "dialogs/dialogframe.h"
 #include "dialogs/updatereminder.h"
 #include "vantoupdater.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 
@@ -54,11 +53,7 @@ UpgradeDialog::UpgradeDialog(QWidget *parent)
     connect(&m_installer, &UpdateInstaller::finished, this, &UpgradeDialog::installFinished);
 
     m_notification = new NotificationDialog(this);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        m_notification->move(area.x() + (area.width() - m_notification->width()) / 2,
-                             area.y() + (area.height() - m_notification->height()) / 2);
-    }
+    DialogFrame::centreOnScreen(m_notification);
     ui->btnBack->hide();
 }
 
@@ -162,34 +157,16 @@ void UpgradeDialog::closeUpgradeDialog()
 
 void UpgradeDialog::softWareUpgradeCheck()
 {
-    ui->label_7->setText(tr("Software Update"));
-    ui->lbTiltle->setText(tr("New software version is available"));
-    ui->lbVersion->setText(tr("Current software version:"));
     m_mode = Software;
-    m_idle = true;
-    const bool offered = m_updater->checkSWVersion(&m_offeredVersion) == 0;
-    ui->label_9->setText(tr("Want to update now?"));
-    ui->label_5->setText(tr("Your software is up to date."));
-    showCheckResult(offered, m_updater->getCurrentSWVersion());
-    ui->checkBox->show();
-    ui->label_2->show();
-    changeToUpgradePage();
+    showCheck({tr("Software Update"), tr("New software version is available"), tr("Current software version:"),
+               tr("Want to update now?"), tr("Your software is up to date.")});
 }
 
 void UpgradeDialog::firmWareUpgradeCheck()
 {
-    ui->label_7->setText(tr("Firmware Upgrade"));
-    ui->lbTiltle->setText(tr("New firmware version is available"));
-    ui->lbVersion->setText(tr("Current firmware version:"));
     m_mode = Firmware;
-    m_idle = true;
-    const bool offered = m_updater->checkFWVersion(&m_offeredVersion) == 0;
-    ui->label_9->setText(tr("Want to upgrade now?"));
-    ui->label_5->setText(tr("Your firmware is up to date."));
-    showCheckResult(offered, m_updater->getCurrentFWVersion());
-    ui->checkBox->hide();
-    ui->label_2->hide();
-    changeToUpgradePage();
+    showCheck({tr("Firmware Upgrade"), tr("New firmware version is available"), tr("Current firmware version:"),
+               tr("Want to upgrade now?"), tr("Your firmware is up to date.")});
 }
 
 void UpgradeDialog::CheckByWeek()
@@ -268,16 +245,31 @@ QDate UpgradeDialog::today() const
     return m_today.isValid() ? m_today : QDate::currentDate();
 }
 
-void UpgradeDialog::showCheckResult(bool offered, const QString &currentVersion)
+// Asks the update server (blocking) and shows its answer on the offer page; a configuration that
+// could not be fetched reads as up to date.
+void UpgradeDialog::showCheck(const CheckTexts &texts)
 {
-    // A configuration that could not be fetched reads as up to date.
+    const bool firmware = m_mode == Firmware;
+    ui->label_7->setText(texts.title);
+    ui->lbTiltle->setText(texts.offered);
+    ui->lbVersion->setText(texts.current);
+    m_idle = true;
+    const int result = firmware ? m_updater->checkFWVersion(&m_offeredVersion) : m_updater->checkSWVersion(&m_offeredVersion);
+    const bool offered = result == 0;
+    ui->label_9->setText(texts.question);
+    ui->label_5->setText(texts.upToDate);
     ui->label_9->setVisible(offered);
     ui->label_5->setVisible(!offered);
+    const QString current = firmware ? m_updater->getCurrentFWVersion() : m_updater->getCurrentSWVersion();
     ui->lbNewVersion->setText(offered ? m_offeredVersion : QString());
-    ui->lbCurrentVersion->setText(offered ? currentVersion : QString());
+    ui->lbCurrentVersion->setText(offered ? current : QString());
     for (QWidget *widget : std::initializer_list<QWidget *>{ui->lbTiltle, ui->lbVersion, ui->btnYes, ui->btnNo})
         widget->setVisible(offered);
     ui->btnBack->setVisible(!offered);
+    // The weekly reminder is about software only.
+    ui->checkBox->setVisible(!firmware);
+    ui->label_2->setVisible(!firmware);
+    changeToUpgradePage();
 }
 
 void UpgradeDialog::showFailure()

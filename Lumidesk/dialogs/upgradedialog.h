@@ -83,7 +83,15 @@ protected:
 
 private:
     QDate today() const;
-    void showCheckResult(bool offered, const QString &offeredVersion);
+    struct CheckTexts
+    {
+        QString title;
+        QString offered;
+        QString current;
+        QString question;
+        QString upToDate;
+    };
+    void showCheck(const CheckTexts &texts);
     void showFailure();
     void stopDownload();
     void installFinished(bool success);

@@ -3,6 +3,7 @@
 #include "core/widgets/notificationdialog.h"
 #include "dialogs/livestreamsetting.h"
 #include "dialogs/livestreamsettingdialog.h"
+#include "formchild.h"
 #include "syslogger.h"
 
 #include <QApplication>
@@ -55,15 +56,6 @@ QStringList liveKeys()
     QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("Live"));
     return settings.allKeys();
-}
-
-template<typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s in the form", name);
-    return found;
 }
 
 QStringList items(QComboBox *box)

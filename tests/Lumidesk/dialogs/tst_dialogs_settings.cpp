@@ -4,6 +4,7 @@
 #include "dialogs/livestreamsetting.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/upgradedialog.h"
+#include "formchild.h"
 #include "scriptedhttpserver.h"
 #include "vantoqrcode.h"
 #include "vantoupdater.h"
@@ -64,15 +65,6 @@ QByteArray utf16(const QString &text, bool bigEndian)
         bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
     }
     return bytes;
-}
-
-template<typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s in the form", name);
-    return found;
 }
 
 QString storedLanguage()

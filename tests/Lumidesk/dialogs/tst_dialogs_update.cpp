@@ -3,6 +3,7 @@
 #include "dialogs/swupdatedialog.h"
 #include "dialogs/updateinstaller.h"
 #include "dialogs/upgradedialog.h"
+#include "formchild.h"
 #include "scriptedhttpserver.h"
 #include "vantoupdater.h"
 
@@ -32,15 +33,6 @@ const QByteArray PackagePath = "/packages/LinuxUpdater.zip";
 const QDate Today(2026, 3, 15);
 // Long enough for an install that should not happen to have happened.
 constexpr int QuietMsecs = 600;
-
-template<typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *found = parent->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no %s in the form", name);
-    return found;
-}
 
 QByteArray sha256(const QByteArray &data)
 {
