@@ -1,17 +1,21 @@
-#include "livestreamsettingdialog.h"
+#include "dialogs/livestreamsettingdialog.h"
+
 #include "ui_livestreamsettingdialog.h"
 
 #include "core/lumidesklog.h"
-#include "core/settingspath.h"
+#include "core/widgets/notificationdialog.h"
+#include "dialogs/dialogframe.h"
+#include "dialogs/liveform.h"
 
-#include <QSettings>
+#include <QComboBox>
 
 namespace {
 
-const int LevelHeights[] = {1080, 720, 480, 360};
-const char *const ServiceNames[] = {"Youtube", "Live", "Ustream", "Others"};
-constexpr int ServiceCount = 4;
-constexpr int LevelCount = 4;
+constexpr Journix::LogLevel StateLevel = Journix::Warning;
+
+// The model's flags role: selectable and enabled, or neither.
+constexpr int ItemFlagsRole = Qt::UserRole - 1;
+constexpr int EnabledItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
 
 } // namespace
 
@@ -21,15 +25,55 @@ LiveStreamSettingDialog::LiveStreamSettingDialog(StreamType type, QWidget *paren
     , m_type(type)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    connect(ui->btnOk, &QPushButton::clicked, this, &LiveStreamSettingDialog::apply);
-    connect(ui->btnCancel, &QPushButton::clicked, this, &LiveStreamSettingDialog::closeSetting);
-    ui->checkAutoRecord->setEnabled(false);
+    DialogFrame::setUp(this);
+
+    m_form = std::make_unique<LiveForm>(ui->checkBoxRecord, ui->comboService, ui->textEditUrl, ui->textEditKey,
+                                        ui->comboResolution, true);
+
+    connect(ui->btnApply, &QToolButton::clicked, this, &LiveStreamSettingDialog::applySetting);
+    connect(ui->btnClose, &QToolButton::clicked, this, &LiveStreamSettingDialog::closeSetting);
+    connect(ui->textEditUrl, &QTextEdit::textChanged, this, &LiveStreamSettingDialog::editUrlChanged);
+    connect(ui->textEditKey, &QTextEdit::textChanged, this, &LiveStreamSettingDialog::editKeyChanged);
+
+    // The notice belongs with the dialog's owner, like the dialog; without an owner, with the dialog.
+    m_notification = new NotificationDialog(parent ? parent : this);
+    DialogFrame::centreOnScreen(m_notification);
 }
 
 LiveStreamSettingDialog::~LiveStreamSettingDialog()
 {
+    disconnect(this);
+    delete m_notification;
     delete ui;
+}
+
+void LiveStreamSettingDialog::updateString()
+{
+    ui->retranslateUi(this);
+    // The form starts over as built; the owner loads the values again before it shows the dialog.
+    ui->comboService->setCurrentIndex(0);
+    ui->comboResolution->setCurrentIndex(0);
+    ui->textEditUrl->clear();
+    ui->textEditKey->clear();
+    m_notification->updateString();
+}
+
+void LiveStreamSettingDialog::enableAutoRecord(bool enable)
+{
+    m_autoRecordAllowed = enable;
+    ui->checkBoxRecord->setEnabled(enable);
+}
+
+void LiveStreamSettingDialog::loadSetting()
+{
+    m_values = LiveSettings::load(m_values);
+    m_form->show(m_values);
+    checkResolutionSupport();
+}
+
+void LiveStreamSettingDialog::checkResolutionSupport()
+{
+    m_bestLevel = LiveSettings::bestSupportedLevel(m_frameWidth, m_frameHeight);
 }
 
 void LiveStreamSettingDialog::setFrameSize(int width, int height)
@@ -38,133 +82,141 @@ void LiveStreamSettingDialog::setFrameSize(int width, int height)
     m_frameHeight = height;
 }
 
-QString LiveStreamSettingDialog::urlKey(int service)
+bool LiveStreamSettingDialog::getAutoRecordStatus() const
 {
-    return QStringLiteral("Live/%1Url").arg(QLatin1String(ServiceNames[qBound(0, service, ServiceCount - 1)]));
-}
-
-QString LiveStreamSettingDialog::streamKeyKey(int service)
-{
-    return QStringLiteral("Live/%1Key").arg(QLatin1String(ServiceNames[qBound(0, service, ServiceCount - 1)]));
-}
-
-void LiveStreamSettingDialog::loadSetting()
-{
-    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-    ui->checkAutoRecord->setChecked(settings.value(QStringLiteral("Live/AutoRecord"), false).toBool());
-    const int service = qBound(0, settings.value(QStringLiteral("Live/Service"), 0).toInt(), ServiceCount - 1);
-    ui->comboService->setCurrentIndex(service);
-    ui->editUrl->setText(settings.value(urlKey(service)).toString());
-    ui->editKey->setText(settings.value(streamKeyKey(service)).toString());
-    ui->comboResolution->setCurrentIndex(
-        qBound(0, settings.value(QStringLiteral("Live/Resolution"), 1).toInt(), LevelCount - 1));
-}
-
-void LiveStreamSettingDialog::enableAutoRecord(bool on)
-{
-    m_autoRecordEnabled = on;
-    ui->checkAutoRecord->setEnabled(on);
-}
-
-void LiveStreamSettingDialog::showSetting()
-{
-    m_shown = true;
-    connect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            &LiveStreamSettingDialog::serviceChanged, Qt::UniqueConnection);
-    connect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            &LiveStreamSettingDialog::resolutionChanged, Qt::UniqueConnection);
-    show();
-}
-
-bool LiveStreamSettingDialog::closeSetting()
-{
-    m_shown = false;
-    disconnect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-               &LiveStreamSettingDialog::serviceChanged);
-    disconnect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-               &LiveStreamSettingDialog::resolutionChanged);
-    return close();
-}
-
-QString LiveStreamSettingDialog::getStreamUrl() const
-{
-    return ui->editUrl->text().trimmed();
-}
-
-QString LiveStreamSettingDialog::getStreamKey() const
-{
-    return ui->editKey->text().trimmed();
+    return m_autoRecordAllowed && m_values.autoRecord;
 }
 
 int LiveStreamSettingDialog::getServiceType() const
 {
-    return ui->comboService->currentIndex();
+    return m_values.service;
 }
 
-int LiveStreamSettingDialog::highestAllowedLevel() const
+QString LiveStreamSettingDialog::getStreamUrl() const
 {
-    const int extent = qMin(m_frameWidth, m_frameHeight);
-    for (int level = 0; level < LevelCount; ++level) {
-        if (LevelHeights[level] <= extent)
-            return level;
-    }
-    return LevelCount - 1;
+    return m_values.url;
+}
+
+QString LiveStreamSettingDialog::getStreamKey() const
+{
+    return m_values.key;
 }
 
 int LiveStreamSettingDialog::getResolutionLevel()
 {
-    int level = ui->comboResolution->currentIndex();
-    const int allowed = highestAllowedLevel();
-    if (level < allowed) {
-        _LumideskLog::log(Journix::Warning, "Resolution not supported, change resolution level.");
-        level = allowed;
-        ui->comboResolution->setCurrentIndex(level);
-        QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Live/Resolution"), level);
-    }
-    return level;
+    if (isSupported(m_values.resolution))
+        return m_values.resolution;
+    _LumideskLog::log(StateLevel, "Resolution not supported, change resolution level.");
+    m_values.resolution = m_bestLevel;
+    LiveSettings::storeResolution(m_values.resolution);
+    return m_values.resolution;
 }
 
-bool LiveStreamSettingDialog::getAutoRecordStatus() const
+void LiveStreamSettingDialog::showSetting()
 {
-    return m_autoRecordEnabled && ui->checkAutoRecord->isChecked();
+    m_settingShown = true;
+    connectBoxes();
+    show();
 }
 
-void LiveStreamSettingDialog::updateString()
+void LiveStreamSettingDialog::closeSetting()
 {
-    ui->retranslateUi(this);
+    m_settingShown = false;
+    disconnectBoxes();
+    // Hides without a close event, whose reject() would come back here.
+    QDialog::reject();
 }
 
-void LiveStreamSettingDialog::serviceChanged(int index)
+void LiveStreamSettingDialog::reject()
 {
-    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-    ui->editUrl->setText(settings.value(urlKey(index)).toString());
-    ui->editKey->setText(settings.value(streamKeyKey(index)).toString());
-}
-
-void LiveStreamSettingDialog::resolutionChanged(int index)
-{
-    Q_UNUSED(index)
-    ui->labelMessage->clear();
-}
-
-void LiveStreamSettingDialog::apply()
-{
-    if (!getStreamUrl().startsWith(QLatin1String("rtmp://"))
-        && !getStreamUrl().startsWith(QLatin1String("rtmps://"))) {
-        ui->labelMessage->setText(tr("Please enter a valid stream URL."));
-        return;
-    }
-    if (ui->comboResolution->currentIndex() < highestAllowedLevel()) {
-        ui->labelMessage->setText(tr("This resolution is higher than the camera's picture."));
-        return;
-    }
-    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Live/Service"), getServiceType());
-    settings.setValue(urlKey(getServiceType()), getStreamUrl());
-    settings.setValue(streamKeyKey(getServiceType()), getStreamKey());
-    settings.setValue(QStringLiteral("Live/Resolution"), ui->comboResolution->currentIndex());
-    settings.setValue(QStringLiteral("Live/AutoRecord"), ui->checkAutoRecord->isChecked());
     closeSetting();
+}
+
+void LiveStreamSettingDialog::enableComboboxItem(QComboBox *box, int index, bool enable)
+{
+    if (!box)
+        return;
+    box->model()->setData(box->model()->index(index, 0), enable ? EnabledItemFlags : 0, ItemFlagsRole);
+}
+
+void LiveStreamSettingDialog::showResolutionNotification(int level)
+{
+    // Any level outside the table asks for the smallest one a stream can have.
+    const int height = LiveSettings::levelHeight(level) ? LiveSettings::levelHeight(level)
+                                                       : LiveSettings::levelHeight(LiveSettings::LevelCount - 1);
+    if (m_type == Desktop) {
+        m_notification->setMessage(tr("This computer is not set to proper screen resolution.<br/><br/>Please, "
+                                      "adjust your display to at least %1p.")
+                                       .arg(height));
+        m_notification->show();
+        m_notification->autoAdjustSize(2);
+    } else {
+        m_notification->setMessage(tr("This camera is not set to proper resolution.<br/><br/>Please, click on "
+                                      "camera setting > video output mode > adjust the camera resolution to at "
+                                      "least %1p.")
+                                       .arg(height));
+        m_notification->show();
+        m_notification->autoAdjustSize(3);
+    }
+}
+
+void LiveStreamSettingDialog::applySetting()
+{
+    const LiveSettings::Values chosen = m_form->read();
+    if (!LiveSettings::isComplete(chosen.url, chosen.key))
+        return;
+    if (!isSupported(chosen.resolution)) {
+        _LumideskLog::log(StateLevel, "Resolution not supported.");
+        showResolutionNotification(chosen.resolution);
+        return;
+    }
+    m_values = chosen;
+    LiveSettings::store(m_values);
+
     emit settingSuccess();
+    closeSetting();
+}
+
+void LiveStreamSettingDialog::editUrlChanged()
+{
+    m_form->limitUrl();
+}
+
+void LiveStreamSettingDialog::editKeyChanged()
+{
+    m_form->limitKey();
+}
+
+void LiveStreamSettingDialog::serviceIndexChanged(int index)
+{
+    m_form->showStoredPair(index);
+}
+
+void LiveStreamSettingDialog::resolutionIndexChanged(int level)
+{
+    if (isSupported(level))
+        return;
+    _LumideskLog::log(StateLevel, "Resolution not supported.");
+    showResolutionNotification(level);
+}
+
+void LiveStreamSettingDialog::connectBoxes()
+{
+    connect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &LiveStreamSettingDialog::serviceIndexChanged, Qt::UniqueConnection);
+    connect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &LiveStreamSettingDialog::resolutionIndexChanged, Qt::UniqueConnection);
+}
+
+void LiveStreamSettingDialog::disconnectBoxes()
+{
+    disconnect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+               &LiveStreamSettingDialog::serviceIndexChanged);
+    disconnect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+               &LiveStreamSettingDialog::resolutionIndexChanged);
+}
+
+NotificationDialog *LiveStreamSettingDialog::notification() const
+{
+    return m_notification;
 }

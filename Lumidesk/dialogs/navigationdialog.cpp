@@ -1,11 +1,9 @@
 #include "dialogs/navigationdialog.h"
 
 #include "core/settingspath.h"
+#include "dialogs/dialogframe.h"
 
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QMouseEvent>
-#include <QScreen>
 #include <QSettings>
 #include <QUrl>
 
@@ -17,6 +15,13 @@ const QString GuideKey = QStringLiteral("Guid/Enabled");
 const int CaptureGap = 8;
 const int MarkerGap = 20;
 const int RightGap = 20;
+
+// The page-3 message: its box may grow down to this gap above the first caption below it, and its font
+// shrinks from the form's size to the smallest one until the text fits.
+const int MessageGap = 4;
+const int MessageFontSize = 18;
+const int OneLineFontSize = 16;
+const int SmallestMessageFontSize = 12;
 
 int centredOver(const QWidget *caption, const QWidget *marker)
 {
@@ -36,13 +41,8 @@ NavigationDialog::NavigationDialog(QWidget *parent)
     : QDialog(parent)
 {
     ui.setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setModal(true);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    DialogFrame::setUp(this);
+    DialogFrame::centreOnScreen(this);
     ui.stackedWidget->setCurrentIndex(0);
     ui.btnPre->setEnabled(false);
     ui.btnNext_3->setEnabled(false);
@@ -54,6 +54,8 @@ NavigationDialog::NavigationDialog(QWidget *parent)
     connect(ui.btnOk, &QToolButton::clicked, this, &NavigationDialog::closeDialog);
 
     ui.checkBoxLayout->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_messageLineHeight = ui.widget_2->height();
+    fitMessage();
     checkGuidSetting();
 }
 
@@ -70,6 +72,7 @@ bool NavigationDialog::checkGuidSetting()
 void NavigationDialog::updateString()
 {
     ui.retranslateUi(this);
+    fitMessage();
 }
 
 void NavigationDialog::autoAdjustSize()
@@ -94,6 +97,34 @@ void NavigationDialog::autoAdjustSize()
         moveToX(ui.widget3page2, limit - ui.widget3page2->width());
 
     moveToX(ui.widget4page2, width() - RightGap - ui.widget4page2->width());
+}
+
+// The message box of the form holds one line, and the English text needs more at the form's font size.
+// One line at a slightly smaller size reads best; a text that needs more (a longer translation) takes
+// the room down to the caption below it, at a smaller size if need be. Nothing else on the page moves.
+void NavigationDialog::fitMessage()
+{
+    const int width = ui.widget_2->width();
+    const int oneLine = m_messageLineHeight;
+    const int room = ui.lb2page3->y() - MessageGap - ui.widget_2->y();
+    const struct {
+        int height;
+        int smallestSize;
+    } tries[] = {{oneLine, OneLineFontSize}, {room, SmallestMessageFontSize}};
+    int needed = 0;
+    for (const auto &attempt : tries) {
+        for (int size = MessageFontSize; size >= attempt.smallestSize; --size) {
+            ui.labelMessage->setStyleSheet(
+                QStringLiteral("font-family: \"Arial\"; font-size: %1px; color: white;").arg(size));
+            ui.labelMessage->ensurePolished();
+            needed = ui.labelMessage->heightForWidth(width);
+            if (needed <= attempt.height) {
+                ui.widget_2->resize(width, attempt.height);
+                return;
+            }
+        }
+    }
+    ui.widget_2->resize(width, qMin(needed, room));
 }
 
 void NavigationDialog::changeToPage(int index)
@@ -139,26 +170,4 @@ void NavigationDialog::closeDialog()
 void NavigationDialog::reject()
 {
     closeDialog();
-}
-
-void NavigationDialog::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_dragging = true;
-    m_pressPosition = event->localPos().toPoint();
-}
-
-void NavigationDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(mapToParent(event->localPos().toPoint() - m_pressPosition));
-}
-
-void NavigationDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_dragging = false;
-    m_pressPosition = QPoint();
 }

@@ -3,7 +3,6 @@
 #include "ui_navigationdialog.h"
 
 #include <QDialog>
-#include <QPoint>
 
 // The three-page picture guide shown at the first start and on demand. Its check box is the one
 // setting it keeps: whether to show the guide again at the next start ("Guid/Enabled").
@@ -42,15 +41,10 @@ public slots:
     // guide to close (the toolbar at start-up) is always told.
     void reject() override;
 
-protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-
 private:
     void changeToPage(int index);
+    void fitMessage();
 
     Ui::NavigationDialog ui;
-    bool m_dragging = false;
-    QPoint m_pressPosition;
+    int m_messageLineHeight = 0;
 };

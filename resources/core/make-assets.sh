@@ -15,10 +15,16 @@ page -fill '#3a4558' -draw 'roundrectangle 110,230 330,400 8,8' \
      -fill white -draw 'rectangle 140,260 300,370' -fill '#2a3342' -draw 'rectangle 395,260 470,370' \
      -draw 'rectangle 480,260 555,370' -fill white -draw 'rectangle 650,260 810,370' \
      -fill '#2a3342' -draw 'rectangle 740,320 800,362' guid/software_guidance_page_1.png
+# Page 2: the camera picture and the camera window's button strip. The strip starts right of the
+# Capture caption and is grey, so the blue captions and markers that point at its three buttons
+# (capture, record, stream) stay readable.
 page -fill '#3a4558' -draw 'roundrectangle 250,200 700,360 8,8' \
      -fill white -draw 'circle 475,280 475,320' -fill '#3a4558' -draw 'circle 475,280 475,300' \
-     -fill '#009bef' -draw 'roundrectangle 560,380 900,410 6,6' \
-     -fill white -draw 'circle 610,395 610,401' -draw 'circle 770,395 770,401' -draw 'circle 870,395 870,401' \
+     -fill '#46536a' -draw 'roundrectangle 646,380 904,410 6,6' \
+     -fill none -stroke white -strokewidth 2 -draw 'roundrectangle 657,388 679,403 3,3' -draw 'circle 668,395 668,399' \
+     -stroke none -fill '#e04a3f' -draw 'circle 765,395 765,401' -fill none -stroke white -draw 'circle 765,395 765,403' \
+     -stroke white -draw 'arc 862,386 880,404 130,230' -draw 'arc 862,386 880,404 310,50' \
+     -stroke none -fill white -draw 'circle 871,395 871,398' \
      guid/software_guidance_page_2.png
 page -fill '#009bef' -draw 'roundrectangle 120,360 830,420 8,8' \
      -fill white -draw 'roundrectangle 140,372 180,408 4,4' -draw 'roundrectangle 200,372 240,408 4,4' \

@@ -3,10 +3,10 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTextEdit>
+#include <QToolButton>
 #include <QtTest>
 
 class TestCamWindowLiveSetting : public QObject
@@ -17,8 +17,8 @@ private slots:
     void init();
     void resolutionLevelFitsTheFrame_data();
     void resolutionLevelFitsTheFrame();
-    void savesOnlyAValidAddress_data();
-    void savesOnlyAValidAddress();
+    void savesOnlyAnAddressWithAKey_data();
+    void savesOnlyAnAddressWithAKey();
 };
 
 void TestCamWindowLiveSetting::init()
@@ -35,7 +35,7 @@ void TestCamWindowLiveSetting::resolutionLevelFitsTheFrame_data()
     QTest::newRow("1080p from a 720 camera") << 0 << QSize(1280, 720) << 1;
     QTest::newRow("720p from a 480 camera") << 1 << QSize(848, 480) << 2;
     QTest::newRow("360p from a 1080 camera stays") << 3 << QSize(1920, 1080) << 3;
-    QTest::newRow("1080p from a tiny camera") << 0 << QSize(320, 240) << 3;
+    QTest::newRow("1080p from a tiny camera: no level") << 0 << QSize(320, 240) << 4;
 }
 
 void TestCamWindowLiveSetting::resolutionLevelFitsTheFrame()
@@ -53,18 +53,20 @@ void TestCamWindowLiveSetting::resolutionLevelFitsTheFrame()
              level);
 }
 
-void TestCamWindowLiveSetting::savesOnlyAValidAddress_data()
+void TestCamWindowLiveSetting::savesOnlyAnAddressWithAKey_data()
 {
     QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("rtmp") << "rtmp://live.example/app" << true;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("http") << "http://live.example/app" << false;
+    QTest::newRow("rtmp") << "rtmp://live.example/app" << "key" << true;
+    QTest::newRow("empty address") << "" << "key" << false;
+    QTest::newRow("empty key") << "rtmp://live.example/app" << "" << false;
 }
 
-void TestCamWindowLiveSetting::savesOnlyAValidAddress()
+void TestCamWindowLiveSetting::savesOnlyAnAddressWithAKey()
 {
     QFETCH(QString, url);
+    QFETCH(QString, key);
     QFETCH(bool, saved);
 
     LiveStreamSettingDialog dialog(LiveStreamSettingDialog::Camera);
@@ -73,10 +75,10 @@ void TestCamWindowLiveSetting::savesOnlyAValidAddress()
     dialog.showSetting();
     QVERIFY(dialog.getShowSettingStatus());
     dialog.findChild<QComboBox *>(QStringLiteral("comboService"))->setCurrentIndex(3);
-    dialog.findChild<QLineEdit *>(QStringLiteral("editUrl"))->setText(url);
-    dialog.findChild<QLineEdit *>(QStringLiteral("editKey"))->setText(QStringLiteral("key"));
+    dialog.findChild<QTextEdit *>(QStringLiteral("textEditUrl"))->setPlainText(url);
+    dialog.findChild<QTextEdit *>(QStringLiteral("textEditKey"))->setPlainText(key);
     QSignalSpy success(&dialog, &LiveStreamSettingDialog::settingSuccess);
-    dialog.findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+    dialog.findChild<QToolButton *>(QStringLiteral("btnApply"))->click();
 
     QCOMPARE(success.count(), saved ? 1 : 0);
     QCOMPARE(dialog.getShowSettingStatus(), !saved);
@@ -87,7 +89,7 @@ void TestCamWindowLiveSetting::savesOnlyAValidAddress()
         again.loadSetting();
         QCOMPARE(again.getServiceType(), 3);
         QCOMPARE(again.getStreamUrl(), url);
-        QCOMPARE(again.getStreamKey(), QStringLiteral("key"));
+        QCOMPARE(again.getStreamKey(), key);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -39,6 +40,9 @@ private slots:
     void captionsFollowTheirMarkers_data();
     void captionsFollowTheirMarkers();
     void retranslatingKeepsThePlaces();
+    void captionsAndMarkersStandOutFromTheArt();
+    void pageThreeMessageFitsInPlace_data();
+    void pageThreeMessageFitsInPlace();
 };
 
 void TestNavigationDialog::initTestCase()
@@ -181,6 +185,82 @@ void TestNavigationDialog::retranslatingKeepsThePlaces()
     guide.updateString();
     QCOMPARE(guide.form()->lb4page2->text(), QStringLiteral("Stream \"camera\""));
     QCOMPARE(guide.form()->widget4page2->pos(), before);
+}
+
+// The captions and markers are drawn in the guide's blue: the page art behind them must not be blue too.
+void TestNavigationDialog::captionsAndMarkersStandOutFromTheArt()
+{
+    NavigationDialog guide;
+    guide.show();
+    guide.changeToPage2();
+    Ui::NavigationDialog *ui = guide.form();
+    const QImage art = QImage(QStringLiteral(":/guid/resources/guid/software_guidance_page_2.png"))
+                           .convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(art.size(), QSize(950, 674));
+    const QColor blue(0x00, 0x9b, 0xef);
+    for (QWidget *over : std::initializer_list<QWidget *>{ui->lb2Page2Bar, ui->widget2page2, ui->lb3Page2Bar, ui->widget3page2,
+                          ui->lb4Page2Bar}) {
+        const QRect area = over->geometry() & art.rect();
+        int bluish = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor pixel = art.pixelColor(x, y);
+                if (qAbs(pixel.red() - blue.red()) + qAbs(pixel.green() - blue.green())
+                        + qAbs(pixel.blue() - blue.blue()) < 120)
+                    ++bluish;
+            }
+        }
+        QVERIFY2(bluish == 0, qPrintable(QStringLiteral("%1 lies on blue art").arg(over->objectName())));
+    }
+}
+
+void TestNavigationDialog::pageThreeMessageFitsInPlace_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::newRow("the English text") << QString();
+    QTest::newRow("a translation three times as long")
+        << "Gleichzeitig koennen Sie Tivlo mit anderen Materialien verwenden, zum Beispiel mit PowerPoint, "
+           "Tabellen, Dokumenten, Bildern und Webseiten, die Sie Ihren Zuhoerern zeigen moechten...";
+}
+
+void TestNavigationDialog::pageThreeMessageFitsInPlace()
+{
+    QFETCH(QString, message);
+    NavigationDialog guide;
+    Ui::NavigationDialog *ui = guide.form();
+    const QList<QWidget *> others{ui->lb2page3, ui->lb3page3, ui->lb4page3, ui->lb2Page3Bar, ui->btnOk, ui->widget};
+    QList<QRect> placed;
+    for (QWidget *widget : others)
+        placed.append(widget->geometry());
+    if (!message.isEmpty()) {
+        ui->labelMessage->setText(message);
+        // As a language change would: the form's texts are set again, then fitted.
+        struct LongMessage : QTranslator
+        {
+            QString text;
+            QString translate(const char *context, const char *source, const char *, int) const override
+            {
+                return QByteArray(context) == "NavigationDialog" && QByteArray(source).contains("PowerPoint") ? text
+                                                                                                                : QString();
+            }
+            bool isEmpty() const override { return false; }
+        } translator;
+        translator.text = message;
+        QCoreApplication::installTranslator(&translator);
+        guide.updateString();
+        QCoreApplication::removeTranslator(&translator);
+        QCOMPARE(ui->labelMessage->text(), message);
+    }
+    guide.show();
+    guide.changeToPage3();
+
+    QCOMPARE(ui->widget_2->pos(), QPoint(83, 35));
+    QCOMPARE(ui->widget_2->width(), 538);
+    QVERIFY(ui->labelMessage->heightForWidth(538) <= ui->widget_2->height());
+    QVERIFY(ui->labelMessage->height() >= ui->labelMessage->heightForWidth(538));
+    QVERIFY(ui->widget_2->geometry().bottom() < ui->lb2page3->y());
+    for (int i = 0; i < others.size(); ++i)
+        QCOMPARE(others.at(i)->geometry(), placed.at(i));
 }
 
 QTEST_MAIN(TestNavigationDialog)

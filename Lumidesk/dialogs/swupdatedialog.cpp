@@ -1,0 +1,206 @@
+#include "dialogs/swupdatedialog.h"
+
+#include "ui_swupdatedialog.h"
+
+#include "analytics/bigdata.h"
+#include "dialogs/dialogframe.h"
+#include "dialogs/updatereminder.h"
+#include "vantoupdater.h"
+
+#include <QPointer>
+
+namespace {
+
+constexpr int DownloadCompleted = 0x11000009;
+constexpr int ProgressSteps = 1000;
+
+} // namespace
+
+SwUpdateDialog::SwUpdateDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::SwUpdateDialog)
+    , m_updater(std::make_unique<VantoUpdater>())
+    , m_offeredVersion(QString::fromLatin1(UpdateReminder::DefaultVersion))
+    , m_analytics(BigData::RequireBigData())
+{
+    ui->setupUi(this);
+    DialogFrame::setUp(this);
+
+    connect(ui->btnClose, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
+    connect(ui->btnClose3, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
+    connect(ui->btnNo, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
+    connect(ui->btnYes, &QToolButton::clicked, this, &SwUpdateDialog::changeToDownloadPage);
+    connect(ui->btnCancel, &QToolButton::clicked, this, &SwUpdateDialog::changeToBeginPage);
+    connect(ui->checkBox, &QCheckBox::stateChanged, this, &SwUpdateDialog::CheckByWeek);
+    connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, &SwUpdateDialog::dataReadProgress);
+
+    m_installTimer.setSingleShot(true);
+    m_installTimer.setInterval(DefaultInstallDelay);
+    connect(&m_installTimer, &QTimer::timeout, this, &SwUpdateDialog::waitTimeOut);
+    connect(&m_installer, &UpdateInstaller::finished, this, &SwUpdateDialog::installFinished);
+
+    ui->stackedWidget->setCurrentIndex(0);
+    ui->checkBox->setChecked(UpdateReminder::isWeekly());
+}
+
+SwUpdateDialog::~SwUpdateDialog()
+{
+    delete ui;
+}
+
+bool SwUpdateDialog::CheckSWVersion()
+{
+    const bool weekly = UpdateReminder::isWeekly();
+    if (m_updater->checkSWVersion(&m_offeredVersion) != 0)
+        return false;
+    if (weekly) {
+        // Versions compare as numbers: "1.0.1003.10" is newer than "1.0.1003.9".
+        const bool newer = m_updater->mySW_VersionIsOlder(UpdateReminder::skippedVersion(), m_offeredVersion);
+        if (!UpdateReminder::isDue(newer, UpdateReminder::skippedDate(), today()))
+            return false;
+    }
+    fillVersionLabels();
+    return true;
+}
+
+void SwUpdateDialog::closeDialog()
+{
+    // Nothing may stop an install half way; the buttons are off meanwhile, this covers Escape.
+    if (m_installer.isRunning())
+        return;
+    stopPendingWork();
+    if (ui->checkBox->isChecked())
+        UpdateReminder::remember(m_offeredVersion, today());
+    else
+        UpdateReminder::forget();
+    emit closeSWUpdate();
+    // Hides without a close event, whose reject() would come back here.
+    QDialog::reject();
+}
+
+void SwUpdateDialog::changeToDownloadPage()
+{
+    if (m_downloading || m_installer.isRunning())
+        return;
+    m_idle = false;
+    m_downloadCancelled = false;
+    m_installTimer.stop();
+    ui->label_12->setText(tr("Downloading... please wait"));
+    ui->progressBar->setRange(0, ProgressSteps);
+    ui->progressBar->setValue(0);
+    ui->progressBar->show();
+    ui->stackedWidget->setCurrentIndex(1);
+
+    m_downloading = true;
+    const QPointer<SwUpdateDialog> self(this);
+    const bool verified = m_updater->downloadSWFile();
+    if (!self)
+        return;
+    m_downloading = false;
+    if (m_downloadCancelled)
+        return;
+    if (!verified) {
+        showFailure();
+        return;
+    }
+    ui->progressBar->setValue(ProgressSteps);
+    reportDownloadComplete();
+    m_installTimer.start();
+}
+
+void SwUpdateDialog::changeToBeginPage()
+{
+    if (m_installer.isRunning())
+        return;
+    stopPendingWork();
+    ui->stackedWidget->setCurrentIndex(0);
+}
+
+void SwUpdateDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
+{
+    if (m_idle || !m_downloading)
+        return;
+    // Scaled, so a package of more than 2 GiB cannot overflow the bar; an unknown size shows a busy bar.
+    if (totalBytes <= 0) {
+        ui->progressBar->setRange(0, 0);
+        return;
+    }
+    ui->progressBar->setRange(0, ProgressSteps);
+    ui->progressBar->setValue(int(qBound<qint64>(0, bytesRead, totalBytes) * ProgressSteps / totalBytes));
+}
+
+void SwUpdateDialog::CheckByWeek()
+{
+}
+
+void SwUpdateDialog::waitTimeOut()
+{
+    setInstalling(true);
+    if (!m_installer.start(m_updater->downloadFolder(), m_updater->getRemoteSWFileName()))
+        installFinished(false);
+}
+
+void SwUpdateDialog::reject()
+{
+    closeDialog();
+}
+
+QDate SwUpdateDialog::today() const
+{
+    return m_today.isValid() ? m_today : QDate::currentDate();
+}
+
+void SwUpdateDialog::fillVersionLabels()
+{
+    ui->lbNewVersion->setText(m_offeredVersion);
+    ui->lbCurrentVersion->setText(m_updater->getCurrentSWVersion());
+}
+
+// Cancel and close both mean "not now": a running download stops and a verified one is not installed.
+void SwUpdateDialog::stopPendingWork()
+{
+    m_installTimer.stop();
+    if (m_downloading) {
+        m_downloadCancelled = true;
+        m_updater->abortDownload();
+    }
+}
+
+void SwUpdateDialog::showFailure()
+{
+    ui->progressBar->hide();
+    ui->label_12->setText(tr("Fail to update!"));
+}
+
+void SwUpdateDialog::installFinished(bool success)
+{
+    setInstalling(false);
+    if (!success) {
+        showFailure();
+        return;
+    }
+    emit closeSettings();
+    emit closeSystem();
+    closeDialog();
+}
+
+void SwUpdateDialog::setInstalling(bool installing)
+{
+    ui->btnCancel->setEnabled(!installing);
+    ui->btnClose->setEnabled(!installing);
+    ui->btnClose3->setEnabled(!installing);
+    if (installing) {
+        ui->label_12->setText(tr("Installing... please wait"));
+        ui->progressBar->setRange(0, 0);
+    } else {
+        ui->progressBar->setRange(0, ProgressSteps);
+    }
+}
+
+void SwUpdateDialog::reportDownloadComplete()
+{
+    connect(this, &SwUpdateDialog::sendCommand, m_analytics, &BigData::receiveCommand);
+    emit sendCommand(DownloadCompleted, m_updater->getCurrentSWVersion(), m_updater->getRemoteSWVersionWin(), -1, -1,
+                     -1, -1);
+    disconnect(this, &SwUpdateDialog::sendCommand, m_analytics, &BigData::receiveCommand);
+}

@@ -1,0 +1,329 @@
+#include "dialogs/upgradedialog.h"
+
+#include "ui_upgradedialog.h"
+
+#include "analytics/bigdata.h"
+#include "core/widgets/notificationdialog.h"
+#include "desktop/diskspace.h"
+#include "dialogs/dialogframe.h"
+#include "dialogs/updatereminder.h"
+#include "vantoupdater.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+constexpr int DownloadCompleted = 0x11000009;
+constexpr int ProgressSteps = 1000;
+
+enum Page { StartPage = 0, UpdateInfoPage = 1, DownloadPage = 2 };
+
+qint64 volumeFreeKiB(const QString &path)
+{
+    const qint64 bytes = platform::DiskSpace::availableBytes(path);
+    return bytes < 0 ? 0 : bytes / 1024;
+}
+
+} // namespace
+
+UpgradeDialog::UpgradeDialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::UpgradeDialog)
+    , m_updater(std::make_unique<VantoUpdater>())
+    , m_analytics(BigData::RequireBigData())
+    , m_freeSpace(volumeFreeKiB)
+{
+    ui->setupUi(this);
+    ui->stackedWidget->setCurrentIndex(StartPage);
+
+    connect(ui->btnYes, &QToolButton::clicked, this, &UpgradeDialog::changeToDownloadPage);
+    connect(ui->btnCancel, &QToolButton::clicked, this, &UpgradeDialog::changeToUpgradePage);
+    connect(ui->btnNo, &QToolButton::clicked, this, &UpgradeDialog::changeToBeginPage);
+    connect(ui->btnBack, &QToolButton::clicked, this, &UpgradeDialog::changeToBeginPage);
+    for (QToolButton *close : {ui->btnClose, ui->btnClose2, ui->btnClose3})
+        connect(close, &QToolButton::clicked, this, &UpgradeDialog::closeUpgradeDialog);
+    connect(ui->btnCheckSw, &QToolButton::clicked, this, &UpgradeDialog::softWareUpgradeCheck);
+    connect(ui->checkBox, &QCheckBox::stateChanged, this, &UpgradeDialog::CheckByWeek);
+    connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, &UpgradeDialog::dataReadProgress);
+    connect(m_updater.get(), &VantoUpdater::sendPercentage, this, &UpgradeDialog::ProgressPercentage);
+
+    m_installTimer.setSingleShot(true);
+    m_installTimer.setInterval(DefaultInstallDelay);
+    connect(&m_installTimer, &QTimer::timeout, this, &UpgradeDialog::waitTimeOut);
+    connect(&m_installer, &UpdateInstaller::finished, this, &UpgradeDialog::installFinished);
+
+    m_notification = new NotificationDialog(this);
+    DialogFrame::centreOnScreen(m_notification);
+    ui->btnBack->hide();
+}
+
+UpgradeDialog::~UpgradeDialog()
+{
+    delete ui;
+}
+
+void UpgradeDialog::Init()
+{
+    ui->SW_Version->setText(m_updater->getCurrentSWVersion());
+    m_idle = true;
+    const QSignalBlocker blocker(ui->checkBox);
+    ui->checkBox->setChecked(UpdateReminder::isWeekly());
+}
+
+void UpgradeDialog::changeToStartPage()
+{
+    ui->stackedWidget->setCurrentIndex(StartPage);
+}
+
+void UpgradeDialog::updateString()
+{
+    const QString installed = ui->SW_Version->text();
+    const QString offered = ui->lbNewVersion->text();
+    const QString current = ui->lbCurrentVersion->text();
+    ui->retranslateUi(this);
+    ui->SW_Version->setText(installed);
+    ui->lbNewVersion->setText(offered);
+    ui->lbCurrentVersion->setText(current);
+    m_notification->updateString();
+}
+
+qint64 UpgradeDialog::getDiskFreeSpace(QString path)
+{
+    return m_freeSpace(path);
+}
+
+void UpgradeDialog::cancelUpgrade()
+{
+    m_installTimer.stop();
+    stopDownload();
+}
+
+void UpgradeDialog::changeToUpgradePage()
+{
+    if (m_installer.isRunning())
+        return;
+    if (ui->stackedWidget->currentIndex() == DownloadPage)
+        cancelUpgrade();
+    ui->stackedWidget->setCurrentIndex(UpdateInfoPage);
+    if (m_mode == Firmware) {
+        ui->lbVersion_2->setText(m_updater->getCurrentFWVersion());
+        ui->lbTiltle_2->show();
+        ui->lbVersion_2->show();
+    } else {
+        ui->lbTiltle_2->hide();
+        ui->lbVersion_2->hide();
+    }
+}
+
+void UpgradeDialog::changeToDownloadPage()
+{
+    if (isUpgrading())
+        return;
+    m_upgrading = true;
+    m_downloadStopped = false;
+    m_installTimer.stop();
+    ui->label_12->setText(tr("Downloading... please wait"));
+    ui->progressBar->setRange(0, ProgressSteps);
+    ui->progressBar->setValue(0);
+    ui->progressBar->show();
+    ui->btnCancel->setEnabled(true);
+    ui->btnCancel->setText(tr("Cancel"));
+    ui->label_8->setText(m_mode == Firmware ? tr("Firmware Upgrade") : tr("Software Update"));
+    ui->stackedWidget->setCurrentIndex(DownloadPage);
+    m_idle = false;
+
+    const QPointer<UpgradeDialog> self(this);
+    const bool verified = m_mode == Firmware ? m_updater->downloadFWFile() : m_updater->downloadSWFile();
+    if (!self)
+        return;
+    m_upgrading = false;
+    if (m_downloadStopped)
+        return;
+    if (!verified) {
+        showFailure();
+        return;
+    }
+    ui->progressBar->setValue(m_mode == Firmware ? ProgressSteps / 3 : ProgressSteps);
+    if (m_mode == Software) {
+        m_installTimer.start();
+        reportDownloadComplete();
+    }
+}
+
+void UpgradeDialog::closeUpgradeDialog()
+{
+    emit closeSettings();
+}
+
+void UpgradeDialog::softWareUpgradeCheck()
+{
+    m_mode = Software;
+    showCheck({tr("Software Update"), tr("New software version is available"), tr("Current software version:"),
+               tr("Want to update now?"), tr("Your software is up to date.")});
+}
+
+void UpgradeDialog::firmWareUpgradeCheck()
+{
+    m_mode = Firmware;
+    showCheck({tr("Firmware Upgrade"), tr("New firmware version is available"), tr("Current firmware version:"),
+               tr("Want to upgrade now?"), tr("Your firmware is up to date.")});
+}
+
+void UpgradeDialog::CheckByWeek()
+{
+    if (!ui->checkBox->isChecked()) {
+        UpdateReminder::forget();
+        return;
+    }
+    UpdateReminder::startWeekly(today());
+    QString offered;
+    if (m_updater->checkSWVersion(&offered) == 0)
+        UpdateReminder::rememberVersion(offered);
+}
+
+void UpgradeDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
+{
+    if (m_idle || !m_upgrading || m_downloadStopped)
+        return;
+    // The package must fit on the volume it is written to, which is not necessarily the documents one.
+    if (totalBytes > 0 && getDiskFreeSpace(m_updater->downloadFolder()) < totalBytes / 1024) {
+        const bool firmware = m_mode == Firmware;
+        ui->label_12->setText(firmware ? tr("Fail to upgrade!") : tr("Fail to update!"));
+        ui->btnCancel->setText(firmware ? tr("re-upgrade") : tr("re-update"));
+        m_notification->setTitle(firmware ? tr("Upgrade failed") : tr("Update failed"));
+        m_notification->setMessage(
+            tr("Destination disk drive is full. Please free up sufficient space on the disk drive."));
+        if (!m_notification->isVisible())
+            m_notification->show();
+        m_notification->autoAdjustSize(0);
+        ui->progressBar->hide();
+        stopDownload();
+        return;
+    }
+    if (totalBytes <= 0) {
+        ui->progressBar->setRange(0, 0);
+        return;
+    }
+    // Scaled, so a package of more than 2 GiB cannot overflow the bar. A firmware image fills the first
+    // third; the transfer to the camera fills the rest.
+    ui->progressBar->setRange(0, ProgressSteps);
+    const qint64 done = qBound<qint64>(0, bytesRead, totalBytes) * ProgressSteps / totalBytes;
+    ui->progressBar->setValue(int(m_mode == Firmware ? done / 3 : done));
+}
+
+void UpgradeDialog::ProgressPercentage(int percent)
+{
+    ui->progressBar->setRange(0, ProgressSteps);
+    ui->progressBar->setValue(qBound(0, percent, 100) * ProgressSteps / 100);
+}
+
+void UpgradeDialog::changeToBeginPage()
+{
+    ui->stackedWidget->setCurrentIndex(StartPage);
+}
+
+void UpgradeDialog::waitTimeOut()
+{
+    if (m_mode != Software)
+        return;
+    setInstalling(true);
+    if (!m_installer.start(m_updater->downloadFolder(), m_updater->getRemoteSWFileName()))
+        installFinished(false);
+}
+
+void UpgradeDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !isWindow()) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+QDate UpgradeDialog::today() const
+{
+    return m_today.isValid() ? m_today : QDate::currentDate();
+}
+
+// Asks the update server (blocking) and shows its answer on the offer page; a configuration that
+// could not be fetched reads as up to date.
+void UpgradeDialog::showCheck(const CheckTexts &texts)
+{
+    const bool firmware = m_mode == Firmware;
+    ui->label_7->setText(texts.title);
+    ui->lbTiltle->setText(texts.offered);
+    ui->lbVersion->setText(texts.current);
+    m_idle = true;
+    const int result = firmware ? m_updater->checkFWVersion(&m_offeredVersion) : m_updater->checkSWVersion(&m_offeredVersion);
+    const bool offered = result == 0;
+    ui->label_9->setText(texts.question);
+    ui->label_5->setText(texts.upToDate);
+    ui->label_9->setVisible(offered);
+    ui->label_5->setVisible(!offered);
+    const QString current = firmware ? m_updater->getCurrentFWVersion() : m_updater->getCurrentSWVersion();
+    ui->lbNewVersion->setText(offered ? m_offeredVersion : QString());
+    ui->lbCurrentVersion->setText(offered ? current : QString());
+    for (QWidget *widget : std::initializer_list<QWidget *>{ui->lbTiltle, ui->lbVersion, ui->btnYes, ui->btnNo})
+        widget->setVisible(offered);
+    ui->btnBack->setVisible(!offered);
+    // The weekly reminder is about software only.
+    ui->checkBox->setVisible(!firmware);
+    ui->label_2->setVisible(!firmware);
+    changeToUpgradePage();
+}
+
+void UpgradeDialog::showFailure()
+{
+    const bool firmware = m_mode == Firmware;
+    ui->progressBar->hide();
+    ui->label_12->setText(firmware ? tr("Fail to upgrade!") : tr("Fail to update!"));
+    ui->btnCancel->setText(firmware ? tr("re-upgrade") : tr("re-update"));
+    ui->btnCancel->setEnabled(true);
+}
+
+void UpgradeDialog::stopDownload()
+{
+    if (!m_upgrading || m_downloadStopped)
+        return;
+    m_downloadStopped = true;
+    m_updater->abortDownload();
+}
+
+void UpgradeDialog::installFinished(bool success)
+{
+    setInstalling(false);
+    if (!success) {
+        showFailure();
+        return;
+    }
+    // The program closes first: the settings dialog may delete this page on closeSettings().
+    const QPointer<UpgradeDialog> self(this);
+    emit closeSystem();
+    if (self)
+        emit closeSettings();
+}
+
+void UpgradeDialog::setInstalling(bool installing)
+{
+    for (QToolButton *button : {ui->btnCancel, ui->btnClose, ui->btnClose2, ui->btnClose3})
+        button->setEnabled(!installing);
+    if (installing) {
+        ui->label_12->setText(tr("Installing... please wait"));
+        ui->progressBar->setRange(0, 0);
+    } else {
+        ui->progressBar->setRange(0, ProgressSteps);
+    }
+}
+
+void UpgradeDialog::reportDownloadComplete()
+{
+    connect(this, &UpgradeDialog::sendCommand, m_analytics, &BigData::receiveCommand);
+    emit sendCommand(DownloadCompleted, m_updater->getCurrentSWVersion(), m_updater->getRemoteSWVersionWin(), -1, -1,
+                     -1, -1);
+    disconnect(this, &UpgradeDialog::sendCommand, m_analytics, &BigData::receiveCommand);
+}
+
+NotificationDialog *UpgradeDialog::notification() const
+{
+    return m_notification;
+}

@@ -1,0 +1,487 @@
+#include "core/settingspath.h"
+#include "dialogs/ipinformationwidget.h"
+#include "dialogs/languagelist.h"
+#include "dialogs/livestreamsetting.h"
+#include "dialogs/othersettingdialog.h"
+#include "dialogs/upgradedialog.h"
+#include "formchild.h"
+#include "scriptedhttpserver.h"
+#include "vantoqrcode.h"
+#include "vantoupdater.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLabel>
+#include <QLayout>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The network as a test lays it out; no sysfs, so no interface is wireless.
+class FixedNetwork : public VantoQRCode
+{
+public:
+    explicit FixedNetwork(const QList<NetInfo> &cards)
+        : VantoQRCode(QStringLiteral("/nonexistent"))
+    {
+        for (const NetInfo &card : cards)
+            m_facts.append({card.name, true, true, false, {QHostAddress(card.ip)}});
+    }
+
+protected:
+    QList<InterfaceFacts> interfaces() const override { return m_facts; }
+
+private:
+    QList<InterfaceFacts> m_facts;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A byte-order mark, then the text's UTF-16 code units.
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray bytes(bigEndian ? "\xfe\xff" : "\xff\xfe", 2);
+    for (const QChar unit : text) {
+        const char high = char(unit.unicode() >> 8);
+        const char low = char(unit.unicode() & 0xff);
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+QString storedLanguage()
+{
+    return QSettings(_GUID_SETTING_INI, QSettings::IniFormat).value(QStringLiteral("Language/CurrentLang")).toString();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<NetInfo>)
+
+class TestSettingsDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void languageCodes_data();
+    void languageCodes();
+    void displayNames_data();
+    void displayNames();
+    void languageFoldersBecomeRows();
+    void choosingALanguageStoresAndAnnouncesIt();
+    void anUnknownStoredLanguageLeavesEnglish();
+    void formAndTabs();
+    void liveTabReturnsTheUpdatePageToItsStart();
+    void pairingPageShowsCodeAndCards_data();
+    void pairingPageShowsCodeAndCards();
+    void cardNamesElideAbove130Pixels();
+    void everyWayOutAnnouncesTheCloseOnce_data();
+    void everyWayOutAnnouncesTheCloseOnce();
+    void closingDuringADownloadWaitsForIt();
+    void draggingMovesTheDialogWithThePointer();
+
+private:
+    std::unique_ptr<OtherSettingDialog> makeDialog(const QList<NetInfo> &cards = {});
+    QTemporaryDir m_root;
+    QString m_languages;
+};
+
+void TestSettingsDialog::initTestCase()
+{
+    QApplication::setApplicationName(QStringLiteral("Lumidesk"));
+    QVERIFY(m_root.isValid());
+    // The update page must never reach a real server.
+    VantoUpdater::setUpdateServerBase(QUrl(QStringLiteral("http://127.0.0.1:9/")));
+}
+
+void TestSettingsDialog::init()
+{
+    QFile::remove(_GUID_SETTING_INI);
+    m_languages = m_root.filePath(QString::fromLatin1(QTest::currentTestFunction()));
+    QDir(m_languages).removeRecursively();
+    QVERIFY(QDir().mkpath(m_languages));
+}
+
+std::unique_ptr<OtherSettingDialog> TestSettingsDialog::makeDialog(const QList<NetInfo> &cards)
+{
+    auto dialog = std::make_unique<OtherSettingDialog>(nullptr, m_languages, std::make_unique<FixedNetwork>(cards));
+    dialog->setCloseRetryInterval(20);
+    return dialog;
+}
+
+void TestSettingsDialog::languageCodes_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("valid");
+    for (const char *good : {"en_US", "Fr_FR", "zh-TW", "ja", "yue_Hant"})
+        QTest::newRow(good) << QString::fromLatin1(good) << true;
+    for (const char *bad : {"", "..", "e", "en_", "en_US/..", "en US", "../fr_FR", "en_US.bak", "de_DE\n", "e1_US"})
+        QTest::newRow(qPrintable(QStringLiteral("bad \"%1\"").arg(QString::fromLatin1(bad)))) << QString::fromLatin1(bad)
+                                                                                                 << false;
+}
+
+void TestSettingsDialog::languageCodes()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, valid);
+    QCOMPARE(LanguageList::isValidCode(code), valid);
+}
+
+void TestSettingsDialog::displayNames_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    const QString french = QStringLiteral("Fran\u00e7ais");
+
+    QTest::newRow("UTF-8") << QByteArray("Fran\xc3\xa7" "ais\n") << french;
+    QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xef\xbb\xbf" "Fran\xc3\xa7" "ais") << french;
+    QTest::newRow("UTF-16 little-endian mark") << utf16(QStringLiteral("\u65e5\u672c\u8a9e\r\nsecond line"), false)
+                                               << QStringLiteral("\u65e5\u672c\u8a9e");
+    QTest::newRow("UTF-16 big-endian mark") << utf16(french, true) << french;
+    QTest::newRow("only the first line counts") << QByteArray("Deutsch\r\nGerman\n") << QStringLiteral("Deutsch");
+    QTest::newRow("an empty file gives an empty name") << QByteArray() << QString();
+    QTest::newRow("Latin-1 is not taken for text") << QByteArray("Fran\xe7" "ais") << QStringLiteral("fr_FR");
+    QTest::newRow("UTF-16 without a mark") << utf16(french, false).mid(2) << QStringLiteral("fr_FR");
+    QTest::newRow("control characters") << QByteArray("Fran\x1b[31mcais") << QStringLiteral("fr_FR");
+    QTest::newRow("a cut UTF-16 surrogate") << QByteArray("\xff\xfe\x3d\xd8", 4) << QStringLiteral("fr_FR");
+}
+
+void TestSettingsDialog::displayNames()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    const QString path = m_languages + QStringLiteral("/fr_FR/Lumi_fr_FR.txt");
+    writeFile(path, bytes);
+    QCOMPARE(LanguageList::readDisplayName(path, QStringLiteral("fr_FR")), name);
+    QCOMPARE(LanguageList::readDisplayName(path + QStringLiteral(".missing"), QStringLiteral("fr_FR")),
+             QStringLiteral("fr_FR"));
+}
+
+void TestSettingsDialog::languageFoldersBecomeRows()
+{
+    for (const char *code : {"de_DE", "en_US", "Fr_FR", "ja_JP", "not a code", ".hidden"})
+        QVERIFY(QDir(m_languages).mkpath(QString::fromLatin1(code)));
+    writeFile(m_languages + QStringLiteral("/it_IT"), "a plain file, not a folder");
+    writeFile(m_languages + QStringLiteral("/ja_JP/Lumi_ja_JP.txt"), utf16(QStringLiteral("\u65e5\u672c\u8a9e"), false));
+    writeFile(m_languages + QStringLiteral("/en_US/Lumi_en_US.txt"), "American");
+    // A name file reached through a folder that is no language code is never read.
+    writeFile(m_languages + QStringLiteral("/not a code/Lumi_not a code.txt"), "Nope");
+
+    const QStringList codes{"en_US", "de_DE", "Fr_FR", "ja_JP"};
+    const QStringList names{"English", "de_DE", "Fr_FR", QStringLiteral("\u65e5\u672c\u8a9e")};
+    LanguageList list;
+    list.scan(m_languages);
+    QCOMPARE(list.codes(), codes);
+    QCOMPARE(list.names(), names);
+
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    QCOMPARE(dialog->languageCodes(), codes);
+    QCOMPARE(dialog->languageButtons()->buttons().size(), 4);
+    QStringList rows;
+    for (QLabel *label : child<QWidget>(dialog.get(), "scrollAreaWidgetContents")->findChildren<QLabel *>())
+        rows.append(label->text());
+    QCOMPARE(rows, names);
+
+    // No folder at all: English only, checked.
+    LanguageList none;
+    none.scan(m_languages + QStringLiteral("/missing"));
+    QCOMPARE(none.codes(), QStringList{QStringLiteral("en_US")});
+}
+
+void TestSettingsDialog::choosingALanguageStoresAndAnnouncesIt()
+{
+    for (const char *code : {"de_DE", "ja_JP"})
+        QVERIFY(QDir(m_languages).mkpath(QString::fromLatin1(code)));
+    {
+        std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+        QCOMPARE(dialog->getSelectLang(), QStringLiteral("en_US"));
+        QVERIFY(dialog->languageButtons()->button(0)->isChecked());
+        QSignalSpy changed(dialog.get(), &OtherSettingDialog::langChanged);
+        dialog->show();
+        QTest::mouseClick(dialog->languageButtons()->button(2), Qt::LeftButton);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().first().toString(), QStringLiteral("ja_JP"));
+        QCOMPARE(storedLanguage(), QStringLiteral("ja_JP"));
+        QCOMPARE(dialog->getSelectLang(), QStringLiteral("ja_JP"));
+        QVERIFY(dialog->isVisible());
+    }
+    std::unique_ptr<OtherSettingDialog> reopened = makeDialog();
+    QCOMPARE(reopened->getSelectLang(), QStringLiteral("ja_JP"));
+    QVERIFY(reopened->languageButtons()->button(2)->isChecked());
+}
+
+void TestSettingsDialog::anUnknownStoredLanguageLeavesEnglish()
+{
+    QVERIFY(QDir(m_languages).mkpath(QStringLiteral("de_DE")));
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(QStringLiteral("Language/CurrentLang"),
+                                                                QStringLiteral("de_de"));
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    QCOMPARE(dialog->getSelectLang(), QStringLiteral("en_US"));
+    QVERIFY(dialog->languageButtons()->button(0)->isChecked());
+    QCOMPARE(storedLanguage(), QStringLiteral("de_de"));
+}
+
+void TestSettingsDialog::formAndTabs()
+{
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    QCOMPARE(dialog->size(), QSize(400, 463));
+    QCOMPARE(dialog->minimumSize(), QSize(400, 0));
+    QCOMPARE(dialog->maximumSize(), QSize(420, 463));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Dialog"));
+    QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(dialog->isModal());
+    QCOMPARE(child<QLabel>(dialog.get(), "selectLb")->text(), QStringLiteral("Other Settings"));
+    QCOMPARE(child<QLabel>(dialog.get(), "label_3")->text(), QStringLiteral("Language Setting"));
+    QCOMPARE(child<QWidget>(dialog.get(), "scrollAreaLang")->pos(), QPoint(0, 30));
+    QVERIFY(child<QToolButton>(dialog.get(), "questionBtn")->isHidden());
+    QCOMPARE(child<QWidget>(dialog.get(), "closeBtn")->geometry(), QRect(370, 0, 22, 22));
+    QVERIFY(!child<QLabel>(dialog.get(), "label_4")->pixmap(Qt::ReturnByValue).isNull());
+
+    auto *tabs = child<QTabWidget>(dialog.get(), "settingTab");
+    QCOMPARE(tabs->geometry(), QRect(0, 0, 400, 425));
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(tabs->widget(0), child<QWidget>(dialog.get(), "languageWidget"));
+    QCOMPARE(tabs->widget(1), static_cast<QWidget *>(dialog->getUpgradeDialog()));
+    QCOMPARE(tabs->widget(2), static_cast<QWidget *>(dialog->getLiveStreamSetting()));
+    QCOMPARE(tabs->indexOf(child<QWidget>(dialog.get(), "connectWidget")), -1);
+    dialog->show();
+    for (int i = 0; i < tabs->count(); ++i) {
+        QCOMPARE(tabs->tabBar()->tabRect(i).size(), QSize(134, 60));
+        QVERIFY(tabs->tabText(i).isEmpty());
+    }
+    for (const char *image : {"btn_language_os", "btn_upgrade_os", "btn_streaming_os"}) {
+        for (const char *state : {"normal", "pressed", "hover"}) {
+            const QString path = QStringLiteral(":/otherSetting/resources/setting/%1_%2.png")
+                                     .arg(QLatin1String(image), QLatin1String(state));
+            QCOMPARE(QPixmap(path).size(), QSize(134, 60));
+        }
+    }
+}
+
+void TestSettingsDialog::liveTabReturnsTheUpdatePageToItsStart()
+{
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    auto *tabs = child<QTabWidget>(dialog.get(), "settingTab");
+    auto *pages = child<QStackedWidget>(dialog->getUpgradeDialog(), "stackedWidget");
+    pages->setCurrentIndex(1);
+    tabs->setCurrentIndex(1);
+    tabs->setCurrentIndex(0);
+    QCOMPARE(pages->currentIndex(), 1);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(pages->currentIndex(), 0);
+
+    pages->setCurrentIndex(2);
+    dialog->resetSetting();
+    QCOMPARE(pages->currentIndex(), 0);
+}
+
+void TestSettingsDialog::pairingPageShowsCodeAndCards_data()
+{
+    QTest::addColumn<QList<NetInfo>>("cards");
+    QTest::newRow("no network") << QList<NetInfo>{};
+    QTest::newRow("two interfaces")
+        << QList<NetInfo>{{QStringLiteral("192.168.1.20"), QStringLiteral("wlan0"), false},
+                          {QStringLiteral("10.1.2.3"), QStringLiteral("eth0"), false}};
+}
+
+void TestSettingsDialog::pairingPageShowsCodeAndCards()
+{
+    QFETCH(QList<NetInfo>, cards);
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog(cards);
+    auto *code = child<QLabel>(dialog.get(), "lbQrcode");
+    QCOMPARE(code->geometry(), QRect(275, 15, 80, 80));
+    QCOMPARE(code->pixmap(Qt::ReturnByValue).isNull(), cards.isEmpty());
+    if (!cards.isEmpty())
+        QCOMPARE(code->pixmap(Qt::ReturnByValue).size(), QSize(80, 80));
+
+    const QString hint = QStringLiteral("<p style=\"line-height:130%\">Please make sure your computer and mobile are on "
+                                        "the same Wi-fi network.</p>");
+    QCOMPARE(child<QLabel>(dialog.get(), "lbText")->text(), hint);
+    QLayout *layout = child<QWidget>(dialog.get(), "scrollAreaWidget")->layout();
+    QCOMPARE(layout->count(), 2 + cards.size());
+    QCOMPARE(layout->itemAt(0)->widget(), child<QWidget>(dialog.get(), "labelWidget"));
+    QCOMPARE(layout->itemAt(1)->widget(), child<QWidget>(dialog.get(), "topWidget"));
+    QCOMPARE(dialog->networkCards().size(), cards.size());
+    for (int i = 0; i < cards.size(); ++i) {
+        IpInformationWidget *card = dialog->networkCards().at(i);
+        QCOMPARE(layout->itemAt(2 + i)->widget(), static_cast<QWidget *>(card));
+        QCOMPARE(card->ip(), cards.at(i).ip);
+        QCOMPARE(card->shownName(), cards.at(i).name);
+        QCOMPARE(card->size(), QSize(400, 109));
+    }
+
+    // Retranslating keeps the addresses and names and sets the hint again.
+    child<QLabel>(dialog.get(), "lbText")->clear();
+    dialog->updateString();
+    QCOMPARE(child<QLabel>(dialog.get(), "lbText")->text(), hint);
+    for (int i = 0; i < cards.size(); ++i)
+        QCOMPARE(dialog->networkCards().at(i)->ip(), cards.at(i).ip);
+}
+
+void TestSettingsDialog::cardNamesElideAbove130Pixels()
+{
+    // Names built to measure exactly 130 and 131 pixels in the card's font.
+    IpInformationWidget probe(QStringLiteral("1.2.3.4"), QString());
+    const QFontMetrics metrics(probe.findChild<QLabel *>(QStringLiteral("lbWirelessName"))->font());
+    QString exact;
+    QString over;
+    const QString pieces = QStringLiteral("ilmwW1.");
+    std::function<void(QString)> search = [&](QString name) {
+        const int width = metrics.horizontalAdvance(name);
+        if (width == 130 && exact.isEmpty())
+            exact = name;
+        if (width == 131 && over.isEmpty())
+            over = name;
+        if (width >= 131 || (!exact.isEmpty() && !over.isEmpty()) || name.size() > 40)
+            return;
+        for (const QChar piece : pieces)
+            search(name + piece);
+    };
+    search(QStringLiteral("wlan"));
+    QVERIFY2(!exact.isEmpty() && !over.isEmpty(), "no names of 130 and 131 pixels in this font");
+
+    const IpInformationWidget whole(QStringLiteral("10.0.0.1"), exact);
+    QCOMPARE(whole.shownName(), exact);
+    QVERIFY(whole.nameToolTip().isEmpty());
+
+    const IpInformationWidget elided(QStringLiteral("10.0.0.1"), over);
+    QVERIFY(elided.shownName() != over);
+    QVERIFY(elided.shownName().endsWith(QChar(0x2026)));
+    QVERIFY(metrics.horizontalAdvance(elided.shownName()) <= 130);
+    QCOMPARE(elided.nameToolTip(), QStringLiteral("<span style='color:block;'>") + over + QStringLiteral("</span>"));
+}
+
+void TestSettingsDialog::everyWayOutAnnouncesTheCloseOnce_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("close button") << "button";
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("Escape inside the live page") << "escape-page";
+    QTest::newRow("window closed") << "close";
+    QTest::newRow("an update page close button") << "page-button";
+    QTest::newRow("live settings applied") << "applied";
+}
+
+void TestSettingsDialog::everyWayOutAnnouncesTheCloseOnce()
+{
+    QFETCH(QString, how);
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    QSignalSpy closed(dialog.get(), &OtherSettingDialog::closeOtherSetting);
+    dialog->show();
+    auto *tabs = child<QTabWidget>(dialog.get(), "settingTab");
+    LiveStreamSetting *live = dialog->getLiveStreamSetting();
+
+    if (how == QLatin1String("button")) {
+        QTest::mouseClick(child<QToolButton>(dialog.get(), "closeBtn"), Qt::LeftButton);
+    } else if (how == QLatin1String("escape")) {
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    } else if (how == QLatin1String("escape-page")) {
+        tabs->setCurrentIndex(2);
+        QTest::keyClick(live, Qt::Key_Escape);
+        // The page stays in its tab; the dialog closes.
+        QVERIFY(!live->isHidden());
+    } else if (how == QLatin1String("close")) {
+        dialog->close();
+    } else if (how == QLatin1String("page-button")) {
+        QTest::mouseClick(child<QToolButton>(dialog->getUpgradeDialog(), "btnClose"), Qt::LeftButton);
+    } else {
+        tabs->setCurrentIndex(2);
+        child<QTextEdit>(live, "textEditUrl")->setPlainText(QStringLiteral("rtmp://a.example/x"));
+        child<QTextEdit>(live, "textEditKey")->setPlainText(QStringLiteral("k"));
+        QTest::mouseClick(child<QToolButton>(live, "btnApply"), Qt::LeftButton);
+    }
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!dialog->isVisible());
+    // A second way out after the first announces nothing more.
+    dialog->close();
+    dialog->closeSetting();
+    QCOMPARE(closed.count(), 1);
+}
+
+// A close while the update page downloads stops the download; the dialog is announced as finished only
+// after the download's nested event loop has ended, so an owner deleting it then deletes nothing in use.
+void TestSettingsDialog::closingDuringADownloadWaitsForIt()
+{
+    ScriptedHttpServer server;
+    QVERIFY(server.listen());
+    VantoUpdater::setUpdateServerBase(server.url());
+    const QByteArray package(400000, 'p');
+    ScriptedHttpServer::Reply config;
+    config.body = QByteArray("LinuxVersion=\"1.0.1003.7\"\nLinuxInstallerPath=\"")
+        + server.url(QStringLiteral("/p/LinuxUpdater.zip")).toEncoded() + "\"\nLinuxInstallerSha256=\""
+        + QCryptographicHash::hash(package, QCryptographicHash::Sha256).toHex() + "\"\n";
+    server.route("/Tivlo/check4Update/update.cfg", config);
+    ScriptedHttpServer::Reply slow;
+    slow.body = package;
+    slow.pieceBytes = 1000;
+    slow.pieceDelayMsecs = 50;
+    server.route("/p/LinuxUpdater.zip", slow);
+
+    QPointer<OtherSettingDialog> dialog = makeDialog().release();
+    UpgradeDialog *page = dialog->getUpgradeDialog();
+    page->setInstallDelay(50);
+    bool downloadReturned = false;
+    bool upgradingWhenAnnounced = true;
+    connect(dialog.data(), &OtherSettingDialog::closeOtherSetting, this, [&] {
+        upgradingWhenAnnounced = page->isUpgrading();
+        QVERIFY(downloadReturned);
+        dialog->deleteLater();
+    });
+    dialog->show();
+    child<QTabWidget>(dialog.data(), "settingTab")->setCurrentIndex(1);
+    QTest::mouseClick(child<QToolButton>(page, "btnCheckSw"), Qt::LeftButton);
+    QVERIFY(child<QToolButton>(page, "btnYes")->isVisible());
+
+    bool upgradingWhileDownloading = false;
+    QTimer::singleShot(300, dialog.data(), [&] {
+        upgradingWhileDownloading = page->isUpgrading();
+        QTest::keyClick(dialog.data(), Qt::Key_Escape);
+    });
+    QTest::mouseClick(child<QToolButton>(page, "btnYes"), Qt::LeftButton);
+    downloadReturned = true;
+    QVERIFY(upgradingWhileDownloading);
+    QVERIFY(dialog);
+    QTRY_VERIFY(!dialog);
+    QVERIFY(!upgradingWhenAnnounced);
+    VantoUpdater::setUpdateServerBase(QUrl(QStringLiteral("http://127.0.0.1:9/")));
+}
+
+void TestSettingsDialog::draggingMovesTheDialogWithThePointer()
+{
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    dialog->move(300, 200);
+    dialog->show();
+    QTest::mousePress(dialog.get(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(230, 50), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog.get(), &move);
+    QCOMPARE(dialog->pos(), QPoint(330, 240));
+    QTest::mouseRelease(dialog.get(), Qt::LeftButton, Qt::NoModifier, QPoint(230, 50));
+    QMouseEvent after(QEvent::MouseMove, QPointF(260, 80), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(dialog.get(), &after);
+    QCOMPARE(dialog->pos(), QPoint(330, 240));
+}
+
+QTEST_MAIN(TestSettingsDialog)
+#include "tst_dialogs_settings.moc"

@@ -1,0 +1,578 @@
+#include "core/settingspath.h"
+#include "core/widgets/notificationdialog.h"
+#include "dialogs/swupdatedialog.h"
+#include "dialogs/updateinstaller.h"
+#include "dialogs/upgradedialog.h"
+#include "formchild.h"
+#include "scriptedhttpserver.h"
+#include "vantoupdater.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using Reply = ScriptedHttpServer::Reply;
+
+namespace {
+
+const QByteArray ConfigPath = "/Tivlo/check4Update/update.cfg";
+const QByteArray PackagePath = "/packages/LinuxUpdater.zip";
+const QDate Today(2026, 3, 15);
+// Long enough for an install that should not happen to have happened.
+constexpr int QuietMsecs = 600;
+
+QByteArray sha256(const QByteArray &data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
+}
+
+using Entries = QList<QPair<QString, QByteArray>>;
+
+// Real zip archives with the given entries, written by Python's zipfile (one run for all, Python
+// starts slowly).
+QMap<QString, QByteArray> zipsOf(const QMap<QString, Entries> &archives, const QString &folder)
+{
+    QByteArray manifest;
+    int source = 0;
+    for (auto archive = archives.cbegin(); archive != archives.cend(); ++archive) {
+        for (const auto &entry : archive.value()) {
+            const QString path = folder + QStringLiteral("/entry%1").arg(source++);
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                return {};
+            file.write(entry.second);
+            manifest += (folder + QLatin1Char('/') + archive.key() + QLatin1Char('\t') + entry.first
+                         + QLatin1Char('\t') + path + QLatin1Char('\n'))
+                            .toUtf8();
+        }
+    }
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"), QStringLiteral("import sys, zipfile\n"
+                                                       "for line in sys.stdin.read().splitlines():\n"
+                                                       "    archive, name, source = line.split('\\t')\n"
+                                                       "    with zipfile.ZipFile(archive, 'a', zipfile.ZIP_DEFLATED) as z:\n"
+                                                       "        z.writestr(name, open(source, 'rb').read())\n")});
+    python.write(manifest);
+    python.closeWriteChannel();
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return {};
+    QMap<QString, QByteArray> zips;
+    for (const QString &name : archives.keys()) {
+        QFile zip(folder + QLatin1Char('/') + name);
+        if (zip.open(QIODevice::ReadOnly))
+            zips.insert(name, zip.readAll());
+    }
+    return zips;
+}
+
+Reply statusReply(int status)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = "no";
+    return reply;
+}
+
+QVariant stored(const QString &key)
+{
+    return QSettings(_GUID_SETTING_INI, QSettings::IniFormat).value(key);
+}
+
+void store(const QString &key, const QVariant &value)
+{
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(key, value);
+}
+
+} // namespace
+
+class TestUpdateDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void installOnlyAVerifiedDownload_data();
+    void installOnlyAVerifiedDownload();
+    void weeklyReminder_data();
+    void weeklyReminder();
+    void closingStoresTheReminder_data();
+    void closingStoresTheReminder();
+    void updateCheckShowsTheOffer_data();
+    void updateCheckShowsTheOffer();
+    void packageMustFitOnTheDownloadVolume_data();
+    void packageMustFitOnTheDownloadVolume();
+    void tickingTheBoxRemembersTheOfferedVersion_data();
+    void tickingTheBoxRemembersTheOfferedVersion();
+    void progressCountsLargeAndUnknownSizes();
+    void installerGivesUpOnAHungScript();
+    void forms();
+
+private:
+    void serve(const QByteArray &version, const Reply &package, const QByteArray &checksum);
+    void servePackage(const QString &name, int status = 200, bool rightChecksum = true);
+    // Starts the download on either dialog and returns once it has ended.
+    void download(QWidget *dialog);
+
+    std::unique_ptr<ScriptedHttpServer> m_server;
+    QTemporaryDir m_folder;
+    QString m_marker;
+    QMap<QString, QByteArray> m_packages;
+};
+
+void TestUpdateDialogs::initTestCase()
+{
+    QApplication::setApplicationName(QStringLiteral("Lumidesk"));
+    QVERIFY(m_folder.isValid());
+    // The install scripts learn where to leave their mark from the environment the program hands on.
+    const QByteArray readme = "new program";
+    const QByteArray installs = "printf '%s|%s' \"$PWD\" \"$LUMIDESK_APP_DIR\" > \"$LUMIDESK_TEST_MARKER\"\n";
+    m_packages = zipsOf({{QStringLiteral("installs.zip"), {{"bin/readme.txt", readme}, {"install.sh", installs}}},
+                         {QStringLiteral("fails.zip"), {{"bin/readme.txt", readme}, {"install.sh", "exit 3\n"}}},
+                         {QStringLiteral("noscript.zip"), {{"bin/readme.txt", readme}}},
+                         {QStringLiteral("hangs.zip"), {{"install.sh", "sleep 60\n"}}}},
+                        m_folder.path());
+    QCOMPARE(m_packages.size(), 4);
+}
+
+void TestUpdateDialogs::init()
+{
+    QFile::remove(_GUID_SETTING_INI);
+    m_server = std::make_unique<ScriptedHttpServer>();
+    QVERIFY(m_server->listen());
+    VantoUpdater::setUpdateServerBase(m_server->url());
+    m_marker = m_folder.filePath(QStringLiteral("installed-%1").arg(QString::fromLatin1(QTest::currentDataTag())));
+    QFile::remove(m_marker);
+    qputenv("LUMIDESK_TEST_MARKER", m_marker.toUtf8());
+}
+
+void TestUpdateDialogs::cleanup()
+{
+    m_server.reset();
+}
+
+void TestUpdateDialogs::serve(const QByteArray &version, const Reply &package, const QByteArray &checksum)
+{
+    Reply config;
+    config.body = "LinuxVersion=\"" + version + "\"\nWindowsVersion=\"2.0.0.1\"\nLinuxInstallerPath=\""
+        + m_server->url(QString::fromLatin1(PackagePath)).toEncoded() + "\"\nLinuxInstallerSha256=\"" + checksum
+        + "\"\n";
+    m_server->route(ConfigPath, config);
+    m_server->route(PackagePath, package);
+}
+
+void TestUpdateDialogs::servePackage(const QString &name, int status, bool rightChecksum)
+{
+    Reply package;
+    package.body = m_packages.value(name);
+    package.status = status;
+    serve("1.0.1003.7", package, rightChecksum ? sha256(package.body) : sha256("something else"));
+}
+
+void TestUpdateDialogs::download(QWidget *dialog)
+{
+    if (auto *page = qobject_cast<UpgradeDialog *>(dialog)) {
+        page->Init();
+        QTest::mouseClick(child<QToolButton>(page, "btnCheckSw"), Qt::LeftButton);
+    } else {
+        QVERIFY(static_cast<SwUpdateDialog *>(dialog)->CheckSWVersion());
+        dialog->show();
+    }
+    QTest::mouseClick(child<QToolButton>(dialog, "btnYes"), Qt::LeftButton);
+}
+
+void TestUpdateDialogs::installOnlyAVerifiedDownload_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("afterDownload");
+    QTest::addColumn<QString>("package");
+    QTest::addColumn<int>("packageStatus");
+    QTest::addColumn<bool>("rightChecksum");
+    QTest::addColumn<bool>("installed");
+
+    for (const char *dialog : {"start-up dialog", "update page"}) {
+        const QString name = QString::fromLatin1(dialog);
+        auto row = [&](const char *what) -> QTestData & {
+            return QTest::newRow(qPrintable(name + QStringLiteral(": ") + QLatin1String(what)));
+        };
+        row("installs and closes") << name << "" << "installs.zip" << 200 << true << true;
+        row("failing script") << name << "" << "fails.zip" << 200 << true << false;
+        row("no install.sh in the package") << name << "" << "noscript.zip" << 200 << true << false;
+        row("package not found (404)") << name << "" << "installs.zip" << 404 << true << false;
+        row("wrong checksum") << name << "" << "installs.zip" << 200 << false << false;
+        row("cancel after the download") << name << "cancel" << "installs.zip" << 200 << true << false;
+        row("close after the download") << name << "close" << "installs.zip" << 200 << true << false;
+    }
+}
+
+void TestUpdateDialogs::installOnlyAVerifiedDownload()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, afterDownload);
+    QFETCH(QString, package);
+    QFETCH(int, packageStatus);
+    QFETCH(bool, rightChecksum);
+    QFETCH(bool, installed);
+    servePackage(package, packageStatus, rightChecksum);
+
+    std::unique_ptr<QDialog> widget;
+    UpdateInstaller *installer = nullptr;
+    if (dialog == QLatin1String("update page")) {
+        auto *page = new UpgradeDialog;
+        page->setInstallDelay(50);
+        installer = page->installer();
+        widget.reset(page);
+    } else {
+        auto *startup = new SwUpdateDialog;
+        startup->setInstallDelay(50);
+        installer = startup->installer();
+        widget.reset(startup);
+    }
+    QSignalSpy closeSystem(widget.get(), SIGNAL(closeSystem()));
+    QSignalSpy closeSettings(widget.get(), SIGNAL(closeSettings()));
+    download(widget.get());
+    QCOMPARE(m_server->requestCount(), 2);
+
+    if (afterDownload == QLatin1String("cancel")) {
+        QTest::mouseClick(child<QToolButton>(widget.get(), "btnCancel"), Qt::LeftButton);
+    } else if (afterDownload == QLatin1String("close")) {
+        if (auto *page = qobject_cast<UpgradeDialog *>(widget.get())) {
+            // As the general settings dialog does when the page asks to close.
+            connect(page, &UpgradeDialog::closeSettings, page, &UpgradeDialog::cancelUpgrade);
+            QTest::mouseClick(child<QToolButton>(page, "btnClose3"), Qt::LeftButton);
+        } else {
+            QTest::keyClick(widget.get(), Qt::Key_Escape);
+        }
+    }
+
+    if (installed) {
+        QTRY_COMPARE_WITH_TIMEOUT(closeSystem.count(), 1, 20000);
+        QCOMPARE(closeSettings.count(), 1);
+        QFile marker(m_marker);
+        QVERIFY(marker.open(QIODevice::ReadOnly));
+        const QList<QByteArray> facts = marker.readAll().split('|');
+        // The script ran in the unpacked package, and learnt where the program lives.
+        QVERIFY(facts.value(0).endsWith("/package"));
+        QVERIFY(QFile::exists(QString::fromUtf8(facts.value(0)) + QStringLiteral("/bin/readme.txt")));
+        QCOMPARE(facts.value(1), QCoreApplication::applicationDirPath().toUtf8());
+        return;
+    }
+    QTest::qWait(QuietMsecs);
+    QTRY_VERIFY(!installer->isRunning());
+    QCOMPARE(closeSystem.count(), 0);
+    QVERIFY(!QFile::exists(m_marker));
+    auto *status = child<QLabel>(widget.get(), "label_12");
+    if (afterDownload.isEmpty()) {
+        QCOMPARE(status->text(), QStringLiteral("Fail to update!"));
+        QVERIFY(child<QProgressBar>(widget.get(), "progressBar")->isHidden());
+    }
+    // The download page can be left and the update tried again.
+    QVERIFY(child<QToolButton>(widget.get(), "btnCancel")->isEnabled());
+}
+
+void TestUpdateDialogs::weeklyReminder_data()
+{
+    QTest::addColumn<bool>("weekly");
+    QTest::addColumn<QString>("skipped");
+    QTest::addColumn<QString>("skippedOn");
+    QTest::addColumn<QByteArray>("offered");
+    QTest::addColumn<bool>("shown");
+
+    auto daysAgo = [](int days) { return Today.addDays(-days).toString(QStringLiteral("yyyy/MM/dd")); };
+    QTest::newRow("not weekly") << false << "1.0.1003.7" << daysAgo(1) << QByteArray("1.0.1003.7") << true;
+    QTest::newRow("put off 6 days ago") << true << "1.0.1003.7" << daysAgo(6) << QByteArray("1.0.1003.7") << false;
+    QTest::newRow("put off 7 days ago") << true << "1.0.1003.7" << daysAgo(7) << QByteArray("1.0.1003.7") << false;
+    QTest::newRow("put off 8 days ago") << true << "1.0.1003.7" << daysAgo(8) << QByteArray("1.0.1003.7") << true;
+    QTest::newRow("no date") << true << "1.0.1003.7" << "" << QByteArray("1.0.1003.7") << true;
+    QTest::newRow("a date in another form") << true << "1.0.1003.7" << "14.03.2026" << QByteArray("1.0.1003.7") << true;
+    // Numbers, not text: "1.0.1003.10" sorts before "1.0.1003.9" as text but is the newer version.
+    QTest::newRow("newer by number, older as text") << true << "1.0.1003.9" << daysAgo(1) << QByteArray("1.0.1003.10")
+                                                    << true;
+    QTest::newRow("older by number, newer as text") << true << "1.0.1003.10" << daysAgo(1) << QByteArray("1.0.1003.9")
+                                                    << false;
+    QTest::newRow("nothing newer than the program") << false << "" << "" << QByteArray("1.0.1003.6") << false;
+}
+
+void TestUpdateDialogs::weeklyReminder()
+{
+    QFETCH(bool, weekly);
+    QFETCH(QString, skipped);
+    QFETCH(QString, skippedOn);
+    QFETCH(QByteArray, offered);
+    QFETCH(bool, shown);
+    store(QStringLiteral("Update/byWeekCheck"), weekly);
+    store(QStringLiteral("Update/Version"), skipped);
+    store(QStringLiteral("Update/Time"), skippedOn);
+    serve(offered, Reply(), QByteArray(64, 'a'));
+
+    SwUpdateDialog dialog;
+    dialog.setCurrentDate(Today);
+    QCOMPARE(child<QCheckBox>(&dialog, "checkBox")->isChecked(), weekly);
+    QCOMPARE(dialog.CheckSWVersion(), shown);
+    if (shown) {
+        QCOMPARE(child<QLabel>(&dialog, "lbNewVersion")->text(), QString::fromLatin1(offered));
+        QCOMPARE(child<QLabel>(&dialog, "lbCurrentVersion")->text(), QStringLiteral("1.0.1003.6"));
+    }
+
+    // A configuration that cannot be fetched shows nothing.
+    m_server->route(ConfigPath, statusReply(404));
+    QVERIFY(!dialog.CheckSWVersion());
+}
+
+void TestUpdateDialogs::closingStoresTheReminder_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("No, ticked") << "no" << true;
+    QTest::newRow("No, not ticked") << "no" << false;
+    QTest::newRow("close button, ticked") << "close" << true;
+    QTest::newRow("Escape, ticked") << "escape" << true;
+    QTest::newRow("Escape, not ticked") << "escape" << false;
+}
+
+void TestUpdateDialogs::closingStoresTheReminder()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, ticked);
+    store(QStringLiteral("Update/Version"), QStringLiteral("1.0.1000.1"));
+    store(QStringLiteral("Update/Time"), QStringLiteral("2020/01/01"));
+    serve("1.0.1003.8", Reply(), QByteArray(64, 'a'));
+    SwUpdateDialog dialog;
+    dialog.setCurrentDate(Today);
+    QSignalSpy closed(&dialog, &SwUpdateDialog::closeSWUpdate);
+    QVERIFY(dialog.CheckSWVersion());
+    dialog.show();
+    child<QCheckBox>(&dialog, "checkBox")->setChecked(ticked);
+
+    if (how == QLatin1String("no"))
+        QTest::mouseClick(child<QToolButton>(&dialog, "btnNo"), Qt::LeftButton);
+    else if (how == QLatin1String("close"))
+        QTest::mouseClick(child<QToolButton>(&dialog, "btnClose"), Qt::LeftButton);
+    else
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(stored(QStringLiteral("Update/byWeekCheck")).toBool(), ticked);
+    QCOMPARE(stored(QStringLiteral("Update/Version")).toString(),
+             ticked ? QStringLiteral("1.0.1003.8") : QStringLiteral("1.0.1000.1"));
+    QCOMPARE(stored(QStringLiteral("Update/Time")).toString(),
+             ticked ? QStringLiteral("2026/03/15") : QStringLiteral("2020/01/01"));
+}
+
+void TestUpdateDialogs::updateCheckShowsTheOffer_data()
+{
+    QTest::addColumn<int>("configStatus");
+    QTest::addColumn<QByteArray>("offered");
+    QTest::addColumn<bool>("offer");
+    QTest::newRow("newer version") << 200 << QByteArray("1.0.1003.10") << true;
+    QTest::newRow("up to date") << 200 << QByteArray("1.0.1003.6") << false;
+    QTest::newRow("configuration not fetched") << 500 << QByteArray("1.0.1003.10") << false;
+}
+
+void TestUpdateDialogs::updateCheckShowsTheOffer()
+{
+    QFETCH(int, configStatus);
+    QFETCH(QByteArray, offered);
+    QFETCH(bool, offer);
+    serve(offered, Reply(), QByteArray(64, 'a'));
+    if (configStatus != 200)
+        m_server->route(ConfigPath, statusReply(configStatus));
+    UpgradeDialog page;
+    page.Init();
+    QCOMPARE(child<QLabel>(&page, "SW_Version")->text(), QStringLiteral("1.0.1003.6"));
+    page.show();
+    QTest::mouseClick(child<QToolButton>(&page, "btnCheckSw"), Qt::LeftButton);
+
+    QCOMPARE(child<QStackedWidget>(&page, "stackedWidget")->currentIndex(), 1);
+    QCOMPARE(child<QLabel>(&page, "label_7")->text(), QStringLiteral("Software Update"));
+    for (const char *name : {"lbTiltle", "lbVersion", "btnYes", "btnNo", "label_9"})
+        QCOMPARE(child<QWidget>(&page, name)->isVisible(), offer);
+    QCOMPARE(child<QWidget>(&page, "label_5")->isVisible(), !offer);
+    QCOMPARE(child<QWidget>(&page, "btnBack")->isVisible(), !offer);
+    QVERIFY(child<QWidget>(&page, "checkBox")->isVisible());
+    QCOMPARE(child<QLabel>(&page, "lbNewVersion")->text(), offer ? QString::fromLatin1(offered) : QString());
+    QCOMPARE(child<QLabel>(&page, "lbCurrentVersion")->text(), offer ? QStringLiteral("1.0.1003.6") : QString());
+    if (!offer)
+        QCOMPARE(child<QLabel>(&page, "label_5")->text(), QStringLiteral("Your software is up to date."));
+
+    QTest::mouseClick(child<QToolButton>(&page, offer ? "btnNo" : "btnBack"), Qt::LeftButton);
+    QCOMPARE(child<QStackedWidget>(&page, "stackedWidget")->currentIndex(), 0);
+}
+
+void TestUpdateDialogs::packageMustFitOnTheDownloadVolume_data()
+{
+    QTest::addColumn<qint64>("spareKiB");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("exactly the package") << qint64(0) << true;
+    QTest::newRow("one KiB short") << qint64(-1) << false;
+}
+
+void TestUpdateDialogs::packageMustFitOnTheDownloadVolume()
+{
+    QFETCH(qint64, spareKiB);
+    QFETCH(bool, fits);
+    Reply package;
+    package.body = QByteArray(300 * 1024 + 100, 'z');
+    serve("1.0.1003.7", package, sha256(package.body));
+    const qint64 packageKiB = package.body.size() / 1024;
+
+    UpgradeDialog page;
+    page.setInstallDelay(60000);
+    QStringList measured;
+    page.setFreeSpaceProbe([&](const QString &path) {
+        measured.append(path);
+        return packageKiB + spareKiB;
+    });
+    page.show();
+    download(&page);
+
+    QVERIFY(!measured.isEmpty());
+    QCOMPARE(measured.first(), page.updater()->downloadFolder());
+    QCOMPARE(page.isInstallPending(), fits);
+    QCOMPARE(page.notification()->isVisible(), !fits);
+    if (fits)
+        return;
+    QCOMPARE(child<QLabel>(&page, "label_12")->text(), QStringLiteral("Fail to update!"));
+    QCOMPARE(child<QToolButton>(&page, "btnCancel")->text(), QStringLiteral("re-update"));
+    QVERIFY(child<QProgressBar>(&page, "progressBar")->isHidden());
+    QCOMPARE(child<QLabel>(page.notification(), "labelTitle")->text(), QStringLiteral("Update failed"));
+    QVERIFY(child<QLabel>(page.notification(), "labelMessage")->text().contains(
+        QStringLiteral("Destination disk drive is full. Please free up sufficient space on the disk drive.")));
+    page.notification()->close();
+
+    // "re-update" leads back to the offer; Yes starts again with the texts reset.
+    QTest::mouseClick(child<QToolButton>(&page, "btnCancel"), Qt::LeftButton);
+    QCOMPARE(child<QStackedWidget>(&page, "stackedWidget")->currentIndex(), 1);
+    page.setFreeSpaceProbe([](const QString &) { return qint64(1) << 40; });
+    QTest::mouseClick(child<QToolButton>(&page, "btnYes"), Qt::LeftButton);
+    QCOMPARE(child<QToolButton>(&page, "btnCancel")->text(), QStringLiteral("Cancel"));
+    QVERIFY(child<QProgressBar>(&page, "progressBar")->isVisible());
+    QVERIFY(page.isInstallPending());
+}
+
+void TestUpdateDialogs::tickingTheBoxRemembersTheOfferedVersion_data()
+{
+    QTest::addColumn<QByteArray>("offered");
+    QTest::addColumn<QString>("remembered");
+    QTest::newRow("newer version offered") << QByteArray("1.0.1004.0") << "1.0.1004.0";
+    QTest::newRow("nothing newer") << QByteArray("1.0.1003.6") << "kept";
+}
+
+void TestUpdateDialogs::tickingTheBoxRemembersTheOfferedVersion()
+{
+    QFETCH(QByteArray, offered);
+    QFETCH(QString, remembered);
+    store(QStringLiteral("Update/Version"), QStringLiteral("kept"));
+    serve(offered, Reply(), QByteArray(64, 'a'));
+    UpgradeDialog page;
+    page.setCurrentDate(Today);
+    page.Init();
+    auto *box = child<QCheckBox>(&page, "checkBox");
+    box->setChecked(true);
+    QCOMPARE(m_server->requestCount(), 1);
+    QCOMPARE(stored(QStringLiteral("Update/byWeekCheck")).toBool(), true);
+    QCOMPARE(stored(QStringLiteral("Update/Time")).toString(), QStringLiteral("2026/03/15"));
+    QCOMPARE(stored(QStringLiteral("Update/Version")).toString(), remembered);
+
+    box->setChecked(false);
+    QCOMPARE(m_server->requestCount(), 1);
+    QCOMPARE(stored(QStringLiteral("Update/byWeekCheck")).toBool(), false);
+    QCOMPARE(stored(QStringLiteral("Update/Version")).toString(), remembered);
+}
+
+// Sizes beyond what an int holds, and a server that names no size, still give a sensible bar.
+void TestUpdateDialogs::progressCountsLargeAndUnknownSizes()
+{
+    Reply slow;
+    slow.body = QByteArray(20000, 's');
+    slow.pieceBytes = 1000;
+    slow.pieceDelayMsecs = 40;
+    serve("1.0.1003.7", slow, sha256(slow.body));
+    SwUpdateDialog dialog;
+    dialog.setInstallDelay(60000);
+    auto *bar = child<QProgressBar>(&dialog, "progressBar");
+    QPair<int, int> large;
+    QPair<int, int> unknown;
+    QTimer::singleShot(200, &dialog, [&] {
+        emit dialog.updater()->dataReadProgress(qint64(3) << 30, qint64(4) << 30);
+        large = {bar->value(), bar->maximum()};
+        emit dialog.updater()->dataReadProgress(1000, -1);
+        unknown = {bar->minimum(), bar->maximum()};
+    });
+    download(&dialog);
+    QCOMPARE(large, qMakePair(750, 1000));
+    QCOMPARE(unknown, qMakePair(0, 0));
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(dialog.isInstallPending());
+}
+
+// An install that never ends would keep the settings dialog from ever closing.
+void TestUpdateDialogs::installerGivesUpOnAHungScript()
+{
+    const QString folder = m_folder.filePath(QStringLiteral("hung"));
+    for (const QString &where : {folder, m_folder.filePath(QStringLiteral("other"))}) {
+        QVERIFY(QDir().mkpath(where));
+        QFile archive(where + QStringLiteral("/LinuxUpdater.zip"));
+        QVERIFY(archive.open(QIODevice::WriteOnly));
+        archive.write(m_packages.value(QStringLiteral("hangs.zip")));
+    }
+
+    UpdateInstaller installer;
+    installer.setTimeLimits(5000, 300);
+    QSignalSpy finished(&installer, &UpdateInstaller::finished);
+    QVERIFY(!installer.start(folder, QStringLiteral("../other/LinuxUpdater.zip")));
+    QVERIFY(!installer.start(folder, QStringLiteral("missing.zip")));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(installer.start(folder, QStringLiteral("LinuxUpdater.zip")));
+    QVERIFY(installer.isRunning());
+    QVERIFY(!installer.start(folder, QStringLiteral("LinuxUpdater.zip")));
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.first().first().toBool(), false);
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(!installer.isRunning());
+}
+
+void TestUpdateDialogs::forms()
+{
+    SwUpdateDialog startup;
+    QCOMPARE(startup.size(), QSize(400, 293));
+    QVERIFY(startup.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(startup.isModal());
+    QCOMPARE(child<QLabel>(&startup, "selectLb")->text(), QStringLiteral("Software Update"));
+    QCOMPARE(child<QLabel>(&startup, "label_2")->text(), QStringLiteral("Do not remind me this version in this week."));
+    QCOMPARE(child<QStackedWidget>(&startup, "stackedWidget")->currentIndex(), 0);
+    QVERIFY(!child<QProgressBar>(&startup, "progressBar")->isTextVisible());
+
+    UpgradeDialog page;
+    QCOMPARE(page.size(), QSize(400, 365));
+    QCOMPARE(child<QLabel>(&page, "label")->text(), QStringLiteral("Sofware version number:"));
+    QCOMPARE(child<QToolButton>(&page, "btnCheckSw")->text(), QStringLiteral("Update Check"));
+    QVERIFY(child<QToolButton>(&page, "btnBack")->isHidden());
+    QCOMPARE(child<QStackedWidget>(&page, "stackedWidget")->count(), 3);
+    QCOMPARE(QPixmap(QStringLiteral(":/liveStream/resources/liveStream/close.png")).size(), QSize(22, 22));
+    for (const char *state : {"normal", "hover", "pressed", "disabled"})
+        QCOMPARE(QPixmap(QStringLiteral(":/otherSetting/resources/setting/btn_choose_%1.png").arg(QLatin1String(state)))
+                     .size(),
+                 QSize(75, 25));
+}
+
+QTEST_MAIN(TestUpdateDialogs)
+#include "tst_dialogs_update.moc"
