@@ -218,6 +218,8 @@ bool CameraMainWidget::startSelectedCamera(int index)
 
     checkResolution();
     settingDialog->setCamera(camera);
+    // High-quality pictures come from the camera when it takes them, else from its latest frame.
+    hqCapture->setControlCamera(camera);
     reportCameraOpened(firmwareVersion, updater.getCurrentSWVersion());
 
     if (!IsSupportVID(camera->getVID())) {
