@@ -421,6 +421,11 @@ bool CameraMainWidget::eventFilter(QObject *watched, QEvent *e)
     if (watched != visionWidget)
         return QWidget::eventFilter(watched, e);
     switch (e->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+        // With a picture the gap opens; without one the frame is drawn whole.
+        updateSeeThrough();
+        break;
     case QEvent::Enter: {
         QEvent enter(QEvent::Enter);
         event(&enter);
