@@ -47,6 +47,7 @@ private slots:
     void pauseAndResumeKeepTheFrameRate();
     void sixHourLimit();
     void onlyValidTransitions();
+    void restartRightAfterStop();
     void failedStarts_data();
     void failedStarts();
     void errorRows_data();
@@ -220,6 +221,26 @@ void TestCamWindowRecording::onlyValidTransitions()
     QCOMPARE(order, (QList<qint32>{1, 2, 3, 0}));
     QCOMPARE(countOf(analytics, CameraMainWidget::RecordStartEvent), 1);
     QCOMPARE(countOf(analytics, CameraMainWidget::RecordStopEvent), 1);
+}
+
+void TestCamWindowRecording::restartRightAfterStop()
+{
+    auto window = openWindow();
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+    QSignalSpy analytics(window.get(), &CameraMainWidget::sendCommand);
+    QSignalSpy ended(window->captureSession(), &QorvCaptureSession::recordingDidEnd);
+    window->recordClick();
+    QTest::qWait(300);
+    window->recordStop();
+    // The first movie is still being finished: whatever the session makes of the new start, the window
+    // shows and reports a recording only when the session records.
+    window->recordClick();
+    const bool recording = window->captureSession()->isRecording();
+    QCOMPARE(window->getRecordState() != 0, recording);
+    QCOMPARE(countOf(analytics, CameraMainWidget::RecordStartEvent), recording ? 2 : 1);
+    QCOMPARE(sentInts(sent, CameraMainWidget::RecordStateId).last(), (QList<qint32>{recording ? 1 : 0, 0}));
+    window->recordStop();
+    QTRY_VERIFY_WITH_TIMEOUT(ended.count() >= 1, 20000);
 }
 
 void TestCamWindowRecording::failedStarts_data()
