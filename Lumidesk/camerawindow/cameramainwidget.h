@@ -350,6 +350,8 @@ private:
 
     // Zoom, pan and PTZ.
     bool usesCameraZoom() const;
+    // One step of the zoom buttons: +1 in, -1 out.
+    void zoomStep(int step);
     QSize frameSize() const;
     int currentAngle() const;
     void applyDigitalZoom();

@@ -124,17 +124,7 @@ void CameraMainWidget::syncAudioList()
             cbAudio->setCurrentIndex(kept + 1);
         } else {
             // The sound of what runs is gone: end it rather than go on without it.
-            if (recordCountdownTimer->isActive()) {
-                recordCountdownTimer->stop();
-                countdownValue = 0;
-                lebalCountdown->hide();
-            }
-            if (liveCountdownTimer->isActive()) {
-                liveCountdownTimer->stop();
-                countdownValue = 0;
-                lebalCountdown->hide();
-                rtmp->setStreamPending(false);
-            }
+            stopCountdowns();
             if (recordState != 0)
                 recordStop();
             if (liveTimer->isActive())

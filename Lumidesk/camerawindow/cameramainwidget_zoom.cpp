@@ -74,59 +74,41 @@ void CameraMainWidget::setToCenter(float oldFraction, float newFraction)
 
 void CameraMainWidget::zoomIn()
 {
-    if (!camera)
-        return;
-    const int value = zoomSlider->value();
-    int next = zoomMax;
-    if (value < zoomMax) {
-        next = value + 1;
-        ++zoomSteps;
-    } else {
-        zoomSteps = zoomMax;
-    }
-    if (!usesCameraZoom()) {
-        if (zoom.zoomIn(frameSize())) {
-            applyDigitalZoom();
-            sendAnalytics(CameraMoveEvent, ZoomCategory, ZoomInBehaviour, 1, cameraName());
-        }
-    } else {
-        double ratio = 0.0;
-        if (camera->getZoomRatio(&ratio) != GeneralCamera::Success)
-            ratio = 0.0;
-        uvc_control_range range;
-        if (camera->getZoomRatioRange(&range) == GeneralCamera::Success && ratio < range.max)
-            sendAnalytics(CameraMoveEvent, ZoomCategory, ZoomInBehaviour, 1, cameraName());
-        camera->setZoomRatio(double(next));
-    }
-    zoomSlider->setValue(next);
-    if (!remoteCommandActive)
-        emit SendToClient(ZoomValueId, int32Payload(next));
+    zoomStep(+1);
 }
 
 void CameraMainWidget::zoomOut()
 {
+    zoomStep(-1);
+}
+
+void CameraMainWidget::zoomStep(int step)
+{
     if (!camera)
         return;
+    const bool in = step > 0;
     const int value = zoomSlider->value();
-    int next = zoomMin;
-    if (value > zoomMin) {
-        next = value - 1;
-        --zoomSteps;
+    const int end = in ? zoomMax : zoomMin;
+    int next = end;
+    if (in ? value < zoomMax : value > zoomMin) {
+        next = value + step;
+        zoomSteps += step;
     } else {
-        zoomSteps = zoomMin;
+        zoomSteps = end;
     }
+    const int behaviour = in ? ZoomInBehaviour : ZoomOutBehaviour;
     if (!usesCameraZoom()) {
-        if (zoom.zoomOut(frameSize())) {
+        if (in ? zoom.zoomIn(frameSize()) : zoom.zoomOut(frameSize())) {
             applyDigitalZoom();
-            sendAnalytics(CameraMoveEvent, ZoomCategory, ZoomOutBehaviour, 1, cameraName());
+            sendAnalytics(CameraMoveEvent, ZoomCategory, behaviour, 1, cameraName());
         }
     } else {
         double ratio = 0.0;
         if (camera->getZoomRatio(&ratio) != GeneralCamera::Success)
             ratio = 0.0;
         uvc_control_range range;
-        if (camera->getZoomRatioRange(&range) == GeneralCamera::Success && ratio > range.min)
-            sendAnalytics(CameraMoveEvent, ZoomCategory, ZoomOutBehaviour, 1, cameraName());
+        if (camera->getZoomRatioRange(&range) == GeneralCamera::Success && (in ? ratio < range.max : ratio > range.min))
+            sendAnalytics(CameraMoveEvent, ZoomCategory, behaviour, 1, cameraName());
         camera->setZoomRatio(double(next));
     }
     zoomSlider->setValue(next);

@@ -37,6 +37,18 @@ Pair ruleB(Pair edge, int d, int rangeLo, int rangeHi)
     return {edge.lo, rangeHi};
 }
 
+// Moves (lo, hi) by -d inside [rangeLo, rangeHi]; at the far end it stops at the range, and a start
+// outside the range begins again at the smallest window's start.
+Pair shiftEdges(Pair edge, int d, int rangeLo, int rangeHi, int smallestLo)
+{
+    if (edge.hi - d > rangeHi)
+        return {edge.lo - edge.hi + rangeHi, rangeHi};
+    const int lo = edge.lo - d;
+    if (lo >= rangeHi || lo < rangeLo)
+        return {smallestLo, edge.hi - edge.lo + smallestLo};
+    return {lo, edge.hi - d};
+}
+
 // Both records bound every edge of one axis: whichever way a camera fills them, no edge leaves them.
 struct Bounds
 {
@@ -249,30 +261,9 @@ bool ZoomPan::moveRoi(const uvcx_roi_control_t &r, const uvcx_roi_control_t &m1,
     if ((dx > 0 && r.wROI_Left <= m1.wROI_Left) || (dx < 0 && r.wROI_Right >= m1.wROI_Right)
         || (dy > 0 && r.wROI_Top <= m1.wROI_Top) || (dy < 0 && r.wROI_Bottom >= m1.wROI_Bottom))
         return false;
-    int left, right, top, bottom;
-    if (r.wROI_Right - dx > m1.wROI_Right) {
-        right = m1.wROI_Right;
-        left = r.wROI_Left - r.wROI_Right + m1.wROI_Right;
-    } else {
-        left = r.wROI_Left - dx;
-        right = r.wROI_Right - dx;
-        if (left >= m1.wROI_Right || left < m1.wROI_Left) {
-            left = m2.wROI_Left;
-            right = r.wROI_Right - r.wROI_Left + m2.wROI_Left;
-        }
-    }
-    if (r.wROI_Bottom - dy > m1.wROI_Bottom) {
-        bottom = m1.wROI_Bottom;
-        top = r.wROI_Top - r.wROI_Bottom + m1.wROI_Bottom;
-    } else {
-        top = r.wROI_Top - dy;
-        bottom = r.wROI_Bottom - dy;
-        if (top >= m1.wROI_Bottom || top < m1.wROI_Top) {
-            top = m2.wROI_Top;
-            bottom = r.wROI_Bottom - r.wROI_Top + m2.wROI_Top;
-        }
-    }
+    const Pair horizontal = shiftEdges({r.wROI_Left, r.wROI_Right}, dx, m1.wROI_Left, m1.wROI_Right, m2.wROI_Left);
+    const Pair vertical = shiftEdges({r.wROI_Top, r.wROI_Bottom}, dy, m1.wROI_Top, m1.wROI_Bottom, m2.wROI_Top);
     if (moved)
-        *moved = clamped(top, left, bottom, right, boundsOf(m1, m2));
+        *moved = clamped(vertical.lo, horizontal.lo, vertical.hi, horizontal.hi, boundsOf(m1, m2));
     return true;
 }

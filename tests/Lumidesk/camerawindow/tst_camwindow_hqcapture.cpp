@@ -12,6 +12,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+GeneralCamera *cameraAt(quint32 location)
+{
+    for (GeneralCamera *each : DocCamManager::getDocCamManager()->queryCameras(false)) {
+        if (each->getLocationID() == location)
+            return each;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 class TestCamWindowHQCapture : public QObject
 {
     Q_OBJECT
@@ -105,11 +118,7 @@ void TestCamWindowHQCapture::cameraPictureOverHid()
     QVERIFY(jpeg.size() % 505 != 0);
     simulated->hid().setSnapshotImage(jpeg);
 
-    GeneralCamera *camera = nullptr;
-    for (GeneralCamera *each : DocCamManager::getDocCamManager()->queryCameras(false)) {
-        if (each->getLocationID() == simulated->info().locationId)
-            camera = each;
-    }
+    GeneralCamera *camera = cameraAt(simulated->info().locationId);
     QVERIFY(camera);
     QTemporaryDir dir;
     VantoHQCapture capture;
@@ -139,11 +148,7 @@ void TestCamWindowHQCapture::timeLimitAndOneAtATime()
     // Twenty pieces; the injected clock makes each step take a second, the limit is five.
     QByteArray picture(20 * 505, 'p');
     simulated->hid().setSnapshotImage(picture);
-    GeneralCamera *camera = nullptr;
-    for (GeneralCamera *each : DocCamManager::getDocCamManager()->queryCameras(false)) {
-        if (each->getLocationID() == simulated->info().locationId)
-            camera = each;
-    }
+    GeneralCamera *camera = cameraAt(simulated->info().locationId);
     QVERIFY(camera);
     QTemporaryDir dir;
     VantoHQCapture capture;
