@@ -3,8 +3,10 @@
 #include "ui_cameramainwidget.h"
 
 #include "resolutionmemory.h"
+#include "zoompan.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QModelIndex>
 #include <QPoint>
@@ -28,36 +30,71 @@ class LiveWarningDialog;
 class NotificationDialog;
 class PopupButton;
 class ProgressDialog;
+class QComboBox;
+class QorvAudioSource;
 class QorvCaptureSession;
-class QorvCaptureSource;
 class QorvFrameSource;
 class QorvRtmpIntf;
 class QTimer;
 class VantoHQCapture;
 class WarningDialog;
 
+struct uvcx_roi_control_t;
+
 // The floating window that shows one camera: a frameless, always-on-top, translucent window with its
 // own top bar, control bars and eight resize edges. The preview is a second top-level window (the
 // form's visionWidget taken out of the form) and the keystone outline a third; the three move and
 // are raised together. The window owns its capture session, frame source, publisher object and
 // dialogs; it never holds a reference on its camera (the frame source does).
+//
+// The implementation is split by concern: construction, closing and notices (cameramainwidget.cpp),
+// camera selection and format memory (_selection), window handling and the see-through shape
+// (_frame), recording and snapshots (_recording), live streaming (_live), zoom, pan, rotation and
+// PTZ (_zoom), microphones (_audio), hot-plug hand-over (_hotplug), and errors, power and texts
+// (_events).
 class CameraMainWidget : public QWidget, public Ui::CameraMainWidget
 {
     Q_OBJECT
 
 public:
     static constexpr quint32 CameraStateChangedId = 0x80000003;
+    static constexpr quint32 RecordStateId = 0x80000004;
+    static constexpr quint32 LiveStateId = 0x80000006;
     static constexpr quint32 PictureId = 0x80000200;
+    static constexpr quint32 ZoomValueId = 0x80000211;
+    static constexpr quint32 VisibleWindowId = 0x80000242;
     static constexpr quint32 ZoomAvailableId = 0x80000452;
+    static constexpr quint32 HQCaptureStateId = 0x80000454;
     static constexpr int CameraOpenedEvent = 0x1100000C;
     static constexpr int CameraClosedEvent = 0x1100000D;
     static constexpr int WindowResizedEvent = 0x1100000E;
+    static constexpr int SnapshotEvent = 0x1100000F;
+    static constexpr int RecordStartEvent = 0x11000010;
+    static constexpr int RecordStopEvent = 0x11000011;
+    static constexpr int LiveStartEvent = 0x11000012;
+    static constexpr int LiveStopEvent = 0x11000013;
     static constexpr int SensorModeEvent = 0x11000016;
+    static constexpr int CameraMoveEvent = 0x1100001D;
     static constexpr qint32 InputNotCreated = qint32(0xE0000002);
     static constexpr qint32 CameraInUse = qint32(0xE0000004);
     static constexpr qint32 NoBandwidth = qint32(0xE0000005);
+    static constexpr qint32 StreamLost = qint32(0xE0000006);
+    static constexpr qint32 WriterFailed = qint32(0xE0300000);
+    static constexpr qint32 DiskFull = qint32(0xE0300003);
     static constexpr int SizeReportIntervalMs = 500;
     static constexpr int ResizeMargin = 150;
+    // The counters add this much per tick, whatever the tick's interval.
+    static constexpr int CounterStepMs = 500;
+    static constexpr qint64 RecordLimitMs = 6LL * 60 * 60 * 1000;
+
+    // Intervals of the window's timers; tests shorten them.
+    struct Timing
+    {
+        int countdownStepMs = 1000;
+        int counterTickMs = 500;
+        int reconnectDelayMs = 5000;
+        int removalDialogDelayMs = 200;
+    };
 
     explicit CameraMainWidget(QWidget *parent = nullptr);
     ~CameraMainWidget() override;
@@ -79,30 +116,67 @@ public:
     void setLiveControlState(bool shown) { liveControlShown = shown; }
     void setRebootFlag(bool on) { rebootInProgress = on; }
     bool getBtnCloseClicked() const { return closeClicked; }
+    int getCaptureMode() const { return captureMode; }
+    int getRecordState() const { return recordState; }
+
+    // Hot-plug hand-over.
+    void autoShowCamera(int mode);
+    void setComboBox(QComboBox *source);
+    bool checkZq40IsUsed() const;
+
+    // Microphones.
+    void autoSelectAudio();
+    bool loadAudioSetting();
+    static bool compareList(QList<QString> a, QList<QString> b);
+
+    // Texts.
+    void updateString(QString language);
+    void setLanguage(QString language);
+
+    // Processes events until ms milliseconds have passed.
+    void delay(int ms);
 
     // The camera list's text for a camera: the maker's short names for two products.
     static QString mapDoccamName(GeneralCamera *camera);
     // Makes the texts of the camera list unique: later equal names get " (2)", " (3)", ...
     void changeSameName();
 
+    // The camera settings dialog of this window, which the main window wires to the phone.
+    CameraSettingDialog *settingDialog = nullptr;
+
     // For tests and benchmarks: the window as a user sees it, without reaching into private state.
     QWidget *previewWindow() const { return visionWidget; }
     KeyStoneWidget *keyStone() const { return keyStoneWidget; }
     QorvCaptureSession *captureSession() const { return session; }
     QorvFrameSource *frameSource() const { return videoSource; }
+    QorvAudioSource *audioInput() const { return audioSource; }
     CameraSettingDialog *cameraSettingDialog() const { return settingDialog; }
     LiveStreamSettingDialog *liveStreamSettingDialog() const { return liveSettingDialog; }
     NotificationDialog *notification() const { return notificationDialog; }
+    ProgressDialog *hqProgressDialog() const { return progressDialog; }
+    VantoHQCapture *hqCaptureObject() const { return hqCapture; }
+    QorvRtmpIntf *publisher() const { return rtmp; }
+    const ZoomPan &zoomPan() const { return zoom; }
     qint32 getLastErrorCode() const { return lastErrorCode; }
     ResolutionMemory::Mode lastMode() const;
     bool isMaximizedState() const { return maximizedState; }
     bool isResizing() const { return resizing; }
     bool isSizeReportPending() const { return resizeTimerId != 0; }
+    bool isHQBusy() const { return hqBusy; }
+    bool isLive() const { return liveActive; }
+    qint64 recordElapsed() const { return recordElapsedMs; }
+    // The recording's running time as if it had run that long (tests of the 6-hour limit).
+    void setRecordElapsed(qint64 ms) { recordElapsedMs = ms; }
+    qint64 liveElapsed() const { return liveElapsedMs; }
+    void setTiming(const Timing &timing);
     // The size report waits this long after the last resize step.
     void setSizeReportInterval(int msecs) { sizeReportIntervalMs = msecs; }
     // The primary screen's available area; replaceable so that geometry can be tested on any screen.
     void setAvailableGeometryProvider(std::function<QRect()> provider);
     bool isClosed() const { return closeDone; }
+    // The window's shape when no compositor runs: everything but the picture left clear.
+    QRegion seeThroughRegion() const;
+    void updateSeeThrough();
 
     virtual void show();
     // Re-applies the form's texts. Like the form's own, it leaves the camera list with its first entry
@@ -201,7 +275,7 @@ public slots:
     void doRotation(int angle);
     void addExifValue(QString path);
     void closeProgressDialog(QString path);
-    void checkRioMode();
+    bool checkRioMode();
     void ptzUpPressed();
     void ptzDownPressed();
     void ptzLeftPressed();
@@ -210,13 +284,18 @@ public slots:
     void btnPressTimeout();
     void closeCameraWidget();
     void closeCametaSetting();
-    void cameraDetected(GeneralCamera *camera, bool, bool);
+    void cameraDetected(GeneralCamera *camera);
+    void cameraDetected(GeneralCamera *camera, bool otherTookCandidate, bool otherTookNew);
     void setDialogShowValue(bool shown);
     void SendPictureToClient(void *frameData, uint32_t length, uint16_t width, uint16_t height);
     void setBtnCloseClicked();
+    void reSetRecordStatus();
+    void reSetLiveStatus();
+    void setDigitalCrop();
 
 protected:
     bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void timerEvent(QTimerEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
@@ -257,7 +336,48 @@ private:
     float sensorMode() const;
     void setZoomDisable(bool disabled);
     void switchCaptureBtnStyle(bool hqHidden);
-    void setDigitalCrop();
+    QImage latestFrame() const;
+
+    // Recording and snapshots.
+    void deskSpaceNotEnough();
+    void writerFailed();
+    static QString msecToString(qint64 ms);
+    static void checkFolderExist(QString path);
+    void sendRecordState(qint64 seconds);
+    void sendState(quint32 id, qint32 state, qint32 seconds);
+    void setRecordBlink(bool on);
+    void setLiveBlink(bool on);
+
+    // Zoom, pan and PTZ.
+    bool usesCameraZoom() const;
+    // One step of the zoom buttons: +1 in, -1 out.
+    void zoomStep(int step);
+    QSize frameSize() const;
+    int currentAngle() const;
+    void applyDigitalZoom();
+    void setToCenter(float oldFraction, float newFraction);
+    void virtualPt(int dx, int dy);
+    void roiProcess(int dx, int dy);
+    void reportVisibleWindow();
+    void reportCameraMove(const QList<int> &edges);
+    void changeROICoordinate(int dx, int dy);
+    void ptzPressed(int direction, uint32_t (GeneralCamera::*start)(), int dx, int dy);
+    static QList<int> doRotation(int p1, int p2, int p3, int p4, int cx, int cy, int angle);
+
+    // Microphones.
+    void rebuildAudioList();
+    void fallBackToAudio();
+    void removeAudioSource();
+    QString audioSettingKey() const;
+
+    // Hot-plug: one event at a time; an event that arrives while another is handled (the removal
+    // may wait for the settings dialog with the event loop running) is handled after it.
+    bool deferWhileHandOver(std::function<void()> event);
+    void finishHandOver();
+    void detectCamera(GeneralCamera *camera, bool otherTookCandidate, bool otherTookNew);
+    void removeCamera(GeneralCamera *camera);
+    void removeEntryQuietly(int index);
+    void stopForRemovedCamera();
 
     // Analytics: the collector hears exactly one event per connection.
     void sendAnalytics(int command, QVariant data1 = QVariant(-1), QVariant data2 = QVariant(-1),
@@ -273,9 +393,9 @@ private:
     void stopCountdowns();
     QWidget *resizerUnderMouse() const;
     void setMaskGeometry(const QRect &rect);
+    bool cursorStillOver() const;
     QWidget *activeResizer = nullptr;
 
-    CameraSettingDialog *settingDialog = nullptr;
     std::atomic<int> recordState{0};
     QString pictureClientPath;
     bool remoteCommandActive = false;
@@ -318,7 +438,7 @@ private:
     QorvCaptureSession *session = nullptr;
     QorvFrameSource *videoSource = nullptr;
     GeneralCamera *camera = nullptr;
-    QorvCaptureSource *audioSource = nullptr;
+    QorvAudioSource *audioSource = nullptr;
     AbstractCaptureScreenAction *flash = nullptr;
     QorvRtmpIntf *rtmp = nullptr;
     QTimer *audioPollTimer = nullptr;
@@ -334,9 +454,8 @@ private:
     int lastFps = ResolutionMemory::DefaultFps;
     int cameraOrder = 0;
     bool dialogShown = false;
-    uint8_t digitalZoomLevel = 1;
-    double cropOriginX = 0.0;
-    double cropOriginY = 0.0;
+    // The digital zoom: its level (digitalZoomLevel) and the crop's corner (cropOriginX, cropOriginY).
+    ZoomPan zoom;
     VantoHQCapture *hqCapture = nullptr;
     ProgressDialog *progressDialog = nullptr;
     bool hqBusy = false;
@@ -361,4 +480,19 @@ private:
     bool closing = false;
     bool closeDone = false;
     std::function<QRect()> availableGeometryFor;
+
+    // Hot-plug hand-over.
+    bool tookCandidate = false;
+    bool tookNewCamera = false;
+    bool handOverBusy = false;
+    QList<std::function<void()>> deferredHandOver;
+
+    // Errors and power.
+    int powerState = -1;
+    bool pausedBeforeSleep = false;
+    int lowFpsCount = 0;
+    int goodFpsCount = 0;
+    qint64 selectedLocation = 0;
+
+    Timing timing;
 };

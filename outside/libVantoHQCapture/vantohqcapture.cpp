@@ -4,21 +4,35 @@
 #include "hid/ifhqcapture.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QTimer>
 #include <QtEndian>
 
 namespace {
 
+Q_LOGGING_CATEGORY(lcHQ, "vanto.hqcapture")
+
 // The capture answer carries the picture size as a 32-bit little-endian value after its header.
 constexpr int SizeOffset = IfHQCapture::AnswerHeaderSize;
 // A camera picture larger than this is taken for a misread answer.
 constexpr quint32 MaximumPictureBytes = 64u * 1024u * 1024u;
+// Pieces are read for this long before the event loop gets its turn again.
+constexpr qint64 SliceMs = 15;
+
+qint64 monotonicMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
 
 } // namespace
 
 VantoHQCapture::VantoHQCapture()
-    : m_hid(new IfHQCapture(this))
+    : m_hid(new IfHQCapture(this)), m_clock(monotonicMs)
 {
 }
 
@@ -38,58 +52,118 @@ void VantoHQCapture::setFrameProvider(FrameProvider provider)
     m_frameProvider = std::move(provider);
 }
 
-void VantoHQCapture::doHQCapture(QString path)
+void VantoHQCapture::setClock(Clock clock)
 {
+    m_clock = clock ? std::move(clock) : Clock(monotonicMs);
+}
+
+bool VantoHQCapture::doHQCapture(QString path)
+{
+    if (m_pending) {
+        qCWarning(lcHQ, "a high-quality capture is running: %s refused", qUtf8Printable(path));
+        return false;
+    }
     m_pending = true;
     const quint64 generation = ++m_generation;
-    QTimer::singleShot(0, this, [this, generation, path] { capture(generation, path); });
+    m_path = path;
+    m_deadline = m_clock() + m_timeLimitMs;
+    m_started = false;
+    m_size = 0;
+    m_nextPiece = 0;
+    m_picture.clear();
+    QTimer::singleShot(0, this, [this, generation] { step(generation); });
+    return true;
 }
 
 void VantoHQCapture::stopCapture()
 {
-    // A capture already queued finds its generation outdated and does nothing.
+    // A step already queued finds its generation outdated and does nothing.
     ++m_generation;
     m_pending = false;
+    m_picture.clear();
 }
 
-void VantoHQCapture::capture(quint64 generation, const QString &path)
+bool VantoHQCapture::timedOut() const
+{
+    return m_clock() > m_deadline;
+}
+
+void VantoHQCapture::step(quint64 generation)
 {
     if (generation != m_generation)
         return;
-    bool written = false;
     // Whether a camera takes HQ pictures shows in its answer: one that does not answer gets the
-    // next frame instead.
-    if (m_camera)
-        written = captureFromCamera(path);
-    if (!written)
-        written = captureFromFrame(path);
-    m_pending = false;
-    emit finishedCapture(written ? path : QString());
+    // latest frame instead.
+    if (!m_started) {
+        m_started = true;
+        if (!m_camera || !startFromCamera()) {
+            finish(false);
+            return;
+        }
+    }
+    bool failed = false;
+    if (readPieces(&failed)) {
+        finish(writePicture());
+        return;
+    }
+    if (failed || timedOut()) {
+        if (!failed)
+            qCWarning(lcHQ, "the camera took longer than %d ms for its picture", m_timeLimitMs);
+        finish(false);
+        return;
+    }
+    QTimer::singleShot(0, this, [this, generation] { step(generation); });
 }
 
-bool VantoHQCapture::captureFromCamera(const QString &path)
+bool VantoHQCapture::startFromCamera()
 {
     if (m_hid->setSnapshot(1) != 0)
         return false;
     QByteArray answer(IfHQCapture::AnswerSize, '\0');
     if (m_hid->getSnapshot(answer.data()) != 0)
         return false;
-    const quint32 size = qFromLittleEndian<quint32>(answer.constData() + SizeOffset);
-    if (size == 0 || size > MaximumPictureBytes)
+    m_size = qFromLittleEndian<quint32>(answer.constData() + SizeOffset);
+    if (m_size == 0 || m_size > MaximumPictureBytes)
         return false;
-    QByteArray picture;
-    picture.reserve(int(size));
+    m_picture.reserve(int(m_size));
+    return !timedOut();
+}
+
+bool VantoHQCapture::readPieces(bool *failed)
+{
+    const qint64 sliceEnd = m_clock() + SliceMs;
     QByteArray piece(IfHQCapture::DataSize, '\0');
-    for (int index = 0; quint32(picture.size()) < size; ++index) {
-        if (m_hid->setSnapshotData(index) != 0 || m_hid->getSnapshotData(piece.data()) != 0)
+    while (quint32(m_picture.size()) < m_size) {
+        if (m_hid->setSnapshotData(m_nextPiece) != 0 || m_hid->getSnapshotData(piece.data()) != 0) {
+            *failed = true;
             return false;
-        picture.append(piece.constData(), int(qMin<quint32>(size - quint32(picture.size()),
-                                                            quint32(IfHQCapture::DataSize))));
+        }
+        ++m_nextPiece;
+        m_picture.append(piece.constData(),
+                         int(qMin<quint32>(m_size - quint32(m_picture.size()), quint32(IfHQCapture::DataSize))));
+        const qint64 now = m_clock();
+        if (now > m_deadline || now >= sliceEnd)
+            return quint32(m_picture.size()) >= m_size;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(picture) != picture.size())
+    return true;
+}
+
+bool VantoHQCapture::writePicture()
+{
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(m_picture) != m_picture.size())
         return false;
     return file.commit();
+}
+
+void VantoHQCapture::finish(bool fromCamera)
+{
+    const bool written = fromCamera || captureFromFrame(m_path);
+    const QString path = m_path;
+    m_picture.clear();
+    m_pending = false;
+    ++m_generation;
+    emit finishedCapture(written ? path : QString());
 }
 
 bool VantoHQCapture::captureFromFrame(const QString &path)

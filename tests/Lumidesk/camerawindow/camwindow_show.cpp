@@ -1,5 +1,5 @@
-// Opens one camera window on the first listed camera and prints how long construction, the camera
-// start and the first frames took; stays open for as long as asked (seconds, default 0) so that the
+// Opens one camera window on the first listed camera (recording with "record") and prints how long
+// construction, the camera start and the first frames took; stays open for as long as asked (seconds, default 0) so that the
 // window can be looked at. Run with LUMIDESK_SIMULATE=1 when no camera is connected.
 #include "camerawindow/cameramainwidget.h"
 #include "capture/qorvcapturesession.h"
@@ -32,10 +32,11 @@ int main(int argc, char *argv[])
     std::printf("construction: %lld ms\ncamera start: %lld ms\ncamera: %s\n", constructed, started,
                 qPrintable(window.comboBoxSource->currentText()));
     std::fflush(stdout);
-    // Without a compositing window manager the translucent frame hides the preview below it: with a
-    // second argument the frame steps aside so that the preview itself can be seen.
-    if (argc > 2)
-        window.move(window.x(), window.y() + 600);
+    // With "record" as the second argument the window records, its running time shown.
+    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("record")) {
+        window.recordClick();
+        window.showRecordTime();
+    }
     QTimer::singleShot(3000, &window, [&window] {
         QWidget *preview = window.previewWindow();
         std::printf("preview: %s %d,%d %dx%d\n", preview->isVisible() ? "shown" : "hidden", preview->x(),

@@ -12,6 +12,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+GeneralCamera *cameraAt(quint32 location)
+{
+    for (GeneralCamera *each : DocCamManager::getDocCamManager()->queryCameras(false)) {
+        if (each->getLocationID() == location)
+            return each;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 class TestCamWindowHQCapture : public QObject
 {
     Q_OBJECT
@@ -22,6 +35,8 @@ private slots:
     void fallbackFrame();
     void stopCancelsAQueuedCapture();
     void cameraPictureOverHid();
+    void timeLimitAndOneAtATime_data();
+    void timeLimitAndOneAtATime();
 };
 
 void TestCamWindowHQCapture::initTestCase()
@@ -103,11 +118,7 @@ void TestCamWindowHQCapture::cameraPictureOverHid()
     QVERIFY(jpeg.size() % 505 != 0);
     simulated->hid().setSnapshotImage(jpeg);
 
-    GeneralCamera *camera = nullptr;
-    for (GeneralCamera *each : DocCamManager::getDocCamManager()->queryCameras(false)) {
-        if (each->getLocationID() == simulated->info().locationId)
-            camera = each;
-    }
+    GeneralCamera *camera = cameraAt(simulated->info().locationId);
     QVERIFY(camera);
     QTemporaryDir dir;
     VantoHQCapture capture;
@@ -120,6 +131,54 @@ void TestCamWindowHQCapture::cameraPictureOverHid()
     QFile file(dir.filePath("hq.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), jpeg);
+    capture.setControlCamera(nullptr);
+}
+
+void TestCamWindowHQCapture::timeLimitAndOneAtATime_data()
+{
+    QTest::addColumn<bool>("hasFrame");
+    QTest::newRow("the latest frame instead") << true;
+    QTest::newRow("nothing to write") << false;
+}
+
+void TestCamWindowHQCapture::timeLimitAndOneAtATime()
+{
+    QFETCH(bool, hasFrame);
+    auto simulated = platform::SimulatedCameras::instance()->cameras().first();
+    // Twenty pieces; the injected clock makes each step take a second, the limit is five.
+    QByteArray picture(20 * 505, 'p');
+    simulated->hid().setSnapshotImage(picture);
+    GeneralCamera *camera = cameraAt(simulated->info().locationId);
+    QVERIFY(camera);
+    QTemporaryDir dir;
+    VantoHQCapture capture;
+    capture.setControlCamera(camera);
+    capture.setTimeLimit(5000);
+    qint64 now = 0;
+    capture.setClock([&now] { return now += 1000; });
+    capture.setFrameProvider([hasFrame] {
+        if (!hasFrame)
+            return QImage();
+        QImage frame(64, 48, QImage::Format_RGB32);
+        frame.fill(Qt::darkBlue);
+        return frame;
+    });
+    QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
+    QVERIFY(capture.doHQCapture(dir.filePath("hq.jpg")));
+    QVERIFY(!capture.doHQCapture(dir.filePath("second.jpg"))); // one at a time
+    QTRY_COMPARE(finished.count(), 1);
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!QFile::exists(dir.filePath("second.jpg")));
+    QVERIFY(now < 20 * 1000); // given up before the camera's last piece
+    QCOMPARE(finished.first().at(0).toString(), hasFrame ? dir.filePath("hq.jpg") : QString());
+    QImage image;
+    QCOMPARE(image.load(dir.filePath("hq.jpg"), "JPG"), hasFrame);
+    if (hasFrame)
+        QCOMPARE(image.size(), QSize(64, 48));
+    // Free again for the next one.
+    QVERIFY(capture.doHQCapture(dir.filePath("third.jpg")));
+    QTRY_COMPARE(finished.count(), 2);
     capture.setControlCamera(nullptr);
 }
 
