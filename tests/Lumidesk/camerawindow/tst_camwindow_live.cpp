@@ -6,7 +6,7 @@
 #include "qorvrtmpintf.h"
 #include "writerprobe.h"
 
-#include <QPushButton>
+#include <QToolButton>
 #include <QSettings>
 
 using namespace camwindow;
@@ -66,7 +66,7 @@ void TestCamWindowLive::streamsWithAutomaticRecording()
     first->btnStartLive->click();
     LiveStreamSettingDialog *dialog = first->liveStreamSettingDialog();
     QVERIFY(dialog->isVisible());
-    dialog->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+    dialog->findChild<QToolButton *>(QStringLiteral("btnApply"))->click();
     QCOMPARE(first->lebalCountdown->text(), QStringLiteral("3"));
     QVERIFY(first->publisher()->isStreamPending());
     QTRY_VERIFY(first->isLive());
