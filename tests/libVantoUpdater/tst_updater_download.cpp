@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <QtTest>
 
 #include <memory>
@@ -36,6 +38,26 @@ QStringList entriesOf(const QString &path)
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+// The argument that makes this program a helper: it makes an update object, downloads into its
+// folder, prints the folder's path and waits to be killed.
+const char HoldFolderArgument[] = "--hold-download-folder";
+
+int holdDownloadFolder(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    VantoUpdater updater;
+    QFile file(updater.downloadFolder() + QStringLiteral("LinuxUpdater.zip"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(4096, 'z')) != 4096)
+        return 1;
+    file.close();
+    QTextStream(stdout) << updater.downloadFolder() << Qt::endl;
+    return app.exec();
+}
+
+// A download the limits under test would not end is cut off here, so a missing limit fails the test
+// rather than hanging it.
+constexpr int GuardMsecs = 6000;
+
 } // namespace
 
 class UpdaterDownloadTest : public QObject
@@ -56,9 +78,19 @@ private slots:
     void silenceWatchdog_data();
     void silenceWatchdog();
     void abortStopsTheDownload();
+    void failedRedirectIsNotFollowed_data();
+    void failedRedirectIsNotFollowed();
+    void hostileConfiguration_data();
+    void hostileConfiguration();
+    void hugePackageRefusedAtOnce();
+    void errorStringClearedByTheNextDownload();
     void foldersArePrivateAndSeparate();
+    void abandonedFoldersAreRemoved();
 
 private:
+    // Starts this program as a helper holding a download folder; its folder's path.
+    QString startHolder(QProcess &holder);
+
     std::unique_ptr<ScriptedHttpServer> m_server;
     std::unique_ptr<VantoUpdater> m_updater;
 };
@@ -306,6 +338,110 @@ void UpdaterDownloadTest::abortStopsTheDownload()
     QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/fast/pkg.zip"))));
 }
 
+void UpdaterDownloadTest::failedRedirectIsNotFollowed_data()
+{
+    QTest::addColumn<bool>("cancel");
+
+    QTest::newRow("silence during the redirect's body") << false;
+    QTest::newRow("cancel during the redirect's body") << true;
+}
+
+void UpdaterDownloadTest::failedRedirectIsNotFollowed()
+{
+    QFETCH(bool, cancel);
+    // The redirect's headers and first bytes arrive, then its body stalls.
+    Reply moved = bodyReply(payload(2000));
+    moved.status = 302;
+    moved.headers.append({QByteArray("Location"), QByteArray("/real/LinuxUpdater.zip")});
+    moved.pieceBytes = 100;
+    moved.pieceDelayMsecs = 800;
+    m_server->route("/pkg/LinuxUpdater.zip", moved);
+    m_server->route("/real/LinuxUpdater.zip", bodyReply(payload(5000)));
+    m_updater->setWatchdogInterval(cancel ? 10000 : 300);
+    if (cancel) {
+        connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [this](qint64 read, qint64) {
+            if (read > 0)
+                m_updater->abortDownload();
+        });
+    }
+
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QTest::qWait(200);
+    QCOMPARE(m_server->requestCount(), 1);
+    QVERIFY(m_updater->getRemoteSWFileName().isEmpty());
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::hostileConfiguration_data()
+{
+    QTest::addColumn<Reply>("reply");
+
+    // An update.cfg that never ends: refused once it passes 256 KiB.
+    Reply endless = bodyReply("LinuxVersion=\"9.9.9.9\"\n" + QByteArray(64 * 1024, 'x'));
+    endless.endless = true;
+    QTest::newRow("endless") << endless;
+    // One that drips a byte at a time, never silent for long: ended by its overall limit (30 s, here
+    // 800 ms).
+    Reply drip = bodyReply("LinuxVersion=\"9.9.9.9\"\n");
+    drip.endless = true;
+    drip.pieceBytes = 1;
+    drip.pieceDelayMsecs = 100;
+    QTest::newRow("dripping") << drip;
+}
+
+void UpdaterDownloadTest::hostileConfiguration()
+{
+    QFETCH(Reply, reply);
+    VantoUpdater::setUpdateServerBase(m_server->url(QStringLiteral("/")));
+    m_server->route("/Tivlo/check4Update/update.cfg", reply);
+    DownloadLimits limits = DownloadLimits::configuration();
+    QCOMPARE(limits.maxBytes, qint64(256 * 1024));
+    QCOMPARE(limits.timeLimitMsecs, 30000);
+    limits.timeLimitMsecs = 800;
+    m_updater->setConfigurationLimits(limits);
+    m_updater->setWatchdogInterval(1000);
+    qint64 lastRead = 0;
+    connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [&lastRead](qint64 read, qint64) { lastRead = read; });
+    QTimer::singleShot(GuardMsecs, m_updater.get(), &VantoUpdater::abortDownload);
+
+    QElapsedTimer clock;
+    clock.start();
+    QString remote = QStringLiteral("untouched");
+    QCOMPARE(m_updater->checkSWVersion(&remote), 2);
+
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(lastRead <= 512 * 1024, qPrintable(QString::number(lastRead)));
+    QCOMPARE(remote, QStringLiteral("untouched"));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::hugePackageRefusedAtOnce()
+{
+    // More than the build's limit (1 GiB unless set otherwise) announced, the body dripping behind it.
+    Reply huge = bodyReply(payload(1000));
+    huge.announcedLength = DownloadLimits::packageMaxBytes() + 1;
+    huge.pieceBytes = 10;
+    huge.pieceDelayMsecs = 300;
+    m_server->route("/pkg/LinuxUpdater.zip", huge);
+    QTimer::singleShot(GuardMsecs, m_updater.get(), &VantoUpdater::abortDownload);
+
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::errorStringClearedByTheNextDownload()
+{
+    m_server->setDefaultReply(bodyReply("pkg"));
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/"))));
+    QCOMPARE(m_updater->errorString(), QString::fromLatin1(VantoUpdater::WriteErrorText));
+
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QCOMPARE(m_updater->errorString(), QString());
+}
+
 void UpdaterDownloadTest::foldersArePrivateAndSeparate()
 {
     m_server->setDefaultReply(bodyReply("cfg"));
@@ -341,5 +477,56 @@ void UpdaterDownloadTest::foldersArePrivateAndSeparate()
     QVERIFY(!QFileInfo::exists(first));
 }
 
-QTEST_GUILESS_MAIN(UpdaterDownloadTest)
+QString UpdaterDownloadTest::startHolder(QProcess &holder)
+{
+    holder.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(HoldFolderArgument)});
+    if (!holder.waitForReadyRead(10000))
+        return QString();
+    return QString::fromLocal8Bit(holder.readLine().trimmed());
+}
+
+void UpdaterDownloadTest::abandonedFoldersAreRemoved()
+{
+    const QString ours = m_updater->downloadFolder();
+    const QString parent = QFileInfo(ours + QStringLiteral("..")).canonicalFilePath();
+    QProcess crashed;
+    QProcess running;
+    const QString crashedFolder = startHolder(crashed);
+    const QString runningFolder = startHolder(running);
+    QVERIFY(!crashedFolder.isEmpty() && !runningFolder.isEmpty());
+    QVERIFY(QFile::exists(crashedFolder + QStringLiteral("LinuxUpdater.zip")));
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished());
+    // A folder of the earlier layout, which no lock names.
+    QVERIFY(QDir(parent).mkpath(QStringLiteral("session-Old123/sub")));
+
+    VantoUpdater next;
+    QVERIFY(!QFileInfo::exists(crashedFolder));
+    QVERIFY(!QFileInfo::exists(parent + QStringLiteral("/session-Old123")));
+    // Folders whose owner still runs stay, this process's own among them.
+    QVERIFY(QFile::exists(runningFolder + QStringLiteral("LinuxUpdater.zip")));
+    QVERIFY(QFileInfo::exists(ours));
+    // Nothing else is left beside the folders in use and their locks.
+    const QStringList inUse = {QDir(ours).dirName(), QDir(runningFolder).dirName(), QDir(next.downloadFolder()).dirName()};
+    for (const QString &entry : entriesOf(parent)) {
+        const QString session = entry.endsWith(QLatin1String(".lock")) ? entry.chopped(5) : entry;
+        QVERIFY2(inUse.contains(session), qPrintable(entry));
+    }
+
+    running.kill();
+    QVERIFY(running.waitForFinished());
+    VantoUpdater after;
+    QVERIFY(!QFileInfo::exists(runningFolder));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], HoldFolderArgument) == 0)
+        return holdDownloadFolder(argc, argv);
+    QCoreApplication app(argc, argv);
+    UpdaterDownloadTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_updater_download.moc"
