@@ -200,10 +200,11 @@ void BoundedDownload::stop(Result reason)
     // judged right now, or is judged here.
     if (m_inReplyFinished)
         return;
-    if (!m_reply->isFinished())
-        m_reply->abort();
+    QNetworkReply *const stopped = m_reply;
+    if (!stopped->isFinished())
+        stopped->abort();
     // The transport reports the abort as the answer's end; should it not, the end is taken here.
-    if (m_reply && m_running)
+    if (m_reply == stopped && m_running)
         replyFinished();
 }
 
