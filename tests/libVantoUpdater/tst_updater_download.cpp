@@ -18,21 +18,6 @@ Q_DECLARE_METATYPE(ScriptedHttpServer::Reply)
 
 namespace {
 
-QByteArray payload(int size)
-{
-    QByteArray data(size, '\0');
-    for (int i = 0; i < size; ++i)
-        data[i] = char('a' + i % 26);
-    return data;
-}
-
-Reply bodyReply(const QByteArray &body)
-{
-    Reply reply;
-    reply.body = body;
-    return reply;
-}
-
 QStringList entriesOf(const QString &path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -114,8 +99,8 @@ void UpdaterDownloadTest::completeBodies_data()
     QTest::addColumn<Reply>("reply");
     QTest::addColumn<qint64>("announcedTotal");
 
-    const QByteArray body = payload(300 * 1024);
-    Reply plain = bodyReply(body);
+    const QByteArray body = ScriptedHttpServer::letters(300 * 1024);
+    Reply plain = ScriptedHttpServer::bodyReply(body);
     plain.pieceBytes = 64 * 1024;
     plain.pieceDelayMsecs = 50;
     QTest::newRow("with length") << plain << qint64(body.size());
@@ -125,7 +110,7 @@ void UpdaterDownloadTest::completeBodies_data()
     Reply open = plain;
     open.sendContentLength = false;
     QTest::newRow("ended by close") << open << qint64(-1);
-    QTest::newRow("empty body") << bodyReply(QByteArray()) << qint64(0);
+    QTest::newRow("empty body") << ScriptedHttpServer::bodyReply(QByteArray()) << qint64(0);
 }
 
 void UpdaterDownloadTest::completeBodies()
@@ -158,13 +143,13 @@ void UpdaterDownloadTest::refusedAnswers_data()
     // Whether the download is checked against the checksum of the whole body, as every package is.
     QTest::addColumn<bool>("verified");
 
-    Reply notFound = bodyReply("<html>no such file</html>");
+    Reply notFound = ScriptedHttpServer::bodyReply("<html>no such file</html>");
     notFound.status = 404;
     QTest::newRow("404 with a page") << notFound << false;
-    Reply serverError = bodyReply("oops");
+    Reply serverError = ScriptedHttpServer::bodyReply("oops");
     serverError.status = 500;
     QTest::newRow("500") << serverError << false;
-    Reply cut = bodyReply(payload(100000));
+    Reply cut = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(100000));
     cut.bodyBytesToSend = 60000;
     QTest::newRow("cut before its length") << cut << false;
     // The transport does not always notice a chunked body cut short (the connection's close can pass
@@ -194,7 +179,7 @@ void UpdaterDownloadTest::refusedAnswers()
 {
     QFETCH(Reply, reply);
     QFETCH(bool, verified);
-    Reply missing = bodyReply("gone");
+    Reply missing = ScriptedHttpServer::bodyReply("gone");
     missing.status = 404;
     m_server->route("/missing", missing);
     m_server->route("/pkg/LinuxUpdater.zip", reply);
@@ -210,12 +195,12 @@ void UpdaterDownloadTest::refusedAnswers()
 
 void UpdaterDownloadTest::redirectIsFollowed()
 {
-    const QByteArray body = payload(5000);
-    Reply moved = bodyReply("<html>moved</html>");
+    const QByteArray body = ScriptedHttpServer::letters(5000);
+    Reply moved = ScriptedHttpServer::bodyReply("<html>moved</html>");
     moved.status = 301;
     moved.headers.append({QByteArray("Location"), m_server->url(QStringLiteral("/real/file.bin")).toEncoded()});
     m_server->route("/pkg/LinuxUpdater.zip", moved);
-    m_server->route("/real/file.bin", bodyReply(body));
+    m_server->route("/real/file.bin", ScriptedHttpServer::bodyReply(body));
 
     QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
     QCOMPARE(m_server->requestCount(), 2);
@@ -226,8 +211,8 @@ void UpdaterDownloadTest::redirectIsFollowed()
 
 void UpdaterDownloadTest::checksumDecides()
 {
-    const QByteArray body = payload(20000);
-    m_server->route("/fw/UpdaterFW.dat", bodyReply(body));
+    const QByteArray body = ScriptedHttpServer::letters(20000);
+    m_server->route("/fw/UpdaterFW.dat", ScriptedHttpServer::bodyReply(body));
     const QUrl url = m_server->url(QStringLiteral("/fw/UpdaterFW.dat"));
     const QByteArray right = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex();
     QByteArray wrong = right;
@@ -258,7 +243,7 @@ void UpdaterDownloadTest::unsafeNamesSendNothing()
 {
     QFETCH(QString, path);
     QFETCH(bool, writeError);
-    m_server->setDefaultReply(bodyReply("#!/bin/sh\necho owned\n"));
+    m_server->setDefaultReply(ScriptedHttpServer::bodyReply("#!/bin/sh\necho owned\n"));
     const QString parent = QFileInfo(m_updater->downloadFolder() + QStringLiteral("..")).canonicalFilePath();
     const QStringList before = entriesOf(parent);
 
@@ -296,7 +281,7 @@ void UpdaterDownloadTest::silenceWatchdog()
     QFETCH(int, pieceDelay);
     QFETCH(bool, completes);
     m_updater->setWatchdogInterval(1000);
-    Reply slow = bodyReply(payload(4000));
+    Reply slow = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(4000));
     slow.delayMsecs = firstByteDelay;
     slow.pieceBytes = 1000;
     slow.pieceDelayMsecs = pieceDelay;
@@ -316,11 +301,11 @@ void UpdaterDownloadTest::silenceWatchdog()
 
 void UpdaterDownloadTest::abortStopsTheDownload()
 {
-    Reply slow = bodyReply(payload(50000));
+    Reply slow = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(50000));
     slow.pieceBytes = 1000;
     slow.pieceDelayMsecs = 20;
     m_server->route("/slow/pkg.zip", slow);
-    m_server->route("/fast/pkg.zip", bodyReply("done"));
+    m_server->route("/fast/pkg.zip", ScriptedHttpServer::bodyReply("done"));
     int reports = 0;
     qint64 readWhenAborted = -1;
     connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [&](qint64 read, qint64) {
@@ -350,13 +335,13 @@ void UpdaterDownloadTest::failedRedirectIsNotFollowed()
 {
     QFETCH(bool, cancel);
     // The redirect's headers and first bytes arrive, then its body stalls.
-    Reply moved = bodyReply(payload(2000));
+    Reply moved = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(2000));
     moved.status = 302;
     moved.headers.append({QByteArray("Location"), QByteArray("/real/LinuxUpdater.zip")});
     moved.pieceBytes = 100;
     moved.pieceDelayMsecs = 800;
     m_server->route("/pkg/LinuxUpdater.zip", moved);
-    m_server->route("/real/LinuxUpdater.zip", bodyReply(payload(5000)));
+    m_server->route("/real/LinuxUpdater.zip", ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(5000)));
     m_updater->setWatchdogInterval(cancel ? 10000 : 300);
     if (cancel) {
         connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [this](qint64 read, qint64) {
@@ -377,12 +362,12 @@ void UpdaterDownloadTest::hostileConfiguration_data()
     QTest::addColumn<Reply>("reply");
 
     // An update.cfg that never ends: refused once it passes 256 KiB.
-    Reply endless = bodyReply("LinuxVersion=\"9.9.9.9\"\n" + QByteArray(64 * 1024, 'x'));
+    Reply endless = ScriptedHttpServer::bodyReply("LinuxVersion=\"9.9.9.9\"\n" + QByteArray(64 * 1024, 'x'));
     endless.endless = true;
     QTest::newRow("endless") << endless;
     // One that drips a byte at a time, never silent for long: ended by its overall limit (30 s, here
     // 800 ms).
-    Reply drip = bodyReply("LinuxVersion=\"9.9.9.9\"\n");
+    Reply drip = ScriptedHttpServer::bodyReply("LinuxVersion=\"9.9.9.9\"\n");
     drip.endless = true;
     drip.pieceBytes = 1;
     drip.pieceDelayMsecs = 100;
@@ -418,7 +403,7 @@ void UpdaterDownloadTest::hostileConfiguration()
 void UpdaterDownloadTest::hugePackageRefusedAtOnce()
 {
     // More than the build's limit (1 GiB unless set otherwise) announced, the body dripping behind it.
-    Reply huge = bodyReply(payload(1000));
+    Reply huge = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
     huge.announcedLength = DownloadLimits::packageMaxBytes() + 1;
     huge.pieceBytes = 10;
     huge.pieceDelayMsecs = 300;
@@ -434,7 +419,7 @@ void UpdaterDownloadTest::hugePackageRefusedAtOnce()
 
 void UpdaterDownloadTest::errorStringClearedByTheNextDownload()
 {
-    m_server->setDefaultReply(bodyReply("pkg"));
+    m_server->setDefaultReply(ScriptedHttpServer::bodyReply("pkg"));
     QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/"))));
     QCOMPARE(m_updater->errorString(), QString::fromLatin1(VantoUpdater::WriteErrorText));
 
@@ -444,7 +429,7 @@ void UpdaterDownloadTest::errorStringClearedByTheNextDownload()
 
 void UpdaterDownloadTest::foldersArePrivateAndSeparate()
 {
-    m_server->setDefaultReply(bodyReply("cfg"));
+    m_server->setDefaultReply(ScriptedHttpServer::bodyReply("cfg"));
     QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/update.cfg"))));
     const QString first = m_updater->downloadFolder();
     const QString kept = first + QStringLiteral("update.cfg");

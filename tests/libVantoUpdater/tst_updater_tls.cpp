@@ -120,8 +120,9 @@ void UpdaterTlsTest::redirects()
     QFETCH(QString, path);
     QFETCH(bool, completes);
     QFETCH(int, plainRequests);
+    const QUrl target = (server == QLatin1String("tls") ? m_tls : m_plain)->url(path);
     for (ScriptedHttpServer *each : {m_tls.get(), m_plain.get()}) {
-        each->route("/pkg/LinuxUpdater.zip", redirectTo((server == QLatin1String("tls") ? m_tls : m_plain)->url(path).toString()));
+        each->route("/pkg/LinuxUpdater.zip", redirectTo(target.toString()));
         each->route("/real/LinuxUpdater.zip", bodyReply());
         each->route("/down", redirectTo(m_plain->url(QStringLiteral("/real/LinuxUpdater.zip")).toString()));
     }

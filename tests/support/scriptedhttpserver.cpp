@@ -326,6 +326,22 @@ void ScriptedHttpServer::sendEndless(QTcpSocket *socket, const Reply &reply, qin
     topUp();
 }
 
+ScriptedHttpServer::Reply ScriptedHttpServer::bodyReply(const QByteArray &body, int status)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = body;
+    return reply;
+}
+
+QByteArray ScriptedHttpServer::letters(int size)
+{
+    QByteArray data(size, '\0');
+    for (int i = 0; i < size; ++i)
+        data[i] = char('a' + i % 26);
+    return data;
+}
+
 QByteArray ScriptedHttpServer::gzipped(const QByteArray &data, int count)
 {
     QProcess gzip;

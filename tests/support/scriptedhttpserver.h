@@ -80,6 +80,10 @@ public:
     // Runs the event loop until at least count requests arrived or the time is up.
     bool waitForRequests(int count, int timeoutMsecs = 5000);
 
+    // A reply with this body and status, the rest as by default.
+    static Reply bodyReply(const QByteArray &body, int status = 200);
+    // size bytes of "abc...zabc...", a body whose every cut is easy to see.
+    static QByteArray letters(int size);
     // The gzip form of count copies of data, for Content-Encoding: gzip bodies (made by the gzip tool).
     static QByteArray gzipped(const QByteArray &data, int count = 1);
 

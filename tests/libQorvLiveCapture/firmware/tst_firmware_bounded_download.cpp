@@ -25,21 +25,6 @@ constexpr qint64 MiB = 1024 * KiB;
 // rather than hanging it.
 constexpr int GuardMsecs = 6000;
 
-QByteArray payload(int size)
-{
-    QByteArray data(size, '\0');
-    for (int i = 0; i < size; ++i)
-        data[i] = char('a' + i % 26);
-    return data;
-}
-
-Reply bodyReply(const QByteArray &body)
-{
-    Reply reply;
-    reply.body = body;
-    return reply;
-}
-
 DownloadLimits sizeOnly(qint64 maxBytes)
 {
     DownloadLimits limits;
@@ -134,20 +119,22 @@ void TestBoundedDownload::sizeLimits_data()
     QTest::addColumn<int>("result");
 
     // Limit: 256 KiB.
-    Reply endless = bodyReply(payload(64 * KiB));
+    Reply endless = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(64 * KiB));
     endless.endless = true;
     QTest::newRow("endless body") << endless << int(BoundedDownload::TooLarge);
     Reply endlessChunked = endless;
     endlessChunked.chunked = true;
     QTest::newRow("endless chunked body") << endlessChunked << int(BoundedDownload::TooLarge);
     // Refused on the headers, long before the dripping body could end.
-    Reply huge = bodyReply(payload(1000));
+    Reply huge = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
     huge.announcedLength = qint64(1) << 40;
     huge.pieceBytes = 10;
     huge.pieceDelayMsecs = 200;
     QTest::newRow("a terabyte announced") << huge << int(BoundedDownload::TooLarge);
-    QTest::newRow("one byte over") << bodyReply(payload(256 * KiB + 1)) << int(BoundedDownload::TooLarge);
-    QTest::newRow("at the limit") << bodyReply(payload(256 * KiB)) << int(BoundedDownload::Succeeded);
+    const Reply over = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(256 * KiB + 1));
+    QTest::newRow("one byte over") << over << int(BoundedDownload::TooLarge);
+    const Reply atLimit = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(256 * KiB));
+    QTest::newRow("at the limit") << atLimit << int(BoundedDownload::Succeeded);
     // An error page counts as well: it is read, and may not be endless either.
     Reply endlessError = endless;
     endlessError.status = 500;
@@ -181,7 +168,7 @@ void TestBoundedDownload::sizeLimits()
 void TestBoundedDownload::noCompressedBodies()
 {
     // 4 MiB that a gzip body of a few KiB inflates to; the size limit is far above the body as sent.
-    Reply gzip = bodyReply(ScriptedHttpServer::gzipped(QByteArray(int(MiB), '\0'), 4));
+    Reply gzip = ScriptedHttpServer::bodyReply(ScriptedHttpServer::gzipped(QByteArray(int(MiB), '\0'), 4));
     QVERIFY(!gzip.body.isEmpty() && gzip.body.size() < 64 * KiB);
     gzip.headers.append({QByteArray("Content-Encoding"), QByteArray("gzip")});
     m_server->route("/file.bin", gzip);
@@ -219,7 +206,7 @@ void TestBoundedDownload::overallDeadline()
     QFETCH(int, bytesPerSecond);
     QFETCH(int, timeLimit);
     QFETCH(int, result);
-    Reply drip = bodyReply(payload(2000));
+    Reply drip = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(2000));
     drip.pieceBytes = 100;
     drip.pieceDelayMsecs = 100;
     drip.chunked = !announced;
@@ -257,7 +244,7 @@ void TestBoundedDownload::readerHoldsLittle()
     QUrl url;
     QMetaObject::invokeMethod(&inServerThread, [&] {
         server = new ScriptedHttpServer;
-        Reply endless = bodyReply(payload(64 * KiB));
+        Reply endless = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(64 * KiB));
         endless.endless = true;
         server->route("/file.bin", endless);
         if (server->listen())
@@ -281,4 +268,4 @@ void TestBoundedDownload::readerHoldsLittle()
 }
 
 QTEST_GUILESS_MAIN(TestBoundedDownload)
-#include "tst_bounded_download.moc"
+#include "tst_firmware_bounded_download.moc"
