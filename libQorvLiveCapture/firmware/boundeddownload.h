@@ -45,7 +45,7 @@ public:
     Q_ENUM(Result)
 
     static constexpr int MaxRedirects = 5;
-    static constexpr qint64 ReadBufferBytes = 64 * 1024;
+    static constexpr qint64 ReadBufferBytes = 256 * 1024;
 
     explicit BoundedDownload(QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~BoundedDownload() override;
