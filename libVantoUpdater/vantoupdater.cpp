@@ -2,18 +2,17 @@
 
 #include "config/updateconfig.h"
 #include "config/versionnumber.h"
-#include "download/downloadfolder.h"
 #include "download/downloadname.h"
+#include "firmware/boundeddownload.h"
 #include "firmware/downloaderispchannel.h"
+#include "firmware/downloadfolder.h"
 #include "firmware/iffirmwaredownloader.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSaveFile>
+#include <QStandardPaths>
 
 #include <cstring>
 #include <limits>
@@ -35,9 +34,15 @@ const char MissingValue[] = "EOF";
 const char FileStartAck[] = "isp_file_start_ack";
 const char FileEndAck[] = "isp_file_end_ack";
 const char FileError[] = "isp_file_err";
-constexpr int MaxRedirects = 5;
 constexpr int TransferFirstPercent = 33;
 constexpr int TransferLastPercent = 66;
+
+// The per-user folder that holds the download folders of all update objects.
+QString downloadsParent()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString() : cache + QStringLiteral("/Lumidesk/VantoUpdater");
+}
 
 QUrl &serverBase()
 {
@@ -73,33 +78,25 @@ bool isSha256Hex(const QByteArray &text)
 } // namespace
 
 VantoUpdater::VantoUpdater()
-    : watchdog(new QTimer),
+    : job(new BoundedDownload(&manager, this)),
       downloader(new IfFirmwareDownloader(this)),
       isp(new DownloaderIspChannel(downloader)),
-      folder(new DownloadFolder)
+      folder(new DownloadFolder(downloadsParent()))
 {
-    watchdog->setSingleShot(true);
-    watchdog->setTimerType(Qt::PreciseTimer);
-    watchdog->setInterval(watchdogMsecs);
-    connect(watchdog, &QTimer::timeout, this, &VantoUpdater::abortDownloading);
+    job->setSilenceLimit(watchdogMsecs);
+    connect(job, &BoundedDownload::progress, this, &VantoUpdater::tempProgress);
     reprogramTimer.setInterval(DefaultReprogramInterval);
     connect(&reprogramTimer, &QTimer::timeout, this, &VantoUpdater::onReprogramTimerTimeout);
     if (!folder->isValid())
-        qCWarning(lcUpdater) << "no private download folder below" << DownloadFolder::userFolder();
+        qCWarning(lcUpdater) << "no private download folder below" << downloadsParent();
 }
 
 VantoUpdater::~VantoUpdater()
 {
     stopRequested = true;
     reprogramTimer.stop();
-    if (reply) {
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-        reply = nullptr;
-    }
-    delete file;
-    delete watchdog;
+    // Its answer goes before the network manager does, and its file before the folder.
+    delete job;
     delete isp;
     delete downloader;
     delete folder;
@@ -135,7 +132,7 @@ QString VantoUpdater::getRemoteSWFileName()
 
 int VantoUpdater::checkSWVersion(QString *remote)
 {
-    if (!downloadFile(configUrl()))
+    if (!fetch(configUrl(), configurationLimits))
         return 2;
     const QString key = QString::fromLatin1(isTestFileExists() ? UpdateConfig::TestSoftwareVersionKey
                                                                : UpdateConfig::SoftwareVersionKey);
@@ -149,7 +146,7 @@ int VantoUpdater::checkSWVersion(QString *remote)
 
 int VantoUpdater::checkFWVersion(QString *remote)
 {
-    if (!downloadFile(configUrl()))
+    if (!fetch(configUrl(), configurationLimits))
         return 2;
     const QString offered = getRemoteFWVersion();
     if (remote)
@@ -203,7 +200,12 @@ QUrl VantoUpdater::configUrl() const
 void VantoUpdater::setWatchdogInterval(int msecs)
 {
     watchdogMsecs = msecs;
-    watchdog->setInterval(msecs);
+    job->setSilenceLimit(msecs);
+}
+
+bool VantoUpdater::isWatchdogActive() const
+{
+    return job->isSilenceWatchdogActive();
 }
 
 void VantoUpdater::setReprogramInterval(int msecs)
@@ -240,32 +242,48 @@ QString VantoUpdater::configPath() const
 
 bool VantoUpdater::downloadFile(QUrl url, const QByteArray &expectedSha256)
 {
+    return fetch(url, packageLimits, expectedSha256);
+}
+
+bool VantoUpdater::fetch(const QUrl &url, const DownloadLimits &limits, const QByteArray &expectedSha256)
+{
     // One download at a time, and none while the camera is being written.
-    if (reply || transferRunning)
+    if (job->isRunning() || transferRunning)
         return false;
+    errorText.clear();
+    lastFileName.clear();
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
         qCWarning(lcUpdater) << "refused to download" << url.toDisplayString();
         return false;
     }
-    lastFileName.clear();
     const QString name = DownloadName::fromUrl(url);
-    if (!openTarget(name)) {
+    job->setLimits(limits);
+    // The body goes beside its final name and takes it only once complete and verified, so a failed or
+    // cancelled download never leaves a file that could be taken for the package.
+    if (name.isEmpty() || !folder->isValid() || !job->start(url, folder->filePath(name))) {
         errorText = QString::fromLatin1(WriteErrorText);
         return false;
     }
-    bool ok = fetch(url);
-    if (ok && !expectedSha256.isEmpty() && bodyHash.result().toHex() != expectedSha256.toLower()) {
+    if (job->isRunning()) {
+        QEventLoop loop;
+        connect(job, &BoundedDownload::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    bool ok = job->result() == BoundedDownload::Succeeded;
+    if (ok && !expectedSha256.isEmpty() && job->sha256().toHex() != expectedSha256.toLower()) {
         qCWarning(lcUpdater) << "checksum mismatch of" << url.toDisplayString();
         ok = false;
     }
-    if (ok && !file->commit()) {
+    if (ok && !job->commit()) {
         errorText = QString::fromLatin1(WriteErrorText);
         ok = false;
     }
+    if (job->result() == BoundedDownload::WriteFailed)
+        errorText = QString::fromLatin1(WriteErrorText);
+    job->discard();
     if (ok)
         lastFileName = name;
-    discardTarget();
     return ok;
 }
 
@@ -298,38 +316,22 @@ bool VantoUpdater::downloadPackage(const char *urlKey, const char *sha256Key)
 
 void VantoUpdater::abortDownload()
 {
-    if (reply) {
-        reply->abort();
-        watchdog->stop();
+    if (job->isRunning()) {
+        job->abort();
         return;
     }
-    watchdog->stop();
     stopRequested = true;
     sendIspStop();
 }
 
 void VantoUpdater::httpReadyRead()
 {
-    if (!reply)
-        return;
-    watchdog->start(watchdogMsecs);
-    const QByteArray data = reply->readAll();
-    // Only the body of a success answer is the file; an error page is never stored.
-    if (!isSuccessStatus() || !file || writeFailed)
-        return;
-    bodyBytes += data.size();
-    bodyHash.addData(data);
-    if (file->write(data) != data.size())
-        writeFailed = true;
+    job->readAvailable();
 }
 
 void VantoUpdater::abortDownloading()
 {
-    if (reply) {
-        qCWarning(lcUpdater) << "no data for" << watchdogMsecs << "ms, giving up";
-        reply->abort();
-    }
-    watchdog->stop();
+    job->abort();
 }
 
 void VantoUpdater::tempProgress(qint64 bytesRead, qint64 totalBytes)
@@ -337,142 +339,11 @@ void VantoUpdater::tempProgress(qint64 bytesRead, qint64 totalBytes)
     emit dataReadProgress(bytesRead, totalBytes);
 }
 
-bool VantoUpdater::openTarget(const QString &name)
-{
-    discardTarget();
-    if (name.isEmpty() || !folder->isValid())
-        return false;
-    // Written beside the final name and renamed only once complete and verified, so a failed or
-    // cancelled download never leaves a file that could be taken for the package.
-    file = new QSaveFile(folder->filePath(name));
-    if (!file->open(QIODevice::WriteOnly)) {
-        discardTarget();
-        return false;
-    }
-    bodyBytes = 0;
-    bodyHash.reset();
-    writeFailed = false;
-    return true;
-}
-
-void VantoUpdater::discardTarget()
-{
-    if (!file)
-        return;
-    file->cancelWriting();
-    delete file;
-    file = nullptr;
-}
-
-// Redirects are followed here rather than by the network manager, so the body of every answer is judged
-// by that answer's own status: the transport can hand over a redirect's page as if it came with the
-// final 200.
-bool VantoUpdater::fetch(const QUrl &url)
-{
-    QUrl current = url;
-    for (int hop = 0;; ++hop) {
-        startRequest(current);
-        waitForReply();
-        QUrl next;
-        if (!redirectTarget(&next))
-            return finishReply();
-        releaseReply();
-        if (hop >= MaxRedirects || !isSafeRedirect(current, next)) {
-            qCWarning(lcUpdater) << "refused redirect from" << current.toDisplayString() << "to" << next.toDisplayString();
-            return false;
-        }
-        current = next;
-    }
-}
-
-bool VantoUpdater::redirectTarget(QUrl *next) const
-{
-    if (!reply || !reply->isFinished())
-        return false;
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-    if (status < 300 || status >= 400 || !target.isValid())
-        return false;
-    *next = reply->url().resolved(target.toUrl());
-    return true;
-}
-
-bool VantoUpdater::isSafeRedirect(const QUrl &from, const QUrl &to)
-{
-    const QString fromScheme = from.scheme().toLower();
-    const QString toScheme = to.scheme().toLower();
-    if (toScheme == QLatin1String("https"))
-        return true;
-    return toScheme == QLatin1String("http") && fromScheme == QLatin1String("http");
-}
-
-void VantoUpdater::startRequest(const QUrl &url)
-{
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    reply = manager.get(request);
-    connect(reply, &QNetworkReply::readyRead, this, &VantoUpdater::httpReadyRead);
-    connect(reply, &QNetworkReply::downloadProgress, this, &VantoUpdater::tempProgress);
-    watchdog->start(watchdogMsecs);
-}
-
-void VantoUpdater::waitForReply()
-{
-    if (reply->isFinished())
-        return;
-    QEventLoop loop;
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool VantoUpdater::finishReply()
-{
-    watchdog->stop();
-    if (!reply)
-        return false;
-    if (reply->bytesAvailable() > 0)
-        httpReadyRead();
-    watchdog->stop();
-    const QNetworkReply::NetworkError error = reply->error();
-    const bool ok = error == QNetworkReply::NoError && isSuccessStatus() && isBodyComplete() && !writeFailed;
-    if (!ok) {
-        qCWarning(lcUpdater) << "download of" << reply->url().toDisplayString() << "failed:" << error
-                             << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    }
-    releaseReply();
-    return ok;
-}
-
-void VantoUpdater::releaseReply()
-{
-    watchdog->stop();
-    reply->disconnect(this);
-    reply->deleteLater();
-    reply = nullptr;
-}
-
-bool VantoUpdater::isSuccessStatus() const
-{
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return status >= 200 && status < 300;
-}
-
-bool VantoUpdater::isBodyComplete() const
-{
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    // A compressed body is counted after decoding, so its announced length says nothing here; the
-    // transport reports a cut compressed stream as an error.
-    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
-    if (!length.isValid() || (!encoding.isEmpty() && encoding != "identity"))
-        return true;
-    return length.toLongLong() == bodyBytes;
-}
-
 // ---- Firmware transfer ----
 
 int VantoUpdater::CheckFWUpgrade()
 {
-    if (transferRunning || reply)
+    if (transferRunning || job->isRunning())
         return 3;
     transferRunning = true;
     firmwareDeadline = QDeadlineTimer(firmwareTimeLimit);

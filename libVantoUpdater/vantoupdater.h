@@ -1,10 +1,10 @@
 #pragma once
 
+#include "firmware/downloadlimits.h"
 #include "updaterfunctions.h"
 #include "vantoupdaterglobal.h"
 
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -12,23 +12,27 @@
 #include <QTimer>
 #include <QUrl>
 
+class BoundedDownload;
 class DownloadFolder;
 class GeneralCamera;
 class IfFirmwareDownloader;
 class IspChannel;
 class QEventLoop;
 class QFile;
-class QNetworkReply;
-class QSaveFile;
 
 // The update object: which software version is built in, which firmware the camera runs, which
 // versions the update server offers, the downloads of the configuration, the software package and the
 // firmware image, and the firmware transfer to the camera.
 //
-// Each object downloads into a private folder of its own (downloadFolder()), removed with the object.
+// Each object downloads into a private folder of its own (downloadFolder()), removed with the object;
+// folders that a crashed run left behind are removed when the next object is made.
 // Every network call and the firmware transfer block the caller in a nested event loop, so the GUI
 // keeps working while they run. Failures are result codes: checks 0 newer, 1 up to date, 2 the
 // configuration could not be fetched; downloads true or false; the firmware transfer -1 to 3.
+//
+// Every download is bounded (DownloadLimits): the configuration to 256 KiB and 30 s, packages and
+// firmware images to the build's size limit and a least average rate; none is held whole in memory
+// and none is asked for compressed.
 class VANTOUPDATER_EXPORT VantoUpdater : public QObject
 {
     Q_OBJECT
@@ -60,9 +64,10 @@ public:
     bool mySW_VersionIsOlder(QString local, QString remote);
     bool myFW_VersionIsOlder(QString local, QString remote);
 
-    // A download into the folder, stored under the sanitised last segment of the address's path.
-    // True only for a 2xx answer whose body arrived in full and, when expectedSha256 (hex) is given,
-    // matches it; anything else leaves no file behind.
+    // A download into the folder, stored under the sanitised last segment of the address's path, within
+    // the package limits. True only for a 2xx answer whose body arrived in full and, when
+    // expectedSha256 (hex) is given, matches it; anything else leaves no file behind. Clears
+    // errorString() first.
     bool downloadFile(QUrl url, const QByteArray &expectedSha256 = QByteArray());
     bool downloadSWFile();
     bool downloadFWFile();
@@ -84,7 +89,10 @@ public:
     // the overall limit of one firmware transfer.
     void setWatchdogInterval(int msecs);
     int watchdogInterval() const { return watchdogMsecs; }
-    bool isWatchdogActive() const { return watchdog->isActive(); }
+    bool isWatchdogActive() const;
+    // Size and time limits of the configuration download and of package and image downloads, for tests.
+    void setConfigurationLimits(const DownloadLimits &limits) { configurationLimits = limits; }
+    void setPackageLimits(const DownloadLimits &limits) { packageLimits = limits; }
     void setReprogramInterval(int msecs);
     void setFirmwareTimeLimit(int msecs);
     // Puts another camera side in place of the capture library's downloader; takes ownership.
@@ -105,18 +113,7 @@ private:
     QString configValue(const char *key) const;
     QString configPath() const;
     bool downloadPackage(const char *urlKey, const char *sha256Key);
-    bool openTarget(const QString &name);
-    bool fetch(const QUrl &url);
-    bool redirectTarget(QUrl *next) const;
-    static bool isSafeRedirect(const QUrl &from, const QUrl &to);
-    void startRequest(const QUrl &url);
-    void waitForReply();
-    bool finishReply();
-    void releaseReply();
-    bool isSuccessStatus() const;
-    bool isBodyComplete() const;
-    bool hasExpectedSha256(const QString &path, const QByteArray &expected) const;
-    void discardTarget();
+    bool fetch(const QUrl &url, const DownloadLimits &limits, const QByteArray &expectedSha256 = QByteArray());
 
     bool readIspStatus(int *status, QByteArray *detail);
     int sendFirmwareImage();
@@ -129,10 +126,9 @@ private:
 
     QEventLoop *reprogramLoop = nullptr;
     QNetworkAccessManager manager;
-    QNetworkReply *reply = nullptr;
+    // The download in progress, if any; bounded, and holding its own watchdog.
+    BoundedDownload *job;
     QString errorText;
-    QSaveFile *file = nullptr;
-    QTimer *watchdog;
     bool stopRequested = false;
     QTimer reprogramTimer;
     int ispPhase = 0;
@@ -145,12 +141,10 @@ private:
     IspChannel *isp;
     DownloadFolder *folder;
     QString lastFileName;
-    qint64 bodyBytes = 0;
-    bool bodyRefused = false;
-    bool writeFailed = false;
     int watchdogMsecs = DefaultWatchdogInterval;
+    DownloadLimits configurationLimits = DownloadLimits::configuration();
+    DownloadLimits packageLimits = DownloadLimits::package();
     int firmwareTimeLimit = DefaultFirmwareTimeLimit;
     QDeadlineTimer firmwareDeadline;
     bool transferRunning = false;
-    QCryptographicHash bodyHash{QCryptographicHash::Sha256};
 };

@@ -3,6 +3,8 @@
 #include "camera/lcgeneralcamera.h"
 #include "camera/lcgeneralcameraimpl.h"
 #include "capturelog.h"
+#include "firmware/boundeddownload.h"
+#include "firmware/downloadfolder.h"
 #include "manager/lccameramanager.h"
 #include "uvc/uvccameracontrol.h"
 
@@ -11,13 +13,12 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkInterface>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTimer>
 #include <QtEndian>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -26,7 +27,6 @@ constexpr int SizeOffset = 52;
 constexpr int FreeOffset = 56;
 constexpr int ExtraOffset = 59;
 constexpr int EndNameBytes = 51;
-constexpr int ProgressPieces = 100;
 constexpr int MaxFileNameLength = 200;
 
 const char *const UpdateConfigName = "zubiUpdate.cfg";
@@ -45,20 +45,22 @@ IfFirmwareDownloader::IfFirmwareDownloader(QObject *parent)
       m_networkManager(new QNetworkAccessManager(this)),
       m_watchdog(new QTimer(this))
 {
-    connect(m_networkManager, &QNetworkAccessManager::finished, this,
-            &IfFirmwareDownloader::downloadFinished);
     m_watchdog->setInterval(DefaultWatchdogInterval);
     connect(m_watchdog, &QTimer::timeout, this, &IfFirmwareDownloader::onCheckNetworkTimerTimeout);
+    DownloadFolder::removeAbandoned(downloadsFolder());
 }
 
 IfFirmwareDownloader::~IfFirmwareDownloader()
 {
-    // Replies die with the network manager; their last signals must not reach a half-destroyed object.
-    disconnect(m_networkManager, nullptr, this, nullptr);
-    for (QNetworkReply *reply : qAsConst(m_replies)) {
-        disconnect(reply, nullptr, this, nullptr);
-        reply->abort();
+    // Before the network manager and its replies go, and without their last signals reaching a
+    // half-destroyed object.
+    const QList<BoundedDownload *> running = m_transfers;
+    m_transfers.clear();
+    for (BoundedDownload *transfer : running) {
+        disconnect(transfer, nullptr, this, nullptr);
+        delete transfer;
     }
+    delete m_downloads;
     setControlCamera(nullptr);
     QFile::remove(updateConfigPath());
 }
@@ -298,6 +300,12 @@ QString IfFirmwareDownloader::updateConfigPath()
     return saveFolder() + QLatin1Char('/') + QLatin1String(UpdateConfigName);
 }
 
+QString IfFirmwareDownloader::downloadsFolder()
+{
+    // Beside the saved files, so a finished download moves into place by a rename.
+    return saveFolder() + QStringLiteral("/downloads");
+}
+
 QString IfFirmwareDownloader::sanitisedFileName(const QUrl &url)
 {
     static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
@@ -312,16 +320,28 @@ QString IfFirmwareDownloader::sanitisedFileName(const QUrl &url)
 
 void IfFirmwareDownloader::doDownload(const QUrl &url)
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply *reply = m_networkManager->get(request);
     m_watchdog->start();
     m_cancelled = false;
-    connect(reply, &QNetworkReply::sslErrors, this, &IfFirmwareDownloader::sslErrors);
-    connect(reply, &QNetworkReply::downloadProgress, this,
-            &IfFirmwareDownloader::updateDownloadProgress);
-    m_replies.append(reply);
+    if (!m_downloads)
+        m_downloads = new DownloadFolder(downloadsFolder());
+    const QString name = sanitisedFileName(url);
+    auto *transfer = new BoundedDownload(m_networkManager, this);
+    transfer->setLimits(m_limits);
+    connect(transfer, &BoundedDownload::progress, this, &IfFirmwareDownloader::updateDownloadProgress);
+    connect(transfer, &BoundedDownload::sslErrors, this, &IfFirmwareDownloader::sslErrors);
+    connect(transfer, &BoundedDownload::finished, this,
+            [this, transfer, name] { downloadFinished(transfer, name); });
+    m_transfers.append(transfer);
+    if (!m_downloads->isValid() || !transfer->start(url, m_downloads->filePath(name))) {
+        // Reported like any other failed download: later, from the event loop.
+        QMetaObject::invokeMethod(this, [this, transfer, name] { downloadFinished(transfer, name); },
+                                  Qt::QueuedConnection);
+    }
+}
+
+void IfFirmwareDownloader::setDownloadLimits(const DownloadLimits &limits)
+{
+    m_limits = limits;
 }
 
 void IfFirmwareDownloader::setProgressFlag(bool on)
@@ -362,7 +382,7 @@ void IfFirmwareDownloader::updateDownloadProgress(qint64 bytesRead, qint64 total
     if (m_cancelled)
         return;
     // Data is flowing: the network is answering.
-    if (!m_replies.isEmpty())
+    if (!m_transfers.isEmpty())
         m_watchdog->start();
     // An unknown total comes as -1 and a total of 0 says nothing: both show 0.
     const int percent = totalBytes > 0 ? int(qBound<qint64>(0, bytesRead * 100 / totalBytes, 100)) : 0;
@@ -371,18 +391,17 @@ void IfFirmwareDownloader::updateDownloadProgress(qint64 bytesRead, qint64 total
 
 void IfFirmwareDownloader::sslErrors(QList<QSslError> errors)
 {
-    // Not ignored: the reply fails and is reported as a failed download.
-    for (const QSslError &error : qAsConst(errors))
-        qCWarning(lcCapture, "Firmware download: %s", qPrintable(error.errorString()));
+    // Not ignored: the download fails and is reported as such (the transfer has logged them).
+    Q_UNUSED(errors)
 }
 
 void IfFirmwareDownloader::onCancelDownloading()
 {
     m_cancelled = true;
     m_watchdog->stop();
-    const QList<QNetworkReply *> running = m_replies;
-    for (QNetworkReply *reply : running)
-        reply->abort();
+    const QList<BoundedDownload *> running = m_transfers;
+    for (BoundedDownload *transfer : running)
+        transfer->abort();
 }
 
 void IfFirmwareDownloader::onCheckNetworkTimerTimeout()
@@ -391,64 +410,36 @@ void IfFirmwareDownloader::onCheckNetworkTimerTimeout()
     emit networkNoResponding();
 }
 
-void IfFirmwareDownloader::finishReply(QNetworkReply *reply)
+void IfFirmwareDownloader::downloadFinished(BoundedDownload *transfer, const QString &name)
 {
-    m_replies.removeAll(reply);
-    if (m_replies.isEmpty())
-        m_watchdog->stop();
-    reply->deleteLater();
-}
-
-void IfFirmwareDownloader::downloadFinished(QNetworkReply *reply)
-{
-    if (!reply || !m_replies.contains(reply))
+    if (!m_transfers.removeOne(transfer))
         return;
-    const QUrl url = reply->request().url();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool isHttp = url.scheme().startsWith(QLatin1String("http"), Qt::CaseInsensitive);
-    bool ok = !m_cancelled && reply->error() == QNetworkReply::NoError
-              && (!isHttp || (status >= 200 && status < 300));
-    int phase = 0;
+    if (m_transfers.isEmpty())
+        m_watchdog->stop();
+    bool ok = !m_cancelled && transfer->result() == BoundedDownload::Succeeded;
     if (ok) {
-        ok = saveToDisk(sanitisedFileName(url), reply->readAll(), &phase);
+        ok = saveToDisk(transfer, name);
     } else {
-        qCWarning(lcCapture, "Firmware download of %s failed: %s (HTTP %d)%s",
-                  qPrintable(url.toDisplayString()), qPrintable(reply->errorString()), status,
+        qCWarning(lcCapture, "Firmware download of %s failed (%d)%s", qPrintable(name), int(transfer->result()),
                   m_cancelled ? ", cancelled" : "");
     }
-    finishReply(reply);
-    emit saveFileToDisk(ok, ok ? phase : 0);
+    transfer->discard();
+    transfer->deleteLater();
+    emit saveFileToDisk(ok, ok ? m_savePhase : 0);
 }
 
-bool IfFirmwareDownloader::saveToDisk(const QString &name, const QByteArray &data, int *phase)
+bool IfFirmwareDownloader::saveToDisk(BoundedDownload *transfer, const QString &name)
 {
-    const QString folder = saveFolder();
-    QDir().mkpath(folder);
-    QFile file(folder + QLatin1Char('/') + name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCWarning(lcCapture, "Firmware download: cannot write %s", qPrintable(file.fileName()));
+    // The body is on disk already, beside its name in the session folder; it takes that name and then
+    // moves over whatever an earlier download saved.
+    const QString target = saveFolder() + QLatin1Char('/') + name;
+    if (!transfer->commit()
+        || std::rename(QFile::encodeName(m_downloads->filePath(name)).constData(),
+                       QFile::encodeName(target).constData()) != 0) {
+        qCWarning(lcCapture, "Firmware download: cannot write %s", qPrintable(target));
+        QFile::remove(m_downloads->filePath(name));
         return false;
     }
-    bool written = true;
-    if (!m_progressFlag) {
-        written = file.write(data) == data.size();
-        m_savePhase = 1;
-    } else {
-        const qint64 piece = data.size() / ProgressPieces;
-        for (int i = 0; i < ProgressPieces && written; ++i) {
-            const qint64 length = i == ProgressPieces - 1 ? data.size() - piece * i : piece;
-            written = file.write(data.constData() + piece * i, length) == length;
-        }
-        m_savePhase = 2;
-    }
-    file.close();
-    written = written && file.error() == QFileDevice::NoError;
-    if (m_cancelled || !written) {
-        file.remove();
-        if (m_cancelled)
-            QFile::remove(updateConfigPath());
-        return false;
-    }
-    *phase = m_savePhase;
+    m_savePhase = m_progressFlag ? 2 : 1;
     return true;
 }

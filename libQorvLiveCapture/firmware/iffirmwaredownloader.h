@@ -1,5 +1,6 @@
 #pragma once
 
+#include "firmware/downloadlimits.h"
 #include "qorvlivecaptureglobal.h"
 
 #include <QList>
@@ -8,11 +9,12 @@
 #include <QString>
 #include <QUrl>
 
+class BoundedDownload;
+class DownloadFolder;
 class GeneralCamera;
 class LCCameraManager;
 class LCGeneralCamera;
 class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 class UVCCameraControl;
 
@@ -21,8 +23,9 @@ class UVCCameraControl;
 // the get that reads the camera's answer to it; the order of the steps is the caller's.
 // Every command returns 0 on success and -1 on failure or without a controlled camera that has a
 // capture device; on failure nothing is written to the caller's buffers.
-// It also carries a small downloader for firmware files, saved into the folder of the system-scope
-// "QorvZubi" / "zubi_app_info" settings.
+// It also carries a small downloader for firmware files, saved into the folder of the "QorvZubi" /
+// "zubi_app_info" settings. Each download is bounded in size and time (DownloadLimits::package()) and
+// streams into a private session folder below downloadsFolder() until it is complete.
 class QORVLIVECAPTURE_EXPORT IfFirmwareDownloader : public QObject
 {
     Q_OBJECT
@@ -79,11 +82,18 @@ public:
     // The folder downloads are saved to, and the update-configuration file in it.
     static QString saveFolder();
     static QString updateConfigPath();
+    // Where downloads stream to until they are complete; what a crashed run left there is removed
+    // when the next downloader is made.
+    static QString downloadsFolder();
     // The last path element of the url, reduced to a safe file name; "download" when nothing is left.
     static QString sanitisedFileName(const QUrl &url);
 
     // How long a get waits for the camera's answer (5000 ms unless changed), for the held camera.
     void setAnswerTimeout(int milliseconds);
+
+    // Size and time limits of each download (DownloadLimits::package() unless changed, for tests).
+    void setDownloadLimits(const DownloadLimits &limits);
+    DownloadLimits downloadLimits() const { return m_limits; }
 
     // The watchdog's interval (10000 ms unless changed, for tests).
     void setWatchdogInterval(int milliseconds);
@@ -97,7 +107,6 @@ signals:
     void networkNoResponding();
 
 public slots:
-    void downloadFinished(QNetworkReply *reply);
     void updateDownloadProgress(qint64 bytesRead, qint64 totalBytes);
     void sslErrors(QList<QSslError> errors);
     void onCancelDownloading();
@@ -105,8 +114,8 @@ public slots:
 
 private:
     UVCCameraControl *control() const;
-    bool saveToDisk(const QString &name, const QByteArray &data, int *phase);
-    void finishReply(QNetworkReply *reply);
+    void downloadFinished(BoundedDownload *transfer, const QString &name);
+    bool saveToDisk(BoundedDownload *transfer, const QString &name);
     int sendRecord(int command, const char *record);
     int readRecord(int command, char *record);
     int setNameRecord(int command, const char *name, int nameBytes, int size, int free, bool endFlag);
@@ -118,7 +127,9 @@ private:
     bool m_hasCaptureDevice = false;
     int m_answerTimeout = 5000;
     QNetworkAccessManager *m_networkManager = nullptr;
-    QList<QNetworkReply *> m_replies;
+    QList<BoundedDownload *> m_transfers;
+    DownloadFolder *m_downloads = nullptr;
+    DownloadLimits m_limits = DownloadLimits::package();
     QTimer *m_watchdog = nullptr;
     bool m_progressFlag = false;
     bool m_cancelled = false;

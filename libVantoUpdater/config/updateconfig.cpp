@@ -1,7 +1,8 @@
 #include "updateconfig.h"
 
+#include "firmware/downloadlimits.h"
+
 #include <QFile>
-#include <QTextStream>
 
 const char UpdateConfig::SoftwareVersionKey[] = "LinuxVersion";
 const char UpdateConfig::TestSoftwareVersionKey[] = "LinuxTestVersion";
@@ -13,19 +14,39 @@ const char UpdateConfig::FirmwareVersionKey[] = "FWVersion";
 const char UpdateConfig::FirmwareInstallerPathKey[] = "FWInstallerPath";
 const char UpdateConfig::FirmwareInstallerSha256Key[] = "FWInstallerSha256";
 const char UpdateConfig::WindowsVersionKey[] = "WindowsVersion";
+// No more than a configuration download may bring.
+const qint64 UpdateConfig::MaxBytes = DownloadLimits::ConfigurationMaxBytes;
 
 QString UpdateConfig::value(const QString &filePath, const QString &key)
 {
-    if (key.trimmed().isEmpty())
-        return QString();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
-    QString line;
-    while (stream.readLineInto(&line)) {
-        const QString found = valueOfLine(line, key);
+    return value(&file, key);
+}
+
+QString UpdateConfig::value(QIODevice *device, const QString &key)
+{
+    if (key.trimmed().isEmpty() || !device)
+        return QString();
+    qint64 consumed = 0;
+    bool overlong = false;
+    while (consumed < MaxBytes) {
+        // readLine(n) takes at most n - 1 bytes: one more than a line may have shows an overlong one.
+        const QByteArray piece = device->readLine(qMin<qint64>(MaxLineBytes + 2, MaxBytes - consumed + 1));
+        if (piece.isEmpty())
+            break;
+        consumed += piece.size();
+        const bool ended = piece.endsWith('\n');
+        // The rest of a line too long to be ours is read in pieces and passed over.
+        if (overlong || (!ended && piece.size() > MaxLineBytes)) {
+            overlong = !ended;
+            continue;
+        }
+        QByteArray line = piece;
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        const QString found = valueOfLine(QString::fromUtf8(line), key);
         if (!found.isNull())
             return found;
     }

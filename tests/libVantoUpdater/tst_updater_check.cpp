@@ -17,14 +17,6 @@ namespace {
 const QByteArray ConfigPath = "/Tivlo/check4Update/update.cfg";
 const QString Untouched = QStringLiteral("untouched");
 
-Reply bodyReply(const QByteArray &body, int status = 200)
-{
-    Reply reply;
-    reply.status = status;
-    reply.body = body;
-    return reply;
-}
-
 QString markerPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/Qorv/Tivlo/testUpdate.ini");
@@ -116,7 +108,7 @@ void UpdaterCheckTest::softwareCheck()
     QFETCH(int, result);
     QFETCH(QString, remote);
     setMarker(marker);
-    m_server->route(ConfigPath, bodyReply(config));
+    m_server->route(ConfigPath, ScriptedHttpServer::bodyReply(config));
 
     QString offered = Untouched;
     QCOMPARE(m_updater->checkSWVersion(&offered), result);
@@ -134,7 +126,7 @@ void UpdaterCheckTest::configurationFailure_data()
 void UpdaterCheckTest::configurationFailure()
 {
     QFETCH(int, status);
-    m_server->route(ConfigPath, bodyReply("LinuxVersion=\"9.9.9.9\"\nFWVersion=\"9.9.9.9\"\n", status));
+    m_server->route(ConfigPath, ScriptedHttpServer::bodyReply("LinuxVersion=\"9.9.9.9\"\nFWVersion=\"9.9.9.9\"\n", status));
     if (status == 0)
         VantoUpdater::setUpdateServerBase(QUrl(QStringLiteral("http://127.0.0.1:1/")));
 
@@ -173,7 +165,7 @@ void UpdaterCheckTest::firmwareCheck()
     QFETCH(QString, remote);
     m_isp->firmwareVersion = cameraVersion;
     m_isp->versionFails = !cameraAnswers;
-    m_server->route(ConfigPath, bodyReply(config));
+    m_server->route(ConfigPath, ScriptedHttpServer::bodyReply(config));
 
     QCOMPARE(m_updater->getCurrentFWVersion(), QString::fromLatin1(cameraVersion));
     QString offered = Untouched;
@@ -187,7 +179,7 @@ void UpdaterCheckTest::versionGetters()
     QCOMPARE(m_updater->getCurrentFWVersion(), QString(32, QLatin1Char('7')));
     QCOMPARE(m_updater->getCurrentSWVersion(), QStringLiteral("1.0.1003.6"));
     QCOMPARE(m_updater->getRemoteSWVersionWin(), QStringLiteral("EOF"));
-    m_server->route(ConfigPath, bodyReply("WindowsVersion=\"2.0.0.1\"\nFWVersion=\"3.0.0.1\"\n"));
+    m_server->route(ConfigPath, ScriptedHttpServer::bodyReply("WindowsVersion=\"2.0.0.1\"\nFWVersion=\"3.0.0.1\"\n"));
     QString offered;
     QCOMPARE(m_updater->checkSWVersion(&offered), 1);
     QCOMPARE(m_updater->getRemoteSWVersionWin(), QStringLiteral("2.0.0.1"));
@@ -238,8 +230,8 @@ void UpdaterCheckTest::packageDownload()
         checksum = "not-a-checksum";
     const QByteArray config = pathKey.toLatin1() + " = \"" + m_server->url(QString::fromLatin1(packagePath)).toEncoded()
         + "\"\n" + shaKey.toLatin1() + "=\"" + checksum + "\"\nLinuxVersion=\"1.0.1003.6\"\n";
-    m_server->route(ConfigPath, bodyReply(config));
-    m_server->route(packagePath, bodyReply(package));
+    m_server->route(ConfigPath, ScriptedHttpServer::bodyReply(config));
+    m_server->route(packagePath, ScriptedHttpServer::bodyReply(package));
     QString offered;
     QCOMPARE(m_updater->checkSWVersion(&offered), 1);
 

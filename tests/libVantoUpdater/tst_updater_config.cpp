@@ -9,6 +9,52 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+// A file that is made up as it is read: a head, then count bytes of filler without a line break,
+// then a tail; it counts what the reader took.
+class MadeUpFile : public QIODevice
+{
+public:
+    MadeUpFile(const QByteArray &head, qint64 fillerBytes, const QByteArray &tail)
+        : m_head(head), m_filler(fillerBytes), m_tail(tail)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    qint64 taken() const { return m_at; }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return length() - m_at + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        qint64 given = 0;
+        while (given < maxSize && m_at < length()) {
+            data[given++] = byteAt(m_at++);
+        }
+        return given;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    qint64 length() const { return m_head.size() + m_filler + m_tail.size(); }
+    char byteAt(qint64 at) const
+    {
+        if (at < m_head.size())
+            return m_head.at(int(at));
+        if (at < m_head.size() + m_filler)
+            return 'x';
+        return m_tail.at(int(at - m_head.size() - m_filler));
+    }
+
+    QByteArray m_head;
+    qint64 m_filler;
+    QByteArray m_tail;
+    qint64 m_at = 0;
+};
+
+} // namespace
+
 class UpdaterConfigTest : public QObject
 {
     Q_OBJECT
@@ -18,6 +64,8 @@ private slots:
     void keyLine();
     void firstMatchingLineWins();
     void unreadableFileHasNoValue();
+    void boundedReading_data();
+    void boundedReading();
     void versionOrder_data();
     void versionOrder();
     void downloadName_data();
@@ -87,6 +135,39 @@ void UpdaterConfigTest::firstMatchingLineWins()
 void UpdaterConfigTest::unreadableFileHasNoValue()
 {
     QVERIFY(UpdateConfig::value(QStringLiteral("/nonexistent/update.cfg"), QStringLiteral("LinuxVersion")).isNull());
+}
+
+void UpdaterConfigTest::boundedReading_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<qint64>("fillerBytes");
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<QString>("value");
+
+    const qint64 endless = qint64(64) << 20;
+    const QByteArray key = "LinuxVersion=\"9.9.9.9\"\n";
+    QTest::newRow("key behind a 64 MiB line") << QByteArray() << endless << "\n" + key << QString();
+    QTest::newRow("key before a 64 MiB line") << key << endless << QByteArray() << QStringLiteral("9.9.9.9");
+    // The overlong line would match: it is passed over, and the next one answers.
+    const QByteArray overlong = "LinuxVersion=\"" + QByteArray(UpdateConfig::MaxLineBytes, '1') + "\"\n";
+    QTest::newRow("overlong key line") << overlong << qint64(0) << key << QStringLiteral("9.9.9.9");
+    const QByteArray longest = "LinuxVersion=\"" + QByteArray(UpdateConfig::MaxLineBytes - 15, '2') + "\"\n";
+    QCOMPARE(longest.size(), UpdateConfig::MaxLineBytes + 1);
+    QTest::newRow("longest line") << longest << qint64(0) << key << QString(UpdateConfig::MaxLineBytes - 15, '2');
+    QTest::newRow("no line break at all") << QByteArray() << endless << QByteArray() << QString();
+}
+
+void UpdaterConfigTest::boundedReading()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(qint64, fillerBytes);
+    QFETCH(QByteArray, tail);
+    QFETCH(QString, value);
+    MadeUpFile file(head, fillerBytes, tail);
+
+    QCOMPARE(UpdateConfig::value(&file, QStringLiteral("LinuxVersion")), value);
+    // Never further into the file than a configuration may be long (and one read-ahead of the device).
+    QVERIFY2(file.taken() <= UpdateConfig::MaxBytes + 64 * 1024, qPrintable(QString::number(file.taken())));
 }
 
 void UpdaterConfigTest::versionOrder_data()

@@ -1,3 +1,4 @@
+#include "firmware/boundeddownload.h"
 #include "scriptedhttpserver.h"
 #include "vantoupdater.h"
 
@@ -5,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <QtTest>
 
 #include <memory>
@@ -16,25 +19,30 @@ Q_DECLARE_METATYPE(ScriptedHttpServer::Reply)
 
 namespace {
 
-QByteArray payload(int size)
-{
-    QByteArray data(size, '\0');
-    for (int i = 0; i < size; ++i)
-        data[i] = char('a' + i % 26);
-    return data;
-}
-
-Reply bodyReply(const QByteArray &body)
-{
-    Reply reply;
-    reply.body = body;
-    return reply;
-}
-
 QStringList entriesOf(const QString &path)
 {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
+
+// The argument that makes this program a helper: it makes an update object, downloads into its
+// folder, prints the folder's path and waits to be killed.
+const char HoldFolderArgument[] = "--hold-download-folder";
+
+int holdDownloadFolder(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    VantoUpdater updater;
+    QFile file(updater.downloadFolder() + QStringLiteral("LinuxUpdater.zip"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(4096, 'z')) != 4096)
+        return 1;
+    file.close();
+    QTextStream(stdout) << updater.downloadFolder() << Qt::endl;
+    return app.exec();
+}
+
+// A download the limits under test would not end is cut off here, so a missing limit fails the test
+// rather than hanging it.
+constexpr int GuardMsecs = 6000;
 
 } // namespace
 
@@ -56,9 +64,19 @@ private slots:
     void silenceWatchdog_data();
     void silenceWatchdog();
     void abortStopsTheDownload();
+    void failedRedirectIsNotFollowed_data();
+    void failedRedirectIsNotFollowed();
+    void hostileConfiguration_data();
+    void hostileConfiguration();
+    void hugePackageRefusedAtOnce();
+    void errorStringClearedByTheNextDownload();
     void foldersArePrivateAndSeparate();
+    void abandonedFoldersAreRemoved();
 
 private:
+    // Starts this program as a helper holding a download folder; its folder's path.
+    QString startHolder(QProcess &holder);
+
     std::unique_ptr<ScriptedHttpServer> m_server;
     std::unique_ptr<VantoUpdater> m_updater;
 };
@@ -82,8 +100,8 @@ void UpdaterDownloadTest::completeBodies_data()
     QTest::addColumn<Reply>("reply");
     QTest::addColumn<qint64>("announcedTotal");
 
-    const QByteArray body = payload(300 * 1024);
-    Reply plain = bodyReply(body);
+    const QByteArray body = ScriptedHttpServer::letters(300 * 1024);
+    Reply plain = ScriptedHttpServer::bodyReply(body);
     plain.pieceBytes = 64 * 1024;
     plain.pieceDelayMsecs = 50;
     QTest::newRow("with length") << plain << qint64(body.size());
@@ -93,7 +111,7 @@ void UpdaterDownloadTest::completeBodies_data()
     Reply open = plain;
     open.sendContentLength = false;
     QTest::newRow("ended by close") << open << qint64(-1);
-    QTest::newRow("empty body") << bodyReply(QByteArray()) << qint64(0);
+    QTest::newRow("empty body") << ScriptedHttpServer::bodyReply(QByteArray()) << qint64(0);
 }
 
 void UpdaterDownloadTest::completeBodies()
@@ -126,13 +144,13 @@ void UpdaterDownloadTest::refusedAnswers_data()
     // Whether the download is checked against the checksum of the whole body, as every package is.
     QTest::addColumn<bool>("verified");
 
-    Reply notFound = bodyReply("<html>no such file</html>");
+    Reply notFound = ScriptedHttpServer::bodyReply("<html>no such file</html>");
     notFound.status = 404;
     QTest::newRow("404 with a page") << notFound << false;
-    Reply serverError = bodyReply("oops");
+    Reply serverError = ScriptedHttpServer::bodyReply("oops");
     serverError.status = 500;
     QTest::newRow("500") << serverError << false;
-    Reply cut = bodyReply(payload(100000));
+    Reply cut = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(100000));
     cut.bodyBytesToSend = 60000;
     QTest::newRow("cut before its length") << cut << false;
     // The transport does not always notice a chunked body cut short (the connection's close can pass
@@ -162,7 +180,7 @@ void UpdaterDownloadTest::refusedAnswers()
 {
     QFETCH(Reply, reply);
     QFETCH(bool, verified);
-    Reply missing = bodyReply("gone");
+    Reply missing = ScriptedHttpServer::bodyReply("gone");
     missing.status = 404;
     m_server->route("/missing", missing);
     m_server->route("/pkg/LinuxUpdater.zip", reply);
@@ -178,12 +196,12 @@ void UpdaterDownloadTest::refusedAnswers()
 
 void UpdaterDownloadTest::redirectIsFollowed()
 {
-    const QByteArray body = payload(5000);
-    Reply moved = bodyReply("<html>moved</html>");
+    const QByteArray body = ScriptedHttpServer::letters(5000);
+    Reply moved = ScriptedHttpServer::bodyReply("<html>moved</html>");
     moved.status = 301;
     moved.headers.append({QByteArray("Location"), m_server->url(QStringLiteral("/real/file.bin")).toEncoded()});
     m_server->route("/pkg/LinuxUpdater.zip", moved);
-    m_server->route("/real/file.bin", bodyReply(body));
+    m_server->route("/real/file.bin", ScriptedHttpServer::bodyReply(body));
 
     QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
     QCOMPARE(m_server->requestCount(), 2);
@@ -194,8 +212,8 @@ void UpdaterDownloadTest::redirectIsFollowed()
 
 void UpdaterDownloadTest::checksumDecides()
 {
-    const QByteArray body = payload(20000);
-    m_server->route("/fw/UpdaterFW.dat", bodyReply(body));
+    const QByteArray body = ScriptedHttpServer::letters(20000);
+    m_server->route("/fw/UpdaterFW.dat", ScriptedHttpServer::bodyReply(body));
     const QUrl url = m_server->url(QStringLiteral("/fw/UpdaterFW.dat"));
     const QByteArray right = QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex();
     QByteArray wrong = right;
@@ -226,7 +244,7 @@ void UpdaterDownloadTest::unsafeNamesSendNothing()
 {
     QFETCH(QString, path);
     QFETCH(bool, writeError);
-    m_server->setDefaultReply(bodyReply("#!/bin/sh\necho owned\n"));
+    m_server->setDefaultReply(ScriptedHttpServer::bodyReply("#!/bin/sh\necho owned\n"));
     const QString parent = QFileInfo(m_updater->downloadFolder() + QStringLiteral("..")).canonicalFilePath();
     const QStringList before = entriesOf(parent);
 
@@ -264,7 +282,7 @@ void UpdaterDownloadTest::silenceWatchdog()
     QFETCH(int, pieceDelay);
     QFETCH(bool, completes);
     m_updater->setWatchdogInterval(1000);
-    Reply slow = bodyReply(payload(4000));
+    Reply slow = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(4000));
     slow.delayMsecs = firstByteDelay;
     slow.pieceBytes = 1000;
     slow.pieceDelayMsecs = pieceDelay;
@@ -284,11 +302,11 @@ void UpdaterDownloadTest::silenceWatchdog()
 
 void UpdaterDownloadTest::abortStopsTheDownload()
 {
-    Reply slow = bodyReply(payload(50000));
+    Reply slow = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(50000));
     slow.pieceBytes = 1000;
     slow.pieceDelayMsecs = 20;
     m_server->route("/slow/pkg.zip", slow);
-    m_server->route("/fast/pkg.zip", bodyReply("done"));
+    m_server->route("/fast/pkg.zip", ScriptedHttpServer::bodyReply("done"));
     int reports = 0;
     qint64 readWhenAborted = -1;
     connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [&](qint64 read, qint64) {
@@ -306,9 +324,115 @@ void UpdaterDownloadTest::abortStopsTheDownload()
     QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/fast/pkg.zip"))));
 }
 
+void UpdaterDownloadTest::failedRedirectIsNotFollowed_data()
+{
+    QTest::addColumn<bool>("cancel");
+
+    QTest::newRow("silence during the redirect's body") << false;
+    QTest::newRow("cancel during the redirect's body") << true;
+}
+
+void UpdaterDownloadTest::failedRedirectIsNotFollowed()
+{
+    QFETCH(bool, cancel);
+    // The redirect's headers and first bytes arrive, then its body stalls.
+    Reply moved = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(2000));
+    moved.status = 302;
+    moved.headers.append({QByteArray("Location"), QByteArray("/real/LinuxUpdater.zip")});
+    moved.pieceBytes = 100;
+    moved.pieceDelayMsecs = 800;
+    m_server->route("/pkg/LinuxUpdater.zip", moved);
+    m_server->route("/real/LinuxUpdater.zip", ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(5000)));
+    m_updater->setWatchdogInterval(cancel ? 10000 : 300);
+    if (cancel) {
+        connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [this](qint64 read, qint64) {
+            if (read > 0)
+                m_updater->abortDownload();
+        });
+    }
+
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QTest::qWait(200);
+    QCOMPARE(m_server->requestCount(), 1);
+    QVERIFY(m_updater->getRemoteSWFileName().isEmpty());
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::hostileConfiguration_data()
+{
+    QTest::addColumn<Reply>("reply");
+
+    // An update.cfg that never ends: refused once it passes 256 KiB.
+    Reply endless = ScriptedHttpServer::bodyReply("LinuxVersion=\"9.9.9.9\"\n" + QByteArray(64 * 1024, 'x'));
+    endless.endless = true;
+    QTest::newRow("endless") << endless;
+    // One that drips a byte at a time, never silent for long: ended by its overall limit (30 s, here
+    // 800 ms).
+    Reply drip = ScriptedHttpServer::bodyReply("LinuxVersion=\"9.9.9.9\"\n");
+    drip.endless = true;
+    drip.pieceBytes = 1;
+    drip.pieceDelayMsecs = 100;
+    QTest::newRow("dripping") << drip;
+}
+
+void UpdaterDownloadTest::hostileConfiguration()
+{
+    QFETCH(Reply, reply);
+    VantoUpdater::setUpdateServerBase(m_server->url(QStringLiteral("/")));
+    m_server->route("/Tivlo/check4Update/update.cfg", reply);
+    DownloadLimits limits = DownloadLimits::configuration();
+    QCOMPARE(limits.maxBytes, qint64(256 * 1024));
+    QCOMPARE(limits.timeLimitMsecs, 30000);
+    limits.timeLimitMsecs = 800;
+    m_updater->setConfigurationLimits(limits);
+    m_updater->setWatchdogInterval(1000);
+    qint64 lastRead = 0;
+    connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [&lastRead](qint64 read, qint64) { lastRead = read; });
+    QTimer::singleShot(GuardMsecs, m_updater.get(), &VantoUpdater::abortDownload);
+
+    QElapsedTimer clock;
+    clock.start();
+    QString remote = QStringLiteral("untouched");
+    QCOMPARE(m_updater->checkSWVersion(&remote), 2);
+
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    // No further than the limit and what one read of the transport brings past it.
+    QVERIFY2(lastRead <= DownloadLimits::ConfigurationMaxBytes + 2 * BoundedDownload::ReadBufferBytes,
+             qPrintable(QString::number(lastRead)));
+    QCOMPARE(remote, QStringLiteral("untouched"));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::hugePackageRefusedAtOnce()
+{
+    // More than the build's limit (1 GiB unless set otherwise) announced, the body dripping behind it.
+    Reply huge = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
+    huge.announcedLength = DownloadLimits::packageMaxBytes() + 1;
+    huge.pieceBytes = 10;
+    huge.pieceDelayMsecs = 300;
+    m_server->route("/pkg/LinuxUpdater.zip", huge);
+    QTimer::singleShot(GuardMsecs, m_updater.get(), &VantoUpdater::abortDownload);
+
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::errorStringClearedByTheNextDownload()
+{
+    m_server->setDefaultReply(ScriptedHttpServer::bodyReply("pkg"));
+    QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/"))));
+    QCOMPARE(m_updater->errorString(), QString::fromLatin1(VantoUpdater::WriteErrorText));
+
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QCOMPARE(m_updater->errorString(), QString());
+}
+
 void UpdaterDownloadTest::foldersArePrivateAndSeparate()
 {
-    m_server->setDefaultReply(bodyReply("cfg"));
+    m_server->setDefaultReply(ScriptedHttpServer::bodyReply("cfg"));
     QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/update.cfg"))));
     const QString first = m_updater->downloadFolder();
     const QString kept = first + QStringLiteral("update.cfg");
@@ -341,5 +465,56 @@ void UpdaterDownloadTest::foldersArePrivateAndSeparate()
     QVERIFY(!QFileInfo::exists(first));
 }
 
-QTEST_GUILESS_MAIN(UpdaterDownloadTest)
+QString UpdaterDownloadTest::startHolder(QProcess &holder)
+{
+    holder.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(HoldFolderArgument)});
+    if (!holder.waitForReadyRead(10000))
+        return QString();
+    return QString::fromLocal8Bit(holder.readLine().trimmed());
+}
+
+void UpdaterDownloadTest::abandonedFoldersAreRemoved()
+{
+    const QString ours = m_updater->downloadFolder();
+    const QString parent = QFileInfo(ours + QStringLiteral("..")).canonicalFilePath();
+    QProcess crashed;
+    QProcess running;
+    const QString crashedFolder = startHolder(crashed);
+    const QString runningFolder = startHolder(running);
+    QVERIFY(!crashedFolder.isEmpty() && !runningFolder.isEmpty());
+    QVERIFY(QFile::exists(crashedFolder + QStringLiteral("LinuxUpdater.zip")));
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished());
+    // A folder of the earlier layout, which no lock names.
+    QVERIFY(QDir(parent).mkpath(QStringLiteral("session-Old123/sub")));
+
+    VantoUpdater next;
+    QVERIFY(!QFileInfo::exists(crashedFolder));
+    QVERIFY(!QFileInfo::exists(parent + QStringLiteral("/session-Old123")));
+    // Folders whose owner still runs stay, this process's own among them.
+    QVERIFY(QFile::exists(runningFolder + QStringLiteral("LinuxUpdater.zip")));
+    QVERIFY(QFileInfo::exists(ours));
+    // Nothing else is left beside the folders in use and their locks.
+    const QStringList inUse = {QDir(ours).dirName(), QDir(runningFolder).dirName(), QDir(next.downloadFolder()).dirName()};
+    for (const QString &entry : entriesOf(parent)) {
+        const QString session = entry.endsWith(QLatin1String(".lock")) ? entry.chopped(5) : entry;
+        QVERIFY2(inUse.contains(session), qPrintable(entry));
+    }
+
+    running.kill();
+    QVERIFY(running.waitForFinished());
+    VantoUpdater after;
+    QVERIFY(!QFileInfo::exists(runningFolder));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], HoldFolderArgument) == 0)
+        return holdDownloadFolder(argc, argv);
+    QCoreApplication app(argc, argv);
+    UpdaterDownloadTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_updater_download.moc"

@@ -3,15 +3,39 @@
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QPointer>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 // Guards the tests against a client that never ends its headers.
 constexpr int MaxHeaderBytes = 64 * 1024;
+// An endless body without pauses is written in pieces of this size, and never further ahead of the
+// client than MaxBytesAhead, so the server's own memory stays small however long the client reads.
+constexpr int EndlessPieceBytes = 64 * 1024;
+constexpr qint64 MaxBytesAhead = 1024 * 1024;
+
+// count bytes of data repeated from offset (taken modulo its size).
+QByteArray cycled(const QByteArray &data, qint64 offset, int count)
+{
+    QByteArray piece;
+    piece.reserve(count);
+    int at = int(offset % data.size());
+    while (piece.size() < count) {
+        const int take = qMin(count - piece.size(), data.size() - at);
+        piece.append(data.constData() + at, take);
+        at = (at + take) % data.size();
+    }
+    return piece;
+}
 
 QByteArray reasonPhrase(int status)
 {
@@ -41,7 +65,34 @@ QByteArray ScriptedHttpServer::Request::header(const QByteArray &name) const
     return QByteArray();
 }
 
-ScriptedHttpServer::ScriptedHttpServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+// Hands out plain sockets, or with a certificate TLS sockets that start the server side of the handshake.
+class ScriptedHttpServer::Listener : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+    QSslCertificate certificate;
+    QSslKey key;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        if (certificate.isNull()) {
+            QTcpServer::incomingConnection(descriptor);
+            return;
+        }
+        auto *socket = new QSslSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        socket->setLocalCertificate(certificate);
+        socket->setPrivateKey(key);
+        socket->startServerEncryption();
+        addPendingConnection(socket);
+    }
+};
+
+ScriptedHttpServer::ScriptedHttpServer(QObject *parent) : QObject(parent), m_server(new Listener(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &ScriptedHttpServer::acceptConnections);
 }
@@ -53,6 +104,17 @@ bool ScriptedHttpServer::listen()
     return m_server->listen(QHostAddress::LocalHost, 0);
 }
 
+bool ScriptedHttpServer::listenTls(const QByteArray &certificatePem, const QByteArray &keyPem)
+{
+    m_server->certificate = QSslCertificate(certificatePem, QSsl::Pem);
+    m_server->key = QSslKey(keyPem, QSsl::Ec, QSsl::Pem);
+    if (m_server->key.isNull())
+        m_server->key = QSslKey(keyPem, QSsl::Rsa, QSsl::Pem);
+    if (m_server->certificate.isNull() || m_server->key.isNull() || !QSslSocket::supportsSsl())
+        return false;
+    return listen();
+}
+
 quint16 ScriptedHttpServer::port() const
 {
     return m_server->serverPort();
@@ -60,7 +122,8 @@ quint16 ScriptedHttpServer::port() const
 
 QUrl ScriptedHttpServer::url(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path));
+    const QString scheme = m_server->certificate.isNull() ? QStringLiteral("http") : QStringLiteral("https");
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(scheme).arg(port()).arg(path));
 }
 
 void ScriptedHttpServer::setDefaultReply(const Reply &reply)
@@ -181,11 +244,18 @@ void ScriptedHttpServer::answer(QTcpSocket *socket, const Reply &reply)
         head += "Content-Type: application/octet-stream\r\n";
     if (reply.chunked)
         head += "Transfer-Encoding: chunked\r\n";
-    else if (reply.sendContentLength)
+    else if (reply.announcedLength >= 0)
+        head += "Content-Length: " + QByteArray::number(reply.announcedLength) + "\r\n";
+    else if (reply.sendContentLength && !reply.endless)
         head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     else
         head += "Connection: close\r\n";
     head += "\r\n";
+    if (reply.endless && !reply.body.isEmpty()) {
+        socket->write(head);
+        sendEndless(socket, reply, 0);
+        return;
+    }
 
     // A cut chunked body stops inside a chunk whose header announced all of it.
     const bool cut = reply.bodyBytesToSend >= 0 && reply.bodyBytesToSend < reply.body.size();
@@ -220,8 +290,77 @@ void ScriptedHttpServer::sendPieces(QTcpSocket *socket, const QList<QByteArray> 
         return;
     }
     const bool cut = reply.bodyBytesToSend >= 0 && reply.bodyBytesToSend < reply.body.size();
-    if (cut || (!reply.chunked && !reply.sendContentLength)) {
+    const bool falseLength = reply.announcedLength >= 0 && reply.announcedLength != reply.body.size();
+    if (cut || falseLength || (!reply.chunked && !reply.sendContentLength)) {
         socket->flush();
         socket->disconnectFromHost();
     }
+}
+
+void ScriptedHttpServer::sendEndless(QTcpSocket *socket, const Reply &reply, qint64 offset)
+{
+    const bool chunked = reply.chunked;
+    const auto frame = [chunked](const QByteArray &piece) {
+        return chunked ? QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n" : piece;
+    };
+    if (reply.pieceDelayMsecs > 0) {
+        const int size = reply.pieceBytes > 0 ? reply.pieceBytes : reply.body.size();
+        socket->write(frame(cycled(reply.body, offset, size)));
+        QPointer<QTcpSocket> guarded(socket);
+        QTimer::singleShot(reply.pieceDelayMsecs, Qt::PreciseTimer, this, [this, guarded, reply, offset, size] {
+            if (guarded && guarded->state() == QAbstractSocket::ConnectedState)
+                sendEndless(guarded, reply, offset + size);
+        });
+        return;
+    }
+    // As fast as the client reads: topped up whenever the socket has written some of what it holds.
+    const int size = reply.pieceBytes > 0 ? reply.pieceBytes : EndlessPieceBytes;
+    auto next = std::make_shared<qint64>(offset);
+    const auto topUp = [socket, reply, next, size, frame] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < MaxBytesAhead) {
+            socket->write(frame(cycled(reply.body, *next, size)));
+            *next += size;
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, this, topUp);
+    topUp();
+}
+
+ScriptedHttpServer::Reply ScriptedHttpServer::bodyReply(const QByteArray &body, int status)
+{
+    Reply reply;
+    reply.status = status;
+    reply.body = body;
+    return reply;
+}
+
+QByteArray ScriptedHttpServer::letters(int size)
+{
+    QByteArray data(size, '\0');
+    for (int i = 0; i < size; ++i)
+        data[i] = char('a' + i % 26);
+    return data;
+}
+
+QByteArray ScriptedHttpServer::gzipped(const QByteArray &data, int count)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-c"), QStringLiteral("-n"), QStringLiteral("-9")});
+    if (!gzip.waitForStarted())
+        return QByteArray();
+    QByteArray result;
+    for (int i = 0; i < count; ++i) {
+        gzip.write(data);
+        // Drain the output as we go, so neither pipe fills up and blocks the other.
+        while (gzip.bytesToWrite() > 0) {
+            gzip.waitForBytesWritten(1000);
+            result += gzip.readAllStandardOutput();
+        }
+    }
+    gzip.closeWriteChannel();
+    while (gzip.waitForReadyRead(5000))
+        result += gzip.readAllStandardOutput();
+    gzip.waitForFinished();
+    result += gzip.readAllStandardOutput();
+    return gzip.exitStatus() == QProcess::NormalExit && gzip.exitCode() == 0 ? result : QByteArray();
 }

@@ -12,8 +12,9 @@ class QTcpServer;
 class QTcpSocket;
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests: it records every request it receives and answers
-// each with a scripted reply (status, headers, body, a delay, a cut-off body or a dropped connection).
-// Replies are chosen by path first, then from the queue of one-shot replies, then the default reply.
+// each with a scripted reply (status, headers, body, a delay, a cut-off body, a dropped connection, an
+// endless or dripping body, a false length). Replies are chosen by path first, then from the queue of
+// one-shot replies, then the default reply. With listenTls() it speaks HTTPS instead.
 class ScriptedHttpServer : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,11 @@ public:
         // one pieceDelayMsecs after the one before; 0 sends it at once.
         int pieceBytes = 0;
         int pieceDelayMsecs = 0;
+        // Sends the body over and over until the client goes away (in pieces as above; without a
+        // delay, as fast as the client reads). No Content-Length unless announcedLength gives one.
+        bool endless = false;
+        // Announces this Content-Length whatever the body sent; -1 announces the body's own length.
+        qint64 announcedLength = -1;
     };
 
     struct Request
@@ -60,6 +66,8 @@ public:
 
     // Listens on 127.0.0.1 at a free port.
     bool listen();
+    // Listens on 127.0.0.1 at a free port for HTTPS, with this certificate and key (PEM).
+    bool listenTls(const QByteArray &certificatePem, const QByteArray &keyPem);
     quint16 port() const;
     QUrl url(const QString &path = QStringLiteral("/")) const;
 
@@ -72,6 +80,13 @@ public:
     // Runs the event loop until at least count requests arrived or the time is up.
     bool waitForRequests(int count, int timeoutMsecs = 5000);
 
+    // A reply with this body and status, the rest as by default.
+    static Reply bodyReply(const QByteArray &body, int status = 200);
+    // size bytes of "abc...zabc...", a body whose every cut is easy to see.
+    static QByteArray letters(int size);
+    // The gzip form of count copies of data, for Content-Encoding: gzip bodies (made by the gzip tool).
+    static QByteArray gzipped(const QByteArray &data, int count = 1);
+
 signals:
     void requestReceived(int index);
 
@@ -82,8 +97,10 @@ private:
     Reply replyFor(const Request &request);
     void answer(QTcpSocket *socket, const Reply &reply);
     void sendPieces(QTcpSocket *socket, const QList<QByteArray> &pieces, int index, const Reply &reply);
+    void sendEndless(QTcpSocket *socket, const Reply &reply, qint64 offset);
 
-    QTcpServer *m_server;
+    class Listener;
+    Listener *m_server;
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QHash<QByteArray, Reply> m_routes;
     QQueue<Reply> m_queue;

@@ -6,11 +6,15 @@
 #include "simulatedhidcamera.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <cstring>
+
+Q_DECLARE_METATYPE(ScriptedHttpServer::Reply)
 
 using platform::SimulatedCameras;
 using platform::SimulatedHidDevice;
@@ -60,6 +64,9 @@ private slots:
     void downloadResults_data();
     void downloadResults();
     void cancelledDownloadFails();
+    void hostileServers_data();
+    void hostileServers();
+    void leftoversRemovedAtStart();
     void watchdog();
     void percentage_data();
     void percentage();
@@ -400,6 +407,77 @@ void TestFirmwareDownloader::cancelledDownloadFails()
     QCOMPARE(result.first().at(0).toBool(), false);
     QVERIFY(!downloader.isWatchdogActive());
     QVERIFY(!QFile::exists(IfFirmwareDownloader::saveFolder() + QStringLiteral("/UpdaterFW.dat")));
+}
+
+void TestFirmwareDownloader::hostileServers_data()
+{
+    QTest::addColumn<ScriptedHttpServer::Reply>("reply");
+    QTest::addColumn<bool>("defaultLimits");
+
+    ScriptedHttpServer::Reply endless;
+    endless.body = QByteArray(64 * 1024, 'f');
+    endless.endless = true;
+    QTest::newRow("endless body") << endless << false;
+    ScriptedHttpServer::Reply drip;
+    drip.body = "f";
+    drip.endless = true;
+    drip.pieceDelayMsecs = 50;
+    QTest::newRow("dripping body") << drip << false;
+    ScriptedHttpServer::Reply huge;
+    huge.body = QByteArray(1000, 'f');
+    huge.announcedLength = DownloadLimits::packageMaxBytes() + 1;
+    huge.pieceBytes = 10;
+    huge.pieceDelayMsecs = 300;
+    QTest::newRow("more announced than the build allows") << huge << true;
+}
+
+void TestFirmwareDownloader::hostileServers()
+{
+    QFETCH(ScriptedHttpServer::Reply, reply);
+    QFETCH(bool, defaultLimits);
+    ScriptedHttpServer server;
+    QVERIFY(server.listen());
+    server.setDefaultReply(reply);
+    const QString target = IfFirmwareDownloader::saveFolder() + QStringLiteral("/UpdaterFW.dat");
+    QFile::remove(target);
+
+    IfFirmwareDownloader downloader;
+    if (!defaultLimits) {
+        DownloadLimits limits;
+        limits.maxBytes = 256 * 1024;
+        limits.minimumBytesPerSecond = 1000;
+        limits.graceMsecs = 300;
+        downloader.setDownloadLimits(limits);
+    }
+    QSignalSpy result(&downloader, &IfFirmwareDownloader::saveFileToDisk);
+    // Cut off by the test if the downloader itself would go on.
+    QTimer::singleShot(6000, &downloader, &IfFirmwareDownloader::onCancelDownloading);
+    QElapsedTimer clock;
+    clock.start();
+    downloader.doDownload(server.url(QStringLiteral("/fw/UpdaterFW.dat")));
+    QVERIFY(result.wait(8000));
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(result.first().at(0).toBool(), false);
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(QDir(IfFirmwareDownloader::downloadsFolder())
+                 .entryList({QStringLiteral("session-*")}, QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    QDirIterator inside(IfFirmwareDownloader::downloadsFolder(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (inside.hasNext())
+        QVERIFY2(inside.next().endsWith(QLatin1String(".lock")), qPrintable(inside.filePath()));
+}
+
+void TestFirmwareDownloader::leftoversRemovedAtStart()
+{
+    // What a run that crashed mid-download left: a session folder that no running process owns.
+    const QString leftover = IfFirmwareDownloader::downloadsFolder() + QStringLiteral("/session-Crash1");
+    QVERIFY(QDir().mkpath(leftover));
+    QFile part(leftover + QStringLiteral("/UpdaterFW.dat"));
+    QVERIFY(part.open(QIODevice::WriteOnly));
+    part.write(QByteArray(1000, 'p'));
+    part.close();
+
+    IfFirmwareDownloader downloader;
+    QVERIFY(!QFileInfo::exists(leftover));
 }
 
 void TestFirmwareDownloader::watchdog()
