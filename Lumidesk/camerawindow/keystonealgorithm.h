@@ -35,6 +35,8 @@ public:
     static constexpr double MinimumArea = 1000.0;
     // The sleep while no frame is queued.
     static constexpr int IdleSleepMs = 100;
+    // The camera window's detection rate until the thread lowers it.
+    static constexpr int DefaultFps = 5;
 
     explicit KeyStoneAlgorithm(QObject *parent = nullptr);
     ~KeyStoneAlgorithm() override;
@@ -82,6 +84,9 @@ public:
     // Four corners in the order right-top, right-bottom, top-left, left-bottom become top-left,
     // top-right, bottom-right, bottom-left.
     static void sortCorners(std::vector<cv::Point> &corners);
+    // Warps the full-size frame's quadrilateral (corners in frame pixels, reporting order) into the
+    // page image, as every accepted frame does.
+    void storePage(const cv::Mat &frame, const std::vector<cv::Point> &corners);
     // Whether the corners make a page: every side scored, four corners, an area of more than 1000
     // working-copy pixels and a convex outline.
     static bool isAcceptable(const std::vector<double> &scores, const std::vector<cv::Point> &corners);
@@ -97,14 +102,13 @@ private:
     // Takes the next frame, dropping a backlog first; false when the queue is empty.
     bool takeFrame(cv::Mat *frame);
     void emitEmptyPolygon();
-    void storePage(const cv::Mat &frame, const std::vector<cv::Point> &corners);
 
     cv::Mat m_page;
     mutable QMutex m_pageMutex;
     int m_frameCounter = 0;
     bool m_reportDue = false;
     std::atomic<bool> m_stop{false};
-    std::atomic<int> m_fps{5};
+    std::atomic<int> m_fps{DefaultFps};
     mutable QMutex m_queueMutex;
     QList<cv::Mat> m_frames;
     std::atomic<int> m_processed{0};

@@ -7,7 +7,9 @@
 #include "core/widgets/popupbutton.h"
 #include "video/simulated/simulatedframegenerator.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QRegularExpression>
 #include <QImage>
 #include <QSettings>
 #include <QStandardPaths>
@@ -189,13 +191,31 @@ void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
                                 .arg(expected.y())));
     }
 
-    // Two keystone snapshots within a second: two files, each the straightened page.
+    // Pictures already taken under the names of these seconds are never replaced: each keystone
+    // snapshot gets a name of its own, the straightened page.
+    QDir().mkpath(pictureFolder());
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList earlier;
+    for (int second = -1; second <= 5; ++second) {
+        const QString name = QStringLiteral("Pic") + now.addSecs(second).toString(QStringLiteral("MM-dd-yy_hhmmss"))
+                             + QStringLiteral(".jpg");
+        QFile file(QDir(pictureFolder()).filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("taken before");
+        earlier.append(name);
+    }
     window->btnKeyStone->click();
     window->btnKeyStone->click();
-    const QStringList files = pictures();
+    QStringList files = pictures();
+    for (const QString &name : earlier) {
+        QFile file(QDir(pictureFolder()).filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("taken before"));
+        files.removeAll(name);
+    }
     QCOMPARE(files.size(), 2);
-    if (files.at(0).left(19) == files.at(1).left(19))
-        QVERIFY2(files.at(1).endsWith(QLatin1String("-2.jpg")), qPrintable(files.join(' ')));
+    for (const QString &file : files)
+        QVERIFY2(file.contains(QRegularExpression(QStringLiteral("^Pic\\d\\d-\\d\\d-\\d\\d_\\d{6}-\\d+\\.jpg$"))), qPrintable(file));
     const double width = (QLineF(page.at(0), page.at(1)).length() + QLineF(page.at(3), page.at(2)).length()) / 2;
     const double height = (QLineF(page.at(0), page.at(3)).length() + QLineF(page.at(1), page.at(2)).length()) / 2;
     for (const QString &file : files) {
