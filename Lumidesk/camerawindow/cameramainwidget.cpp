@@ -1,6 +1,7 @@
 #include "cameramainwidget.h"
 
 #include "cameramainwidget_p.h"
+#include "capturemodemenu.h"
 #include "keystonewidget.h"
 
 #include "analytics/bigdata.h"
@@ -15,7 +16,6 @@
 #include "core/supportedcamera.h"
 #include "core/widgets/livewarningdialog.h"
 #include "core/widgets/notificationdialog.h"
-#include "core/widgets/popupbutton.h"
 #include "core/widgets/progressdialog.h"
 #include "core/widgets/warningdialog.h"
 #include "dialogs/livestreamsettingdialog.h"
@@ -142,9 +142,10 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
             &CameraMainWidget::receiveCloseDialog);
     connect(btnWarring, &QToolButton::clicked, this, &CameraMainWidget::showWarningDialog);
     connect(btnLiveWarring, &QToolButton::clicked, this, &CameraMainWidget::showLiveWarningDialog);
-    popupButton = new PopupButton(bottomBar);
+    popupButton = new CaptureModeMenu(bottomBar);
     popupButton->hide();
-    connect(popupButton, &PopupButton::switchBtnMode, this, &CameraMainWidget::switchCaptureMode);
+    connect(popupButton, &CaptureModeMenu::switchBtnMode, this, &CameraMainWidget::switchCaptureMode);
+    connect(popupButton, &CaptureModeMenu::closed, this, [this] { modePopupShown = false; });
     connect(btnSwitch, &QToolButton::clicked, this, &CameraMainWidget::showPopBtn);
     connect(btnKeyStone, &QToolButton::clicked, this, &CameraMainWidget::doKeystoneCapture);
     connect(btnHQCapture, &QToolButton::clicked, this, &CameraMainWidget::doHQCapture);
@@ -164,8 +165,9 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     keepCurrentDesktop(visionWidget);
     keepCurrentDesktop(keyStoneWidget);
     // Without a compositor the picture shows through a gap in this window: the mouse over the picture
-    // then reaches the preview window, which hands it on here.
+    // then reaches the preview window (or the keystone outline over it), which hands it on here.
     visionWidget->installEventFilter(this);
+    keyStoneWidget->installEventFilter(this);
     updateSeeThrough();
 }
 
@@ -509,13 +511,6 @@ void CameraMainWidget::timeStamp()
 
 // ---- frames from the capture queue ----
 
-void CameraMainWidget::BGRFrameReceived(void *frameData, uint32_t length, uint16_t width, uint16_t height)
-{
-    if (captureMode != 1 || !frameData || length < uint32_t(width) * height * 4)
-        return;
-    keyStoneWidget->addFrame(static_cast<const uchar *>(frameData), width, height);
-}
-
 void CameraMainWidget::SendPictureToClient(void *frameData, uint32_t length, uint16_t width, uint16_t height)
 {
     if (!frameData || length == 0)
@@ -562,18 +557,6 @@ void CameraMainWidget::stopCountdowns()
     }
 }
 
-void CameraMainWidget::resetCaptureMode()
-{
-    if (captureMode == 1) {
-        captureMode = 0;
-        btnCapture->show();
-        btnKeyStone->hide();
-        popupButton->switchIcon(1);
-        keyStoneWidget->showKeyStone(false, 1);
-        session->enableBGRFrameExport(false, 1);
-    }
-}
-
 void CameraMainWidget::closeCameraWidget()
 {
     if (closing)
@@ -582,7 +565,7 @@ void CameraMainWidget::closeCameraWidget()
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     emit SendToClient(CameraStateChangedId, QByteArray());
     stopCountdowns();
-    resetCaptureMode();
+    leaveCaptureModes();
     if (recordState != 0)
         recordStop();
     if (liveTimer->isActive())
@@ -622,13 +605,7 @@ void CameraMainWidget::closeCameraWidget()
     emit decreaseCamera();
     camera = nullptr;
 
-    resetCaptureMode();
-    if (captureMode == 2) {
-        captureMode = 0;
-        btnCapture->show();
-        btnHQCapture->hide();
-        popupButton->switchIcon(2);
-    }
+    leaveCaptureModes();
     close();
     closeDone = true;
 }

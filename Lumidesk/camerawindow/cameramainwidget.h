@@ -21,6 +21,7 @@
 
 class AbstractCaptureScreenAction;
 class BigData;
+class CaptureModeMenu;
 class CameraSettingDialog;
 class DocCamManager;
 class GeneralCamera;
@@ -28,7 +29,6 @@ class KeyStoneWidget;
 class LiveStreamSettingDialog;
 class LiveWarningDialog;
 class NotificationDialog;
-class PopupButton;
 class ProgressDialog;
 class QComboBox;
 class QorvAudioSource;
@@ -36,6 +36,7 @@ class QorvCaptureSession;
 class QorvFrameSource;
 class QorvRtmpIntf;
 class QTimer;
+class QToolButton;
 class VantoHQCapture;
 class WarningDialog;
 
@@ -49,9 +50,9 @@ struct uvcx_roi_control_t;
 //
 // The implementation is split by concern: construction, closing and notices (cameramainwidget.cpp),
 // camera selection and format memory (_selection), window handling and the see-through shape
-// (_frame), recording and snapshots (_recording), live streaming (_live), zoom, pan, rotation and
-// PTZ (_zoom), microphones (_audio), hot-plug hand-over (_hotplug), and errors, power and texts
-// (_events).
+// (_frame), recording and snapshots (_recording), capture modes and the keystone snapshot
+// (_capturemode), live streaming (_live), zoom, pan, rotation and PTZ (_zoom), microphones (_audio),
+// hot-plug hand-over (_hotplug), and errors, power and texts (_events).
 class CameraMainWidget : public QWidget, public Ui::CameraMainWidget
 {
     Q_OBJECT
@@ -65,6 +66,11 @@ public:
     static constexpr quint32 VisibleWindowId = 0x80000242;
     static constexpr quint32 ZoomAvailableId = 0x80000452;
     static constexpr quint32 HQCaptureStateId = 0x80000454;
+    static constexpr quint32 CaptureModeId = 0x80000251;
+    // Capture modes.
+    static constexpr int NormalCapture = 0;
+    static constexpr int KeyStoneCapture = 1;
+    static constexpr int HQCapture = 2;
     static constexpr int CameraOpenedEvent = 0x1100000C;
     static constexpr int CameraClosedEvent = 0x1100000D;
     static constexpr int WindowResizedEvent = 0x1100000E;
@@ -147,6 +153,10 @@ public:
     // For tests and benchmarks: the window as a user sees it, without reaching into private state.
     QWidget *previewWindow() const { return visionWidget; }
     KeyStoneWidget *keyStone() const { return keyStoneWidget; }
+    CaptureModeMenu *captureModeMenu() const { return popupButton; }
+    // The capture modes the mode button offers for the camera and format in use.
+    QList<int> offeredCaptureModes() const;
+    int keyStoneRate() const { return keyStoneFps.load(); }
     QorvCaptureSession *captureSession() const { return session; }
     QorvFrameSource *frameSource() const { return videoSource; }
     QorvAudioSource *audioInput() const { return audioSource; }
@@ -334,9 +344,18 @@ private:
     void saveLastSettingQorvCam(int width, int height, QString format, int);
     bool isMakerCamera() const;
     float sensorMode() const;
-    void setZoomDisable(bool disabled);
-    void switchCaptureBtnStyle(bool hqHidden);
     QImage latestFrame() const;
+
+    // Capture modes.
+    void setZoomDisable(bool disabled);
+    // Single mode: plain snapshots only, the wide snapshot button and no mode button.
+    void switchCaptureBtnStyle(bool singleMode);
+    bool hqOffered() const;
+    void updateHQAvailable();
+    void stopKeyStone();
+    // Back to normal mode when the window closes, without reporting it.
+    void leaveCaptureModes();
+    QToolButton *shownCaptureButton() const;
 
     // Recording and snapshots.
     void deskSpaceNotEnough();
@@ -389,7 +408,6 @@ private:
     QRect availableGeometry() const;
     void moveCompanions();
     void raiseTogether();
-    void resetCaptureMode();
     void stopCountdowns();
     QWidget *resizerUnderMouse() const;
     void setMaskGeometry(const QRect &rect);
@@ -445,7 +463,8 @@ private:
     NotificationDialog *notificationDialog = nullptr;
     WarningDialog *warningDialog = nullptr;
     LiveWarningDialog *liveWarningDialog = nullptr;
-    PopupButton *popupButton = nullptr;
+    // The capture-mode chooser opened by the mode button.
+    CaptureModeMenu *popupButton = nullptr;
     KeyStoneWidget *keyStoneWidget = nullptr;
     QWidget *previewParent = nullptr;
     int lastWidth = ResolutionMemory::DefaultWidth;

@@ -6,7 +6,6 @@
 #include "camera/generalcamera.h"
 #include "capture/qorvcapturesession.h"
 #include "core/nativewindowhelpers.h"
-#include "core/widgets/popupbutton.h"
 
 #include <QAbstractItemView>
 #include <QCursor>
@@ -400,7 +399,7 @@ QRegion CameraMainWidget::seeThroughRegion() const
     QRegion shown = QRegion(frame).subtracted(QRegion(picture));
     // What is drawn over the picture stays: the control bars, notices, counters and the countdown.
     const QList<QWidget *> overlays = {verticalWidgetLeft, verticalWidgetRight, ptzWidget, bottomBar, cbAudio,
-                                       lebalCountdown, lbTip, frameRecordTime, frameLiveTime, popupButton};
+                                       lebalCountdown, lbTip, frameRecordTime, frameLiveTime};
     for (QWidget *overlay : overlays) {
         if (overlay && overlay->isVisibleTo(this))
             shown += QRect(overlay->mapTo(this, QPoint(0, 0)), overlay->size());
@@ -411,20 +410,21 @@ QRegion CameraMainWidget::seeThroughRegion() const
 void CameraMainWidget::updateSeeThrough()
 {
     SeeThroughMask::apply(this, seeThroughRegion());
-    // The keystone outline draws nothing of its own yet: without a compositor none of it may cover
+    // Without a compositor the keystone window is cut down to its outline, so only the outline covers
     // the picture.
-    SeeThroughMask::apply(keyStoneWidget, QRegion());
+    keyStoneWidget->updateShape();
 }
 
 bool CameraMainWidget::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched != visionWidget)
+    if (watched != visionWidget && watched != keyStoneWidget)
         return QWidget::eventFilter(watched, e);
     switch (e->type()) {
     case QEvent::Show:
     case QEvent::Hide:
         // With a picture the gap opens; without one the frame is drawn whole.
-        updateSeeThrough();
+        if (watched == visionWidget)
+            updateSeeThrough();
         break;
     case QEvent::Enter: {
         QEvent enter(QEvent::Enter);

@@ -9,7 +9,6 @@
 #include "capture/qorvcapturesession.h"
 #include "core/abstractcapturescreenaction.h"
 #include "core/lumidesklog.h"
-#include "core/widgets/popupbutton.h"
 #include "core/widgets/progressdialog.h"
 #include "vantohqcapture.h"
 
@@ -303,39 +302,3 @@ void CameraMainWidget::addExifValue(QString path)
     Q_UNUSED(path)
 }
 
-// ---- capture modes ----
-
-void CameraMainWidget::switchCaptureMode(int mode)
-{
-    if (mode == captureMode)
-        return;
-    resetCaptureMode();
-    if (captureMode == 2) {
-        btnHQCapture->hide();
-        btnCapture->show();
-    }
-    captureMode = mode;
-    btnCapture->setVisible(mode == 0);
-    btnKeyStone->setVisible(mode == 1);
-    btnHQCapture->setVisible(mode == 2);
-    if (mode == 1) {
-        keyStoneWidget->showKeyStone(true, 1);
-        session->enableBGRFrameExport(true, unsigned(qMax(1, 30 / qMax(1, int(keyStoneFps)))));
-    }
-}
-
-void CameraMainWidget::doKeystoneCapture()
-{
-}
-
-void CameraMainWidget::showPopBtn()
-{
-    modePopupShown = !modePopupShown;
-    popupButton->setVisible(modePopupShown);
-    updateSeeThrough();
-}
-
-void CameraMainWidget::updateKeyStoneFps(int fps)
-{
-    keyStoneFps = fps;
-}

@@ -231,6 +231,8 @@ bool CameraMainWidget::startSelectedCamera(int index)
         if (IsSupportPID(camera->getPID()) && zoomLocked)
             setZoomDisable(true);
     }
+    // The capture modes this camera and its format offer, and the snapshot button's look with them.
+    updateHQAvailable();
     raise();
     return true;
 }
@@ -461,19 +463,6 @@ void CameraMainWidget::updateSaveValue(QString format, QString fps, QString reso
         saveLastSettingQorvCam(mode.width, mode.height, mode.format, mode.fps);
 }
 
-void CameraMainWidget::setZoomDisable(bool disabled)
-{
-    for (QWidget *control : {static_cast<QWidget *>(btnZoomIn), static_cast<QWidget *>(btnZoomOut),
-                             static_cast<QWidget *>(zoomSlider), static_cast<QWidget *>(btnZoom)})
-        control->setEnabled(!disabled);
-}
-
-void CameraMainWidget::switchCaptureBtnStyle(bool hqHidden)
-{
-    // Only the high-quality mode needs the camera's own capture; the other modes stay offered.
-    if (hqHidden && captureMode == 2)
-        switchCaptureMode(0);
-}
 
 
 QImage CameraMainWidget::latestFrame() const

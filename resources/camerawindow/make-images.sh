@@ -80,6 +80,7 @@ button btn_s_p 22x22 "normal hover pressed" g_min
 button btn_b_p 22x22 "normal hover pressed" g_max
 button btn_x_p 22x22 "normal hover pressed" g_cross
 button btn_cam_p 91x46 "normal hover pressed disabled" g_camera
+button btn_cam_p_l 116x46 "normal hover pressed disabled" g_camera
 button btn_cam_keystone_p 91x46 "normal hover pressed disabled" g_keystone
 button btn_cam_hd_p_s 91x46 "normal hover pressed disabled" g_hq
 button btn_cam_ar_p 25x46 "normal hover pressed disabled" g_down

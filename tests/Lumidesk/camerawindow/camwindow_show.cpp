@@ -1,4 +1,5 @@
-// Opens one camera window on the first listed camera (recording with "record") and prints how long
+// Opens one camera window on the first listed camera (recording with "record", in keystone capture mode
+// with "keystone", with the capture-mode pop-up open with "modes") and prints how long
 // construction, the camera start and the first frames took; stays open for as long as asked (seconds, default 0) so that the
 // window can be looked at. Run with LUMIDESK_SIMULATE=1 when no camera is connected.
 #include "camerawindow/cameramainwidget.h"
@@ -37,6 +38,10 @@ int main(int argc, char *argv[])
         window.recordClick();
         window.showRecordTime();
     }
+    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("keystone"))
+        window.switchCaptureMode(CameraMainWidget::KeyStoneCapture);
+    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QLatin1String("modes"))
+        QTimer::singleShot(1500, &window, [&window] { window.btnSwitch->click(); });
     QTimer::singleShot(3000, &window, [&window] {
         QWidget *preview = window.previewWindow();
         std::printf("preview: %s %d,%d %dx%d\n", preview->isVisible() ? "shown" : "hidden", preview->x(),

@@ -1,0 +1,282 @@
+#include "camwindowfixture.h"
+
+#include "camerawindow/capturemodemenu.h"
+#include "camerawindow/keystonealgorithm.h"
+#include "camerawindow/keystonewidget.h"
+#include "capture/qorvcapturesession.h"
+#include "core/widgets/popupbutton.h"
+#include "video/simulated/simulatedframegenerator.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QRegularExpression>
+#include <QImage>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QToolButton>
+
+#include <atomic>
+
+using namespace camwindow;
+
+namespace {
+
+QString pictureFolder()
+{
+    return QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).first()
+           + QStringLiteral("/Qorv/Tivlo/Picture");
+}
+
+void rememberFormat(int width, int height)
+{
+    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Resolution/FirstWidth"), width);
+    settings.setValue(QStringLiteral("Resolution/FirstHeight"), height);
+}
+
+// Chooses a mode the way a user does: the mode button, then the mode's entry in the pop-up.
+void chooseMode(CameraMainWidget &window, int mode)
+{
+    window.btnSwitch->click();
+    CaptureModeMenu *menu = window.captureModeMenu();
+    QVERIFY(menu->isVisible());
+    QVERIFY(menu->offeredModes().contains(mode));
+    menu->button(mode)->findChild<QToolButton *>()->click();
+    QVERIFY(!menu->isVisible());
+}
+
+QStringList pictures()
+{
+    return QDir(pictureFolder()).entryList({QStringLiteral("Pic*.jpg")}, QDir::Files, QDir::Name);
+}
+
+QImage loadPicture(const QString &name)
+{
+    QImage image;
+    // The plain snapshot is written on the capture queue.
+    for (int i = 0; i < 100 && !image.load(QDir(pictureFolder()).filePath(name), "JPG"); ++i)
+        QTest::qWait(50);
+    return image;
+}
+
+} // namespace
+
+// The camera window's capture modes: which are offered, keystone mode finding the simulated camera's
+// page, and the keystone snapshot.
+class TestCamWindowKeyStone : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void modesOfferedByCameraAndFormat_data();
+    void modesOfferedByCameraAndFormat();
+    void keystoneModeFindsTheSimulatedPage();
+    void keystoneSnapshotWithoutAPageIsPlain();
+    void leavingKeystoneStopsTheOverlayAndTheFrames();
+
+private:
+    std::unique_ptr<CameraMainWidget> openWindow(quint16 product);
+    QSharedPointer<SimulatedCamera> m_camera;
+};
+
+void TestCamWindowKeyStone::initTestCase()
+{
+    platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
+    QVERIFY(DocCamManager::getDocCamManager());
+}
+
+void TestCamWindowKeyStone::init()
+{
+    QFile::remove(_GUID_SETTING_INI);
+    QDir(pictureFolder()).removeRecursively();
+}
+
+std::unique_ptr<CameraMainWidget> TestCamWindowKeyStone::openWindow(quint16 product)
+{
+    m_camera = makeCamera(0, product, QStringLiteral("Doc"));
+    plugOnly({m_camera});
+    auto window = makeWindow();
+    window->comboBoxSource->setCurrentIndex(1);
+    return window;
+}
+
+void TestCamWindowKeyStone::modesOfferedByCameraAndFormat_data()
+{
+    QTest::addColumn<quint16>("product");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("modeButton");
+    QTest::addColumn<QList<int>>("offered");
+    // 0x0701 answers that it takes high-quality pictures; 0x0815 does not.
+    QTest::newRow("camera without HQ capture") << quint16(0x0815) << 1920 << 1080 << true << QList<int>{0, 1};
+    QTest::newRow("camera with HQ capture") << quint16(0x0701) << 1920 << 1080 << true << QList<int>{0, 1, 2};
+    QTest::newRow("camera with HQ capture at 4K") << quint16(0x0701) << 3840 << 2160 << false << QList<int>{0, 1};
+}
+
+void TestCamWindowKeyStone::modesOfferedByCameraAndFormat()
+{
+    QFETCH(quint16, product);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, modeButton);
+    QFETCH(QList<int>, offered);
+    rememberFormat(width, height);
+    auto window = openWindow(product);
+    QVERIFY(window->getSourceCamera());
+    QCOMPARE(window->getSourceCamera()->getActiveFormat().width, width);
+    QCOMPARE(window->offeredCaptureModes(), offered);
+    QCOMPARE(window->btnSwitch->isVisibleTo(window.get()), modeButton);
+    QCOMPARE(window->btnCapture->width(), modeButton ? 91 : 116);
+
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+    window->switchCaptureMode(CameraMainWidget::HQCapture);
+    const bool hq = offered.contains(CameraMainWidget::HQCapture);
+    QCOMPARE(window->getCaptureMode(), hq ? 2 : 0);
+    QCOMPARE(window->btnHQCapture->isVisibleTo(window.get()), hq);
+    QCOMPARE(window->btnCapture->isVisibleTo(window.get()), !hq);
+    QCOMPARE(sentInts(sent, CameraMainWidget::CaptureModeId), (QList<QList<qint32>>{{hq ? 2 : 0}}));
+    if (!modeButton)
+        return;
+
+    // The pop-up offers the other modes; choosing one switches to it.
+    window->switchCaptureMode(CameraMainWidget::NormalCapture);
+    window->btnSwitch->click();
+    QList<int> others = offered;
+    others.removeAll(0);
+    QCOMPARE(window->captureModeMenu()->offeredModes(), others);
+    const QPoint below = window->btnCapture->mapToGlobal(QPoint(0, window->btnCapture->height()));
+    // Where the window system puts it, give or take its frame.
+    QVERIFY((window->captureModeMenu()->pos() - below).manhattanLength() <= 4);
+    window->captureModeMenu()->hide();
+    chooseMode(*window, CameraMainWidget::KeyStoneCapture);
+    QCOMPARE(window->getCaptureMode(), 1);
+    QVERIFY(window->btnKeyStone->isVisibleTo(window.get()));
+    QVERIFY(!window->btnCapture->isVisibleTo(window.get()));
+    QVERIFY(window->keyStone()->isKeyStoneShown());
+    window->btnSwitch->click();
+    QVERIFY(!window->captureModeMenu()->offeredModes().contains(1));
+    window->captureModeMenu()->hide();
+    // An unknown mode changes nothing.
+    window->switchCaptureMode(7);
+    QCOMPARE(window->getCaptureMode(), 1);
+    QVERIFY(window->btnKeyStone->isVisibleTo(window.get()));
+    window->switchCaptureMode(CameraMainWidget::NormalCapture);
+}
+
+void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
+{
+    rememberFormat(1280, 720);
+    auto window = openWindow(0x0815);
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+    chooseMode(*window, CameraMainWidget::KeyStoneCapture);
+    QCOMPARE(sentInts(sent, CameraMainWidget::CaptureModeId), (QList<QList<qint32>>{{1}}));
+
+    // The outline appears once the detection has seen 2 x rate frames.
+    KeyStoneWidget *overlay = window->keyStone();
+    QTRY_VERIFY_WITH_TIMEOUT(!overlay->outline().isEmpty(), 15000);
+    const QSize frame(1280, 720);
+    QCOMPARE(overlay->sampleSize(), frame);
+    const QPolygonF page = platform::SimulatedFrameGenerator::pageCorners(frame);
+    const QPolygon shown = overlay->outline();
+    for (int i = 0; i < 4; ++i) {
+        const QPoint expected = KeyStoneWidget::mapToWidget(page.at(i).toPoint(), overlay->size(), frame);
+        QVERIFY2((shown.at(i) - expected).manhattanLength() <= 8,
+                 qPrintable(QStringLiteral("corner %1 shown at (%2, %3), page at (%4, %5)")
+                                .arg(i)
+                                .arg(shown.at(i).x())
+                                .arg(shown.at(i).y())
+                                .arg(expected.x())
+                                .arg(expected.y())));
+    }
+
+    // Pictures already taken under the names of these seconds are never replaced: each keystone
+    // snapshot gets a name of its own, the straightened page.
+    QDir().mkpath(pictureFolder());
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList earlier;
+    for (int second = -1; second <= 5; ++second) {
+        const QString name = QStringLiteral("Pic") + now.addSecs(second).toString(QStringLiteral("MM-dd-yy_hhmmss"))
+                             + QStringLiteral(".jpg");
+        QFile file(QDir(pictureFolder()).filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("taken before");
+        earlier.append(name);
+    }
+    window->btnKeyStone->click();
+    window->btnKeyStone->click();
+    QStringList files = pictures();
+    for (const QString &name : earlier) {
+        QFile file(QDir(pictureFolder()).filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("taken before"));
+        files.removeAll(name);
+    }
+    QCOMPARE(files.size(), 2);
+    for (const QString &file : files)
+        QVERIFY2(file.contains(QRegularExpression(QStringLiteral("^Pic\\d\\d-\\d\\d-\\d\\d_\\d{6}-\\d+\\.jpg$"))), qPrintable(file));
+    const double width = (QLineF(page.at(0), page.at(1)).length() + QLineF(page.at(3), page.at(2)).length()) / 2;
+    const double height = (QLineF(page.at(0), page.at(3)).length() + QLineF(page.at(1), page.at(2)).length()) / 2;
+    for (const QString &file : files) {
+        const QImage image = loadPicture(file);
+        QVERIFY(!image.isNull());
+        QVERIFY2(std::abs(image.width() - width) <= 12 && std::abs(image.height() - height) <= 12,
+                 qPrintable(QStringLiteral("%1: %2 x %3 for a page of %4 x %5")
+                                .arg(file)
+                                .arg(image.width())
+                                .arg(image.height())
+                                .arg(width)
+                                .arg(height)));
+        // The page is white paper: its middle is light.
+        QVERIFY(qGray(image.pixel(image.width() / 2, image.height() / 25)) > 200);
+    }
+}
+
+void TestCamWindowKeyStone::keystoneSnapshotWithoutAPageIsPlain()
+{
+    rememberFormat(1280, 720);
+    auto window = openWindow(0x0815);
+    window->switchCaptureMode(CameraMainWidget::KeyStoneCapture);
+    // Nothing outlined yet: the snapshot is the whole picture, under the same kind of name.
+    window->doKeystoneCapture();
+    QTRY_COMPARE_WITH_TIMEOUT(pictures().size(), 1, 10000);
+    QCOMPARE(loadPicture(pictures().first()).size(), QSize(1280, 720));
+}
+
+void TestCamWindowKeyStone::leavingKeystoneStopsTheOverlayAndTheFrames()
+{
+    rememberFormat(640, 480);
+    auto window = openWindow(0x0815);
+    std::atomic<int> frames{0};
+    connect(window->captureSession(), &QorvCaptureSession::BGRFrameReceived, window.get(),
+            [&frames](void *, uint32_t, uint16_t, uint16_t) { ++frames; }, Qt::DirectConnection);
+    QTest::qWait(300);
+    QCOMPARE(frames.load(), 0);
+    window->switchCaptureMode(CameraMainWidget::KeyStoneCapture);
+    QTRY_VERIFY(frames.load() > 3);
+    QVERIFY(window->keyStone()->algorithm()->isRunning());
+
+    // The detection's rate changes reach the window.
+    emit window->keyStone()->algorithm()->updateFps(4);
+    QTRY_COMPARE(window->keyStoneRate(), 4);
+
+    window->switchCaptureMode(CameraMainWidget::NormalCapture);
+    QVERIFY(!window->keyStone()->isKeyStoneShown());
+    QVERIFY(window->keyStone()->outline().isEmpty());
+    QTRY_VERIFY(!window->keyStone()->algorithm()->isRunning());
+    const int after = frames.load();
+    QTest::qWait(300);
+    QCOMPARE(frames.load(), after);
+
+    // Closing in keystone mode leaves it as well.
+    window->switchCaptureMode(CameraMainWidget::KeyStoneCapture);
+    QVERIFY(window->keyStone()->algorithm()->isRunning());
+    window->closeCameraWidget();
+    QCOMPARE(window->getCaptureMode(), 0);
+    QVERIFY(!window->keyStone()->isKeyStoneShown());
+    QTRY_VERIFY(!window->keyStone()->algorithm()->isRunning());
+}
+
+QTEST_MAIN(TestCamWindowKeyStone)
+#include "tst_camwindow_keystone.moc"
