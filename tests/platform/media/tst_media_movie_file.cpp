@@ -18,6 +18,8 @@ private Q_SLOTS:
     void soundIsTrimmedAndGapsFilled_data();
     void soundIsTrimmedAndGapsFilled();
     void refusesWhatItCannotWrite();
+    void probeRejectsDamagedMovies_data();
+    void probeRejectsDamagedMovies();
 
 private:
     static platform::MovieSettings settings()
@@ -132,6 +134,54 @@ void tst_media_movie_file::refusesWhatItCannotWrite()
     tiny.width = 1;
     MovieFileWriter tooSmall(m_dir->filePath(QStringLiteral("tiny.mov")), tiny);
     QVERIFY(!tooSmall.startWriting());
+}
+
+void tst_media_movie_file::probeRejectsDamagedMovies_data()
+{
+    // How the good movie is spoilt: bytes overwritten at a fraction of its length, or the file cut
+    // there. The movie tests rely on the probe to tell a movie that plays from one that does not.
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<double>("at");
+    QTest::addColumn<bool>("plays");
+
+    QTest::newRow("intact") << QString() << 0.0 << true;
+    QTest::newRow("picture data overwritten") << QStringLiteral("overwrite") << 0.5 << false;
+    QTest::newRow("cut inside a fragment") << QStringLiteral("cut") << 0.55 << false;
+    QTest::newRow("not a movie") << QStringLiteral("text") << 0.0 << false;
+}
+
+void tst_media_movie_file::probeRejectsDamagedMovies()
+{
+    QFETCH(QString, damage);
+    QFETCH(double, at);
+    QFETCH(bool, plays);
+
+    const QString path = m_dir->filePath(QStringLiteral("probed.mov"));
+    {
+        MovieFileWriter writer(path, settings());
+        QVERIFY(writer.startWriting());
+        writer.startSession(0);
+        for (int i = 0; i < 60; ++i)
+            QVERIFY(writer.appendVideo(WriterSamples::frame(320, 240, i, i * 33333)));
+        QVERIFY(writer.finishWriting());
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 offset = qint64(double(file.size()) * at);
+    if (damage == QLatin1String("overwrite")) {
+        file.seek(offset);
+        file.write(QByteArray(4096, '\xff'));
+    } else if (damage == QLatin1String("cut")) {
+        file.resize(offset);
+    } else if (damage == QLatin1String("text")) {
+        file.resize(0);
+        file.write("not a movie at all\n");
+    }
+    file.close();
+
+    const WriterProbe probe = WriterProbe::run(path);
+    QVERIFY2(probe.ok == plays, qPrintable(probe.error));
+    QCOMPARE(probe.error.isEmpty(), plays);
 }
 
 QTEST_MAIN(tst_media_movie_file)
