@@ -424,8 +424,12 @@ void TestSessionCamera::paceAfterResume()
     QVERIFY(sourceRate > 0);
     const int afterResume = video.packetsFrom(video.endTime - 3.0);
     const double expected = 3.0 * sourceRate;
+    QStringList perSecond;
+    for (double second = video.firstTime; second < video.endTime; second += 1.0)
+        perSecond.append(QString::number(video.packetsFrom(second) - video.packetsFrom(second + 1.0)));
     QVERIFY2(qAbs(afterResume - expected) <= 0.1 * expected,
-             qPrintable(QStringLiteral("%1 frames in the last 3 s at a source rate of %2").arg(afterResume).arg(sourceRate)));
+             qPrintable(QStringLiteral("%1 frames in the last 3 s at a source rate of %2; per second: %3")
+                            .arg(afterResume).arg(sourceRate).arg(perSecond.join(QLatin1Char(' ')))));
 }
 
 void TestSessionCamera::startWhileRecording()
@@ -445,11 +449,13 @@ void TestSessionCamera::startWhileRecording()
     // Once the file is complete the next recording starts.
     QCOMPARE(m_session->startRecording(second, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
     QVERIFY(m_session->isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() > 3, 5000);
     m_session->finishRecording();
     m_session->finishRecording(); // a second finish only logs
     QVERIFY(ended.wait(20000));
     QCOMPARE(ended.count(), 2);
-    QVERIFY(WriterProbe::run(second).ok);
+    const WriterProbe probe = WriterProbe::run(second);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
 }
 
 void TestSessionCamera::startRightAfterFinish()

@@ -251,8 +251,8 @@ void tst_writer_asset_writer::splitContinuesInNumberedFiles()
     WriterManualClock clock;
     AVFMediaAssetWriter writer;
     writer.setClock(&clock);
-    // Each fragment of about a second is far larger than this, so every second opens a new file.
-    writer.setSplitThresholdBytes(50 * 1024);
+    // The 6 s of movie take about a megabyte: a few files.
+    writer.setSplitThresholdBytes(300 * 1024);
     QSignalSpy finished(&writer, &AVFMediaAssetWriter::writingFinished);
     QVERIFY(writer.setupWithFileURL(QUrl::fromLocalFile(path), QRect(0, 0, 640, 480), 1, QRect(), path, false));
     QVERIFY(writer.start());
@@ -296,7 +296,9 @@ void tst_writer_asset_writer::splitAfterPauseKeepsEveryFrame()
     WriterManualClock clock;
     AVFMediaAssetWriter writer;
     writer.setClock(&clock);
-    writer.setSplitThresholdBytes(100 * 1024);
+    // The 6 s of movie take about a megabyte: the first second fits the first file, and the files
+    // after it are all opened after the pause.
+    writer.setSplitThresholdBytes(300 * 1024);
     QSignalSpy finished(&writer, &AVFMediaAssetWriter::writingFinished);
     QVERIFY(writer.setupWithFileURL(QUrl::fromLocalFile(path), QRect(0, 0, 640, 480), 1, QRect(), path, false));
     QVERIFY(writer.start());
@@ -479,7 +481,7 @@ void tst_writer_asset_writer::killedRecordingStaysPlayable_data()
 {
     QTest::addColumn<int>("killAfterFrames");
 
-    QTest::newRow("killed at 0.5 s") << 15;
+    QTest::newRow("killed at 0.2 s") << 6;
     QTest::newRow("killed at 3.5 s") << 105;
 }
 

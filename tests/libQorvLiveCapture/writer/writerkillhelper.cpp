@@ -13,6 +13,7 @@
 #include "media/mediaclock.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QThread>
 
 #include <csignal>
@@ -43,10 +44,17 @@ int main(int argc, char **argv)
     const int width = 640;
     const int height = 480;
 
-    // Frames are made ahead, so that pacing is not held up by drawing them.
+    // Frames are made ahead, so that pacing is not held up by drawing them. A still page with a block
+    // moving over it, as a camera sees a hand over a document: the encoder makes key frames only at
+    // its key-frame interval, as in a real recording.
+    const QImage page = WriterSamples::frameImage(width, height, 0);
     QVector<QImage> images;
-    for (int i = 0; i < 30; ++i)
-        images.append(WriterSamples::frameImage(width, height, i));
+    for (int i = 0; i < 30; ++i) {
+        QImage image = page.copy();
+        QPainter painter(&image);
+        painter.fillRect(QRect((i * 16) % width, height / 3, width / 8, height / 3), Qt::white);
+        images.append(image);
+    }
 
     AVFMediaAssetWriter writer;
     qint32 result = -1;
