@@ -18,6 +18,7 @@
 #include "video/capturedevice.h"
 #include "video/simulated/simulatedframegenerator.h"
 #include "writer/avfmediaassetwriter.h"
+#include "media/moviesettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -140,7 +141,7 @@ double ffmpegCpu(quint64 count, const QString &path)
                  {"-hide_banner", "-nostats", "-benchmark", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                   QStringLiteral("%1x%2").arg(Width).arg(Height), "-r", QString::number(Rate), "-i", "-",
                   "-c:v", "libx264", "-preset", Preset, "-b:v", QString::number(bitRate()), "-g",
-                  QString::number(KeyFrameInterval), "-bf", "0", "-pix_fmt", "yuv420p", "-sws_flags", "fast_bilinear", "-an", "-f", "mov",
+                  QString::number(KeyFrameInterval), "-bf", "0", "-x264-params", platform::MovieSettings().x264Params, "-pix_fmt", "yuv420p", "-sws_flags", "fast_bilinear", "-an", "-f", "mov",
                   "-y", path});
     if (!ffmpeg.waitForStarted(10000))
         return -1;

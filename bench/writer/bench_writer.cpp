@@ -5,6 +5,7 @@
 //   bench_writer [frames]      (default 300, ten seconds of movie)
 
 #include "writer/avfmediaassetwriter.h"
+#include "media/moviesettings.h"
 
 #include "media/audiosample.h"
 #include "media/mediaclock.h"
@@ -106,7 +107,7 @@ double ffmpegCpu(const QVector<QImage> &frames, int count, const QString &path)
                  {"-hide_banner", "-nostats", "-benchmark", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                   QStringLiteral("%1x%2").arg(Width).arg(Height), "-r", QString::number(Rate), "-i", "-",
                   "-c:v", "libx264", "-preset", Preset, "-b:v", QString::number(bitRate()), "-g",
-                  QString::number(KeyFrameInterval), "-bf", "0", "-pix_fmt", "yuv420p", "-sws_flags",
+                  QString::number(KeyFrameInterval), "-bf", "0", "-x264-params", platform::MovieSettings().x264Params, "-pix_fmt", "yuv420p", "-sws_flags",
                   "fast_bilinear", "-an", "-f", "mov", "-y", path});
     if (!ffmpeg.waitForStarted(10000))
         return -1;
