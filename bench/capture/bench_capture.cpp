@@ -7,6 +7,8 @@
 //
 //   bench_capture [seconds per phase]      (default 10)
 
+#include "benchcamera.h"
+
 #include "camera/generalcamera.h"
 #include "camera/lcgeneralcamera.h"
 #include "capture/qorvcapturesession.h"
@@ -17,8 +19,8 @@
 #include "manager/doccammanager.h"
 #include "video/capturedevice.h"
 #include "video/simulated/simulatedframegenerator.h"
-#include "writer/avfmediaassetwriter.h"
 #include "media/moviesettings.h"
+#include "writer/avfmediaassetwriter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,22 +66,6 @@ struct Phase
     quint64 frames = 0;
     double perFrameMs() const { return frames ? cpu * 1000.0 / double(frames) : 0; }
 };
-
-GeneralCamera *cameraAt1080p()
-{
-    const QList<GeneralCamera *> cameras = DocCamManager::getDocCamManager()->queryCameras(true);
-    if (cameras.isEmpty())
-        return nullptr;
-    GeneralCamera *camera = cameras.first();
-    const QList<VideoFormat> formats = camera->getVideFormats();
-    for (int i = 0; i < formats.size(); ++i) {
-        if (formats.at(i).width == Width && formats.at(i).height == Height) {
-            camera->setActiveFormat(i, Rate);
-            return camera;
-        }
-    }
-    return nullptr;
-}
 
 // What the camera costs by itself: frames drawn and delivered, nobody using them.
 Phase cameraAlone(GeneralCamera *camera, int ms)
@@ -191,7 +177,7 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? qMax(2, QString::fromLocal8Bit(argv[1]).toInt()) : 10;
     const int ms = seconds * 1000;
 
-    GeneralCamera *camera = cameraAt1080p();
+    GeneralCamera *camera = benchSimulatedCamera(QSize(Width, Height), Rate);
     if (!camera) {
         std::printf("no simulated camera with %dx%d\n", Width, Height);
         return 1;

@@ -6,6 +6,8 @@
 //
 //   bench_recording_pace
 
+#include "benchcamera.h"
+
 #include "camera/generalcamera.h"
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesource.h"
@@ -37,21 +39,6 @@ void runFor(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-GeneralCamera *cameraAt1080p()
-{
-    const QList<GeneralCamera *> cameras = DocCamManager::getDocCamManager()->queryCameras(true);
-    for (GeneralCamera *camera : cameras) {
-        const QList<VideoFormat> formats = camera->getVideFormats();
-        for (int i = 0; i < formats.size(); ++i) {
-            if (formats.at(i).width == Width && formats.at(i).height == Height) {
-                camera->setActiveFormat(i, Rate);
-                return camera;
-            }
-        }
-    }
-    return nullptr;
 }
 
 // Presentation times of the movie's video packets, in seconds.
@@ -98,7 +85,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("qorv.*.debug=false\nqorv.*.info=false"));
     platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
-    GeneralCamera *camera = cameraAt1080p();
+    GeneralCamera *camera = benchSimulatedCamera(QSize(Width, Height), Rate);
     if (!camera) {
         std::printf("no simulated camera with %dx%d\n", Width, Height);
         return 1;

@@ -1,5 +1,5 @@
 // How much of a recording a SIGKILL costs. A child process records 1920x1080 at 30 fps in real time
-// (a page with a hand-like block moving over it, and sound) through the movie writer; it is killed at
+// (a page with a hand-like shape moving over it, and sound) through the movie writer; it is killed at
 // a random moment between 0.5 s and 6 s, ten times. For each kill this prints the seconds fed, the
 // seconds the file holds, the seconds lost and whether the file plays (ffprobe reads it without an
 // error and ffmpeg decodes every packet without one); then the median and the worst loss.
@@ -8,6 +8,8 @@
 //   bench_writer_kill --record MOVIE       (the child: records until it is killed)
 
 #include "writer/avfmediaassetwriter.h"
+
+#include "benchdeskframes.h"
 
 #include "media/audiosample.h"
 #include "media/mediaclock.h"
@@ -19,7 +21,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -35,33 +36,6 @@ constexpr int Width = 1920;
 constexpr int Height = 1080;
 constexpr int Rate = 30;
 
-QVector<QImage> makeFrames(int count)
-{
-    QImage page(Width, Height, QImage::Format_ARGB32);
-    page.fill(QColor(120, 90, 60));
-    {
-        QPainter p(&page);
-        p.fillRect(QRect(360, 60, 1200, 960), QColor(245, 245, 240));
-        p.setPen(QColor(40, 40, 40));
-        QFont font = p.font();
-        font.setPixelSize(28);
-        p.setFont(font);
-        for (int line = 0; line < 24; ++line)
-            p.drawText(420, 120 + line * 38, QStringLiteral("Line %1 of the page - lorem ipsum dolor sit amet").arg(line));
-    }
-    QVector<QImage> frames;
-    for (int i = 0; i < count; ++i) {
-        QImage image = page.copy();
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(QColor(220, 170, 140));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(600 + 600 * std::sin(i / 20.0), 540 + 300 * std::cos(i / 25.0)), 160, 110);
-        frames.append(image);
-    }
-    return frames;
-}
-
 platform::AudioSample tone(int frames, qint64 first, qint64 timeUs)
 {
     QByteArray pcm(frames * platform::AudioSample::BytesPerFrame, Qt::Uninitialized);
@@ -74,7 +48,7 @@ platform::AudioSample tone(int frames, qint64 first, qint64 timeUs)
 // The child: records as the frame source feeds the writer, printing "frames N" after every frame.
 int record(const QString &path)
 {
-    const QVector<QImage> frames = makeFrames(60);
+    const QVector<QImage> frames = benchDeskFrames(QSize(Width, Height), 60);
     AVFMediaAssetWriter writer;
     if (!writer.setupWithFileURL(QUrl::fromLocalFile(path), QRect(0, 0, Width, Height), 1, QRect(), path, false)
         || !writer.start()) {

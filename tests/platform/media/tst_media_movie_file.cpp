@@ -31,6 +31,15 @@ private:
         return s;
     }
 
+    // A writer for `name` in the test folder, writing, its session started at `startUs`.
+    std::unique_ptr<MovieFileWriter> sessionWriter(const QString &name, qint64 startUs) const
+    {
+        auto writer = std::make_unique<MovieFileWriter>(m_dir->filePath(name), settings());
+        if (writer->startWriting())
+            writer->startSession(startUs);
+        return writer;
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -80,11 +89,10 @@ void tst_media_movie_file::soundIsTrimmedAndGapsFilled()
     QFETCH(qint64, gapUs);
     QFETCH(qint64, soundEndUs);
 
-    const QString path = m_dir->filePath(QStringLiteral("sound.mov"));
-    MovieFileWriter writer(path, settings());
-    QVERIFY(writer.startWriting());
     const qint64 start = 5000000;
-    writer.startSession(start);
+    const std::unique_ptr<MovieFileWriter> movie = sessionWriter(QStringLiteral("sound.mov"), start);
+    MovieFileWriter &writer = *movie;
+    QCOMPARE(writer.status(), MovieFileWriter::Writing);
 
     // Sound in 10 ms blocks, with a gap after the first second; picture over the first 2 s.
     const int block = 441;
@@ -100,7 +108,7 @@ void tst_media_movie_file::soundIsTrimmedAndGapsFilled()
         QVERIFY(writer.appendVideo(platform::VideoSample(image, start + i * 33333)));
     QVERIFY(writer.finishWriting());
 
-    const WriterProbe probe = WriterProbe::run(path);
+    const WriterProbe probe = WriterProbe::run(writer.path());
     QVERIFY2(probe.ok, qPrintable(probe.error));
     const WriterProbedStream audio = probe.stream(QStringLiteral("audio"));
     QVERIFY2(qAbs(audio.firstTime) < 0.05, qPrintable(QString::number(audio.firstTime)));
@@ -156,15 +164,11 @@ void tst_media_movie_file::probeRejectsDamagedMovies()
     QFETCH(double, at);
     QFETCH(bool, plays);
 
-    const QString path = m_dir->filePath(QStringLiteral("probed.mov"));
-    {
-        MovieFileWriter writer(path, settings());
-        QVERIFY(writer.startWriting());
-        writer.startSession(0);
-        for (int i = 0; i < 60; ++i)
-            QVERIFY(writer.appendVideo(WriterSamples::frame(320, 240, i, i * 33333)));
-        QVERIFY(writer.finishWriting());
-    }
+    const std::unique_ptr<MovieFileWriter> writer = sessionWriter(QStringLiteral("probed.mov"), 0);
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(writer->appendVideo(WriterSamples::frame(320, 240, i, i * 33333)));
+    QVERIFY(writer->finishWriting());
+    const QString path = writer->path();
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     const qint64 offset = qint64(double(file.size()) * at);
