@@ -139,7 +139,9 @@ Q_SIGNALS:
     void JPGFrameReceived(void *frameData, uint32_t length, uint16_t width, uint16_t height);
     void captureSessionDidEnd(int32_t reasonCode);
     void finishedWritingFrame(QString filePath, int32_t result);
-    // The movie is complete (0) or its writing failed (0xE0300000, also sent as receiveError).
+    // The movie is complete (0) or its writing failed (0xE0300000, also sent as receiveError). A
+    // recording that never got a frame (finished at once, or a disk full from the start) leaves no
+    // file behind.
     void recordingDidEnd(QString filePath, int32_t result);
     // One of the error codes listed with the result codes above.
     void receiveError(qint32 errorCode);
