@@ -7,6 +7,8 @@
 //
 //   bench_capture [seconds per phase]      (default 10)
 
+#include "benchcamera.h"
+
 #include "camera/generalcamera.h"
 #include "camera/lcgeneralcamera.h"
 #include "capture/qorvcapturesession.h"
@@ -17,6 +19,7 @@
 #include "manager/doccammanager.h"
 #include "video/capturedevice.h"
 #include "video/simulated/simulatedframegenerator.h"
+#include "media/moviesettings.h"
 #include "writer/avfmediaassetwriter.h"
 
 #include <QApplication>
@@ -63,22 +66,6 @@ struct Phase
     quint64 frames = 0;
     double perFrameMs() const { return frames ? cpu * 1000.0 / double(frames) : 0; }
 };
-
-GeneralCamera *cameraAt1080p()
-{
-    const QList<GeneralCamera *> cameras = DocCamManager::getDocCamManager()->queryCameras(true);
-    if (cameras.isEmpty())
-        return nullptr;
-    GeneralCamera *camera = cameras.first();
-    const QList<VideoFormat> formats = camera->getVideFormats();
-    for (int i = 0; i < formats.size(); ++i) {
-        if (formats.at(i).width == Width && formats.at(i).height == Height) {
-            camera->setActiveFormat(i, Rate);
-            return camera;
-        }
-    }
-    return nullptr;
-}
 
 // What the camera costs by itself: frames drawn and delivered, nobody using them.
 Phase cameraAlone(GeneralCamera *camera, int ms)
@@ -140,7 +127,7 @@ double ffmpegCpu(quint64 count, const QString &path)
                  {"-hide_banner", "-nostats", "-benchmark", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                   QStringLiteral("%1x%2").arg(Width).arg(Height), "-r", QString::number(Rate), "-i", "-",
                   "-c:v", "libx264", "-preset", Preset, "-b:v", QString::number(bitRate()), "-g",
-                  QString::number(KeyFrameInterval), "-bf", "0", "-pix_fmt", "yuv420p", "-sws_flags", "fast_bilinear", "-an", "-f", "mov",
+                  QString::number(KeyFrameInterval), "-bf", "0", "-x264-params", platform::MovieSettings().x264Params, "-pix_fmt", "yuv420p", "-sws_flags", "fast_bilinear", "-an", "-f", "mov",
                   "-y", path});
     if (!ffmpeg.waitForStarted(10000))
         return -1;
@@ -190,7 +177,7 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? qMax(2, QString::fromLocal8Bit(argv[1]).toInt()) : 10;
     const int ms = seconds * 1000;
 
-    GeneralCamera *camera = cameraAt1080p();
+    GeneralCamera *camera = benchSimulatedCamera(QSize(Width, Height), Rate);
     if (!camera) {
         std::printf("no simulated camera with %dx%d\n", Width, Height);
         return 1;

@@ -6,13 +6,15 @@
 
 #include "writer/avfmediaassetwriter.h"
 
+#include "benchdeskframes.h"
+
 #include "media/audiosample.h"
 #include "media/mediaclock.h"
+#include "media/moviesettings.h"
 #include "media/videosample.h"
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -38,32 +40,6 @@ public:
 private:
     qint64 m_now = 1000000;
 };
-
-// A page on a desk with a hand-like shape moving over it and a frame counter: about what a document
-// camera sees.
-QVector<QImage> makeFrames(int count)
-{
-    QVector<QImage> frames;
-    for (int i = 0; i < count; ++i) {
-        QImage image(Width, Height, QImage::Format_ARGB32);
-        image.fill(QColor(120, 90, 60));
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(QRect(360, 60, 1200, 960), QColor(245, 245, 240));
-        p.setPen(QColor(40, 40, 40));
-        QFont font = p.font();
-        font.setPixelSize(28);
-        p.setFont(font);
-        for (int line = 0; line < 24; ++line)
-            p.drawText(420, 120 + line * 38, QStringLiteral("Line %1 of the page, frame %2 - lorem ipsum dolor sit amet")
-                                                  .arg(line).arg(i));
-        p.setBrush(QColor(220, 170, 140));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(600 + 600 * std::sin(i / 20.0), 540 + 300 * std::cos(i / 25.0)), 160, 110);
-        frames.append(image);
-    }
-    return frames;
-}
 
 double cpuSeconds()
 {
@@ -106,7 +82,7 @@ double ffmpegCpu(const QVector<QImage> &frames, int count, const QString &path)
                  {"-hide_banner", "-nostats", "-benchmark", "-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                   QStringLiteral("%1x%2").arg(Width).arg(Height), "-r", QString::number(Rate), "-i", "-",
                   "-c:v", "libx264", "-preset", Preset, "-b:v", QString::number(bitRate()), "-g",
-                  QString::number(KeyFrameInterval), "-bf", "0", "-pix_fmt", "yuv420p", "-sws_flags",
+                  QString::number(KeyFrameInterval), "-bf", "0", "-x264-params", platform::MovieSettings().x264Params, "-pix_fmt", "yuv420p", "-sws_flags",
                   "fast_bilinear", "-an", "-f", "mov", "-y", path});
     if (!ffmpeg.waitForStarted(10000))
         return -1;
@@ -135,7 +111,7 @@ int main(int argc, char **argv)
     const int count = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 300;
     QTemporaryDir dir;
     std::printf("making %d frames of %dx%d...\n", 60, Width, Height);
-    const QVector<QImage> frames = makeFrames(60);
+    const QVector<QImage> frames = benchDeskFrames(QSize(Width, Height), 60);
 
     const double recorder = recorderCpu(frames, count, dir.filePath(QStringLiteral("recorder.mov")));
     const double bare = ffmpegCpu(frames, count, dir.filePath(QStringLiteral("ffmpeg.mov")));

@@ -3,6 +3,7 @@
 namespace {
 
 constexpr double DefaultRecordingRate = 3.0;
+constexpr double HalfTickSeconds = 0.5 / 30;
 
 } // namespace
 
@@ -38,7 +39,10 @@ void PacedConsumer::tickFraction(double nowSeconds)
     }
     if (m_rate.load() == 0)
         m_rate = DefaultRecordingRate;
-    raiseAfter(nowSeconds, 1.0 / m_rate.load());
+    // The ticks come every 1/30 s, with jitter either way: waiting for more than 1 / rate would let a
+    // rate at or just under the tick rate (a 29 or 30 fps camera) through on every other tick only,
+    // halving the recording. Half a tick of slack rounds the wait to the nearest tick instead.
+    raiseAfter(nowSeconds, 1.0 / m_rate.load() - HalfTickSeconds);
 }
 
 void PacedConsumer::raiseAfter(double nowSeconds, double waitSeconds)

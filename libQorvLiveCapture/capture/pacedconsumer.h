@@ -21,7 +21,8 @@ public:
 
     // A pacing tick at `nowSeconds`. Whole-second pacing (BGR and H.264 export) waits the whole
     // part of 1 / rate seconds: a second at rate 1, nothing (every tick) at rate 2 or more.
-    // Fractional pacing (recording) waits 1 / rate seconds, a rate of 0 taken as 3.
+    // Fractional pacing (recording) waits 1 / rate seconds rounded to the nearest 1/30 s tick, a rate
+    // of 0 taken as 3: at the camera's own rate every tick raises the flag.
     void tickWholeSeconds(double nowSeconds);
     void tickFraction(double nowSeconds);
 

@@ -14,6 +14,8 @@
 #include <QSaveFile>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int DefaultFpsLevel = 25;
@@ -57,6 +59,7 @@ QorvCaptureSession::~QorvCaptureSession()
     m_publisher = nullptr;
     if (m_writerActive)
         stopWriter();
+    m_finishingWriters.clear(); // each waits for its movie to be complete
     // Sources outlive the session: none may report to it any more.
     for (QorvFrameSource *source : qAsConst(m_frameSources)) {
         if (QorvFrameSourceImpl *impl = source->getSourceImpl()) {
@@ -319,16 +322,23 @@ qint32 QorvCaptureSession::startRecording(QString path, QRect movieRect, Capture
         return DiskFull;
     }
     qCInfo(lcCapture, " Start Recording");
-    if (m_writer && !m_writer->isFinishWriting()) {
-        if (m_writerActive)
-            stopWriter();
+    if (m_writerActive) {
+        stopWriter();
         return PreviousRecordingFinishing;
     }
     if (m_writer) {
         if (QorvFrameSourceImpl *impl = sourceImpl())
             impl->setFileOutput(QSharedPointer<AVFMediaAssetWriter>());
+        if (m_writerEndReported) {
+            qCInfo(lcCapture, " Start Recording -- [writer isFinishWriting]");
+        } else {
+            // The previous movie is still being completed in the background (or its end is still on
+            // its way to this thread); it no longer takes frames, so the new recording need not wait
+            // for it. Its end is still reported.
+            qCInfo(lcCapture, " Start Recording -- the previous movie is still being completed");
+            m_finishingWriters.append(m_writer);
+        }
         m_writer.clear();
-        qCInfo(lcCapture, " Start Recording -- [writer isFinishWriting]");
     }
 
     const bool desktop = frameSource() && frameSourceType() == QorvCaptureSource::Screen;
@@ -346,6 +356,7 @@ qint32 QorvCaptureSession::startRecording(QString path, QRect movieRect, Capture
             Qt::QueuedConnection);
     m_writer = writer;
     m_writerActive = true;
+    m_writerEndReported = false;
     if (QorvFrameSourceImpl *impl = sourceImpl())
         impl->setFileOutput(writer);
     return Success;
@@ -363,13 +374,22 @@ void QorvCaptureSession::stopWriter()
 
 void QorvCaptureSession::onWriterFinished(AVFMediaAssetWriter *writer, const QString &path, qint32 result)
 {
-    if (writer != m_writer.data())
-        return;
-    if (m_writerActive) {
-        // The writer ended the recording by itself (a failure): the frame source stops feeding it.
-        m_writerActive = false;
-        if (QorvFrameSourceImpl *impl = sourceImpl())
-            impl->setFileOutput(QSharedPointer<AVFMediaAssetWriter>());
+    if (writer == m_writer.data()) {
+        if (m_writerEndReported)
+            return;
+        m_writerEndReported = true;
+        if (m_writerActive) {
+            // The writer ended the recording by itself (a failure): the frame source stops feeding it.
+            m_writerActive = false;
+            if (QorvFrameSourceImpl *impl = sourceImpl())
+                impl->setFileOutput(QSharedPointer<AVFMediaAssetWriter>());
+        }
+    } else {
+        const auto finishing = std::find_if(m_finishingWriters.begin(), m_finishingWriters.end(),
+                                            [writer](const QSharedPointer<AVFMediaAssetWriter> &w) { return w.data() == writer; });
+        if (finishing == m_finishingWriters.end())
+            return;
+        m_finishingWriters.erase(finishing);
     }
     if (result != 0)
         Q_EMIT receiveError(result);

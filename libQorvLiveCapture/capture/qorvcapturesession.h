@@ -45,12 +45,34 @@ public:
         PlainRecording = 1
     };
 
+    // Result codes. The error codes also come as receiveError(code); where from, and what a window
+    // does about each:
+    //   0xE0000002 InputNotCreated  startRunning: the camera cannot be opened. Returned and signalled.
+    //   0xE0000004 CameraInUse      startRunning: another program holds the camera. Returned and
+    //                               signalled.
+    //   0xE0000005 NoBandwidth      startRunning: the USB bus cannot carry the stream. Returned and
+    //                               signalled.
+    //   0xE0000006 StreamLost       while running, from the capture thread: the running stream broke
+    //                               off (camera unplugged, driver failure). No more frames come; a
+    //                               recording goes on until it is finished, live export until it is
+    //                               switched off. Stop the session; it may be started again.
+    //   0xE0300000 WriterFailed     startRecording returns it when no movie can be made at the path
+    //                               (WriterNotCreated, not signalled). Signalled, on the session's
+    //                               thread, when writing a running recording failed (a full disk, a
+    //                               removed drive): the recording has ended and recordingDidEnd(path,
+    //                               0xE0300000) follows; what was written up to then stays playable.
+    //   0xE0300003 DiskFull         startRecording returns it at 10 MiB free or less (not signalled);
+    //                               signalled from the capture thread for every recorded frame while
+    //                               less than 11 MiB is free. The recording goes on: finish it.
     static constexpr qint32 Success = 0;
     static constexpr qint32 PreviousRecordingFinishing = 1;
     static constexpr qint32 WriterNotCreated = qint32(0xE0300000);
+    static constexpr qint32 WriterFailed = WriterNotCreated;
     static constexpr qint32 DiskFull = qint32(0xE0300003);
     static constexpr qint32 InputNotCreated = qint32(0xE0000002);
     static constexpr qint32 CameraInUse = qint32(0xE0000004);
+    static constexpr qint32 NoBandwidth = qint32(0xE0000005);
+    static constexpr qint32 StreamLost = qint32(0xE0000006);
     // finishedWritingFrame's second argument when the snapshot file could not be written.
     static constexpr qint32 SnapshotNotWritten = qint32(0xE0300001);
     // Recording is refused at this much free space or less, in MiB.
@@ -64,9 +86,10 @@ public:
     int setPreviewWidget(QWidget *widget);
     void addRTMPObj(QorvRtmpIntf *publisher);
 
-    // 0; for a camera also 0xE0000002 (input not created, also sent as receiveError before this
-    // returns), 0xE0000004 (in use elsewhere) or 0xE0000005 (no USB bandwidth, also sent as
-    // receiveError). Only the first call counts until stopRunning.
+    // 0; for a camera also 0xE0000002 (input not created), 0xE0000004 (in use elsewhere) or
+    // 0xE0000005 (no USB bandwidth). Every failure is also sent as receiveError before this returns
+    // (for the screen too, whose start returns 0 whatever happened). Only the first call counts until
+    // stopRunning.
     qint32 startRunning();
     void stopRunning();
     bool isRunning() const { return m_running; }
@@ -74,13 +97,16 @@ public:
     int enableH264Export(bool on);
     bool isLive() const { return m_live.load(); }
     int enableAudioVolumeLevelExport(bool on);
+    // Switching off returns once no BGRFrameReceived is in progress; none comes after it.
     int enableBGRFrameExport(bool on, unsigned interval);
     int getJPGFileAsync(QString path);
     int getJPGFrameAsync();
     int setFrameSourceRect(QorvFrameSource *source, QRect rect, int, bool);
 
-    // 0, or 0xE0300003 (10 MiB or less free in the folder of `path`), 1 (a previous recording is
-    // still finishing; a running one is ended), 0xE0300000 (no movie can be written at `path`).
+    // 0, or 0xE0300003 (10 MiB or less free in the folder of `path`), 1 (called during a recording:
+    // that recording is ended and nothing starts), 0xE0300000 (no movie can be written at `path`).
+    // A start right after finishRecording records at once: the previous movie is completed in the
+    // background meanwhile, and its recordingDidEnd (with its own path) may come after this returns.
     qint32 startRecording(QString path, QRect movieRect, CaptureSessionRecordingMode mode, QRect cropRect);
     int pauseRecording(bool pause);
     void finishRecording();
@@ -113,8 +139,11 @@ Q_SIGNALS:
     void JPGFrameReceived(void *frameData, uint32_t length, uint16_t width, uint16_t height);
     void captureSessionDidEnd(int32_t reasonCode);
     void finishedWritingFrame(QString filePath, int32_t result);
-    // The movie is complete (0) or its writing failed (0xE0300000, also sent as receiveError).
+    // The movie is complete (0) or its writing failed (0xE0300000, also sent as receiveError). A
+    // recording that never got a frame (finished at once, or a disk full from the start) leaves no
+    // file behind.
     void recordingDidEnd(QString filePath, int32_t result);
+    // One of the error codes listed with the result codes above.
     void receiveError(qint32 errorCode);
     void displayedFPSReceived(qint32 fps);
     void recordedFPSReceived(qint32 fps);
@@ -135,7 +164,10 @@ private:
     bool m_audioLevelExport = false;
     std::atomic<bool> m_live{false};
     QSharedPointer<AVFMediaAssetWriter> m_writer;
+    // Earlier writers still completing their movies after a new recording started.
+    QList<QSharedPointer<AVFMediaAssetWriter>> m_finishingWriters;
     bool m_writerActive = false; // started and not yet stopped
+    bool m_writerEndReported = true; // recordingDidEnd sent for m_writer
     bool m_running = false;
     std::function<void(AVFMediaAssetWriter &)> m_writerSetupHook;
 };

@@ -129,8 +129,11 @@ qint32 QorvFrameSourceImpl::startRunning()
 qint32 QorvFrameSourceImpl::startScreen()
 {
     makePreviewLayer();
-    if (!m_screen)
+    if (!m_screen) {
+        qCWarning(lcCapture, "MACQorvFrameSource error: %s, code: %i", "no screen input", int(InputNotCreated));
+        emitError(InputNotCreated);
         return InputNotCreated;
+    }
     connect(m_screen, &platform::ScreenCapture::frameCaptured, this, &QorvFrameSourceImpl::captureOutputFrame,
             Qt::DirectConnection);
     return 0;
@@ -166,9 +169,9 @@ qint32 QorvFrameSourceImpl::startCamera()
     qCWarning(lcCapture, "MACQorvFrameSource error: %s, code: %i", "the capture input could not start", int(result));
     m_device->disconnect(this);
     m_device.clear();
-    // In use is told by the result alone; the callers show the other failures from the signal.
-    if (result != CameraInUse)
-        emitError(result);
+    // Every failed start is told both ways before the call returns: the windows read whichever they
+    // look at first.
+    emitError(result);
     return result;
 }
 
@@ -179,7 +182,7 @@ void QorvFrameSourceImpl::stopRunning()
         m_pendingPaths.clear();
     }
     m_jpegRequests = 0;
-    m_bgr.disable();
+    disableBgrExport();
     setFileOutput(QSharedPointer<AVFMediaAssetWriter>());
     if (m_h264.isOn())
         enableH264Export(false, 0, 0, 0);
@@ -265,7 +268,16 @@ void QorvFrameSourceImpl::enableSendRGBFrame(bool on, int interval)
     if (on)
         m_bgr.enable(interval == 0 ? DefaultBgrRate : interval);
     else
-        m_bgr.disable();
+        disableBgrExport();
+}
+
+void QorvFrameSourceImpl::disableBgrExport()
+{
+    m_bgr.disable();
+    // A frame routine that saw the export still on may be delivering a frame right now: once this
+    // returns the receiver gets no frame any more, so wait for that delivery to end. A receiver
+    // switching the export off from inside its own slot already holds the lock.
+    QMutexLocker locker(&m_bgrDelivery);
 }
 
 void QorvFrameSourceImpl::enableH264Export(bool on, int width, int height, int fps)
@@ -598,6 +610,10 @@ void QorvFrameSourceImpl::writeSnapshot(const QString &path, const QByteArray &j
 
 void QorvFrameSourceImpl::bgrStep(const platform::VideoSample &sample)
 {
+    if (!m_bgr.isOn())
+        return;
+    // Held from the check to the end of the delivery, so that switching the export off waits for it.
+    QMutexLocker locker(&m_bgrDelivery);
     if (!m_bgr.isOn() || !m_bgr.take())
         return;
     QorvCaptureSession *owner = m_owner.load();
@@ -631,7 +647,8 @@ void QorvFrameSourceImpl::h264Step(const platform::VideoSample &sample)
 void QorvFrameSourceImpl::recordingStep(const platform::VideoSample &sample)
 {
     const QSharedPointer<AVFMediaAssetWriter> writer = fileOutput();
-    if (!writer || !m_recording.take())
+    // A paused recording takes no frames; the raised flag waits for the first frame after resume.
+    if (!writer || !writer->isRecording() || !m_recording.take())
         return;
     if (m_pendingRecordingFrames >= MaxPendingRecordingFrames) {
         qCWarning(lcCapture, "the writer is behind: a recorded frame is dropped");
@@ -639,7 +656,10 @@ void QorvFrameSourceImpl::recordingStep(const platform::VideoSample &sample)
         ++m_pendingRecordingFrames;
         m_savingQueue.start([this, writer, sample] {
             const bool appended = writer->writeVideoSampleBuffer(sample);
-            adaptRecordingRate(appended, writer->getRecordingFps());
+            // A frame refused because the recording was paused meanwhile says nothing about the pace
+            // the writer can take: only a refusal while recording slows the pace down.
+            if (appended || writer->isRecording())
+                adaptRecordingRate(appended, writer->getRecordingFps());
             --m_pendingRecordingFrames;
         });
     }

@@ -11,6 +11,7 @@
 
 #include <QMutex>
 #include <QPointer>
+#include <QRecursiveMutex>
 #include <QRect>
 #include <QSharedPointer>
 #include <QStringList>
@@ -62,9 +63,8 @@ public:
     QorvFrameSourceImpl(GeneralCamera *camera, SourceType type, QObject *parent = nullptr);
     ~QorvFrameSourceImpl() override;
 
-    // 0, or InputNotCreated / CameraInUse / NoBandwidth; InputNotCreated and NoBandwidth are also
-    // sent as receiveError through the owner before this returns. A source stopped before can be
-    // started again.
+    // 0, or InputNotCreated / CameraInUse / NoBandwidth; every failure is also sent as receiveError
+    // through the owner before this returns. A source stopped before can be started again.
     qint32 startRunning();
     void stopRunning();
     bool isRunning() const { return m_running.load(); }
@@ -83,6 +83,7 @@ public:
     // Snapshot of the next frame into `path`; with a session, it becomes the owner.
     void getRGBA32FrameAsync(const QString &path, QorvCaptureSession *session);
     void requestJPGFrame();
+    // Off returns once no BGR frame is being delivered: no frame reaches the receivers after it.
     void enableSendRGBFrame(bool on, int interval);
     void enableH264Export(bool on, int width, int height, int fps);
     void setH264ExportFrameRate(int fps);
@@ -152,6 +153,7 @@ private:
     platform::VideoSample previewStep(const platform::VideoSample &sample);
     void jpegStep(const platform::VideoSample &sample);
     void bgrStep(const platform::VideoSample &sample);
+    void disableBgrExport();
     void h264Step(const platform::VideoSample &sample);
     void recordingStep(const platform::VideoSample &sample);
     void adaptRecordingRate(bool appended, float writerRate);
@@ -190,6 +192,7 @@ private:
     std::atomic<int> m_jpegRequests{0};
     std::atomic<bool> m_jpegBusy{false};
     PacedConsumer m_bgr;
+    QRecursiveMutex m_bgrDelivery; // held while a BGR frame is being delivered
     PacedConsumer m_h264;
     PacedConsumer m_recording;
     std::atomic<quint64> m_h264Frames{0};

@@ -259,9 +259,10 @@ bool AVFMediaAssetWriter::writeVideoSampleBuffer(const platform::VideoSample &sa
     if (!writer->isReadyForMoreMediaData())
         return false;
 
-    // A camera frame is stamped when it is written, a screen frame keeps the time it was grabbed;
-    // either way the paused time is taken out.
-    const qint64 timeUs = newTimeStamp(isDesktopRecording ? sample.presentationTimeUs() : m_clock->nowUs());
+    // Every frame keeps the time it was captured (on the writer's clock), minus the paused time. A
+    // frame stamped when the saving queue gets to it would carry the queue's hold-ups into the movie:
+    // frames written in a burst after a slow one would play in a burst.
+    const qint64 timeUs = newTimeStamp(sample.presentationTimeUs());
     if (m_setStartTime) {
         // The session starts at the first frame's own time: after a pause the stamps run behind the
         // host clock, and a session started at the clock would cut every frame off.

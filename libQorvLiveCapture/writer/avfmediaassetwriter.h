@@ -59,7 +59,7 @@ public:
     bool isRecording() const;
     float getRecordingFps() const;
 
-    // Called on the saving queue.
+    // Called on the saving queue. Samples carry their capture time on the writer's clock.
     bool writeVideoSampleBuffer(const platform::VideoSample &sample);
     void writeAudioSampleBuffer(const platform::AudioSample &sample);
 

@@ -1,5 +1,6 @@
 #include "media/moviefilewriter.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
 
@@ -49,9 +50,14 @@ struct MovieFileWriter::Context
     AVFrame *videoFrame = nullptr;
     AVFrame *audioFrame = nullptr;
     AVPacket *packet = nullptr;
+    // The last encoded picture, written once the next one tells how long it lasts.
+    AVPacket *heldVideo = nullptr;
+    bool videoHeld = false;
     SwsContext *scaler = nullptr;
     bool fileOpen = false;
     bool headerWritten = false;
+    // The first fragment, with the first frame, is in the file: from then on the file plays.
+    bool fileHasFrames = false;
 
     bool sessionStarted = false;
     qint64 sessionStartUs = 0;
@@ -72,6 +78,7 @@ struct MovieFileWriter::Context
     {
         sws_freeContext(scaler);
         av_packet_free(&packet);
+        av_packet_free(&heldVideo);
         av_frame_free(&videoFrame);
         av_frame_free(&audioFrame);
         avcodec_free_context(&video);
@@ -126,12 +133,15 @@ bool MovieFileWriter::startWriting()
         return false;
     }
     m_ctx->packet = av_packet_alloc();
-    if (!m_ctx->packet || !openVideoEncoder() || !openAudioEncoder())
+    m_ctx->heldVideo = av_packet_alloc();
+    if (!m_ctx->packet || !m_ctx->heldVideo) {
+        fail(QStringLiteral("cannot allocate a packet"), AVERROR(ENOMEM));
+        return false;
+    }
+    if (!openVideoEncoder() || !openAudioEncoder())
         return false;
 
-    // Without audio the muxer would otherwise hold video back for up to 10 s waiting to interleave,
-    // which is what a kill would lose.
-    m_ctx->format->max_interleave_delta = m_settings.fragmentDurationUs;
+    // Every fragment goes to the file as soon as the muxer has it.
     m_ctx->format->flush_packets = 1;
 
     error = avio_open(&m_ctx->format->pb, path.constData(), AVIO_FLAG_WRITE);
@@ -150,6 +160,7 @@ bool MovieFileWriter::startWriting()
     av_dict_free(&options);
     if (error < 0) {
         fail(QStringLiteral("cannot write the movie header"), error);
+        close();
         return false;
     }
     m_ctx->headerWritten = true;
@@ -180,6 +191,8 @@ bool MovieFileWriter::openVideoEncoder()
     if (m_ctx->format->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     av_opt_set(c->priv_data, "preset", m_settings.x264Preset.toUtf8().constData(), 0);
+    if (!m_settings.x264Params.isEmpty())
+        av_opt_set(c->priv_data, "x264-params", m_settings.x264Params.toUtf8().constData(), 0);
 
     int error = avcodec_open2(c, codec, nullptr);
     if (error < 0) {
@@ -387,7 +400,11 @@ bool MovieFileWriter::encodePendingAudio(AudioFlush flush)
         std::fill(out + samples, out + frame->nb_samples, 0.0f);
         for (int ch = 1; ch < c->ch_layout.nb_channels; ++ch)
             std::copy(out, out + frame->nb_samples, reinterpret_cast<float *>(frame->data[ch]));
-        frame->pts = m_ctx->pendingAudioPts;
+        // The encoder's packets start its priming samples before the frame's time. Packets go to the
+        // muxer as they come (see sendAndDrain), which cannot shift the tracks by a negative time it
+        // has not seen yet: the sound is handed over late by the priming instead, so its first packet
+        // is at 0 and the sound plays the priming's length (23 ms) after the picture.
+        frame->pts = m_ctx->pendingAudioPts + c->initial_padding;
         m_ctx->pendingAudioPts += samples;
         used += size_t(samples);
         if (!sendAndDrain(m_ctx->audioStream->index, false, frame))
@@ -417,16 +434,64 @@ bool MovieFileWriter::sendAndDrain(int streamIndex, bool flush, void *frame)
             fail(QStringLiteral("encoding failed"), error);
             return false;
         }
-        if (isVideo && packet->duration == 0)
-            packet->duration = av_rescale_q(1, av_inv_q(c->framerate), c->time_base);
         av_packet_rescale_ts(packet, c->time_base, stream->time_base);
         packet->stream_index = stream->index;
-        error = av_interleaved_write_frame(m_ctx->format, packet);
-        if (error < 0) {
-            fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        if (isVideo ? !holdVideoPacket(packet) : !writePacket(packet))
             return false;
-        }
     }
+}
+
+bool MovieFileWriter::writePacket(AVPacket *packet)
+{
+    // Straight to the muxer, not through its interleaving queue: the tracks of a fragment are stored
+    // apart anyway, and a queue would hold back what a kill then loses.
+    const int error = av_write_frame(m_ctx->format, packet);
+    av_packet_unref(packet);
+    if (error < 0) {
+        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        return false;
+    }
+    return true;
+}
+
+bool MovieFileWriter::holdVideoPacket(AVPacket *packet)
+{
+    // A picture lasts until the next one. Frames come at the camera's pace, not at a fixed rate: a
+    // duration guessed from the nominal rate runs past an early next frame at a fragment's end, and
+    // the muxer then breaks that frame's time stamps.
+    if (m_ctx->videoHeld) {
+        m_ctx->heldVideo->duration = qMax<int64_t>(1, packet->dts - m_ctx->heldVideo->dts);
+        if (!writeHeldVideo())
+            return false;
+    }
+    av_packet_move_ref(m_ctx->heldVideo, packet);
+    m_ctx->videoHeld = true;
+    return true;
+}
+
+bool MovieFileWriter::writeHeldVideo()
+{
+    if (!m_ctx->videoHeld)
+        return true;
+    AVPacket *held = m_ctx->heldVideo;
+    if (held->duration <= 0) {
+        const AVRational frameTime = av_inv_q(m_ctx->video->framerate);
+        held->duration = qMax<int64_t>(1, av_rescale_q(1, frameTime, m_ctx->videoStream->time_base));
+    }
+    m_ctx->videoHeld = false;
+    if (!writePacket(held))
+        return false;
+    if (m_ctx->fileHasFrames)
+        return true;
+    // Until a first fragment is in it, the file is a header that nothing plays: write it with the
+    // first frame rather than after a whole fragment's time.
+    const int error = av_write_frame(m_ctx->format, nullptr);
+    if (error < 0) {
+        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        return false;
+    }
+    m_ctx->fileHasFrames = true;
+    return true;
 }
 
 bool MovieFileWriter::finishWriting()
@@ -443,16 +508,15 @@ bool MovieFileWriter::finishWriting()
     bool ok = m_status == Writing;
     if (ok) {
         ok = encodePendingAudio(FinalFrame) && sendAndDrain(m_ctx->audioStream->index, true, nullptr)
-             && sendAndDrain(m_ctx->videoStream->index, true, nullptr);
+             && sendAndDrain(m_ctx->videoStream->index, true, nullptr) && writeHeldVideo();
     }
     // A failed movie still gets its trailer when the file takes it, so that it is as complete as
     // possible; the result stays a failure.
     const int error = av_write_trailer(m_ctx->format);
     if (ok && error < 0)
         fail(QStringLiteral("cannot complete %1").arg(m_path), error);
-    if (avio_closep(&m_ctx->format->pb) < 0 && ok && m_status == Writing)
+    if (!close() && ok && m_status == Writing)
         fail(QStringLiteral("cannot close %1").arg(m_path), AVERROR(EIO));
-    m_ctx->fileOpen = false;
     if (m_status == Writing)
         m_status = Completed;
     return m_status == Completed;
@@ -467,12 +531,17 @@ void MovieFileWriter::cancelWriting()
     m_status = Cancelled;
 }
 
-void MovieFileWriter::close()
+bool MovieFileWriter::close()
 {
-    if (m_ctx && m_ctx->fileOpen) {
-        avio_closep(&m_ctx->format->pb);
-        m_ctx->fileOpen = false;
-    }
+    if (!m_ctx || !m_ctx->fileOpen)
+        return true;
+    const bool closed = avio_closep(&m_ctx->format->pb) >= 0;
+    m_ctx->fileOpen = false;
+    // A file that never received a frame plays nothing, and its name would refuse the next try (a
+    // disk full from the very start): it goes. It is ours: an existing file is never opened.
+    if (!m_ctx->fileHasFrames && !QFile::remove(m_path))
+        qWarning("cannot remove the empty movie %s", qUtf8Printable(m_path));
+    return closed;
 }
 
 void MovieFileWriter::fail(const QString &what, int avError)

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+struct AVPacket;
+
 namespace platform {
 
 // Writes one QuickTime movie: H.264 video (libx264) and AAC audio (FFmpeg's own encoder), muxed as a
@@ -52,9 +54,10 @@ public:
     bool appendAudio(const AudioSample &sample);
 
     // Flushes both encoders, writes the trailer and closes the file. False when the movie could not
-    // be completed; the fragments already written stay readable.
+    // be completed; the fragments already written stay readable. A file that never received a frame
+    // (nothing appended, or the disk full from the start) is removed, whatever the result.
     bool finishWriting();
-    // Closes the file without flushing the encoders.
+    // Closes the file without flushing the encoders; a file without a frame is removed.
     void cancelWriting();
 
     Status status() const;
@@ -71,8 +74,11 @@ private:
     bool encodeVideoFrame(const VideoSample &sample, qint64 pts);
     bool encodePendingAudio(AudioFlush flush);
     bool sendAndDrain(int streamIndex, bool flush, void *frame);
+    bool writePacket(AVPacket *packet);
+    bool holdVideoPacket(AVPacket *packet);
+    bool writeHeldVideo();
     void fail(const QString &what, int avError);
-    void close();
+    bool close(); // false when the file could not be closed cleanly
 
     const QString m_path;
     const MovieSettings m_settings;

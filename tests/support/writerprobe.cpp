@@ -5,6 +5,36 @@
 #include <QJsonObject>
 #include <QProcess>
 
+namespace {
+
+// Runs a tool to its end; empty when it exited normally with status 0, otherwise why not.
+QString runTool(QProcess &process, const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeoutMs))
+        return program + QStringLiteral(" did not start: ") + process.errorString();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return program + QStringLiteral(" did not finish in time");
+    }
+    if (process.exitStatus() != QProcess::NormalExit)
+        return program + QStringLiteral(" crashed");
+    if (process.exitCode() != 0)
+        return program + QStringLiteral(" exited with %1").arg(process.exitCode());
+    return QString();
+}
+
+} // namespace
+
+int WriterProbedStream::packetsFrom(double fromSeconds) const
+{
+    int count = 0;
+    for (double time : packetTimes)
+        count += time >= fromSeconds ? 1 : 0;
+    return count;
+}
+
 WriterProbedStream WriterProbe::stream(const QString &codecType) const
 {
     for (const WriterProbedStream &s : streams) {
@@ -18,17 +48,19 @@ WriterProbe WriterProbe::run(const QString &path, int timeoutMs)
 {
     WriterProbe probe;
     QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"),
-                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                   QStringLiteral("stream=index,codec_type,codec_name,width,height:"
-                                  "packet=stream_index,pts_time,duration_time"),
-                   QStringLiteral("-of"), QStringLiteral("json"), path});
-    if (!ffprobe.waitForFinished(timeoutMs)) {
-        ffprobe.kill();
-        ffprobe.waitForFinished();
-        probe.error = QStringLiteral("ffprobe did not finish: ") + ffprobe.errorString();
+    const QString failure = runTool(
+        ffprobe, QStringLiteral("ffprobe"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+         QStringLiteral("stream=index,codec_type,codec_name,width,height:packet=stream_index,pts_time,duration_time"),
+         QStringLiteral("-of"), QStringLiteral("json"), path},
+        timeoutMs);
+    const QString errorOutput = QString::fromUtf8(ffprobe.readAllStandardError()).trimmed();
+    if (!failure.isEmpty() || !errorOutput.isEmpty()) {
+        probe.error = (failure.isEmpty() ? QStringLiteral("ffprobe reported errors") : failure)
+                      + QStringLiteral(": ") + errorOutput;
         return probe;
     }
+
     const QJsonObject root = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
     for (const QJsonValue &value : root.value(QStringLiteral("streams")).toArray()) {
         const QJsonObject s = value.toObject();
@@ -52,11 +84,35 @@ WriterProbe WriterProbe::run(const QString &path, int timeoutMs)
                 stream.firstTime = time;
             if (stream.packets == 0 || end > stream.endTime)
                 stream.endTime = end;
+            stream.packetTimes.append(time);
             ++stream.packets;
         }
     }
-    probe.ok = ffprobe.exitStatus() == QProcess::NormalExit && !probe.streams.isEmpty();
-    if (!probe.ok)
-        probe.error = QString::fromUtf8(ffprobe.readAllStandardError());
+    if (probe.streams.isEmpty()) {
+        probe.error = QStringLiteral("ffprobe found no stream");
+        return probe;
+    }
+    probe.error = decodeErrors(path, timeoutMs);
+    probe.ok = probe.error.isEmpty();
     return probe;
+}
+
+QString WriterProbe::decodeErrors(const QString &path, int timeoutMs)
+{
+    // The recordings have variable frame rates. Without "-enc_time_base -1" ffmpeg would round every
+    // frame time to a constant rate it guesses and then report its own rounding (two frames on one
+    // tick) as an error; with it, the times stay the file's own and only real faults are reported.
+    QProcess ffmpeg;
+    const QString failure = runTool(ffmpeg, QStringLiteral("ffmpeg"),
+                                    {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+                                     QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0"),
+                                     QStringLiteral("-enc_time_base"), QStringLiteral("-1"),
+                                     QStringLiteral("-f"), QStringLiteral("null"),
+                                     QStringLiteral("-")},
+                                    timeoutMs);
+    const QString errorOutput = QString::fromUtf8(ffmpeg.readAllStandardError()).trimmed();
+    if (failure.isEmpty() && errorOutput.isEmpty())
+        return QString();
+    return (failure.isEmpty() ? QStringLiteral("decoding reported errors") : failure) + QStringLiteral(": ")
+           + errorOutput;
 }

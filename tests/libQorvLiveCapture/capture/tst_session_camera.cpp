@@ -102,14 +102,18 @@ private slots:
     void cleanup();
     void startFailures_data();
     void startFailures();
+    void streamLostIsReported();
     void bgrExportRate_data();
     void bgrExportRate();
+    void noBgrFrameAfterDisable();
     void restartsAfterStop();
     void snapshots();
     void previewDrawnIntoWidget();
     void jpegFrameSizedFromFrame();
     void recordsThreeSeconds();
+    void paceAfterResume();
     void startWhileRecording();
+    void startRightAfterFinish();
     void freeSpace_data();
     void freeSpace();
     void freeSpaceWhileRecording();
@@ -163,29 +167,41 @@ void TestSessionCamera::cleanup()
 void TestSessionCamera::startFailures_data()
 {
     QTest::addColumn<qint32>("injected");
-    QTest::addColumn<bool>("signalled");
 
-    QTest::newRow("input not created") << qint32(0xE0000002) << true;
-    QTest::newRow("in use") << qint32(0xE0000004) << false;
-    QTest::newRow("no bandwidth") << qint32(0xE0000005) << true;
+    QTest::newRow("input not created") << qint32(0xE0000002);
+    QTest::newRow("in use") << qint32(0xE0000004);
+    QTest::newRow("no bandwidth") << qint32(0xE0000005);
 }
 
 void TestSessionCamera::startFailures()
 {
     QFETCH(qint32, injected);
-    QFETCH(bool, signalled);
 
     platform::SimulatedCaptureDevice::injectStartError(uniqueIdOf(m_camera), injected);
     QSignalSpy errors(m_session, &QorvCaptureSession::receiveError);
     const qint32 result = m_session->startRunning();
     platform::SimulatedCaptureDevice::injectStartError(uniqueIdOf(m_camera), 0);
-    // The window reads both, before the call returns.
+    // Every failure is told both ways, before the call returns: the windows read either.
     QCOMPARE(result, injected);
-    QCOMPARE(errors.count(), signalled ? 1 : 0);
-    if (signalled)
-        QCOMPARE(errors.first().first().toInt(), injected);
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.first().first().toInt(), injected);
 
     // The failure leaves nothing behind: the next start works.
+    m_session->stopRunning();
+    QCOMPARE(m_session->startRunning(), 0);
+}
+
+void TestSessionCamera::streamLostIsReported()
+{
+    QSignalSpy errors(m_session, &QorvCaptureSession::receiveError);
+    QCOMPARE(m_session->startRunning(), 0);
+    QVERIFY(errors.isEmpty());
+    auto device = static_cast<LCGeneralCamera *>(m_camera)->getAVCaptureDevice().objectCast<platform::SimulatedCaptureDevice>();
+    QVERIFY(device);
+    device->injectStreamError(platform::CaptureDevice::DeviceLost);
+    QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 5000);
+    QCOMPARE(errors.first().first().toInt(), QorvCaptureSession::StreamLost);
+    // The session can be stopped and started again on the same camera.
     m_session->stopRunning();
     QCOMPARE(m_session->startRunning(), 0);
 }
@@ -231,6 +247,40 @@ void TestSessionCamera::bgrExportRate()
     QMutexLocker locker(&frames.mutex);
     QCOMPARE(frames.lastSize, QSize(640, 480));
     QCOMPARE(frames.last.size(), 640 * 480 * 4);
+}
+
+void TestSessionCamera::noBgrFrameAfterDisable()
+{
+    // A receiver slow enough to be caught mid-frame: switching the export off in that moment must
+    // wait for the frame, and no frame may start after it returned.
+    std::atomic<bool> inDelivery{false};
+    std::atomic<bool> exportOff{false};
+    std::atomic<int> delivered{0};
+    std::atomic<int> late{0};
+    connect(m_session, &QorvCaptureSession::BGRFrameReceived, m_session, [&](void *, uint32_t, uint16_t, uint16_t) {
+        if (exportOff)
+            ++late;
+        inDelivery = true;
+        ++delivered;
+        QThread::msleep(30);
+        inDelivery = false;
+    }, Qt::DirectConnection);
+    QCOMPARE(m_session->startRunning(), 0);
+    for (int round = 0; round < 5; ++round) {
+        const int before = delivered;
+        exportOff = false;
+        m_session->enableBGRFrameExport(true, 2);
+        QElapsedTimer timer;
+        timer.start();
+        while (!(inDelivery && delivered > before) && timer.elapsed() < 5000)
+            QThread::usleep(100);
+        QVERIFY(inDelivery);
+        m_session->enableBGRFrameExport(false, 0);
+        exportOff = true;
+        QVERIFY2(!inDelivery, "a frame was still being delivered after the export was switched off");
+        QTest::qWait(150);
+        QCOMPARE(late.load(), 0);
+    }
 }
 
 void TestSessionCamera::restartsAfterStop()
@@ -349,6 +399,39 @@ void TestSessionCamera::recordsThreeSeconds()
     QVERIFY2(qAbs(audio.duration() - 3.0) < 0.5, qPrintable(QString::number(audio.duration())));
 }
 
+void TestSessionCamera::paceAfterResume()
+{
+    // A pause is no failure: the movie carries the camera's rate again as soon as it resumes.
+    const QString movie = path(QStringLiteral("Video-resumed.mov"));
+    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    QCOMPARE(m_session->startRunning(), 0);
+    QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
+    QTest::qWait(1000);
+    m_session->pauseRecording(true);
+    QTest::qWait(2000);
+    m_session->pauseRecording(false);
+    QTest::qWait(3000);
+    const int sourceRate = m_source->getSourceImpl()->measuredFrameRate();
+    m_session->finishRecording();
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(ended.first().at(1).toInt(), 0);
+
+    const WriterProbe probe = WriterProbe::run(movie);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    const WriterProbedStream video = probe.stream(QStringLiteral("video"));
+    // The paused time is out of the movie: its last 3 s are the 3 s after the resume.
+    QVERIFY2(qAbs(video.duration() - 4.0) < 0.4, qPrintable(QString::number(video.duration())));
+    QVERIFY(sourceRate > 0);
+    const int afterResume = video.packetsFrom(video.endTime - 3.0);
+    const double expected = 3.0 * sourceRate;
+    QStringList perSecond;
+    for (double second = video.firstTime; second < video.endTime; second += 1.0)
+        perSecond.append(QString::number(video.packetsFrom(second) - video.packetsFrom(second + 1.0)));
+    QVERIFY2(qAbs(afterResume - expected) <= 0.1 * expected,
+             qPrintable(QStringLiteral("%1 frames in the last 3 s at a source rate of %2; per second: %3")
+                            .arg(afterResume).arg(sourceRate).arg(perSecond.join(QLatin1Char(' ')))));
+}
+
 void TestSessionCamera::startWhileRecording()
 {
     const QString first = path(QStringLiteral("Video-first.mov"));
@@ -366,11 +449,39 @@ void TestSessionCamera::startWhileRecording()
     // Once the file is complete the next recording starts.
     QCOMPARE(m_session->startRecording(second, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
     QVERIFY(m_session->isRecording());
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() > 3, 5000);
     m_session->finishRecording();
     m_session->finishRecording(); // a second finish only logs
     QVERIFY(ended.wait(20000));
     QCOMPARE(ended.count(), 2);
-    QVERIFY(WriterProbe::run(second).ok);
+    const WriterProbe probe = WriterProbe::run(second);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+}
+
+void TestSessionCamera::startRightAfterFinish()
+{
+    // Stop and at once start again, as a user splitting a lesson does: the second movie records
+    // from the next frame while the first is still being completed, and both ends are reported.
+    const QStringList movies{path(QStringLiteral("Video-stopped.mov")), path(QStringLiteral("Video-started.mov"))};
+    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    QCOMPARE(m_session->startRunning(), 0);
+    for (const QString &movie : movies) {
+        QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
+        QVERIFY(m_session->isRecording());
+        QTest::qWait(1000);
+        m_session->finishRecording();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 20000);
+    QCOMPARE(ended.at(0).at(0).toString(), movies.at(0));
+    QCOMPARE(ended.at(1).at(0).toString(), movies.at(1));
+    for (const QString &movie : movies) {
+        const WriterProbe probe = WriterProbe::run(movie);
+        QVERIFY2(probe.ok, qPrintable(movie + ": " + probe.error));
+        const WriterProbedStream video = probe.stream(QStringLiteral("video"));
+        QVERIFY2(qAbs(video.duration() - 1.0) < 0.3, qPrintable(QString::number(video.duration())));
+    }
+    QCOMPARE(ended.at(0).at(1).toInt(), 0);
+    QCOMPARE(ended.at(1).at(1).toInt(), 0);
 }
 
 void TestSessionCamera::freeSpace_data()

@@ -51,9 +51,12 @@ void TestSessionPacing::consumerRate_data()
     QTest::newRow("BGR interval 1") << true << 1.0 << 9 << 11;
     QTest::newRow("BGR interval 2") << true << 2.0 << 299 << 301;
     QTest::newRow("H.264 at 15") << true << 15.0 << 299 << 301;
-    // Fractional pacing follows the recording rate, rounded up to whole ticks: the wait must be
-    // exceeded, so 10 per second come every fourth tick at the worst.
-    QTest::newRow("recording at 10") << false << 10.0 << 74 << 101;
+    // Fractional pacing follows the recording rate, rounded to the nearest whole tick. A recording
+    // paced at the camera's own rate takes every frame, not every other one.
+    QTest::newRow("recording at 10") << false << 10.0 << 99 << 101;
+    QTest::newRow("recording at 15") << false << 15.0 << 149 << 151;
+    QTest::newRow("recording at the camera's 29") << false << 29.0 << 299 << 301;
+    QTest::newRow("recording at the camera's 30") << false << 30.0 << 299 << 301;
     QTest::newRow("recording at 0 is 3") << false << 0.0 << 28 << 31;
 }
 

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void soundIsTrimmedAndGapsFilled_data();
     void soundIsTrimmedAndGapsFilled();
     void refusesWhatItCannotWrite();
+    void probeRejectsDamagedMovies_data();
+    void probeRejectsDamagedMovies();
 
 private:
     static platform::MovieSettings settings()
@@ -27,6 +29,15 @@ private:
         s.height = 240;
         s.videoBitRate = 500000;
         return s;
+    }
+
+    // A writer for `name` in the test folder, writing, its session started at `startUs`.
+    std::unique_ptr<MovieFileWriter> sessionWriter(const QString &name, qint64 startUs) const
+    {
+        auto writer = std::make_unique<MovieFileWriter>(m_dir->filePath(name), settings());
+        if (writer->startWriting())
+            writer->startSession(startUs);
+        return writer;
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -78,11 +89,10 @@ void tst_media_movie_file::soundIsTrimmedAndGapsFilled()
     QFETCH(qint64, gapUs);
     QFETCH(qint64, soundEndUs);
 
-    const QString path = m_dir->filePath(QStringLiteral("sound.mov"));
-    MovieFileWriter writer(path, settings());
-    QVERIFY(writer.startWriting());
     const qint64 start = 5000000;
-    writer.startSession(start);
+    const std::unique_ptr<MovieFileWriter> movie = sessionWriter(QStringLiteral("sound.mov"), start);
+    MovieFileWriter &writer = *movie;
+    QCOMPARE(writer.status(), MovieFileWriter::Writing);
 
     // Sound in 10 ms blocks, with a gap after the first second; picture over the first 2 s.
     const int block = 441;
@@ -98,7 +108,7 @@ void tst_media_movie_file::soundIsTrimmedAndGapsFilled()
         QVERIFY(writer.appendVideo(platform::VideoSample(image, start + i * 33333)));
     QVERIFY(writer.finishWriting());
 
-    const WriterProbe probe = WriterProbe::run(path);
+    const WriterProbe probe = WriterProbe::run(writer.path());
     QVERIFY2(probe.ok, qPrintable(probe.error));
     const WriterProbedStream audio = probe.stream(QStringLiteral("audio"));
     QVERIFY2(qAbs(audio.firstTime) < 0.05, qPrintable(QString::number(audio.firstTime)));
@@ -132,6 +142,50 @@ void tst_media_movie_file::refusesWhatItCannotWrite()
     tiny.width = 1;
     MovieFileWriter tooSmall(m_dir->filePath(QStringLiteral("tiny.mov")), tiny);
     QVERIFY(!tooSmall.startWriting());
+}
+
+void tst_media_movie_file::probeRejectsDamagedMovies_data()
+{
+    // How the good movie is spoilt: bytes overwritten at a fraction of its length, or the file cut
+    // there. The movie tests rely on the probe to tell a movie that plays from one that does not.
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<double>("at");
+    QTest::addColumn<bool>("plays");
+
+    QTest::newRow("intact") << QString() << 0.0 << true;
+    QTest::newRow("picture data overwritten") << QStringLiteral("overwrite") << 0.5 << false;
+    QTest::newRow("cut inside a fragment") << QStringLiteral("cut") << 0.55 << false;
+    QTest::newRow("not a movie") << QStringLiteral("text") << 0.0 << false;
+}
+
+void tst_media_movie_file::probeRejectsDamagedMovies()
+{
+    QFETCH(QString, damage);
+    QFETCH(double, at);
+    QFETCH(bool, plays);
+
+    const std::unique_ptr<MovieFileWriter> writer = sessionWriter(QStringLiteral("probed.mov"), 0);
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(writer->appendVideo(WriterSamples::frame(320, 240, i, i * 33333)));
+    QVERIFY(writer->finishWriting());
+    const QString path = writer->path();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 offset = qint64(double(file.size()) * at);
+    if (damage == QLatin1String("overwrite")) {
+        file.seek(offset);
+        file.write(QByteArray(4096, '\xff'));
+    } else if (damage == QLatin1String("cut")) {
+        file.resize(offset);
+    } else if (damage == QLatin1String("text")) {
+        file.resize(0);
+        file.write("not a movie at all\n");
+    }
+    file.close();
+
+    const WriterProbe probe = WriterProbe::run(path);
+    QVERIFY2(probe.ok == plays, qPrintable(probe.error));
+    QCOMPARE(probe.error.isEmpty(), plays);
 }
 
 QTEST_MAIN(tst_media_movie_file)
