@@ -141,7 +141,9 @@ void LocalClient::readMessage(const QString &message)
 
 bool LocalClient::isValidLanguageCode(const QString &lang)
 {
-    static const QRegularExpression code(QStringLiteral("^[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?$"));
+    // Anchored at both ends of the whole text: "$" alone would also pass a code followed by a line break.
+    static const QRegularExpression code(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?")));
     return code.match(lang).hasMatch();
 }
 
