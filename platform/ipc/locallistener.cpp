@@ -160,8 +160,12 @@ bool LocalListener::open(const QString &path, QString *error)
 void LocalListener::closeSocket()
 {
     m_acceptRetry->stop();
-    delete m_notifier;
-    m_notifier = nullptr;
+    if (m_notifier) {
+        // This may run inside the notifier's own signal.
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
     if (m_fd < 0)
         return;
     if (ownsSocketFile())
