@@ -1,5 +1,7 @@
 #include "linkcommandfuzzer.h"
 
+#include "linksignalbounds.h"
+
 namespace {
 
 const QString Separator = QStringLiteral("/p");
@@ -60,6 +62,19 @@ QString LinkCommandFuzzer::next()
     for (const QString &argument : qAsConst(arguments))
         text += Separator + argument;
     return text;
+}
+
+QString LinkCommandFuzzer::firstViolation(int rounds, LinkSignalBounds &bounds,
+                                          const std::function<void(const QString &)> &dispatch)
+{
+    for (int round = 0; round < rounds; ++round) {
+        const QString text = next();
+        dispatch(text);
+        const QStringList violations = bounds.takeViolations();
+        if (!violations.isEmpty())
+            return text.left(120) + QStringLiteral(" gave ") + violations.join(QStringLiteral("; "));
+    }
+    return QString();
 }
 
 QString LinkCommandFuzzer::number()

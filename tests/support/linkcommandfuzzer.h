@@ -4,6 +4,10 @@
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include <functional>
+
+class LinkSignalBounds;
+
 // Mutates valid commands of the local command link, to reach the dispatch of one end rather than its
 // framing: wrong argument counts, numbers out of range or beyond any integer type, empty, overlong and
 // hostile texts, invalid language codes and words with extra letters glued on. Seeded, so that a
@@ -27,6 +31,10 @@ public:
     LinkCommandFuzzer(quint32 seed, const QList<Command> &commands);
 
     QString next();
+
+    // Hands rounds mutated commands to dispatch, one by one, and returns the first that made an emission
+    // break its rule in bounds, with what was emitted; an empty text when none did.
+    QString firstViolation(int rounds, LinkSignalBounds &bounds, const std::function<void(const QString &)> &dispatch);
 
 private:
     QString number();
