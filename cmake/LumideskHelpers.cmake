@@ -24,8 +24,10 @@ set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${LUMIDESK_DISPLAY_BASE})
 # lumidesk_add_test(<name> SOURCES <files...> [LIBS <targets...>] [XVFB] [TIMEOUT <s>] [ENV <VAR=value...>])
 #
 # A Qt Test executable registered with CTest. Every test runs in a fresh private HOME with its own XDG
-# folders (cmake/run-test.sh). Widget tests use the offscreen platform; XVFB tests get a virtual X display
-# of 1920x1080 of their own (a fixed display number per test, so parallel runs never race for one).
+# folders (cmake/run-test.sh), which also fails it on a skip that is not allowed there or on any sanitizer
+# report. Widget tests use the offscreen platform; XVFB tests get a virtual X display of 1920x1080 of
+# their own (a fixed display number per test, so parallel runs never race for one). Tests carry the
+# label "xvfb" or "nodisplay", so a run can pick those that need no display (ctest -L nodisplay).
 function(lumidesk_add_test name)
     cmake_parse_arguments(T "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -38,13 +40,15 @@ function(lumidesk_add_test name)
         set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${_next})
         add_test(NAME ${name} COMMAND ${LUMIDESK_TEST_RUNNER} --xvfb ${_display} $<TARGET_FILE:${name}>)
         set(_platform QT_QPA_PLATFORM=xcb)
+        set(_label xvfb)
     else()
         add_test(NAME ${name} COMMAND ${LUMIDESK_TEST_RUNNER} $<TARGET_FILE:${name}>)
         set(_platform QT_QPA_PLATFORM=offscreen)
+        set(_label nodisplay)
     endif()
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${_label}
         ENVIRONMENT "${_platform};LUMIDESK_SOURCE_DIR=${CMAKE_SOURCE_DIR};LUMIDESK_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
 endfunction()

@@ -141,30 +141,34 @@ void LocalClient::readMessage(const QString &message)
 
 bool LocalClient::isValidLanguageCode(const QString &lang)
 {
-    static const QRegularExpression code(QStringLiteral("^[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?$"));
+    // Anchored at both ends of the whole text: "$" alone would also pass a code followed by a line break.
+    static const QRegularExpression code(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?")));
     return code.match(lang).hasMatch();
 }
 
 void LocalClient::readAudioList(const QString &message)
 {
     const int count = LocalCommandText::intArgument(message, 1, 0, MaxAudioDevices);
+    const QStringList sections = LocalCommandText::sections(message);
     QList<QString> names;
     names.reserve(count);
     for (int i = 0; i < count; ++i)
-        names.append(LocalCommandText::argument(message, 2 + i));
+        names.append(sections.value(2 + i));
     emit audioListUpdate(names);
 }
 
 void LocalClient::readMacAudioList(const QString &message)
 {
     const int count = LocalCommandText::intArgument(message, 1, 0, MaxAudioDevices);
+    const QStringList sections = LocalCommandText::sections(message);
     QList<QString> names;
     QList<QString> uuids;
     names.reserve(count);
     uuids.reserve(count);
     for (int i = 0; i < count; ++i) {
-        names.append(LocalCommandText::argument(message, 2 + 2 * i));
-        uuids.append(LocalCommandText::argument(message, 3 + 2 * i));
+        names.append(sections.value(2 + 2 * i));
+        uuids.append(sections.value(3 + 2 * i));
     }
     emit audioListUpdate(names, uuids);
 }

@@ -1,5 +1,7 @@
 #include "core/lumideskstartup.h"
+#ifdef LUMIDESK_WITH_TEST_HOOK
 #include "core/startuptesthook.h"
+#endif
 
 #include "desktop/brokenpipeguard.h"
 
@@ -14,7 +16,9 @@ int main(int argc, char *argv[])
     int result = 0;
     {
         LumideskStartup startup;
-        StartupTestHook::installIfRequested(&startup);
+#ifdef LUMIDESK_WITH_TEST_HOOK
+        new StartupTestHook(&startup, &app);
+#endif
         platform::BrokenPipeGuard::install();
         result = app.exec();
     }

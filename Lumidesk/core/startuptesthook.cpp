@@ -11,12 +11,6 @@
 
 #include <cstdio>
 
-void StartupTestHook::installIfRequested(LumideskStartup *startup)
-{
-    if (qgetenv("LUMIDESK_TEST_HOOK") == "1")
-        new StartupTestHook(startup, qApp);
-}
-
 StartupTestHook::StartupTestHook(LumideskStartup *startup, QObject *parent)
     : QObject(parent)
     , m_startup(startup)

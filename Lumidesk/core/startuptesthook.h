@@ -8,17 +8,16 @@ class LumideskStartup;
 class QSocketNotifier;
 class QWindow;
 
-// Lets a test drive the running program without a window-manager tool. Made only when the
-// environment sets LUMIDESK_TEST_HOOK=1: it then prints "shown <class> <w>x<h>+<x>+<y>" on standard
-// output each time a top-level window is mapped, and reads commands from standard input: "ok" presses
-// the first-run guide's OK button, "close" closes the toolbar.
+// Lets a test drive the running program without a window-manager tool. It exists only in the test
+// build of the program (LumideskTestHost), never in the installed one: it prints
+// "shown <class> <w>x<h>+<x>+<y>" on standard output each time a top-level window is mapped, and reads
+// commands from standard input: "ok" presses the first-run guide's OK button, "close" closes the
+// toolbar.
 class StartupTestHook : public QObject
 {
     Q_OBJECT
 
 public:
-    static void installIfRequested(LumideskStartup *startup);
-
     explicit StartupTestHook(LumideskStartup *startup, QObject *parent = nullptr);
 
 protected:

@@ -25,6 +25,11 @@ QString LocalCommandText::argument(const QString &text, int k)
     return text.section(Separator, k, k);
 }
 
+QStringList LocalCommandText::sections(const QString &text)
+{
+    return text.split(Separator);
+}
+
 int LocalCommandText::intArgument(const QString &text, int k, int minimum, int maximum)
 {
     const int value = argument(text, k).toInt(nullptr, 10);

@@ -17,6 +17,9 @@ public:
     static QString build(const QString &word, const QStringList &arguments = QStringList());
 
     static QString argument(const QString &text, int k);
+    // Every section of the text at once (section 0 is the command word): for reading many arguments
+    // without splitting the text again for each.
+    static QStringList sections(const QString &text);
 
     // Argument k as a base-10 integer (0 when missing, not a number or out of int range), then
     // clamped to [minimum, maximum].

@@ -56,6 +56,17 @@ bool LocalSocketPath::removeStale(const QString &path)
 
 bool LocalSocketPath::listen(QLocalServer *server, const QString &name, QString *error)
 {
+    return claim(name, [server](const QString &path, QString *error) {
+        server->setSocketOptions(QLocalServer::UserAccessOption);
+        if (server->listen(path))
+            return true;
+        setError(error, server->errorString());
+        return false;
+    }, error);
+}
+
+bool LocalSocketPath::claim(const QString &name, const ListenAt &listenAt, QString *error)
+{
     const QString path = fullPath(name);
     if (path.isEmpty()) {
         setError(error, QStringLiteral("no private runtime folder for the socket %1").arg(name));
@@ -73,12 +84,7 @@ bool LocalSocketPath::listen(QLocalServer *server, const QString &name, QString 
         setError(error, QStringLiteral("another program already serves %1").arg(path));
         return false;
     }
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(path)) {
-        setError(error, server->errorString());
-        return false;
-    }
-    return true;
+    return listenAt(path, error);
 }
 
 } // namespace platform

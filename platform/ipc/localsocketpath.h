@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QLocalServer;
 
 namespace platform {
@@ -29,6 +31,12 @@ public:
     // Makes server listen on the socket called name, restricted to the current user. Fails, with a
     // reason in error, when another server already serves the name or the socket cannot be made.
     static bool listen(QLocalServer *server, const QString &name, QString *error = nullptr);
+
+    // The name-taking rule behind listen for any kind of server: under a lock shared by every start,
+    // fails when another server serves the name, removes a stale socket file, then calls
+    // listenAt(full path, error), whose result it returns.
+    using ListenAt = std::function<bool(const QString &path, QString *error)>;
+    static bool claim(const QString &name, const ListenAt &listenAt, QString *error = nullptr);
 
 private:
     LocalSocketPath() = delete;

@@ -1,7 +1,9 @@
 #include "localclient.h"
 
+#include "linkcommandfuzzer.h"
 #include "linkrawserver.h"
 #include "linkrawsocket.h"
+#include "linksignalbounds.h"
 #include "linksignalrecorder.h"
 
 #include <QElapsedTimer>
@@ -30,6 +32,7 @@ private slots:
     void reportsAnAbsentServerEverySecond();
     void reportsTheServerGoingAwayAndStaysDown();
     void destructionIsNoShutdown();
+    void mutatedCommandsStayInRange();
 
 private:
     bool connectClient();
@@ -261,6 +264,82 @@ void TestLinkClient::destructionIsNoShutdown()
     m_client.reset();
     QVERIFY(destroyed);
     QCOMPARE(shutdown.count(), before);
+}
+
+namespace {
+
+// A language code names a catalogue file and folder: it must be a plain name, never a path.
+bool isPlainLanguageCode(const QString &code)
+{
+    if (code.isEmpty() || code.size() > 16 || !code.at(0).isLetter())
+        return false;
+    for (QChar c : code) {
+        const bool plain = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                           || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') || c == QLatin1Char('-');
+        if (!plain)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Valid commands mutated, straight into the dispatch: no value outside what the panel's controls can
+// take reaches a signal, and every signal with arguments is reached.
+void TestLinkClient::mutatedCommandsStayInRange()
+{
+    using F = LinkCommandFuzzer;
+    LinkCommandFuzzer fuzzer(20240613, {
+        {"cap_hideLumidesk", {F::Number, F::Number}},
+        {"cap_changeLanguage", {F::Language}},
+        {"cap_showRecordWidget", {}},
+        {"cap_showLiveWidget", {}},
+        {"cap_updateAudioList", {F::Count}},
+        {"cap_MacUpdateAudioList", {F::Count, F::Pairs}},
+        {"cap_updateAudioSource", {F::Text}},
+        {"cap_updateVolume", {F::Number}},
+        {"cap_updateLevelReport", {F::Number}},
+        {"cap_showWarningBtn", {}},
+        {"cap_hideWarningBtn", {}},
+        {"cap_setAutoRecord", {F::Number}},
+        {"cap_showNotification", {}},
+        {"cap_showLiveWarningBtn", {}},
+        {"cap_hideLiveWarningBtn", {}},
+        {"cap_updateLiveStatus", {F::Number, F::Number}},
+        {"cap_getRecordTime", {}},
+        {"cap_startRecord", {}},
+        {"cap_pauseRecord", {}},
+        {"cap_stopRecord", {}},
+        {"cap_getLiveTime", {}},
+        {"cap_startLive", {}},
+        {"cap_stopLive", {}},
+    });
+    using B = LinkSignalBounds;
+    // Positions are X11's 16-bit coordinates; volume and level feed 0-100 controls; a list has at
+    // most 256 entries and a name list as many ids; the live status shows at most 10 Gbit/s and
+    // 1000 frames per second.
+    const B::Rule percent = [](const QVariantList &a) { return B::inRange(a.at(0), 0, 100); };
+    LinkSignalBounds bounds(m_client.get(), {
+        {"lumideskHided(int,int)",
+         [](const QVariantList &a) { return B::inRange(a.at(0), -32768, 32767) && B::inRange(a.at(1), -32768, 32767); }},
+        {"langChanged(QString)", [](const QVariantList &a) { return isPlainLanguageCode(a.at(0).toString()); }},
+        {"audioListUpdate(QList<QString>)",
+         [](const QVariantList &a) { return a.at(0).value<QList<QString>>().size() <= 256; }},
+        {"audioListUpdate(QList<QString>,QList<QString>)",
+         [](const QVariantList &a) {
+             const int names = a.at(0).value<QList<QString>>().size();
+             return names <= 256 && a.at(1).value<QList<QString>>().size() == names;
+         }},
+        {"audioSourceUpdate(QString)", [](const QVariantList &) { return true; }},
+        {"volumeUpdate(int)", percent},
+        {"levelReportUpdate(int)", percent},
+        {"autoRecordSet(bool)", [](const QVariantList &) { return true; }},
+        {"liveStatusUpdate(int,int)",
+         [](const QVariantList &a) { return B::inRange(a.at(0), 0, 10000000) && B::inRange(a.at(1), 0, 1000); }},
+    });
+    QCOMPARE(fuzzer.firstViolation(20000, bounds, [this](const QString &text) { m_client->readMessage(text); }),
+             QString());
+    QCOMPARE(bounds.neverEmittedWithArguments(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestLinkClient)

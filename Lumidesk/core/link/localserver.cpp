@@ -4,16 +4,15 @@
 
 #include "ipc/localcommandtext.h"
 #include "ipc/localframecodec.h"
-#include "ipc/localsocketpath.h"
+#include "ipc/locallistener.h"
 
-#include <QLocalServer>
 #include <QPointer>
 
 #include <limits>
 
 using platform::LocalCommandText;
 using platform::LocalFrameCodec;
-using platform::LocalSocketPath;
+using platform::LocalListener;
 
 const char LocalServer::ServerName[] = "LumideskServer";
 
@@ -61,26 +60,26 @@ struct Command
 LocalServer::LocalServer(QObject *parent)
     : QObject(parent)
 {
-    m_server = new QLocalServer(this);
+    m_listener = new LocalListener(this);
     QString error;
-    if (!LocalSocketPath::listen(m_server, QLatin1String(ServerName), &error))
+    if (!m_listener->listen(QLatin1String(ServerName), &error))
         _LumideskLog::log(ErrorLevel, QStringLiteral("Unable to start the server: %s"),
                           error.toLatin1().constData());
-    connect(m_server, &QLocalServer::newConnection, this, &LocalServer::socketConnected);
+    connect(m_listener, &LocalListener::newConnection, this, &LocalServer::socketConnected);
 }
 
 LocalServer::~LocalServer()
 {
-    // The sockets are children of the listening server; they must not report back while it goes.
+    // The sockets are children of the listener; they must not report back while it goes.
     for (QLocalSocket *socket : qAsConst(m_sockets))
         socket->disconnect(this);
-    delete m_server;
-    m_server = nullptr;
+    delete m_listener;
+    m_listener = nullptr;
 }
 
 bool LocalServer::isListening() const
 {
-    return m_server && m_server->isListening();
+    return m_listener && m_listener->isListening();
 }
 
 bool LocalServer::isPanelConnected() const
@@ -269,18 +268,33 @@ void LocalServer::stopLive()
     sendMessage(QStringLiteral("cap_stopLive"));
 }
 
-void LocalServer::socketConnected()
+void LocalServer::socketConnected(QLocalSocket *socket)
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        _LumideskLog::log(StateLevel, QStringLiteral("Socket connetcted"));
-        connect(socket, &QLocalSocket::disconnected, this, &LocalServer::socketDisconnected);
-        connect(socket, &QLocalSocket::readyRead, this, &LocalServer::socketRead);
-        connect(socket, &QLocalSocket::errorOccurred, this, &LocalServer::displayError);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, this, &LocalServer::socketDestroyed);
-        m_sockets.append(socket);
-        m_socket = socket;
-        emit localSocketReady();
+    _LumideskLog::log(StateLevel, QStringLiteral("Socket connetcted"));
+    connect(socket, &QLocalSocket::disconnected, this, &LocalServer::socketDisconnected);
+    connect(socket, &QLocalSocket::readyRead, this, &LocalServer::socketRead);
+    connect(socket, &QLocalSocket::errorOccurred, this, &LocalServer::displayError);
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, &LocalServer::socketDestroyed);
+    m_sockets.append(socket);
+    m_lastActivity.insert(socket, ++m_activityCount);
+    m_socket = socket;
+    closeIdleConnections();
+    emit localSocketReady();
+}
+
+void LocalServer::closeIdleConnections()
+{
+    // Every open connection holds a file descriptor; connections nobody closes must not take the
+    // process's last ones. The panel needs one, a second start's check another for a moment.
+    while (m_sockets.size() > MaxConnections) {
+        QLocalSocket *idlest = m_sockets.first();
+        for (QLocalSocket *socket : qAsConst(m_sockets)) {
+            if (m_lastActivity.value(socket) < m_lastActivity.value(idlest))
+                idlest = socket;
+        }
+        _LumideskLog::log(StateLevel, QStringLiteral("Socket closed: too many connections"));
+        closeSocket(idlest);
     }
 }
 
@@ -301,8 +315,10 @@ void LocalServer::forgetSocket(QObject *object)
     // Only the connection that went away is forgotten: the death of an older one leaves the newest in
     // place, and the death of the newest falls back to the newest still open.
     for (int i = m_sockets.size() - 1; i >= 0; --i) {
-        if (static_cast<QObject *>(m_sockets.at(i)) == object)
+        if (static_cast<QObject *>(m_sockets.at(i)) == object) {
+            m_lastActivity.remove(m_sockets.at(i));
             m_sockets.removeAt(i);
+        }
     }
     m_socket = m_sockets.isEmpty() ? nullptr : m_sockets.last();
 }
@@ -317,21 +333,22 @@ void LocalServer::socketRead()
         QString text;
         switch (LocalFrameCodec::decode(socket, &text)) {
         case LocalFrameCodec::Complete:
+            m_lastActivity.insert(socket, ++m_activityCount);
             readMessage(text);
             break;
         case LocalFrameCodec::Incomplete:
             return;
         case LocalFrameCodec::Corrupt:
-            closeBrokenSocket(socket);
+            // Nothing after a broken frame can be trusted to start on a message boundary.
+            _LumideskLog::log(ErrorLevel, QStringLiteral("Client message error !"));
+            closeSocket(socket);
             return;
         }
     }
 }
 
-void LocalServer::closeBrokenSocket(QLocalSocket *socket)
+void LocalServer::closeSocket(QLocalSocket *socket)
 {
-    // Nothing after a broken frame can be trusted to start on a message boundary.
-    _LumideskLog::log(ErrorLevel, QStringLiteral("Client message error !"));
     forgetSocket(socket);
     socket->abort();
     socket->deleteLater();

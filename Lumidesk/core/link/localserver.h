@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QLocalSocket>
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+namespace platform {
+class LocalListener;
+}
 
 // The main program's end of the local command link. It listens on "LumideskServer", turns every
 // message from the record and live panel into a signal and offers one sender per command it sends.
@@ -13,12 +16,16 @@ class QLocalServer;
 // Messages go to the newest open connection only. Messages from every open connection are read, so a
 // short-lived connection (a second program start checking whether the name is taken) loses none of the
 // panel's commands, and when the newest connection closes the link falls back to the one before it.
+// At most MaxConnections stay open: a new one beyond that closes the one idle longest (no connection
+// or message since). The listener keeps the name through a shortage of file descriptors and listens
+// again when its socket file goes (platform::LocalListener).
 class LocalServer : public QObject
 {
     Q_OBJECT
 
 public:
     static const char ServerName[];
+    static const int MaxConnections = 4;
 
     explicit LocalServer(QObject *parent = nullptr);
     ~LocalServer() override;
@@ -76,7 +83,7 @@ signals:
     void liveTimeGet(int sec);
 
 private slots:
-    void socketConnected();
+    void socketConnected(QLocalSocket *socket);
     void socketDisconnected();
     void socketDestroyed(QObject *object);
     void socketRead();
@@ -84,11 +91,14 @@ private slots:
 
 private:
     void forgetSocket(QObject *object);
-    void closeBrokenSocket(QLocalSocket *socket);
+    void closeSocket(QLocalSocket *socket);
+    void closeIdleConnections();
 
-    QLocalServer *m_server = nullptr;
+    platform::LocalListener *m_listener = nullptr;
     // The newest open connection, the one messages are sent to; null when none is open.
     QLocalSocket *m_socket = nullptr;
-    // Every open connection, oldest first.
+    // Every open connection, oldest first, and when each was last heard from (a count of events).
     QList<QLocalSocket *> m_sockets;
+    QHash<QLocalSocket *, quint64> m_lastActivity;
+    quint64 m_activityCount = 0;
 };

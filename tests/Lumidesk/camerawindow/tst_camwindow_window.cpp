@@ -482,7 +482,9 @@ void TestCamWindow::countdownKeepsControlsHidden()
 void TestCamWindow::sizeReportAfterLastStep()
 {
     auto window = makeWindow();
-    window->setSizeReportInterval(50);
+    // Far longer than the steps take, also in a sanitizer build, so that only the last one reports.
+    const int interval = 250;
+    window->setSizeReportInterval(interval);
     selectFirstCamera(*window);
     QVERIFY(window->getSourceCamera());
     QSignalSpy analytics(window.get(), &CameraMainWidget::sendCommand);
@@ -493,7 +495,7 @@ void TestCamWindow::sizeReportAfterLastStep()
     }
     QVERIFY(window->isSizeReportPending());
     QTRY_COMPARE(countOf(analytics, CameraMainWidget::WindowResizedEvent), 1);
-    QTest::qWait(120);
+    QTest::qWait(interval + 100);
     QCOMPARE(countOf(analytics, CameraMainWidget::WindowResizedEvent), 1);
     const QList<QVariant> report = analytics.last();
     QCOMPARE(report.at(3).toString(), QStringLiteral("730X460"));

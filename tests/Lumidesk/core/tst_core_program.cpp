@@ -35,8 +35,9 @@ QString waitForLine(QProcess &program, const QString &prefix)
 
 } // namespace
 
-// Runs the built program on the test's own display, drives it through its test hook and checks what
-// a user sees: the guide first, then the toolbar, and a clean exit when the toolbar is closed.
+// Runs the test build of the program on the test's own display, drives it through its test hook and
+// checks what a user sees: the guide first, then the toolbar, and a clean exit when the toolbar is
+// closed. The program users install has no such hook.
 class TestProgram : public QObject
 {
     Q_OBJECT
@@ -44,6 +45,7 @@ class TestProgram : public QObject
 private slots:
     void firstStartThenClose();
     void laterStartSurvivesBrokenPipes();
+    void installedProgramHasNoTestHook();
 
 private:
     void start(QProcess &program);
@@ -52,7 +54,6 @@ private:
 void TestProgram::start(QProcess &program)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LUMIDESK_TEST_HOOK", "1");
     environment.insert("LUMIDESK_SIMULATE", "1");
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::SeparateChannels);
@@ -102,6 +103,22 @@ void TestProgram::laterStartSurvivesBrokenPipes()
     program.write("close\n");
     QVERIFY(program.waitForFinished(WaitMs));
     QCOMPARE(program.exitCode(), 0);
+}
+
+void TestProgram::installedProgramHasNoTestHook()
+{
+    // A hook reading commands from standard input would be a door into every user's program; it
+    // must not even be linked in (its class name is in the meta-object data of any build that has it).
+    QFile program(qEnvironmentVariable("LUMIDESK_RELEASE_PROGRAM"));
+    QVERIFY2(program.open(QIODevice::ReadOnly), qPrintable(program.fileName()));
+    const QByteArray bytes = program.readAll();
+    QVERIFY(bytes.contains("LumideskStartup"));
+    QVERIFY(!bytes.contains("StartupTestHook"));
+    QVERIFY(!bytes.contains("LUMIDESK_TEST_HOOK"));
+
+    QFile host(qEnvironmentVariable("LUMIDESK_PROGRAM"));
+    QVERIFY(host.open(QIODevice::ReadOnly));
+    QVERIFY(host.readAll().contains("StartupTestHook"));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

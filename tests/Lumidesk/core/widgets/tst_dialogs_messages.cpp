@@ -122,7 +122,7 @@ void TestDialogsMessages::buttonsClose()
     QList<bool> visibleAtSignal;
     if (auto *notification = qobject_cast<NotificationDialog *>(dialog.get())) {
         connect(notification, &NotificationDialog::closeNotificationDialog, this,
-                [&] { visibleAtSignal << notification->isVisible(); });
+                [&visibleAtSignal, notification] { visibleAtSignal << notification->isVisible(); });
     }
     QTest::mouseClick(child<QToolButton>(dialog.get(), qPrintable(button)), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
