@@ -3,6 +3,7 @@
 #include "dockscreen.h"
 #include "nativewindow.h"
 #include "screenedge.h"
+#include "skinmask.h"
 
 #include <QImage>
 #include <QMouseEvent>
@@ -129,6 +130,7 @@ void MultiSkinDockWidget::redrawMoveWindowToAttach(QPoint topLeft)
         emit updateButtonLocation(edge);
         applyTargetSize(edge);
         m_skinnedEdge = edge;
+        updateSkinMask();
     }
     moveWindowToAttach();
     if (!m_moveButtonName.isEmpty()) {
@@ -144,6 +146,7 @@ void MultiSkinDockWidget::setNarowMode(bool on)
     m_narrowMode = on;
     emit setMainToolBarShrink(on);
     m_skinnedEdge = -1;
+    updateSkinMask();
 }
 
 void MultiSkinDockWidget::resizeWindow(int edgeCode)
@@ -201,6 +204,7 @@ void MultiSkinDockWidget::stopAnimation()
 {
     m_resizing = false;
     m_moveTimer->stop();
+    updateSkinMask();
 }
 
 void MultiSkinDockWidget::dlgMoveTimerUpdate()
@@ -267,10 +271,35 @@ void MultiSkinDockWidget::paintEvent(QPaintEvent *event)
 {
     SkinDockWidget::paintEvent(event);
     QPainter painter(this);
+    paintSkin(&painter);
+}
+
+void MultiSkinDockWidget::paintSkin(QPainter *painter)
+{
     if (m_location > BottomEdge)
-        drawLeftorRightSkin(&painter);
+        drawLeftorRightSkin(painter);
     else
-        drawToporBottomSkin(&painter);
+        drawToporBottomSkin(painter);
+}
+
+void MultiSkinDockWidget::resizeEvent(QResizeEvent *event)
+{
+    SkinDockWidget::resizeEvent(event);
+    updateSkinMask();
+}
+
+void MultiSkinDockWidget::updateSkinMask()
+{
+    if (size().isEmpty())
+        return;
+    QImage skin(size(), QImage::Format_ARGB32_Premultiplied);
+    skin.fill(Qt::transparent);
+    QPainter painter(&skin);
+    paintSkin(&painter);
+    painter.end();
+    const QRegion shape = skinMask(skin);
+    if (!shape.isEmpty())
+        setMask(shape);
 }
 
 void MultiSkinDockWidget::drawToporBottomSkin(QPainter *painter)

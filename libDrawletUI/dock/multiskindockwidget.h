@@ -60,8 +60,12 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void paintSkin(QPainter *painter);
+    // Cuts the window to the skin as it is drawn now (size, edge, collapsed look).
+    void updateSkinMask();
     void reskin(int edge);
     QSize fullSizeFor(int edge) const;
     // Sets the target size for the edge and resizes to it: the bottom edge stays for a horizontal

@@ -4,6 +4,7 @@
 #include "dockscreen.h"
 #include "nativewindow.h"
 #include "screenedge.h"
+#include "skinmask.h"
 #include "styletoolbarhelper.h"
 
 #include <QAction>
@@ -40,6 +41,7 @@ SkinDockWidget::SkinDockWidget(const QString &skinName, QWidget *parent, bool mo
         m_background = QPixmap(m_skinName);
         resize(m_background.size());
         setFixedSize(m_background.size());
+        setMask(skinMask(m_background));
     }
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     detectWinOSTaskbar();
@@ -204,6 +206,7 @@ void SkinDockWidget::rotateImageResizeWindow(int degrees)
     setBaseSize(m_background.size());
     setFixedSize(m_background.size());
     resize(m_background.size());
+    setMask(skinMask(m_background));
 }
 
 void SkinDockWidget::changeButtonSkin(QString iconPath)

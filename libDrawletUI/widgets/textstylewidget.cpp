@@ -6,6 +6,7 @@
 #include "dockscreen.h"
 #include "nativewindow.h"
 #include "qorvgraphicstextitem.h"
+#include "skinmask.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -41,6 +42,7 @@ TextStyleWidget::TextStyleWidget(const QString &skin, QWidget *parent)
     setFloating(true);
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setFixedSize(m_background.size());
+    setMask(skinMask(m_background));
     setShadow(this);
 
     m_fontBox = new CustomFontComboBox(this);

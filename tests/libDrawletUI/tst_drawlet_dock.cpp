@@ -58,6 +58,7 @@ private slots:
     void popUpOpensBesideItsOwner();
     void popUpHidesForOtherButtons();
     void ownerButtonSkin();
+    void contentStartsAtTheCorner();
     void reskinsOnlyOnANewEdge();
     void narrowAnimationEndsAtItsLengths();
     void whiteboardLengthensAVerticalFrameDownwards();
@@ -225,6 +226,24 @@ void TestDrawletDock::ownerButtonSkin()
                                          QStringLiteral(":/resource/button/btn_shape_circle_left")));
     QVERIFY(owner.styleSheet().startsWith(
             QStringLiteral("QToolButton{border-image: url(:/resource/button/btn_shape_circle_left_normal.png);}")));
+}
+
+void TestDrawletDock::contentStartsAtTheCorner()
+{
+    // On X11 a floating dock widget draws a title bar of its own unless it is told not to.
+    DockScreen::setOverride(FullHd, FullHd);
+    QScopedPointer<MultiSkinDockWidget> frame(makeFrame());
+    auto *content = new QWidget;
+    frame->setWidget(content);
+    dockAt(frame.data(), QPoint(500, 0));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
+    QCOMPARE(content->geometry(), QRect(QPoint(0, 0), frame->size()));
+
+    // The window is cut to its skin: the rounded corners below are not part of it.
+    QVERIFY(frame->mask().contains(QPoint(300, 10)));
+    QVERIFY(!frame->mask().contains(QPoint(0, 51)));
+    QVERIFY(!frame->mask().contains(QPoint(300, 54)));
 }
 
 void TestDrawletDock::reskinsOnlyOnANewEdge()
