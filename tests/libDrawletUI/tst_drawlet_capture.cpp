@@ -161,6 +161,7 @@ void TestDrawletCapture::fullScreenIntoThePictureFolder()
 
 void TestDrawletCapture::twoCapturesInOneSecond()
 {
+    WarningCatcher warnings;
     button(0)->click();
     whenPickerShows([](QWindow *picker) {
         QTest::mousePress(picker, Qt::LeftButton, {}, QPoint(120, 120));
@@ -168,6 +169,7 @@ void TestDrawletCapture::twoCapturesInOneSecond()
         QTest::mouseRelease(picker, Qt::LeftButton, {}, QPoint(220, 170));
     });
     button(2)->click();
+    QVERIFY(warnings.texts.isEmpty());
     QCOMPARE(pictures(), QStringList({"20240131093005-2.png", "20240131093005.png"}));
     const QImage area(AbstractCaptureScreenAction::defaultPath() + QStringLiteral("/20240131093005-2.png"));
     QCOMPARE(area.size(), QSize(100, 50));
