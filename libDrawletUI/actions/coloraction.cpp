@@ -2,17 +2,13 @@
 
 #include "qorvcolordialog.h"
 #include "styletoolbarhelper.h"
+#include "uiglobalconstconfig.h"
 
 namespace drawlet {
 namespace ui {
 
-namespace {
-
-const QString RESOURCE_BUTTON_PATH = QStringLiteral(":/resource/button/");
-
-} // namespace
-
-ColorAction::ColorAction(const QColor &color, QObject *parent, bool enableColorDialog, QWidget *widget)
+ColorAction::ColorAction(const QColor &color, QObject *parent, bool enableColorDialog,
+                         QWidget *widget)
     : QAction(parent)
     , m_color(color)
     , m_enableColorDialog(enableColorDialog)
@@ -20,8 +16,8 @@ ColorAction::ColorAction(const QColor &color, QObject *parent, bool enableColorD
 {
 }
 
-ColorAction::ColorAction(const QColor &color, const QString &text, QObject *parent, bool enableColorDialog,
-                         QWidget *widget)
+ColorAction::ColorAction(const QColor &color, const QString &text, QObject *parent,
+                         bool enableColorDialog, QWidget *widget)
     : QAction(text, parent)
     , m_color(color)
     , m_enableColorDialog(enableColorDialog)
@@ -29,8 +25,8 @@ ColorAction::ColorAction(const QColor &color, const QString &text, QObject *pare
 {
 }
 
-ColorAction::ColorAction(const QColor &color, const QIcon &icon, const QString &text, QObject *parent,
-                         bool enableColorDialog, QWidget *widget)
+ColorAction::ColorAction(const QColor &color, const QIcon &icon, const QString &text,
+                         QObject *parent, bool enableColorDialog, QWidget *widget)
     : QAction(icon, text, parent)
     , m_color(color)
     , m_enableColorDialog(enableColorDialog)
@@ -86,9 +82,9 @@ void ColorAction::setToolBarLoaction(int location_code)
 
 QString ColorAction::getStyleSheetString() const
 {
-    return StyleToolbarHelper::getStyleSheetString(RESOURCE_BUTTON_PATH + QStringLiteral("btn_color_") + objectName()
-                                                   + QLatin1Char('_')
-                                                   + StyleToolbarHelper::toolBarLoactionToString(m_location));
+    return StyleToolbarHelper::getStyleSheetString(
+        UIGlobalConstConfig::RESOURCE_BUTTON_PATH + QStringLiteral("btn_color_") + objectName()
+        + QLatin1Char('_') + StyleToolbarHelper::toolBarLoactionToString(m_location));
 }
 
 } // namespace ui

@@ -19,7 +19,8 @@ class DRAWLETUI_EXPORT ColorAction : public QAction
     Q_OBJECT
 public:
     ColorAction(const QColor &color, QObject *parent, bool enableColorDialog, QWidget *widget);
-    ColorAction(const QColor &color, const QString &text, QObject *parent, bool enableColorDialog, QWidget *widget);
+    ColorAction(const QColor &color, const QString &text, QObject *parent, bool enableColorDialog,
+                QWidget *widget);
     ColorAction(const QColor &color, const QIcon &icon, const QString &text, QObject *parent,
                 bool enableColorDialog, QWidget *widget);
 

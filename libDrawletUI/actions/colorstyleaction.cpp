@@ -4,6 +4,7 @@
 #include "coloraction.h"
 #include "skindockwidget.h"
 #include "styletoolbarhelper.h"
+#include "uiglobalconstconfig.h"
 
 #include <QButtonGroup>
 #include <QToolButton>
@@ -12,8 +13,6 @@ namespace drawlet {
 namespace ui {
 
 namespace {
-
-const QString RESOURCE_BUTTON_PATH = QStringLiteral(":/resource/button/");
 
 struct ColorRow
 {
@@ -40,7 +39,7 @@ ColorStyleAction::ColorStyleAction(const QString &skin, QWidget *parent, QToolBu
     , m_currentColor(QColor::fromRgb(0xFE0000))
     , m_buttonGroup(new QButtonGroup(this))
 {
-    setToolbar(RESOURCE_BUTTON_PATH);
+    setToolbar(UIGlobalConstConfig::RESOURCE_BUTTON_PATH);
 }
 
 ColorStyleAction::~ColorStyleAction() = default;
@@ -50,7 +49,8 @@ void ColorStyleAction::setToolbar(const QString &path)
     for (const ColorRow &row : ColorTable) {
         const QString name = QLatin1String(row.name);
         m_toolButtons.append(createToolButton(QColor::fromRgb(row.rgb), tr(row.name), name,
-                                              path + QStringLiteral("btn_color_") + name, row.opensDialog));
+                                              path + QStringLiteral("btn_color_") + name,
+                                              row.opensDialog));
     }
     m_toolButtons.first()->defaultAction()->setChecked(true);
     for (QToolButton *button : qAsConst(m_toolButtons)) {
@@ -61,8 +61,9 @@ void ColorStyleAction::setToolbar(const QString &path)
     keepButtonActionsInStep(m_buttonGroup);
 }
 
-QToolButton *ColorStyleAction::createToolButton(const QColor &color, const QString &toolTip, const QString &name,
-                                                const QString &imagePath, bool enableColorDialog)
+QToolButton *ColorStyleAction::createToolButton(const QColor &color, const QString &toolTip,
+                                                const QString &name, const QString &imagePath,
+                                                bool enableColorDialog)
 {
     auto *action = new ColorAction(color, this, enableColorDialog, toolbarHelper->getSkin());
     action->setToolTip(toolTip);
@@ -70,8 +71,10 @@ QToolButton *ColorStyleAction::createToolButton(const QColor &color, const QStri
 
     connect(action, &ColorAction::colorClicked, this, &ColorStyleAction::changeColor);
     if (ownerButton)
-        connect(action, &ColorAction::externalToolStyleSheetChanged, ownerButton, &QWidget::setStyleSheet);
-    connect(this, &ColorStyleAction::changeToolbarLocation, action, &ColorAction::setToolBarLoaction);
+        connect(action, &ColorAction::externalToolStyleSheetChanged, ownerButton,
+                &QWidget::setStyleSheet);
+    connect(this, &ColorStyleAction::changeToolbarLocation, action,
+            &ColorAction::setToolBarLoaction);
 
     QToolButton *button = StyleToolbarHelper::createToolButton(action, name, imagePath, true);
     connect(button, &QToolButton::clicked, action, &ColorAction::onToggled);

@@ -22,7 +22,8 @@ class DRAWLETUI_EXPORT ColorStyleAction : public SubToolbarAction
 {
     Q_OBJECT
 public:
-    ColorStyleAction(const QString &skin, QWidget *parent, QToolButton *ownerButton, QObject *parentObject);
+    ColorStyleAction(const QString &skin, QWidget *parent, QToolButton *ownerButton,
+                     QObject *parentObject);
     ~ColorStyleAction() override;
 
     QList<QToolButton *> getToolButton() const { return m_toolButtons; }

@@ -17,7 +17,8 @@ LineStyleAction::LineStyleAction(LineStyle::style_t style, const QString &text, 
 {
 }
 
-LineStyleAction::LineStyleAction(LineStyle::style_t style, const QIcon &icon, const QString &text, QObject *parent)
+LineStyleAction::LineStyleAction(LineStyle::style_t style, const QIcon &icon, const QString &text,
+                                 QObject *parent)
     : QAction(icon, text, parent)
     , m_style(style)
 {

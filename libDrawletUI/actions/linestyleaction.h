@@ -18,7 +18,8 @@ class DRAWLETUI_EXPORT LineStyleAction : public QAction
 public:
     LineStyleAction(LineStyle::style_t style, QObject *parent);
     LineStyleAction(LineStyle::style_t style, const QString &text, QObject *parent);
-    LineStyleAction(LineStyle::style_t style, const QIcon &icon, const QString &text, QObject *parent);
+    LineStyleAction(LineStyle::style_t style, const QIcon &icon, const QString &text,
+                    QObject *parent);
 
     LineStyle::style_t getLineStyle() const { return m_style; }
 

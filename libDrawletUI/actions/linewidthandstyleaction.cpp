@@ -5,6 +5,7 @@
 #include "linewidthaction.h"
 #include "styletoolbarhelper.h"
 #include "widthtoolbutton.h"
+#include "uiglobalconstconfig.h"
 
 #include <QButtonGroup>
 #include <QDebug>
@@ -15,7 +16,6 @@ namespace ui {
 
 namespace {
 
-const QString RESOURCE_BUTTON_PATH = QStringLiteral(":/resource/button/");
 const QString WIDTH_INDEX = QStringLiteral("WIDTH");
 const QString STYLE_INDEX = QStringLiteral("STYLE");
 
@@ -28,24 +28,34 @@ struct StyleRow
 
 // The solid image base name has a doubled underscore, as its files have.
 const StyleRow StyleTable[] = {
-    {{1, 1}, QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "solid"), "btn_line-style__solid"},
-    {{3, 1}, QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "dash"), "btn_line-style_dashed"},
-    {{1, 2}, QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "arrow1"), "btn_line-style_arrow1"},
-    {{1, 4}, QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "arrow2"), "btn_line-style_arrow2"},
+    {{1, 1},
+     QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "solid"),
+     "btn_line-style__solid"},
+    {{3, 1},
+     QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "dash"),
+     "btn_line-style_dashed"},
+    {{1, 2},
+     QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "arrow1"),
+     "btn_line-style_arrow1"},
+    {{1, 4},
+     QT_TRANSLATE_NOOP("drawlet::ui::LineWidthAndStyleAction", "arrow2"),
+     "btn_line-style_arrow2"},
 };
 
 } // namespace
 
-LineWidthAndStyleAction::LineWidthAndStyleAction(ConfigType type, std::map<int, style_setting_t> config,
-                                                 const QString &skin, QWidget *parent, QToolButton *ownerButton,
-                                                 QObject *parentObject)
+LineWidthAndStyleAction::LineWidthAndStyleAction(ConfigType type,
+                                                 std::map<int, style_setting_t> config,
+                                                 const QString &skin, QWidget *parent,
+                                                 QToolButton *ownerButton, QObject *parentObject)
     : SubToolbarAction(skin, parent, ownerButton, parentObject)
     , m_config(std::move(config))
     , m_type(type)
 {
     setToolbar();
     if (ownerButton)
-        connect(this, &SubToolbarAction::setToolbuttonStyleSheet, ownerButton, &QWidget::setStyleSheet);
+        connect(this, &SubToolbarAction::setToolbuttonStyleSheet, ownerButton,
+                &QWidget::setStyleSheet);
 }
 
 LineWidthAndStyleAction::~LineWidthAndStyleAction() = default;
@@ -63,7 +73,8 @@ void LineWidthAndStyleAction::setToolbar()
     setButtonAction(m_widthButtons, WIDTH_INDEX);
     toolbarHelper->setSeparator();
     for (const StyleRow &row : StyleTable)
-        m_styleButtons.push_back(createStyleButton(row.style, QLatin1String(row.name), QLatin1String(row.image)));
+        m_styleButtons.push_back(
+            createStyleButton(row.style, QLatin1String(row.name), QLatin1String(row.image)));
     setButtonAction(m_styleButtons, STYLE_INDEX);
 }
 
@@ -75,29 +86,35 @@ WidthToolButton *LineWidthAndStyleAction::createWidthButton(const WidthEntry &en
     emit widthMLStringChanged(toolTip, name);
     action->setToolTip(toolTip);
     connect(action, &LineWidthAction::widthChanged, this, &LineWidthAndStyleAction::changeWidth);
-    connect(this, &LineWidthAndStyleAction::changeWidthToolButtonsState, action, &LineWidthAction::changeState);
+    connect(this, &LineWidthAndStyleAction::changeWidthToolButtonsState, action,
+            &LineWidthAction::changeState);
 
     auto *button = new WidthToolButton(action);
-    StyleToolbarHelper::setToolButton(button, name, RESOURCE_BUTTON_PATH + entry.second.skin, true);
+    StyleToolbarHelper::setToolButton(
+        button, name, UIGlobalConstConfig::RESOURCE_BUTTON_PATH + entry.second.skin, true);
     connect(button, &QToolButton::clicked, action, &LineWidthAction::onToggled);
     return button;
 }
 
-QToolButton *LineWidthAndStyleAction::createStyleButton(const LineStyle::style_t &style, const QString &name,
-                                                        const QString &image)
+QToolButton *LineWidthAndStyleAction::createStyleButton(const LineStyle::style_t &style,
+                                                        const QString &name, const QString &image)
 {
     // No text: a tool button shows the text of an action without icon over its images.
     auto *action = new LineStyleAction(style, this);
     action->setToolTip(tr(name.toUtf8().constData()));
-    connect(action, &LineStyleAction::lineStyleChanged, this, &LineWidthAndStyleAction::changeLineStyle);
-    connect(this, &LineWidthAndStyleAction::changeStyleToolButtonsState, action, &LineStyleAction::changeState);
-    QToolButton *button = StyleToolbarHelper::createToolButton(action, name, RESOURCE_BUTTON_PATH + image, true);
+    connect(action, &LineStyleAction::lineStyleChanged, this,
+            &LineWidthAndStyleAction::changeLineStyle);
+    connect(this, &LineWidthAndStyleAction::changeStyleToolButtonsState, action,
+            &LineStyleAction::changeState);
+    QToolButton *button = StyleToolbarHelper::createToolButton(
+        action, name, UIGlobalConstConfig::RESOURCE_BUTTON_PATH + image, true);
     connect(button, &QToolButton::clicked, action, &LineStyleAction::onToggled);
     return button;
 }
 
 template<typename Button>
-void LineWidthAndStyleAction::setButtonAction(const std::vector<Button *> &buttons, const QString &key)
+void LineWidthAndStyleAction::setButtonAction(const std::vector<Button *> &buttons,
+                                              const QString &key)
 {
     if (!buttons.empty() && buttons.front()->defaultAction())
         buttons.front()->defaultAction()->setChecked(true);
@@ -127,12 +144,15 @@ bool LineWidthAndStyleAction::isShownConfig(const std::map<int, style_setting_t>
 {
     if (config.size() != m_config.size())
         return false;
-    return std::equal(config.begin(), config.end(), m_config.begin(), [](const WidthEntry &a, const WidthEntry &b) {
-        return a.first == b.first && a.second.name == b.second.name && a.second.skin == b.second.skin;
-    });
+    return std::equal(config.begin(), config.end(), m_config.begin(),
+                      [](const WidthEntry &a, const WidthEntry &b) {
+                          return a.first == b.first && a.second.name == b.second.name
+                              && a.second.skin == b.second.skin;
+                      });
 }
 
-void LineWidthAndStyleAction::changeWidthConfig(ConfigType type, const std::map<int, style_setting_t> &config,
+void LineWidthAndStyleAction::changeWidthConfig(ConfigType type,
+                                                const std::map<int, style_setting_t> &config,
                                                 int initialValue)
 {
     if (isShownConfig(config)) {
@@ -165,7 +185,8 @@ bool LineWidthAndStyleAction::changeWidthButtons(const std::map<int, style_setti
             continue;
         }
         action->setWidthConfig(entry.first);
-        button->setStyleSheet(StyleToolbarHelper::getStyleSheetString(RESOURCE_BUTTON_PATH + entry.second.skin));
+        button->setStyleSheet(StyleToolbarHelper::getStyleSheetString(
+            UIGlobalConstConfig::RESOURCE_BUTTON_PATH + entry.second.skin));
     }
     const bool buttonsGo = next < m_widthButtons.size();
     for (size_t i = next; i < m_widthButtons.size(); ++i)
@@ -197,8 +218,8 @@ void LineWidthAndStyleAction::regenerateWidthToolBar(const std::vector<WidthEntr
 void LineWidthAndStyleAction::changeToolbuttonStyleSheet(int location_code)
 {
     emit setToolbuttonStyleSheet(StyleToolbarHelper::getStyleSheetString(
-            RESOURCE_BUTTON_PATH + QStringLiteral("btn_line-style_")
-            + StyleToolbarHelper::toolBarLoactionToString(location_code)));
+        UIGlobalConstConfig::RESOURCE_BUTTON_PATH + QStringLiteral("btn_line-style_")
+        + StyleToolbarHelper::toolBarLoactionToString(location_code)));
 }
 
 void LineWidthAndStyleAction::changeToolTips()

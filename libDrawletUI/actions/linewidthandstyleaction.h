@@ -27,8 +27,9 @@ class DRAWLETUI_EXPORT LineWidthAndStyleAction : public SubToolbarAction
 {
     Q_OBJECT
 public:
-    LineWidthAndStyleAction(ConfigType type, std::map<int, style_setting_t> config, const QString &skin,
-                            QWidget *parent, QToolButton *ownerButton, QObject *parentObject);
+    LineWidthAndStyleAction(ConfigType type, std::map<int, style_setting_t> config,
+                            const QString &skin, QWidget *parent, QToolButton *ownerButton,
+                            QObject *parentObject);
     ~LineWidthAndStyleAction() override;
 
     std::vector<WidthToolButton *> getWidthButton() const { return m_widthButtons; }
@@ -43,7 +44,8 @@ public:
 public slots:
     void changeWidth(int width);
     void changeLineStyle(drawlet::ui::LineStyle::style_t style);
-    void changeWidthConfig(drawlet::ui::ConfigType type, const std::map<int, drawlet::ui::style_setting_t> &config,
+    void changeWidthConfig(drawlet::ui::ConfigType type,
+                           const std::map<int, drawlet::ui::style_setting_t> &config,
                            int initialValue);
     void changeToolbuttonStyleSheet(int location_code) override;
     void changeToolTips() override;
@@ -61,11 +63,15 @@ private:
 
     void setToolbar();
     WidthToolButton *createWidthButton(const WidthEntry &entry);
-    QToolButton *createStyleButton(const LineStyle::style_t &style, const QString &name, const QString &image);
-    template<typename Button> void setButtonAction(const std::vector<Button *> &buttons, const QString &key);
+    QToolButton *createStyleButton(const LineStyle::style_t &style, const QString &name,
+                                   const QString &image);
+    template<typename Button>
+    void setButtonAction(const std::vector<Button *> &buttons, const QString &key);
     // Gives the existing width buttons the new widths in order; collects the entries no button is
-    // left for and deletes the buttons no entry is left for. True when buttons must be added or went.
-    bool changeWidthButtons(const std::map<int, style_setting_t> &config, std::vector<WidthEntry> &newEntries);
+    // left for and deletes the buttons no entry is left for. True when buttons must be added or
+    // went.
+    bool changeWidthButtons(const std::map<int, style_setting_t> &config,
+                            std::vector<WidthEntry> &newEntries);
     void regenerateWidthToolBar(const std::vector<WidthEntry> &newEntries);
     bool isShownConfig(const std::map<int, style_setting_t> &config) const;
 

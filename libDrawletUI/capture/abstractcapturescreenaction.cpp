@@ -17,7 +17,8 @@
 namespace drawlet {
 namespace ui {
 
-const QString AbstractCaptureScreenAction::CAPTURE_SOUND_PATH = QStringLiteral(":/resource/sound/capture.wav");
+const QString AbstractCaptureScreenAction::CAPTURE_SOUND_PATH
+    = QStringLiteral(":/resource/sound/capture.wav");
 
 namespace {
 
@@ -59,7 +60,8 @@ bool AbstractCaptureScreenAction::generatieFilePath()
         return false;
     }
     // A second capture within the same second gets "-2", "-3", ...: no capture replaces another.
-    const QString stem = folder + QLatin1Char('/') + now().toString(QStringLiteral("yyyyMMddhhmmss"));
+    const QString stem
+        = folder + QLatin1Char('/') + now().toString(QStringLiteral("yyyyMMddhhmmss"));
     QString candidate = stem + QStringLiteral(".png");
     for (int number = 2; QFileInfo::exists(candidate); ++number)
         candidate = stem + QStringLiteral("-%1.png").arg(number);
@@ -67,7 +69,8 @@ bool AbstractCaptureScreenAction::generatieFilePath()
     return true;
 }
 
-int AbstractCaptureScreenAction::captureScreenViaSystemCall(const QString &options, const QString &path)
+int AbstractCaptureScreenAction::captureScreenViaSystemCall(const QString &options,
+                                                            const QString &path)
 {
     platform::ScreenShooter::Mode mode;
     if (options == QLatin1String("x"))
@@ -93,19 +96,22 @@ void AbstractCaptureScreenAction::captureScreen(const QString &options)
         executeSuccessResponse();
     } else if (status == platform::ScreenShooter::GaveUp) {
         qWarning().noquote() << QStringLiteral("user give up: [ %1: %2 ]\nparamter: [%3 ] ")
-                                        .arg(status)
-                                        .arg(qt_error_string(status), options);
+                                    .arg(status)
+                                    .arg(qt_error_string(status), options);
     } else {
-        qWarning().noquote() << QStringLiteral("failed to use screencaptrue : [ %1: %2 ]\nparamter: [%3 ]  File path : [%4]")
-                                        .arg(status)
-                                        .arg(qt_error_string(status), options, filePath);
+        qWarning().noquote()
+            << QStringLiteral(
+                   "failed to use screencaptrue : [ %1: %2 ]\nparamter: [%3 ]  File path : [%4]")
+                   .arg(status)
+                   .arg(qt_error_string(status), options, filePath);
         showWarning();
     }
 }
 
 void AbstractCaptureScreenAction::showWarning()
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), tr("Can't save file."), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), tr("Can't save file."),
+                    QMessageBox::Ok);
     box.exec();
     delay(FlashMs);
 }
@@ -122,7 +128,8 @@ void AbstractCaptureScreenAction::executeSuccessResponse()
     QSound::play(CAPTURE_SOUND_PATH);
     QWidget flash;
     // Qt::Window made explicit: a parentless widget only turns into a window when shown.
-    flash.setWindowFlags(flash.windowFlags() | Qt::Window | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);
+    flash.setWindowFlags(flash.windowFlags() | Qt::Window | Qt::WindowStaysOnTopHint
+                         | Qt::FramelessWindowHint);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         flash.setGeometry(screen->geometry());
     setWidget(&flash);

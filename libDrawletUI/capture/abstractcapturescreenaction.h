@@ -37,8 +37,8 @@ public:
 
     virtual bool generatieFilePath();
     virtual void captureScreen(const QString &options);
-    // Runs the platform's screen shooter: 0 when the picture was written, 256 when the user gave up,
-    // any other value on failure.
+    // Runs the platform's screen shooter: 0 when the picture was written, 256 when the user gave
+    // up, any other value on failure.
     virtual int captureScreenViaSystemCall(const QString &options, const QString &path);
     virtual void showWarning();
 

@@ -1,5 +1,6 @@
 #include "abstractcapturewidget.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 
 namespace drawlet {
@@ -13,6 +14,15 @@ AbstractCaptureWidget::AbstractCaptureWidget(QWidget *parent)
 }
 
 AbstractCaptureWidget::~AbstractCaptureWidget() = default;
+
+void AbstractCaptureWidget::coverPrimaryScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setFixedSize(screen->size());
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowOpacity(0.01);
+    setCursor(Qt::CrossCursor);
+}
 
 } // namespace ui
 } // namespace drawlet

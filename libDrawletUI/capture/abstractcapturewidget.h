@@ -21,6 +21,11 @@ public:
 signals:
     void screenCaptured(QScreen *screen, QRect scope);
     void captureCanceled();
+
+protected:
+    // A nearly invisible tool window over the whole primary screen, above everything, with a cross
+    // cursor.
+    void coverPrimaryScreen();
 };
 
 } // namespace ui

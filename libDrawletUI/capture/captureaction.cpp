@@ -5,19 +5,15 @@
 #include "capturewindowaction.h"
 #include "skindockwidget.h"
 #include "styletoolbarhelper.h"
+#include "uiglobalconstconfig.h"
 
 #include <QToolButton>
 
 namespace drawlet {
 namespace ui {
 
-namespace {
-
-const QString RESOURCE_BUTTON_PATH = QStringLiteral(":/resource/button/");
-
-} // namespace
-
-CaptureAction::CaptureAction(const QString &skin, QWidget *frame, QToolButton *owner, QObject *parent)
+CaptureAction::CaptureAction(const QString &skin, QWidget *frame, QToolButton *owner,
+                             QObject *parent)
     : SubToolbarAction(skin, frame, owner, parent)
     , m_frame(frame)
 {
@@ -47,11 +43,13 @@ QToolButton *CaptureAction::createToolButton(const QString &name, const QString 
 {
     auto *capture = new Capture(m_frame, this);
     capture->setToolTip(tr(name.toUtf8().constData()));
-    QToolButton *button = StyleToolbarHelper::createToolButton(capture, name, RESOURCE_BUTTON_PATH + image, false);
+    QToolButton *button = StyleToolbarHelper::createToolButton(
+        capture, name, UIGlobalConstConfig::RESOURCE_BUTTON_PATH + image, false);
     // In this order: the program hides its panel, the frame and the pop-up go, the capture runs;
     // afterwards the panel comes back before the frame.
     connect(button, &QToolButton::clicked, this, &CaptureAction::captureClicked);
-    connect(capture, &AbstractCaptureScreenAction::captureFinished, this, &CaptureAction::captureFinished);
+    connect(capture, &AbstractCaptureScreenAction::captureFinished, this,
+            &CaptureAction::captureFinished);
     if (m_frame)
         connect(button, &QToolButton::clicked, m_frame, &QWidget::hide);
     connect(button, &QToolButton::clicked, getSkin(), &QWidget::hide);
@@ -64,8 +62,8 @@ QToolButton *CaptureAction::createToolButton(const QString &name, const QString 
 void CaptureAction::changeToolbuttonStyleSheet(int location_code)
 {
     emit setToolbuttonStyleSheet(StyleToolbarHelper::getStyleSheetString(
-            RESOURCE_BUTTON_PATH + QStringLiteral("btn_screen-capture_")
-            + StyleToolbarHelper::toolBarLoactionToString(location_code)));
+        UIGlobalConstConfig::RESOURCE_BUTTON_PATH + QStringLiteral("btn_screen-capture_")
+        + StyleToolbarHelper::toolBarLoactionToString(location_code)));
 }
 
 void CaptureAction::changeToolTips()

@@ -35,7 +35,8 @@ signals:
 
 private:
     void setToolbar();
-    template<typename Capture> QToolButton *createToolButton(const QString &name, const QString &image);
+    template<typename Capture>
+    QToolButton *createToolButton(const QString &name, const QString &image);
 
     QList<QToolButton *> m_buttons;
     QWidget *m_frame;

@@ -12,11 +12,7 @@ namespace ui {
 CaptureWindowScreenWidget::CaptureWindowScreenWidget(QWidget *parent)
     : AbstractCaptureWidget(parent)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        setFixedSize(screen->size());
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowOpacity(0.01);
-    setCursor(Qt::CrossCursor);
+    coverPrimaryScreen();
     setMouseTracking(true);
 }
 

@@ -17,7 +17,7 @@ struct Override
     QRect available;
 };
 
-Override &override()
+Override & override()
 {
     static Override value;
     return value;
@@ -25,8 +25,9 @@ Override &override()
 
 const QScreen *primaryScreen()
 {
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen()
-                                                                          : nullptr;
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance())
+        ? QGuiApplication::primaryScreen()
+        : nullptr;
 }
 
 } // namespace
@@ -47,33 +48,21 @@ QRect DockScreen::availableGeometry()
     return screen ? screen->availableGeometry() : QRect();
 }
 
-int DockScreen::topInset()
+QMargins DockScreen::insets()
 {
+    const QRect full = geometry();
     const QRect available = availableGeometry();
-    return available.isEmpty() ? 0 : std::max(0, available.top() - geometry().top());
-}
-
-int DockScreen::bottomInset()
-{
-    const QRect available = availableGeometry();
-    return available.isEmpty() ? 0 : std::max(0, geometry().bottom() - available.bottom());
-}
-
-int DockScreen::leftInset()
-{
-    const QRect available = availableGeometry();
-    return available.isEmpty() ? 0 : std::max(0, available.left() - geometry().left());
-}
-
-int DockScreen::rightInset()
-{
-    const QRect available = availableGeometry();
-    return available.isEmpty() ? 0 : std::max(0, geometry().right() - available.right());
+    if (available.isEmpty())
+        return QMargins();
+    return QMargins(std::max(0, available.left() - full.left()),
+                    std::max(0, available.top() - full.top()),
+                    std::max(0, full.right() - available.right()),
+                    std::max(0, full.bottom() - available.bottom()));
 }
 
 void DockScreen::setOverride(const QRect &geometry, const QRect &available)
 {
-    override() = Override{true, geometry, available.isValid() ? available : geometry};
+    override() = Override {true, geometry, available.isValid() ? available : geometry};
 }
 
 void DockScreen::clearOverride()

@@ -2,6 +2,7 @@
 
 #include "drawletui_global.h"
 
+#include <QMargins>
 #include <QRect>
 
 namespace drawlet {
@@ -18,10 +19,7 @@ public:
     static QRect availableGeometry();
 
     // Space the desktop panels reserve along each edge of the screen (never negative).
-    static int topInset();
-    static int bottomInset();
-    static int leftInset();
-    static int rightInset();
+    static QMargins insets();
 
     // Until clearOverride(), geometry() and availableGeometry() answer these instead of the
     // primary screen's.

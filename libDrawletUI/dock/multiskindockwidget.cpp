@@ -48,8 +48,8 @@ Orientation orientationFor(int edge)
 
 } // namespace
 
-MultiSkinDockWidget::MultiSkinDockWidget(const QString &left, const QString &centre, const QString &right,
-                                         QWidget *parent)
+MultiSkinDockWidget::MultiSkinDockWidget(const QString &left, const QString &centre,
+                                         const QString &right, QWidget *parent)
     : SkinDockWidget(QString(), parent, true, nullptr)
     , m_leftImagePath(left)
     , m_centreImagePath(centre)
@@ -115,9 +115,12 @@ void MultiSkinDockWidget::reskin(int edge)
 {
     const Orientation orientation = orientationFor(edge);
     m_leftImage = doRotateMirrorImage(m_leftImagePath, orientation.angle, orientation.capsMirrored);
-    m_centreImage = doRotateMirrorImage(m_centreImagePath, orientation.angle, orientation.centreMirrored);
-    m_rightImage = doRotateMirrorImage(m_rightImagePath, orientation.angle, orientation.capsMirrored);
-    m_narrowLineImage = doRotateMirrorImage(m_narrowLinePath, orientation.angle, orientation.capsMirrored);
+    m_centreImage
+        = doRotateMirrorImage(m_centreImagePath, orientation.angle, orientation.centreMirrored);
+    m_rightImage
+        = doRotateMirrorImage(m_rightImagePath, orientation.angle, orientation.capsMirrored);
+    m_narrowLineImage
+        = doRotateMirrorImage(m_narrowLinePath, orientation.angle, orientation.capsMirrored);
 }
 
 void MultiSkinDockWidget::redrawMoveWindowToAttach(QPoint topLeft)
@@ -212,10 +215,9 @@ void MultiSkinDockWidget::dlgMoveTimerUpdate()
     const bool vertical = isVerticalEdge(m_location);
     const int recorded = vertical ? m_currentSize.height() : m_currentSize.width();
     m_expanding = m_narrowMode;
-    // Growing stops at the full length rather than a step past it, shrinking never goes below the
-    // collapsed length.
+    // Growing stops at the full length rather than a step past it.
     const int length = m_expanding ? std::min(recorded + AnimationStep, frameLength())
-                                   : std::max(recorded - AnimationStep, int(NarrowLength));
+                                   : recorded - AnimationStep;
     resizeAlongEdge(length);
     m_currentSize = size();
 
@@ -311,7 +313,8 @@ void MultiSkinDockWidget::drawToporBottomSkin(QPainter *painter)
         // The collapsed look: both caps cut by the offset (the left cap's width stands for both).
         const int piece = std::max(0, leftWidth - m_capOffset);
         painter->drawPixmap(0, 0, m_leftImage, 0, 0, piece, m_leftImage.height());
-        painter->drawPixmap(frameWidth - piece, 0, m_rightImage, m_capOffset, 0, piece, m_rightImage.height());
+        painter->drawPixmap(frameWidth - piece, 0, m_rightImage, m_capOffset, 0, piece,
+                            m_rightImage.height());
         if (m_narrowMode && !m_expanding) {
             const int y = m_location == BottomEdge ? height() - m_narrowLineImage.height() : 0;
             painter->drawPixmap(piece - 1, y, m_narrowLineImage);
@@ -336,7 +339,8 @@ void MultiSkinDockWidget::drawLeftorRightSkin(QPainter *painter)
     if (frameHeight <= topHeight + bottomHeight || m_narrowMode) {
         const int piece = std::max(0, topHeight - m_capOffset);
         painter->drawPixmap(0, 0, m_leftImage, 0, 0, m_leftImage.width(), piece);
-        painter->drawPixmap(0, frameHeight - piece, m_rightImage, 0, m_capOffset, m_rightImage.width(), piece);
+        painter->drawPixmap(0, frameHeight - piece, m_rightImage, 0, m_capOffset,
+                            m_rightImage.width(), piece);
         if (m_narrowMode && !m_expanding) {
             const int x = m_location == RightEdge ? width() - m_narrowLineImage.width() : 0;
             painter->drawPixmap(x, piece, m_narrowLineImage);

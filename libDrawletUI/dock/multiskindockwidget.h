@@ -24,7 +24,8 @@ public:
     static const int WhiteboardFrameLength = 820;
     static const int NarrowLength = 77;
 
-    MultiSkinDockWidget(const QString &left, const QString &centre, const QString &right, QWidget *parent);
+    MultiSkinDockWidget(const QString &left, const QString &centre, const QString &right,
+                        QWidget *parent);
     ~MultiSkinDockWidget() override;
 
     void redrawMoveWindowToAttach(QPoint topLeft);
@@ -85,8 +86,8 @@ private:
     QString m_narrowLinePath;
     QTimer *m_moveTimer = nullptr;
     QTimer *m_taskBarTimer = nullptr;
-    QSize m_currentSize{-1, -1};
-    QSize m_targetSize{-1, -1};
+    QSize m_currentSize {-1, -1};
+    QSize m_targetSize {-1, -1};
     int m_skinnedEdge = -1;
     int m_capOffset = 0;
     bool m_narrowMode = false;

@@ -6,6 +6,7 @@
 #include "screenedge.h"
 #include "skinmask.h"
 #include "styletoolbarhelper.h"
+#include "uiglobalconstconfig.h"
 
 #include <QAction>
 #include <QCursor>
@@ -20,13 +21,8 @@
 namespace drawlet {
 namespace ui {
 
-namespace {
-
-const QString ButtonImagePath = QStringLiteral(":/resource/button/");
-
-} // namespace
-
-SkinDockWidget::SkinDockWidget(const QString &skinName, QWidget *parent, bool movable, QToolButton *owner)
+SkinDockWidget::SkinDockWidget(const QString &skinName, QWidget *parent, bool movable,
+                               QToolButton *owner)
     : QDockWidget(parent)
     , m_ownerButton(owner)
     , m_skinName(skinName)
@@ -66,14 +62,16 @@ QRect SkinDockWidget::detectWinOSTaskbar()
     m_verticalMiddle = int(float(m_screenRect.height()) * 0.5f);
 
     const QRect screen = m_screenRect;
-    m_statusBarRect = QRect(screen.x(), screen.y(), screen.width(), DockScreen::topInset());
-    const int bottom = DockScreen::bottomInset();
-    const int left = DockScreen::leftInset();
-    const int right = DockScreen::rightInset();
+    const QMargins insets = DockScreen::insets();
+    m_statusBarRect = QRect(screen.x(), screen.y(), screen.width(), insets.top());
+    const int bottom = insets.bottom();
+    const int left = insets.left();
+    const int right = insets.right();
     // The side codes are the frame's: 0 for a panel at the bottom.
     if (bottom > 0) {
         m_dockSide = 0;
-        m_dockRect = QRect(screen.x(), screen.y() + screen.height() - bottom, screen.width(), bottom);
+        m_dockRect
+            = QRect(screen.x(), screen.y() + screen.height() - bottom, screen.width(), bottom);
     } else if (left > 0) {
         m_dockSide = LeftEdge;
         m_dockRect = QRect(screen.x(), screen.y(), left, screen.height());
@@ -156,7 +154,8 @@ int SkinDockWidget::alongEdgeCoordinate() const
     // A frame that would reach past the bottom, or is dropped with the pointer above its handle,
     // goes to the top of the edge.
     int along = screen.y();
-    if (c + height() <= screen.y() + screen.height() && cursor.y() - screen.y() >= m_moveButtonPosition.y())
+    if (c + height() <= screen.y() + screen.height()
+        && cursor.y() - screen.y() >= m_moveButtonPosition.y())
         along = c;
     return std::max(along, screen.y() + m_statusBarRect.height());
 }
@@ -177,13 +176,15 @@ void SkinDockWidget::moveWindowToAttach()
         move(along, screen.y() + (m_whiteboard ? 0 : m_statusBarRect.height()));
         break;
     case BottomEdge:
-        move(along, screen.y() + screen.height() - height() - (m_whiteboard ? 0 : DockScreen::bottomInset()));
+        move(along,
+             screen.y() + screen.height() - height()
+                 - (m_whiteboard ? 0 : DockScreen::insets().bottom()));
         break;
     case LeftEdge:
-        move(screen.x() + DockScreen::leftInset(), along);
+        move(screen.x() + DockScreen::insets().left(), along);
         break;
     case RightEdge:
-        move(screen.x() + screen.width() - width() - DockScreen::rightInset(), along);
+        move(screen.x() + screen.width() - width() - DockScreen::insets().right(), along);
         break;
     default:
         break;
@@ -195,7 +196,8 @@ QPixmap SkinDockWidget::rotateImage(QString path, int degrees)
     const QImage image(path);
     if (image.isNull())
         return QPixmap();
-    return QPixmap::fromImage(image.transformed(QTransform().rotate(degrees), Qt::FastTransformation));
+    return QPixmap::fromImage(
+        image.transformed(QTransform().rotate(degrees), Qt::FastTransformation));
 }
 
 void SkinDockWidget::rotateImageResizeWindow(int degrees)
@@ -212,7 +214,8 @@ void SkinDockWidget::rotateImageResizeWindow(int degrees)
 void SkinDockWidget::changeButtonSkin(QString iconPath)
 {
     if (m_ownerButton)
-        m_ownerButton->setStyleSheet(StyleToolbarHelper::getStyleSheetString(ButtonImagePath + iconPath));
+        m_ownerButton->setStyleSheet(StyleToolbarHelper::getStyleSheetString(
+            UIGlobalConstConfig::RESOURCE_BUTTON_PATH + iconPath));
 }
 
 void SkinDockWidget::setHideByToolbuttonObjectName(const QString &objectName)

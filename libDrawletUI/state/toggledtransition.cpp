@@ -37,7 +37,7 @@ void ToggledTransition::onTransition(QEvent *event)
     if (event && event->type() == QEvent::StateMachineSignal)
         sender = static_cast<QStateMachine::SignalEvent *>(event)->sender();
     qDebug().nospace().noquote() << getObjectNameOrClassinfo(sender) << "was be triggered!!"
-                       << "; This ObjectName:" << this;
+                                 << "; This ObjectName:" << this;
 }
 
 QString getObjectNameOrClassinfo(const QObject *object)

@@ -87,7 +87,7 @@ void AnnotationToolbar::setButtonLayout(const std::vector<QToolButton *> &button
         if (!button)
             continue;
         button->setParent(this);
-        m_buttons.append(new toolBarButtonStyle_t{button, true});
+        m_buttons.append(new toolBarButtonStyle_t {button, true});
     }
 }
 
@@ -97,7 +97,7 @@ void AnnotationToolbar::setGeometryLayout(QToolButton *button, const int &x, con
         return;
     button->setParent(parentWidget());
     button->setGeometry(x, y, button->width(), button->height());
-    m_buttons.append(new toolBarButtonStyle_t{button, false});
+    m_buttons.append(new toolBarButtonStyle_t {button, false});
 }
 
 void AnnotationToolbar::setMutualExclusionGroup(QButtonGroup *group)
@@ -114,10 +114,12 @@ void AnnotationToolbar::setConnection()
     m_clickableButtons = findChildren<QToolButton *>();
     for (int i = 0; i < m_clickableButtons.size(); ++i) {
         QToolButton *button = m_clickableButtons.at(i);
-        connect(button, &QToolButton::clicked, m_signalMapper, QOverload<>::of(&QSignalMapper::map));
+        connect(button, &QToolButton::clicked, m_signalMapper,
+                QOverload<>::of(&QSignalMapper::map));
         m_signalMapper->setMapping(button, i);
     }
-    connect(m_signalMapper, &QSignalMapper::mappedInt, this, &AnnotationToolbar::toolButtonClickedSlot);
+    connect(m_signalMapper, &QSignalMapper::mappedInt, this,
+            &AnnotationToolbar::toolButtonClickedSlot);
 }
 
 QLabel *AnnotationToolbar::makeSeparator(bool vertical)

@@ -88,7 +88,7 @@ private:
     int m_separatorPositions[3] = {2, 5, 14};
     QPoint m_shrinkButtonPosition;
     QPoint m_closeButtonPosition;
-    QPoint m_firstButtonOrigin{65, 3};
+    QPoint m_firstButtonOrigin {65, 3};
     bool m_whiteboardMode = false;
     QLabel *m_separators[3] = {nullptr, nullptr, nullptr};
     bool m_shrunk = false;

@@ -18,7 +18,8 @@ const int ButtonSize = 44;
 
 } // namespace
 
-StyleToolbarHelper::StyleToolbarHelper(const QString &skin, QToolButton *ownerButton, QWidget *parent)
+StyleToolbarHelper::StyleToolbarHelper(const QString &skin, QToolButton *ownerButton,
+                                       QWidget *parent)
     : m_skin(new SkinDockWidget(skin, ownerButton, parent))
     , m_content(new ShapeSelWidget(m_skin))
     , m_layout(new QHBoxLayout)
@@ -60,8 +61,8 @@ void StyleToolbarHelper::removeAllButton()
     m_separator->hide();
 }
 
-QToolButton *StyleToolbarHelper::createToolButton(QAction *action, const QString &objectName, const QString &skin,
-                                                  bool checkable)
+QToolButton *StyleToolbarHelper::createToolButton(QAction *action, const QString &objectName,
+                                                  const QString &skin, bool checkable)
 {
     auto *button = new QToolButton();
     button->setDefaultAction(action);
@@ -69,8 +70,8 @@ QToolButton *StyleToolbarHelper::createToolButton(QAction *action, const QString
     return button;
 }
 
-void StyleToolbarHelper::setToolButton(QToolButton *button, const QString &objectName, const QString &skin,
-                                       bool checkable)
+void StyleToolbarHelper::setToolButton(QToolButton *button, const QString &objectName,
+                                       const QString &skin, bool checkable)
 {
     if (!button)
         return;
@@ -89,11 +90,11 @@ void StyleToolbarHelper::setToolButton(QToolButton *button, const QString &objec
 QString StyleToolbarHelper::getStyleSheetString(const QString &skin)
 {
     return QStringLiteral("QToolButton{border-image: url(") + skin
-           + QStringLiteral("_normal.png);}QToolButton:hover{border-image: url(") + skin
-           + QStringLiteral("_pressed.png);}QToolButton:disabled{border-image: url(") + skin
-           + QStringLiteral("_disabled.png);}QToolButton:checked{border-image: url(") + skin
-           + QStringLiteral("_selected.png);}QToolButton:pressed{border-image: url(") + skin
-           + QStringLiteral("_pressed.png);}");
+        + QStringLiteral("_normal.png);}QToolButton:hover{border-image: url(") + skin
+        + QStringLiteral("_pressed.png);}QToolButton:disabled{border-image: url(") + skin
+        + QStringLiteral("_disabled.png);}QToolButton:checked{border-image: url(") + skin
+        + QStringLiteral("_selected.png);}QToolButton:pressed{border-image: url(") + skin
+        + QStringLiteral("_pressed.png);}");
 }
 
 QString StyleToolbarHelper::toolBarLoactionToString(int locationCode)

@@ -8,7 +8,8 @@
 namespace drawlet {
 namespace ui {
 
-SubToolbarAction::SubToolbarAction(const QString &skin, QWidget *parent, QToolButton *owner, QObject *objectParent)
+SubToolbarAction::SubToolbarAction(const QString &skin, QWidget *parent, QToolButton *owner,
+                                   QObject *objectParent)
     : QAction(objectParent)
     , toolbarHelper(new StyleToolbarHelper(skin, owner, parent))
     , ownerButton(owner)
@@ -17,7 +18,8 @@ SubToolbarAction::SubToolbarAction(const QString &skin, QWidget *parent, QToolBu
     if (owner)
         connect(owner, &QToolButton::clicked, popUp, &QWidget::show);
     connect(this, &SubToolbarAction::hide, popUp, &QWidget::hide);
-    connect(this, &SubToolbarAction::updateButtonLocation, popUp, &SkinDockWidget::changeLocationSlot);
+    connect(this, &SubToolbarAction::updateButtonLocation, popUp,
+            &SkinDockWidget::changeLocationSlot);
 }
 
 SubToolbarAction::~SubToolbarAction() = default;

@@ -23,7 +23,8 @@ class DRAWLETUI_EXPORT SubToolbarAction : public QAction
 {
     Q_OBJECT
 public:
-    SubToolbarAction(const QString &skin, QWidget *parent, QToolButton *owner, QObject *objectParent);
+    SubToolbarAction(const QString &skin, QWidget *parent, QToolButton *owner,
+                     QObject *objectParent);
     ~SubToolbarAction() override = 0;
 
     StyleToolbarHelper *getToolbarHelper() const { return toolbarHelper.data(); }

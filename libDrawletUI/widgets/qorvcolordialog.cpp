@@ -27,7 +27,8 @@ void QorvColorDialog::init()
     adjustSize();
     const QRect screen = DockScreen::geometry();
     if (!screen.isEmpty())
-        move(screen.x() + (screen.width() - width()) / 2, screen.y() + (screen.height() - height()) / 2);
+        move(screen.x() + (screen.width() - width()) / 2,
+             screen.y() + (screen.height() - height()) / 2);
     exec();
 }
 

@@ -42,15 +42,18 @@ struct ShapeButton
 
 // The names stand as the application and its resources know them ("Spahe" included).
 const ShapeButton ShapeButtons[] = {
-    {Shape::Rectangle, false, "rectShape", "btn_shape_rectangle", "rectSpaheButton", "rectSpaheAction"},
+    {Shape::Rectangle, false, "rectShape", "btn_shape_rectangle", "rectSpaheButton",
+     "rectSpaheAction"},
     {Shape::Rectangle, true, "solidRectShape", "btn_shape_solid-rectangle", "solidRectSpaheButton",
      "solidRectSpaheAction"},
-    {Shape::Ellipse, false, "ellipseShape", "btn_shape_circle", "ellipseSpaheButton", "ellipseShapeAction"},
+    {Shape::Ellipse, false, "ellipseShape", "btn_shape_circle", "ellipseSpaheButton",
+     "ellipseShapeAction"},
     {Shape::Ellipse, true, "solidEllipseShape", "btn_shape_solid-circle", "solidEllipseSpaheButton",
      "solidEllipseShapeAction"},
-    {Shape::Triangle, false, "triangleSpahe", "btn_shape-triangle", "triangleSpaheButton", "triangleShapeAction"},
-    {Shape::Triangle, true, "solidTriangleSpahe", "btn_shape_solid-triangle", "solidTriangleSpaheButton",
-     "solidTriangleShapeAction"},
+    {Shape::Triangle, false, "triangleSpahe", "btn_shape-triangle", "triangleSpaheButton",
+     "triangleShapeAction"},
+    {Shape::Triangle, true, "solidTriangleSpahe", "btn_shape_solid-triangle",
+     "solidTriangleSpaheButton", "solidTriangleShapeAction"},
 };
 
 ClosedShapePainter *makePainter(Shape shape)
@@ -87,11 +90,13 @@ ShapeSelWidget::ShapeSelWidget(AnnotationEditor *editor, QWidget *parent)
         ClosedShapePainter *painter = makePainter(row.shape);
         connect(this, &ShapeSelWidget::setPenColor, painter, &ClosedShapePainter::setPenColor);
         connect(this, &ShapeSelWidget::setPenColor, painter, &ClosedShapePainter::setBrushColor);
-        connect(painter, &ClosedShapePainter::setHelperColor, this, &ShapeSelWidget::setHelperColor);
+        connect(painter, &ClosedShapePainter::setHelperColor, this,
+                &ShapeSelWidget::setHelperColor);
         painter->setFillShape(row.fill);
         painter->setObjectName(QLatin1String(row.painterName));
         m_painters.append(painter);
-        buttons.append(createPainterButton(painter, CursorSize, CursorSize, QLatin1String(row.skinName),
+        buttons.append(createPainterButton(painter, CursorSize, CursorSize,
+                                           QLatin1String(row.skinName),
                                            CursorPath + QStringLiteral("shape_cursor.png"), 20, 23,
                                            QLatin1String(row.buttonName), this));
     }
@@ -139,16 +144,18 @@ QList<QToolButton *> ShapeSelWidget::buttons() const
 }
 
 QToolButton *ShapeSelWidget::createPainterButton(PaintInterface *painter, int width, int height,
-                                                 const QString &skinName, const QString &cursorPath, int hotX,
-                                                 int hotY, const QString &objectName, QWidget *parent)
+                                                 const QString &skinName, const QString &cursorPath,
+                                                 int hotX, int hotY, const QString &objectName,
+                                                 QWidget *parent)
 {
-    const QPixmap image = QPixmap(cursorPath).scaled(CursorSize, CursorSize, Qt::IgnoreAspectRatio,
-                                                    Qt::FastTransformation);
+    const QPixmap image
+        = QPixmap(cursorPath)
+              .scaled(CursorSize, CursorSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     auto *cursor = new QCursor(image, hotX, hotY);
     auto *tool = new PainterTool(m_editor, painter);
     auto *action = new ToolAction(tool, cursor, parent);
-    QToolButton *button = createBaseButton(width, height, action, LibraryButtonPath + skinName, true, objectName,
-                                           parent);
+    QToolButton *button = createBaseButton(width, height, action, LibraryButtonPath + skinName,
+                                           true, objectName, parent);
     action->setData(skinName);
 
     connect(action, &ToolAction::toggled, action, &ToolAction::onToggled);
@@ -163,8 +170,9 @@ QToolButton *ShapeSelWidget::createPainterButton(PaintInterface *painter, int wi
     return button;
 }
 
-QToolButton *ShapeSelWidget::createBaseButton(int width, int height, QAction *action, const QString &skinPath,
-                                              const bool &checkable, const QString &objectName, QWidget *parent)
+QToolButton *ShapeSelWidget::createBaseButton(int width, int height, QAction *action,
+                                              const QString &skinPath, const bool &checkable,
+                                              const QString &objectName, QWidget *parent)
 {
     auto *button = new QToolButton(parent);
     if (action) {
@@ -185,7 +193,8 @@ QToolButton *ShapeSelWidget::createBaseButton(int width, int height, QAction *ac
 void ShapeSelWidget::clickButton()
 {
     QAbstractButton *checked = m_buttonGroup ? m_buttonGroup->checkedButton() : nullptr;
-    const QAction *action = checked ? static_cast<QToolButton *>(checked)->defaultAction() : nullptr;
+    const QAction *action
+        = checked ? static_cast<QToolButton *>(checked)->defaultAction() : nullptr;
     if (!action)
         return;
     QString skin = action->data().toString();
@@ -223,8 +232,9 @@ void ShapeSelWidget::changeLocationSlot(int code)
 
 void ShapeSelWidget::setButtonToolTip()
 {
-    const QString tips[] = {tr("Rectangle Outline"), tr("Rectangle"), tr("Circle Outline"),
-                            tr("Circle"),            tr("Triangle Outline"), tr("Triangle")};
+    const QString tips[]
+        = {tr("Rectangle Outline"), tr("Rectangle"), tr("Circle Outline"), tr("Circle"),
+           tr("Triangle Outline"),  tr("Triangle")};
     for (int i = 0; i < m_actions.size() && i < 6; ++i)
         m_actions.at(i)->setToolTip(tips[i]);
 }

@@ -33,11 +33,12 @@ public:
     explicit ShapeSelWidget(QWidget *parent);
     ~ShapeSelWidget() override;
 
-    QToolButton *createPainterButton(PaintInterface *painter, int width, int height, const QString &skinName,
-                                     const QString &cursorPath, int hotX, int hotY, const QString &objectName,
-                                     QWidget *parent);
+    QToolButton *createPainterButton(PaintInterface *painter, int width, int height,
+                                     const QString &skinName, const QString &cursorPath, int hotX,
+                                     int hotY, const QString &objectName, QWidget *parent);
     QToolButton *createBaseButton(int width, int height, QAction *action, const QString &skinPath,
-                                  const bool &checkable, const QString &objectName, QWidget *parent);
+                                  const bool &checkable, const QString &objectName,
+                                  QWidget *parent);
 
     // How long the panel stays open without the pointer on it.
     void setHideDelay(int milliseconds) { m_hideDelay = milliseconds; }

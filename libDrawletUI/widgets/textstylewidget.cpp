@@ -23,10 +23,10 @@ const QString LibraryButtonPath = QStringLiteral(":/icons/icons/button/");
 QString fourStateStyleSheet(const QString &base)
 {
     return QStringLiteral("QToolButton{border-image: url(") + base
-           + QStringLiteral("_normal.png);}QToolButton:hover{border-image: url(") + base
-           + QStringLiteral("_pressed.png);}QToolButton:checked{border-image: url(") + base
-           + QStringLiteral("_selected.png);}QToolButton:pressed{border-image: url(") + base
-           + QStringLiteral("_pressed.png);}");
+        + QStringLiteral("_normal.png);}QToolButton:hover{border-image: url(") + base
+        + QStringLiteral("_pressed.png);}QToolButton:checked{border-image: url(") + base
+        + QStringLiteral("_selected.png);}QToolButton:pressed{border-image: url(") + base
+        + QStringLiteral("_pressed.png);}");
 }
 
 } // namespace
@@ -49,22 +49,27 @@ TextStyleWidget::TextStyleWidget(const QString &skin, QWidget *parent)
     m_fontBox->setObjectName(QStringLiteral("fontCombo"));
     m_fontBox->setGeometry(21, 11, 123, 35);
     m_fontBox->setEditable(false);
-    m_fontBox->setStyleSheet(QStringLiteral("QFontComboBox {border: 1px solid #a0a0a0; border-radius: 3px;}"));
+    m_fontBox->setStyleSheet(
+        QStringLiteral("QFontComboBox {border: 1px solid #a0a0a0; border-radius: 3px;}"));
 
     m_sizeBox = new CustomComboBox(this);
     m_sizeBox->setObjectName(QStringLiteral("fontSizeCombo"));
     m_sizeBox->setGeometry(149, 11, 58, 35);
     m_sizeBox->setEditable(false);
-    m_sizeBox->setStyleSheet(QStringLiteral("QComboBox {border: 1px solid #a0a0a0; border-radius: 3px;}"));
+    m_sizeBox->setStyleSheet(
+        QStringLiteral("QComboBox {border: 1px solid #a0a0a0; border-radius: 3px;}"));
     for (int size : QFontDatabase::standardSizes())
         m_sizeBox->addItem(QString::number(size));
 
-    m_boldButton = createToolButton(208, 6, 44, 44, LibraryButtonPath + QStringLiteral("btn_text_bold"), true,
-                                    QStringLiteral("boldButton"), this);
-    m_italicButton = createToolButton(253, 6, 44, 44, LibraryButtonPath + QStringLiteral("btn_text_italic"), true,
-                                      QStringLiteral("italicButton"), this);
-    m_underlineButton = createToolButton(298, 6, 44, 44, LibraryButtonPath + QStringLiteral("btn_text_baseline"),
-                                         true, QStringLiteral("underlineButton"), this);
+    m_boldButton
+        = createToolButton(208, 6, 44, 44, LibraryButtonPath + QStringLiteral("btn_text_bold"),
+                           true, QStringLiteral("boldButton"), this);
+    m_italicButton
+        = createToolButton(253, 6, 44, 44, LibraryButtonPath + QStringLiteral("btn_text_italic"),
+                           true, QStringLiteral("italicButton"), this);
+    m_underlineButton
+        = createToolButton(298, 6, 44, 44, LibraryButtonPath + QStringLiteral("btn_text_baseline"),
+                           true, QStringLiteral("underlineButton"), this);
     changeToolTips();
 
     connect(m_fontBox, &QFontComboBox::currentFontChanged, this, &TextStyleWidget::changeFont);
@@ -79,8 +84,9 @@ TextStyleWidget::~TextStyleWidget()
     stopFollowing();
 }
 
-QToolButton *TextStyleWidget::createToolButton(int x, int y, int width, int height, const QString &imageBase,
-                                               const bool &checkable, const QString &objectName, QWidget *parent)
+QToolButton *TextStyleWidget::createToolButton(int x, int y, int width, int height,
+                                               const QString &imageBase, const bool &checkable,
+                                               const QString &objectName, QWidget *parent)
 {
     auto *button = new QToolButton(parent);
     button->setCheckable(checkable);
@@ -121,8 +127,8 @@ void TextStyleWidget::setWidgetFont(QFont font)
     const QSignalBlocker italicBlocker(m_italicButton);
     const QSignalBlocker underlineBlocker(m_underlineButton);
     m_fontBox->setCurrentFont(font);
-    m_sizeBox->setCurrentIndex(
-            m_sizeBox->findText(QString::number(font.pointSize()), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    m_sizeBox->setCurrentIndex(m_sizeBox->findText(QString::number(font.pointSize()),
+                                                   Qt::MatchExactly | Qt::MatchCaseSensitive));
     m_boldButton->setChecked(font.weight() == QFont::Bold);
     m_italicButton->setChecked(font.style() != QFont::StyleNormal);
     m_underlineButton->setChecked(font.underline());
@@ -148,8 +154,8 @@ void TextStyleWidget::showTextStyleWidget(QPoint pos, QorvGraphicsTextItem *text
     m_text = text;
     m_anchor = pos;
     if (text) {
-        connect(text, &QorvGraphicsTextItem::textSizeChanged, this, &TextStyleWidget::adjustPosTextStyleWidget,
-                Qt::UniqueConnection);
+        connect(text, &QorvGraphicsTextItem::textSizeChanged, this,
+                &TextStyleWidget::adjustPosTextStyleWidget, Qt::UniqueConnection);
         setWidgetFont(text->font());
     }
     moveTextStyleWidget(pos);
@@ -211,7 +217,8 @@ void TextStyleWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(rect(), m_background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    painter.drawPixmap(
+        rect(), m_background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 } // namespace ui

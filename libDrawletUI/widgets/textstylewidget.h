@@ -29,7 +29,8 @@ public:
     ~TextStyleWidget() override;
 
     QToolButton *createToolButton(int x, int y, int width, int height, const QString &imageBase,
-                                  const bool &checkable, const QString &objectName, QWidget *parent);
+                                  const bool &checkable, const QString &objectName,
+                                  QWidget *parent);
 
     // The item followed since the last showTextStyleWidget; null once it was freed.
     QorvGraphicsTextItem *followedText() const { return m_text.data(); }

@@ -81,7 +81,7 @@ button() {
     -stroke none -fill black \
     -draw "polygon 21,3 16,9 26,9" -draw "polygon 21,39 16,33 26,33" \
     -draw "polygon 3,21 9,16 9,26" -draw "polygon 39,21 33,16 33,26" \
-    -define png:color-type=6 icons/cursor/cursor_move.png
+    -define png:color-type=6 -strip icons/cursor/cursor_move.png
 
 # Select cursor: a pointing arrow, black with a white rim, whose tip is the hot spot (5, 10).
 "$convert" -size 44x44 xc:none \
@@ -89,7 +89,7 @@ button() {
     -draw "polygon 5,10 5,38 12,31 17,42 22,40 17,29 27,29" \
     -stroke black -strokewidth 1 -fill black \
     -draw "polygon 6,13 6,35 12,29 17,39 20,38 15,27 24,27" \
-    -define png:color-type=6 icons/cursor/cursor_select.png
+    -define png:color-type=6 -strip icons/cursor/cursor_select.png
 
 # ---------------------------------------------------------------------------------------------
 # Glyphs (44 x 44 unless said otherwise). Quoting: each is one string eval'd into the command.
@@ -144,23 +144,18 @@ color_glyph() {
 
 # --- main toolbar buttons ----------------------------------------------------------------------
 b=resource/button
-button $b/btn_mouse 44 44 "$g_mouse"
-button $b/btn_whiteboard 44 44 "$g_whiteboard"
-button $b/btn_insert-picture 44 44 "$g_picture"
-button $b/btn_undo 44 44 "$g_undo"
-button $b/btn_redo 44 44 "$g_redo"
-button $b/btn_select 44 44 "$g_select"
-button $b/btn_freehand 44 44 "$g_freehand"
-button $b/btn_highlighter 44 44 "$g_highlighter"
-button $b/btn_line 44 44 "$g_line"
-button $b/btn_text 44 44 "$g_text"
-button $b/btn_eraser 44 44 "$g_eraser"
-button $b/btn_clear-all 44 44 "$g_clear"
-button $b/btn_back 35 37 "$g_back"
-button $b/btn_shrink_narrow 35 37 "$g_shrink_narrow"
-button $b/btn_shrink_width 35 37 "$g_shrink_width"
-button $b/btn_shrink_narrow_V 35 37 "$g_shrink_narrow_v"
-button $b/btn_shrink_width_V 35 37 "$g_shrink_width_v"
+for entry in mouse:g_mouse whiteboard:g_whiteboard insert-picture:g_picture undo:g_undo redo:g_redo \
+             select:g_select freehand:g_freehand highlighter:g_highlighter line:g_line text:g_text \
+             eraser:g_eraser clear-all:g_clear; do
+    glyph=${entry#*:}
+    button $b/btn_${entry%%:*} 44 44 "${!glyph}"
+done
+# The frame's own buttons are 35 x 37.
+for entry in back:g_back shrink_narrow:g_shrink_narrow shrink_width:g_shrink_width \
+             shrink_narrow_V:g_shrink_narrow_v shrink_width_V:g_shrink_width_v; do
+    glyph=${entry#*:}
+    button $b/btn_${entry%%:*} 35 37 "${!glyph}"
+done
 
 for edge in top bottom left right; do
     button $b/btn_screen-capture_$edge 44 44 "$g_camera" $edge
@@ -274,9 +269,9 @@ cursor $c/eraser_cursor.png "-draw 'polygon 15,33 9,27 27,9 33,15' -fill white -
 
 # --- capture sound: a shutter, two short clicks --------------------------------------------------
 ffmpeg -loglevel error -y \
-    -f lavfi -i "anoisesrc=d=0.025:c=pink:a=0.7" \
+    -f lavfi -i "anoisesrc=d=0.025:c=pink:a=0.7:seed=41" \
     -f lavfi -i "anullsrc=r=44100:cl=mono:d=0.04" \
-    -f lavfi -i "anoisesrc=d=0.035:c=pink:a=0.5" \
+    -f lavfi -i "anoisesrc=d=0.035:c=pink:a=0.5:seed=43" \
     -filter_complex "[0]afade=t=out:st=0:d=0.025,highpass=f=900[a];[2]afade=t=out:st=0:d=0.035,lowpass=f=4000[c];[a][1][c]concat=n=3:v=0:a=1,aformat=sample_rates=44100:channel_layouts=mono" \
     -c:a pcm_s16le resource/sound/capture.wav
 

@@ -10,12 +10,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 using namespace drawlet::ui;
@@ -25,36 +26,35 @@ using platform::SimulatedScreenShooter;
 
 namespace {
 
-const QColor Green(0, 200, 0);
-const QColor Red(220, 0, 30);
+const QColor Blue(20, 60, 200);
+const QColor Yellow(250, 220, 0);
 
-// A pattern on the screen: green with a red square 60 x 60 at (40, 40).
-class MarkerWidget : public QWidget
+// Acts on the capture overlay once it is up: the capture shows it inside its own event loop.
+class PickerDriver : public QObject
 {
-protected:
-    void paintEvent(QPaintEvent *) override
+public:
+    explicit PickerDriver(std::function<void(QWindow *)> act)
+        : m_act(std::move(act))
     {
-        QPainter painter(this);
-        painter.fillRect(rect(), Green);
-        painter.fillRect(QRect(40, 40, 60, 60), Red);
+        startTimer(10);
     }
-};
 
-void whenPickerShows(std::function<void(QWindow *)> act)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        for (QWindow *window : QGuiApplication::topLevelWindows()) {
-            if (window->objectName() == QLatin1String(ScreenShooter::PickerName) && window->isExposed()) {
-                poll->deleteLater();
-                poll->stop();
-                act(window);
-                return;
-            }
-        }
-    });
-    poll->start(10);
-}
+protected:
+    void timerEvent(QTimerEvent *event) override
+    {
+        const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+        const auto picker = std::find_if(windows.begin(), windows.end(), [](QWindow *window) {
+            return window->objectName() == QLatin1String(ScreenShooter::PickerName) && window->isExposed();
+        });
+        if (picker == windows.end())
+            return;
+        killTimer(event->timerId());
+        m_act(*picker);
+    }
+
+private:
+    std::function<void(QWindow *)> m_act;
+};
 
 // Closes every warning box that comes up and keeps its text.
 class WarningCatcher : public QObject
@@ -89,6 +89,7 @@ class TestDrawletCapture : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
     void fullScreenIntoThePictureFolder();
@@ -102,7 +103,7 @@ private slots:
 private:
     QToolButton *button(int index) { return m_capture->getCaptureButtons().at(index); }
 
-    MarkerWidget m_pattern;
+    QProcess m_pattern;
     QWidget *m_frame = nullptr;
     QToolButton *m_owner = nullptr;
     CaptureAction *m_capture = nullptr;
@@ -111,17 +112,25 @@ private:
 void TestDrawletCapture::initTestCase()
 {
     PlatformBackend::select(PlatformBackend::Linux);
-    m_pattern.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    m_pattern.setGeometry(100, 100, 400, 300);
-    m_pattern.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&m_pattern));
+    // A known pattern on the display: blue, a yellow square 40 x 40 at (20, 20).
+    m_pattern.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tst_screen_patternwindow"),
+                    {"100", "100", "400", "300"});
+    QVERIFY(m_pattern.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += m_pattern.readAllStandardOutput()).contains("ready"), 10000);
     QCursor::setPos(5, 5);
     AbstractCaptureScreenAction::setClock([] { return QDateTime(QDate(2024, 1, 31), QTime(9, 30, 5)); });
 }
 
+void TestDrawletCapture::cleanupTestCase()
+{
+    m_pattern.kill();
+    m_pattern.waitForFinished();
+}
+
 void TestDrawletCapture::init()
 {
-    // The toolbar frame: out of the pattern's way, at the right.
+    // The toolbar frame: out of the pattern's way.
     m_frame = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint);
     m_frame->setGeometry(1500, 0, 300, 56);
     m_owner = new QToolButton(m_frame);
@@ -155,15 +164,15 @@ void TestDrawletCapture::fullScreenIntoThePictureFolder()
     QCOMPARE(pictures(), QStringList({"20240131093005.png"}));
     const QImage image(AbstractCaptureScreenAction::defaultPath() + QStringLiteral("/20240131093005.png"));
     QCOMPARE(image.size(), QSize(1920, 1080));
-    QCOMPARE(QColor(image.pixel(110, 110)), Green);
-    QCOMPARE(QColor(image.pixel(170, 170)), Red);
+    QCOMPARE(QColor(image.pixel(110, 110)), Blue);
+    QCOMPARE(QColor(image.pixel(130, 130)), Yellow);
 }
 
 void TestDrawletCapture::twoCapturesInOneSecond()
 {
     WarningCatcher warnings;
     button(0)->click();
-    whenPickerShows([](QWindow *picker) {
+    PickerDriver driver([](QWindow *picker) {
         QTest::mousePress(picker, Qt::LeftButton, {}, QPoint(120, 120));
         QTest::mouseMove(picker, QPoint(220, 170));
         QTest::mouseRelease(picker, Qt::LeftButton, {}, QPoint(220, 170));
@@ -173,8 +182,8 @@ void TestDrawletCapture::twoCapturesInOneSecond()
     QCOMPARE(pictures(), QStringList({"20240131093005-2.png", "20240131093005.png"}));
     const QImage area(AbstractCaptureScreenAction::defaultPath() + QStringLiteral("/20240131093005-2.png"));
     QCOMPARE(area.size(), QSize(100, 50));
-    QCOMPARE(QColor(area.pixel(0, 0)), Green);
-    QCOMPARE(QColor(area.pixel(50, 40)), Red);
+    QCOMPARE(QColor(area.pixel(0, 0)), Yellow);
+    QCOMPARE(QColor(area.pixel(60, 10)), Blue);
 }
 
 void TestDrawletCapture::givingUpLeavesNoFileAndNoBox()
@@ -182,7 +191,7 @@ void TestDrawletCapture::givingUpLeavesNoFileAndNoBox()
     QSignalSpy finished(m_capture, &CaptureAction::captureFinished);
     WarningCatcher warnings;
     bool frameHiddenWhileChoosing = false;
-    whenPickerShows([&](QWindow *picker) {
+    PickerDriver driver([&](QWindow *picker) {
         frameHiddenWhileChoosing = !m_frame->isVisible();
         QTest::keyClick(picker, Qt::Key_Escape);
     });
