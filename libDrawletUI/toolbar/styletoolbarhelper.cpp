@@ -43,6 +43,17 @@ StyleToolbarHelper::StyleToolbarHelper(const QString &skin, QToolButton *ownerBu
     m_skin->hide();
 }
 
+StyleToolbarHelper::~StyleToolbarHelper()
+{
+    if (m_skin && !m_skin->parent())
+        delete m_skin;
+}
+
+SkinDockWidget *StyleToolbarHelper::getSkin() const
+{
+    return m_skin.data();
+}
+
 void StyleToolbarHelper::addWidget(QToolButton *button)
 {
     m_layout->addWidget(button);

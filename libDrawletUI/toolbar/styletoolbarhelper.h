@@ -2,6 +2,7 @@
 
 #include "drawletui_global.h"
 
+#include <QPointer>
 #include <QString>
 
 class QAction;
@@ -22,8 +23,11 @@ class DRAWLETUI_EXPORT StyleToolbarHelper
 {
 public:
     StyleToolbarHelper(const QString &skin, QToolButton *ownerButton, QWidget *parent);
+    ~StyleToolbarHelper();
+    StyleToolbarHelper(const StyleToolbarHelper &) = delete;
+    StyleToolbarHelper &operator=(const StyleToolbarHelper &) = delete;
 
-    SkinDockWidget *getSkin() const { return m_skin; }
+    SkinDockWidget *getSkin() const;
     ShapeSelWidget *contentWidget() const { return m_content; }
     QHBoxLayout *layout() const { return m_layout; }
     QWidget *separator() const { return m_separator; }
@@ -45,7 +49,7 @@ public:
     static QString toolBarLoactionToString(int locationCode);
 
 private:
-    SkinDockWidget *m_skin;
+    QPointer<SkinDockWidget> m_skin;
     ShapeSelWidget *m_content;
     QHBoxLayout *m_layout;
     QWidget *m_separator;
