@@ -82,6 +82,14 @@ TextStyleWidget::TextStyleWidget(const QString &skin, QWidget *parent)
 TextStyleWidget::~TextStyleWidget()
 {
     stopFollowing();
+    // The controls go first: hidden as children of a half-destroyed panel (the combo boxes close
+    // their lists) they would still call its slots.
+    const QList<QWidget *> controls
+        = {m_fontBox, m_sizeBox, m_boldButton, m_italicButton, m_underlineButton};
+    for (QWidget *control : controls) {
+        disconnect(control, nullptr, this, nullptr);
+        delete control;
+    }
 }
 
 QToolButton *TextStyleWidget::createToolButton(int x, int y, int width, int height,
