@@ -1,6 +1,6 @@
 // Shows the record and live panel for a look, driven by a stand-in for the main program's end of the link:
 //   deskpad_show [record] [live] [recording] [streaming] [warnings] [list] [collapsed] [countdown]
-//                [notification] [muted]
+//                [notification] [muted] [warningdialog] [livewarningdialog]
 // Run it through /work/shared/tools/shot to see what a user sees.
 
 #include "deskpadimpl.h"
@@ -58,8 +58,12 @@ int main(int argc, char *argv[])
             widget->minimizeWidget();
         if (args.contains(QLatin1String("countdown")))
             widget->startRecordCountdown();
+        if (args.contains(QLatin1String("warningdialog")))
+            widget->showWarning();
+        if (args.contains(QLatin1String("livewarningdialog")))
+            widget->showLiveWarning();
         if (args.contains(QLatin1String("notification")))
-            widget->countRecordTime(), widget->showNotificationDialog(
+            widget->showNotificationDialog(
                 QStringLiteral("Deskpad"),
                 QStringLiteral("The recording is stopped because the video has reached the maximum time (6 hours)."), 0);
     });

@@ -6,11 +6,13 @@
 #include "desktop/installlayout.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -29,6 +31,7 @@ private slots:
     void imagesExist();
     void languageSwitch();
     void missingCatalogueChangesNothing();
+    void codesLeavingTheFolderAreRefused();
     void builtCatalogueRestoresEnglish();
 
 private:
@@ -233,6 +236,25 @@ void TestDeskpadForm::missingCatalogueChangesNothing()
     QCOMPARE(toolTip("btnRecordBig"), QStringLiteral("Aufnahme"));
     // The catalogue in use stays installed, for every text translated later.
     QCOMPARE(QCoreApplication::translate("DeskpadWidget", "Recording"), QStringLiteral("Aufnahme"));
+}
+
+// A code is part of a file path: one that climbs out of the language folder loads nothing, even where
+// the path it makes would lead to a catalogue.
+void TestDeskpadForm::codesLeavingTheFolderAreRefused()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    const QString languages = root.filePath(QStringLiteral("languages"));
+    QVERIFY(QDir().mkpath(languages));
+    // The code "../elsewhere" makes "<languages>/../elsewhere/Deskpad_../elsewhere".
+    QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("elsewhere/Deskpad_.."))));
+    QVERIFY(QFile::copy(QStringLiteral(DESKPAD_TEST_LANGUAGES "/de_DE/Deskpad_de_DE.qm"),
+                        root.filePath(QStringLiteral("elsewhere/Deskpad_../elsewhere.qm"))));
+    DeskpadWidget *panel = m_fixture->panel();
+    panel->setLanguagePath(languages);
+
+    panel->updateString(QStringLiteral("../elsewhere"));
+    QCOMPARE(toolTip("btnRecordBig"), QStringLiteral("Recording"));
 }
 
 // The catalogue built with the panel lies where the panel looks for it from DrawletApp's folder, and
