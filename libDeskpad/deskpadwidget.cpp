@@ -208,70 +208,71 @@ void DeskpadWidget::placeAtTopLeft()
 void DeskpadWidget::showRecordWidget()
 {
     m_recordWidgetShown = true;
-    if (m_liveWidgetShown) {
-        setPageBackground(true);
-        ui->widgetLive->hide();
-        ui->widgetRecLive->show();
-        // Under automatic recording the recording starts with the stream, not by hand.
-        SetAutoRecordUi(m_isAutoRecord && m_recordTime < 1 && !m_liveTimer->isActive());
+    if (!m_liveWidgetShown) {
+        SetAutoRecordUi(false);
+        showPageAlone(ui->widgetRecord);
         return;
     }
-    setPageBackground(false);
-    ui->widgetRecord->show();
-    SetAutoRecordUi(false);
-    ui->widgetMain->move(0, 0);
-    placeAtTopLeft();
-    show();
+    showBothPages(ui->widgetLive);
+    // Under automatic recording the recording starts with the stream, not by hand.
+    SetAutoRecordUi(m_isAutoRecord && m_recordTime < 1 && !m_liveTimer->isActive());
 }
 
 void DeskpadWidget::showLiveWidget()
 {
     m_liveWidgetShown = true;
-    if (m_recordWidgetShown) {
-        setPageBackground(true);
-        ui->widgetRecord->hide();
-        ui->widgetRecLive->show();
-        if (m_isAutoRecord && m_recordTime < 1 && !m_liveTimer->isActive())
-            SetAutoRecordUi(true);
+    if (!m_recordWidgetShown) {
+        showPageAlone(ui->widgetLive);
         return;
     }
+    showBothPages(ui->widgetRecord);
+    if (m_isAutoRecord && m_recordTime < 1 && !m_liveTimer->isActive())
+        SetAutoRecordUi(true);
+}
+
+void DeskpadWidget::showPageAlone(QWidget *page)
+{
     setPageBackground(false);
-    ui->widgetLive->show();
+    page->show();
     ui->widgetMain->move(0, 0);
     placeAtTopLeft();
     show();
 }
 
+void DeskpadWidget::showBothPages(QWidget *otherPage)
+{
+    setPageBackground(true);
+    otherPage->hide();
+    ui->widgetRecLive->show();
+}
+
 void DeskpadWidget::hideRecordWidget()
 {
-    if (m_recordWidgetShown) {
-        m_recordWidgetShown = false;
-        (m_liveWidgetShown ? ui->widgetRecLive : ui->widgetRecord)->hide();
-        m_client->hideRecordWidget();
-    }
-    if (!m_liveWidgetShown) {
-        hide();
-        ui->btnAudio->setEnabled(true);
-    } else {
-        setPageBackground(false);
-        ui->widgetLive->show();
-    }
+    takePageAway(m_recordWidgetShown, m_liveWidgetShown, ui->widgetRecord, ui->widgetLive,
+                 &LocalClient::hideRecordWidget);
 }
 
 void DeskpadWidget::hideLiveWidget()
 {
-    if (m_liveWidgetShown) {
-        m_liveWidgetShown = false;
-        (m_recordWidgetShown ? ui->widgetRecLive : ui->widgetLive)->hide();
-        m_client->hideLiveWidget();
+    takePageAway(m_liveWidgetShown, m_recordWidgetShown, ui->widgetLive, ui->widgetRecord,
+                 &LocalClient::hideLiveWidget);
+}
+
+void DeskpadWidget::takePageAway(bool &shown, bool otherShown, QWidget *page, QWidget *otherPage,
+                                 void (LocalClient::*tellMainProgram)())
+{
+    if (shown) {
+        shown = false;
+        (otherShown ? ui->widgetRecLive : page)->hide();
+        (m_client->*tellMainProgram)();
     }
-    if (!m_recordWidgetShown) {
+    if (!otherShown) {
         hide();
         ui->btnAudio->setEnabled(true);
-    } else {
-        setPageBackground(false);
-        ui->widgetRecord->show();
+        return;
     }
+    setPageBackground(false);
+    otherPage->show();
 }
 
 // Countdown ------------------------------------------------------------------------------------------
@@ -429,12 +430,18 @@ void DeskpadWidget::countRecordTime()
                                0);
         return;
     }
-    const QString text = msecToString(m_recordTime);
-    ui->labelRecTimeSmall->setText(text);
-    ui->labelRecTimeBig->setText(text);
-    const bool wholeSecond = m_recordTime % 1000 == 0;
-    ui->labelRecSmall->setVisible(wholeSecond);
-    ui->labelRecBig->setVisible(wholeSecond);
+    showRunningTime(m_recordTime, {ui->labelRecTimeSmall, ui->labelRecTimeBig}, {ui->labelRecSmall, ui->labelRecBig});
+}
+
+void DeskpadWidget::showRunningTime(qint64 ms, std::initializer_list<QLabel *> times,
+                                    std::initializer_list<QLabel *> icons)
+{
+    const QString text = msecToString(ms);
+    for (QLabel *time : times)
+        time->setText(text);
+    // The icons blink: shown on whole seconds, hidden on the half seconds between.
+    for (QLabel *icon : icons)
+        icon->setVisible(ms % 1000 == 0);
 }
 
 void DeskpadWidget::getRecordTime()
@@ -507,12 +514,7 @@ void DeskpadWidget::stopLive()
 void DeskpadWidget::countLiveTime()
 {
     m_liveTime += TickMs;
-    const QString text = msecToString(m_liveTime);
-    ui->labelLiveTimeSmall->setText(text);
-    ui->labelLiveTimeBig->setText(text);
-    const bool wholeSecond = m_liveTime % 1000 == 0;
-    ui->labelLiveSmall->setVisible(wholeSecond);
-    ui->labelLiveBig->setVisible(wholeSecond);
+    showRunningTime(m_liveTime, {ui->labelLiveTimeSmall, ui->labelLiveTimeBig}, {ui->labelLiveSmall, ui->labelLiveBig});
 }
 
 void DeskpadWidget::getLiveTime()

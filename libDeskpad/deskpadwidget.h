@@ -5,9 +5,11 @@
 #include <QPoint>
 #include <QString>
 
+#include <initializer_list>
 #include <memory>
 
 class LiveWarningDialog;
+class QLabel;
 class LocalClient;
 class NotificationDialog;
 class QModelIndex;
@@ -128,8 +130,14 @@ private:
     void setToolTips();
     void checkStringLength();
     void setPageBackground(bool bothPages);
+    void showPageAlone(QWidget *page);
+    void showBothPages(QWidget *otherPage);
+    void takePageAway(bool &shown, bool otherShown, QWidget *page, QWidget *otherPage,
+                      void (LocalClient::*tellMainProgram)());
     void placeAtTopLeft();
     void centre(QWidget *dialog) const;
+    static void showRunningTime(qint64 ms, std::initializer_list<QLabel *> times,
+                                std::initializer_list<QLabel *> icons);
 
     bool isBusy() const;
     bool isCountingDown() const;
