@@ -56,12 +56,11 @@ DeskpadWidget::DeskpadWidget(QDockWidget *parent)
     m_client->requestNewConnection();
     connectClient();
 
-    for (QWidget *widget : {static_cast<QWidget *>(ui->widgetRecord), static_cast<QWidget *>(ui->widgetLive),
-                            static_cast<QWidget *>(ui->widgetRecLive), static_cast<QWidget *>(ui->btnNonMini),
-                            static_cast<QWidget *>(ui->btnWarning), static_cast<QWidget *>(ui->btnLiveWarning),
-                            static_cast<QWidget *>(ui->btnPauseSmall), static_cast<QWidget *>(ui->btnPauseBig),
-                            static_cast<QWidget *>(ui->btnStopLiveSmall),
-                            static_cast<QWidget *>(ui->btnStopLiveBig)})
+    QWidget *const hiddenAtStart[] = {ui->widgetRecord,   ui->widgetLive,      ui->widgetRecLive,
+                                      ui->btnNonMini,     ui->btnWarning,      ui->btnLiveWarning,
+                                      ui->btnPauseSmall,  ui->btnPauseBig,     ui->btnStopLiveSmall,
+                                      ui->btnStopLiveBig};
+    for (QWidget *widget : hiddenAtStart)
         widget->hide();
     ui->canvasReport->setLevel(0);
     setPageBackground(false);
