@@ -21,15 +21,18 @@ set(LUMIDESK_TEST_RUNNER ${CMAKE_SOURCE_DIR}/cmake/run-test.sh)
 set(LUMIDESK_DISPLAY_BASE 600 CACHE STRING "First X display number the window tests use")
 set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${LUMIDESK_DISPLAY_BASE})
 
-# lumidesk_add_test(<name> SOURCES <files...> [LIBS <targets...>] [XVFB] [TIMEOUT <s>] [ENV <VAR=value...>])
+# lumidesk_add_test(<name> SOURCES <files...> [LIBS <targets...>] [XVFB] [REALTIME] [TIMEOUT <s>]
+#                   [ENV <VAR=value...>])
 #
 # A Qt Test executable registered with CTest. Every test runs in a fresh private HOME with its own XDG
 # folders (cmake/run-test.sh), which also fails it on a skip that is not allowed there or on any sanitizer
 # report. Widget tests use the offscreen platform; XVFB tests get a virtual X display of 1920x1080 of
 # their own (a fixed display number per test, so parallel runs never race for one). Tests carry the
 # label "xvfb" or "nodisplay", so a run can pick those that need no display (ctest -L nodisplay).
+# REALTIME tests measure frame rates against the clock (recording pace, capture rates): they run alone,
+# so that the encoders of parallel tests cannot starve them, and carry the label "realtime".
 function(lumidesk_add_test name)
-    cmake_parse_arguments(T "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "XVFB;REALTIME" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
     target_include_directories(${name} PRIVATE ${LUMIDESK_TEST_SUPPORT_DIR})
@@ -49,6 +52,10 @@ function(lumidesk_add_test name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${_label}
+    if(T_REALTIME)
+        list(APPEND _label realtime)
+        set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${_label}"
         ENVIRONMENT "${_platform};LUMIDESK_SOURCE_DIR=${CMAKE_SOURCE_DIR};LUMIDESK_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
 endfunction()
