@@ -1,8 +1,8 @@
 #include "seethroughmask.h"
 
-#include <QGuiApplication>
+#include "desktop/nativewindow.h"
+
 #include <QWidget>
-#include <QX11Info>
 
 namespace {
 
@@ -14,9 +14,7 @@ bool SeeThroughMask::compositing()
 {
     if (compositingOverride >= 0)
         return compositingOverride == 1;
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return true;
-    return QX11Info::isCompositingManagerRunning();
+    return platform::NativeWindow::compositingManagerRunning();
 }
 
 void SeeThroughMask::setCompositingOverride(int state)

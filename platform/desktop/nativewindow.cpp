@@ -1,6 +1,8 @@
 #include "desktop/nativewindow.h"
 
+#include <QGuiApplication>
 #include <QWindow>
+#include <QX11Info>
 
 namespace platform {
 
@@ -35,6 +37,13 @@ void NativeWindow::keepOnCurrentDesktop(QWindow *window)
     // An X11 window that does not ask to be sticky stays on the desktop it was mapped on, and Qt
     // never makes ours sticky: there is nothing to ask of the window manager.
     Q_UNUSED(window)
+}
+
+bool NativeWindow::compositingManagerRunning()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    return QX11Info::isCompositingManagerRunning();
 }
 
 } // namespace platform

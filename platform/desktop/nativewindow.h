@@ -18,6 +18,9 @@ public:
     static void forceRedraw(QWindow *window);
     // Keeps the window on the desktop it was opened on rather than on every desktop.
     static void keepOnCurrentDesktop(QWindow *window);
+    // Whether a compositing manager draws the display: without one, see-through windows show black
+    // where they are transparent. Always true off X11, where the window system composes itself.
+    static bool compositingManagerRunning();
 
 private:
     NativeWindow() = delete;
