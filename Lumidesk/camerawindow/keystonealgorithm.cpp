@@ -708,8 +708,20 @@ void KeyStoneAlgorithm::houghSegments(const cv::Mat &edges, int threshold, int m
 void KeyStoneAlgorithm::closeEdges(cv::Mat &edges)
 {
     CV_Assert(edges.type() == CV_8UC1);
-    // Gaps in a page edge broken by text or shadow are closed so that the edge becomes one line. The
-    // 10 x 10 rectangle's anchor is its centre (5, 5): it reaches 5 pixels back and 4 ahead.
+    // Gaps in a page edge broken by text or shadow are closed so that the edge becomes one line.
+    if (edges.isSubmatrix()) {
+        // OpenCV takes in the pixels around a window; the bit rows know only the window itself.
+        const cv::Mat element = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(10, 10), cv::Point(-1, -1));
+        const cv::Point anchor(-1, -1);
+        const cv::Scalar border = cv::morphologyDefaultBorderValue();
+        cv::dilate(edges, edges, cv::Mat(), anchor, 1, cv::BORDER_CONSTANT, border);
+        cv::dilate(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+        cv::erode(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+        cv::dilate(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+        cv::erode(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+        return;
+    }
+    // The 10 x 10 rectangle's anchor is its centre (5, 5): it reaches 5 pixels back and 4 ahead.
     BitMorphology &morphology = m_workspace->morphology;
     morphology.load(edges);
     morphology.apply(BitMorphology::Dilate, -1, 1);

@@ -102,8 +102,8 @@ public:
     //    the same ones in the same order;
     void houghSegments(const cv::Mat &edges, int threshold, int minLength, int maxGap,
                        std::vector<cv::Vec4i> &segments);
-    //  - the closing of an 8-bit edge map: cv::dilate with the default 3 x 3 element, then with a
-    //    10 x 10 rectangle, erode, dilate and erode with it, in place, constant border, default value;
+    //  - the closing of an edge map of 0 and 255: cv::dilate with the default 3 x 3 element, then with
+    //    a 10 x 10 rectangle, erode, dilate and erode with it, in place, constant border, default value;
     void closeEdges(cv::Mat &edges);
     //  - the level cv::threshold(plane, ..., THRESH_BINARY | THRESH_OTSU) returns for an 8-bit plane.
     static double otsuLevel(const cv::Mat &plane);
