@@ -97,7 +97,8 @@ public:
     static bool isAcceptable(const std::vector<double> &scores, const std::vector<cv::Point> &corners);
 
     // The edge search's own versions of three OpenCV steps, each giving exactly what the OpenCV call
-    // gives (the edge search runs them several times a frame, and these are several times faster):
+    // gives (the edge search runs them several times a frame, and these are several times faster). The
+    // first two work in the thread's buffers: not while it runs.
     //  - the segments of cv::HoughLinesP(edges, segments, 1, CV_PI / 180, threshold, minLength, maxGap),
     //    the same ones in the same order;
     void houghSegments(const cv::Mat &edges, int threshold, int minLength, int maxGap,
@@ -134,7 +135,7 @@ private:
     std::vector<cv::Vec4i> m_lines;
     std::vector<double> m_scores;
 
-    // The edge search's images and tables, kept from frame to frame so that a frame allocates nothing.
+    // The edge search's images and tables, kept from frame to frame rather than allocated for each.
     struct Workspace;
     std::unique_ptr<Workspace> m_workspace;
 };
