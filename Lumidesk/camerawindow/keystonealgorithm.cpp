@@ -708,14 +708,18 @@ void KeyStoneAlgorithm::closeEdges(cv::Mat &edges)
     // Gaps in a page edge broken by text or shadow are closed so that the edge becomes one line.
     if (edges.isSubmatrix()) {
         // OpenCV takes in the pixels around a window; the bit rows know only the window itself.
-        const cv::Mat element = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(10, 10), cv::Point(-1, -1));
-        const cv::Point anchor(-1, -1);
-        const cv::Scalar border = cv::morphologyDefaultBorderValue();
-        cv::dilate(edges, edges, cv::Mat(), anchor, 1, cv::BORDER_CONSTANT, border);
-        cv::dilate(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
-        cv::erode(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
-        cv::dilate(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
-        cv::erode(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+        const cv::Mat square = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(10, 10), cv::Point(-1, -1));
+        const cv::Mat small; // the default 3 x 3
+        const struct
+        {
+            decltype(&cv::dilate) operation;
+            const cv::Mat &element;
+        } steps[] = {{&cv::dilate, small}, {&cv::dilate, square}, {&cv::erode, square}, {&cv::dilate, square},
+                     {&cv::erode, square}};
+        for (const auto &step : steps) {
+            step.operation(edges, edges, step.element, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
+                           cv::morphologyDefaultBorderValue());
+        }
         return;
     }
     // The 10 x 10 rectangle's anchor is its centre (5, 5): it reaches 5 pixels back and 4 ahead.
