@@ -9,6 +9,7 @@
 #include <opencv2/core.hpp>
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 // Finds the four edges of a document page in the live camera picture, on a thread of its own. Frames
@@ -37,6 +38,10 @@ public:
     static constexpr int IdleSleepMs = 100;
     // The camera window's detection rate until the thread lowers it.
     static constexpr int DefaultFps = 5;
+    // The segment search on each edge map: votes a line needs, shortest segment, widest gap (pixels).
+    static constexpr int HoughThreshold = 100;
+    static constexpr int HoughMinLength = 50;
+    static constexpr int HoughMaxGap = 1;
 
     explicit KeyStoneAlgorithm(QObject *parent = nullptr);
     ~KeyStoneAlgorithm() override;
@@ -91,6 +96,19 @@ public:
     // working-copy pixels and a convex outline.
     static bool isAcceptable(const std::vector<double> &scores, const std::vector<cv::Point> &corners);
 
+    // The edge search's own versions of three OpenCV steps, each giving exactly what the OpenCV call
+    // gives (the edge search runs them several times a frame, and these are several times faster). The
+    // first two work in the thread's buffers: not while it runs.
+    //  - the segments of cv::HoughLinesP(edges, segments, 1, CV_PI / 180, threshold, minLength, maxGap),
+    //    the same ones in the same order;
+    void houghSegments(const cv::Mat &edges, int threshold, int minLength, int maxGap,
+                       std::vector<cv::Vec4i> &segments);
+    //  - the closing of an edge map of 0 and 255: cv::dilate with the default 3 x 3 element, then with
+    //    a 10 x 10 rectangle, erode, dilate and erode with it, in place, constant border, default value;
+    void closeEdges(cv::Mat &edges);
+    //  - the level cv::threshold(plane, ..., THRESH_BINARY | THRESH_OTSU) returns for an 8-bit plane.
+    static double otsuLevel(const cv::Mat &plane);
+
 signals:
     void updatePolygonPoints(QPoint point1, QPoint point2, QPoint point3, QPoint point4);
     void updateFps(int fps);
@@ -116,4 +134,8 @@ private:
     // Per run: slot 0 right, 1 left, 2 top, 3 bottom.
     std::vector<cv::Vec4i> m_lines;
     std::vector<double> m_scores;
+
+    // The edge search's images and tables, kept from frame to frame rather than allocated for each.
+    struct Workspace;
+    std::unique_ptr<Workspace> m_workspace;
 };

@@ -17,6 +17,7 @@ Q_DECLARE_METATYPE(std::vector<cv::Point>)
 Q_DECLARE_METATYPE(cv::Vec4i)
 Q_DECLARE_METATYPE(std::vector<cv::Vec4i>)
 Q_DECLARE_METATYPE(keystonepictures::Page)
+Q_DECLARE_METATYPE(cv::Mat)
 
 namespace {
 
@@ -57,6 +58,85 @@ cv::Mat plainFrame(int width, int height)
     return cv::Mat(height, width, CV_8UC4, cv::Scalar(90, 90, 90, 255));
 }
 
+// The picture's working copy (350 rows, blurred) split into its colour planes, as the edge search sees it.
+std::vector<cv::Mat> workingPlanes(const Page &page, quint64 seed)
+{
+    const cv::Mat frame = keystonepictures::drawPage(page, seed);
+    const double scale = double(KeyStoneAlgorithm::WorkingRows) / frame.rows;
+    cv::Mat working;
+    cv::resize(frame, working, cv::Size(0, 0), scale, scale, cv::INTER_LINEAR);
+    cv::medianBlur(working, working, 3);
+    std::vector<cv::Mat> planes;
+    cv::split(working, planes);
+    planes.resize(3);
+    return planes;
+}
+
+// The closing of the edge search, one OpenCV call a step.
+void openCvClosing(cv::Mat &edges)
+{
+    const cv::Mat element = cv::getStructuringElement(cv::MORPH_RECT, cv::Size(10, 10), cv::Point(-1, -1));
+    const cv::Point anchor(-1, -1);
+    const cv::Scalar border = cv::morphologyDefaultBorderValue();
+    cv::dilate(edges, edges, cv::Mat(), anchor, 1, cv::BORDER_CONSTANT, border);
+    cv::dilate(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+    cv::erode(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+    cv::dilate(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+    cv::erode(edges, edges, element, anchor, 1, cv::BORDER_CONSTANT, border);
+}
+
+// The edge maps the segment search gets for a picture, one per colour plane.
+std::vector<cv::Mat> edgeMaps(const Page &page, quint64 seed)
+{
+    std::vector<cv::Mat> maps;
+    for (const cv::Mat &plane : workingPlanes(page, seed)) {
+        cv::Mat scratch;
+        cv::Mat edges;
+        const double level = cv::threshold(plane, scratch, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+        cv::Canny(plane, edges, level * 0.5, level, 3, false);
+        openCvClosing(edges);
+        cv::Canny(edges, edges, level * 0.5, level, 3, false);
+        cv::dilate(edges, edges, cv::Mat(), cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
+                   cv::morphologyDefaultBorderValue());
+        maps.push_back(edges);
+    }
+    return maps;
+}
+
+// Pixels set at random, with the given share, as 0 or 255.
+cv::Mat scatteredPixels(cv::Size size, double share, quint64 seed)
+{
+    cv::RNG rng(seed);
+    cv::Mat values(size, CV_32F);
+    rng.fill(values, cv::RNG::UNIFORM, 0.0, 1.0);
+    cv::Mat map = values < share;
+    return map;
+}
+
+// Straight strokes of one to three pixels at every slant, some running off the picture.
+cv::Mat strokes(cv::Size size, int count, quint64 seed)
+{
+    cv::RNG rng(seed);
+    cv::Mat map = cv::Mat::zeros(size, CV_8UC1);
+    for (int i = 0; i < count; ++i) {
+        const cv::Point a(rng.uniform(-20, size.width + 20), rng.uniform(-20, size.height + 20));
+        const cv::Point b(rng.uniform(-20, size.width + 20), rng.uniform(-20, size.height + 20));
+        cv::line(map, a, b, cv::Scalar(255), rng.uniform(1, 4));
+    }
+    return map;
+}
+
+Page tiltedPage(double angle, double narrowing)
+{
+    Page page;
+    page.frame = QSize(1920, 1080);
+    page.angleDegrees = angle;
+    page.widthShare = 0.42;
+    page.heightShare = 0.7;
+    page.topNarrowing = narrowing;
+    return page;
+}
+
 void feed(KeyStoneAlgorithm &algorithm, cv::Mat frame)
 {
     algorithm.setSampleImage(frame.data, frame.cols, frame.rows);
@@ -86,6 +166,12 @@ private slots:
     void segmentSides();
     void cornersFromFourSides_data();
     void cornersFromFourSides();
+    void segmentsAsOpenCvFindsThem_data();
+    void segmentsAsOpenCvFindsThem();
+    void closingAsOpenCvDoesIt_data();
+    void closingAsOpenCvDoesIt();
+    void otsuLevelAsOpenCvFindsIt_data();
+    void otsuLevelAsOpenCvFindsIt();
     void backlogLowersTheRate_data();
     void backlogLowersTheRate();
     void framesAreCopiedOnArrival();
@@ -248,6 +334,131 @@ void TestKeyStoneAlgorithm::cornersFromFourSides()
     KeyStoneAlgorithm algorithm;
     cv::Mat image(50, 100, CV_8UC4);
     QCOMPARE(algorithm.findIntersect(image, sides), corners);
+}
+
+// The edge search's own steps stand in for OpenCV calls and must give exactly what those give: the
+// segments decide the page's sides, so one segment more, less or elsewhere changes what is found.
+void TestKeyStoneAlgorithm::segmentsAsOpenCvFindsThem_data()
+{
+    QTest::addColumn<cv::Mat>("edges");
+    QTest::addColumn<int>("threshold");
+    QTest::addColumn<int>("minLength");
+    QTest::addColumn<int>("maxGap");
+    const int angles[] = {-14, 0, 9};
+    for (int angle : angles) {
+        const std::vector<cv::Mat> maps = edgeMaps(tiltedPage(angle, angle < 0 ? 0.15 : 0), quint64(angle + 100));
+        for (size_t plane = 0; plane < maps.size(); ++plane) {
+            QTest::addRow("page at %d degrees, plane %d", angle, int(plane)) << maps[plane] << 100 << 50 << 1;
+        }
+    }
+    const cv::Mat page = edgeMaps(tiltedPage(5, 0.1), 7)[1];
+    QTest::newRow("page, low threshold, short segments, wide gaps") << page << 20 << 10 << 5;
+    QTest::newRow("page, no gaps") << page << 60 << 30 << 0;
+    QTest::newRow("page seen through a window") << page(cv::Rect(100, 40, 400, 250)) << 100 << 50 << 1;
+    QTest::newRow("strokes at every slant") << strokes(cv::Size(622, 350), 40, 1) << 100 << 50 << 1;
+    QTest::newRow("strokes, threshold 1") << strokes(cv::Size(200, 120), 12, 2) << 1 << 0 << 0;
+    QTest::newRow("scattered pixels") << scatteredPixels(cv::Size(300, 200), 0.08, 3) << 10 << 5 << 2;
+    QTest::newRow("every pixel set") << cv::Mat(60, 90, CV_8UC1, cv::Scalar(255)) << 30 << 20 << 1;
+    QTest::newRow("no pixel set") << cv::Mat(350, 622, CV_8UC1, cv::Scalar(0)) << 100 << 50 << 1;
+    QTest::newRow("one column") << strokes(cv::Size(1, 150), 3, 4) << 5 << 5 << 1;
+    QTest::newRow("one row") << strokes(cv::Size(150, 1), 3, 5) << 5 << 5 << 1;
+    QTest::newRow("one pixel") << cv::Mat(1, 1, CV_8UC1, cv::Scalar(255)) << 1 << 0 << 0;
+}
+
+void TestKeyStoneAlgorithm::segmentsAsOpenCvFindsThem()
+{
+    QFETCH(cv::Mat, edges);
+    QFETCH(int, threshold);
+    QFETCH(int, minLength);
+    QFETCH(int, maxGap);
+    std::vector<cv::Vec4i> expected;
+    cv::HoughLinesP(edges, expected, 1.0, CV_PI / 180, threshold, minLength, maxGap);
+    KeyStoneAlgorithm algorithm;
+    std::vector<cv::Vec4i> found;
+    // Twice: the tables kept from the first search must not leak into the second.
+    for (int round = 0; round < 2; ++round) {
+        algorithm.houghSegments(edges, threshold, minLength, maxGap, found);
+        QCOMPARE(found, expected);
+    }
+}
+
+void TestKeyStoneAlgorithm::closingAsOpenCvDoesIt_data()
+{
+    QTest::addColumn<cv::Mat>("edges");
+    const std::vector<cv::Mat> page = edgeMaps(tiltedPage(-7, 0.1), 11);
+    cv::Mat canny;
+    const std::vector<cv::Mat> planes = workingPlanes(tiltedPage(-7, 0.1), 11);
+    cv::Canny(planes[0], canny, 60, 120, 3, false);
+    QTest::newRow("edges of a page") << canny;
+    QTest::newRow("closed edges of a page") << page[2];
+    // Widths on either side of the 64-pixel words and of the 16-pixel loads; heights below the
+    // rectangle's; sparse, dense and nearly full maps.
+    const cv::Size sizes[] = {{622, 350}, {64, 9}, {65, 40}, {63, 3}, {127, 1}, {1, 30}, {17, 17}, {200, 130}};
+    const double shares[] = {0.01, 0.2, 0.93};
+    quint64 seed = 20;
+    for (const cv::Size &size : sizes) {
+        for (double share : shares) {
+            QTest::addRow("%d x %d, %.0f%% set", size.width, size.height, share * 100)
+                << scatteredPixels(size, share, ++seed);
+        }
+    }
+    QTest::newRow("strokes") << strokes(cv::Size(300, 180), 30, 9);
+    QTest::newRow("window onto strokes") << strokes(cv::Size(300, 180), 30, 10)(cv::Rect(13, 7, 250, 150));
+}
+
+void TestKeyStoneAlgorithm::closingAsOpenCvDoesIt()
+{
+    QFETCH(cv::Mat, edges);
+    // Closed where it lies: a window into a larger map is closed in place, taking in the pixels around
+    // it as OpenCV does, and the map around it stays as it was.
+    cv::Size whole;
+    cv::Point offset;
+    edges.locateROI(whole, offset);
+    cv::Mat map = edges;
+    map.adjustROI(offset.y, whole.height - offset.y - edges.rows, offset.x, whole.width - offset.x - edges.cols);
+    const cv::Rect window(offset, edges.size());
+    cv::Mat expected = map.clone();
+    cv::Mat expectedWindow = expected(window);
+    openCvClosing(expectedWindow);
+    cv::Mat closed = map.clone();
+    cv::Mat closedWindow = closed(window);
+    KeyStoneAlgorithm algorithm;
+    algorithm.closeEdges(closedWindow);
+    QCOMPARE(cv::countNonZero(closed != expected), 0);
+}
+
+void TestKeyStoneAlgorithm::otsuLevelAsOpenCvFindsIt_data()
+{
+    QTest::addColumn<cv::Mat>("plane");
+    const int angles[] = {-12, 3};
+    for (int angle : angles) {
+        const std::vector<cv::Mat> planes = workingPlanes(tiltedPage(angle, 0.05), quint64(angle + 50));
+        for (size_t i = 0; i < planes.size(); ++i)
+            QTest::addRow("page at %d degrees, plane %d", angle, int(i)) << planes[i];
+    }
+    cv::RNG rng(5);
+    cv::Mat uniform(97, 131, CV_8UC1);
+    rng.fill(uniform, cv::RNG::UNIFORM, 0, 256);
+    QTest::newRow("uniform noise") << uniform;
+    cv::Mat twoPeaks(120, 160, CV_8UC1, cv::Scalar(40));
+    twoPeaks(cv::Rect(0, 0, 70, 120)).setTo(200);
+    cv::Mat noise(twoPeaks.size(), CV_8UC1);
+    rng.fill(noise, cv::RNG::NORMAL, 0, 12);
+    QTest::newRow("two peaks with noise") << cv::Mat(twoPeaks + noise);
+    QTest::newRow("two values") << twoPeaks;
+    QTest::newRow("one value") << cv::Mat(50, 50, CV_8UC1, cv::Scalar(77));
+    QTest::newRow("black") << cv::Mat(50, 50, CV_8UC1, cv::Scalar(0));
+    QTest::newRow("white") << cv::Mat(50, 50, CV_8UC1, cv::Scalar(255));
+    QTest::newRow("one pixel") << cv::Mat(1, 1, CV_8UC1, cv::Scalar(9));
+    QTest::newRow("window, odd width") << uniform(cv::Rect(3, 5, 61, 40));
+}
+
+void TestKeyStoneAlgorithm::otsuLevelAsOpenCvFindsIt()
+{
+    QFETCH(cv::Mat, plane);
+    cv::Mat scratch;
+    QCOMPARE(KeyStoneAlgorithm::otsuLevel(plane),
+             cv::threshold(plane, scratch, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU));
 }
 
 void TestKeyStoneAlgorithm::backlogLowersTheRate_data()
