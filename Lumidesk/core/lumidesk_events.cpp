@@ -107,7 +107,8 @@ void Lumidesk::handleError(int code)
         memory = true;
     } else if (error == DiskFull) {
         // Reported with every frame while the disk is full: one stop and one notice.
-        scheduleRecordStop(error);
+        if (m_recording)
+            scheduleRecordStop(error);
     } else if (error == WriterFailed) {
         // The movie could not be written any more: the recording has ended, and the user is told.
         if (m_recording)
@@ -148,7 +149,9 @@ void Lumidesk::deskSpaceNotEnough()
     }
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording stopped: 0x%x."), unsigned(m_stopReason));
     showNotificationDialog(title, text, 0);
-    m_stopPending = false;
+    // Until the panel's echo ends the recording, further reports of the same trouble are the same
+    // trouble.
+    m_stopPending = m_recording;
     m_stopReason = 0;
 }
 

@@ -72,6 +72,7 @@ void Lumidesk::startRecord()
         }
         _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording started: %s."), path.toUtf8().constData());
         m_recordState = Recording;
+        m_stopPending = false;
     } else {
         // The panel resumes a paused recording.
         m_session->pauseRecording(false);
@@ -111,6 +112,7 @@ void Lumidesk::stopRecord(int time)
     if (m_recording) {
         m_session->finishRecording();
         m_recordState = Idle;
+        m_stopPending = false;
         _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording stopped after %d s."), time);
         if (!m_remoteCommandRunning)
             SendToClient(RecordStateId, ints({0, 0}));
