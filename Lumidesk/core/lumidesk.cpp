@@ -46,6 +46,7 @@ const Journix::LogLevel TraceLevel = Journix::LogLevel(7);
 Lumidesk::Lumidesk()
     : QMainWindow(nullptr)
 {
+    m_constructionClock.start();
     setupUi(this);
     setFixedSize(BarLength, BarThickness);
     verticleWidget->hide();
@@ -124,7 +125,8 @@ Lumidesk::Lumidesk()
 void Lumidesk::step(const char *name)
 {
     m_constructionSteps.append(QLatin1String(name));
-    _LumideskLog::log(TraceLevel, QStringLiteral("Toolbar: %s."), name);
+    _LumideskLog::log(TraceLevel, QStringLiteral("Toolbar: %s (%lld ms)."), name,
+                      static_cast<long long>(m_constructionClock.elapsed()));
 }
 
 void Lumidesk::connectButtons()

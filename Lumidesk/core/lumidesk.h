@@ -3,6 +3,7 @@
 #include "ui_lumidesk.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
@@ -273,6 +274,7 @@ private:
     QRect primaryAvailableGeometry() const;
 
     QStringList m_constructionSteps;
+    QElapsedTimer m_constructionClock;
     Timing m_timing;
 
     int m_recordTime = 0;

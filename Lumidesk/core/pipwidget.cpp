@@ -26,9 +26,6 @@ PipWidget::PipWidget(QWidget *parent, int mode)
     setModal(true);
     setAttribute(Qt::WA_TranslucentBackground);
 
-    m_guide = new NavigationDialog(this);
-    m_guide->hide();
-
     m_analytics = BigData::RequireBigData();
     connect(this, &PipWidget::sendCommand, m_analytics, &BigData::receiveCommand);
 
@@ -84,7 +81,18 @@ void PipWidget::decreaseCameraCount()
 void PipWidget::updateString()
 {
     ui->retranslateUi(this);
-    m_guide->updateString();
+    if (m_guide)
+        m_guide->updateString();
+}
+
+NavigationDialog *PipWidget::guide()
+{
+    // Made when the help button first asks for it: its pictures would slow every start.
+    if (!m_guide) {
+        m_guide = new NavigationDialog(this);
+        m_guide->hide();
+    }
+    return m_guide;
 }
 
 void PipWidget::chooseLayout(int mode)
@@ -132,10 +140,11 @@ void PipWidget::reject()
 
 void PipWidget::showGuid()
 {
-    m_guide->form()->checkBox->setChecked(m_guide->checkGuidSetting());
-    m_guide->form()->stackedWidget->setCurrentIndex(0);
-    m_guide->show();
-    m_guide->autoAdjustSize();
+    NavigationDialog *help = guide();
+    help->form()->checkBox->setChecked(help->checkGuidSetting());
+    help->form()->stackedWidget->setCurrentIndex(0);
+    help->show();
+    help->autoAdjustSize();
 }
 
 void PipWidget::mousePressEvent(QMouseEvent *e)

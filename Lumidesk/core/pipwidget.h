@@ -33,7 +33,7 @@ public:
     void updateString();
 
     Ui::PipWidget *form() const { return ui; }
-    NavigationDialog *guide() const { return m_guide; }
+    NavigationDialog *guide();
 
 signals:
     void doShowCameraMode(int mode);
