@@ -3,7 +3,7 @@
 # the PNG files it writes are committed beside it and listed in resources/core/toolbar.qrc.
 #
 # The bar is a dark plate whose side against the screen edge is square and whose other corners are
-# round; the narrow form is the plate of the narrow and close buttons only. Buttons come as _normal,
+# round; the narrow form is the same plate, short. Buttons come as _normal,
 # _hover and _pressed: a white glyph on a clear ground, on a light plate while hovered and a blue one
 # while pressed (the horizontal bar also shows the normal image as the button's icon, over the plate).
 set -euo pipefail
@@ -17,16 +17,16 @@ plate() { # width, height, roundrectangle corners, file
     "$IM" -size "$1x$2" xc:none -fill "$BAR" -stroke "$EDGE" -strokewidth 1 -draw "roundrectangle $3 10,10" \
         -define png:color-type=6 "$4"
 }
-# Enlarged bars, 488 x 55 and 55 x 488; the corners beyond the image are the square side.
-plate 488 55 "0,-20 487,50" bg_t_b_topbar.png
-plate 488 55 "0,4 487,74" bg_t_b_downbar.png
-plate 55 488 "-20,0 50,487" bg_t_b_leftbar.png
-plate 55 488 "4,0 74,487" bg_t_b_rightbar.png
-# Narrow bars, 70 x 55 and 55 x 70: the strip of the narrow and close buttons.
-plate 70 55 "0,-20 69,38" bg_t_s_topbar.png
-plate 70 55 "0,17 69,74" bg_t_s_topbar_down.png
-plate 55 70 "-20,0 38,69" bg_t_s_topbar_left.png
-plate 55 70 "17,0 74,69" bg_t_s_topbar_right.png
+# Enlarged bars, 488 x 55 and 55 x 488, and narrow ones, 70 x 55 and 55 x 70. Each plate fills its
+# bar; the corners beyond the image are the square side against the screen edge.
+plate 488 55 "0,-20 487,54" bg_t_b_topbar.png
+plate 488 55 "0,0 487,74" bg_t_b_downbar.png
+plate 55 488 "-20,0 54,487" bg_t_b_leftbar.png
+plate 55 488 "0,0 74,487" bg_t_b_rightbar.png
+plate 70 55 "0,-20 69,54" bg_t_s_topbar.png
+plate 70 55 "0,0 69,74" bg_t_s_topbar_down.png
+plate 55 70 "-20,0 54,69" bg_t_s_topbar_left.png
+plate 55 70 "0,0 74,69" bg_t_s_topbar_right.png
 
 # Glyph functions: arguments colour, width, height; they fill the array G with draw arguments centred
 # in the image.
