@@ -6,6 +6,7 @@
 #include "capture/qorvframesourceimpl.h"
 #include "manager/doccammanager.h"
 #include "simulated/simulatedcameras.h"
+#include "writer/avfmediaassetwriter.h"
 #include "writerprobe.h"
 
 #include <QDesktopServices>
@@ -56,6 +57,7 @@ private slots:
     void diskFillsWhileRecording_data();
     void diskFillsWhileRecording();
     void writerThatCannotStart();
+    void restartWhileTheLastMovieIsWritten();
     void captureErrors_data();
     void captureErrors();
     void sleepPausesWakeResumes_data();
@@ -232,6 +234,21 @@ void TestDesktopRecording::writerThatCannotStart()
     QVERIFY(!shownNotice(*bar).contains("full"));
 }
 
+void TestDesktopRecording::restartWhileTheLastMovieIsWritten()
+{
+    auto bar = makeToolbar(100);
+    startRecording(*bar, nullptr);
+    QTest::qWait(500);
+    // Stopped and started again at once: the last movie is still being finished, so nothing records
+    // (the session answers 1) and the user is told so.
+    QMetaObject::invokeMethod(bar.get(), "stopRecord", Q_ARG(int, 1));
+    QMetaObject::invokeMethod(bar.get(), "startRecord");
+    QVERIFY(!bar->isRecording());
+    QCOMPARE(bar->recordState(), int(Lumidesk::Idle));
+    QTRY_VERIFY(shownNotice(*bar).contains("still being saved"));
+    QVERIFY(!shownNotice(*bar).contains("full"));
+}
+
 void TestDesktopRecording::captureErrors_data()
 {
     QTest::addColumn<qint64>("code");
@@ -341,11 +358,15 @@ void TestDesktopRecording::closingWhileRecordingFinishesTheFile()
     startRecording(*bar, withPanel ? &panel : nullptr);
     QTest::qWait(1500);
 
+    const QWeakPointer<AVFMediaAssetWriter> writer = bar->desktopSession()->writer();
+    QVERIFY(writer);
     bar->closeBtn->click();
     if (withPanel)
         QTRY_VERIFY(panel.received().contains("cap_stopRecord"));
-    // As main() does once the event loop has ended: the toolbar goes, and with it the session.
+    // As main() does once the event loop has ended: the toolbar goes, and with it the session, whose
+    // writer has finished the movie by then; nothing is left to write after main returns.
     bar.reset();
+    QVERIFY(writer.isNull());
     const QStringList movies = filesIn(tivlo("Video"), "Video*.mov");
     QCOMPARE(movies.size(), 1);
     checkMovie(tivlo("Video/") + movies.first(), 1.5);

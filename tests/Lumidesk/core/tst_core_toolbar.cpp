@@ -14,6 +14,7 @@
 #include "vantoupdater.h"
 
 #include <QScreen>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QtEndian>
 
@@ -92,6 +93,10 @@ void TestToolbar::cleanup()
 
 void TestToolbar::constructionInOrder()
 {
+    // Another program holds the remote-control port: the server takes a free one, and the pairing
+    // code must carry that one.
+    QTcpServer holder;
+    holder.listen(QHostAddress::LocalHost, Telegate::defaultPort());
     auto bar = makeToolbar();
     QCOMPARE(bar->constructionSteps(),
              (QStringList{"form", "buttons", "layout chooser", "live publisher", "desktop live settings",
@@ -108,6 +113,7 @@ void TestToolbar::constructionInOrder()
     QVERIFY(bar->localServer()->isListening());
     QVERIFY(bar->remoteServer()->isListening());
     QCOMPARE(bar->remoteServer()->serverAddress(), QHostAddress(QHostAddress::LocalHost));
+    QVERIFY(bar->remoteServer()->serverPort() != Telegate::defaultPort());
     QCOMPARE(VantoQRCode::pairingPort(), bar->remoteServer()->serverPort());
     QVERIFY(bar->firstCameraWindow());
     QCOMPARE(bar->firstCameraWindow()->getCameraOrder(), 1);
@@ -467,6 +473,10 @@ void TestToolbar::closesOnceInOrder()
     QTest::qWait(50);
     QVERIFY(!panel.has("cap_stopRecord"));
     QVERIFY(!panel.has("cap_stopLive"));
+
+    // The collector goes with the program: a new one starts afresh.
+    bar.reset();
+    QCOMPARE(BigData::RequireBigData()->currentPage(), 0);
 }
 
 QTEST_MAIN(TestToolbar)

@@ -1,4 +1,5 @@
 #include "core/pipwidget.h"
+#include "core/startupupdatecheck.h"
 #include "core/widgets/custommovebutton.h"
 #include "dialogs/navigationdialog.h"
 
@@ -55,6 +56,8 @@ private slots:
     void decreaseCameraCount();
     void chooserDragsWithTheLeftButton();
     void helpShowsTheGuide();
+    void updateCheckNeedsARealServer_data();
+    void updateCheckNeedsARealServer();
 
 private:
     QMainWindow m_window;
@@ -335,6 +338,26 @@ void TestToolbarForm::helpShowsTheGuide()
     QCOMPARE(chooser.guide()->form()->stackedWidget->currentIndex(), 0);
     // No settings file: the guide is on by default, and its box says so.
     QVERIFY(chooser.guide()->form()->checkBox->isChecked());
+}
+
+void TestToolbarForm::updateCheckNeedsARealServer_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("none") << "" << false;
+    QTest::newRow("reserved: example") << "https://update.qorv.example/" << false;
+    QTest::newRow("reserved: invalid") << "https://updates.invalid/" << false;
+    QTest::newRow("bare reserved name") << "http://example/" << false;
+    QTest::newRow("a server") << "https://updates.qorv.com/" << true;
+    QTest::newRow("a name that only ends alike") << "https://myexample/" << true;
+    QTest::newRow("a local server") << "http://127.0.0.1:8080/" << true;
+}
+
+void TestToolbarForm::updateCheckNeedsARealServer()
+{
+    QFETCH(QString, base);
+    QFETCH(bool, checked);
+    QCOMPARE(StartupUpdateCheck::isConfigured(QUrl(base)), checked);
 }
 
 QTEST_MAIN(TestToolbarForm)
