@@ -2,13 +2,50 @@
 
 #include "ui_lumidesk.h"
 
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
 #include <QMainWindow>
+#include <QPoint>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QTranslator>
+#include <QVariant>
+
+#include <cstdint>
 
 class AbstractCaptureScreenAction;
+class BigData;
+class CameraMainWidget;
+class DocCamManager;
+class GeneralCamera;
+class LiveStreamSettingDialog;
+class LocalServer;
+class NotificationDialog;
+class OtherSettingDialog;
+class PipWidget;
+class QorvAudioSource;
+class QorvAudioSourceWatcher;
+class QorvCaptureSession;
+class QorvFrameSource;
+class QorvRtmpIntf;
+class QTimer;
+class SwUpdateDialog;
+class Telegate;
 
-// The main toolbar: a small frameless, always-on-top bar along one edge of the primary screen.
+// The main toolbar: a small frameless, always-on-top, translucent bar along one edge of the primary
+// screen, and the hub of the program. Its constructor makes and wires every long-lived object: the
+// layout chooser, the desktop live publisher and settings, the general settings, the desktop capture
+// session on the screen, the local command server for the record and live panel, DrawletApp, the
+// phone remote-control server, the start-up update check, the camera manager and the first camera
+// window. It owns the desktop recording and live state and the camera layout.
+//
+// The implementation is split by concern: construction, closing, language and the panel greeting
+// (lumidesk.cpp), the bar itself - docking, narrow form, dragging, place and pen hand-over
+// (lumidesk_window.cpp), camera layouts (_layout), desktop recording, snapshot and sound
+// (_recording), desktop live streaming (_live), notices, errors, power and the camera windows' reports
+// (_events), and the phone's messages (_remote).
 class Lumidesk : public QMainWindow, public Ui::Lumidesk
 {
     Q_OBJECT
@@ -16,6 +53,43 @@ class Lumidesk : public QMainWindow, public Ui::Lumidesk
 public:
     static const int BarLength = 488;
     static const int BarThickness = 55;
+    static const int NarrowLength = 70;
+
+    // Analytics events of the toolbar.
+    static constexpr int ProgramStartEvent = 0x10000001;
+    static constexpr int ProgramExitEvent = 0x11000001;
+    static constexpr int SnapshotEvent = 0x11000002;
+    static constexpr int RecordStartEvent = 0x11000003;
+    static constexpr int RecordStopEvent = 0x11000004;
+    static constexpr int LiveStartEvent = 0x11000005;
+    static constexpr int LiveStopEvent = 0x11000006;
+    static constexpr int LanguageEvent = 0x11000008;
+    static constexpr int LayoutEvent = 0x1100000B;
+
+    // Messages to the phone.
+    static constexpr quint32 ClosingId = 0x80000003;
+    static constexpr quint32 RecordStateId = 0x80000004;
+    static constexpr quint32 RecordTimeId = 0x80000005;
+    static constexpr quint32 LiveStateId = 0x80000006;
+    static constexpr quint32 LiveTimeId = 0x80000007;
+
+    // Capture results and errors of the desktop session the toolbar tells apart.
+    static constexpr qint32 PreviousRecordingFinishing = 1;
+    static constexpr qint32 StreamLost = qint32(0xE0000006);
+    static constexpr qint32 WriterFailed = qint32(0xE0300000);
+    static constexpr qint32 DiskFull = qint32(0xE0300003);
+
+    // Record state, shared with the camera windows and sent to the phone.
+    enum RecordState { Idle = 0, Recording = 1, Paused = 2, Resumed = 3 };
+
+    // Intervals of the toolbar's timers; tests shorten them.
+    struct Timing
+    {
+        int stopNoticeDelayMs = 1000;
+        int reconnectDelayMs = 5000;
+        int audioPollMs = 1000;
+        int snapshotTimeoutMs = 5000;
+    };
 
     Lumidesk();
     ~Lumidesk() override;
@@ -32,26 +106,232 @@ public:
     // Where a toolbar of geometry r ends when docked to edge inside the available area.
     static QRect dockedGeometry(QRect r, const QRect &available, int edge);
 
+    void showNotificationDialog(QString title, QString message, int mode);
+    int getLiveStatus();
+    static void checkFolderExist(QString path);
+    static bool compareList(QList<QString> a, QList<QString> b);
+
+    // For tests and benchmarks: what the toolbar holds and shows, without reaching into private state.
     int dockEdge() const { return m_dockEdge; }
+    bool isNarrow() const { return m_narrow; }
     QString currentLanguage() const { return m_currentLanguage; }
     QString languageFolder() const { return m_languageFolder; }
+    QStringList constructionSteps() const { return m_constructionSteps; }
+    PipWidget *layoutChooser() const { return m_pipWidget; }
+    CameraMainWidget *firstCameraWindow() const { return m_firstCamera; }
+    CameraMainWidget *secondCameraWindow() const { return m_secondCamera; }
+    int layoutMode() const { return m_layoutMode; }
+    QorvCaptureSession *desktopSession() const { return m_session; }
+    QorvFrameSource *screenSource() const { return m_screenSource; }
+    QorvAudioSource *audioSource() const { return m_audioSource; }
+    QorvRtmpIntf *publisher() const { return m_rtmp; }
+    LocalServer *localServer() const { return m_localServer; }
+    Telegate *remoteServer() const { return m_telegate; }
+    SwUpdateDialog *updateDialog() const { return m_updateDialog; }
+    LiveStreamSettingDialog *liveSettingDialog() const { return m_liveSetting; }
+    OtherSettingDialog *settingDialog() const { return m_settingDialog; }
+    NotificationDialog *notification() const { return m_notificationDialog; }
+    bool isRecording() const { return m_recording; }
+    bool isLive() const { return m_live; }
+    int recordState() const { return m_recordState; }
+    bool isDialogShown() const { return m_dialogShown; }
+    bool isClosed() const { return m_closed; }
+    QString drawletProgram() const { return m_drawletProgram; }
+    QStringList audioInputIds() const { return m_audioIds; }
+    void setTiming(const Timing &timing);
 
 public slots:
     void showLumidesk(int x, int y);
     void showLumidesk();
 
+signals:
+    void connectServerFailed();
+    void dialogIsShow(bool shown);
+    void sendCommand(int commane, QVariant data1 = QVariant(-1), QVariant data2 = QVariant(-1),
+                     QVariant data3 = QVariant(-1), QVariant data4 = QVariant(-1), QVariant data5 = QVariant(-1),
+                     QVariant data6 = QVariant(-1));
+
 private slots:
+    void doNarrow();
+    void showSelectLayout();
+    void showSettingDialog();
+    void closeSettingDialog();
+    void showRecordControl();
     void closeToolBar();
+    void checkShowCameraWidget(int mode);
+    void showPreviewFolder();
     void updateString(QString lang);
+    void doCapture();
+    void doMousePress(QMouseEvent *e);
+    void doMouseRelease(QMouseEvent *e);
+    void showDrawlet();
+    void startRecord();
+    void pauseRecord();
+    void stopRecord(int time);
+    void localSocketIsReady();
+    void setAudioSource(QString name, int index);
+    void setAudioSource(QString name, QString uid, int index);
+    void removeAudioSource();
+    void setAudioVoice(int volume);
+    void adjustVolum(int8_t level);
+    void switchScreen();
+    void switchScreenFirst();
+    void switchScreenSecond();
+    void decreaseCameraCount();
+    void hideRecordControl();
+    void getRecordTime(int recordTime);
+    void getLiveTime(int liveTime);
+    void FromClientCmd(uint cmdID, QByteArray data);
+    void SendToClient(uint cmdID, QByteArray data);
+    void CameraSendToClient(uint cmdID, QByteArray data);
+    void CameraSendToClient2(uint cmdID, QByteArray data);
+    void startLive();
+    void stopLive(int time);
+    void hideLiveControl();
+    void showLiveStreamSetting();
+    void showLiveControl();
+    void stopLiveFromRtmp();
+    void syncAudioList();
+    void handleCameraSelectedFirst(GeneralCamera *camera);
+    void handleCameraSelectedSecond(GeneralCamera *camera);
+    void handleZorderChange();
+    void handleError(int code);
+    void showRtmpNotification(int ret);
+    void showUploadWarning(bool status);
+    void liveStatus(int kbps, int fps);
+    void recordFinish(QString path, int result);
+    void handleRecordedFpsStatus(int val);
+    void JPGFileReceived(QString fileName);
+    void handleReconnectServer();
+    void restartLive();
+    void handlePowerChange(int state);
+    void receiveCloseDialog();
+    void setDialogShowValue(bool shown);
+    void deskSpaceNotEnough();
+    void doSaveAudioSetting(QString name);
+    void setRebootValue(bool rebooting);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+
+    virtual void _mousePressEvent(QMouseEvent *e);
+    virtual void _mouseReleaseEvent(QMouseEvent *e);
 
 private:
-    QTranslator m_translator;
-    QString m_languageFolder;
-    QString m_currentLanguage;
+    // Construction, step by step.
+    void step(const char *name);
+    void connectButtons();
+    void makeLayoutChooser();
+    void makePublisher();
+    void makeLiveSetting();
+    void makeDesktopSession();
+    void makeNotificationDialog();
+    void makeLocalServer();
+    void startDrawlet();
+    void makeRemoteServer();
+    void checkForUpdate();
+    void makeAudioPoll();
+    void wireSettingDialog(OtherSettingDialog *dialog);
+
+    // The bar.
+    void applyEdgeLook(int edge);
+    void placeButtons(int edge);
+    void updateShape();
+    void reshow();
+
+    // Camera layouts.
+    CameraMainWidget *makeFirstCameraWindow();
+    CameraMainWidget *makeSecondCameraWindow();
+    void showSingleLayout();
+    void showDualLayout(int mode);
+    void assignSupportedCameras();
+
+    // Recording and sound.
+    // Tells the panel to stop a recording that failed to start or cannot go on, a moment later, with a
+    // notice that says why; once, however often the failure is reported meanwhile.
+    void scheduleRecordStop(qint32 reason);
+    void snapshotWritten(const QString &path, qint32 result);
+    void replaceAudioSource(QorvAudioSource *source);
+    void dropAudioSource();
+    void updateLevelExport();
+    static QByteArray ints(std::initializer_list<qint32> values);
+
+    // Stops that start in the program itself go through the panel, which echoes them to the slots
+    // above; with no panel connected the slots are called at once, so nothing runs on unseen.
+    void requestStartRecord();
+    void requestPauseRecord();
+    void requestStopRecord();
+    void requestStopLive();
+
+    // Analytics: the collector hears exactly one event per connection.
+    void sendAnalytics(int command, QVariant data1 = QVariant(-1), QVariant data2 = QVariant(-1),
+                       QVariant data3 = QVariant(-1), QVariant data4 = QVariant(-1),
+                       QVariant data5 = QVariant(-1), QVariant data6 = QVariant(-1));
+
+    QRect primaryGeometry() const;
+    QRect primaryAvailableGeometry() const;
+
+    QStringList m_constructionSteps;
+    QElapsedTimer m_constructionClock;
+    Timing m_timing;
+
+    int m_recordTime = 0;
+    int m_liveTime = 0;
+    bool m_dragging = false;
+    QPoint m_dragStart;
+    // Where the pressed move handle lies in the window (the horizontal one's place until a press).
+    QPoint m_dragHandleOffset{35, 0};
+    bool m_narrow = false;
+    DocCamManager *m_cameraManager = nullptr;
+    PipWidget *m_pipWidget = nullptr;
+    LiveStreamSettingDialog *m_liveSetting = nullptr;
+    CameraMainWidget *m_firstCamera = nullptr;
+    CameraMainWidget *m_secondCamera = nullptr;
+    OtherSettingDialog *m_settingDialog = nullptr;
     AbstractCaptureScreenAction *m_dockHelper = nullptr;
     int m_dockEdge = 1;
+    QorvCaptureSession *m_session = nullptr;
+    QorvFrameSource *m_screenSource = nullptr;
+    QorvAudioSource *m_audioSource = nullptr;
+    QList<QString> m_audioNames;
+    QList<QString> m_audioIds;
+    QorvAudioSourceWatcher *m_audioWatcher = nullptr;
+    LocalServer *m_localServer = nullptr;
+    QString m_drawletProgram;
+    bool m_recording = false;
+    bool m_live = false;
+    QorvRtmpIntf *m_rtmp = nullptr;
+    GeneralCamera *m_firstCameraSource = nullptr;
+    GeneralCamera *m_secondCameraSource = nullptr;
+    Telegate *m_telegate = nullptr;
+    int m_layoutMode = 0;
+    int m_remoteView = 0;
+    bool m_recordControlShown = false;
+    int m_recordState = Idle;
+    bool m_liveControlShown = false;
+    bool m_remoteCommandRunning = false;
+    SwUpdateDialog *m_updateDialog = nullptr;
+    QTimer *m_audioPollTimer = nullptr;
+    NotificationDialog *m_notificationDialog = nullptr;
+    quint32 m_pendingTimeReply = 0;
+    QTranslator m_translator;
+    QString m_languageFolder;
+    bool m_settingDialogOpen = false;
+    bool m_zorderRaised = false;
+    bool m_dialogShown = false;
+    bool m_pausedBeforeSleep = false;
+    bool m_stopPending = false;
+    qint32 m_stopReason = 0;
+    bool m_snapshotRunning = false;
+    QString m_snapshotPath;
+    int m_slowFrameCount = 0;
+    int m_fastFrameCount = 0;
+    QString m_currentLanguage;
+    BigData *m_analytics = nullptr;
+    QTimer *m_reconnectTimer = nullptr;
+    bool m_chooserWithToolbar = false;
     bool m_closing = false;
+    bool m_closed = false;
 };

@@ -26,6 +26,11 @@ const char WindowIcon[] = ":/logo/resources/Logo/Lumidesk.ico";
 
 LumideskStartup::LumideskStartup()
 {
+    // Nothing in the program draws with OpenGL, but on X11 Qt loads its GL integration, and with it the
+    // OpenGL driver, at the first window: a quarter second of every start. Read when that first window
+    // is made, so it is still in time here; a value the user set stays.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
     startLogging();
     QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntry));
     QApplication::setWindowIcon(QIcon(QLatin1String(WindowIcon)));
@@ -43,6 +48,15 @@ LumideskStartup::~LumideskStartup()
     delete m_toolbar;
     m_toolbar = nullptr;
     m_guide = nullptr;
+}
+
+NavigationDialog *LumideskStartup::guide()
+{
+    if (!m_guide && m_toolbar) {
+        m_guide = new NavigationDialog(m_toolbar);
+        connect(m_guide, &NavigationDialog::closeGuidPage, m_toolbar, qOverload<>(&Lumidesk::showLumidesk));
+    }
+    return m_guide;
 }
 
 void LumideskStartup::startLogging()
@@ -74,12 +88,9 @@ void LumideskStartup::createWindows()
                           m_toolbar->currentLanguage().toUtf8().constData(),
                           m_toolbar->languageFolder().toUtf8().constData());
 
-    m_guide = new NavigationDialog(m_toolbar);
-    connect(m_guide, &NavigationDialog::closeGuidPage, m_toolbar, qOverload<>(&Lumidesk::showLumidesk));
-
     if (m_toolbar->checkGuidSetting()) {
         _LumideskLog::log(StateLevel, QStringLiteral("Showing the first-run guide."));
-        m_guide->show();
+        guide()->show();
         m_guide->autoAdjustSize();
     } else {
         _LumideskLog::log(StateLevel, QStringLiteral("Showing the toolbar."));

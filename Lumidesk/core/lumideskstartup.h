@@ -21,7 +21,8 @@ public:
     ~LumideskStartup() override;
 
     Lumidesk *toolbar() const { return m_toolbar; }
-    NavigationDialog *guide() const { return m_guide; }
+    // The first-run guide, made when first needed: its pictures cost a start that skips it.
+    NavigationDialog *guide();
     AutoSerialFileLogger *logger() const { return m_logger.get(); }
     int logLevel() const { return m_logLevel; }
 

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <QVariant>
+
+class BigData;
+class NavigationDialog;
+
+namespace Ui {
+class PipWidget;
+}
+
+// The camera layout chooser: a small frameless, modal dialog offering the desktop only, the desktop
+// with one camera window, with two side by side, or picture in picture. The main window applies the
+// layout chosen and tells the chooser which one is in force; the dialog only narrows itself to the
+// layouts that add a camera when one is open already.
+class PipWidget : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Mode { NoCamera = 0, SingleCamera = 1, DualCamera = 2, PipCamera = 3 };
+    static constexpr int LayoutEvent = 0x1100000B;
+    // The analytics values of the four layouts, 0x12000001 + mode.
+    static constexpr int LayoutValueBase = 0x12000001;
+
+    PipWidget(QWidget *parent, int mode);
+    ~PipWidget() override;
+
+    void setCameraMode(int mode);
+    int getCameraCount() const { return m_mode; }
+    void updateString();
+
+    Ui::PipWidget *form() const { return ui; }
+    NavigationDialog *guide();
+
+signals:
+    void doShowCameraMode(int mode);
+    void closePipPanel();
+    void sendCommand(int commane, QVariant data1 = QVariant(-1), QVariant data2 = QVariant(-1),
+                     QVariant data3 = QVariant(-1), QVariant data4 = QVariant(-1), QVariant data5 = QVariant(-1),
+                     QVariant data6 = QVariant(-1));
+
+public slots:
+    void closeToolBar();
+    void showNoCameraMode();
+    void showSingleCameraMode();
+    void showDualCameraMode();
+    void showPipCameraMode();
+    void showGuid();
+    void decreaseCameraCount();
+    void reject() override;
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+
+private:
+    void chooseLayout(int mode);
+    void chcekInitialMode();
+
+    Ui::PipWidget *ui;
+    int m_mode = NoCamera;
+    bool m_dragging = false;
+    QPoint m_pressPos;
+    NavigationDialog *m_guide = nullptr;
+    BigData *m_analytics = nullptr;
+    bool m_layoutChosen = false;
+};

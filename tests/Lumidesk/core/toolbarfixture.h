@@ -1,0 +1,167 @@
+#pragma once
+
+// What the toolbar tests share: the simulated devices, a toolbar made the way the program makes it,
+// a scripted record and live panel on the real local command link, and readers for what the toolbar
+// shows and reports.
+
+#include "core/link/localserver.h"
+#include "core/lumidesk.h"
+#include "core/platformbackend.h"
+#include "core/settingspath.h"
+#include "core/widgets/notificationdialog.h"
+#include "desktop/desktoppaths.h"
+#include "ipc/localsocketpath.h"
+
+#include <QApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLocalSocket>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+namespace toolbar {
+
+// A record and live panel as DrawletApp's plug-in is: it connects to the toolbar's local server,
+// collects every message and echoes the record and live commands as the panel does (a stop carries
+// the seconds it counted), so a stop or pause that starts in the program takes effect.
+class ScriptedPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    bool echo = true;
+    int seconds = 0;
+
+    bool connectToToolbar()
+    {
+        m_socket.connectToServer(platform::LocalSocketPath::fullPath(QString::fromLatin1(LocalServer::ServerName)));
+        connect(&m_socket, &QLocalSocket::readyRead, this, &ScriptedPanel::read, Qt::UniqueConnection);
+        return m_socket.waitForConnected(3000);
+    }
+
+    void disconnectFromToolbar() { m_socket.disconnectFromServer(); }
+
+    void send(const QString &text)
+    {
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(7);
+        out << text;
+        m_socket.write(bytes);
+        m_socket.flush();
+    }
+
+    QStringList received() const { return m_received; }
+    void clear() { m_received.clear(); }
+    int count(const QString &text) const { return m_received.count(text); }
+    bool has(const QString &prefix) const
+    {
+        for (const QString &message : m_received) {
+            if (message.startsWith(prefix))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    void read()
+    {
+        QDataStream in(&m_socket);
+        in.setVersion(7);
+        for (;;) {
+            in.startTransaction();
+            QString text;
+            in >> text;
+            if (!in.commitTransaction())
+                return;
+            m_received.append(text);
+            if (echo)
+                reply(text);
+        }
+    }
+
+    void reply(const QString &text)
+    {
+        const QString withSeconds = QStringLiteral("/p") + QString::number(seconds);
+        if (text == QLatin1String("cap_startRecord") || text == QLatin1String("cap_pauseRecord")
+            || text == QLatin1String("cap_startLive"))
+            send(text);
+        else if (text == QLatin1String("cap_stopRecord") || text == QLatin1String("cap_stopLive")
+                 || text == QLatin1String("cap_getRecordTime") || text == QLatin1String("cap_getLiveTime"))
+            send(text + withSeconds);
+    }
+
+    QLocalSocket m_socket;
+    QStringList m_received;
+};
+
+inline void useSimulatedDevices()
+{
+    QApplication::setApplicationName(QStringLiteral("Lumidesk"));
+    platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
+}
+
+inline void writeSettings(const QVariantMap &values)
+{
+    QFile::remove(_GUID_SETTING_INI);
+    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Guid/Enabled"), 0);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+}
+
+inline QString tivlo(const QString &leaf)
+{
+    return platform::DesktopPaths::documentsFolder() + QStringLiteral("/Qorv/Tivlo/") + leaf;
+}
+
+// A toolbar as the program shows it after start-up: frameless, on top, at its saved place, with
+// timers short enough for a test.
+inline std::unique_ptr<Lumidesk> makeToolbar(int stopNoticeDelayMs = 200)
+{
+    auto toolbar = std::make_unique<Lumidesk>();
+    toolbar->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    Lumidesk::Timing timing;
+    timing.stopNoticeDelayMs = stopNoticeDelayMs;
+    timing.reconnectDelayMs = 300;
+    toolbar->setTiming(timing);
+    toolbar->show();
+    toolbar->loadLastPoint();
+    return toolbar;
+}
+
+inline QString shownNotice(const Lumidesk &toolbar)
+{
+    if (!toolbar.notification()->isVisible())
+        return QString();
+    QStringList texts;
+    for (QLabel *label : toolbar.notification()->findChildren<QLabel *>())
+        texts.append(label->text());
+    return texts.join(QLatin1Char('|'));
+}
+
+inline int countOf(const QSignalSpy &spy, int command)
+{
+    int count = 0;
+    for (const QList<QVariant> &call : spy) {
+        if (call.at(0).toInt() == command)
+            ++count;
+    }
+    return count;
+}
+
+inline QList<QVariant> firstOf(const QSignalSpy &spy, int command)
+{
+    for (const QList<QVariant> &call : spy) {
+        if (call.at(0).toInt() == command)
+            return call;
+    }
+    return {};
+}
+
+} // namespace toolbar
