@@ -98,6 +98,8 @@ void DrawletApp::setupUi()
 
     m_editor = new AnnotationEditor(this);
     m_editor->setSceneRect(sceneRect);
+    // No frame line round the whiteboard's page.
+    m_editor->setFrameShape(QFrame::NoFrame);
     setCentralWidget(m_editor);
 
     setStyleSheet(QStringLiteral("QMainWindow { background:transparent; }"));

@@ -127,7 +127,12 @@ void DrawletApp::updateSeeThroughShape()
             clearMask();
         return;
     }
-    setMask(DesktopBackdrop::drawnRegion(m_desktopScene, size()));
+    const QRegion drawn = DesktopBackdrop::drawnRegion(m_desktopScene, size());
+    if (drawn == mask())
+        return;
+    setMask(drawn);
+    // Painting is clipped to the old shape: what the new one uncovers was never painted.
+    update();
 }
 
 } // namespace application
