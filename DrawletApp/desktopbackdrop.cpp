@@ -96,6 +96,15 @@ QRegion DesktopBackdrop::drawnRegion(QGraphicsScene *scene, const QSize &size)
         // The desktop scene's background is transparent, so only the items leave pixels.
         scene->render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
     }
+    // Every pixel a drawing touches counts, also the faint edges and the half-transparent
+    // highlighter: the still of the desktop is painted under them.
+    for (int y = 0; y < drawn.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (qAlpha(line[x]) != 0)
+                line[x] = 0xff000000;
+        }
+    }
     const QRegion region(QBitmap::fromImage(drawn.createAlphaMask()));
     return region.isEmpty() ? QRegion(-2, -2, 1, 1) : region;
 }

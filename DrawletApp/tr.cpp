@@ -22,6 +22,14 @@ TR::TR(QApplication *application, QString prefix, QString folderName)
     load();
 }
 
+TR::~TR()
+{
+    QCoreApplication::removeTranslator(m_programTranslator);
+    QCoreApplication::removeTranslator(m_qtTranslator);
+    delete m_programTranslator;
+    delete m_qtTranslator;
+}
+
 bool TR::isValidLocale(const QString &locale)
 {
     // The name becomes part of a file name: nothing that could leave the catalogue folder.

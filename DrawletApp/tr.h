@@ -16,6 +16,8 @@ class TR : public QObject
 
 public:
     TR(QApplication *application, QString prefix, QString folderName);
+    // Takes the catalogues out of the application again.
+    ~TR() override;
 
     QString currentLocale() const { return m_currentLocale; }
     QString catalogueFolder() const { return m_folder; }

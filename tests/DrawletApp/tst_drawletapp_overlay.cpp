@@ -163,7 +163,10 @@ void TestDrawletAppOverlay::mouseModeCutToTheAnnotations()
     takeScreen(window.get());
     toolButton(window.get(), "mouseModeButton")->click();
     window->desktopScene()->addRect(QRectF(1000, 500, 60, 60), QPen(Qt::NoPen), QBrush(Qt::blue));
+    // Half-transparent, as a highlighter stroke is.
+    window->desktopScene()->addRect(QRectF(1200, 500, 60, 60), QPen(Qt::NoPen), QBrush(QColor(255, 0, 0, 127)));
     QTRY_VERIFY(window->mask().contains(QPoint(1030, 530)));
+    QTRY_VERIFY(window->mask().contains(QPoint(1230, 530)));
     QVERIFY(!window->mask().contains(QPoint(500, 450)));
     QTRY_COMPARE(screenPixel({1030, 530}), QColor(Qt::blue));
 
