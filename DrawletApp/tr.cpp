@@ -56,8 +56,13 @@ void TR::load()
 {
     const QString catalogue = m_prefix + m_currentLocale;
     m_programLoaded = isValidLocale(m_currentLocale) && m_programTranslator->load(catalogue, m_folder);
-    if (!m_programLoaded)
-        qWarning().noquote() << "No catalogue" << catalogue << "in" << m_folder << "- texts stay as written";
+    if (!m_programLoaded) {
+        // The texts are keys: English reads better than a key.
+        const QString fallback = m_prefix + QLatin1String("en_us");
+        const bool english = m_programTranslator->load(fallback, m_folder);
+        qWarning().noquote() << "No catalogue" << catalogue << "in" << m_folder << "-"
+                             << (english ? "texts in English" : "texts stay as written");
+    }
     QCoreApplication::installTranslator(m_programTranslator);
 
     const QString qtCatalogue = QLatin1String("qt_") + m_currentLocale;
