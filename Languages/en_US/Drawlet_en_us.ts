@@ -17,6 +17,81 @@
     </message>
 </context>
 <context>
+    <name>drawlet::application::DrawletApp</name>
+    <message>
+        <source>collapse</source>
+        <translation>Collapse</translation>
+    </message>
+    <message>
+        <source>mouse_mode</source>
+        <translation>Mouse mode</translation>
+    </message>
+    <message>
+        <source>whiteboard_mode</source>
+        <translation>Whiteboard</translation>
+    </message>
+    <message>
+        <source>insert_picture</source>
+        <translation>Insert picture</translation>
+    </message>
+    <message>
+        <source>undo</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>redo</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>capture</source>
+        <translation>Screen capture</translation>
+    </message>
+    <message>
+        <source>select</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>freehand</source>
+        <translation>Pen</translation>
+    </message>
+    <message>
+        <source>highlighter</source>
+        <translation>Highlighter</translation>
+    </message>
+    <message>
+        <source>line</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>shape</source>
+        <translation>Shapes</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>erase</source>
+        <translation>Eraser</translation>
+    </message>
+    <message>
+        <source>linestyle</source>
+        <translation>Line width and style</translation>
+    </message>
+    <message>
+        <source>color</source>
+        <translation>Color</translation>
+    </message>
+    <message>
+        <source>clearall</source>
+        <translation>Clear all</translation>
+    </message>
+    <message>
+        <source>back</source>
+        <translation>Back to Lumidesk</translation>
+    </message>
+</context>
+<context>
     <name>drawlet::ui::AbstractCaptureScreenAction</name>
     <message>
         <source>Can&apos;t save file.</source>

@@ -1,0 +1,113 @@
+#include "desktopbackdrop.h"
+
+#include "screen/screencapture.h"
+
+#include <QBitmap>
+#include <QGraphicsScene>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <QX11Info>
+
+namespace drawlet {
+namespace application {
+
+namespace {
+
+int compositingOverride = -1;
+
+} // namespace
+
+DesktopBackdrop::DesktopBackdrop(QObject *parent)
+    : QObject(parent)
+    , m_settle(new QTimer(this))
+{
+    m_settle->setSingleShot(true);
+    connect(m_settle, &QTimer::timeout, this, &DesktopBackdrop::grab);
+}
+
+DesktopBackdrop::~DesktopBackdrop() = default;
+
+bool DesktopBackdrop::needed()
+{
+    if (compositingOverride >= 0)
+        return compositingOverride == 0;
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return false;
+    return !QX11Info::isCompositingManagerRunning();
+}
+
+void DesktopBackdrop::setCompositingOverride(int state)
+{
+    compositingOverride = state;
+}
+
+void DesktopBackdrop::capture(const QList<QWidget *> &windows, std::function<void()> done)
+{
+    m_done = std::move(done);
+    for (QWidget *window : windows) {
+        if (window && window->isVisible()) {
+            m_hidden.append(window);
+            window->hide();
+        }
+    }
+    m_settle->start(m_settleMs);
+}
+
+void DesktopBackdrop::cancel()
+{
+    m_settle->stop();
+    m_hidden.clear();
+    m_done = nullptr;
+}
+
+bool DesktopBackdrop::isCapturing() const
+{
+    return m_settle->isActive();
+}
+
+void DesktopBackdrop::grab()
+{
+    if (!m_screen)
+        m_screen.reset(platform::ScreenCapture::create());
+    const QImage still = m_screen->grabImage();
+    if (!still.isNull())
+        m_image = still;
+    const QList<QPointer<QWidget>> hidden = m_hidden;
+    m_hidden.clear();
+    for (const QPointer<QWidget> &window : hidden) {
+        if (window)
+            window->show();
+    }
+    const std::function<void()> done = std::move(m_done);
+    m_done = nullptr;
+    if (done)
+        done();
+}
+
+QRegion DesktopBackdrop::drawnRegion(QGraphicsScene *scene, const QSize &size)
+{
+    QImage drawn(size, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    if (scene) {
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // The desktop scene's background is transparent, so only the items leave pixels.
+        scene->render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+    }
+    // Every pixel a drawing touches counts, also the faint edges and the half-transparent
+    // highlighter: the still of the desktop is painted under them.
+    for (int y = 0; y < drawn.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
+        for (int x = 0; x < drawn.width(); ++x) {
+            if (qAlpha(line[x]) != 0)
+                line[x] = 0xff000000;
+        }
+    }
+    const QRegion region(QBitmap::fromImage(drawn.createAlphaMask()));
+    return region.isEmpty() ? QRegion(-2, -2, 1, 1) : region;
+}
+
+} // namespace application
+} // namespace drawlet

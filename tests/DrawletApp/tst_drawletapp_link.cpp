@@ -1,0 +1,143 @@
+// The overlay window's link to the record and live panel through the real plug-in controller, on the
+// stand-in panel plug-in: when the program may start, the panel hidden around a capture, the screen
+// handed over both ways, the main program's language and its shutdown.
+#include "drawletappfixture.h"
+
+#include "captureaction.h"
+#include "multiskindockwidget.h"
+#include "plugmux.h"
+#include "tr.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using drawlet::application::DrawletApp;
+
+class TestDrawletAppLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void startsOnlyWithTheMainProgramReachable_data();
+    void startsOnlyWithTheMainProgramReachable();
+    void panelHiddenAtStartAndDuringACapture();
+    void screenHandedOverBothWays();
+    void followsTheMainProgramsLanguage();
+    void quitsWhenTheMainProgramGoes();
+};
+
+void TestDrawletAppLink::init()
+{
+    QVERIFY2(fakePanel().isLoaded(), qPrintable(fakePanel().errorString()));
+    fakePanel().setServerAlive(true);
+}
+
+void TestDrawletAppLink::startsOnlyWithTheMainProgramReachable_data()
+{
+    QTest::addColumn<bool>("alive");
+    QTest::newRow("reachable") << true;
+    QTest::newRow("not reachable") << false;
+}
+
+void TestDrawletAppLink::startsOnlyWithTheMainProgramReachable()
+{
+    QFETCH(bool, alive);
+    fakePanel().setServerAlive(alive);
+    MessageLog log;
+    DrawletApp window;
+    QCOMPARE(window.valid(), alive);
+    QVERIFY(window.controller());
+    QCOMPARE(log.contains(QtCriticalMsg, QStringLiteral("Lumidesk isn't existed.")), !alive);
+    QCOMPARE(log.contains(QtWarningMsg, QStringLiteral("failed to create lumidesk controller")), !alive);
+    QVERIFY(!window.isVisible());
+}
+
+void TestDrawletAppLink::panelHiddenAtStartAndDuringACapture()
+{
+    auto window = makeWindow();
+    QWidget *panel = window->controller()->getPluginWidget();
+    QVERIFY(panel->isHidden());
+    QVERIFY(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    // The panel shows itself when the main program asks; a capture takes it away meanwhile.
+    panel->show();
+    emit window->captureAction()->captureClicked();
+    QVERIFY(!panel->isVisible());
+    emit window->captureAction()->captureFinished();
+    QVERIFY(panel->isVisible());
+    panel->hide();
+}
+
+void TestDrawletAppLink::screenHandedOverBothWays()
+{
+    auto window = makeWindow();
+    drawlet::ui::MultiSkinDockWidget *frame = window->toolbarFrame();
+    toolButton(window.get(), "mouseModeButton")->click();
+    frame->setNarowMode(true);
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    fakePanel().emitLumideskHided(screen.width() / 2 - 200, 2);
+    QVERIFY(window->isVisible());
+    QVERIFY(frame->isVisible());
+    QVERIFY(!frame->isNarrowMode());
+    QCOMPARE(frame->location(), 0);
+    QCOMPARE(frame->y(), frame->statusBarRect().height());
+
+    // Moved by the user, then closed: the main program gets the toolbar where it is now.
+    frame->move(frame->x() + 40, frame->y());
+    const QPoint movedTo = frame->pos();
+    toolButton(window.get(), "closeButton")->click();
+    QVERIFY(!window->isVisible());
+    QVERIFY(!frame->isVisible());
+    QCOMPARE(fakePanel().shownAt().last(), QStringLiteral("%1,%2").arg(movedTo.x()).arg(movedTo.y()));
+    // The mode and the drawings wait for the next hand-over.
+    QCOMPARE(activeModeState(window.get()), QStringLiteral("mouseModeState"));
+    fakePanel().emitLumideskHided(screen.width() / 2 - 200, screen.height() - 20);
+    QVERIFY(window->isVisible());
+    QCOMPARE(frame->location(), 1);
+}
+
+void TestDrawletAppLink::followsTheMainProgramsLanguage()
+{
+    TR tr(qApp, QStringLiteral("Drawlet_"), QStringLiteral("Languages"));
+    auto window = makeWindow();
+    window->setDrawletTR(&tr);
+    window->connectLanguateTranslator();
+    QAction *mouseMode = toolButton(window.get(), "mouseModeButton")->defaultAction();
+    QAction *close = toolButton(window.get(), "closeButton")->defaultAction();
+
+    fakePanel().emitLangChanged(QStringLiteral("de_DE"));
+    QCOMPARE(tr.currentLocale(), QStringLiteral("de_de"));
+    QVERIFY(tr.programCatalogueLoaded());
+    QCOMPARE(mouseMode->toolTip(), QStringLiteral("Mausmodus"));
+    QCOMPARE(close->toolTip(), QString::fromUtf8("Zurück"));
+
+    // No catalogue for the language: logged, and the texts are English; a text English lacks shows
+    // its key.
+    MessageLog log;
+    fakePanel().emitLangChanged(QStringLiteral("fr_FR"));
+    QVERIFY(!tr.programCatalogueLoaded());
+    QCOMPARE(mouseMode->toolTip(), QStringLiteral("Mouse mode"));
+    QCOMPARE(close->toolTip(), QStringLiteral("back"));
+    QVERIFY(log.texts().join('\n').contains(QStringLiteral("No catalogue Drawlet_fr_fr")));
+
+    // A name that is no locale never reaches a file name.
+    fakePanel().emitLangChanged(QStringLiteral("../../de_DE"));
+    QCOMPARE(tr.currentLocale(), QStringLiteral("fr_fr"));
+}
+
+void TestDrawletAppLink::quitsWhenTheMainProgramGoes()
+{
+    auto window = makeWindow();
+    QTimer::singleShot(0, [] { fakePanel().emitServerShutdown(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+QTEST_MAIN(TestDrawletAppLink)
+#include "tst_drawletapp_link.moc"
