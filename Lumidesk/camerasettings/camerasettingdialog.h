@@ -50,6 +50,10 @@ public:
     bool getIsSensorModeReboot() const;
     void setIsSensorModeReboot(bool reboot);
 
+    // The phone's camera-setting commands: sets echo the request, queries overwrite the payload with
+    // the reply; the caller sends the payload back under the same id.
+    int FromClientCmd(unsigned int id, QByteArray &payload);
+
     static QString videoFormateToString(int format);
     static QString sensorModeToString(int mode);
     static int getMinValue(const QList<int> &values);
