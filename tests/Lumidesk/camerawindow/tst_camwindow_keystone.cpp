@@ -179,17 +179,27 @@ void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
     const QSize frame(1280, 720);
     QCOMPARE(overlay->sampleSize(), frame);
     const QPolygonF page = platform::SimulatedFrameGenerator::pageCorners(frame);
-    const QPolygon shown = overlay->outline();
-    for (int i = 0; i < 4; ++i) {
-        const QPoint expected = KeyStoneWidget::mapToWidget(page.at(i).toPoint(), overlay->size(), frame);
-        QVERIFY2((shown.at(i) - expected).manhattanLength() <= 8,
-                 qPrintable(QStringLiteral("corner %1 shown at (%2, %3), page at (%4, %5)")
-                                .arg(i)
-                                .arg(shown.at(i).x())
-                                .arg(shown.at(i).y())
-                                .arg(expected.x())
-                                .arg(expected.y())));
-    }
+    // The first outlines can come from frames seen while the window still settled (a loaded machine
+    // drops some); the outline must reach the page and stay there.
+    const auto misplacedCorner = [&]() -> QString {
+        const QPolygon shown = overlay->outline();
+        if (shown.size() != 4)
+            return QStringLiteral("no outline");
+        for (int i = 0; i < 4; ++i) {
+            const QPoint expected = KeyStoneWidget::mapToWidget(page.at(i).toPoint(), overlay->size(), frame);
+            if ((shown.at(i) - expected).manhattanLength() > 8)
+                return QStringLiteral("corner %1 shown at (%2, %3), page at (%4, %5)")
+                    .arg(i)
+                    .arg(shown.at(i).x())
+                    .arg(shown.at(i).y())
+                    .arg(expected.x())
+                    .arg(expected.y());
+        }
+        return QString();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(misplacedCorner().isEmpty(), 15000);
+    QTest::qWait(500);
+    QVERIFY2(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()));
 
     // Pictures already taken under the names of these seconds are never replaced: each keystone
     // snapshot gets a name of its own, the straightened page.
