@@ -248,8 +248,13 @@ void Lumidesk::startDrawlet()
                           m_drawletProgram.toUtf8().constData());
         return;
     }
+    // It keeps its own log file; what it says before that is open stays out of this program's terminal.
+    QProcess drawlet;
+    drawlet.setProgram(m_drawletProgram);
+    drawlet.setStandardOutputFile(QProcess::nullDevice());
+    drawlet.setStandardErrorFile(QProcess::nullDevice());
     qint64 pid = 0;
-    if (!QProcess::startDetached(m_drawletProgram, QStringList(), QString(), &pid)) {
+    if (!drawlet.startDetached(&pid)) {
         _LumideskLog::log(ErrorLevel, QStringLiteral("DrawletApp could not be started: %s."),
                           m_drawletProgram.toUtf8().constData());
         return;

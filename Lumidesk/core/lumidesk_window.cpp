@@ -273,8 +273,7 @@ void Lumidesk::showDrawlet()
     // is started (again), so the next press can hand over.
     if (!m_localServer->isPanelConnected()) {
         _LumideskLog::log(StateLevel, QStringLiteral("Pen pressed with no panel connected: toolbar stays."));
-        if (QFileInfo(m_drawletProgram).isExecutable())
-            QProcess::startDetached(m_drawletProgram, QStringList());
+        startDrawlet();
         return;
     }
     m_localServer->hideLumidesk(x(), y());
