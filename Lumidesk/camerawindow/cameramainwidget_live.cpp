@@ -4,46 +4,13 @@
 
 #include "analytics/bigdata.h"
 #include "capture/qorvcapturesession.h"
+#include "dialogs/livesettings.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "qorvrtmpintf.h"
 
 #include <QTimer>
 
 using namespace CameraWindowText;
-
-namespace {
-
-QString serviceLabel(int service)
-{
-    switch (service) {
-    case 0:
-        return QStringLiteral("youtube");
-    case 1:
-        return QStringLiteral("livestream");
-    case 2:
-        return QStringLiteral("ustream");
-    default:
-        return QString();
-    }
-}
-
-QString resolutionLabel(int level)
-{
-    switch (level) {
-    case 0:
-        return QStringLiteral("1080P");
-    case 1:
-        return QStringLiteral("720P");
-    case 2:
-        return QStringLiteral("480P");
-    case 3:
-        return QStringLiteral("360P");
-    default:
-        return QString();
-    }
-}
-
-} // namespace
 
 // Idle -> settings -> countdown (publisher pending) -> live -> idle. One stream runs on the machine at
 // a time: the publisher's busy state covers every publisher of the process.
@@ -134,8 +101,8 @@ void CameraMainWidget::startLiveStream()
             recordClick();
         sendState(LiveStateId, 1, 0);
     }
-    sendAnalytics(LiveStartEvent, cameraOrder, cameraName(), serviceLabel(liveSettingDialog->getServiceType()),
-                  resolutionLabel(liveSettingDialog->getResolutionLevel()), autoRecord);
+    sendAnalytics(LiveStartEvent, cameraOrder, cameraName(), LiveSettings::serviceLabel(liveSettingDialog->getServiceType()),
+                  LiveSettings::levelLabel(liveSettingDialog->getResolutionLevel()), autoRecord);
 }
 
 void CameraMainWidget::stopLiveStream()

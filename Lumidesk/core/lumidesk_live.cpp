@@ -7,6 +7,7 @@
 #include "capture/qorvcapturesession.h"
 #include "core/link/localserver.h"
 #include "core/lumidesklog.h"
+#include "dialogs/livesettings.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
 #include "qorvrtmpintf.h"
@@ -23,26 +24,6 @@ const Journix::LogLevel StateLevel = Journix::LogLevel(4);
 const int SlowFrameRate = 6;
 // Reports in a row before the warning changes.
 const int FrameRateReports = 10;
-
-QString serviceLabel(int service)
-{
-    switch (service) {
-    case 0:
-        return QStringLiteral("youtube");
-    case 1:
-        return QStringLiteral("livestream");
-    case 2:
-        return QStringLiteral("ustream");
-    default:
-        return QString();
-    }
-}
-
-QString resolutionLabel(int level)
-{
-    static const char *const labels[] = {"1080P", "720P", "480P", "360P"};
-    return level >= 0 && level <= 3 ? QLatin1String(labels[level]) : QString();
-}
 
 } // namespace
 
@@ -114,8 +95,8 @@ void Lumidesk::startLive()
     if (!m_remoteCommandRunning)
         SendToClient(LiveStateId, ints({1}));
     m_liveSetting->loadSetting();
-    sendAnalytics(LiveStartEvent, serviceLabel(m_liveSetting->getServiceType()),
-                  resolutionLabel(m_liveSetting->getResolutionLevel()), m_liveSetting->getAutoRecordStatus());
+    sendAnalytics(LiveStartEvent, LiveSettings::serviceLabel(m_liveSetting->getServiceType()),
+                  LiveSettings::levelLabel(m_liveSetting->getResolutionLevel()), m_liveSetting->getAutoRecordStatus());
 }
 
 void Lumidesk::stopLive(int time)

@@ -134,3 +134,15 @@ void LiveSettings::makeFileOwnerOnly()
     file.close();
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
+
+QString LiveSettings::serviceLabel(int service)
+{
+    static const char *const labels[] = {"youtube", "livestream", "ustream"};
+    return service >= 0 && service <= 2 ? QLatin1String(labels[service]) : QString();
+}
+
+QString LiveSettings::levelLabel(int level)
+{
+    static const char *const labels[] = {"1080P", "720P", "480P", "360P"};
+    return level >= 0 && level < LevelCount ? QLatin1String(labels[level]) : QString();
+}

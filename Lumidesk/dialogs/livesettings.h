@@ -44,6 +44,10 @@ public:
     static int bestSupportedLevel(int width, int height);
     // The picture height of a level (1080, 720, 480, 360); 0 outside 0..3.
     static int levelHeight(int level);
+    // The names the usage analytics give a service ("youtube" ...) and a level ("1080P" ...); empty
+    // outside 0..2 and 0..3.
+    static QString serviceLabel(int service);
+    static QString levelLabel(int level);
 
 private:
     static void makeFileOwnerOnly();

@@ -12,6 +12,7 @@
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
 #include "simulated/simulateduvccontrol.h"
+#include "windowprobes.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -66,26 +67,6 @@ inline std::unique_ptr<CameraMainWidget> makeWindow(int order = 1)
     window->setGeometry(200, 150, 700, 460);
     window->show();
     return window;
-}
-
-inline QString shownNotice(CameraMainWidget &window)
-{
-    if (!window.notification()->isVisible())
-        return QString();
-    QStringList texts;
-    for (QLabel *label : window.notification()->findChildren<QLabel *>())
-        texts.append(label->text());
-    return texts.join(QLatin1Char('|'));
-}
-
-inline int countOf(const QSignalSpy &spy, int command)
-{
-    int count = 0;
-    for (const QList<QVariant> &call : spy) {
-        if (call.at(0).toInt() == command)
-            ++count;
-    }
-    return count;
 }
 
 // The payloads sent to the phone under one id, as 32-bit integers.

@@ -11,6 +11,7 @@
 #include "core/widgets/notificationdialog.h"
 #include "desktop/desktoppaths.h"
 #include "ipc/localsocketpath.h"
+#include "windowprobes.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -133,35 +134,6 @@ inline std::unique_ptr<Lumidesk> makeToolbar(int stopNoticeDelayMs = 200)
     toolbar->show();
     toolbar->loadLastPoint();
     return toolbar;
-}
-
-inline QString shownNotice(const Lumidesk &toolbar)
-{
-    if (!toolbar.notification()->isVisible())
-        return QString();
-    QStringList texts;
-    for (QLabel *label : toolbar.notification()->findChildren<QLabel *>())
-        texts.append(label->text());
-    return texts.join(QLatin1Char('|'));
-}
-
-inline int countOf(const QSignalSpy &spy, int command)
-{
-    int count = 0;
-    for (const QList<QVariant> &call : spy) {
-        if (call.at(0).toInt() == command)
-            ++count;
-    }
-    return count;
-}
-
-inline QList<QVariant> firstOf(const QSignalSpy &spy, int command)
-{
-    for (const QList<QVariant> &call : spy) {
-        if (call.at(0).toInt() == command)
-            return call;
-    }
-    return {};
 }
 
 } // namespace toolbar
