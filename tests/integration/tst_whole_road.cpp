@@ -239,7 +239,8 @@ void TestWholeRoad::penHandsTheScreenOverAndBack()
     };
     QTRY_VERIFY2_WITH_TIMEOUT(drawletShows(), qPrintable(diagnosis()), WaitMs);
     QVERIFY2(Screen.contains(annotation.geometry), qPrintable(diagnosis()));
-    // Where Lumidesk's toolbar stood: at the bottom of the screen.
+    // Where Lumidesk's toolbar stood: at the bottom of the screen, from its left end.
+    QCOMPARE(annotation.geometry.x(), bar.geometry.x());
     QCOMPARE(annotation.geometry.bottom(), Screen.bottom());
 
     // The annotation toolbar's close button, at its right end, gives the screen back: DrawletApp hides,
@@ -327,7 +328,10 @@ void TestWholeRoad::closingLumideskEndsDrawlet()
     QCOMPARE(m_lumidesk.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_lumidesk.exitCode(), 0);
 
-    QTRY_VERIFY2_WITH_TIMEOUT(!running(m_drawletPid), qPrintable(drawletLog().right(3000)), WaitMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(!running(m_drawletPid),
+                              qPrintable(QStringLiteral("DrawletApp (%1) still runs after Lumidesk ended; its log:\n%2")
+                                             .arg(m_drawletPid).arg(drawletLog().right(3000))),
+                              WaitMs);
 }
 
 QTEST_MAIN(TestWholeRoad)
