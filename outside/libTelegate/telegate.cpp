@@ -51,11 +51,16 @@ void Telegate::listen(const QHostAddress &address, quint16 port)
 {
     if (m_server->listen(address, port))
         return;
+    const QString refusal = m_server->errorString();
+    // Another program holds the port: a free one still lets phones that pair by the code connect. That
+    // is no fault, so it goes to the log only; a server that cannot listen at all is one.
+    if (port != 0 && m_server->listen(address, 0)) {
+        qCInfo(lcTelegate, "port %u of %s is taken (%s): listening on port %u instead", unsigned(port),
+               qUtf8Printable(address.toString()), qUtf8Printable(refusal), unsigned(m_server->serverPort()));
+        return;
+    }
     qCWarning(lcTelegate, "cannot listen on %s:%u: %s", qUtf8Printable(address.toString()), unsigned(port),
-              qUtf8Printable(m_server->errorString()));
-    // Another program holds the port: a free one still lets phones that pair by the code connect.
-    if (port != 0 && m_server->listen(address, 0))
-        qCWarning(lcTelegate, "listening on port %u instead", unsigned(m_server->serverPort()));
+              qUtf8Printable(refusal));
 }
 
 bool Telegate::isListening() const
