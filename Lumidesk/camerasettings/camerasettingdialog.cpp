@@ -116,11 +116,13 @@ void CameraSettingDialog::showRestartPage()
 
 void CameraSettingDialog::closeDialog()
 {
-    emit startReboot(false);
-    m_isRebooting = false;
+    // Closed while the camera reboots: the wait goes on unseen, so that the camera window keeps its
+    // reboot flag and is still told when to take the camera again.
+    if (!isRestartRunning()) {
+        emit startReboot(false);
+        m_isRebooting = false;
+    }
     m_isOutputModeDefault = false;
-    if (m_restartTimer && m_restartTimer->isActive())
-        m_restartTimer->stop();
     changeToBigSize();
     emit closeSetting();
     switch (ui.stackedWidget->currentIndex()) {

@@ -263,7 +263,8 @@ void CameraSettingDialog::bindPowerLine()
         if (supported && !changes)
             setPowerFrquency(row);
     }
-    m_powerFrequencyValue = powerLineValueFor(ui.cbPowerFrquency->currentIndex());
+    const int current = ui.cbPowerFrquency->currentIndex();
+    m_powerFrequencyValue = current >= 0 ? rowValue(ui.cbPowerFrquency, current) : powerLineValueFor(current);
     setComboRowLook(ui.lbPf, ui.cbPowerFrquency, true);
     m_lastPowerFrequency = supported ? int(value) : m_powerFrequencyValue;
 }

@@ -112,23 +112,24 @@ void CameraSettingDialog::setNoise(int val)
 {
     if (!m_camera)
         return;
-    // The row carries the camera's level: a range that does not start at 0 is written as listed.
+    // The row carries the camera's level: a range that does not start at 0 is written and echoed as
+    // listed, the terms the phone reads and sets it in.
+    const int level = val >= 0 ? rowValue(ui.cbNoise, val) : val;
     if (val >= 0)
-        m_camera->setNoiseReduction(float(rowValue(ui.cbNoise, val)));
+        m_camera->setNoiseReduction(float(level));
     if (!m_isRemoteCommand)
-        emitChange(NoiseChanged, {val});
+        emitChange(NoiseChanged, {level});
 }
 
 void CameraSettingDialog::setPowerFrquency(int val)
 {
     if (!m_camera)
         return;
-    const int value = powerLineValueFor(val);
-    if (value >= 0) {
-        const int cameraValue = val >= 0 && val < ui.cbPowerFrquency->count()
-                                    ? rowValue(ui.cbPowerFrquency, val) : value;
-        m_camera->setPowerLineFrequency(float(cameraValue));
-    }
+    // The camera's value the row carries is written, kept and echoed.
+    const int value = val >= 0 && val < ui.cbPowerFrquency->count() ? rowValue(ui.cbPowerFrquency, val)
+                                                                     : powerLineValueFor(val);
+    if (value >= 0)
+        m_camera->setPowerLineFrequency(float(value));
     m_powerFrequencyValue = value;
     if (!m_isRemoteCommand)
         emitChange(PowerLineChanged, {value});

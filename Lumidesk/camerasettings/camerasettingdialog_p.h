@@ -21,7 +21,6 @@ inline constexpr quint16 ZR90ProductId = 0x0810;
 inline constexpr int WidestListedWidth = 1920;
 // A camera that reports an absurd range must not make a list of millions of rows.
 inline constexpr qint64 MaxListedLevels = 256;
-inline constexpr int RestartTickMsecs = 1000;
 inline constexpr int RestartStep = 4;
 
 enum Command : uint {

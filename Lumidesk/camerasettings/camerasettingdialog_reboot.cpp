@@ -1,10 +1,19 @@
 #include "camerasettingdialog_p.h"
 
 #include "analytics/bigdata.h"
+#include "core/widgets/notificationdialog.h"
+#include "vantoupdater.h"
 
 #include <QTimer>
 
 using namespace camerasettings;
+
+namespace {
+enum ResolutionReport {
+    ResolutionDetails = 0x1100000c,
+    ResolutionApplied = 0x1100000d,
+};
+} // namespace
 
 // ---- applying and rebooting ----
 
@@ -16,6 +25,9 @@ void CameraSettingDialog::applyOutputMode()
     }
     const QString resolution = ui.cbResolution->currentText();
     const QString mode = ui.cbOutputMode->currentText();
+    const VideoFormat active = m_camera->getActiveFormat();
+    const bool resolutionChanged = resolutionText(active.width, active.height) != resolution;
+    bool refused = false;
     for (const VideoFormat &format : m_camera->getVideFormats()) {
         if (videoFormateToString(format.codecType) != mode
             || resolutionText(format.width, format.height) != resolution)
@@ -25,14 +37,49 @@ void CameraSettingDialog::applyOutputMode()
             fps = ui.cbFrameRate->currentText().split(QStringLiteral("fps")).value(0).toInt();
         else if (!format.frameRates.isEmpty())
             fps = int(format.frameRates.first());
-        if (succeeded(m_camera->setActiveFormat(format.index, fps)))
+        if (succeeded(m_camera->setActiveFormat(format.index, fps))) {
             emit settingApplied();
-        else
+        } else {
+            refused = true;
             emit setActiveFormatError();
+        }
+    }
+    if (refused) {
+        // The camera kept its format: the user learns it here and may choose again, and nothing is
+        // counted as applied.
+        showApplyFailure();
+        return;
     }
 
-    QString setting = getSensorModeValue() + QStringLiteral("&Resolution=")
-                      + QString(resolution).replace(QStringLiteral(" x "), QStringLiteral("X"));
+    const QString resolutionWord = QString(resolution).replace(QStringLiteral(" x "), QStringLiteral("X"));
+    if (resolutionChanged)
+        reportResolution(resolutionWord);
+    reportOutputMode(resolutionWord);
+    closeDialog();
+}
+
+void CameraSettingDialog::reportResolution(const QString &resolutionWord)
+{
+    // An update object of its own, for the versions only: it downloads nothing, and its folder is
+    // private, so making and deleting it leaves every other update object's files alone.
+    VantoUpdater updater;
+    updater.SetControlCamera(m_camera);
+    QString firmware = updater.getCurrentFWVersion();
+    if (firmware.isEmpty())
+        firmware = QStringLiteral("unknown");
+    const QString window = QString::number(width()) + QLatin1Char('X') + QString::number(height());
+    const QString name = m_camera->getName();
+    const QMetaObject::Connection link =
+        connect(this, &CameraSettingDialog::sendCommand, m_bigData, &BigData::receiveCommand);
+    emit sendCommand(ResolutionApplied, m_cameraOrder, name, -1, -1, -1, -1);
+    emit sendCommand(ResolutionDetails, m_cameraOrder, name, resolutionWord, window, firmware,
+                     updater.getCurrentSWVersion());
+    disconnect(link);
+}
+
+void CameraSettingDialog::reportOutputMode(const QString &resolutionWord)
+{
+    QString setting = getSensorModeValue() + QStringLiteral("&Resolution=") + resolutionWord;
     if (setting.contains(QStringLiteral("H264Output=Off")))
         setting.replace(QStringLiteral("H264Output=Off"), QStringLiteral("H264Output=MAC"));
     else
@@ -41,7 +88,16 @@ void CameraSettingDialog::applyOutputMode()
         connect(this, &CameraSettingDialog::sendCommand, m_bigData, &BigData::receiveCommand);
     emit sendCommand(OutputModeApplied, m_cameraOrder, m_camera->getName(), setting, -1, -1, -1);
     disconnect(link);
-    closeDialog();
+}
+
+void CameraSettingDialog::showApplyFailure()
+{
+    if (!m_applyNotice)
+        m_applyNotice = new NotificationDialog(this);
+    m_applyNotice->setTitle(tr("Tivlo"));
+    m_applyNotice->setMessage(tr("The camera did not accept this output mode. Please choose another one."));
+    m_applyNotice->show();
+    m_applyNotice->autoAdjustSize(0);
 }
 
 void CameraSettingDialog::setOutputModeDefault()
@@ -127,7 +183,12 @@ void CameraSettingDialog::showProgressPage()
     delete m_restartTimer;
     m_restartTimer = new QTimer(this);
     connect(m_restartTimer, &QTimer::timeout, this, &CameraSettingDialog::reStartProgerssBar);
-    m_restartTimer->start(RestartTickMsecs);
+    m_restartTimer->start(m_restartTickMsecs);
+}
+
+bool CameraSettingDialog::isRestartRunning() const
+{
+    return m_isRebooting && m_restartTimer && m_restartTimer->isActive();
 }
 
 void CameraSettingDialog::reStartProgerssBar()
@@ -137,10 +198,23 @@ void CameraSettingDialog::reStartProgerssBar()
         ui.progressBar->setValue(value);
         return;
     }
+    m_restartTimer->stop();
     m_isOutputModeDefault = false;
     ui.progressBar->setValue(100);
-    closeDialog();
-    QTimer::singleShot(500, this, &CameraSettingDialog::delayRestart);
+    finishRestart();
+    QTimer::singleShot(m_restartFinishMsecs, this, &CameraSettingDialog::delayRestart);
+}
+
+void CameraSettingDialog::finishRestart()
+{
+    // Still on the progress page (shown, or closed during the wait): close as the bar completes. A
+    // dialog the user opened again in the meantime stays where the user is.
+    if (ui.stackedWidget->currentIndex() == 5) {
+        closeDialog();
+        return;
+    }
+    emit startReboot(false);
+    m_isRebooting = false;
 }
 
 void CameraSettingDialog::delayRestart()
@@ -150,6 +224,12 @@ void CameraSettingDialog::delayRestart()
     m_isRebooting = false;
     if (m_restartTimer)
         m_restartTimer->stop();
+}
+
+void CameraSettingDialog::setRestartIntervals(int tickMsecs, int finishDelayMsecs)
+{
+    m_restartTickMsecs = tickMsecs;
+    m_restartFinishMsecs = finishDelayMsecs;
 }
 
 bool CameraSettingDialog::getIsSensorModeReboot() const
