@@ -121,34 +121,29 @@ void CameraSettingDialog::applyRemoteValue(uint id, const QByteArray &payload)
 bool CameraSettingDialog::setRemoteValue(uint id, int value)
 {
     // The same limits as the controls: a value the slider or the list could not show changes nothing.
-    const auto slider = [value](QSlider *control, const uvc_control_range &range) {
-        return control->isEnabled() && inside(range, value);
+    struct SliderCommand
+    {
+        uint id;
+        QSlider *slider;
+        const uvc_control_range &range;
+        uint32_t (GeneralCamera::*write)(float);
     };
+    const SliderCommand sliders[] = {
+        {BrightnessChanged, ui.brightnessSlider, m_brightnessRange, &GeneralCamera::setBrightness},
+        {ContrastChanged, ui.contrastSlider, m_contrastRange, &GeneralCamera::setContrast},
+        {SaturationChanged, ui.saturationSlider, m_saturationRange, &GeneralCamera::setSaturation},
+        {SharpnessChanged, ui.sharpnessSlider, m_sharpnessRange, &GeneralCamera::setSharpness},
+    };
+    for (const SliderCommand &command : sliders) {
+        if (command.id != id)
+            continue;
+        if (!command.slider->isEnabled() || !inside(command.range, value))
+            return false;
+        (m_camera->*command.write)(float(value));
+        command.slider->setValue(value);
+        return true;
+    }
     switch (id) {
-    case BrightnessChanged:
-        if (!slider(ui.brightnessSlider, m_brightnessRange))
-            return false;
-        m_camera->setBrightness(float(value));
-        ui.brightnessSlider->setValue(value);
-        return true;
-    case ContrastChanged:
-        if (!slider(ui.contrastSlider, m_contrastRange))
-            return false;
-        m_camera->setContrast(float(value));
-        ui.contrastSlider->setValue(value);
-        return true;
-    case SaturationChanged:
-        if (!slider(ui.saturationSlider, m_saturationRange))
-            return false;
-        m_camera->setSaturation(float(value));
-        ui.saturationSlider->setValue(value);
-        return true;
-    case SharpnessChanged:
-        if (!slider(ui.sharpnessSlider, m_sharpnessRange))
-            return false;
-        m_camera->setSharpness(float(value));
-        ui.sharpnessSlider->setValue(value);
-        return true;
     case WhiteBalanceChanged:
         // The slider is disabled while automatic white balance runs, yet the temperature stays settable.
         if (!ui.btnAuto->isEnabled() || !inside(m_whiteBalanceRange, value))
