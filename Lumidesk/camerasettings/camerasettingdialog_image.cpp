@@ -6,8 +6,6 @@
 
 using namespace camerasettings;
 
-// ---- image controls ----
-
 bool CameraSettingDialog::isSupportedCamera() const
 {
     return m_camera && IsSupportPID(m_camera->getPID());

@@ -2,8 +2,6 @@
 
 using namespace camerasettings;
 
-// ---- orientation ----
-
 namespace {
 // The region and the sensor extent it is flipped in; only meaningful when both reads succeeded.
 struct Region

@@ -6,8 +6,6 @@
 
 using namespace camerasettings;
 
-// ---- output-mode page ----
-
 QString CameraSettingDialog::videoFormateToString(int format)
 {
     static const char *const names[] = {"RGB32", "RGB888", "YUV444", "YUV422", "YUV420",

@@ -15,8 +15,6 @@ enum ResolutionReport {
 };
 } // namespace
 
-// ---- applying and rebooting ----
-
 void CameraSettingDialog::applyOutputMode()
 {
     if (!m_camera) {

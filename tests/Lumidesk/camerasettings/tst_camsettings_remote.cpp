@@ -1,6 +1,9 @@
 #include "camsettingsfixture.h"
 #include "core/platformbackend.h"
 
+#include <QLoggingCategory>
+#include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QToolButton>
 #include <QtTest>
@@ -76,6 +79,7 @@ private slots:
     void capabilities_data();
     void capabilities();
     void withoutCameraOrUnknown();
+    void randomPayloads();
 };
 
 void TestCameraSettingsRemote::initTestCase()
@@ -408,6 +412,39 @@ void TestCameraSettingsRemote::withoutCameraOrUnknown()
     }
     QVERIFY(!anyWrite(*f.sim));
     QVERIFY(f.echoes.isEmpty());
+}
+
+void TestCameraSettingsRemote::randomPayloads()
+{
+    // Every id with payloads of every short and odd length: sets answer with their request, reads with
+    // their fixed size, and nothing reads past a payload's end (the sanitizer pass watches).
+    const QMap<uint, int> replySizes{{0x80000244, 24}, {0x80000245, 12}, {0x8000040e, 77}, {0x8000040f, 4},
+                                     {0x80000421, 8}};
+    Fixture f(cameraOf(Second));
+    f.bind();
+    QRandomGenerator random(26);
+    QList<uint> ids(std::begin(ValueIds), std::end(ValueIds));
+    ids << replySizes.keys() << 0x80000204 << 0x8000020c << 0xffffffff;
+    // Hundreds of refusals are expected here; their log lines are not the subject.
+    QLoggingCategory::setFilterRules(QStringLiteral("lumidesk.camerasettings.remote.warning=false\n"
+                                                    "qorv.capture.warning=false"));
+    const auto restoreLog = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+    for (int round = 0; round < 400; ++round) {
+        const uint id = ids.at(random.bounded(ids.size()));
+        QByteArray payload(random.bounded(10), Qt::Uninitialized);
+        for (char &byte : payload)
+            byte = char(random.bounded(256));
+        QByteArray reply = payload;
+        QCOMPARE(f.dialog.FromClientCmd(id, reply), 0);
+        if (replySizes.contains(id))
+            QCOMPARE(reply.size(), replySizes.value(id));
+        else
+            QCOMPARE(reply, payload);
+    }
+    // Still serving a well-formed command afterwards.
+    QByteArray payload = ints({5});
+    f.dialog.FromClientCmd(0x80000203, payload);
+    QCOMPARE(currentOf(*f.sim, Processing, 0x08), qint64(5));
 }
 
 QTEST_MAIN(TestCameraSettingsRemote)
