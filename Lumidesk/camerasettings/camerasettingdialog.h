@@ -15,6 +15,7 @@
 #include <QVariant>
 
 class BigData;
+class NotificationDialog;
 class QComboBox;
 class QLabel;
 class QSlider;
@@ -49,6 +50,9 @@ public:
     QString getSensorModeValue() const;
     bool getIsSensorModeReboot() const;
     void setIsSensorModeReboot(bool reboot);
+    // The reboot progress steps once per tick (1000 ms, 25 ticks) and the camera window is told to take
+    // the camera again finishDelayMsecs (500 ms) after the last one; tests shorten both.
+    void setRestartIntervals(int tickMsecs, int finishDelayMsecs);
 
     // The phone's camera-setting commands: sets echo the request, queries overwrite the payload with
     // the reply; the caller sends the payload back under the same id.
@@ -181,6 +185,22 @@ private:
     bool isSupportedCamera() const;
     void emitChange(uint id, const QList<int> &values);
 
+    // Applying and rebooting.
+    bool isRestartRunning() const;
+    void finishRestart();
+    void reportResolution(const QString &resolutionWord);
+    void reportOutputMode(const QString &resolutionWord);
+    void showApplyFailure();
+
+    // Remote commands.
+    void applyRemoteValue(uint id, const QByteArray &payload);
+    bool setRemoteValue(uint id, int value);
+    bool selectRemoteRow(QComboBox *combo, int value, uint32_t (GeneralCamera::*write)(float));
+    QByteArray remoteBasicDefaults();
+    QByteArray remoteAdvancedDefaults();
+    QByteArray remoteCurrentValues();
+    QByteArray remoteCapabilities();
+
     Ui_CameraSettingDialog ui;
 
     bool m_isDragging = false;
@@ -227,7 +247,9 @@ private:
     bool m_isBasicDefaultApplied = false;
     bool m_isAdvancedDefaultApplied = false;
     bool m_isSensorModeReboot = false;
-    int m_restartProgress = 0;
+    int m_restartTickMsecs = 1000;
+    int m_restartFinishMsecs = 500;
+    NotificationDialog *m_applyNotice = nullptr;
 };
 
 #endif // CAMERASETTINGDIALOG_H

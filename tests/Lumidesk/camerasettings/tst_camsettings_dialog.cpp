@@ -1,8 +1,5 @@
-#include "camera/lcgeneralcamera.h"
-#include "camera/lcgeneralcameraimpl.h"
-#include "camerasettings/camerasettingdialog.h"
+#include "camsettingsfixture.h"
 #include "core/platformbackend.h"
-#include "simulated/simulatedcameras.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,128 +7,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QToolButton>
-#include <QtEndian>
 #include <QtTest>
-
-#include <memory>
-
-using platform::SimulatedCamera;
-using platform::SimulatedCameras;
-using platform::SimulatedUvcControl;
-
-namespace {
-
-constexpr quint8 Processing = 2;
-constexpr quint8 ExtensionA = 5;
-constexpr quint8 ExtensionB = 6;
-
-struct Echo
-{
-    uint id;
-    QList<int> values;
-};
-
-QList<int> valuesOf(const QByteArray &payload)
-{
-    QList<int> values;
-    for (int i = 0; i + 4 <= payload.size(); i += 4)
-        values.append(qFromLittleEndian<qint32>(payload.constData() + i));
-    return values;
-}
-
-platform::CaptureFormat format(const char *subtype, int width, int height, QList<quint32> rates)
-{
-    platform::CaptureFormat f;
-    f.subtype = subtype;
-    f.width = width;
-    f.height = height;
-    for (quint32 fps : rates) {
-        platform::FrameRateRange range;
-        range.minFrameRate = range.maxFrameRate = fps;
-        range.minFrameDuration = range.maxFrameDuration = platform::FrameDuration{1, fps};
-        f.frameRateRanges.append(range);
-    }
-    return f;
-}
-
-QStringList itemsOf(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items.append(combo->itemText(i));
-    return items;
-}
-
-qint64 currentOf(SimulatedCamera &camera, quint8 unit, quint8 selector)
-{
-    return SimulatedUvcControl::signedValue(camera.uvc().current(unit, selector));
-}
-
-void setRange(SimulatedCamera &camera, quint8 unit, quint8 selector, qint64 min, qint64 max, qint64 value)
-{
-    SimulatedUvcControl control = camera.uvc().control(unit, selector);
-    control.minimum = SimulatedUvcControl::bytes(min, control.length);
-    control.maximum = SimulatedUvcControl::bytes(max, control.length);
-    control.current = SimulatedUvcControl::bytes(value, control.length);
-    camera.uvc().addControl(control);
-}
-
-QByteArray roiBytes(quint16 top, quint16 left, quint16 bottom, quint16 right)
-{
-    return SimulatedUvcControl::bytes(top, 2) + SimulatedUvcControl::bytes(left, 2)
-           + SimulatedUvcControl::bytes(bottom, 2) + SimulatedUvcControl::bytes(right, 2);
-}
-
-// A dialog bound to one simulated camera, recording its echoes, rotations and usage reports.
-class Fixture
-{
-public:
-    explicit Fixture(const QSharedPointer<SimulatedCamera> &simulated)
-        : sim(simulated), camera(new LCGeneralCamera(new LCGeneralCameraImpl(simulated->info())))
-    {
-        QObject::connect(&dialog, &CameraSettingDialog::UIChange, &dialog,
-                         [this](uint id, const QByteArray &data) { echoes.append({id, valuesOf(data)}); });
-        QObject::connect(&dialog, &CameraSettingDialog::doRotation, &dialog, [this](int angle) {
-            rotations.append(angle);
-            dialog.setCurrentAngle(angle); // as the camera window answers
-        });
-        QObject::connect(&dialog, &CameraSettingDialog::sendCommand, &dialog,
-                         [this](int id, QVariant, QVariant, QVariant flags) {
-                             QByteArray copy;
-                             if (flags.userType() == QMetaType::VoidStar) {
-                                 const char *bytes = static_cast<const char *>(flags.value<void *>());
-                                 copy = QByteArray(bytes, id == 0x11000014 ? 6 : id == 0x11000015 ? 8 : 2);
-                             }
-                             reports.append({uint(id), valuesOf(QByteArray())});
-                             reportFlags.append(copy);
-                         });
-    }
-    ~Fixture() { dialog.setCameraNull(); }
-
-    void bind()
-    {
-        dialog.setCamera(camera.get());
-        echoes.clear();
-    }
-    template<typename T>
-    T *widget(const char *name) { return dialog.findChild<T *>(QLatin1String(name)); }
-    void invoke(const char *slot) { QVERIFY(QMetaObject::invokeMethod(&dialog, slot)); }
-
-    QSharedPointer<SimulatedCamera> sim;
-    std::unique_ptr<LCGeneralCamera> camera;
-    CameraSettingDialog dialog;
-    QList<Echo> echoes;
-    QList<int> rotations;
-    QList<Echo> reports;
-    QList<QByteArray> reportFlags;
-};
-
-QSharedPointer<SimulatedCamera> firstCamera()
-{
-    return SimulatedCameras::instance()->cameraAt(SimulatedCameras::FirstLocationId);
-}
-
-} // namespace
 
 Q_DECLARE_METATYPE(platform::CaptureFormat)
 
@@ -346,9 +222,10 @@ void TestCameraSettingsDialog::rowsCarryCameraValues()
     noise->setCurrentIndex(2);
     QCOMPARE(currentOf(*sim, ExtensionA, 0x0e), qint64(3));
     QCOMPARE(f.echoes.last().id, 0x8000020bu);
-    QCOMPARE(f.echoes.last().values, QList<int>{2}); // the echo keeps carrying the row
+    QCOMPARE(f.echoes.last().values, QList<int>{3}); // the camera's value, as the phone reads it
     power->setCurrentIndex(0);
     QCOMPARE(currentOf(*sim, Processing, 0x05), qint64(1));
+    QCOMPARE(f.echoes.last().values, QList<int>{1});
 
     // A range from 0: value 0 stays on the first row and is sent and echoed once.
     setRange(*sim, Processing, 0x05, 0, 2, 0);
