@@ -256,10 +256,17 @@ void TestCoreRemote::secondViewReachesTheSecondWindow()
     QCOMPARE(second->getRecordState(), 0);
 
     // A quiet command gets no answer from the router; the picture comes from the window itself.
+    float mirrored = -1;
+    QCOMPARE(second->getSourceCamera()->getMirror(&mirrored), GeneralCamera::Success);
+    m_phone->clear();
     m_phone->send(0x8000020c);
     m_phone->send(Picture);
     QVERIFY(m_phone->sync(2));
-    QCOMPARE(m_phone->messagesBeforeSync().size(), 0);
+    // Only the settings' own report of the change: the router adds no answer.
+    QCOMPARE(m_phone->messagesBeforeSync(), Messages{message(0x8000020c, QByteArray())});
+    float mirroredNow = -1;
+    QCOMPARE(second->getSourceCamera()->getMirror(&mirroredNow), GeneralCamera::Success);
+    QVERIFY(mirroredNow != mirrored);
     QTRY_COMPARE(m_phone->payloadsOf(Picture).size(), 1);
     QVERIFY(m_phone->payloadsOf(Picture).first().startsWith("\xFF\xD8"));
 }
