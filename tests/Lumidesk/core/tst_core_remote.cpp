@@ -171,8 +171,9 @@ void TestCoreRemote::toolbarCommands_data()
                           << QStringList{show, start, QStringLiteral("cap_stopRecord")} << Messages{} << 0;
     QTest::newRow("unknown action") << Messages{message(Record, ints({4})), message(Record, ints({-1}))}
                                     << QStringList{} << Messages{} << 0;
-    QTest::newRow("short record") << Messages{message(Record, QByteArray(3, '\1'))} << QStringList{} << Messages{}
-                                  << 0;
+    // Short payloads that would read as a start if a command read past their end.
+    QTest::newRow("short record") << Messages{message(Record, ints({1}).left(3)), message(Record, QByteArray())}
+                                  << QStringList{} << Messages{} << 0;
     QTest::newRow("record time while idle: eight zero bytes")
             << Messages{message(RecordTime, QByteArray())} << QStringList{}
             << Messages{message(RecordTime, ints({0, 0}))} << 0;
@@ -186,8 +187,8 @@ void TestCoreRemote::toolbarCommands_data()
                                 << QStringList{showLive, QStringLiteral("cap_startLive")} << Messages{} << 0;
     QTest::newRow("live stop") << Messages{message(Live, ints({0}))}
                                << QStringList{showLive, QStringLiteral("cap_stopLive")} << Messages{} << 0;
-    QTest::newRow("short live") << Messages{message(Live, "\0\0"), message(Live, QByteArray())} << QStringList{}
-                                << Messages{} << 0;
+    QTest::newRow("short live") << Messages{message(Live, ints({1}).left(3)), message(Live, QByteArray())}
+                                << QStringList{} << Messages{} << 0;
     QTest::newRow("live time asks the panel")
             << Messages{message(LiveTime, QByteArray())} << QStringList{QStringLiteral("cap_getLiveTime")}
             << Messages{} << 0;
@@ -405,11 +406,13 @@ void TestCoreRemote::shortPayloadsToWindows_data()
     QTest::addColumn<quint32>("id");
     QTest::addColumn<QByteArray>("payload");
 
+    // Each a prefix of a request that would change something.
     for (const quint32 id : {Record, Live, Zoom, quint32(0x80000251)}) {
         for (int size = 0; size < 4; ++size)
-            QTest::addRow("0x%x, %d bytes", id, size) << id << QByteArray(size, '\1');
+            QTest::addRow("0x%x, %d bytes", id, size) << id << ints({1}).left(size);
     }
-    QTest::newRow("window, 7 bytes") << quint32(0x80000242) << QByteArray(7, '\1');
+    const QByteArray window = QByteArray::fromHex("0000000010001000");
+    QTest::newRow("window, 7 bytes") << quint32(0x80000242) << window.left(7);
     QTest::newRow("window, none") << quint32(0x80000242) << QByteArray();
 }
 
@@ -424,9 +427,14 @@ void TestCoreRemote::shortPayloadsToWindows()
     CameraMainWidget *window = bar->firstCameraWindow();
     QVERIFY(window->comboBoxSource->currentIndex() != 0);
     setView(1);
+    uvcx_roi_control_t before, after;
+    QCOMPARE(window->getSourceCamera()->getROI(&before), GeneralCamera::Success);
     QByteArray answer;
     QVERIFY(m_phone->request(id, payload, &answer));
     QCOMPARE(answer, payload);
+    QCOMPARE(window->getSourceCamera()->getROI(&after), GeneralCamera::Success);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&after), 8),
+             QByteArray(reinterpret_cast<const char *>(&before), 8));
     QCOMPARE(window->getRecordState(), 0);
     QVERIFY(!window->isLive());
     QCOMPARE(window->zoomSlider->value(), 0);
