@@ -383,10 +383,13 @@ void CameraMainWidget::remoteSetWindow(const QByteArray &payload)
         return;
     const QList<int> turned = doRotation(edges[0], edges[1], edges[2], edges[3], centre.x(), centre.y(),
                                          -settingDialog->getCurrentAngle());
-    // A window the camera cannot show would wrap through its 16-bit fields: refused, not clipped.
-    if (turned.size() != 4 || turned[0] < maximum.wROI_Top || turned[1] < maximum.wROI_Left
-        || turned[2] > maximum.wROI_Bottom || turned[3] > maximum.wROI_Right || turned[0] > turned[2]
-        || turned[1] > turned[3]) {
+    // A window the camera cannot show would wrap through its 16-bit fields: refused, not clipped. The
+    // largest record bounds each edge, whether a camera gives it as a whole-frame rectangle or as
+    // the largest value of each field.
+    const int lastRow = qMax(maximum.wROI_Top, maximum.wROI_Bottom);
+    const int lastColumn = qMax(maximum.wROI_Left, maximum.wROI_Right);
+    if (turned.size() != 4 || turned[0] < 0 || turned[1] < 0 || turned[0] > turned[2] || turned[1] > turned[3]
+        || turned[2] > lastRow || turned[3] > lastColumn) {
         _LumideskLog::log(Journix::Warning, "phone window %d,%d,%d,%d outside the camera's range ignored",
                           edges[0], edges[1], edges[2], edges[3]);
         return;

@@ -427,6 +427,7 @@ void TestCoreRemote::shortPayloadsToWindows()
     CameraMainWidget *window = bar->firstCameraWindow();
     QVERIFY(window->comboBoxSource->currentIndex() != 0);
     setView(1);
+    QSignalSpy analytics(window, &CameraMainWidget::sendCommand);
     uvcx_roi_control_t before, after;
     QCOMPARE(window->getSourceCamera()->getROI(&before), GeneralCamera::Success);
     QByteArray answer;
@@ -437,6 +438,7 @@ void TestCoreRemote::shortPayloadsToWindows()
              QByteArray(reinterpret_cast<const char *>(&before), 8));
     QCOMPARE(window->getRecordState(), 0);
     QVERIFY(!window->isLive());
+    QCOMPARE(countOf(analytics, CameraMainWidget::LiveStartEvent), 0);
     QCOMPARE(window->zoomSlider->value(), 0);
     QCOMPARE(window->getCaptureMode(), 0);
 }
