@@ -93,6 +93,7 @@ private slots:
     void init();
     void toolbarCommands_data();
     void toolbarCommands();
+    void withoutPanelTimesAreAnsweredAtOnce();
     void secondViewReachesTheSecondWindow();
     void firstViewWithoutCameras();
     void greeting_data();
@@ -232,6 +233,24 @@ void TestCoreRemote::toolbarCommands()
     QCOMPARE(commandsTo(scripted), panel);
     QCOMPARE(bar->recordState(), recordState);
     QCOMPARE(bar->remoteView(), 0);
+}
+
+// With no panel to count the seconds, the toolbar carries the commands out itself and answers the time
+// questions at once, instead of leaving the phone waiting for an answer that never comes.
+void TestCoreRemote::withoutPanelTimesAreAnsweredAtOnce()
+{
+    auto bar = toolbarWithLayout(0);
+    QVERIFY(!bar->localServer()->isPanelConnected());
+    m_phone->send(Record, ints({1}));
+    QByteArray answer;
+    QVERIFY(m_phone->request(RecordTime, QByteArray(), &answer));
+    QCOMPARE(answer, ints({1, 0}));
+    QVERIFY(bar->isRecording());
+    QVERIFY(m_phone->request(LiveTime, QByteArray(), &answer));
+    QCOMPARE(answer, ints({2, 0}));
+    m_phone->send(Record, ints({0}));
+    QVERIFY(m_phone->sync(0));
+    QTRY_VERIFY(!bar->isRecording());
 }
 
 void TestCoreRemote::secondViewReachesTheSecondWindow()
