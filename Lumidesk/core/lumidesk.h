@@ -277,6 +277,7 @@ private:
     RemoteTarget remoteTarget() const;
     void setRemoteView(const QByteArray &data);
     void toolbarCommand(quint32 cmdID, QByteArray &data);
+    void askTime(quint32 cmdID);
     void remoteRecord(const QByteArray &data);
     void remoteLive(const QByteArray &data);
     void greetPhone(QByteArray &data);

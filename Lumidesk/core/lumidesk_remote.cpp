@@ -190,22 +190,13 @@ void Lumidesk::toolbarCommand(quint32 cmdID, QByteArray &data)
             m_telegate->sendDataToClient(RecordTimeId, data);
             break;
         }
-        // The panel counts the seconds; its answer leaves as 0x80000005 (getRecordTime).
-        m_pendingTimeReply = RecordTimeId;
-        if (m_localServer->isPanelConnected())
-            m_localServer->getRecordTime();
-        else
-            getRecordTime(m_recordTime);
+        askTime(RecordTimeId);
         break;
     case LiveStateId:
         remoteLive(data);
         break;
     case LiveTimeId:
-        m_pendingTimeReply = LiveTimeId;
-        if (m_localServer->isPanelConnected())
-            m_localServer->getLiveTime();
-        else
-            getLiveTime(m_liveTime);
+        askTime(LiveTimeId);
         break;
     case SnapshotId:
         doCapture();
@@ -214,6 +205,24 @@ void Lumidesk::toolbarCommand(quint32 cmdID, QByteArray &data)
     default: // the picture: the desktop sends none, only the request back
         m_telegate->sendDataToClient(cmdID, data);
         break;
+    }
+}
+
+void Lumidesk::askTime(quint32 cmdID)
+{
+    // The panel counts the seconds; its answer leaves under the id asked (getRecordTime, getLiveTime).
+    // Without a panel nobody would answer: the last seconds it told are the answer now.
+    m_pendingTimeReply = cmdID;
+    const bool panel = m_localServer->isPanelConnected();
+    if (cmdID == RecordTimeId) {
+        if (panel)
+            m_localServer->getRecordTime();
+        else
+            getRecordTime(m_recordTime);
+    } else if (panel) {
+        m_localServer->getLiveTime();
+    } else {
+        getLiveTime(m_liveTime);
     }
 }
 

@@ -78,39 +78,36 @@ bool PhoneClient::waitForCount(int count, int timeoutMs)
 
 bool PhoneClient::request(quint32 id, const QByteArray &payload, QByteArray *answer, int timeoutMs)
 {
-    const int before = m_messages.size();
+    const int from = m_messages.size();
     send(id, payload);
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        for (int i = before; i < m_messages.size(); ++i) {
-            if (m_messages.at(i).id == id) {
-                *answer = m_messages.at(i).payload;
-                return true;
-            }
-        }
-        if (clock.elapsed() >= timeoutMs)
-            return false;
-        QTest::qWait(2);
-    }
+    const int index = waitFor(from, [id](const Message &m) { return m.id == id; }, timeoutMs);
+    if (index < 0)
+        return false;
+    *answer = m_messages.at(index).payload;
+    return true;
 }
 
 bool PhoneClient::sync(qint32 currentView, int timeoutMs)
 {
     const QByteArray view = int32s({currentView});
-    const int before = m_messages.size();
+    const int from = m_messages.size();
     send(ViewId, view);
+    const auto echo = [&view](const Message &m) { return m.id == ViewId && m.payload == view; };
+    m_syncIndex = waitFor(from, echo, timeoutMs);
+    return m_syncIndex >= 0;
+}
+
+int PhoneClient::waitFor(int from, const std::function<bool(const Message &)> &wanted, int timeoutMs)
+{
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        for (int i = before; i < m_messages.size(); ++i) {
-            if (m_messages.at(i).id == ViewId && m_messages.at(i).payload == view) {
-                m_syncIndex = i;
-                return true;
-            }
+        for (int i = from; i < m_messages.size(); ++i) {
+            if (wanted(m_messages.at(i)))
+                return i;
         }
         if (clock.elapsed() >= timeoutMs || !isConnected())
-            return false;
+            return -1;
         QTest::qWait(2);
     }
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTcpSocket>
 
+#include <functional>
 #include <initializer_list>
 
 class PhoneClient : public QObject
@@ -55,6 +56,8 @@ public:
 
 private:
     void read();
+    // The index of the first message from index from on that is wanted, waiting for it; -1 if none came.
+    int waitFor(int from, const std::function<bool(const Message &)> &wanted, int timeoutMs);
 
     QTcpSocket m_socket;
     QByteArray m_buffer;

@@ -2,6 +2,8 @@
 
 #include "phoneclient.h"
 
+#include "../camerawindow/camwindowfixture.h"
+
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
 #include "core/pipwidget.h"
@@ -47,17 +49,10 @@ PhoneClient::Message message(quint32 id, const QByteArray &payload)
 
 QSharedPointer<SimulatedCamera> camera(int position, const QString &name)
 {
-    return SimulatedCamera::makeStandard(0x0815, 0x05100000u + quint32(position) * 0x00100000u, name);
+    return camwindow::makeCamera(position, 0x0815, name);
 }
 
-void plugOnly(const QList<QSharedPointer<SimulatedCamera>> &cameras)
-{
-    SimulatedCameras *all = SimulatedCameras::instance();
-    for (const auto &each : all->cameras())
-        all->unplug(each->info().uniqueId);
-    for (const auto &each : cameras)
-        all->plug(each);
-}
+using camwindow::plugOnly;
 
 // The panel messages a phone command can cause, without the audio lists and level reports.
 QStringList commandsTo(const ScriptedPanel &panel)
@@ -274,6 +269,10 @@ void TestCoreRemote::secondViewReachesTheSecondWindow()
     QVERIFY(m_phone->request(Record, ints({2}), &answer));
     QCOMPARE(answer, ints({2}));
     QCOMPARE(second->getRecordState(), 0);
+
+    // A camera-setting command is answered with what the window's settings leave in the payload.
+    QVERIFY(m_phone->request(SettingBrightness, ints({40}), &answer));
+    QCOMPARE(answer.size(), 4);
 
     // A quiet command gets no answer from the router; the picture comes from the window itself.
     float mirrored = -1;
