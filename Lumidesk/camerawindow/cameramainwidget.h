@@ -125,6 +125,12 @@ public:
     int getCaptureMode() const { return captureMode; }
     int getRecordState() const { return recordState; }
 
+    // The phone's commands for this window, from the main window's router: a query leaves its answer
+    // in the payload, which the router sends back under the same id.
+    void FromClientCmd(unsigned int id, QByteArray &payload);
+    // 0 ready to stream, -1 a stream runs or is being set up, -2 no stream address or key.
+    int getLiveStatus();
+
     // Hot-plug hand-over.
     void autoShowCamera(int mode);
     void setComboBox(QComboBox *source);
@@ -382,6 +388,20 @@ private:
     void changeROICoordinate(int dx, int dy);
     void ptzPressed(int direction, uint32_t (GeneralCamera::*start)(), int dx, int dy);
     static QList<int> doRotation(int p1, int p2, int p3, int p4, int cx, int cy, int angle);
+
+    // Phone commands.
+    void remoteRecord(QByteArray &payload);
+    void remoteLive(const QByteArray &payload);
+    QByteArray remoteLiveStatus();
+    void remoteSnapshot();
+    void remoteCaptureMode(QByteArray &payload);
+    void remoteResetOrientation();
+    void remoteZoom(QByteArray &payload);
+    qint32 remoteZoomValue() const;
+    qint32 remoteZoomMinimum() const;
+    bool remoteRoi(uvcx_roi_control_t *maximum, uvcx_roi_control_t *current, QPoint *centre) const;
+    QByteArray remoteWindow(bool maximumWindow) const;
+    void remoteSetWindow(const QByteArray &payload);
 
     // Microphones.
     void rebuildAudioList();

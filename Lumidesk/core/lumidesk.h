@@ -134,6 +134,8 @@ public:
     bool isRecording() const { return m_recording; }
     bool isLive() const { return m_live; }
     int recordState() const { return m_recordState; }
+    // The part of the program the phone shows: 0 the toolbar, 1 and 2 a camera window, 3 both.
+    int remoteView() const { return m_remoteView; }
     bool isDialogShown() const { return m_dialogShown; }
     bool isClosed() const { return m_closed; }
     QString drawletProgram() const { return m_drawletProgram; }
@@ -264,6 +266,21 @@ private:
     void requestPauseRecord();
     void requestStopRecord();
     void requestStopLive();
+
+    // The phone's commands: the window a command for a camera window goes to (routed false: dropped;
+    // window null: no window has a camera), and the commands the router carries out itself.
+    struct RemoteTarget
+    {
+        bool routed;
+        CameraMainWidget *window;
+    };
+    RemoteTarget remoteTarget() const;
+    void setRemoteView(const QByteArray &data);
+    void toolbarCommand(quint32 cmdID, QByteArray &data);
+    void askTime(quint32 cmdID);
+    void remoteRecord(const QByteArray &data);
+    void remoteLive(const QByteArray &data);
+    void greetPhone(QByteArray &data);
 
     // Analytics: the collector hears exactly one event per connection.
     void sendAnalytics(int command, QVariant data1 = QVariant(-1), QVariant data2 = QVariant(-1),
