@@ -107,6 +107,54 @@
         <source>There is not enough memory to run record or live stream.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The camera stopped sending pictures. Please check its connection.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording has stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination disk drive is full. Please free up sufficient space on the disk drive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The video file could not be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The recording is stopped because the video has reached the maximum time (6 hours).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream Notification</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can only stream content on one device at a time. Please stop your original streaming content.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect server fail !</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Live stream data format error !</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Live stream fail !</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The picture could not be taken.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingDialog</name>
@@ -258,6 +306,33 @@
         <source>N/A</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Tivlo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The camera did not accept this output mode. Please choose another one.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>IpInformationWidget</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IP address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(type in these numbers into your app )</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wireless network card(s)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LanguageItemFrame</name>
@@ -271,13 +346,21 @@
     </message>
 </context>
 <context>
-    <name>LiveStreamSettingDialog</name>
+    <name>LiveStreamSetting</name>
     <message>
-        <source>Streaming</source>
+        <source>Form</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Service</source>
+        <source>Stream Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select Service</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -297,11 +380,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>URL</source>
+        <source>Stream Url</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Stream key</source>
+        <source>Stream Key</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -309,39 +392,98 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>1080P</source>
+        <source>1080p</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>720P</source>
+        <source>720p</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>480P</source>
+        <source>480p</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>360P</source>
+        <source>360p</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Record while streaming</source>
+        <source>Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LiveStreamSettingDialog</name>
+    <message>
+        <source>YouTube</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cancel</source>
+        <source>Live</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>OK</source>
-        <translation type="unfinished">OK</translation>
-    </message>
-    <message>
-        <source>Please enter a valid stream URL.</source>
+        <source>USTREAM</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>This resolution is higher than the camera&apos;s picture.</source>
+        <source>Others</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resolution</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished">Dialog</translation>
+    </message>
+    <message>
+        <source>Stream Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Automatic record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select Service</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream URL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream Key</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1080p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>720p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>480p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>360p</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This computer is not set to proper screen resolution.&lt;br/&gt;&lt;br/&gt;Please, adjust your display to at least %1p.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This camera is not set to proper resolution.&lt;br/&gt;&lt;br/&gt;Please, click on camera setting &gt; video output mode &gt; adjust the camera resolution to at least %1p.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -368,8 +510,128 @@ Please check your Internet connection or contact your IT guy.</source>
 <context>
     <name>Lumidesk</name>
     <message>
-        <source>Lumidesk</source>
-        <translation>Lumidesk</translation>
+        <source>Tivlo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>narrow</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>move</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>record desktop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>capture desktop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>capture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>streaming desktop</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>streaming</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>open file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>other settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>drawlet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>select layout</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>enlarge</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is not enough memory to run record or live stream.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recording has stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination disk drive is full. Please free up sufficient space on the disk drive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The previous recording is still being saved. Please try again in a moment.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The recording could not be written to the disk drive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The picture of the desktop was lost.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The recording could not be started.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream Notification</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>You can only stream content on one device at a time. Please stop your original streaming content.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Connect server fail !</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Live stream data format error !</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Live stream fail !</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The picture could not be saved.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>There is a newer version of Lumidesk mobile app available. Ensure that you can use our new function successfully , please upgrade it.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -447,6 +709,60 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
 </context>
 <context>
+    <name>OtherSettingDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished">Dialog</translation>
+    </message>
+    <message>
+        <source>Other Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network Information</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>QR code</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Language Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please make sure your computer and mobile are on the same Wi-fi network.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PipWidget</name>
+    <message>
+        <source>Form</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Desktop only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Desktop &amp; camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Desktop &amp; 2 cameras</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PIP mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select Layout Modes</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ProgressDialog</name>
     <message>
         <source>Dialog</source>
@@ -454,6 +770,188 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
     <message>
         <source>HQ Capture ...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SwUpdateDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished">Dialog</translation>
+    </message>
+    <message>
+        <source>New software version is available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current software version:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Want to update now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Do not remind me this version in this week.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading... please wait</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to update!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing... please wait</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>UpgradeDialog</name>
+    <message>
+        <source>Dialog</source>
+        <translation type="unfinished">Dialog</translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sofware version number:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update Check</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Software Update / Firmware Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New software version is available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current software version:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Want to update now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your firmwire is up to date.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Do not remind me this version in this week.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware version number:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading... please wait...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading... please wait</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware Upgrade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your software is up to date.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New firmware version is available</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current firmware version:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Want to upgrade now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Your firmware is up to date.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to upgrade!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to update!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>re-upgrade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>re-update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upgrade failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination disk drive is full. Please free up sufficient space on the disk drive.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Installing... please wait</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
