@@ -53,6 +53,9 @@ QorvFrameSourceImpl::DiskSpaceReader &diskSpaceReader()
     return reader;
 }
 
+// The reader is replaced on one thread while the capture threads ask it.
+QBasicMutex diskSpaceReaderMutex;
+
 } // namespace
 
 QorvFrameSourceImpl::QorvFrameSourceImpl(GeneralCamera *camera, SourceType type, QObject *parent)
@@ -435,13 +438,18 @@ QSize QorvFrameSourceImpl::outputSize() const
 
 void QorvFrameSourceImpl::setDiskSpaceReader(DiskSpaceReader reader)
 {
-    diskSpaceReader() = std::move(reader);
+    QMutexLocker locker(&diskSpaceReaderMutex);
+    diskSpaceReader().swap(reader);
 }
 
 qint64 QorvFrameSourceImpl::availableBytes(const QString &path)
 {
     const QString folder = existingFolderOf(path);
-    const DiskSpaceReader &reader = diskSpaceReader();
+    DiskSpaceReader reader;
+    {
+        QMutexLocker locker(&diskSpaceReaderMutex);
+        reader = diskSpaceReader();
+    }
     return reader ? reader(folder) : platform::DiskSpace::availableBytes(folder);
 }
 

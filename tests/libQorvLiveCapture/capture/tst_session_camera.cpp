@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -499,9 +500,16 @@ void TestSessionCamera::freeSpace()
     QFETCH(qint64, freeBytes);
     QFETCH(qint32, expected);
 
-    QStringList asked;
-    QorvFrameSourceImpl::setDiskSpaceReader([&asked, freeBytes](const QString &folder) {
-        asked.append(folder);
+    // The capture thread asks too, while recording and until cleanup() stops the session.
+    struct Asked
+    {
+        QMutex mutex;
+        QStringList folders;
+    };
+    const auto asked = std::make_shared<Asked>();
+    QorvFrameSourceImpl::setDiskSpaceReader([asked, freeBytes](const QString &folder) {
+        QMutexLocker locker(&asked->mutex);
+        asked->folders.append(folder);
         return freeBytes;
     });
     QCOMPARE(m_session->startRunning(), 0);
@@ -509,35 +517,42 @@ void TestSessionCamera::freeSpace()
     QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()),
              expected);
     // The file system asked about is the one being written, not some other folder.
-    QCOMPARE(asked.value(0), m_dir.path());
+    QMutexLocker locker(&asked->mutex);
+    QCOMPARE(asked->folders.value(0), m_dir.path());
     QCOMPARE(m_session->isRecording(), expected == 0);
 }
 
 void TestSessionCamera::freeSpaceWhileRecording()
 {
-    std::atomic<qint64> freeBytes{100 * MiB};
-    QMutex mutex;
-    QStringList asked;
-    QorvFrameSourceImpl::setDiskSpaceReader([&](const QString &folder) {
-        QMutexLocker locker(&mutex);
-        asked.append(folder);
-        return freeBytes.load();
+    // Shared with the capture thread, which may still ask and report after this function returned
+    // (the session stops in cleanup()).
+    struct Disk
+    {
+        std::atomic<qint64> freeBytes{100 * MiB};
+        std::atomic<int> fullReports{0};
+        QMutex mutex;
+        QString lastAsked;
+    };
+    const auto disk = std::make_shared<Disk>();
+    QorvFrameSourceImpl::setDiskSpaceReader([disk](const QString &folder) {
+        QMutexLocker locker(&disk->mutex);
+        disk->lastAsked = folder;
+        return disk->freeBytes.load();
     });
-    std::atomic<int> diskFull{0};
-    connect(m_session, &QorvCaptureSession::receiveError, m_session, [&diskFull](qint32 code) {
+    connect(m_session, &QorvCaptureSession::receiveError, m_session, [disk](qint32 code) {
         if (code == qint32(0xE0300003))
-            ++diskFull;
+            ++disk->fullReports;
     }, Qt::DirectConnection);
 
     QCOMPARE(m_session->startRunning(), 0);
     QCOMPARE(m_session->startRecording(path(QStringLiteral("Video-filling.mov")), QRect(0, 0, 640, 480),
                                        QorvCaptureSession::PlainRecording, QRect()), 0);
     QTest::qWait(500);
-    QCOMPARE(diskFull.load(), 0);
-    freeBytes = 0xAFFFFF; // about 11 MiB: not enough any more
-    QTRY_VERIFY_WITH_TIMEOUT(diskFull >= 3, 5000); // every recorded frame reports it
-    QMutexLocker locker(&mutex);
-    QCOMPARE(asked.last(), m_dir.path());
+    QCOMPARE(disk->fullReports.load(), 0);
+    disk->freeBytes = 0xAFFFFF; // about 11 MiB: not enough any more
+    QTRY_VERIFY_WITH_TIMEOUT(disk->fullReports >= 3, 5000); // every recorded frame reports it
+    QMutexLocker locker(&disk->mutex);
+    QCOMPARE(disk->lastAsked, m_dir.path());
 }
 
 void TestSessionCamera::unwritableMovie()
