@@ -4,6 +4,7 @@
 // when the main program goes.
 #include "linkrawserver.h"
 #include "linkrawsocket.h"
+#include "xdotool.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,6 @@ private:
     static QString logText();
     // The program's visible windows, by xdotool.
     QList<QRect> visibleWindows(qint64 pid);
-    static bool xdotool(const QStringList &arguments, QString *output = nullptr);
     // With DRAWLETAPP_LOOK set to a folder, a picture of the screen as it is, for a person to look at.
     static void lookAt(const QString &name);
 
@@ -54,17 +54,6 @@ QString TestDrawletAppProgram::logText()
 {
     QFile log(QDir::homePath() + QStringLiteral("/Documents/DrawletLogFile.log"));
     return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-}
-
-bool TestDrawletAppProgram::xdotool(const QStringList &arguments, QString *output)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    if (!process.waitForFinished(10000))
-        return false;
-    if (output)
-        *output = QString::fromUtf8(process.readAllStandardOutput());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QList<QRect> TestDrawletAppProgram::visibleWindows(qint64 pid)

@@ -3,6 +3,7 @@
 // record and live panel plug-in, which connects back over the local link. Everything is driven by
 // clicks through the X display and watched there, in the movie folder and in the program's log.
 #include "writerprobe.h"
+#include "xdotool.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -35,17 +36,6 @@ struct Window
     QString name;
     QRect geometry;
 };
-
-bool xdotool(const QStringList &arguments, QString *output = nullptr)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    if (!process.waitForFinished(10000))
-        return false;
-    if (output)
-        *output = QString::fromUtf8(process.readAllStandardOutput());
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 // The mapped top-level windows of a process, as the X server has them (a window moved off the screen
 // is still mapped).

@@ -2,6 +2,7 @@
 #include "camera/lcgeneralcameraimpl.h"
 #include "core/platformbackend.h"
 #include "simulated/simulatedcameras.h"
+#include "captureformatbuilder.h"
 #include "simulatedcamerarequests.h"
 
 #include <QPointer>
@@ -30,21 +31,6 @@ QSharedPointer<SimulatedCamera> firstCamera()
 LCGeneralCamera *open(const QSharedPointer<SimulatedCamera> &camera)
 {
     return new LCGeneralCamera(new LCGeneralCameraImpl(camera->info()));
-}
-
-platform::CaptureFormat format(const char *subtype, int width, int height, QList<quint32> rates)
-{
-    platform::CaptureFormat f;
-    f.subtype = subtype;
-    f.width = width;
-    f.height = height;
-    for (quint32 fps : rates) {
-        platform::FrameRateRange range;
-        range.minFrameRate = range.maxFrameRate = fps;
-        range.minFrameDuration = range.maxFrameDuration = platform::FrameDuration{1, fps};
-        f.frameRateRanges.append(range);
-    }
-    return f;
 }
 
 } // namespace

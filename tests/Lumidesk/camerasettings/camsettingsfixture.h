@@ -8,6 +8,7 @@
 #include "camera/lcgeneralcameraimpl.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "simulated/simulatedcameras.h"
+#include "captureformatbuilder.h"
 
 #include <QComboBox>
 #include <QtEndian>
@@ -37,21 +38,6 @@ inline QList<int> valuesOf(const QByteArray &payload)
     for (int i = 0; i + 4 <= payload.size(); i += 4)
         values.append(qFromLittleEndian<qint32>(payload.constData() + i));
     return values;
-}
-
-inline platform::CaptureFormat format(const char *subtype, int width, int height, QList<quint32> rates)
-{
-    platform::CaptureFormat f;
-    f.subtype = subtype;
-    f.width = width;
-    f.height = height;
-    for (quint32 fps : rates) {
-        platform::FrameRateRange range;
-        range.minFrameRate = range.maxFrameRate = fps;
-        range.minFrameDuration = range.maxFrameDuration = platform::FrameDuration{1, fps};
-        f.frameRateRanges.append(range);
-    }
-    return f;
 }
 
 inline QStringList itemsOf(const QComboBox *combo)
