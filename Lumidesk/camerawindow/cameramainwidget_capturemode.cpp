@@ -9,6 +9,7 @@
 #include "capture/qorvcapturesession.h"
 #include "core/abstractcapturescreenaction.h"
 #include "core/lumidesklog.h"
+#include "core/remotepayload.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -73,10 +74,8 @@ void CameraMainWidget::switchCaptureMode(int mode)
     } else {
         stopKeyStone();
     }
-    if (!remoteCommandActive) {
-        const qint32 reported = captureMode;
-        emit SendToClient(CaptureModeId, QByteArray(reinterpret_cast<const char *>(&reported), sizeof(reported)));
-    }
+    if (!remoteCommandActive)
+        emit SendToClient(CaptureModeId, RemotePayload::int32s({captureMode.load()}));
 }
 
 void CameraMainWidget::leaveCaptureModes()

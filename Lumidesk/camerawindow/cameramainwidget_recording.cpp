@@ -11,6 +11,7 @@
 #include "core/lumidesklog.h"
 #include "core/widgets/progressdialog.h"
 #include "vantohqcapture.h"
+#include "core/remotepayload.h"
 
 #include <QTimer>
 
@@ -25,10 +26,7 @@ void CameraMainWidget::sendState(quint32 id, qint32 state, qint32 seconds)
 {
     if (remoteCommandActive)
         return;
-    QByteArray payload;
-    payload.append(reinterpret_cast<const char *>(&state), sizeof(state));
-    payload.append(reinterpret_cast<const char *>(&seconds), sizeof(seconds));
-    emit SendToClient(id, payload);
+    emit SendToClient(id, RemotePayload::int32s({state, seconds}));
 }
 
 void CameraMainWidget::sendRecordState(qint64 seconds)
@@ -273,10 +271,8 @@ void CameraMainWidget::doHQCapture()
                          - QPoint(progressDialog->width() / 2, progressDialog->height() / 2));
     progressDialog->show();
     hqBusy = true;
-    if (!remoteCommandActive) {
-        const qint32 started = 0;
-        emit SendToClient(HQCaptureStateId, QByteArray(reinterpret_cast<const char *>(&started), sizeof(started)));
-    }
+    if (!remoteCommandActive)
+        emit SendToClient(HQCaptureStateId, RemotePayload::int32s({0}));
 }
 
 void CameraMainWidget::closeProgressDialog(QString path)
@@ -284,10 +280,8 @@ void CameraMainWidget::closeProgressDialog(QString path)
     progressDialog->hide();
     const bool wasBusy = hqBusy;
     hqBusy = false;
-    if (!remoteCommandActive) {
-        const qint32 finished = 1;
-        emit SendToClient(HQCaptureStateId, QByteArray(reinterpret_cast<const char *>(&finished), sizeof(finished)));
-    }
+    if (!remoteCommandActive)
+        emit SendToClient(HQCaptureStateId, RemotePayload::int32s({1}));
     if (wasBusy && path.isEmpty())
         showNotificationDialog(tr(NoticeTitle), tr(PictureFailedMessage), 0);
 }

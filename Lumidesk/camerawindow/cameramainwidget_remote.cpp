@@ -4,6 +4,7 @@
 #include "camerasettings/camerasettingdialog.h"
 #include "capture/qorvcapturesession.h"
 #include "core/lumidesklog.h"
+#include "core/remotepayload.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "qorvrtmpintf.h"
 #include "uvc/uvc_control_range.h"
@@ -45,25 +46,6 @@ enum RemoteId : quint32 {
     HQReady = 0x80000454,
 };
 
-bool readInt32(const QByteArray &payload, quint32 id, qint32 *value)
-{
-    if (payload.size() < int(sizeof(qint32))) {
-        _LumideskLog::log(Journix::Warning, "phone command 0x%08x ignored: %d bytes, 4 needed", id,
-                          int(payload.size()));
-        return false;
-    }
-    std::memcpy(value, payload.constData(), sizeof(qint32));
-    return true;
-}
-
-QByteArray int32s(std::initializer_list<qint32> values)
-{
-    QByteArray payload;
-    for (const qint32 value : values)
-        payload.append(reinterpret_cast<const char *>(&value), sizeof(value));
-    return payload;
-}
-
 // Four 16-bit values, top, left, bottom, right, each the low 16 bits of its int.
 QByteArray rectangleBytes(const QList<int> &edges)
 {
@@ -85,7 +67,7 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
         remoteRecord(payload);
         return;
     case RecordTime:
-        payload = int32s({recordState, recordState == 0 ? 0 : qint32(recordElapsedMs / 1000)});
+        payload = RemotePayload::int32s({recordState, recordState == 0 ? 0 : qint32(recordElapsedMs / 1000)});
         return;
     case Live:
         remoteLive(payload);
@@ -117,10 +99,10 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
         remoteCaptureMode(payload);
         return;
     case CaptureModeQuery:
-        payload = int32s({captureMode});
+        payload = RemotePayload::int32s({captureMode});
         return;
     case HQReady:
-        payload = int32s({hqBusy ? 0 : 1});
+        payload = RemotePayload::int32s({hqBusy ? 0 : 1});
         return;
     default:
         break;
@@ -140,20 +122,20 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
         remoteSetWindow(payload);
         return;
     case ZoomValue:
-        payload = int32s({remoteZoomValue()});
+        payload = RemotePayload::int32s({remoteZoomValue()});
         return;
     case ZoomRange:
-        payload = int32s({remoteZoomMinimum(), zoomMax});
+        payload = RemotePayload::int32s({remoteZoomMinimum(), zoomMax});
         return;
     case MaximumWindow:
     case CurrentWindow:
         payload = remoteWindow(id == MaximumWindow);
         return;
     case ZoomAvailable:
-        payload = int32s({usesCameraZoom() && zoomLocked ? 0 : 1});
+        payload = RemotePayload::int32s({usesCameraZoom() && zoomLocked ? 0 : 1});
         return;
     case HQAvailable:
-        payload = int32s({usesCameraZoom() && hqAvailable && !zoomLocked ? 1 : 0});
+        payload = RemotePayload::int32s({usesCameraZoom() && hqAvailable && !zoomLocked ? 1 : 0});
         return;
     default:
         return;
@@ -163,7 +145,7 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
 void CameraMainWidget::remoteRecord(QByteArray &payload)
 {
     qint32 action = 0;
-    if (!readInt32(payload, Record, &action))
+    if (!RemotePayload::readInt32(payload, Record, &action))
         return;
     // Only the moves a user could make with the window's own buttons; anything else (a start while
     // paused, a pause while stopped, an action nobody knows) is answered with the request, unchanged.
@@ -208,13 +190,13 @@ void CameraMainWidget::remoteRecord(QByteArray &payload)
     // The answer is the state the window reached: a start that failed answers "stopped".
     const qint32 now = recordState;
     const bool counting = now == 2 || now == 3;
-    payload = int32s({now, counting ? qint32(recordElapsedMs / 1000) : 0});
+    payload = RemotePayload::int32s({now, counting ? qint32(recordElapsedMs / 1000) : 0});
 }
 
 void CameraMainWidget::remoteLive(const QByteArray &payload)
 {
     qint32 value = 0;
-    if (!readInt32(payload, Live, &value))
+    if (!RemotePayload::readInt32(payload, Live, &value))
         return;
     QScopedValueRollback<bool> remote(remoteCommandActive, true);
     if (value == 0)
@@ -245,7 +227,7 @@ QByteArray CameraMainWidget::remoteLiveStatus()
     if (status == 0 && recordState != 0)
         status = 3;
     const qint32 seconds = streaming && status == 1 ? qint32(liveElapsedMs / 1000) : 0;
-    return int32s({status, seconds});
+    return RemotePayload::int32s({status, seconds});
 }
 
 void CameraMainWidget::remoteSnapshot()
@@ -269,7 +251,7 @@ void CameraMainWidget::remoteSnapshot()
 void CameraMainWidget::remoteCaptureMode(QByteArray &payload)
 {
     qint32 mode = 0;
-    if (!readInt32(payload, CaptureMode, &mode))
+    if (!RemotePayload::readInt32(payload, CaptureMode, &mode))
         return;
     if (mode < NormalCapture || mode > HQCapture) {
         _LumideskLog::log(Journix::Warning, "phone capture mode %d ignored", mode);
@@ -280,7 +262,7 @@ void CameraMainWidget::remoteCaptureMode(QByteArray &payload)
         switchCaptureMode(mode);
     }
     // A mode the camera cannot take leaves the window in normal mode; the phone hears which.
-    payload = int32s({captureMode});
+    payload = RemotePayload::int32s({captureMode});
 }
 
 void CameraMainWidget::remoteResetOrientation()
@@ -297,7 +279,7 @@ void CameraMainWidget::remoteResetOrientation()
 void CameraMainWidget::remoteZoom(QByteArray &payload)
 {
     qint32 value = 0;
-    if (!readInt32(payload, Zoom, &value))
+    if (!RemotePayload::readInt32(payload, Zoom, &value))
         return;
     // The slider's range is the camera's: a value past it goes no further than the slider would.
     value = qBound(zoomSlider->minimum(), value, zoomSlider->maximum());
@@ -313,7 +295,7 @@ void CameraMainWidget::remoteZoom(QByteArray &payload)
         zoomSlider->setValue(value);
     }
     zoomSteps = value;
-    payload = int32s({value});
+    payload = RemotePayload::int32s({value});
 }
 
 qint32 CameraMainWidget::remoteZoomValue() const

@@ -16,6 +16,7 @@
 #include "manager/doccammanager.h"
 #include "vantohqcapture.h"
 #include "vantoupdater.h"
+#include "core/remotepayload.h"
 
 using namespace CameraWindowText;
 using CameraWindowStyle::ZoomLockWidth;
@@ -434,8 +435,7 @@ void CameraMainWidget::updateStreamFrameSize()
     double ratio = 0.0;
     camera->getZoomRatio(&ratio);
     zoomSlider->setValue(int(ratio));
-    const qint32 available = zoomLocked ? 0 : 1;
-    emit SendToClient(ZoomAvailableId, QByteArray(reinterpret_cast<const char *>(&available), sizeof(available)));
+    emit SendToClient(ZoomAvailableId, RemotePayload::int32s({zoomLocked ? 0 : 1}));
 }
 
 void CameraMainWidget::updatePreferFormat()

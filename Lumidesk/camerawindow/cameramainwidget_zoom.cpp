@@ -6,6 +6,7 @@
 #include "capture/qorvcapturesession.h"
 #include "core/supportedcamera.h"
 #include "uvc/uvc_control_range.h"
+#include "core/remotepayload.h"
 
 #include <QMouseEvent>
 #include <QTimer>
@@ -24,11 +25,6 @@ constexpr int PtzFastStep = 112;
 constexpr int PtzSlowTicks = 4;
 
 enum PtzDirection { Right = 0, Left = 1, Up = 2, Down = 3, None = 4 };
-
-QByteArray int32Payload(qint32 value)
-{
-    return QByteArray(reinterpret_cast<const char *>(&value), sizeof(value));
-}
 
 bool readRoiRange(GeneralCamera *camera, uvcx_roi_control_t *maximum, uvcx_roi_control_t *minimum,
                   uvcx_roi_control_t *current)
@@ -113,7 +109,7 @@ void CameraMainWidget::zoomStep(int step)
     }
     zoomSlider->setValue(next);
     if (!remoteCommandActive)
-        emit SendToClient(ZoomValueId, int32Payload(next));
+        emit SendToClient(ZoomValueId, RemotePayload::int32s({next}));
 }
 
 void CameraMainWidget::setZoomRatio(int value)
@@ -133,7 +129,7 @@ void CameraMainWidget::zoomSliderRelease()
 {
     const int value = zoomSlider->value();
     if (!remoteCommandActive)
-        emit SendToClient(ZoomValueId, int32Payload(value));
+        emit SendToClient(ZoomValueId, RemotePayload::int32s({value}));
     if (comboBoxSource->currentIndex() > 0) {
         if (value > zoomSteps)
             sendAnalytics(CameraMoveEvent, ZoomCategory, ZoomInBehaviour, value - zoomSteps, cameraName());

@@ -17,16 +17,19 @@ constexpr qint64 ReservationMs = 10 * 60 * 1000;
 QMutex reservationMutex;
 QHash<QString, qint64> reservations;
 
-QString tivloFolder(const QString &leaf)
+QString madeSubfolder(const QString &leaf)
 {
-    const QString folder = platform::DesktopPaths::documentsFolder() + QStringLiteral("/Qorv/Tivlo");
-    CaptureFileNames::makeFolder(folder);
-    const QString path = folder + QLatin1Char('/') + leaf;
+    const QString path = CaptureFileNames::tivloFolder() + QLatin1Char('/') + leaf;
     CaptureFileNames::makeFolder(path);
     return path;
 }
 
 } // namespace
+
+QString CaptureFileNames::tivloFolder()
+{
+    return platform::DesktopPaths::documentsFolder() + QStringLiteral("/Qorv/Tivlo");
+}
 
 bool CaptureFileNames::makeFolder(const QString &path)
 {
@@ -35,12 +38,12 @@ bool CaptureFileNames::makeFolder(const QString &path)
 
 QString CaptureFileNames::videoFolder()
 {
-    return tivloFolder(QStringLiteral("Video"));
+    return madeSubfolder(QStringLiteral("Video"));
 }
 
 QString CaptureFileNames::pictureFolder()
 {
-    return tivloFolder(QStringLiteral("Picture"));
+    return madeSubfolder(QStringLiteral("Picture"));
 }
 
 QString CaptureFileNames::nextVideoPath(const QDateTime &time)

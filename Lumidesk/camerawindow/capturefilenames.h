@@ -10,6 +10,8 @@
 class CaptureFileNames
 {
 public:
+    // "<documents>/Qorv/Tivlo", where both lie.
+    static QString tivloFolder();
     // "<documents>/Qorv/Tivlo/Video" and ".../Picture", made with every missing parent.
     static QString videoFolder();
     static QString pictureFolder();

@@ -258,7 +258,6 @@ private:
     void replaceAudioSource(QorvAudioSource *source);
     void dropAudioSource();
     void updateLevelExport();
-    static QByteArray ints(std::initializer_list<qint32> values);
 
     // Stops that start in the program itself go through the panel, which echoes them to the slots
     // above; with no panel connected the slots are called at once, so nothing runs on unseen.

@@ -7,6 +7,7 @@
 #include "capture/qorvcapturesession.h"
 #include "core/link/localserver.h"
 #include "core/lumidesklog.h"
+#include "core/remotepayload.h"
 #include "dialogs/livesettings.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
@@ -93,7 +94,7 @@ void Lumidesk::startLive()
     m_session->enableH264Export(true);
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream started."));
     if (!m_remoteCommandRunning)
-        SendToClient(LiveStateId, ints({1}));
+        SendToClient(LiveStateId, RemotePayload::int32s({1}));
     m_liveSetting->loadSetting();
     sendAnalytics(LiveStartEvent, LiveSettings::serviceLabel(m_liveSetting->getServiceType()),
                   LiveSettings::levelLabel(m_liveSetting->getResolutionLevel()), m_liveSetting->getAutoRecordStatus());
@@ -110,7 +111,7 @@ void Lumidesk::stopLive(int time)
     m_session->enableH264Export(false);
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream stopped after %d s."), time);
     if (!m_remoteCommandRunning)
-        SendToClient(LiveStateId, ints({0, 0}));
+        SendToClient(LiveStateId, RemotePayload::int32s({0, 0}));
 }
 
 void Lumidesk::hideLiveControl()

@@ -9,46 +9,26 @@
 #include "core/abstractcapturescreenaction.h"
 #include "core/link/localserver.h"
 #include "core/lumidesklog.h"
-#include "desktop/desktoppaths.h"
+#include "core/remotepayload.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "qorvrtmpintf.h"
 #include "telegate.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
 
-#include <cstring>
 
 namespace {
 
 const Journix::LogLevel ErrorLevel = Journix::LogLevel(2);
 const Journix::LogLevel StateLevel = Journix::LogLevel(4);
 
-QString tivloFolder()
-{
-    return platform::DesktopPaths::documentsFolder() + QStringLiteral("/Qorv/Tivlo");
-}
-
 } // namespace
-
-QByteArray Lumidesk::ints(std::initializer_list<qint32> values)
-{
-    QByteArray payload;
-    for (const qint32 value : values) {
-        char bytes[sizeof value];
-        std::memcpy(bytes, &value, sizeof value);
-        payload.append(bytes, sizeof value);
-    }
-    return payload;
-}
 
 void Lumidesk::checkFolderExist(QString path)
 {
-    if (!QFileInfo(path).isDir())
-        QDir::root().mkpath(path);
+    CaptureFileNames::makeFolder(path);
 }
 
 // ---- Recording ----
@@ -57,8 +37,6 @@ void Lumidesk::startRecord()
 {
     if (!m_recording) {
         const QRect screen = primaryGeometry();
-        checkFolderExist(tivloFolder());
-        checkFolderExist(tivloFolder() + QStringLiteral("/Video"));
         // "Video<MM-dd-yy_hhmmss>.mov"; a second one within the same second gets "-2".
         const QString path = CaptureFileNames::nextVideoPath();
         const QRect movie(QPoint(0, 0), screen.size());
@@ -81,7 +59,7 @@ void Lumidesk::startRecord()
     if (m_recordState == Resumed)
         m_localServer->getRecordTime();
     m_recordTime = 0;
-    SendToClient(RecordStateId, ints({m_recordState, 0}));
+    SendToClient(RecordStateId, RemotePayload::int32s({m_recordState, 0}));
     m_recording = true;
 }
 
@@ -115,7 +93,7 @@ void Lumidesk::stopRecord(int time)
         m_stopPending = false;
         _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording stopped after %d s."), time);
         if (!m_remoteCommandRunning)
-            SendToClient(RecordStateId, ints({0, 0}));
+            SendToClient(RecordStateId, RemotePayload::int32s({0, 0}));
     }
     m_recording = false;
 }
@@ -167,7 +145,7 @@ void Lumidesk::requestStopLive()
 void Lumidesk::getRecordTime(int recordTime)
 {
     m_recordTime = recordTime;
-    const QByteArray payload = ints({m_recordState, recordTime});
+    const QByteArray payload = RemotePayload::int32s({m_recordState, recordTime});
     if (m_pendingTimeReply == RecordTimeId) {
         m_telegate->sendDataToClient(RecordTimeId, payload);
         m_pendingTimeReply = 0;
@@ -195,7 +173,7 @@ void Lumidesk::getLiveTime(int liveTime)
     if (code == 0 && m_recording)
         code = 3;
     if (m_pendingTimeReply == LiveTimeId) {
-        m_telegate->sendDataToClient(LiveTimeId, ints({code, liveTime}));
+        m_telegate->sendDataToClient(LiveTimeId, RemotePayload::int32s({code, liveTime}));
         m_pendingTimeReply = 0;
     }
 }
@@ -207,8 +185,6 @@ void Lumidesk::doCapture()
     if (m_snapshotRunning)
         return;
     m_snapshotRunning = true;
-    checkFolderExist(tivloFolder());
-    checkFolderExist(tivloFolder() + QStringLiteral("/Picture"));
     // "Pic<MM-dd-yy_hhmmss>.jpg", never over an earlier picture of the same second.
     const QString path = CaptureFileNames::nextPicturePath();
     m_snapshotPath = path;
@@ -245,10 +221,10 @@ void Lumidesk::JPGFileReceived(QString fileName)
 
 void Lumidesk::showPreviewFolder()
 {
-    checkFolderExist(tivloFolder());
-    checkFolderExist(tivloFolder() + QStringLiteral("/Picture"));
-    checkFolderExist(tivloFolder() + QStringLiteral("/Video"));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(tivloFolder()));
+    // Both folders are made on the way, so the user finds where the pictures and movies go.
+    CaptureFileNames::pictureFolder();
+    CaptureFileNames::videoFolder();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(CaptureFileNames::tivloFolder()));
 }
 
 // ---- Sound of the desktop ----
@@ -279,10 +255,7 @@ void Lumidesk::setAudioSource(QString name, int index)
 
 void Lumidesk::replaceAudioSource(QorvAudioSource *source)
 {
-    if (m_audioSource) {
-        dropAudioSource();
-        m_localServer->updateLevelReport(0);
-    }
+    removeAudioSource();
     m_audioSource = source;
     m_session->addSource(source);
     updateLevelExport();

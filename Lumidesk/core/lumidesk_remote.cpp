@@ -12,11 +12,11 @@
 #include "camerawindow/cameramainwidget.h"
 #include "core/link/localserver.h"
 #include "core/lumidesklog.h"
+#include "core/remotepayload.h"
 #include "telegate.h"
 
 #include <QScopedValueRollback>
 
-#include <cstring>
 
 namespace {
 
@@ -64,17 +64,6 @@ Route routeOf(quint32 id)
     default:
         return Route::Dropped;
     }
-}
-
-bool readInt32(const QByteArray &payload, quint32 id, qint32 *value)
-{
-    if (payload.size() < int(sizeof(qint32))) {
-        _LumideskLog::log(WarningLevel, QStringLiteral("Phone command 0x%x ignored: %d bytes, 4 needed."), id,
-                          int(payload.size()));
-        return false;
-    }
-    std::memcpy(value, payload.constData(), sizeof(qint32));
-    return true;
 }
 
 int cameraIndex(const CameraMainWidget *window)
@@ -167,7 +156,7 @@ void Lumidesk::FromClientCmd(uint cmdID, QByteArray data)
 void Lumidesk::setRemoteView(const QByteArray &data)
 {
     qint32 view = 0;
-    if (!readInt32(data, ViewId, &view))
+    if (!RemotePayload::readInt32(data, ViewId, &view))
         return;
     if (view < 0 || view > 3) {
         _LumideskLog::log(WarningLevel, QStringLiteral("Phone view %d ignored."), view);
@@ -186,7 +175,7 @@ void Lumidesk::toolbarCommand(quint32 cmdID, QByteArray &data)
     case RecordTimeId:
         if (m_recordState == Idle) {
             m_recordTime = 0;
-            data.append(ints({m_recordState, m_recordTime}));
+            data.append(RemotePayload::int32s({m_recordState, m_recordTime}));
             m_telegate->sendDataToClient(RecordTimeId, data);
             break;
         }
@@ -229,7 +218,7 @@ void Lumidesk::askTime(quint32 cmdID)
 void Lumidesk::remoteRecord(const QByteArray &data)
 {
     qint32 action = 0;
-    if (!readInt32(data, RecordStateId, &action))
+    if (!RemotePayload::readInt32(data, RecordStateId, &action))
         return;
     if (action < Idle || action > Resumed) {
         _LumideskLog::log(WarningLevel, QStringLiteral("Phone record action %d ignored."), action);
@@ -264,7 +253,7 @@ void Lumidesk::remoteRecord(const QByteArray &data)
 void Lumidesk::remoteLive(const QByteArray &data)
 {
     qint32 value = 0;
-    if (!readInt32(data, LiveStateId, &value))
+    if (!RemotePayload::readInt32(data, LiveStateId, &value))
         return;
     QScopedValueRollback<bool> remote(m_remoteCommandRunning, true);
     if (!m_liveControlShown)
@@ -283,7 +272,7 @@ void Lumidesk::remoteLive(const QByteArray &data)
 void Lumidesk::greetPhone(QByteArray &data)
 {
     qint32 appVersion = 0;
-    if (!readInt32(data, GreetingId, &appVersion))
+    if (!RemotePayload::readInt32(data, GreetingId, &appVersion))
         return;
     sendAnalytics(GreetingEvent);
     qint32 version = CurrentAppVersion;
@@ -312,7 +301,7 @@ void Lumidesk::greetPhone(QByteArray &data)
         for (const CameraMainWidget *window : qAsConst(windows))
             data.append(greetingEntry(window));
         data.append(char(0xFF));
-        data.append(ints({version}));
+        data.append(RemotePayload::int32s({version}));
     }
     m_telegate->sendDataToClient(GreetingId, data);
 }
