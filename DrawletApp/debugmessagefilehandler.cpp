@@ -63,8 +63,10 @@ void DebugMessageFileHandler(QtMsgType type, const QMessageLogContext &context, 
     QMutexLocker locker(&logMutex);
     const QString path = logFilePath();
     QFile file(path);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text;
+    // The folder is made only when the file cannot be opened, not for every message.
+    const bool opened = file.open(mode) || (QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(mode));
+    if (opened) {
         QTextStream stream(&file);
         stream.setCodec("UTF-8");
         stream << record;

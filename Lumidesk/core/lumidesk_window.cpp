@@ -185,10 +185,10 @@ void Lumidesk::doNarrow()
 
 void Lumidesk::reshow()
 {
-    // Hiding and showing again makes the native window take the new size and place at once.
+    // Hiding and showing again makes the native window take the new size and place at once; the show
+    // event takes the new shape.
     hide();
     show();
-    updateShape();
 }
 
 void Lumidesk::showEvent(QShowEvent *e)

@@ -187,16 +187,14 @@ void UpgradeDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
         return;
     // The package must fit on the volume it is written to, which is not necessarily the documents one.
     if (totalBytes > 0 && getDiskFreeSpace(m_updater->downloadFolder()) < totalBytes / 1024) {
+        showFailure();
         const bool firmware = m_mode == Firmware;
-        ui->label_12->setText(firmware ? tr("Fail to upgrade!") : tr("Fail to update!"));
-        ui->btnCancel->setText(firmware ? tr("re-upgrade") : tr("re-update"));
         m_notification->setTitle(firmware ? tr("Upgrade failed") : tr("Update failed"));
         m_notification->setMessage(
             tr("Destination disk drive is full. Please free up sufficient space on the disk drive."));
         if (!m_notification->isVisible())
             m_notification->show();
         m_notification->autoAdjustSize(0);
-        ui->progressBar->hide();
         stopDownload();
         return;
     }

@@ -70,8 +70,7 @@ LocalListener::~LocalListener()
 bool LocalListener::listen(const QString &name, QString *error)
 {
     close();
-    const auto listenAt = [this](const QString &path, QString *error) { return open(path, error); };
-    if (!LocalSocketPath::claim(name, listenAt, error))
+    if (!claimName(name, error))
         return false;
     m_name = name;
     m_watch->start();
@@ -107,13 +106,18 @@ bool LocalListener::ensureListening()
     if (wasListening)
         qCWarning(lcListener) << "the socket file" << m_path << "is gone or replaced; listening again";
     closeSocket();
-    const auto listenAt = [this](const QString &path, QString *error) { return open(path, error); };
     QString error;
-    if (LocalSocketPath::claim(m_name, listenAt, &error))
+    if (claimName(m_name, &error))
         return true;
     if (wasListening)
         qCWarning(lcListener) << "cannot listen again:" << error;
     return false;
+}
+
+bool LocalListener::claimName(const QString &name, QString *error)
+{
+    const auto listenAt = [this](const QString &path, QString *error) { return open(path, error); };
+    return LocalSocketPath::claim(name, listenAt, error);
 }
 
 bool LocalListener::open(const QString &path, QString *error)

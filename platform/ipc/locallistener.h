@@ -53,6 +53,8 @@ signals:
 
 private:
     bool open(const QString &path, QString *error);
+    // Takes the name's socket path by the stale-socket rule and listens there.
+    bool claimName(const QString &name, QString *error);
     void closeSocket();
     bool ownsSocketFile() const;
     void acceptConnections();
