@@ -192,6 +192,9 @@ public:
     bool isClosed() const { return closeDone; }
     // The window's shape when no compositor runs: everything but the picture left clear.
     QRegion seeThroughRegion() const;
+    // Where the picture lies in the window: inside the frame and its title row, and the resize margin
+    // while resizing.
+    QRect pictureRect() const;
     void updateSeeThrough();
 
     virtual void show();

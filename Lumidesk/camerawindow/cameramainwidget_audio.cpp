@@ -32,7 +32,7 @@ QString CameraMainWidget::audioSettingKey() const
 
 bool CameraMainWidget::compareList(QList<QString> a, QList<QString> b)
 {
-    return MicrophoneNames::sameList(a, b);
+    return a == b;
 }
 
 void CameraMainWidget::autoSelectAudio()

@@ -28,13 +28,17 @@ QRect CameraMainWidget::availableGeometry() const
     return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
 }
 
-void CameraMainWidget::moveCompanions()
+QRect CameraMainWidget::pictureRect() const
 {
     const int m = resizing ? ResizeMargin : 0;
-    const QPoint corner = pos() + QPoint(3 + m, 30 + m);
-    const QSize size(width() - (2 * m + 4), height() - (2 * m + 32));
-    visionWidget->setGeometry(QRect(corner, size));
-    keyStoneWidget->setGeometry(QRect(corner, size));
+    return QRect(3 + m, 30 + m, width() - (2 * m + 4), height() - (2 * m + 32));
+}
+
+void CameraMainWidget::moveCompanions()
+{
+    const QRect picture = pictureRect().translated(pos());
+    visionWidget->setGeometry(picture);
+    keyStoneWidget->setGeometry(picture);
 }
 
 void CameraMainWidget::raiseTogether()
@@ -394,9 +398,7 @@ QRegion CameraMainWidget::seeThroughRegion() const
     const QRect frame = frameCamera->geometry();
     if (!visionWidget->isVisible())
         return QRegion(frame);
-    const int m = resizing ? ResizeMargin : 0;
-    const QRect picture(3 + m, 30 + m, width() - (2 * m + 4), height() - (2 * m + 32));
-    QRegion shown = QRegion(frame).subtracted(QRegion(picture));
+    QRegion shown = QRegion(frame).subtracted(QRegion(pictureRect()));
     // What is drawn over the picture stays: the control bars, notices, counters and the countdown.
     const QList<QWidget *> overlays = {verticalWidgetLeft, verticalWidgetRight, ptzWidget, bottomBar, cbAudio,
                                        lebalCountdown, lbTip, frameRecordTime, frameLiveTime};

@@ -20,8 +20,3 @@ QStringList MicrophoneNames::entryTexts(const QList<QString> &names)
     }
     return texts;
 }
-
-bool MicrophoneNames::sameList(const QList<QString> &a, const QList<QString> &b)
-{
-    return a == b;
-}

@@ -14,8 +14,6 @@ public:
 
     static QString shortened(const QString &name);
     static QStringList entryTexts(const QList<QString> &names);
-    // Same length and equal elements, case-sensitive.
-    static bool sameList(const QList<QString> &a, const QList<QString> &b);
 
 private:
     MicrophoneNames() = delete;

@@ -121,7 +121,7 @@ bool ZoomPan::zoomOut(const QSize &frame)
 void ZoomPan::setSliderValue(int value, const QSize &frame)
 {
     const float before = fraction();
-    const float after = qMax(Step, 1.0f - float(value) * Step);
+    const float after = cropFraction(value + 1);
     m_level = qBound(1, value + 1, MaxLevel);
     keepCentre(before, after, frame);
 }
