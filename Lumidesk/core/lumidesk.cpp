@@ -204,13 +204,18 @@ void Lumidesk::makeDesktopSession()
     m_session->startRunning();
 }
 
+QPoint Lumidesk::centredOn(const QRect &area, const QRect &window)
+{
+    return QPoint((area.right() - area.left()) / 2 - (window.right() - window.left()) / 2,
+                  (area.bottom() - area.top()) / 2 - (window.bottom() - window.top()) / 2);
+}
+
 void Lumidesk::makeNotificationDialog()
 {
     m_notificationDialog = new NotificationDialog(this);
     const QRect screen = primaryGeometry();
     const QRect dialog = m_notificationDialog->geometry();
-    m_notificationDialog->move((screen.right() - screen.left()) / 2 - (dialog.right() - dialog.left()) / 2,
-                               (screen.bottom() - screen.top()) / 2 - (dialog.bottom() - dialog.top()) / 2);
+    m_notificationDialog->move(centredOn(screen, dialog));
     connect(m_notificationDialog, &NotificationDialog::closeNotificationDialog, this, &Lumidesk::receiveCloseDialog);
 }
 

@@ -287,6 +287,9 @@ private:
                        QVariant data5 = QVariant(-1), QVariant data6 = QVariant(-1));
 
     QRect primaryGeometry() const;
+    // Where a window of the size of `window` stands centred on `area` (by the areas' extents, from the
+    // screen's origin).
+    static QPoint centredOn(const QRect &area, const QRect &window);
     QRect primaryAvailableGeometry() const;
 
     QStringList m_constructionSteps;

@@ -39,12 +39,8 @@ void Lumidesk::showLiveStreamSetting()
     }
     m_liveSetting->loadSetting();
     m_liveSetting->enableAutoRecord(m_recordState == Idle);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        const QRect dialog = m_liveSetting->geometry();
-        m_liveSetting->move((area.right() - area.left()) / 2 - (dialog.right() - dialog.left()) / 2,
-                            (area.bottom() - area.top()) / 2 - (dialog.bottom() - dialog.top()) / 2);
-    }
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        m_liveSetting->move(centredOn(screen->geometry(), m_liveSetting->geometry()));
     m_liveSetting->showSetting();
 }
 

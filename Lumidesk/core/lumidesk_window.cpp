@@ -46,7 +46,7 @@ void Lumidesk::loadLastPoint()
 {
     const QRect screen = primaryGeometry();
     const QRect available = primaryAvailableGeometry();
-    const int defaultX = (screen.right() - screen.left()) / 2 - (geometry().right() - geometry().left()) / 2;
+    const int defaultX = centredOn(screen, geometry()).x();
     const int defaultY = available.bottom() - (height() - 1);
 
     const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
@@ -63,7 +63,7 @@ void Lumidesk::showLumidesk()
     QRect r = geometry();
     r.moveBottom(primaryAvailableGeometry().bottom());
     const QRect screen = primaryGeometry();
-    r.moveLeft((screen.right() - screen.left()) / 2 - (r.right() - r.left()) / 2);
+    r.moveLeft(centredOn(screen, r).x());
     setGeometry(r);
 }
 
