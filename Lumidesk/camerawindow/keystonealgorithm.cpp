@@ -484,16 +484,21 @@ void KeyStoneAlgorithm::setSampleImage(void *data, int width, int height)
 
 int KeyStoneAlgorithm::getkeyStoneFile(QString path)
 {
-    cv::Mat page;
+    cv::Mat frame;
+    std::vector<cv::Point> corners;
     {
-        // The detection thread replaces the page with a new image and never writes into one it has
-        // handed over, so a reference taken under the lock stays whole while it is written.
+        // The detection thread replaces the frame with a new image and never writes into one it has
+        // handed over, so a reference taken under the lock stays whole while it is warped.
         QMutexLocker locker(&m_pageMutex);
-        page = m_page;
+        frame = m_pageFrame;
+        corners = m_pageCorners;
     }
-    if (page.empty() || !page.data)
+    if (frame.empty() || !frame.data)
         return -1;
     try {
+        const cv::Mat page = warpPage(frame, corners);
+        if (page.empty())
+            return -1;
         return cv::imwrite(path.toLocal8Bit().constData(), page, std::vector<int>()) ? 0 : -1;
     } catch (const cv::Exception &error) {
         _LumideskLog::log(Journix::Warning, "Key stone file %s not written: %s", qUtf8Printable(path),
@@ -513,7 +518,8 @@ void KeyStoneAlgorithm::resetPara()
     m_reportDue = false;
     {
         QMutexLocker locker(&m_pageMutex);
-        m_page.release();
+        m_pageFrame.release();
+        m_pageCorners.clear();
     }
     QMutexLocker locker(&m_queueMutex);
     m_frames.clear();
@@ -635,12 +641,25 @@ void KeyStoneAlgorithm::processFrame(const cv::Mat &frame)
     ++m_processed;
 }
 
-void KeyStoneAlgorithm::storePage(const cv::Mat &frame, const std::vector<cv::Point> &c)
+void KeyStoneAlgorithm::storePage(const cv::Mat &frame, const std::vector<cv::Point> &corners)
 {
+    // A page without an area was never kept: the last one with an area stays.
+    const std::vector<cv::Point> &c = corners;
     const int width = int(0.5 * (cornerDistance(c[0], c[1]) + cornerDistance(c[3], c[2])));
     const int height = int(0.5 * (cornerDistance(c[0], c[3]) + cornerDistance(c[1], c[2])));
     if (width <= 0 || height <= 0)
         return;
+    QMutexLocker locker(&m_pageMutex);
+    m_pageFrame = frame;
+    m_pageCorners = corners;
+}
+
+cv::Mat KeyStoneAlgorithm::warpPage(const cv::Mat &frame, const std::vector<cv::Point> &c)
+{
+    const int width = int(0.5 * (cornerDistance(c[0], c[1]) + cornerDistance(c[3], c[2])));
+    const int height = int(0.5 * (cornerDistance(c[0], c[3]) + cornerDistance(c[1], c[2])));
+    if (width <= 0 || height <= 0)
+        return cv::Mat();
     const cv::Point2f source[4] = {c[0], c[1], c[2], c[3]};
     const cv::Point2f target[4] = {cv::Point2f(0, 0), cv::Point2f(float(width), 0),
                                    cv::Point2f(float(width), float(height)), cv::Point2f(0, float(height))};
@@ -648,8 +667,7 @@ void KeyStoneAlgorithm::storePage(const cv::Mat &frame, const std::vector<cv::Po
     cv::Mat page;
     cv::warpPerspective(frame, page, transform, cv::Size(width, height), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
                         cv::Scalar(0));
-    QMutexLocker locker(&m_pageMutex);
-    m_page = page;
+    return page;
 }
 
 std::vector<cv::Vec4i> KeyStoneAlgorithm::findSquaresByLine(cv::Mat &image, std::vector<cv::Vec4i> &lines,

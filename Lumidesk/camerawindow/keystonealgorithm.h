@@ -89,9 +89,11 @@ public:
     // Four corners in the order right-top, right-bottom, top-left, left-bottom become top-left,
     // top-right, bottom-right, bottom-left.
     static void sortCorners(std::vector<cv::Point> &corners);
-    // Warps the full-size frame's quadrilateral (corners in frame pixels, reporting order) into the
-    // page image, as every accepted frame does.
+    // Keeps an accepted frame and its page's corners (frame pixels, reporting order); the page is
+    // straightened from them only when a snapshot asks for it.
     void storePage(const cv::Mat &frame, const std::vector<cv::Point> &corners);
+    // The frame's quadrilateral warped into an upright page; empty when the corners enclose nothing.
+    static cv::Mat warpPage(const cv::Mat &frame, const std::vector<cv::Point> &corners);
     // Whether the corners make a page: every side scored, four corners, an area of more than 1000
     // working-copy pixels and a convex outline.
     static bool isAcceptable(const std::vector<double> &scores, const std::vector<cv::Point> &corners);
@@ -121,7 +123,9 @@ private:
     bool takeFrame(cv::Mat *frame);
     void emitEmptyPolygon();
 
-    cv::Mat m_page;
+    // The last accepted frame (never written into once kept) and its page's corners.
+    cv::Mat m_pageFrame;
+    std::vector<cv::Point> m_pageCorners;
     mutable QMutex m_pageMutex;
     int m_frameCounter = 0;
     bool m_reportDue = false;

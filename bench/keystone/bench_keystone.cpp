@@ -6,7 +6,7 @@
 //    the Otsu level, cv::dilate and cv::erode for the closing, cv::HoughLinesP), timed in turn with
 //    the detection on the same frames, so that a busy machine slows both alike; the edge lines, their
 //    scores and the corners of both must agree on every frame;
-//  - the perspective warp of an accepted frame at full size;
+//  - the perspective warp of an accepted frame at full size, as a keystone snapshot does it;
 //  - the copy of a frame on arrival (paid on the capture queue);
 //  - the frames per second the detection thread sustains at the default rate (5) while frames arrive
 //    at the camera window's export pace (every 1/30 s tick), and whether it had to lower its rate.
@@ -199,7 +199,8 @@ int main(int argc, char *argv[])
             for (cv::Point &corner : corners)
                 corner = cv::Point(int(float(corner.x) / scale), int(float(corner.y) / scale));
             cpu = cpuMs();
-            algorithm.storePage(frame, corners);
+            const cv::Mat page = KeyStoneAlgorithm::warpPage(frame, corners);
+            (void)page;
             warp.push_back(cpuMs() - cpu);
         }
 
@@ -223,8 +224,8 @@ int main(int argc, char *argv[])
                 agreeing, frameCount);
     std::printf("page accepted in %d of %d frames\n", accepted, frameCount);
     if (!warp.empty())
-        printFigures("warp of an accepted frame (full size), CPU", warp);
-    printFigures("whole loop turn (detection and warp), CPU", turn);
+        printFigures("warp of an accepted frame for a snapshot (full size), CPU", warp);
+    printFigures("whole loop turn (detection, keeping the accepted frame), CPU", turn);
     std::printf("copy on arrival (capture queue), CPU: median %.2f ms\n", percentile(copy, 0.5));
     std::fflush(stdout);
     if (seconds == 0)
