@@ -122,10 +122,7 @@ void OtherSettingDialog::enableLiveSetting(bool enable)
 
 void OtherSettingDialog::applyLangSetting(QString lang)
 {
-    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("Language"));
-    settings.setValue(QStringLiteral("CurrentLang"), lang);
-    settings.endGroup();
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(LanguageKey, lang);
 }
 
 // Closing waits for the update page: a running download is stopped, and the dialog is announced as

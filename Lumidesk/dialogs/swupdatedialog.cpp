@@ -4,17 +4,11 @@
 
 #include "analytics/bigdata.h"
 #include "dialogs/dialogframe.h"
+#include "dialogs/updateprogress.h"
 #include "dialogs/updatereminder.h"
 #include "vantoupdater.h"
 
 #include <QPointer>
-
-namespace {
-
-constexpr int DownloadCompleted = 0x11000009;
-constexpr int ProgressSteps = 1000;
-
-} // namespace
 
 SwUpdateDialog::SwUpdateDialog(QWidget *parent)
     : QDialog(parent)
@@ -86,7 +80,7 @@ void SwUpdateDialog::changeToDownloadPage()
     m_downloadCancelled = false;
     m_installTimer.stop();
     ui->label_12->setText(tr("Downloading... please wait"));
-    ui->progressBar->setRange(0, ProgressSteps);
+    ui->progressBar->setRange(0, UpdateProgress::Steps);
     ui->progressBar->setValue(0);
     ui->progressBar->show();
     ui->stackedWidget->setCurrentIndex(1);
@@ -103,7 +97,7 @@ void SwUpdateDialog::changeToDownloadPage()
         showFailure();
         return;
     }
-    ui->progressBar->setValue(ProgressSteps);
+    ui->progressBar->setValue(UpdateProgress::Steps);
     reportDownloadComplete();
     m_installTimer.start();
 }
@@ -125,8 +119,8 @@ void SwUpdateDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
         ui->progressBar->setRange(0, 0);
         return;
     }
-    ui->progressBar->setRange(0, ProgressSteps);
-    ui->progressBar->setValue(int(qBound<qint64>(0, bytesRead, totalBytes) * ProgressSteps / totalBytes));
+    ui->progressBar->setRange(0, UpdateProgress::Steps);
+    ui->progressBar->setValue(UpdateProgress::scaled(bytesRead, totalBytes));
 }
 
 void SwUpdateDialog::CheckByWeek()
@@ -193,14 +187,14 @@ void SwUpdateDialog::setInstalling(bool installing)
         ui->label_12->setText(tr("Installing... please wait"));
         ui->progressBar->setRange(0, 0);
     } else {
-        ui->progressBar->setRange(0, ProgressSteps);
+        ui->progressBar->setRange(0, UpdateProgress::Steps);
     }
 }
 
 void SwUpdateDialog::reportDownloadComplete()
 {
     connect(this, &SwUpdateDialog::sendCommand, m_analytics, &BigData::receiveCommand);
-    emit sendCommand(DownloadCompleted, m_updater->getCurrentSWVersion(), m_updater->getRemoteSWVersionWin(), -1, -1,
+    emit sendCommand(UpdateProgress::DownloadCompletedEvent, m_updater->getCurrentSWVersion(), m_updater->getRemoteSWVersionWin(), -1, -1,
                      -1, -1);
     disconnect(this, &SwUpdateDialog::sendCommand, m_analytics, &BigData::receiveCommand);
 }

@@ -42,10 +42,8 @@ bool UpdateReminder::isDue(bool offeredIsNewer, const QString &skippedDate, cons
 
 void UpdateReminder::remember(const QString &version, const QDate &today)
 {
-    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-    settings.setValue(WeeklyKey, true);
-    settings.setValue(TimeKey, today.toString(QString::fromLatin1(DateFormat)));
-    settings.setValue(VersionKey, version);
+    startWeekly(today);
+    rememberVersion(version);
 }
 
 void UpdateReminder::forget()

@@ -6,15 +6,13 @@
 #include "core/widgets/notificationdialog.h"
 #include "desktop/diskspace.h"
 #include "dialogs/dialogframe.h"
+#include "dialogs/updateprogress.h"
 #include "dialogs/updatereminder.h"
 #include "vantoupdater.h"
 
 #include <QKeyEvent>
 
 namespace {
-
-constexpr int DownloadCompleted = 0x11000009;
-constexpr int ProgressSteps = 1000;
 
 enum Page { StartPage = 0, UpdateInfoPage = 1, DownloadPage = 2 };
 
@@ -123,7 +121,7 @@ void UpgradeDialog::changeToDownloadPage()
     m_downloadStopped = false;
     m_installTimer.stop();
     ui->label_12->setText(tr("Downloading... please wait"));
-    ui->progressBar->setRange(0, ProgressSteps);
+    ui->progressBar->setRange(0, UpdateProgress::Steps);
     ui->progressBar->setValue(0);
     ui->progressBar->show();
     ui->btnCancel->setEnabled(true);
@@ -143,7 +141,7 @@ void UpgradeDialog::changeToDownloadPage()
         showFailure();
         return;
     }
-    ui->progressBar->setValue(m_mode == Firmware ? ProgressSteps / 3 : ProgressSteps);
+    ui->progressBar->setValue(m_mode == Firmware ? UpdateProgress::Steps / 3 : UpdateProgress::Steps);
     if (m_mode == Software) {
         m_installTimer.start();
         reportDownloadComplete();
@@ -204,15 +202,15 @@ void UpgradeDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
     }
     // Scaled, so a package of more than 2 GiB cannot overflow the bar. A firmware image fills the first
     // third; the transfer to the camera fills the rest.
-    ui->progressBar->setRange(0, ProgressSteps);
-    const qint64 done = qBound<qint64>(0, bytesRead, totalBytes) * ProgressSteps / totalBytes;
+    ui->progressBar->setRange(0, UpdateProgress::Steps);
+    const int done = UpdateProgress::scaled(bytesRead, totalBytes);
     ui->progressBar->setValue(int(m_mode == Firmware ? done / 3 : done));
 }
 
 void UpgradeDialog::ProgressPercentage(int percent)
 {
-    ui->progressBar->setRange(0, ProgressSteps);
-    ui->progressBar->setValue(qBound(0, percent, 100) * ProgressSteps / 100);
+    ui->progressBar->setRange(0, UpdateProgress::Steps);
+    ui->progressBar->setValue(qBound(0, percent, 100) * UpdateProgress::Steps / 100);
 }
 
 void UpgradeDialog::changeToBeginPage()
@@ -309,14 +307,14 @@ void UpgradeDialog::setInstalling(bool installing)
         ui->label_12->setText(tr("Installing... please wait"));
         ui->progressBar->setRange(0, 0);
     } else {
-        ui->progressBar->setRange(0, ProgressSteps);
+        ui->progressBar->setRange(0, UpdateProgress::Steps);
     }
 }
 
 void UpgradeDialog::reportDownloadComplete()
 {
     connect(this, &UpgradeDialog::sendCommand, m_analytics, &BigData::receiveCommand);
-    emit sendCommand(DownloadCompleted, m_updater->getCurrentSWVersion(), m_updater->getRemoteSWVersionWin(), -1, -1,
+    emit sendCommand(UpdateProgress::DownloadCompletedEvent, m_updater->getCurrentSWVersion(), m_updater->getRemoteSWVersionWin(), -1, -1,
                      -1, -1);
     disconnect(this, &UpgradeDialog::sendCommand, m_analytics, &BigData::receiveCommand);
 }
