@@ -192,14 +192,14 @@ void OtherSettingDialog::showEvent(QShowEvent *event)
 
 void OtherSettingDialog::fillPairingPage()
 {
-    QImage code(1, 1, QImage::Format_RGB32);
-    if (m_qrCode && m_qrCode->genNewQRCode(code) != 0)
-        ui->lbQrcode->setPixmap(QPixmap::fromImage(
-            code.scaled(ui->lbQrcode->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
-
     QList<NetInfo> interfaces;
     if (m_qrCode)
         m_qrCode->getNetInfo(interfaces);
+    QImage code(1, 1, QImage::Format_RGB32);
+    if (m_qrCode && m_qrCode->genNewQRCode(interfaces, code) != 0)
+        ui->lbQrcode->setPixmap(QPixmap::fromImage(
+            code.scaled(ui->lbQrcode->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+
     for (const NetInfo &info : qAsConst(interfaces)) {
         auto *card = new IpInformationWidget(info.ip, info.name);
         ui->verticalLayout_3->addWidget(card, 1);

@@ -47,6 +47,11 @@ int VantoQRCode::genNewQRCode(QImage &image)
 {
     QList<NetInfo> offered;
     getNetInfo(offered);
+    return genNewQRCode(offered, image);
+}
+
+int VantoQRCode::genNewQRCode(const QList<NetInfo> &offered, QImage &image)
+{
     if (offered.isEmpty())
         return 0;
     const QImage code = QRCodeImage::render(pairingText(offered.first().ip, pairingPort(), pairingToken()).toUtf8());

@@ -37,6 +37,9 @@ public:
     // Puts the pairing code into image and returns non-zero; returns 0 and leaves image alone when no
     // interface is offered (nothing a phone could reach).
     int genNewQRCode(QImage &image);
+    // The same for interfaces already listed by getNetInfo, so the code and the list shown beside it
+    // come from one look at the system.
+    int genNewQRCode(const QList<NetInfo> &offered, QImage &image);
     // Appends one entry per interface offered: up, running, not loopback, with an IPv4 address;
     // wireless cards first, otherwise in the system's order.
     void getNetInfo(QList<NetInfo> &list);
