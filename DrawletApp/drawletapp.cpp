@@ -16,6 +16,7 @@
 #include "plugmux.h"
 #include "shapeselwidget.h"
 #include "skindockwidget.h"
+#include "styletoolbarhelper.h"
 #include "qorvgraphicstextitem.h"
 #include "textstylewidget.h"
 
@@ -222,13 +223,7 @@ QToolButton *DrawletApp::createBaseButton(int w, int h, QAction *action, const Q
     button->setFixedHeight(h);
     button->setIconSize(QSize(w, h));
     button->setObjectName(objectName);
-    const QString base = buttonImagePrefix + imageBase;
-    button->setStyleSheet(QLatin1String("QToolButton{border-image: url(") + base
-                          + QLatin1String("_normal.png);}QToolButton:hover{border-image: url(") + base
-                          + QLatin1String("_pressed.png);}QToolButton:disabled{border-image: url(") + base
-                          + QLatin1String("_disabled.png);}QToolButton:checked{border-image: url(") + base
-                          + QLatin1String("_selected.png);}QToolButton:pressed{border-image: url(") + base
-                          + QLatin1String("_pressed.png);}"));
+    button->setStyleSheet(StyleToolbarHelper::getStyleSheetString(buttonImagePrefix + imageBase));
     return button;
 }
 

@@ -198,22 +198,9 @@ void ShapeSelWidget::clickButton()
     if (!action)
         return;
     QString skin = action->data().toString();
-    switch (m_location) {
-    case 0:
-        skin += QStringLiteral("_top");
-        break;
-    case 1:
-        skin += QStringLiteral("_bottom");
-        break;
-    case 2:
-        skin += QStringLiteral("_left");
-        break;
-    case 3:
-        skin += QStringLiteral("_right");
-        break;
-    default:
-        break;
-    }
+    // Any other location keeps the plain skin.
+    if (m_location >= 0 && m_location <= 3)
+        skin += QLatin1Char('_') + StyleToolbarHelper::toolBarLoactionToString(m_location);
     emit buttonSkinChanged(skin);
 }
 
