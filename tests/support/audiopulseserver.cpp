@@ -1,5 +1,7 @@
 #include "audiopulseserver.h"
 
+#include "toolrun.h"
+
 #include <QDeadlineTimer>
 #include <QStandardPaths>
 #include <QThread>
@@ -26,13 +28,7 @@ bool PulseAudioServer::isInstalled()
 bool PulseAudioServer::pactl(const QStringList &arguments, QString *output) const
 {
     QProcess process;
-    process.start(QStringLiteral("pactl"), arguments);
-    if (!process.waitForFinished(PactlTimeoutMs)) {
-        process.kill();
-        process.waitForFinished(PactlTimeoutMs);
-        return false;
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!runTool(process, QStringLiteral("pactl"), arguments, PactlTimeoutMs).isEmpty())
         return false;
     if (output)
         *output = QString::fromUtf8(process.readAllStandardOutput());

@@ -1,31 +1,11 @@
 #include "writerprobe.h"
 
+#include "toolrun.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-
-namespace {
-
-// Runs a tool to its end; empty when it exited normally with status 0, otherwise why not.
-QString runTool(QProcess &process, const QString &program, const QStringList &arguments, int timeoutMs)
-{
-    process.start(program, arguments);
-    if (!process.waitForStarted(timeoutMs))
-        return program + QStringLiteral(" did not start: ") + process.errorString();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        return program + QStringLiteral(" did not finish in time");
-    }
-    if (process.exitStatus() != QProcess::NormalExit)
-        return program + QStringLiteral(" crashed");
-    if (process.exitCode() != 0)
-        return program + QStringLiteral(" exited with %1").arg(process.exitCode());
-    return QString();
-}
-
-} // namespace
 
 int WriterProbedStream::packetsFrom(double fromSeconds) const
 {
