@@ -95,8 +95,10 @@ void TestToolbar::constructionInOrder()
 {
     // Another program holds the remote-control port: the server takes a free one, and the pairing
     // code must carry that one.
+    // Other tests running beside this one take and free the same port; wait until this one holds it.
     QTcpServer holder;
-    holder.listen(QHostAddress::LocalHost, Telegate::defaultPort());
+    QTRY_VERIFY_WITH_TIMEOUT(holder.isListening() || holder.listen(QHostAddress::LocalHost, Telegate::defaultPort()),
+                             60000);
     auto bar = makeToolbar();
     QCOMPARE(bar->constructionSteps(),
              (QStringList{"form", "buttons", "layout chooser", "live publisher", "desktop live settings",
