@@ -6,6 +6,7 @@
 //
 //   bench_live [frames]      (default 300, ten seconds)
 
+#include "benchdeskframes.h"
 #include "encoding/h264liveencoder.h"
 #include "live/qorvliveexport.h"
 #include "media/audiosample.h"
@@ -14,14 +15,12 @@
 #include "writer/avfmediaassetwriter.h"
 
 #include <QGuiApplication>
-#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <atomic>
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -40,31 +39,6 @@ public:
 private:
     qint64 m_now = 1000000;
 };
-
-// A page on a desk with a hand-like shape moving over it and a frame counter.
-QVector<QImage> makeFrames(int count)
-{
-    QVector<QImage> frames;
-    for (int i = 0; i < count; ++i) {
-        QImage image(Width, Height, QImage::Format_ARGB32);
-        image.fill(QColor(120, 90, 60));
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(QRect(360, 60, 1200, 960), QColor(245, 245, 240));
-        p.setPen(QColor(40, 40, 40));
-        QFont font = p.font();
-        font.setPixelSize(28);
-        p.setFont(font);
-        for (int line = 0; line < 24; ++line)
-            p.drawText(420, 120 + line * 38,
-                       QStringLiteral("Line %1 of the page, frame %2 - lorem ipsum dolor sit amet").arg(line).arg(i));
-        p.setBrush(QColor(220, 170, 140));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QPointF(600 + 600 * std::sin(i / 20.0), 540 + 300 * std::cos(i / 25.0)), 160, 110);
-        frames.append(image);
-    }
-    return frames;
-}
 
 double cpuSeconds()
 {
@@ -171,7 +145,7 @@ int main(int argc, char **argv)
     const int count = argc > 1 ? qMax(1, QString::fromLocal8Bit(argv[1]).toInt()) : 300;
     QTemporaryDir dir;
     std::printf("making %d frames of %dx%d...\n", 60, Width, Height);
-    const QVector<QImage> frames = makeFrames(60);
+    const QVector<QImage> frames = benchDeskFrames(QSize(Width, Height), 60);
 
     std::atomic<qint64> bytes{0};
     const double live = liveCpu(frames, count, &bytes);
