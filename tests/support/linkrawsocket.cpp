@@ -18,10 +18,10 @@ QByteArray LinkRawSocket::frame(const QString &text)
     return bytes;
 }
 
-bool LinkRawSocket::connectTo(const QString &path)
+bool LinkRawSocket::connectTo(const QString &path, int timeoutMs)
 {
     m_socket->connectToServer(path);
-    return m_socket->waitForConnected(2000);
+    return m_socket->waitForConnected(timeoutMs);
 }
 
 void LinkRawSocket::writeFrame(const QString &text)
@@ -46,5 +46,6 @@ void LinkRawSocket::read()
         if (!in.commitTransaction())
             return;
         m_messages.append(text);
+        emit messageReceived(text);
     }
 }

@@ -17,7 +17,7 @@ public:
 
     static QByteArray frame(const QString &text);
 
-    bool connectTo(const QString &path);
+    bool connectTo(const QString &path, int timeoutMs = 2000);
     void writeFrame(const QString &text);
     void writeRaw(const QByteArray &bytes);
 
@@ -25,6 +25,9 @@ public:
     QStringList messages() const { return m_messages; }
     void clearMessages() { m_messages.clear(); }
     bool isConnected() const { return m_socket->state() == QLocalSocket::ConnectedState; }
+
+signals:
+    void messageReceived(const QString &text);
 
 private:
     void read();

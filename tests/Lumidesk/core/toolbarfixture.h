@@ -11,14 +11,13 @@
 #include "core/widgets/notificationdialog.h"
 #include "desktop/desktoppaths.h"
 #include "ipc/localsocketpath.h"
+#include "linkrawsocket.h"
 #include "windowprobes.h"
 
 #include <QApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLocalSocket>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -38,31 +37,23 @@ public:
     bool echo = true;
     int seconds = 0;
 
+    ScriptedPanel() { connect(&m_link, &LinkRawSocket::messageReceived, this, &ScriptedPanel::reply); }
+
     bool connectToToolbar()
     {
-        m_socket.connectToServer(platform::LocalSocketPath::fullPath(QString::fromLatin1(LocalServer::ServerName)));
-        connect(&m_socket, &QLocalSocket::readyRead, this, &ScriptedPanel::read, Qt::UniqueConnection);
-        return m_socket.waitForConnected(3000);
+        return m_link.connectTo(platform::LocalSocketPath::fullPath(QString::fromLatin1(LocalServer::ServerName)),
+                                3000);
     }
 
-    void disconnectFromToolbar() { m_socket.disconnectFromServer(); }
+    void disconnectFromToolbar() { m_link.socket()->disconnectFromServer(); }
+    void send(const QString &text) { m_link.writeFrame(text); }
 
-    void send(const QString &text)
-    {
-        QByteArray bytes;
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        out.setVersion(7);
-        out << text;
-        m_socket.write(bytes);
-        m_socket.flush();
-    }
-
-    QStringList received() const { return m_received; }
-    void clear() { m_received.clear(); }
-    int count(const QString &text) const { return m_received.count(text); }
+    QStringList received() const { return m_link.messages(); }
+    void clear() { m_link.clearMessages(); }
+    int count(const QString &text) const { return m_link.messages().count(text); }
     bool has(const QString &prefix) const
     {
-        for (const QString &message : m_received) {
+        for (const QString &message : m_link.messages()) {
             if (message.startsWith(prefix))
                 return true;
         }
@@ -70,24 +61,10 @@ public:
     }
 
 private:
-    void read()
-    {
-        QDataStream in(&m_socket);
-        in.setVersion(7);
-        for (;;) {
-            in.startTransaction();
-            QString text;
-            in >> text;
-            if (!in.commitTransaction())
-                return;
-            m_received.append(text);
-            if (echo)
-                reply(text);
-        }
-    }
-
     void reply(const QString &text)
     {
+        if (!echo)
+            return;
         const QString withSeconds = QStringLiteral("/p") + QString::number(seconds);
         if (text == QLatin1String("cap_startRecord") || text == QLatin1String("cap_pauseRecord")
             || text == QLatin1String("cap_startLive"))
@@ -97,8 +74,7 @@ private:
             send(text + withSeconds);
     }
 
-    QLocalSocket m_socket;
-    QStringList m_received;
+    LinkRawSocket m_link;
 };
 
 inline void useSimulatedDevices()
