@@ -391,6 +391,12 @@ private:
     void changeROICoordinate(int dx, int dy);
     void ptzPressed(int direction, uint32_t (GeneralCamera::*start)(), int dx, int dy);
     static QList<int> doRotation(int p1, int p2, int p3, int p4, int cx, int cy, int angle);
+    // The camera's region of interest turns around the middle of its largest window.
+    static QPoint roiCentre(const uvcx_roi_control_t &maximum);
+    // The largest or the shown window, top, left, bottom, right, turned as the preview is; empty when
+    // the camera does not answer for its region of interest.
+    QList<int> windowEdges(bool maximumWindow) const;
+    static QByteArray windowBytes(const QList<int> &edges);
 
     // Phone commands.
     void remoteRecord(QByteArray &payload);
@@ -402,8 +408,6 @@ private:
     void remoteZoom(QByteArray &payload);
     qint32 remoteZoomValue() const;
     qint32 remoteZoomMinimum() const;
-    bool remoteRoi(uvcx_roi_control_t *maximum, uvcx_roi_control_t *current, QPoint *centre) const;
-    QByteArray remoteWindow(bool maximumWindow) const;
     void remoteSetWindow(const QByteArray &payload);
 
     // Microphones.

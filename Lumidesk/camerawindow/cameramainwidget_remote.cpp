@@ -46,18 +46,6 @@ enum RemoteId : quint32 {
     HQReady = 0x80000454,
 };
 
-// Four 16-bit values, top, left, bottom, right, each the low 16 bits of its int.
-QByteArray rectangleBytes(const QList<int> &edges)
-{
-    QByteArray payload;
-    for (const int edge : edges) {
-        const quint16 low = quint16(edge);
-        payload.append(char(low & 0xFF));
-        payload.append(char(low >> 8));
-    }
-    return payload;
-}
-
 } // namespace
 
 void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
@@ -129,7 +117,7 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
         return;
     case MaximumWindow:
     case CurrentWindow:
-        payload = remoteWindow(id == MaximumWindow);
+        payload = windowBytes(windowEdges(id == MaximumWindow));
         return;
     case ZoomAvailable:
         payload = RemotePayload::int32s({usesCameraZoom() && zoomLocked ? 0 : 1});
@@ -314,38 +302,6 @@ qint32 CameraMainWidget::remoteZoomMinimum() const
     return zoomSlider->minimum();
 }
 
-bool CameraMainWidget::remoteRoi(uvcx_roi_control_t *maximum, uvcx_roi_control_t *current, QPoint *centre) const
-{
-    uvcx_roi_control_t minimum;
-    if (camera->getROIRange(maximum, &minimum) != GeneralCamera::Success)
-        return false;
-    if (current && camera->getROI(current) != GeneralCamera::Success)
-        return false;
-    *centre = QPoint(qAbs((maximum->wROI_Right - maximum->wROI_Left) / 2),
-                     qAbs((maximum->wROI_Bottom - maximum->wROI_Top) / 2));
-    return true;
-}
-
-QByteArray CameraMainWidget::remoteWindow(bool maximumWindow) const
-{
-    const int angle = settingDialog->getCurrentAngle();
-    if (!usesCameraZoom()) {
-        // Zoomed by cropping: the frame is the largest window, the crop the current one.
-        const QSize frame = frameSize();
-        const QList<int> edges = maximumWindow ? QList<int>{0, 0, frame.height(), frame.width()}
-                                               : zoom.visibleEdges(frame);
-        return rectangleBytes(
-            doRotation(edges[0], edges[1], edges[2], edges[3], frame.width() / 2, frame.height() / 2, angle));
-    }
-    uvcx_roi_control_t maximum, current;
-    QPoint centre;
-    if (!remoteRoi(&maximum, maximumWindow ? nullptr : &current, &centre))
-        return QByteArray();
-    const uvcx_roi_control_t &roi = maximumWindow ? maximum : current;
-    return rectangleBytes(
-        doRotation(roi.wROI_Top, roi.wROI_Left, roi.wROI_Bottom, roi.wROI_Right, centre.x(), centre.y(), angle));
-}
-
 void CameraMainWidget::remoteSetWindow(const QByteArray &payload)
 {
     if (payload.size() < 4 * int(sizeof(qint16))) {
@@ -359,10 +315,10 @@ void CameraMainWidget::remoteSetWindow(const QByteArray &payload)
     }
     qint16 edges[4];
     std::memcpy(edges, payload.constData(), sizeof(edges));
-    uvcx_roi_control_t maximum;
-    QPoint centre;
-    if (!remoteRoi(&maximum, nullptr, &centre))
+    uvcx_roi_control_t maximum, minimum;
+    if (camera->getROIRange(&maximum, &minimum) != GeneralCamera::Success)
         return;
+    const QPoint centre = roiCentre(maximum);
     const QList<int> turned = doRotation(edges[0], edges[1], edges[2], edges[3], centre.x(), centre.y(),
                                          -settingDialog->getCurrentAngle());
     // A window the camera cannot show would wrap through its 16-bit fields: refused, not clipped. The

@@ -26,11 +26,12 @@ constexpr int PtzSlowTicks = 4;
 
 enum PtzDirection { Right = 0, Left = 1, Up = 2, Down = 3, None = 4 };
 
+// Without a place for the current window only the range is read.
 bool readRoiRange(GeneralCamera *camera, uvcx_roi_control_t *maximum, uvcx_roi_control_t *minimum,
                   uvcx_roi_control_t *current)
 {
     return camera->getROIRange(maximum, minimum) == GeneralCamera::Success
-           && camera->getROI(current) == GeneralCamera::Success;
+           && (!current || camera->getROI(current) == GeneralCamera::Success);
 }
 
 } // namespace
@@ -205,34 +206,50 @@ QList<int> CameraMainWidget::doRotation(int p1, int p2, int p3, int p4, int cx, 
     return ZoomPan::rotateEdges(p1, p2, p3, p4, cx, cy, angle);
 }
 
-void CameraMainWidget::reportVisibleWindow()
+QPoint CameraMainWidget::roiCentre(const uvcx_roi_control_t &maximum)
 {
-    QList<int> edges;
-    bool zoomed = false;
+    return QPoint(qAbs((maximum.wROI_Right - maximum.wROI_Left) / 2),
+                  qAbs((maximum.wROI_Bottom - maximum.wROI_Top) / 2));
+}
+
+QList<int> CameraMainWidget::windowEdges(bool maximumWindow) const
+{
     if (!usesCameraZoom()) {
+        // Zoomed by cropping: the frame is the largest window, the crop the current one.
         const QSize frame = frameSize();
-        const QList<int> visible = zoom.visibleEdges(frame);
-        edges = doRotation(visible[0], visible[1], visible[2], visible[3], frame.width() / 2, frame.height() / 2,
-                           currentAngle());
-        zoomed = zoom.level() != 1;
-    } else {
-        uvcx_roi_control_t b1, b2, roi;
-        if (!readRoiRange(camera, &b1, &b2, &roi))
-            return;
-        edges = doRotation(roi.wROI_Top, roi.wROI_Left, roi.wROI_Bottom, roi.wROI_Right,
-                           qAbs((b1.wROI_Right - b1.wROI_Left) / 2), qAbs((b1.wROI_Bottom - b1.wROI_Top) / 2),
-                           currentAngle());
-        zoomed = zoomSlider->value() != 0;
+        const QList<int> edges = maximumWindow ? QList<int>{0, 0, frame.height(), frame.width()}
+                                               : zoom.visibleEdges(frame);
+        return doRotation(edges[0], edges[1], edges[2], edges[3], frame.width() / 2, frame.height() / 2,
+                          currentAngle());
     }
-    if (edges.size() != 4)
-        return;
+    uvcx_roi_control_t maximum, minimum, current;
+    if (!readRoiRange(camera, &maximum, &minimum, maximumWindow ? nullptr : &current))
+        return QList<int>();
+    const uvcx_roi_control_t &roi = maximumWindow ? maximum : current;
+    const QPoint centre = roiCentre(maximum);
+    return doRotation(roi.wROI_Top, roi.wROI_Left, roi.wROI_Bottom, roi.wROI_Right, centre.x(), centre.y(),
+                      currentAngle());
+}
+
+// Four 16-bit values, top, left, bottom, right, each the low 16 bits of its int.
+QByteArray CameraMainWidget::windowBytes(const QList<int> &edges)
+{
     QByteArray payload;
-    for (int edge : qAsConst(edges)) {
-        const uint16_t low = uint16_t(edge);
+    for (const int edge : edges) {
+        const quint16 low = quint16(edge);
         payload.append(char(low & 0xFF));
         payload.append(char(low >> 8));
     }
-    emit SendToClient(VisibleWindowId, payload);
+    return payload;
+}
+
+void CameraMainWidget::reportVisibleWindow()
+{
+    const QList<int> edges = windowEdges(false);
+    if (edges.size() != 4)
+        return;
+    const bool zoomed = usesCameraZoom() ? zoomSlider->value() != 0 : zoom.level() != 1;
+    emit SendToClient(VisibleWindowId, windowBytes(edges));
     if (zoomed)
         reportCameraMove(edges);
 }
