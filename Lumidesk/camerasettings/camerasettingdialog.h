@@ -14,6 +14,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <initializer_list>
+
 class BigData;
 class NotificationDialog;
 class QComboBox;
@@ -183,7 +185,7 @@ private:
     static int rowValue(const QComboBox *combo, int row);
     static int rowOfValue(const QComboBox *combo, float value);
     bool isSupportedCamera() const;
-    void emitChange(uint id, const QList<int> &values);
+    void emitChange(uint id, std::initializer_list<qint32> values);
 
     // Applying and rebooting.
     bool isRestartRunning() const;

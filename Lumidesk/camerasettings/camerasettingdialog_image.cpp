@@ -1,8 +1,7 @@
 #include "camerasettingdialog_p.h"
 
+#include "core/remotepayload.h"
 #include "core/supportedcamera.h"
-
-#include <QtEndian>
 
 using namespace camerasettings;
 
@@ -11,15 +10,9 @@ bool CameraSettingDialog::isSupportedCamera() const
     return m_camera && IsSupportPID(m_camera->getPID());
 }
 
-void CameraSettingDialog::emitChange(uint id, const QList<int> &values)
+void CameraSettingDialog::emitChange(uint id, std::initializer_list<qint32> values)
 {
-    QByteArray payload;
-    for (int value : values) {
-        char bytes[4];
-        qToLittleEndian<qint32>(value, bytes);
-        payload.append(bytes, 4);
-    }
-    emit UIChange(id, payload);
+    emit UIChange(id, RemotePayload::int32s(values));
 }
 
 void CameraSettingDialog::setBrightness(int val)

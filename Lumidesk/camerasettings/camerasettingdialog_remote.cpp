@@ -1,5 +1,6 @@
 #include "camerasettingdialog_p.h"
 
+#include "core/remotepayload.h"
 #include "core/supportedcamera.h"
 
 #include <QLoggingCategory>
@@ -18,32 +19,15 @@ enum Query : uint {
     BrightnessRange = 0x80000421,
 };
 
-// The fixed words of the current-values reply that the phone expects between the ranges and the bits.
-constexpr quint16 FixedWords[] = {0, 0, 768, 1024, 150, 150, 300, 300};
 constexpr int CurrentValuesSize = 77;
 constexpr quint8 CapabilityTail = 5;
 
-void appendInt(QByteArray &payload, qint64 value)
-{
-    char bytes[4];
-    qToLittleEndian<qint32>(qint32(value), bytes);
-    payload.append(bytes, 4);
-}
-
-void appendWord(QByteArray &payload, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian<quint16>(value, bytes);
-    payload.append(bytes, 2);
-}
-
 // A range the camera does not answer goes out as 0, 0; one with minimum equal to maximum as it is.
-void appendRange(QByteArray &payload, GeneralCamera *camera, uint32_t (GeneralCamera::*read)(uvc_control_range *))
+QByteArray rangeBytes(GeneralCamera *camera, uint32_t (GeneralCamera::*read)(uvc_control_range *))
 {
     uvc_control_range range{0, 0};
     (camera->*read)(&range);
-    appendInt(payload, range.min);
-    appendInt(payload, range.max);
+    return RemotePayload::int32s({qint32(range.min), qint32(range.max)});
 }
 
 bool readable(GeneralCamera *camera, uint32_t (GeneralCamera::*read)(uvc_control_range *))
@@ -92,10 +76,8 @@ int CameraSettingDialog::FromClientCmd(unsigned int id, QByteArray &payload)
             payload = remoteCapabilities();
         break;
     case BrightnessRange:
-        if (m_camera) {
-            payload.clear();
-            appendRange(payload, m_camera, &GeneralCamera::getBrightnessRange);
-        }
+        if (m_camera)
+            payload = rangeBytes(m_camera, &GeneralCamera::getBrightnessRange);
         break;
     default:
         break;
@@ -218,7 +200,7 @@ QByteArray CameraSettingDialog::remoteBasicDefaults()
             (m_camera->*row.write)(float(field));
             row.slider->setValue(field);
         }
-        appendInt(reply, field);
+        reply += RemotePayload::int32s({field});
     }
 
     int autoOn = 0;
@@ -241,15 +223,13 @@ QByteArray CameraSettingDialog::remoteBasicDefaults()
             ui.whiteBalanceSlider->setValue(temperature);
         }
     }
-    appendInt(reply, autoOn);
-    appendInt(reply, temperature);
+    reply += RemotePayload::int32s({autoOn, temperature});
     return reply;
 }
 
 QByteArray CameraSettingDialog::remoteAdvancedDefaults()
 {
     const QScopedValueRollback<bool> remote(m_isRemoteCommand, true);
-    QByteArray reply;
     const bool supported = isSupportedCamera();
     uvc_control_range range;
 
@@ -261,7 +241,6 @@ QByteArray CameraSettingDialog::remoteAdvancedDefaults()
         backlight = int(value);
         ui.cbBacklight->setCurrentIndex(backlight > 0 ? 1 : 0);
     }
-    appendInt(reply, backlight);
 
     int noise = 0;
     if (supported && succeeded(m_camera->getNoiseReductionRange(&range))) {
@@ -273,7 +252,6 @@ QByteArray CameraSettingDialog::remoteAdvancedDefaults()
         if (row >= 0)
             ui.cbNoise->setCurrentIndex(row);
     }
-    appendInt(reply, noise);
 
     int power = 0;
     if (supported && succeeded(m_camera->getPowerLineFrequencyRange(&range))) {
@@ -288,7 +266,6 @@ QByteArray CameraSettingDialog::remoteAdvancedDefaults()
         if (row >= 0)
             ui.cbPowerFrquency->setCurrentIndex(row);
     }
-    appendInt(reply, power);
 
     float standard = 0;
     if (succeeded(m_camera->getMirrorRange(&range))) {
@@ -300,26 +277,25 @@ QByteArray CameraSettingDialog::remoteAdvancedDefaults()
         m_camera->getDefaultCeiling(&standard);
         m_camera->setCeiling(standard);
     }
-    return reply;
+    return RemotePayload::int32s({backlight, noise, power});
 }
 
 QByteArray CameraSettingDialog::remoteCurrentValues()
 {
     QByteArray reply;
     reply.reserve(CurrentValuesSize);
-    appendInt(reply, readTruncated(m_camera, &GeneralCamera::getBrightness));
-    appendInt(reply, readTruncated(m_camera, &GeneralCamera::getContrast));
-    appendInt(reply, readTruncated(m_camera, &GeneralCamera::getSaturation));
-    appendInt(reply, readTruncated(m_camera, &GeneralCamera::getSharpness));
+    reply += RemotePayload::int32s(
+        {readTruncated(m_camera, &GeneralCamera::getBrightness), readTruncated(m_camera, &GeneralCamera::getContrast),
+         readTruncated(m_camera, &GeneralCamera::getSaturation), readTruncated(m_camera, &GeneralCamera::getSharpness)});
     unsigned short temperature = 0;
     m_camera->getWhiteBalanceTemporature(&temperature);
-    appendInt(reply, temperature);
+    reply += RemotePayload::int32s({temperature});
     for (auto read : {&GeneralCamera::getBrightnessRange, &GeneralCamera::getContrastRange,
                       &GeneralCamera::getSaturationRange, &GeneralCamera::getSharpnessRange,
                       &GeneralCamera::getWhiteBalanceTemporatureRange})
-        appendRange(reply, m_camera, read);
-    for (quint16 word : FixedWords)
-        appendWord(reply, word);
+        reply += rangeBytes(m_camera, read);
+    // The fixed words the phone expects between the ranges and the bits.
+    reply += RemotePayload::uint16s({0, 0, 768, 1024, 150, 150, 300, 300});
 
     // Each setting keeps to its own bits: a value too large for its field must not spill into the next.
     quint8 bits = 0;

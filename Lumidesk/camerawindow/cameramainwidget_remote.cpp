@@ -12,8 +12,7 @@
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
-
-#include <cstring>
+#include <QtEndian>
 
 // The phone's commands for this window. A command reads only what its payload holds: a payload too
 // short for what the command reads is logged and left as it came, so the phone gets its request back
@@ -314,7 +313,8 @@ void CameraMainWidget::remoteSetWindow(const QByteArray &payload)
         return;
     }
     qint16 edges[4];
-    std::memcpy(edges, payload.constData(), sizeof(edges));
+    for (int i = 0; i < 4; ++i)
+        edges[i] = qFromLittleEndian<qint16>(payload.constData() + i * int(sizeof(qint16)));
     uvcx_roi_control_t maximum, minimum;
     if (camera->getROIRange(&maximum, &minimum) != GeneralCamera::Success)
         return;

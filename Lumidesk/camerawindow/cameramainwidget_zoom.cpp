@@ -231,16 +231,12 @@ QList<int> CameraMainWidget::windowEdges(bool maximumWindow) const
                       currentAngle());
 }
 
-// Four 16-bit values, top, left, bottom, right, each the low 16 bits of its int.
+// Four 16-bit values, top, left, bottom, right, each the low 16 bits of its int; no window, no bytes.
 QByteArray CameraMainWidget::windowBytes(const QList<int> &edges)
 {
-    QByteArray payload;
-    for (const int edge : edges) {
-        const quint16 low = quint16(edge);
-        payload.append(char(low & 0xFF));
-        payload.append(char(low >> 8));
-    }
-    return payload;
+    if (edges.size() != 4)
+        return QByteArray();
+    return RemotePayload::uint16s({quint16(edges[0]), quint16(edges[1]), quint16(edges[2]), quint16(edges[3])});
 }
 
 void CameraMainWidget::reportVisibleWindow()

@@ -4,6 +4,22 @@
 
 #include <QtEndian>
 
+namespace {
+
+template<typename T>
+QByteArray littleEndian(std::initializer_list<T> values)
+{
+    QByteArray payload(int(values.size() * sizeof(T)), Qt::Uninitialized);
+    char *out = payload.data();
+    for (const T value : values) {
+        qToLittleEndian<T>(value, out);
+        out += sizeof(T);
+    }
+    return payload;
+}
+
+} // namespace
+
 bool RemotePayload::readInt32(const QByteArray &payload, quint32 id, qint32 *value)
 {
     if (payload.size() < int(sizeof(qint32))) {
@@ -17,11 +33,10 @@ bool RemotePayload::readInt32(const QByteArray &payload, quint32 id, qint32 *val
 
 QByteArray RemotePayload::int32s(std::initializer_list<qint32> values)
 {
-    QByteArray payload(int(values.size() * sizeof(qint32)), Qt::Uninitialized);
-    char *out = payload.data();
-    for (const qint32 value : values) {
-        qToLittleEndian<qint32>(value, out);
-        out += sizeof(qint32);
-    }
-    return payload;
+    return littleEndian(values);
+}
+
+QByteArray RemotePayload::uint16s(std::initializer_list<quint16> values)
+{
+    return littleEndian(values);
 }

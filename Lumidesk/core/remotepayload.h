@@ -13,6 +13,8 @@ public:
     // false: nothing past its end is read.
     static bool readInt32(const QByteArray &payload, quint32 id, qint32 *value);
     static QByteArray int32s(std::initializer_list<qint32> values);
+    // Little-endian 16-bit words, for the replies that carry rectangles and fixed words.
+    static QByteArray uint16s(std::initializer_list<quint16> values);
 
 private:
     RemotePayload() = delete;
