@@ -20,29 +20,22 @@
 
 namespace {
 
+// The ids the window also sends on its own are the class's; these only come from the phone.
 enum RemoteId : quint32 {
-    Record = 0x80000004,
     RecordTime = 0x80000005,
-    Live = 0x80000006,
     LiveTime = 0x80000007,
-    Picture = 0x80000200,
     Snapshot = 0x80000250,
     Mirror = 0x8000020c,
     Ceiling = 0x8000020d,
     ResetOrientation = 0x8000020e,
-    Zoom = 0x80000211,
     RotateLeft = 0x80000212,
     RotateRight = 0x80000213,
-    SetWindow = 0x80000242,
-    CaptureMode = 0x80000251,
     ZoomValue = 0x80000411,
     ZoomRange = 0x80000428,
     MaximumWindow = 0x80000441,
     CurrentWindow = 0x80000442,
     CaptureModeQuery = 0x80000451,
-    ZoomAvailable = 0x80000452,
     HQAvailable = 0x80000453,
-    HQReady = 0x80000454,
 };
 
 } // namespace
@@ -50,19 +43,19 @@ enum RemoteId : quint32 {
 void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
 {
     switch (id) {
-    case Record:
+    case RecordStateId:
         remoteRecord(payload);
         return;
     case RecordTime:
         payload = RemotePayload::int32s({recordState, recordState == 0 ? 0 : qint32(recordElapsedMs / 1000)});
         return;
-    case Live:
+    case LiveStateId:
         remoteLive(payload);
         return;
     case LiveTime:
         payload = remoteLiveStatus();
         return;
-    case Picture:
+    case PictureId:
         // The picture follows as its own message once the session has encoded the next frame.
         if (session && camera)
             session->getJPGFrameAsync();
@@ -82,13 +75,13 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
     case RotateRight:
         settingDialog->doRotateRight();
         return;
-    case CaptureMode:
+    case CaptureModeId:
         remoteCaptureMode(payload);
         return;
     case CaptureModeQuery:
         payload = RemotePayload::int32s({captureMode});
         return;
-    case HQReady:
+    case HQCaptureStateId:
         payload = RemotePayload::int32s({hqBusy ? 0 : 1});
         return;
     default:
@@ -102,10 +95,10 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
     case ResetOrientation:
         remoteResetOrientation();
         return;
-    case Zoom:
+    case ZoomValueId:
         remoteZoom(payload);
         return;
-    case SetWindow:
+    case VisibleWindowId:
         remoteSetWindow(payload);
         return;
     case ZoomValue:
@@ -118,7 +111,7 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
     case CurrentWindow:
         payload = windowBytes(windowEdges(id == MaximumWindow));
         return;
-    case ZoomAvailable:
+    case ZoomAvailableId:
         payload = RemotePayload::int32s({usesCameraZoom() && zoomLocked ? 0 : 1});
         return;
     case HQAvailable:
@@ -132,7 +125,7 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
 void CameraMainWidget::remoteRecord(QByteArray &payload)
 {
     qint32 action = 0;
-    if (!RemotePayload::readInt32(payload, Record, &action))
+    if (!RemotePayload::readInt32(payload, RecordStateId, &action))
         return;
     // Only the moves a user could make with the window's own buttons; anything else (a start while
     // paused, a pause while stopped, an action nobody knows) is answered with the request, unchanged.
@@ -183,7 +176,7 @@ void CameraMainWidget::remoteRecord(QByteArray &payload)
 void CameraMainWidget::remoteLive(const QByteArray &payload)
 {
     qint32 value = 0;
-    if (!RemotePayload::readInt32(payload, Live, &value))
+    if (!RemotePayload::readInt32(payload, LiveStateId, &value))
         return;
     QScopedValueRollback<bool> remote(remoteCommandActive, true);
     if (value == 0)
@@ -238,7 +231,7 @@ void CameraMainWidget::remoteSnapshot()
 void CameraMainWidget::remoteCaptureMode(QByteArray &payload)
 {
     qint32 mode = 0;
-    if (!RemotePayload::readInt32(payload, CaptureMode, &mode))
+    if (!RemotePayload::readInt32(payload, CaptureModeId, &mode))
         return;
     if (mode < NormalCapture || mode > HQCapture) {
         _LumideskLog::log(Journix::Warning, "phone capture mode %d ignored", mode);
@@ -266,7 +259,7 @@ void CameraMainWidget::remoteResetOrientation()
 void CameraMainWidget::remoteZoom(QByteArray &payload)
 {
     qint32 value = 0;
-    if (!RemotePayload::readInt32(payload, Zoom, &value))
+    if (!RemotePayload::readInt32(payload, ZoomValueId, &value))
         return;
     // The slider's range is the camera's: a value past it goes no further than the slider would.
     value = qBound(zoomSlider->minimum(), value, zoomSlider->maximum());

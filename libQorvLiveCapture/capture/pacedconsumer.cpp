@@ -1,9 +1,11 @@
 #include "capture/pacedconsumer.h"
 
+#include "capture/framepacer.h"
+
 namespace {
 
 constexpr double DefaultRecordingRate = 3.0;
-constexpr double HalfTickSeconds = 0.5 / 30;
+constexpr double HalfTickSeconds = FramePacer::DefaultInterval / 2;
 
 } // namespace
 
