@@ -47,6 +47,8 @@ bool AVFMediaAssetWriter::setupWithFileURL(const QUrl &fileURL, const QRect &mov
                                            const QRect &cropRect, const QString &filePath,
                                            bool isDesktopRecording)
 {
+    // Screen and camera recordings are written alike.
+    Q_UNUSED(isDesktopRecording)
     QMutexLocker locker(&m_lock);
     if (filePath.isEmpty() || movieRect.width() < 2 || movieRect.height() < 2) {
         qCWarning(lcCapture, "AVFMediaAssetWriter: no movie can be made for \"%s\"", qUtf8Printable(filePath));
@@ -61,7 +63,6 @@ bool AVFMediaAssetWriter::setupWithFileURL(const QUrl &fileURL, const QRect &mov
     currentMovieRect = movieRect;
     recordingMode = mode;
     currentCropRect = cropRect;
-    this->isDesktopRecording = isDesktopRecording;
     recordingFileName_ = filePath;
     currentFilePath_ = filePath;
 

@@ -118,7 +118,6 @@ private:
     QRect currentMovieRect;
     int recordingMode = 0;
     QRect currentCropRect;
-    bool isDesktopRecording = false;
     QString recordingFileName_;
     QString currentFilePath_;
     int fileCoount = 0;
