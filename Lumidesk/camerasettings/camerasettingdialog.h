@@ -131,7 +131,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    // One slider row of the basic page, so that the four plain sliders share their binding code.
+    // One slider row of the basic page, so that the four plain sliders share their binding, their
+    // defaults and their phone commands.
     struct SliderRow
     {
         QSlider *slider;
@@ -143,6 +144,12 @@ private:
         int *lastValue;
         uint32_t (GeneralCamera::*readRange)(uvc_control_range *);
         uint32_t (GeneralCamera::*readValue)(float *);
+        uint32_t (GeneralCamera::*readDefault)(float *);
+        uint32_t (GeneralCamera::*write)(float);
+        // The phone's command that sets the row and reports its changes.
+        uint command;
+        // On a ZR90 the phone neither sees nor resets this row.
+        bool hiddenOnZR90;
     };
 
     void connectControls();

@@ -33,15 +33,20 @@ void CameraSettingDialog::changeH264MacUI()
 
 QList<CameraSettingDialog::SliderRow> CameraSettingDialog::sliderRows()
 {
+    // The phone's replies list the rows in this order.
     return {
         {ui.brightnessSlider, ui.lbBr, ui.lbBrightnessMin, ui.lbBrightnessMax, ui.areaBrightness,
-         &m_brightnessRange, &m_lastBrightness, &GeneralCamera::getBrightnessRange, &GeneralCamera::getBrightness},
+         &m_brightnessRange, &m_lastBrightness, &GeneralCamera::getBrightnessRange, &GeneralCamera::getBrightness,
+         &GeneralCamera::getDefaultBrightness, &GeneralCamera::setBrightness, BrightnessChanged, true},
         {ui.contrastSlider, ui.lbCt, ui.lbContrastMin, ui.lbContrastMax, ui.areaContrast, &m_contrastRange,
-         &m_lastContrast, &GeneralCamera::getContrastRange, &GeneralCamera::getContrast},
+         &m_lastContrast, &GeneralCamera::getContrastRange, &GeneralCamera::getContrast,
+         &GeneralCamera::getDefaultContrast, &GeneralCamera::setContrast, ContrastChanged, true},
         {ui.saturationSlider, ui.lbSatu, ui.lbSaturationMin, ui.lbSaturationMax, ui.areaSaturation,
-         &m_saturationRange, &m_lastSaturation, &GeneralCamera::getSaturationRange, &GeneralCamera::getSaturation},
+         &m_saturationRange, &m_lastSaturation, &GeneralCamera::getSaturationRange, &GeneralCamera::getSaturation,
+         &GeneralCamera::getDefaultSaturation, &GeneralCamera::setSaturation, SaturationChanged, false},
         {ui.sharpnessSlider, ui.lbSharp, ui.lbSharpnessMin, ui.lbSharpnessMax, ui.areaSharpness,
-         &m_sharpnessRange, &m_lastSharpness, &GeneralCamera::getSharpnessRange, &GeneralCamera::getSharpness},
+         &m_sharpnessRange, &m_lastSharpness, &GeneralCamera::getSharpnessRange, &GeneralCamera::getSharpness,
+         &GeneralCamera::getDefaultSharpness, &GeneralCamera::setSharpness, SharpnessChanged, false},
     };
 }
 

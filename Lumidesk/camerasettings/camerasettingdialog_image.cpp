@@ -181,14 +181,12 @@ void CameraSettingDialog::setBasicCameraSettingDefault()
     m_isBasicDefaultApplied = true;
     float defaults[4] = {0, 0, 0, 0};
     const QList<SliderRow> rows = sliderRows();
-    const QList<uint32_t (GeneralCamera::*)(float *)> readDefault{
-        &GeneralCamera::getDefaultBrightness, &GeneralCamera::getDefaultContrast,
-        &GeneralCamera::getDefaultSaturation, &GeneralCamera::getDefaultSharpness};
     for (int i = 0; i < rows.size(); ++i) {
-        if (!succeeded((m_camera->*rows.at(i).readRange)(rows.at(i).range)))
+        const SliderRow &row = rows.at(i);
+        if (!succeeded((m_camera->*row.readRange)(row.range)))
             continue;
-        (m_camera->*readDefault.at(i))(&defaults[i]);
-        rows.at(i).slider->setValue(int(defaults[i]));
+        (m_camera->*row.readDefault)(&defaults[i]);
+        row.slider->setValue(int(defaults[i]));
     }
 
     bool autoOn = false;

@@ -103,26 +103,13 @@ void CameraSettingDialog::applyRemoteValue(uint id, const QByteArray &payload)
 bool CameraSettingDialog::setRemoteValue(uint id, int value)
 {
     // The same limits as the controls: a value the slider or the list could not show changes nothing.
-    struct SliderCommand
-    {
-        uint id;
-        QSlider *slider;
-        const uvc_control_range &range;
-        uint32_t (GeneralCamera::*write)(float);
-    };
-    const SliderCommand sliders[] = {
-        {BrightnessChanged, ui.brightnessSlider, m_brightnessRange, &GeneralCamera::setBrightness},
-        {ContrastChanged, ui.contrastSlider, m_contrastRange, &GeneralCamera::setContrast},
-        {SaturationChanged, ui.saturationSlider, m_saturationRange, &GeneralCamera::setSaturation},
-        {SharpnessChanged, ui.sharpnessSlider, m_sharpnessRange, &GeneralCamera::setSharpness},
-    };
-    for (const SliderCommand &command : sliders) {
-        if (command.id != id)
+    for (const SliderRow &row : sliderRows()) {
+        if (row.command != id)
             continue;
-        if (!command.slider->isEnabled() || !inside(command.range, value))
+        if (!row.slider->isEnabled() || !inside(*row.range, value))
             return false;
-        (m_camera->*command.write)(float(value));
-        command.slider->setValue(value);
+        (m_camera->*row.write)(float(value));
+        row.slider->setValue(value);
         return true;
     }
     switch (id) {
@@ -172,28 +159,9 @@ QByteArray CameraSettingDialog::remoteBasicDefaults()
     const QScopedValueRollback<bool> remote(m_isRemoteCommand, true);
     QByteArray reply;
     const bool zr90 = m_camera->getPID() == ZR90ProductId;
-    struct Row
-    {
-        QSlider *slider;
-        uvc_control_range *range;
-        uint32_t (GeneralCamera::*readRange)(uvc_control_range *);
-        uint32_t (GeneralCamera::*readDefault)(float *);
-        uint32_t (GeneralCamera::*write)(float);
-        bool skipped;
-    };
-    const Row rows[] = {
-        {ui.brightnessSlider, &m_brightnessRange, &GeneralCamera::getBrightnessRange,
-         &GeneralCamera::getDefaultBrightness, &GeneralCamera::setBrightness, zr90},
-        {ui.contrastSlider, &m_contrastRange, &GeneralCamera::getContrastRange, &GeneralCamera::getDefaultContrast,
-         &GeneralCamera::setContrast, zr90},
-        {ui.saturationSlider, &m_saturationRange, &GeneralCamera::getSaturationRange,
-         &GeneralCamera::getDefaultSaturation, &GeneralCamera::setSaturation, false},
-        {ui.sharpnessSlider, &m_sharpnessRange, &GeneralCamera::getSharpnessRange,
-         &GeneralCamera::getDefaultSharpness, &GeneralCamera::setSharpness, false},
-    };
-    for (const Row &row : rows) {
+    for (const SliderRow &row : sliderRows()) {
         int field = 0;
-        if (succeeded((m_camera->*row.readRange)(row.range)) && !row.skipped) {
+        if (succeeded((m_camera->*row.readRange)(row.range)) && !(zr90 && row.hiddenOnZR90)) {
             float value = 0;
             (m_camera->*row.readDefault)(&value);
             field = int(value);
@@ -284,16 +252,15 @@ QByteArray CameraSettingDialog::remoteCurrentValues()
 {
     QByteArray reply;
     reply.reserve(CurrentValuesSize);
-    reply += RemotePayload::int32s(
-        {readTruncated(m_camera, &GeneralCamera::getBrightness), readTruncated(m_camera, &GeneralCamera::getContrast),
-         readTruncated(m_camera, &GeneralCamera::getSaturation), readTruncated(m_camera, &GeneralCamera::getSharpness)});
+    const QList<SliderRow> rows = sliderRows();
+    for (const SliderRow &row : rows)
+        reply += RemotePayload::int32s({readTruncated(m_camera, row.readValue)});
     unsigned short temperature = 0;
     m_camera->getWhiteBalanceTemporature(&temperature);
     reply += RemotePayload::int32s({temperature});
-    for (auto read : {&GeneralCamera::getBrightnessRange, &GeneralCamera::getContrastRange,
-                      &GeneralCamera::getSaturationRange, &GeneralCamera::getSharpnessRange,
-                      &GeneralCamera::getWhiteBalanceTemporatureRange})
-        reply += rangeBytes(m_camera, read);
+    for (const SliderRow &row : rows)
+        reply += rangeBytes(m_camera, row.readRange);
+    reply += rangeBytes(m_camera, &GeneralCamera::getWhiteBalanceTemporatureRange);
     // The fixed words the phone expects between the ranges and the bits.
     reply += RemotePayload::uint16s({0, 0, 768, 1024, 150, 150, 300, 300});
 
@@ -325,11 +292,13 @@ QByteArray CameraSettingDialog::remoteCapabilities()
     const bool supported = isSupportedCamera();
     const auto bit = [](bool set, int shift) { return quint8(set ? 1u << shift : 0u); };
 
+    // Two bits a row, in the rows' order.
     quint8 image = 0;
-    image |= bit(readable(m_camera, &GeneralCamera::getBrightnessRange) && !zr90, 0);
-    image |= bit(readable(m_camera, &GeneralCamera::getContrastRange) && !zr90, 2);
-    image |= bit(readable(m_camera, &GeneralCamera::getSaturationRange), 4);
-    image |= bit(readable(m_camera, &GeneralCamera::getSharpnessRange), 6);
+    int shift = 0;
+    for (const SliderRow &row : sliderRows()) {
+        image |= bit(readable(m_camera, row.readRange) && !(zr90 && row.hiddenOnZR90), shift);
+        shift += 2;
+    }
 
     bool autoSupported = false;
     const bool autoKnown = succeeded(m_camera->isAutoWhiteBalanceSupported(&autoSupported));
