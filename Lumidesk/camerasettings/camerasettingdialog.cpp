@@ -246,10 +246,7 @@ void CameraSettingDialog::openLink()
     QDesktopServices::openUrl(QUrl(HelpSite + QStringLiteral("/help/Lumidesk/")));
     if (!m_camera)
         return;
-    const QMetaObject::Connection link =
-        connect(this, &CameraSettingDialog::sendCommand, m_bigData, &BigData::receiveCommand);
-    emit sendCommand(AudioHelpOpened, m_cameraOrder, m_camera->getName(), -1, -1, -1, -1);
-    disconnect(link);
+    sendAnalytics(AudioHelpOpened, m_cameraOrder, m_camera->getName());
 }
 
 void CameraSettingDialog::changeCursor()
@@ -279,10 +276,15 @@ int CameraSettingDialog::getMinValue(const QList<int> &values)
 void CameraSettingDialog::sendReport(int command, QByteArray *flags)
 {
     // The collector reads the flags during the call only, so a pointer to our bytes is enough.
+    sendAnalytics(command, m_cameraOrder, m_camera->getName(), QVariant::fromValue(static_cast<void *>(flags->data())));
+}
+
+void CameraSettingDialog::sendAnalytics(int command, QVariant data1, QVariant data2, QVariant data3,
+                                        QVariant data4, QVariant data5, QVariant data6)
+{
     const QMetaObject::Connection link =
         connect(this, &CameraSettingDialog::sendCommand, m_bigData, &BigData::receiveCommand);
-    emit sendCommand(command, m_cameraOrder, m_camera->getName(),
-                     QVariant::fromValue(static_cast<void *>(flags->data())), -1, -1, -1);
+    emit sendCommand(command, data1, data2, data3, data4, data5, data6);
     disconnect(link);
 }
 

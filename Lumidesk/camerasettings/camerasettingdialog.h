@@ -159,6 +159,10 @@ private:
     void changeToSmallSize();
     void setWindowSizes(int width, int height);
     void sendReport(int command, QByteArray *flags);
+    // The collector is connected for the one event only.
+    void sendAnalytics(int command, QVariant data1 = QVariant(-1), QVariant data2 = QVariant(-1),
+                       QVariant data3 = QVariant(-1), QVariant data4 = QVariant(-1),
+                       QVariant data5 = QVariant(-1), QVariant data6 = QVariant(-1));
 
     // Binding, step by step.
     void quietControls();

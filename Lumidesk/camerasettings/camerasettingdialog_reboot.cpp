@@ -1,6 +1,5 @@
 #include "camerasettingdialog_p.h"
 
-#include "analytics/bigdata.h"
 #include "core/widgets/notificationdialog.h"
 #include "vantoupdater.h"
 
@@ -67,12 +66,9 @@ void CameraSettingDialog::reportResolution(const QString &resolutionWord)
         firmware = QStringLiteral("unknown");
     const QString window = QString::number(width()) + QLatin1Char('X') + QString::number(height());
     const QString name = m_camera->getName();
-    const QMetaObject::Connection link =
-        connect(this, &CameraSettingDialog::sendCommand, m_bigData, &BigData::receiveCommand);
-    emit sendCommand(ResolutionApplied, m_cameraOrder, name, -1, -1, -1, -1);
-    emit sendCommand(ResolutionDetails, m_cameraOrder, name, resolutionWord, window, firmware,
-                     updater.getCurrentSWVersion());
-    disconnect(link);
+    sendAnalytics(ResolutionApplied, m_cameraOrder, name);
+    sendAnalytics(ResolutionDetails, m_cameraOrder, name, resolutionWord, window, firmware,
+                  updater.getCurrentSWVersion());
 }
 
 void CameraSettingDialog::reportOutputMode(const QString &resolutionWord)
@@ -82,10 +78,7 @@ void CameraSettingDialog::reportOutputMode(const QString &resolutionWord)
         setting.replace(QStringLiteral("H264Output=Off"), QStringLiteral("H264Output=MAC"));
     else
         setting.replace(QStringLiteral("H264Output=On"), QStringLiteral("H264Output=MAC"));
-    const QMetaObject::Connection link =
-        connect(this, &CameraSettingDialog::sendCommand, m_bigData, &BigData::receiveCommand);
-    emit sendCommand(OutputModeApplied, m_cameraOrder, m_camera->getName(), setting, -1, -1, -1);
-    disconnect(link);
+    sendAnalytics(OutputModeApplied, m_cameraOrder, m_camera->getName(), setting);
 }
 
 void CameraSettingDialog::showApplyFailure()
