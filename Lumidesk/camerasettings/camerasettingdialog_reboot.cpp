@@ -1,5 +1,6 @@
 #include "camerasettingdialog_p.h"
 
+#include "core/camerafirmwareversion.h"
 #include "core/widgets/notificationdialog.h"
 #include "vantoupdater.h"
 
@@ -60,10 +61,7 @@ void CameraSettingDialog::reportResolution(const QString &resolutionWord)
     // An update object of its own, for the versions only: it downloads nothing, and its folder is
     // private, so making and deleting it leaves every other update object's files alone.
     VantoUpdater updater;
-    updater.SetControlCamera(m_camera);
-    QString firmware = updater.getCurrentFWVersion();
-    if (firmware.isEmpty())
-        firmware = QStringLiteral("unknown");
+    const QString firmware = cameraFirmwareVersion(updater, m_camera);
     const QString window = QString::number(width()) + QLatin1Char('X') + QString::number(height());
     const QString name = m_camera->getName();
     sendAnalytics(ResolutionApplied, m_cameraOrder, name);

@@ -6,6 +6,7 @@
 #include "analytics/bigdata.h"
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
+#include "core/camerafirmwareversion.h"
 #include "capture/previewlayer.h"
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesource.h"
@@ -174,10 +175,7 @@ bool CameraMainWidget::startSelectedCamera(int index)
     setUpZoomRange();
 
     VantoUpdater updater;
-    updater.SetControlCamera(camera);
-    QString firmwareVersion = updater.getCurrentFWVersion();
-    if (firmwareVersion.isEmpty())
-        firmwareVersion = QStringLiteral("unknown");
+    const QString firmwareVersion = cameraFirmwareVersion(updater, camera);
 
     if (index != 0) {
         if (IsSupportPID(camera->getPID())) {
