@@ -1,14 +1,13 @@
 #include "desktopbackdrop.h"
 
+#include "desktop/nativewindow.h"
 #include "screen/screencapture.h"
 
 #include <QBitmap>
 #include <QGraphicsScene>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
-#include <QX11Info>
 
 namespace drawlet {
 namespace application {
@@ -33,9 +32,7 @@ bool DesktopBackdrop::needed()
 {
     if (compositingOverride >= 0)
         return compositingOverride == 0;
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return false;
-    return !QX11Info::isCompositingManagerRunning();
+    return !platform::NativeWindow::compositingManagerRunning();
 }
 
 void DesktopBackdrop::setCompositingOverride(int state)
