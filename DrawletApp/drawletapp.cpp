@@ -154,8 +154,6 @@ void DrawletApp::setupUi()
 
     QToolButton *colorButton = createColorHelper();
     QToolButton *lineStyleButton = createLineStyleHelper();
-    connect(colorButton, &QToolButton::clicked, m_lineStyleAction, &SubToolbarAction::hide);
-    connect(lineStyleButton, &QToolButton::clicked, m_colorAction, &SubToolbarAction::hide);
     m_styleGroup = new QButtonGroup(this);
     m_styleGroup->addButton(colorButton);
     m_styleGroup->addButton(lineStyleButton);

@@ -248,8 +248,6 @@ void DrawletApp::setupShapeSelectWidget(QToolButton *shapeButton)
     connect(m_frame, &SkinDockWidget::updateButtonLocation, m_colorAction, &ColorStyleAction::changeToolbarLocation);
     m_shapePanel->hide();
     connect(shapeButton, &QToolButton::clicked, m_shapePanel, &QWidget::show);
-    connect(shapeButton, &QToolButton::clicked, m_colorAction, &SubToolbarAction::hide);
-    connect(shapeButton, &QToolButton::clicked, m_lineStyleAction, &SubToolbarAction::hide);
 }
 
 QToolButton *DrawletApp::createTextFunction()
@@ -285,20 +283,11 @@ QToolButton *DrawletApp::createEraseFunction()
     return button;
 }
 
+// A click on a toolbar button closes every pop-up but its own (the toolbar names the clicked button's
+// action); a click in the drawing closes them all.
 void DrawletApp::connectPopUpClosing()
 {
-    QToolButton *colorButton = m_colorAction->getOwnerButton();
-    QToolButton *lineStyleButton = m_lineStyleAction->getOwnerButton();
-    QToolButton *captureButton = m_captureAction->getOwnerButton();
-    connect(colorButton, &QToolButton::clicked, m_shapePanel, &QWidget::hide);
-    connect(lineStyleButton, &QToolButton::clicked, m_shapePanel, &QWidget::hide);
-
-    connect(m_editor, &AnnotationEditor::mouseClick, m_shapePanel, &QWidget::hide);
-    for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_lineStyleAction),
-                                     static_cast<SubToolbarAction *>(m_colorAction),
-                                     static_cast<SubToolbarAction *>(m_captureAction)})
-        connect(m_editor, &AnnotationEditor::mouseClick, action, &SubToolbarAction::hide);
-
+    connect(m_editor, &AnnotationEditor::mouseClick, this, &DrawletApp::hidePopUps);
     for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_captureAction),
                                      static_cast<SubToolbarAction *>(m_lineStyleAction),
                                      static_cast<SubToolbarAction *>(m_colorAction)})
@@ -306,19 +295,19 @@ void DrawletApp::connectPopUpClosing()
                 &SubToolbarAction::setHideByToolbuttonObjectName);
     connect(m_toolbar, &AnnotationToolbar::mainToolBarButtonClicked, m_shapePanel,
             &SkinDockWidget::setHideByToolbuttonObjectName);
+}
 
-    connect(captureButton, &QToolButton::clicked, m_lineStyleAction, &SubToolbarAction::hide);
-    connect(captureButton, &QToolButton::clicked, m_colorAction, &SubToolbarAction::hide);
-    connect(captureButton, &QToolButton::clicked, m_shapePanel, &QWidget::hide);
+void DrawletApp::hidePopUps()
+{
+    m_shapePanel->hide();
+    emit m_colorAction->hide();
+    emit m_lineStyleAction->hide();
+    emit m_captureAction->hide();
 }
 
 void DrawletApp::connectFrameLocation()
 {
-    connect(m_frame, &SkinDockWidget::updateMouseMove, m_shapePanel, &QWidget::hide);
-    for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_colorAction),
-                                     static_cast<SubToolbarAction *>(m_lineStyleAction),
-                                     static_cast<SubToolbarAction *>(m_captureAction)})
-        connect(m_frame, &SkinDockWidget::updateMouseMove, action, &SubToolbarAction::hide);
+    connect(m_frame, &SkinDockWidget::updateMouseMove, this, &DrawletApp::hidePopUps);
 
     for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_captureAction),
                                      static_cast<SubToolbarAction *>(m_lineStyleAction),
