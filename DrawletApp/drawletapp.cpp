@@ -211,18 +211,8 @@ void DrawletApp::setupUi()
 QToolButton *DrawletApp::createBaseButton(int w, int h, QAction *action, const QString &imageBase,
                                           const bool &checkable, const QString &objectName, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
-    if (action) {
-        action->setCheckable(checkable);
-        button->setDefaultAction(action);
-    }
-    button->resize(w, h);
-    button->setFixedWidth(w);
-    button->setFixedHeight(h);
-    button->setIconSize(QSize(w, h));
-    button->setObjectName(objectName);
-    button->setStyleSheet(StyleToolbarHelper::getStyleSheetString(buttonImagePrefix + imageBase));
-    return button;
+    return StyleToolbarHelper::createBaseButton(w, h, action, buttonImagePrefix + imageBase, checkable, objectName,
+                                                parent);
 }
 
 void DrawletApp::changeToSelectObjectMode()

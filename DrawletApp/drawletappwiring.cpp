@@ -12,18 +12,18 @@
 #include "linewidthandstyleaction.h"
 #include "multiskindockwidget.h"
 #include "nativewindow.h"
-#include "paintertool.h"
 #include "selecttool.h"
 #include "shapeselwidget.h"
 #include "skindockwidget.h"
+#include "styletoolbarhelper.h"
 #include "qorvgraphicstextitem.h"
 #include "textstylewidget.h"
 #include "texttool.h"
 #include "toolaction.h"
+#include "uiglobalconstconfig.h"
 
 #include <QAction>
 #include <QCursor>
-#include <QPixmap>
 #include <QToolButton>
 
 namespace drawlet {
@@ -33,11 +33,11 @@ using namespace ui;
 
 namespace {
 
+const QString CursorFolder = QStringLiteral(":/resource/cursor/");
+
 QCursor *imageCursor(const QString &file, int hotX, int hotY)
 {
-    const QPixmap image = QPixmap(QStringLiteral(":/resource/cursor/") + file)
-                                  .scaled(44, 44, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    return new QCursor(image, hotX, hotY);
+    return StyleToolbarHelper::imageCursor(CursorFolder + file, hotX, hotY);
 }
 
 } // namespace
@@ -45,10 +45,7 @@ QCursor *imageCursor(const QString &file, int hotX, int hotY)
 // A checkable tool button whose action hands its tool and cursor to the editor when checked.
 void DrawletApp::wireToolAction(QAction *toolAction, QToolButton *button)
 {
-    auto *action = static_cast<ToolAction *>(toolAction);
-    connect(action, &QAction::toggled, action, &ToolAction::onToggled);
-    connect(action, &ToolAction::sendTool, m_editor, &AnnotationEditor::setTool);
-    connect(action, &ToolAction::sendCursor, m_editor, &AnnotationEditor::setCurrentCursor);
+    StyleToolbarHelper::connectToolAction(static_cast<ToolAction *>(toolAction), m_editor);
     Q_UNUSED(button)
 }
 
@@ -56,10 +53,9 @@ QToolButton *DrawletApp::createPainterButton(PaintInterface *painter, int w, int
                                              const QString &cursorPath, int hotX, int hotY,
                                              const QString &objectName, QWidget *parent)
 {
-    auto *action = new ToolAction(new PainterTool(m_editor, painter), imageCursor(cursorPath, hotX, hotY), this);
-    QToolButton *button = createBaseButton(w, h, action, imageBase, true, objectName, parent);
-    wireToolAction(action, button);
-    return button;
+    return StyleToolbarHelper::createPainterButton(m_editor, painter, w, h,
+                                                   UIGlobalConstConfig::RESOURCE_BUTTON_PATH + imageBase,
+                                                   CursorFolder + cursorPath, hotX, hotY, objectName, parent, this);
 }
 
 QToolButton *DrawletApp::createSelectButton(int w, int h, const QString &imageBase, const Qt::CursorShape &shape,
