@@ -1,14 +1,13 @@
 #include "desktopbackdrop.h"
 
+#include "desktop/nativewindow.h"
 #include "screen/screencapture.h"
 
 #include <QBitmap>
 #include <QGraphicsScene>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
-#include <QX11Info>
 
 namespace drawlet {
 namespace application {
@@ -33,9 +32,7 @@ bool DesktopBackdrop::needed()
 {
     if (compositingOverride >= 0)
         return compositingOverride == 0;
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return false;
-    return !QX11Info::isCompositingManagerRunning();
+    return !platform::NativeWindow::compositingManagerRunning();
 }
 
 void DesktopBackdrop::setCompositingOverride(int state)
@@ -97,15 +94,10 @@ QRegion DesktopBackdrop::drawnRegion(QGraphicsScene *scene, const QSize &size)
         scene->render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
     }
     // Every pixel a drawing touches counts, also the faint edges and the half-transparent
-    // highlighter: the still of the desktop is painted under them.
-    for (int y = 0; y < drawn.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
-        for (int x = 0; x < drawn.width(); ++x) {
-            if (qAlpha(line[x]) != 0)
-                line[x] = 0xff000000;
-        }
-    }
-    const QRegion region(QBitmap::fromImage(drawn.createAlphaMask()));
+    // highlighter: the still of the desktop is painted under them. An alpha mask would drop the
+    // pixels under half opacity; untouched pixels are all zero (premultiplied), and Qt::MaskInColor
+    // leaves the pixels of that value out of the bitmap.
+    const QRegion region(QBitmap::fromImage(drawn.createMaskFromColor(0u, Qt::MaskInColor)));
     return region.isEmpty() ? QRegion(-2, -2, 1, 1) : region;
 }
 

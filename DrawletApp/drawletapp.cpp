@@ -154,8 +154,6 @@ void DrawletApp::setupUi()
 
     QToolButton *colorButton = createColorHelper();
     QToolButton *lineStyleButton = createLineStyleHelper();
-    connect(colorButton, &QToolButton::clicked, m_lineStyleAction, &SubToolbarAction::hide);
-    connect(lineStyleButton, &QToolButton::clicked, m_colorAction, &SubToolbarAction::hide);
     m_styleGroup = new QButtonGroup(this);
     m_styleGroup->addButton(colorButton);
     m_styleGroup->addButton(lineStyleButton);
@@ -213,18 +211,8 @@ void DrawletApp::setupUi()
 QToolButton *DrawletApp::createBaseButton(int w, int h, QAction *action, const QString &imageBase,
                                           const bool &checkable, const QString &objectName, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
-    if (action) {
-        action->setCheckable(checkable);
-        button->setDefaultAction(action);
-    }
-    button->resize(w, h);
-    button->setFixedWidth(w);
-    button->setFixedHeight(h);
-    button->setIconSize(QSize(w, h));
-    button->setObjectName(objectName);
-    button->setStyleSheet(StyleToolbarHelper::getStyleSheetString(buttonImagePrefix + imageBase));
-    return button;
+    return StyleToolbarHelper::createBaseButton(w, h, action, buttonImagePrefix + imageBase, checkable, objectName,
+                                                parent);
 }
 
 void DrawletApp::changeToSelectObjectMode()

@@ -134,6 +134,8 @@ private:
     void wirePainter(QObject *painter);
     void wireToolAction(QAction *toolAction, QToolButton *button);
     void connectPopUpClosing();
+    // The shape panel and the colour, line and capture pop-ups.
+    void hidePopUps();
     void connectFrameLocation();
 
     // The screen without a compositing manager: a still of the desktop behind desktop annotation,

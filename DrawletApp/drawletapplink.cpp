@@ -47,10 +47,7 @@ bool DrawletApp::createLumideskController()
     }
     connect(controller, &Plugmux::serverShutdown, QCoreApplication::instance(), &QCoreApplication::quit);
     connect(controller, &Plugmux::lumideskHided, this, &DrawletApp::moveWindowLocationForLumideskHidedSlot);
-    connect(m_closeAction, &QAction::triggered, m_shapePanel, &QWidget::hide);
-    connect(m_closeAction, &QAction::triggered, m_colorAction, &SubToolbarAction::hide);
-    connect(m_closeAction, &QAction::triggered, m_lineStyleAction, &SubToolbarAction::hide);
-    connect(m_closeAction, &QAction::triggered, m_captureAction, &SubToolbarAction::hide);
+    connect(m_closeAction, &QAction::triggered, this, &DrawletApp::hidePopUps);
     return true;
 }
 

@@ -12,18 +12,18 @@
 #include "linewidthandstyleaction.h"
 #include "multiskindockwidget.h"
 #include "nativewindow.h"
-#include "paintertool.h"
 #include "selecttool.h"
 #include "shapeselwidget.h"
 #include "skindockwidget.h"
+#include "styletoolbarhelper.h"
 #include "qorvgraphicstextitem.h"
 #include "textstylewidget.h"
 #include "texttool.h"
 #include "toolaction.h"
+#include "uiglobalconstconfig.h"
 
 #include <QAction>
 #include <QCursor>
-#include <QPixmap>
 #include <QToolButton>
 
 namespace drawlet {
@@ -33,11 +33,11 @@ using namespace ui;
 
 namespace {
 
+const QString CursorFolder = QStringLiteral(":/resource/cursor/");
+
 QCursor *imageCursor(const QString &file, int hotX, int hotY)
 {
-    const QPixmap image = QPixmap(QStringLiteral(":/resource/cursor/") + file)
-                                  .scaled(44, 44, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    return new QCursor(image, hotX, hotY);
+    return StyleToolbarHelper::imageCursor(CursorFolder + file, hotX, hotY);
 }
 
 } // namespace
@@ -45,10 +45,7 @@ QCursor *imageCursor(const QString &file, int hotX, int hotY)
 // A checkable tool button whose action hands its tool and cursor to the editor when checked.
 void DrawletApp::wireToolAction(QAction *toolAction, QToolButton *button)
 {
-    auto *action = static_cast<ToolAction *>(toolAction);
-    connect(action, &QAction::toggled, action, &ToolAction::onToggled);
-    connect(action, &ToolAction::sendTool, m_editor, &AnnotationEditor::setTool);
-    connect(action, &ToolAction::sendCursor, m_editor, &AnnotationEditor::setCurrentCursor);
+    StyleToolbarHelper::connectToolAction(static_cast<ToolAction *>(toolAction), m_editor);
     Q_UNUSED(button)
 }
 
@@ -56,10 +53,9 @@ QToolButton *DrawletApp::createPainterButton(PaintInterface *painter, int w, int
                                              const QString &cursorPath, int hotX, int hotY,
                                              const QString &objectName, QWidget *parent)
 {
-    auto *action = new ToolAction(new PainterTool(m_editor, painter), imageCursor(cursorPath, hotX, hotY), this);
-    QToolButton *button = createBaseButton(w, h, action, imageBase, true, objectName, parent);
-    wireToolAction(action, button);
-    return button;
+    return StyleToolbarHelper::createPainterButton(m_editor, painter, w, h,
+                                                   UIGlobalConstConfig::RESOURCE_BUTTON_PATH + imageBase,
+                                                   CursorFolder + cursorPath, hotX, hotY, objectName, parent, this);
 }
 
 QToolButton *DrawletApp::createSelectButton(int w, int h, const QString &imageBase, const Qt::CursorShape &shape,
@@ -248,8 +244,6 @@ void DrawletApp::setupShapeSelectWidget(QToolButton *shapeButton)
     connect(m_frame, &SkinDockWidget::updateButtonLocation, m_colorAction, &ColorStyleAction::changeToolbarLocation);
     m_shapePanel->hide();
     connect(shapeButton, &QToolButton::clicked, m_shapePanel, &QWidget::show);
-    connect(shapeButton, &QToolButton::clicked, m_colorAction, &SubToolbarAction::hide);
-    connect(shapeButton, &QToolButton::clicked, m_lineStyleAction, &SubToolbarAction::hide);
 }
 
 QToolButton *DrawletApp::createTextFunction()
@@ -285,20 +279,11 @@ QToolButton *DrawletApp::createEraseFunction()
     return button;
 }
 
+// A click on a toolbar button closes every pop-up but its own (the toolbar names the clicked button's
+// action); a click in the drawing closes them all.
 void DrawletApp::connectPopUpClosing()
 {
-    QToolButton *colorButton = m_colorAction->getOwnerButton();
-    QToolButton *lineStyleButton = m_lineStyleAction->getOwnerButton();
-    QToolButton *captureButton = m_captureAction->getOwnerButton();
-    connect(colorButton, &QToolButton::clicked, m_shapePanel, &QWidget::hide);
-    connect(lineStyleButton, &QToolButton::clicked, m_shapePanel, &QWidget::hide);
-
-    connect(m_editor, &AnnotationEditor::mouseClick, m_shapePanel, &QWidget::hide);
-    for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_lineStyleAction),
-                                     static_cast<SubToolbarAction *>(m_colorAction),
-                                     static_cast<SubToolbarAction *>(m_captureAction)})
-        connect(m_editor, &AnnotationEditor::mouseClick, action, &SubToolbarAction::hide);
-
+    connect(m_editor, &AnnotationEditor::mouseClick, this, &DrawletApp::hidePopUps);
     for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_captureAction),
                                      static_cast<SubToolbarAction *>(m_lineStyleAction),
                                      static_cast<SubToolbarAction *>(m_colorAction)})
@@ -306,19 +291,19 @@ void DrawletApp::connectPopUpClosing()
                 &SubToolbarAction::setHideByToolbuttonObjectName);
     connect(m_toolbar, &AnnotationToolbar::mainToolBarButtonClicked, m_shapePanel,
             &SkinDockWidget::setHideByToolbuttonObjectName);
+}
 
-    connect(captureButton, &QToolButton::clicked, m_lineStyleAction, &SubToolbarAction::hide);
-    connect(captureButton, &QToolButton::clicked, m_colorAction, &SubToolbarAction::hide);
-    connect(captureButton, &QToolButton::clicked, m_shapePanel, &QWidget::hide);
+void DrawletApp::hidePopUps()
+{
+    m_shapePanel->hide();
+    emit m_colorAction->hide();
+    emit m_lineStyleAction->hide();
+    emit m_captureAction->hide();
 }
 
 void DrawletApp::connectFrameLocation()
 {
-    connect(m_frame, &SkinDockWidget::updateMouseMove, m_shapePanel, &QWidget::hide);
-    for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_colorAction),
-                                     static_cast<SubToolbarAction *>(m_lineStyleAction),
-                                     static_cast<SubToolbarAction *>(m_captureAction)})
-        connect(m_frame, &SkinDockWidget::updateMouseMove, action, &SubToolbarAction::hide);
+    connect(m_frame, &SkinDockWidget::updateMouseMove, this, &DrawletApp::hidePopUps);
 
     for (SubToolbarAction *action : {static_cast<SubToolbarAction *>(m_captureAction),
                                      static_cast<SubToolbarAction *>(m_lineStyleAction),

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTranslator>
 
 TR::TR(QApplication *application, QString prefix, QString folderName)
@@ -30,17 +29,10 @@ TR::~TR()
     delete m_qtTranslator;
 }
 
-bool TR::isValidLocale(const QString &locale)
-{
-    // The name becomes part of a file name: nothing that could leave the catalogue folder.
-    static const QRegularExpression shape(QStringLiteral("^[a-z]{2,3}([_-][a-z0-9]{2,8})*$"));
-    return shape.match(locale).hasMatch();
-}
-
 void TR::ChangeLocale(QString CurrentLocale)
 {
     const QString locale = CurrentLocale.toLower();
-    if (!isValidLocale(locale)) {
+    if (!platform::InstallLayout::isLanguageCode(locale)) {
         qWarning().noquote() << "Language" << CurrentLocale << "is no locale name; the language stays"
                              << m_currentLocale;
         return;
@@ -55,7 +47,8 @@ void TR::ChangeLocale(QString CurrentLocale)
 void TR::load()
 {
     const QString catalogue = m_prefix + m_currentLocale;
-    m_programLoaded = isValidLocale(m_currentLocale) && m_programTranslator->load(catalogue, m_folder);
+    m_programLoaded = platform::InstallLayout::isLanguageCode(m_currentLocale)
+        && m_programTranslator->load(catalogue, m_folder);
     if (!m_programLoaded) {
         // The texts are keys: English reads better than a key.
         const QString fallback = m_prefix + QLatin1String("en_us");

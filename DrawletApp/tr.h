@@ -24,9 +24,6 @@ public:
     // Whether the program's own catalogue was found for the current locale.
     bool programCatalogueLoaded() const { return m_programLoaded; }
 
-    // Locale names as they reach the catalogue file names: "en_us", "zh-tw", "de".
-    static bool isValidLocale(const QString &locale);
-
 public slots:
     void ChangeLocale(QString CurrentLocale);
 

@@ -1,11 +1,11 @@
 #include "localclient.h"
 
+#include "desktop/installlayout.h"
 #include "ipc/localcommandtext.h"
 #include "ipc/localframecodec.h"
 #include "ipc/localsocketpath.h"
 
 #include <QPointer>
-#include <QRegularExpression>
 #include <QTimer>
 
 using platform::LocalCommandText;
@@ -141,10 +141,7 @@ void LocalClient::readMessage(const QString &message)
 
 bool LocalClient::isValidLanguageCode(const QString &lang)
 {
-    // Anchored at both ends of the whole text: "$" alone would also pass a code followed by a line break.
-    static const QRegularExpression code(
-        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?")));
-    return code.match(lang).hasMatch();
+    return platform::InstallLayout::isLanguageCode(lang);
 }
 
 void LocalClient::readAudioList(const QString &message)

@@ -1,8 +1,9 @@
 #include "dialogs/languagelist.h"
 
+#include "desktop/installlayout.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTextCodec>
 
 const char LanguageList::DefaultCode[] = "en_US";
@@ -75,10 +76,7 @@ void LanguageList::scan(const QString &folder)
 
 bool LanguageList::isValidCode(const QString &code)
 {
-    // Anchored as a whole: "$" alone would also let a trailing line feed through.
-    static const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?")));
-    return pattern.match(code).hasMatch();
+    return platform::InstallLayout::isLanguageCode(code);
 }
 
 QString LanguageList::readDisplayName(const QString &path, const QString &fallback)

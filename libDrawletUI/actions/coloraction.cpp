@@ -7,30 +7,26 @@
 namespace drawlet {
 namespace ui {
 
-ColorAction::ColorAction(const QColor &color, QObject *parent, bool enableColorDialog,
-                         QWidget *widget)
+ColorAction::ColorAction(const QColor &color, QObject *parent, bool enableColorDialog)
     : QAction(parent)
     , m_color(color)
     , m_enableColorDialog(enableColorDialog)
-    , m_widget(widget)
 {
 }
 
 ColorAction::ColorAction(const QColor &color, const QString &text, QObject *parent,
-                         bool enableColorDialog, QWidget *widget)
+                         bool enableColorDialog)
     : QAction(text, parent)
     , m_color(color)
     , m_enableColorDialog(enableColorDialog)
-    , m_widget(widget)
 {
 }
 
 ColorAction::ColorAction(const QColor &color, const QIcon &icon, const QString &text,
-                         QObject *parent, bool enableColorDialog, QWidget *widget)
+                         QObject *parent, bool enableColorDialog)
     : QAction(icon, text, parent)
     , m_color(color)
     , m_enableColorDialog(enableColorDialog)
-    , m_widget(widget)
 {
 }
 

@@ -7,8 +7,6 @@
 #include <QIcon>
 #include <QString>
 
-class QWidget;
-
 namespace drawlet {
 namespace ui {
 
@@ -18,11 +16,10 @@ class DRAWLETUI_EXPORT ColorAction : public QAction
 {
     Q_OBJECT
 public:
-    ColorAction(const QColor &color, QObject *parent, bool enableColorDialog, QWidget *widget);
-    ColorAction(const QColor &color, const QString &text, QObject *parent, bool enableColorDialog,
-                QWidget *widget);
+    ColorAction(const QColor &color, QObject *parent, bool enableColorDialog);
+    ColorAction(const QColor &color, const QString &text, QObject *parent, bool enableColorDialog);
     ColorAction(const QColor &color, const QIcon &icon, const QString &text, QObject *parent,
-                bool enableColorDialog, QWidget *widget);
+                bool enableColorDialog);
 
     QColor getColor() const { return m_color; }
     bool getEnableColorDialog() const { return m_enableColorDialog; }
@@ -47,7 +44,6 @@ private:
 
     QColor m_color;
     bool m_enableColorDialog;
-    QWidget *m_widget;
     int m_location = 0;
 };
 

@@ -65,7 +65,7 @@ QToolButton *ColorStyleAction::createToolButton(const QColor &color, const QStri
                                                 const QString &name, const QString &imagePath,
                                                 bool enableColorDialog)
 {
-    auto *action = new ColorAction(color, this, enableColorDialog, toolbarHelper->getSkin());
+    auto *action = new ColorAction(color, this, enableColorDialog);
     action->setToolTip(toolTip);
     m_colorActions.append(action);
 

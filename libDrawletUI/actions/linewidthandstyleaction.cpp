@@ -118,6 +118,13 @@ void LineWidthAndStyleAction::setButtonAction(const std::vector<Button *> &butto
 {
     if (!buttons.empty() && buttons.front()->defaultAction())
         buttons.front()->defaultAction()->setChecked(true);
+    groupButtons(buttons, key);
+}
+
+// The buttons join the row in their order and form one exclusive group, registered under the key.
+template<typename Button>
+void LineWidthAndStyleAction::groupButtons(const std::vector<Button *> &buttons, const QString &key)
+{
     auto *group = new QButtonGroup(this);
     for (Button *button : buttons) {
         toolbarHelper->addWidget(button);
@@ -201,18 +208,10 @@ void LineWidthAndStyleAction::regenerateWidthToolBar(const std::vector<WidthEntr
     m_buttonGroups.erase(WIDTH_INDEX);
     for (const WidthEntry &entry : newEntries)
         m_widthButtons.push_back(createWidthButton(entry));
-
-    auto *group = new QButtonGroup(this);
-    group->setExclusive(true);
-    for (WidthToolButton *button : m_widthButtons) {
-        toolbarHelper->addWidget(button);
-        group->addButton(button);
-    }
-    keepButtonActionsInStep(group);
+    groupButtons(m_widthButtons, WIDTH_INDEX);
     toolbarHelper->setSeparator();
     for (QToolButton *button : m_styleButtons)
         toolbarHelper->addWidget(button);
-    m_buttonGroups[WIDTH_INDEX] = group;
 }
 
 void LineWidthAndStyleAction::changeToolbuttonStyleSheet(int location_code)

@@ -67,6 +67,8 @@ private:
                                    const QString &image);
     template<typename Button>
     void setButtonAction(const std::vector<Button *> &buttons, const QString &key);
+    template<typename Button>
+    void groupButtons(const std::vector<Button *> &buttons, const QString &key);
     // Gives the existing width buttons the new widths in order; collects the entries no button is
     // left for and deletes the buttons no entry is left for. True when buttons must be added or
     // went.

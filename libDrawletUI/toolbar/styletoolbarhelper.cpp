@@ -1,12 +1,17 @@
 #include "styletoolbarhelper.h"
 
+#include "annotationeditor.h"
 #include "nativewindow.h"
+#include "paintertool.h"
 #include "shapeselwidget.h"
 #include "skindockwidget.h"
 #include "skintoolbutton.h"
+#include "toolaction.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QHBoxLayout>
+#include <QPixmap>
 #include <QToolButton>
 
 namespace drawlet {
@@ -96,6 +101,57 @@ void StyleToolbarHelper::setToolButton(QToolButton *button, const QString &objec
         action->setCheckable(checkable);
     }
     button->setObjectName(objectName);
+}
+
+QToolButton *StyleToolbarHelper::createBaseButton(int width, int height, QAction *action,
+                                                  const QString &skinPath, bool checkable,
+                                                  const QString &objectName, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    if (action) {
+        action->setCheckable(checkable);
+        button->setDefaultAction(action);
+    }
+    button->resize(width, height);
+    button->setFixedWidth(width);
+    button->setFixedHeight(height);
+    button->setIconSize(QSize(width, height));
+    button->setObjectName(objectName);
+    // The buttons carry no text (their actions have none), so no zero-sized font is needed to hide
+    // it; Qt warns about one on every restyle.
+    button->setStyleSheet(getStyleSheetString(skinPath));
+    return button;
+}
+
+QToolButton *StyleToolbarHelper::createPainterButton(AnnotationEditor *editor,
+                                                     PaintInterface *painter, int width, int height,
+                                                     const QString &skinPath,
+                                                     const QString &cursorPath, int hotX, int hotY,
+                                                     const QString &objectName, QWidget *parent,
+                                                     QWidget *actionParent)
+{
+    QCursor *cursor = imageCursor(cursorPath, hotX, hotY);
+    auto *action = new ToolAction(new PainterTool(editor, painter), cursor, actionParent);
+    QToolButton *button
+        = createBaseButton(width, height, action, skinPath, true, objectName, parent);
+    connectToolAction(action, editor);
+    return button;
+}
+
+void StyleToolbarHelper::connectToolAction(ToolAction *action, AnnotationEditor *editor)
+{
+    QObject::connect(action, &QAction::toggled, action, &ToolAction::onToggled);
+    if (!editor)
+        return;
+    QObject::connect(action, &ToolAction::sendTool, editor, &AnnotationEditor::setTool);
+    QObject::connect(action, &ToolAction::sendCursor, editor, &AnnotationEditor::setCurrentCursor);
+}
+
+QCursor *StyleToolbarHelper::imageCursor(const QString &path, int hotX, int hotY)
+{
+    const QPixmap image = QPixmap(path).scaled(ButtonSize, ButtonSize, Qt::IgnoreAspectRatio,
+                                               Qt::FastTransformation);
+    return new QCursor(image, hotX, hotY);
 }
 
 QString StyleToolbarHelper::getStyleSheetString(const QString &skin)

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QAction;
+class QCursor;
 class QHBoxLayout;
 class QToolButton;
 class QWidget;
@@ -13,8 +14,11 @@ class QWidget;
 namespace drawlet {
 namespace ui {
 
+class AnnotationEditor;
+class PaintInterface;
 class ShapeSelWidget;
 class SkinDockWidget;
+class ToolAction;
 
 // Builds a pop-up sub-toolbar: a skinned frame beside its owner button holding one auto-hiding row
 // of 44 x 44 image buttons, and styles each button from one image base name. The frame and its
@@ -41,6 +45,23 @@ public:
                                          const QString &skin, bool checkable);
     static void setToolButton(QToolButton *button, const QString &objectName, const QString &skin,
                               bool checkable);
+    // A fixed-size image button showing the action (made checkable or not), styled from the image
+    // base path.
+    static QToolButton *createBaseButton(int width, int height, QAction *action,
+                                         const QString &skinPath, bool checkable,
+                                         const QString &objectName, QWidget *parent);
+    // A checkable image button whose tool action, when checked, hands the editor a painter tool and
+    // the cursor image. The action belongs to actionParent.
+    static QToolButton *createPainterButton(AnnotationEditor *editor, PaintInterface *painter,
+                                            int width, int height, const QString &skinPath,
+                                            const QString &cursorPath, int hotX, int hotY,
+                                            const QString &objectName, QWidget *parent,
+                                            QWidget *actionParent);
+    // A tool action hands its tool and cursor to the editor when checked (without an editor it
+    // only follows its own toggling).
+    static void connectToolAction(ToolAction *action, AnnotationEditor *editor);
+    // The cursor of a cursor image, drawn at button size, with its hot spot; the caller owns it.
+    static QCursor *imageCursor(const QString &path, int hotX, int hotY);
     // The five-state border-image style sheet of an image base name: hover shows the pressed image,
     // checked the selected one even under the pointer, and pressing the pressed one even when
     // checked.

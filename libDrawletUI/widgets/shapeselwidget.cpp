@@ -1,21 +1,17 @@
 #include "shapeselwidget.h"
 
-#include "annotationeditor.h"
 #include "buttongroupsync.h"
 #include "ellipseshapepainter.h"
 #include "nativewindow.h"
-#include "paintertool.h"
 #include "polygonshapepainter.h"
 #include "rectshapepainter.h"
 #include "skindockwidget.h"
 #include "styletoolbarhelper.h"
-#include "toolaction.h"
 
+#include <QAction>
 #include <QButtonGroup>
-#include <QCursor>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QPixmap>
 #include <QTimer>
 #include <QToolButton>
 
@@ -148,21 +144,10 @@ QToolButton *ShapeSelWidget::createPainterButton(PaintInterface *painter, int wi
                                                  int hotX, int hotY, const QString &objectName,
                                                  QWidget *parent)
 {
-    const QPixmap image
-        = QPixmap(cursorPath)
-              .scaled(CursorSize, CursorSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    auto *cursor = new QCursor(image, hotX, hotY);
-    auto *tool = new PainterTool(m_editor, painter);
-    auto *action = new ToolAction(tool, cursor, parent);
-    QToolButton *button = createBaseButton(width, height, action, LibraryButtonPath + skinName,
-                                           true, objectName, parent);
-    action->setData(skinName);
-
-    connect(action, &ToolAction::toggled, action, &ToolAction::onToggled);
-    if (m_editor) {
-        connect(action, &ToolAction::sendTool, m_editor, &AnnotationEditor::setTool);
-        connect(action, &ToolAction::sendCursor, m_editor, &AnnotationEditor::setCurrentCursor);
-    }
+    QToolButton *button = StyleToolbarHelper::createPainterButton(
+        m_editor, painter, width, height, LibraryButtonPath + skinName, cursorPath, hotX, hotY,
+        objectName, parent, parent);
+    button->defaultAction()->setData(skinName);
     connect(button, &QToolButton::clicked, this, &ShapeSelWidget::clickButton);
     if (auto *panel = qobject_cast<SkinDockWidget *>(parentWidget()))
         connect(this, &ShapeSelWidget::buttonSkinChanged, panel, &SkinDockWidget::changeButtonSkin,
@@ -174,20 +159,8 @@ QToolButton *ShapeSelWidget::createBaseButton(int width, int height, QAction *ac
                                               const QString &skinPath, const bool &checkable,
                                               const QString &objectName, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
-    if (action) {
-        action->setCheckable(checkable);
-        button->setDefaultAction(action);
-    }
-    button->resize(width, height);
-    button->setFixedWidth(width);
-    button->setFixedHeight(height);
-    button->setIconSize(QSize(width, height));
-    button->setObjectName(objectName);
-    // The buttons carry no text (their actions have none), so no zero-sized font is needed to hide
-    // it; Qt warns about one on every restyle.
-    button->setStyleSheet(StyleToolbarHelper::getStyleSheetString(skinPath));
-    return button;
+    return StyleToolbarHelper::createBaseButton(width, height, action, skinPath, checkable,
+                                                objectName, parent);
 }
 
 void ShapeSelWidget::clickButton()

@@ -1,6 +1,7 @@
 #include "desktop/installlayout.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace platform {
 
@@ -17,6 +18,14 @@ QString InstallLayout::deskpadPlugin(const QString &drawletProgramFolder)
 QString InstallLayout::languagesAbove(const QString &programFolder)
 {
     return QDir::cleanPath(programFolder + QLatin1String("/../Languages"));
+}
+
+bool InstallLayout::isLanguageCode(const QString &code)
+{
+    // Anchored at both ends of the whole text: "$" alone would also pass a code followed by a line break.
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z]{2,3}([_-][A-Za-z0-9]{2,8})?")));
+    return pattern.match(code).hasMatch();
 }
 
 } // namespace platform

@@ -26,6 +26,10 @@ public:
     // The "Languages" folder one level above a program's folder (the annotation program and the
     // panel inside it read their catalogues there).
     static QString languagesAbove(const QString &programFolder);
+    // Whether a language code may name a catalogue folder and file: two or three letters, then
+    // optionally "_" or "-" and two to eight letters or digits ("en_US", "zh-TW", "de"). Nothing
+    // else, so that no code leads out of the "Languages" folder.
+    static bool isLanguageCode(const QString &code);
 
 private:
     InstallLayout() = delete;

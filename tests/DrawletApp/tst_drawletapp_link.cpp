@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -28,6 +29,8 @@ private slots:
     void panelHiddenAtStartAndDuringACapture();
     void screenHandedOverBothWays();
     void followsTheMainProgramsLanguage();
+    void keepsItsLanguageForANameThatIsNoLocale_data();
+    void keepsItsLanguageForANameThatIsNoLocale();
     void quitsWhenTheMainProgramGoes();
 };
 
@@ -129,6 +132,30 @@ void TestDrawletAppLink::followsTheMainProgramsLanguage()
     // A name that is no locale never reaches a file name.
     fakePanel().emitLangChanged(QStringLiteral("../../de_DE"));
     QCOMPARE(tr.currentLocale(), QStringLiteral("fr_fr"));
+}
+
+void TestDrawletAppLink::keepsItsLanguageForANameThatIsNoLocale_data()
+{
+    QTest::addColumn<QString>("name");
+    // A pattern anchored with "$" alone lets a line break at the end through.
+    QTest::newRow("trailing line break") << QStringLiteral("en_US\n");
+    QTest::newRow("path through the name") << QStringLiteral("en_US/../de_DE");
+}
+
+void TestDrawletAppLink::keepsItsLanguageForANameThatIsNoLocale()
+{
+    QFETCH(QString, name);
+    TR tr(qApp, QStringLiteral("Drawlet_"), QStringLiteral("Languages"));
+    tr.ChangeLocale(QStringLiteral("de_DE"));
+    QVERIFY(tr.programCatalogueLoaded());
+    QSignalSpy updated(&tr, &TR::UpdateUI);
+
+    MessageLog log;
+    tr.ChangeLocale(name);
+    QCOMPARE(tr.currentLocale(), QStringLiteral("de_de"));
+    QVERIFY(tr.programCatalogueLoaded());
+    QCOMPARE(updated.count(), 0);
+    QVERIFY(log.texts().join('\n').contains(QStringLiteral("is no locale name")));
 }
 
 void TestDrawletAppLink::quitsWhenTheMainProgramGoes()

@@ -27,6 +27,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <map>
 
 using drawlet::application::DrawletApp;
 using namespace drawlet::ui;
@@ -44,6 +45,8 @@ private slots:
     void eachButtonReachesItsTarget_data();
     void eachButtonReachesItsTarget();
     void popUpsCloseEachOther();
+    void aClickLeavesOnlyItsOwnPopUpOpen_data();
+    void aClickLeavesOnlyItsOwnPopUpOpen();
     void selectEraseAndClearNeedAnnotations();
     void frameCentredBelowTheTopPanel();
     void cleanupTestCase() { m_window.reset(); }
@@ -212,6 +215,44 @@ void TestDrawletAppToolbar::popUpsCloseEachOther()
     QVERIFY(styles && styles->exclusive());
     QCOMPARE(styles->buttons().size(), 2);
     QVERIFY(styles != toolButton(window.get(), "freehandButton")->group());
+}
+
+void TestDrawletAppToolbar::aClickLeavesOnlyItsOwnPopUpOpen_data()
+{
+    QTest::addColumn<QString>("button"); // none: a press on the drawing
+    QTest::addColumn<QString>("staysOpen");
+
+    QTest::newRow("colour") << "colorButton" << "colour";
+    QTest::newRow("line style") << "lineStyleButton" << "line";
+    QTest::newRow("shape") << "shapeButton" << "shape";
+    QTest::newRow("capture") << "captureButton" << "capture";
+    QTest::newRow("a tool") << "freehandButton" << QString();
+    QTest::newRow("press on the drawing") << QString() << QString();
+}
+
+void TestDrawletAppToolbar::aClickLeavesOnlyItsOwnPopUpOpen()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, staysOpen);
+    auto window = makeWindow();
+    window->moveWindowLocationForLumideskHidedSlot(700, 0);
+    const std::map<QString, QWidget *> popUps = {
+        {QStringLiteral("colour"), window->colorAction()->getSkin()},
+        {QStringLiteral("line"), window->lineStyleAction()->getSkin()},
+        {QStringLiteral("shape"), window->shapePanel()},
+        {QStringLiteral("capture"), window->captureAction()->getSkin()},
+    };
+    for (const auto &popUp : popUps)
+        popUp.second->show();
+
+    if (button.isEmpty()) {
+        DrawletMouse::press(window->editor()->viewport(), {300, 300});
+        DrawletMouse::release(window->editor()->viewport(), {300, 300});
+    } else {
+        toolButton(window.get(), button)->click();
+    }
+    for (const auto &popUp : popUps)
+        QVERIFY2(popUp.second->isVisible() == (popUp.first == staysOpen), qPrintable(popUp.first));
 }
 
 void TestDrawletAppToolbar::selectEraseAndClearNeedAnnotations()
