@@ -2,6 +2,8 @@
 
 #include "ui_lumidesk.h"
 
+#include "analytics/bigdata.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -16,7 +18,6 @@
 #include <cstdint>
 
 class AbstractCaptureScreenAction;
-class BigData;
 class CameraMainWidget;
 class DocCamManager;
 class GeneralCamera;
@@ -56,15 +57,15 @@ public:
     static const int NarrowLength = 70;
 
     // Analytics events of the toolbar.
-    static constexpr int ProgramStartEvent = 0x10000001;
-    static constexpr int ProgramExitEvent = 0x11000001;
-    static constexpr int SnapshotEvent = 0x11000002;
-    static constexpr int RecordStartEvent = 0x11000003;
-    static constexpr int RecordStopEvent = 0x11000004;
-    static constexpr int LiveStartEvent = 0x11000005;
-    static constexpr int LiveStopEvent = 0x11000006;
-    static constexpr int LanguageEvent = 0x11000008;
-    static constexpr int LayoutEvent = 0x1100000B;
+    static constexpr int ProgramStartEvent = BigData::Program_start;
+    static constexpr int ProgramExitEvent = BigData::Program_exit;
+    static constexpr int SnapshotEvent = BigData::Event_DesktopCapture;
+    static constexpr int RecordStartEvent = BigData::Event_startDesktopRecoding;
+    static constexpr int RecordStopEvent = BigData::Event_endDesktopRecoding;
+    static constexpr int LiveStartEvent = BigData::Event_startDesktopStreaming;
+    static constexpr int LiveStopEvent = BigData::Event_endDesktopStreaming;
+    static constexpr int LanguageEvent = BigData::Event_Language;
+    static constexpr int LayoutEvent = BigData::Event_startMode;
 
     // Messages to the phone.
     static constexpr quint32 ClosingId = 0x80000003;

@@ -8,6 +8,7 @@
 
 #include "core/lumidesk.h"
 
+#include "analytics/bigdata.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "camerawindow/cameramainwidget.h"
 #include "core/link/localserver.h"
@@ -23,7 +24,6 @@ namespace {
 const Journix::LogLevel WarningLevel = Journix::LogLevel(4);
 const Journix::LogLevel TraceLevel = Journix::LogLevel(7);
 
-constexpr int GreetingEvent = 0x11000007;
 constexpr quint32 PictureId = 0x80000200;
 constexpr quint32 SnapshotId = 0x80000250;
 constexpr quint32 ViewId = 0x80000243;
@@ -274,7 +274,7 @@ void Lumidesk::greetPhone(QByteArray &data)
     qint32 appVersion = 0;
     if (!RemotePayload::readInt32(data, GreetingId, &appVersion))
         return;
-    sendAnalytics(GreetingEvent);
+    sendAnalytics(BigData::Event_connectMobile);
     qint32 version = CurrentAppVersion;
     if (appVersion == 100 || appVersion == 101) {
         showNotificationDialog(tr("Message"),
