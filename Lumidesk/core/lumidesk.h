@@ -74,12 +74,6 @@ public:
     static constexpr quint32 LiveStateId = 0x80000006;
     static constexpr quint32 LiveTimeId = 0x80000007;
 
-    // Capture results and errors of the desktop session the toolbar tells apart.
-    static constexpr qint32 PreviousRecordingFinishing = 1;
-    static constexpr qint32 StreamLost = qint32(0xE0000006);
-    static constexpr qint32 WriterFailed = qint32(0xE0300000);
-    static constexpr qint32 DiskFull = qint32(0xE0300003);
-
     // Record state, shared with the camera windows and sent to the phone.
     enum RecordState { Idle = 0, Recording = 1, Paused = 2, Resumed = 3 };
 

@@ -7,6 +7,7 @@
 #include "audio/qorvaudiosource.h"
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
+#include "capture/qorvcapturesession.h"
 #include "core/link/localserver.h"
 #include "core/lumidesklog.h"
 #include "core/settingspath.h"
@@ -105,15 +106,15 @@ void Lumidesk::handleError(int code)
         if (m_live)
             requestStopLive();
         memory = true;
-    } else if (error == DiskFull) {
+    } else if (error == QorvCaptureSession::DiskFull) {
         // Reported with every frame while the disk is full: one stop and one notice.
         if (m_recording)
             scheduleRecordStop(error);
-    } else if (error == WriterFailed) {
+    } else if (error == QorvCaptureSession::WriterFailed) {
         // The movie could not be written any more: the recording has ended, and the user is told.
         if (m_recording)
             scheduleRecordStop(error);
-    } else if (error == StreamLost) {
+    } else if (error == QorvCaptureSession::StreamLost) {
         if (m_recording)
             scheduleRecordStop(error);
         if (m_live)
@@ -131,16 +132,16 @@ void Lumidesk::deskSpaceNotEnough()
     QString title = tr("Recording has stopped");
     QString text;
     switch (m_stopReason) {
-    case DiskFull:
+    case QorvCaptureSession::DiskFull:
         text = tr("Destination disk drive is full. Please free up sufficient space on the disk drive.");
         break;
-    case PreviousRecordingFinishing:
+    case QorvCaptureSession::PreviousRecordingFinishing:
         text = tr("The previous recording is still being saved. Please try again in a moment.");
         break;
-    case WriterFailed:
+    case QorvCaptureSession::WriterFailed:
         text = tr("The recording could not be written to the disk drive.");
         break;
-    case StreamLost:
+    case QorvCaptureSession::StreamLost:
         text = tr("The picture of the desktop was lost.");
         break;
     default:
