@@ -356,7 +356,8 @@ void Lumidesk::closeToolBar()
         m_audioPollTimer->stop();
     dropAudioSource();
 
-    m_telegate->sendDataToClient(ClosingId, QByteArray());
+    // The message a camera window sends as it closes tells the phone of the toolbar's closing too.
+    m_telegate->sendDataToClient(CameraMainWidget::CameraStateChangedId, QByteArray());
 
     // The update dialog has no parent: left open, it would keep the program running.
     m_updateDialog->hide();

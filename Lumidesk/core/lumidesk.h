@@ -67,11 +67,8 @@ public:
     static constexpr int LanguageEvent = BigData::Event_Language;
     static constexpr int LayoutEvent = BigData::Event_startMode;
 
-    // Messages to the phone.
-    static constexpr quint32 ClosingId = 0x80000003;
-    static constexpr quint32 RecordStateId = 0x80000004;
+    // Messages to the phone the camera windows do not send too (theirs: CameraMainWidget's ids).
     static constexpr quint32 RecordTimeId = 0x80000005;
-    static constexpr quint32 LiveStateId = 0x80000006;
     static constexpr quint32 LiveTimeId = 0x80000007;
 
     // Record state, shared with the camera windows and sent to the phone.

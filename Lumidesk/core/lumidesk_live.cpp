@@ -90,7 +90,7 @@ void Lumidesk::startLive()
     m_session->enableH264Export(true);
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream started."));
     if (!m_remoteCommandRunning)
-        SendToClient(LiveStateId, RemotePayload::int32s({1}));
+        SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({1}));
     m_liveSetting->loadSetting();
     sendAnalytics(LiveStartEvent, LiveSettings::serviceLabel(m_liveSetting->getServiceType()),
                   LiveSettings::levelLabel(m_liveSetting->getResolutionLevel()), m_liveSetting->getAutoRecordStatus());
@@ -107,7 +107,7 @@ void Lumidesk::stopLive(int time)
     m_session->enableH264Export(false);
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream stopped after %d s."), time);
     if (!m_remoteCommandRunning)
-        SendToClient(LiveStateId, RemotePayload::int32s({0, 0}));
+        SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({0, 0}));
 }
 
 void Lumidesk::hideLiveControl()
