@@ -91,7 +91,7 @@ Lumidesk::Lumidesk()
 
     setAttribute(Qt::WA_TranslucentBackground);
     verticalLayout->setAlignment(Qt::AlignTop);
-    updateShape();
+    // The shape follows in every show event.
     step("translucent");
 
     makeRemoteServer();
