@@ -205,7 +205,13 @@ void Lumidesk::showEvent(QShowEvent *e)
 void Lumidesk::updateShape()
 {
     // Without a compositor the clear parts of the translucent window come out black: the window then
-    // takes the shape of its bar image, so the desktop shows around the bar's rounded plate.
+    // takes the shape of its bar image, so the desktop shows around the bar's rounded plate. With one,
+    // the window takes no shape, and the image need not be read.
+    if (SeeThroughMask::compositing()) {
+        // Should a compositor stop between the two questions, the whole bar stays visible.
+        SeeThroughMask::apply(this, QRegion(rect()));
+        return;
+    }
     QWidget *bar = horizontalWidget->isVisibleTo(this) ? horizontalWidget : verticleWidget;
     const QString barImage = ToolbarStyle::look(m_dockEdge, m_narrow).barImage;
     QRegion visible;
