@@ -238,6 +238,8 @@ private:
     // Camera layouts.
     CameraMainWidget *makeFirstCameraWindow();
     CameraMainWidget *makeSecondCameraWindow();
+    // Connects a new camera window, the first (order 1) or the second (order 2), to the toolbar.
+    void wireCameraWindow(CameraMainWidget *window, int order);
     void showSingleLayout();
     void showDualLayout(int mode);
     void assignSupportedCameras();
