@@ -243,6 +243,8 @@ private:
     void showSingleLayout();
     void showDualLayout(int mode);
     void assignSupportedCameras();
+    // The camera window of `order` (1 or 2) chose `camera`; it gives way if the other one shows it.
+    void handleCameraSelected(int order, GeneralCamera *camera);
 
     // Recording and sound.
     // Tells the panel to stop a recording that failed to start or cannot go on, a moment later, with a

@@ -177,24 +177,27 @@ void Lumidesk::handlePowerChange(int state)
 
 void Lumidesk::handleCameraSelectedFirst(GeneralCamera *camera)
 {
-    m_firstCameraSource = camera;
-    if (!m_secondCamera || !m_secondCamera->getSourceCamera() || !m_firstCameraSource || !m_secondCameraSource)
-        return;
-    // The window that selected last gives way.
-    if (m_firstCameraSource->getLocationID() == m_secondCameraSource->getLocationID()) {
-        m_firstCamera->setToCameraSource();
-        m_firstCameraSource = nullptr;
-    }
+    handleCameraSelected(1, camera);
 }
 
 void Lumidesk::handleCameraSelectedSecond(GeneralCamera *camera)
 {
-    m_secondCameraSource = camera;
-    if (!m_firstCamera || !m_firstCamera->getSourceCamera() || !m_firstCameraSource || !m_secondCameraSource)
+    handleCameraSelected(2, camera);
+}
+
+void Lumidesk::handleCameraSelected(int order, GeneralCamera *camera)
+{
+    const bool first = order == 1;
+    GeneralCamera *&source = first ? m_firstCameraSource : m_secondCameraSource;
+    GeneralCamera *const &otherSource = first ? m_secondCameraSource : m_firstCameraSource;
+    const CameraMainWidget *other = first ? m_secondCamera : m_firstCamera;
+    source = camera;
+    if (!other || !other->getSourceCamera() || !source || !otherSource)
         return;
-    if (m_firstCameraSource->getLocationID() == m_secondCameraSource->getLocationID()) {
-        m_secondCamera->setToCameraSource();
-        m_secondCameraSource = nullptr;
+    // The window that selected last gives way.
+    if (source->getLocationID() == otherSource->getLocationID()) {
+        (first ? m_firstCamera : m_secondCamera)->setToCameraSource();
+        source = nullptr;
     }
 }
 
