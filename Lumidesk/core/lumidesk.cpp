@@ -1,7 +1,6 @@
 #include "core/lumidesk.h"
 
 #include "analytics/bigdata.h"
-#include "audio/qorvaudiosource.h"
 #include "audio/qorvaudiosourcewatcher.h"
 #include "camerawindow/cameramainwidget.h"
 #include "capture/qorvcapturesession.h"
@@ -489,13 +488,7 @@ void Lumidesk::hideRecordControl()
 
 void Lumidesk::localSocketIsReady()
 {
-    QList<QString> names;
-    QList<QString> ids;
-    if (QorvAudioSource::getAvailableSources(&names, &ids) == 0) {
-        m_audioNames = names;
-        m_audioIds = ids;
-        m_localServer->updateAudioList(names, ids);
-    }
+    sendAudioList(true);
     m_localServer->changeLang(m_currentLanguage);
 }
 

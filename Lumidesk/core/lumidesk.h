@@ -253,6 +253,8 @@ private:
     void snapshotWritten(const QString &path, qint32 result);
     void replaceAudioSource(QorvAudioSource *source);
     void dropAudioSource();
+    // Reads the sound inputs and sends them to the panel: when they changed, or always.
+    void sendAudioList(bool evenIfUnchanged);
     void updateLevelExport();
 
     // Stops that start in the program itself go through the panel, which echoes them to the slots

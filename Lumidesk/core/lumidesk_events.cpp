@@ -68,15 +68,22 @@ bool Lumidesk::compareList(QList<QString> a, QList<QString> b)
 
 void Lumidesk::syncAudioList()
 {
+    sendAudioList(false);
+}
+
+void Lumidesk::sendAudioList(bool evenIfUnchanged)
+{
     // The list is read from a copy kept current in the background: this never waits on the sound
     // server.
     QList<QString> names;
     QList<QString> ids;
     if (QorvAudioSource::getAvailableSources(&names, &ids) != 0)
         return;
-    if (compareList(ids, m_audioIds))
-        return;
-    _LumideskLog::log(StateLevel, QStringLiteral("Audio list changed."));
+    if (!evenIfUnchanged) {
+        if (compareList(ids, m_audioIds))
+            return;
+        _LumideskLog::log(StateLevel, QStringLiteral("Audio list changed."));
+    }
     m_audioNames = names;
     m_audioIds = ids;
     m_localServer->updateAudioList(names, ids);
