@@ -452,7 +452,7 @@ void Lumidesk::showSettingDialog()
         wireSettingDialog(m_settingDialog);
         m_settingDialog->resetSetting();
         m_settingDialog->loadLiveSetting();
-        m_settingDialog->enableLiveSetting(!(m_rtmp->isStreaming() || m_rtmp->isStreamPending()));
+        m_settingDialog->enableLiveSetting(!publisherBusy());
     }
     m_settingDialog->show();
 }

@@ -264,6 +264,10 @@ private:
     void requestStopRecord();
     void requestStopLive();
 
+    // Whether the publisher streams, or is about to: it carries one stream at a time.
+    bool publisherBusy() const;
+    void showOneStreamNotice();
+
     // The phone's commands: the window a command for a camera window goes to (routed false: dropped;
     // window null: no window has a camera), and the commands the router carries out itself.
     struct RemoteTarget

@@ -28,13 +28,23 @@ const int FrameRateReports = 10;
 
 } // namespace
 
+bool Lumidesk::publisherBusy() const
+{
+    return m_rtmp->isStreaming() || m_rtmp->isStreamPending();
+}
+
+void Lumidesk::showOneStreamNotice()
+{
+    showNotificationDialog(tr("Stream Notification"),
+                           tr("You can only stream content on one device at a time. Please stop your original "
+                              "streaming content."),
+                           0);
+}
+
 void Lumidesk::showLiveStreamSetting()
 {
-    if (m_rtmp->isStreaming() || m_rtmp->isStreamPending()) {
-        showNotificationDialog(tr("Stream Notification"),
-                               tr("You can only stream content on one device at a time. Please stop your original "
-                                  "streaming content."),
-                               0);
+    if (publisherBusy()) {
+        showOneStreamNotice();
         return;
     }
     m_liveSetting->loadSetting();
@@ -75,12 +85,9 @@ void Lumidesk::startLive()
     // A repeated start while our own stream runs changes nothing: the publisher is busy with it.
     if (m_live)
         return;
-    if (m_rtmp->isStreaming() || m_rtmp->isStreamPending()) {
+    if (publisherBusy()) {
         m_localServer->stopLive();
-        showNotificationDialog(tr("Stream Notification"),
-                               tr("You can only stream content on one device at a time. Please stop your original "
-                                  "streaming content."),
-                               0);
+        showOneStreamNotice();
         return;
     }
     m_live = true;

@@ -157,7 +157,7 @@ void Lumidesk::getRecordTime(int recordTime)
 
 int Lumidesk::getLiveStatus()
 {
-    if (m_rtmp->isStreaming() || m_rtmp->isStreamPending())
+    if (publisherBusy())
         return -1;
     m_liveSetting->loadSetting();
     m_liveSetting->enableAutoRecord(m_recordState == Idle);
