@@ -416,10 +416,8 @@ void Lumidesk::updateString(QString lang)
     QApplication::installTranslator(&m_translator);
 
     retranslateUi(this);
-    // The narrow button's tool-tip follows the form, which the form's texts just reset.
-    const QString narrowTip = m_narrow ? tr("enlarge") : tr("narrow");
-    narrowBtn->setToolTip(narrowTip);
-    narrowBtnVer->setToolTip(narrowTip);
+    // The form's texts just reset the narrow button's tool-tip.
+    updateNarrowTip();
     if (m_pipWidget)
         m_pipWidget->updateString();
     if (m_liveSetting)

@@ -232,6 +232,7 @@ private:
     // The bar.
     void applyEdgeLook(int edge);
     void placeButtons(int edge);
+    void updateNarrowTip();
     void updateShape();
     void reshow();
 

@@ -165,9 +165,7 @@ void Lumidesk::applyEdgeLook(int edge)
 void Lumidesk::doNarrow()
 {
     m_narrow = !m_narrow;
-    const QString tip = m_narrow ? tr("enlarge") : tr("narrow");
-    narrowBtn->setToolTip(tip);
-    narrowBtnVer->setToolTip(tip);
+    updateNarrowTip();
     for (QWidget *widget : {static_cast<QWidget *>(moveBtn), static_cast<QWidget *>(moveBtnVer), functionGroup,
                             functionGroupVer})
         widget->setVisible(!m_narrow);
@@ -181,6 +179,14 @@ void Lumidesk::doNarrow()
             close->move(look.close.position);
     }
     reshow();
+}
+
+void Lumidesk::updateNarrowTip()
+{
+    // The tool-tip follows the form: what a click does.
+    const QString tip = m_narrow ? tr("enlarge") : tr("narrow");
+    narrowBtn->setToolTip(tip);
+    narrowBtnVer->setToolTip(tip);
 }
 
 void Lumidesk::reshow()
