@@ -10,7 +10,6 @@
 #include "core/lumidesklog.h"
 #include "core/nativewindowhelpers.h"
 #include "core/pipwidget.h"
-#include "core/settingspath.h"
 #include "core/startupupdatecheck.h"
 #include "core/widgets/notificationdialog.h"
 #include "desktop/installlayout.h"
@@ -29,7 +28,6 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
-#include <QSettings>
 #include <QTimer>
 
 namespace {

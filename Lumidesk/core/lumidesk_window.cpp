@@ -11,10 +11,8 @@
 #include "core/toolbarstyle.h"
 
 #include <QBitmap>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QProcess>
 #include <QSettings>
 #include <QTimer>
 
