@@ -5,6 +5,7 @@
 
 #include "camera/generalcamera.h"
 #include "capture/qorvcapturesession.h"
+#include "core/cameralayoutgeometry.h"
 #include "core/nativewindowhelpers.h"
 
 #include <QAbstractItemView>
@@ -328,9 +329,8 @@ void CameraMainWidget::resizeEvent(QResizeEvent *e)
         resizeTimerId = 0;
     }
     QScreen *screen = QGuiApplication::primaryScreen();
-    const int defaultHeight = int((screen ? screen->geometry().height() : 1080) * 0.38);
-    const int defaultWidth = 16 * ((defaultHeight - 30) / 9);
-    if (qAbs(width() - defaultWidth) <= 1 && qAbs(height() - defaultHeight) <= 1)
+    const QSize defaultSize = CameraLayoutGeometry::smallSize(screen ? screen->geometry().height() : 1080);
+    if (qAbs(width() - defaultSize.width()) <= 1 && qAbs(height() - defaultSize.height()) <= 1)
         return;
     resizeTimerId = startTimer(sizeReportIntervalMs, Qt::CoarseTimer);
 }

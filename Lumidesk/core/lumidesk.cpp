@@ -1,7 +1,6 @@
 #include "core/lumidesk.h"
 
 #include "analytics/bigdata.h"
-#include "audio/qorvaudiosource.h"
 #include "audio/qorvaudiosourcewatcher.h"
 #include "camerawindow/cameramainwidget.h"
 #include "capture/qorvcapturesession.h"
@@ -11,7 +10,6 @@
 #include "core/lumidesklog.h"
 #include "core/nativewindowhelpers.h"
 #include "core/pipwidget.h"
-#include "core/settingspath.h"
 #include "core/startupupdatecheck.h"
 #include "core/widgets/notificationdialog.h"
 #include "desktop/installlayout.h"
@@ -30,7 +28,6 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
-#include <QSettings>
 #include <QTimer>
 
 namespace {
@@ -91,7 +88,7 @@ Lumidesk::Lumidesk()
 
     setAttribute(Qt::WA_TranslucentBackground);
     verticalLayout->setAlignment(Qt::AlignTop);
-    updateShape();
+    // The shape follows in every show event.
     step("translucent");
 
     makeRemoteServer();
@@ -356,7 +353,8 @@ void Lumidesk::closeToolBar()
         m_audioPollTimer->stop();
     dropAudioSource();
 
-    m_telegate->sendDataToClient(ClosingId, QByteArray());
+    // The message a camera window sends as it closes tells the phone of the toolbar's closing too.
+    m_telegate->sendDataToClient(CameraMainWidget::CameraStateChangedId, QByteArray());
 
     // The update dialog has no parent: left open, it would keep the program running.
     m_updateDialog->hide();
@@ -416,10 +414,8 @@ void Lumidesk::updateString(QString lang)
     QApplication::installTranslator(&m_translator);
 
     retranslateUi(this);
-    // The narrow button's tool-tip follows the form, which the form's texts just reset.
-    const QString narrowTip = m_narrow ? tr("enlarge") : tr("narrow");
-    narrowBtn->setToolTip(narrowTip);
-    narrowBtnVer->setToolTip(narrowTip);
+    // The form's texts just reset the narrow button's tool-tip.
+    updateNarrowTip();
     if (m_pipWidget)
         m_pipWidget->updateString();
     if (m_liveSetting)
@@ -452,7 +448,7 @@ void Lumidesk::showSettingDialog()
         wireSettingDialog(m_settingDialog);
         m_settingDialog->resetSetting();
         m_settingDialog->loadLiveSetting();
-        m_settingDialog->enableLiveSetting(!(m_rtmp->isStreaming() || m_rtmp->isStreamPending()));
+        m_settingDialog->enableLiveSetting(!publisherBusy());
     }
     m_settingDialog->show();
 }
@@ -488,13 +484,7 @@ void Lumidesk::hideRecordControl()
 
 void Lumidesk::localSocketIsReady()
 {
-    QList<QString> names;
-    QList<QString> ids;
-    if (QorvAudioSource::getAvailableSources(&names, &ids) == 0) {
-        m_audioNames = names;
-        m_audioIds = ids;
-        m_localServer->updateAudioList(names, ids);
-    }
+    sendAudioList(true);
     m_localServer->changeLang(m_currentLanguage);
 }
 

@@ -2,6 +2,8 @@
 
 #include "ui_lumidesk.h"
 
+#include "analytics/bigdata.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
@@ -16,7 +18,6 @@
 #include <cstdint>
 
 class AbstractCaptureScreenAction;
-class BigData;
 class CameraMainWidget;
 class DocCamManager;
 class GeneralCamera;
@@ -56,28 +57,19 @@ public:
     static const int NarrowLength = 70;
 
     // Analytics events of the toolbar.
-    static constexpr int ProgramStartEvent = 0x10000001;
-    static constexpr int ProgramExitEvent = 0x11000001;
-    static constexpr int SnapshotEvent = 0x11000002;
-    static constexpr int RecordStartEvent = 0x11000003;
-    static constexpr int RecordStopEvent = 0x11000004;
-    static constexpr int LiveStartEvent = 0x11000005;
-    static constexpr int LiveStopEvent = 0x11000006;
-    static constexpr int LanguageEvent = 0x11000008;
-    static constexpr int LayoutEvent = 0x1100000B;
+    static constexpr int ProgramStartEvent = BigData::Program_start;
+    static constexpr int ProgramExitEvent = BigData::Program_exit;
+    static constexpr int SnapshotEvent = BigData::Event_DesktopCapture;
+    static constexpr int RecordStartEvent = BigData::Event_startDesktopRecoding;
+    static constexpr int RecordStopEvent = BigData::Event_endDesktopRecoding;
+    static constexpr int LiveStartEvent = BigData::Event_startDesktopStreaming;
+    static constexpr int LiveStopEvent = BigData::Event_endDesktopStreaming;
+    static constexpr int LanguageEvent = BigData::Event_Language;
+    static constexpr int LayoutEvent = BigData::Event_startMode;
 
-    // Messages to the phone.
-    static constexpr quint32 ClosingId = 0x80000003;
-    static constexpr quint32 RecordStateId = 0x80000004;
+    // Messages to the phone the camera windows do not send too (theirs: CameraMainWidget's ids).
     static constexpr quint32 RecordTimeId = 0x80000005;
-    static constexpr quint32 LiveStateId = 0x80000006;
     static constexpr quint32 LiveTimeId = 0x80000007;
-
-    // Capture results and errors of the desktop session the toolbar tells apart.
-    static constexpr qint32 PreviousRecordingFinishing = 1;
-    static constexpr qint32 StreamLost = qint32(0xE0000006);
-    static constexpr qint32 WriterFailed = qint32(0xE0300000);
-    static constexpr qint32 DiskFull = qint32(0xE0300003);
 
     // Record state, shared with the camera windows and sent to the phone.
     enum RecordState { Idle = 0, Recording = 1, Paused = 2, Resumed = 3 };
@@ -240,15 +232,20 @@ private:
     // The bar.
     void applyEdgeLook(int edge);
     void placeButtons(int edge);
+    void updateNarrowTip();
     void updateShape();
     void reshow();
 
     // Camera layouts.
     CameraMainWidget *makeFirstCameraWindow();
     CameraMainWidget *makeSecondCameraWindow();
+    // Connects a new camera window, the first (order 1) or the second (order 2), to the toolbar.
+    void wireCameraWindow(CameraMainWidget *window, int order);
     void showSingleLayout();
     void showDualLayout(int mode);
     void assignSupportedCameras();
+    // The camera window of `order` (1 or 2) chose `camera`; it gives way if the other one shows it.
+    void handleCameraSelected(int order, GeneralCamera *camera);
 
     // Recording and sound.
     // Tells the panel to stop a recording that failed to start or cannot go on, a moment later, with a
@@ -257,6 +254,8 @@ private:
     void snapshotWritten(const QString &path, qint32 result);
     void replaceAudioSource(QorvAudioSource *source);
     void dropAudioSource();
+    // Reads the sound inputs and sends them to the panel: when they changed, or always.
+    void sendAudioList(bool evenIfUnchanged);
     void updateLevelExport();
 
     // Stops that start in the program itself go through the panel, which echoes them to the slots
@@ -265,6 +264,10 @@ private:
     void requestPauseRecord();
     void requestStopRecord();
     void requestStopLive();
+
+    // Whether the publisher streams, or is about to: it carries one stream at a time.
+    bool publisherBusy() const;
+    void showOneStreamNotice();
 
     // The phone's commands: the window a command for a camera window goes to (routed false: dropped;
     // window null: no window has a camera), and the commands the router carries out itself.

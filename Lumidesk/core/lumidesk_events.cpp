@@ -7,6 +7,7 @@
 #include "audio/qorvaudiosource.h"
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
+#include "capture/qorvcapturesession.h"
 #include "core/link/localserver.h"
 #include "core/lumidesklog.h"
 #include "core/settingspath.h"
@@ -67,15 +68,22 @@ bool Lumidesk::compareList(QList<QString> a, QList<QString> b)
 
 void Lumidesk::syncAudioList()
 {
+    sendAudioList(false);
+}
+
+void Lumidesk::sendAudioList(bool evenIfUnchanged)
+{
     // The list is read from a copy kept current in the background: this never waits on the sound
     // server.
     QList<QString> names;
     QList<QString> ids;
     if (QorvAudioSource::getAvailableSources(&names, &ids) != 0)
         return;
-    if (compareList(ids, m_audioIds))
-        return;
-    _LumideskLog::log(StateLevel, QStringLiteral("Audio list changed."));
+    if (!evenIfUnchanged) {
+        if (compareList(ids, m_audioIds))
+            return;
+        _LumideskLog::log(StateLevel, QStringLiteral("Audio list changed."));
+    }
     m_audioNames = names;
     m_audioIds = ids;
     m_localServer->updateAudioList(names, ids);
@@ -105,15 +113,15 @@ void Lumidesk::handleError(int code)
         if (m_live)
             requestStopLive();
         memory = true;
-    } else if (error == DiskFull) {
+    } else if (error == QorvCaptureSession::DiskFull) {
         // Reported with every frame while the disk is full: one stop and one notice.
         if (m_recording)
             scheduleRecordStop(error);
-    } else if (error == WriterFailed) {
+    } else if (error == QorvCaptureSession::WriterFailed) {
         // The movie could not be written any more: the recording has ended, and the user is told.
         if (m_recording)
             scheduleRecordStop(error);
-    } else if (error == StreamLost) {
+    } else if (error == QorvCaptureSession::StreamLost) {
         if (m_recording)
             scheduleRecordStop(error);
         if (m_live)
@@ -131,16 +139,16 @@ void Lumidesk::deskSpaceNotEnough()
     QString title = tr("Recording has stopped");
     QString text;
     switch (m_stopReason) {
-    case DiskFull:
+    case QorvCaptureSession::DiskFull:
         text = tr("Destination disk drive is full. Please free up sufficient space on the disk drive.");
         break;
-    case PreviousRecordingFinishing:
+    case QorvCaptureSession::PreviousRecordingFinishing:
         text = tr("The previous recording is still being saved. Please try again in a moment.");
         break;
-    case WriterFailed:
+    case QorvCaptureSession::WriterFailed:
         text = tr("The recording could not be written to the disk drive.");
         break;
-    case StreamLost:
+    case QorvCaptureSession::StreamLost:
         text = tr("The picture of the desktop was lost.");
         break;
     default:
@@ -176,24 +184,27 @@ void Lumidesk::handlePowerChange(int state)
 
 void Lumidesk::handleCameraSelectedFirst(GeneralCamera *camera)
 {
-    m_firstCameraSource = camera;
-    if (!m_secondCamera || !m_secondCamera->getSourceCamera() || !m_firstCameraSource || !m_secondCameraSource)
-        return;
-    // The window that selected last gives way.
-    if (m_firstCameraSource->getLocationID() == m_secondCameraSource->getLocationID()) {
-        m_firstCamera->setToCameraSource();
-        m_firstCameraSource = nullptr;
-    }
+    handleCameraSelected(1, camera);
 }
 
 void Lumidesk::handleCameraSelectedSecond(GeneralCamera *camera)
 {
-    m_secondCameraSource = camera;
-    if (!m_firstCamera || !m_firstCamera->getSourceCamera() || !m_firstCameraSource || !m_secondCameraSource)
+    handleCameraSelected(2, camera);
+}
+
+void Lumidesk::handleCameraSelected(int order, GeneralCamera *camera)
+{
+    const bool first = order == 1;
+    GeneralCamera *&source = first ? m_firstCameraSource : m_secondCameraSource;
+    GeneralCamera *const &otherSource = first ? m_secondCameraSource : m_firstCameraSource;
+    const CameraMainWidget *other = first ? m_secondCamera : m_firstCamera;
+    source = camera;
+    if (!other || !other->getSourceCamera() || !source || !otherSource)
         return;
-    if (m_firstCameraSource->getLocationID() == m_secondCameraSource->getLocationID()) {
-        m_secondCamera->setToCameraSource();
-        m_secondCameraSource = nullptr;
+    // The window that selected last gives way.
+    if (source->getLocationID() == otherSource->getLocationID()) {
+        (first ? m_firstCamera : m_secondCamera)->setToCameraSource();
+        source = nullptr;
     }
 }
 

@@ -32,45 +32,48 @@ void relayoutBySize(CameraMainWidget *window, const QSize &size)
 CameraMainWidget *Lumidesk::makeFirstCameraWindow()
 {
     m_firstCamera = new CameraMainWidget(nullptr);
-    CameraMainWidget *window = m_firstCamera;
-    window->setLanguage(m_currentLanguage);
-    connect(m_cameraManager, &DocCamManager::nonQorvCameraDetected, window,
-            qOverload<GeneralCamera *>(&CameraMainWidget::cameraDetected));
-    connect(window, &CameraMainWidget::decreaseCamera, this, &Lumidesk::decreaseCameraCount);
-    connect(window, &CameraMainWidget::switchScreens, this, &Lumidesk::switchScreenFirst);
-    connect(window, &CameraMainWidget::zorderChange, this, &Lumidesk::handleZorderChange);
-    connect(window, &CameraMainWidget::cameraSelected, this, &Lumidesk::handleCameraSelectedFirst);
-    connect(window->settingDialog, &CameraSettingDialog::UIChange, this, &Lumidesk::CameraSendToClient);
-    connect(window, &CameraMainWidget::SendToClient, this, &Lumidesk::CameraSendToClient);
-    connect(this, &Lumidesk::dialogIsShow, window, &CameraMainWidget::setDialogShowValue);
-    connect(window, &CameraMainWidget::dialogIsShow, this, &Lumidesk::setDialogShowValue);
-    connect(window->settingDialog, &CameraSettingDialog::startReboot, this, &Lumidesk::setRebootValue);
-    window->setCameraOrder(1);
-    return window;
+    wireCameraWindow(m_firstCamera, 1);
+    return m_firstCamera;
 }
 
 CameraMainWidget *Lumidesk::makeSecondCameraWindow()
 {
     m_secondCamera = new CameraMainWidget(nullptr);
-    CameraMainWidget *window = m_secondCamera;
+    wireCameraWindow(m_secondCamera, 2);
+    m_secondCamera->setComboBox(m_firstCamera->comboBoxSource);
+    return m_secondCamera;
+}
+
+void Lumidesk::wireCameraWindow(CameraMainWidget *window, int order)
+{
+    // Slots of one signal run in the order they were connected: keep it.
+    const bool first = order == 1;
     window->setLanguage(m_currentLanguage);
-    // The first window passes the cameras it does not take on to the second one.
-    connect(m_firstCamera, &CameraMainWidget::nonQorvCameraDetected, window,
-            qOverload<GeneralCamera *, bool, bool>(&CameraMainWidget::cameraDetected));
+    if (first) {
+        connect(m_cameraManager, &DocCamManager::nonQorvCameraDetected, window,
+                qOverload<GeneralCamera *>(&CameraMainWidget::cameraDetected));
+    } else {
+        // The first window passes the cameras it does not take on to the second one.
+        connect(m_firstCamera, &CameraMainWidget::nonQorvCameraDetected, window,
+                qOverload<GeneralCamera *, bool, bool>(&CameraMainWidget::cameraDetected));
+    }
     connect(window, &CameraMainWidget::decreaseCamera, this, &Lumidesk::decreaseCameraCount);
-    connect(window, &CameraMainWidget::switchScreens, this, &Lumidesk::switchScreenSecond);
+    connect(window, &CameraMainWidget::switchScreens, this,
+            first ? &Lumidesk::switchScreenFirst : &Lumidesk::switchScreenSecond);
     connect(window, &CameraMainWidget::zorderChange, this, &Lumidesk::handleZorderChange);
-    connect(window, &CameraMainWidget::cameraSelected, this, &Lumidesk::handleCameraSelectedSecond);
-    connect(window->settingDialog, &CameraSettingDialog::UIChange, this, &Lumidesk::CameraSendToClient2);
-    connect(window, &CameraMainWidget::SendToClient, this, &Lumidesk::CameraSendToClient2);
-    connect(m_firstCamera, &CameraMainWidget::dialogIsShow, window, &CameraMainWidget::setDialogShowValue);
-    connect(window, &CameraMainWidget::dialogIsShow, m_firstCamera, &CameraMainWidget::setDialogShowValue);
+    connect(window, &CameraMainWidget::cameraSelected, this,
+            first ? &Lumidesk::handleCameraSelectedFirst : &Lumidesk::handleCameraSelectedSecond);
+    const auto sendToClient = first ? &Lumidesk::CameraSendToClient : &Lumidesk::CameraSendToClient2;
+    connect(window->settingDialog, &CameraSettingDialog::UIChange, this, sendToClient);
+    connect(window, &CameraMainWidget::SendToClient, this, sendToClient);
+    if (!first) {
+        connect(m_firstCamera, &CameraMainWidget::dialogIsShow, window, &CameraMainWidget::setDialogShowValue);
+        connect(window, &CameraMainWidget::dialogIsShow, m_firstCamera, &CameraMainWidget::setDialogShowValue);
+    }
     connect(this, &Lumidesk::dialogIsShow, window, &CameraMainWidget::setDialogShowValue);
     connect(window, &CameraMainWidget::dialogIsShow, this, &Lumidesk::setDialogShowValue);
     connect(window->settingDialog, &CameraSettingDialog::startReboot, this, &Lumidesk::setRebootValue);
-    window->setCameraOrder(2);
-    window->setComboBox(m_firstCamera->comboBoxSource);
-    return window;
+    window->setCameraOrder(order);
 }
 
 void Lumidesk::checkShowCameraWidget(int mode)

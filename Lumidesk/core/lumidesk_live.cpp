@@ -28,13 +28,23 @@ const int FrameRateReports = 10;
 
 } // namespace
 
+bool Lumidesk::publisherBusy() const
+{
+    return m_rtmp->isStreaming() || m_rtmp->isStreamPending();
+}
+
+void Lumidesk::showOneStreamNotice()
+{
+    showNotificationDialog(tr("Stream Notification"),
+                           tr("You can only stream content on one device at a time. Please stop your original "
+                              "streaming content."),
+                           0);
+}
+
 void Lumidesk::showLiveStreamSetting()
 {
-    if (m_rtmp->isStreaming() || m_rtmp->isStreamPending()) {
-        showNotificationDialog(tr("Stream Notification"),
-                               tr("You can only stream content on one device at a time. Please stop your original "
-                                  "streaming content."),
-                               0);
+    if (publisherBusy()) {
+        showOneStreamNotice();
         return;
     }
     m_liveSetting->loadSetting();
@@ -75,12 +85,9 @@ void Lumidesk::startLive()
     // A repeated start while our own stream runs changes nothing: the publisher is busy with it.
     if (m_live)
         return;
-    if (m_rtmp->isStreaming() || m_rtmp->isStreamPending()) {
+    if (publisherBusy()) {
         m_localServer->stopLive();
-        showNotificationDialog(tr("Stream Notification"),
-                               tr("You can only stream content on one device at a time. Please stop your original "
-                                  "streaming content."),
-                               0);
+        showOneStreamNotice();
         return;
     }
     m_live = true;
@@ -90,7 +97,7 @@ void Lumidesk::startLive()
     m_session->enableH264Export(true);
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream started."));
     if (!m_remoteCommandRunning)
-        SendToClient(LiveStateId, RemotePayload::int32s({1}));
+        SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({1}));
     m_liveSetting->loadSetting();
     sendAnalytics(LiveStartEvent, LiveSettings::serviceLabel(m_liveSetting->getServiceType()),
                   LiveSettings::levelLabel(m_liveSetting->getResolutionLevel()), m_liveSetting->getAutoRecordStatus());
@@ -107,7 +114,7 @@ void Lumidesk::stopLive(int time)
     m_session->enableH264Export(false);
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream stopped after %d s."), time);
     if (!m_remoteCommandRunning)
-        SendToClient(LiveStateId, RemotePayload::int32s({0, 0}));
+        SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({0, 0}));
 }
 
 void Lumidesk::hideLiveControl()

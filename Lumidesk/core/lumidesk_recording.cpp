@@ -4,6 +4,7 @@
 #include "core/lumidesk.h"
 
 #include "audio/qorvaudiosource.h"
+#include "camerawindow/cameramainwidget.h"
 #include "camerawindow/capturefilenames.h"
 #include "capture/qorvcapturesession.h"
 #include "core/abstractcapturescreenaction.h"
@@ -59,7 +60,7 @@ void Lumidesk::startRecord()
     if (m_recordState == Resumed)
         m_localServer->getRecordTime();
     m_recordTime = 0;
-    SendToClient(RecordStateId, RemotePayload::int32s({m_recordState, 0}));
+    SendToClient(CameraMainWidget::RecordStateId, RemotePayload::int32s({m_recordState, 0}));
     m_recording = true;
 }
 
@@ -93,7 +94,7 @@ void Lumidesk::stopRecord(int time)
         m_stopPending = false;
         _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording stopped after %d s."), time);
         if (!m_remoteCommandRunning)
-            SendToClient(RecordStateId, RemotePayload::int32s({0, 0}));
+            SendToClient(CameraMainWidget::RecordStateId, RemotePayload::int32s({0, 0}));
     }
     m_recording = false;
 }
@@ -150,13 +151,13 @@ void Lumidesk::getRecordTime(int recordTime)
         m_telegate->sendDataToClient(RecordTimeId, payload);
         m_pendingTimeReply = 0;
     } else {
-        SendToClient(RecordStateId, payload);
+        SendToClient(CameraMainWidget::RecordStateId, payload);
     }
 }
 
 int Lumidesk::getLiveStatus()
 {
-    if (m_rtmp->isStreaming() || m_rtmp->isStreamPending())
+    if (publisherBusy())
         return -1;
     m_liveSetting->loadSetting();
     m_liveSetting->enableAutoRecord(m_recordState == Idle);

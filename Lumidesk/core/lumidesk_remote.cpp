@@ -8,6 +8,7 @@
 
 #include "core/lumidesk.h"
 
+#include "analytics/bigdata.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "camerawindow/cameramainwidget.h"
 #include "core/link/localserver.h"
@@ -23,8 +24,6 @@ namespace {
 const Journix::LogLevel WarningLevel = Journix::LogLevel(4);
 const Journix::LogLevel TraceLevel = Journix::LogLevel(7);
 
-constexpr int GreetingEvent = 0x11000007;
-constexpr quint32 PictureId = 0x80000200;
 constexpr quint32 SnapshotId = 0x80000250;
 constexpr quint32 ViewId = 0x80000243;
 constexpr quint32 GreetingId = 0x80000443;
@@ -135,7 +134,7 @@ void Lumidesk::FromClientCmd(uint cmdID, QByteArray data)
         if (window)
             window->FromClientCmd(cmdID, data);
         // The window sends the picture itself once it has one.
-        if (cmdID != PictureId)
+        if (cmdID != CameraMainWidget::PictureId)
             m_telegate->sendDataToClient(cmdID, data);
         return;
     }
@@ -169,7 +168,7 @@ void Lumidesk::setRemoteView(const QByteArray &data)
 void Lumidesk::toolbarCommand(quint32 cmdID, QByteArray &data)
 {
     switch (cmdID) {
-    case RecordStateId:
+    case CameraMainWidget::RecordStateId:
         remoteRecord(data);
         break;
     case RecordTimeId:
@@ -181,7 +180,7 @@ void Lumidesk::toolbarCommand(quint32 cmdID, QByteArray &data)
         }
         askTime(RecordTimeId);
         break;
-    case LiveStateId:
+    case CameraMainWidget::LiveStateId:
         remoteLive(data);
         break;
     case LiveTimeId:
@@ -218,7 +217,7 @@ void Lumidesk::askTime(quint32 cmdID)
 void Lumidesk::remoteRecord(const QByteArray &data)
 {
     qint32 action = 0;
-    if (!RemotePayload::readInt32(data, RecordStateId, &action))
+    if (!RemotePayload::readInt32(data, CameraMainWidget::RecordStateId, &action))
         return;
     if (action < Idle || action > Resumed) {
         _LumideskLog::log(WarningLevel, QStringLiteral("Phone record action %d ignored."), action);
@@ -237,7 +236,7 @@ void Lumidesk::remoteRecord(const QByteArray &data)
         break;
     case Recording:
         if (before == Recording)
-            m_telegate->sendDataToClient(RecordStateId, data);
+            m_telegate->sendDataToClient(CameraMainWidget::RecordStateId, data);
         else
             requestStartRecord();
         break;
@@ -253,7 +252,7 @@ void Lumidesk::remoteRecord(const QByteArray &data)
 void Lumidesk::remoteLive(const QByteArray &data)
 {
     qint32 value = 0;
-    if (!RemotePayload::readInt32(data, LiveStateId, &value))
+    if (!RemotePayload::readInt32(data, CameraMainWidget::LiveStateId, &value))
         return;
     QScopedValueRollback<bool> remote(m_remoteCommandRunning, true);
     if (!m_liveControlShown)
@@ -261,7 +260,7 @@ void Lumidesk::remoteLive(const QByteArray &data)
     if (value == 0) {
         requestStopLive();
     } else if (m_live) {
-        m_telegate->sendDataToClient(LiveStateId, data);
+        m_telegate->sendDataToClient(CameraMainWidget::LiveStateId, data);
     } else if (m_localServer->isPanelConnected()) {
         m_localServer->startLive();
     } else {
@@ -274,7 +273,7 @@ void Lumidesk::greetPhone(QByteArray &data)
     qint32 appVersion = 0;
     if (!RemotePayload::readInt32(data, GreetingId, &appVersion))
         return;
-    sendAnalytics(GreetingEvent);
+    sendAnalytics(BigData::Event_connectMobile);
     qint32 version = CurrentAppVersion;
     if (appVersion == 100 || appVersion == 101) {
         showNotificationDialog(tr("Message"),
@@ -315,14 +314,14 @@ void Lumidesk::SendToClient(uint cmdID, QByteArray data)
 
 void Lumidesk::CameraSendToClient(uint cmdID, QByteArray data)
 {
-    const bool closing = cmdID == ClosingId && m_layoutMode != 0;
+    const bool closing = cmdID == CameraMainWidget::CameraStateChangedId && m_layoutMode != 0;
     if (closing || (m_remoteView != 0 && m_remoteView != 2))
         m_telegate->sendDataToClient(cmdID, data);
 }
 
 void Lumidesk::CameraSendToClient2(uint cmdID, QByteArray data)
 {
-    if (cmdID == ClosingId && m_layoutMode != 0) {
+    if (cmdID == CameraMainWidget::CameraStateChangedId && m_layoutMode != 0) {
         m_telegate->sendDataToClient(cmdID, data);
         return;
     }

@@ -11,10 +11,8 @@
 #include "core/toolbarstyle.h"
 
 #include <QBitmap>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QProcess>
 #include <QSettings>
 #include <QTimer>
 
@@ -165,9 +163,7 @@ void Lumidesk::applyEdgeLook(int edge)
 void Lumidesk::doNarrow()
 {
     m_narrow = !m_narrow;
-    const QString tip = m_narrow ? tr("enlarge") : tr("narrow");
-    narrowBtn->setToolTip(tip);
-    narrowBtnVer->setToolTip(tip);
+    updateNarrowTip();
     for (QWidget *widget : {static_cast<QWidget *>(moveBtn), static_cast<QWidget *>(moveBtnVer), functionGroup,
                             functionGroupVer})
         widget->setVisible(!m_narrow);
@@ -181,6 +177,14 @@ void Lumidesk::doNarrow()
             close->move(look.close.position);
     }
     reshow();
+}
+
+void Lumidesk::updateNarrowTip()
+{
+    // The tool-tip follows the form: what a click does.
+    const QString tip = m_narrow ? tr("enlarge") : tr("narrow");
+    narrowBtn->setToolTip(tip);
+    narrowBtnVer->setToolTip(tip);
 }
 
 void Lumidesk::reshow()
@@ -205,7 +209,13 @@ void Lumidesk::showEvent(QShowEvent *e)
 void Lumidesk::updateShape()
 {
     // Without a compositor the clear parts of the translucent window come out black: the window then
-    // takes the shape of its bar image, so the desktop shows around the bar's rounded plate.
+    // takes the shape of its bar image, so the desktop shows around the bar's rounded plate. With one,
+    // the window takes no shape, and the image need not be read.
+    if (SeeThroughMask::compositing()) {
+        // Should a compositor stop between the two questions, the whole bar stays visible.
+        SeeThroughMask::apply(this, QRegion(rect()));
+        return;
+    }
     QWidget *bar = horizontalWidget->isVisibleTo(this) ? horizontalWidget : verticleWidget;
     const QString barImage = ToolbarStyle::look(m_dockEdge, m_narrow).barImage;
     QRegion visible;

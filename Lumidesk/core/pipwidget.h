@@ -1,10 +1,11 @@
 #pragma once
 
+#include "analytics/bigdata.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QVariant>
 
-class BigData;
 class NavigationDialog;
 
 namespace Ui {
@@ -21,9 +22,9 @@ class PipWidget : public QDialog
 
 public:
     enum Mode { NoCamera = 0, SingleCamera = 1, DualCamera = 2, PipCamera = 3 };
-    static constexpr int LayoutEvent = 0x1100000B;
-    // The analytics values of the four layouts, 0x12000001 + mode.
-    static constexpr int LayoutValueBase = 0x12000001;
+    static constexpr int LayoutEvent = BigData::Event_startMode;
+    // The analytics values of the four layouts, in the order of Mode.
+    static constexpr int LayoutValueBase = BigData::DesktopOnly;
 
     PipWidget(QWidget *parent, int mode);
     ~PipWidget() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analytics/bigdata.h"
+
 #include <QtGlobal>
 
 // What the start-up update dialog and the update page share about a download: the progress bar's
@@ -8,7 +10,7 @@ namespace UpdateProgress {
 
 // The bar counts in these steps, so a package of more than 2 GiB cannot overflow it.
 constexpr int Steps = 1000;
-constexpr int DownloadCompletedEvent = 0x11000009;
+constexpr int DownloadCompletedEvent = BigData::Event_updateSWVersion;
 
 // Bytes read as steps of a known, positive total.
 inline int scaled(qint64 bytesRead, qint64 totalBytes)
