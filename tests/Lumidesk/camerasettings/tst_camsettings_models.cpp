@@ -155,7 +155,16 @@ void TestCameraSettingsModels::rowsOfEachModel()
         const qint64 before = currentOf(*sim, Processing, 0x0b);
         autoButton->click();
         QCOMPARE(currentOf(*sim, Processing, 0x0b), before ? 0 : 1);
+        return;
     }
+    // Also after a camera with automatic white balance had the dialog.
+    Fixture other(SimulatedCameras::instance()->cameraAt(SimulatedCameras::SecondLocationId));
+    other.bind();
+    other.dialog.setCamera(f.camera.get());
+    auto *otherButton = other.widget<QToolButton>("btnAuto");
+    QVERIFY(!otherButton->isEnabled());
+    QVERIFY(brightestGrey(otherButton, other.widget<QStackedWidget>("stackedWidget"), 1) < 120);
+    other.dialog.setCameraNull();
 }
 
 QTEST_MAIN(TestCameraSettingsModels)
