@@ -136,11 +136,12 @@ void SimulatedCamera::addStandardControls(SimulatedUvcDevice &device, bool hqSna
     device.addControl(C::number(ExtensionA, 0x10, 1, 0, 3, 0));        // image orientation, mirror
     device.addControl(C::number(ExtensionA, 0x0f, 1, 0, 1, 0));        // flip
     device.addControl(C::number(ExtensionA, 0x0e, 1, 0, 1, 0));        // noise reduction
-    // The region of interest of a 3840 x 2160 sensor: the whole of it, down to a quarter of each side
-    // at the largest zoom.
+    // The region of interest of a 3840 x 2160 sensor. Both range records are the whole sensor: the
+    // window's pan rules bound the region's low edges by either record and its high edges by either,
+    // depending on the picture's rotation.
     SimulatedUvcControl region = C::fields(ExtensionB, 0x0f, 8, roi(0, 0, 2159, 3839));
     region.maximum = roi(0, 0, 2159, 3839);
-    region.minimum = roi(0, 0, 539, 959);
+    region.minimum = roi(0, 0, 2159, 3839);
     region.defaultValue = roi(0, 0, 2159, 3839);
     device.addControl(region);                                         // region of interest
     device.addControl(C::number(ExtensionB, 0x10, 1, 0, 1, 0));        // ceiling
