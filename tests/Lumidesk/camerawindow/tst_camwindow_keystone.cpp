@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QImage>
 #include <QSettings>
@@ -215,8 +216,16 @@ void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
         return QString();
     };
     QTRY_VERIFY2_WITH_TIMEOUT(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()), 15000);
-    QTest::qWait(500);
-    QVERIFY2(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()));
+    // Watched for a while: an outline shown is always the page's. A detection that falls behind (a
+    // loaded machine) clears it for a moment, as it lowers its rate, and finds the page again.
+    QElapsedTimer watched;
+    watched.start();
+    while (watched.elapsed() < 1000) {
+        QTest::qWait(20);
+        const QString misplaced = misplacedCorner();
+        QVERIFY2(misplaced.isEmpty() || misplaced == QLatin1String("no outline"), qPrintable(misplaced));
+    }
+    QTRY_VERIFY2_WITH_TIMEOUT(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()), 15000);
 
     // Pictures already taken under the names of these seconds are never replaced: each keystone
     // snapshot gets a name of its own, the straightened page.
