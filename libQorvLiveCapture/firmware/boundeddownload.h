@@ -1,15 +1,17 @@
 #pragma once
 
 #include "firmware/downloadlimits.h"
+#include "firmware/ratewindow.h"
 #include "qorvlivecaptureglobal.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSslError>
 #include <QUrl>
+
+#include <functional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -21,6 +23,7 @@ class QTimer;
 // memory nor a half-written file ever holds more than the limits allow:
 // - the size limit refuses an answer that announces more at once, and ends one that sends more;
 // - the overall deadline ends a download that drips, however often its bytes arrive;
+// - the rate window ends one whose bytes come in too slowly, whatever length it announces;
 // - the silence limit ends one that stops sending;
 // - no compressed body is asked for, and one sent anyway is refused rather than inflated;
 // - redirects are followed here, at most MaxRedirects, never to a less safe scheme, and any error of
@@ -41,11 +44,14 @@ public:
         Silent,      // nothing arrived for the silence limit
         Cancelled,   // abort()
         WriteFailed, // the file could not be made or written
+        TooSlow,     // a window of time after the grace brought less than the limits ask for
     };
     Q_ENUM(Result)
 
     static constexpr int MaxRedirects = 5;
     static constexpr qint64 ReadBufferBytes = 256 * 1024;
+    // Monotonic milliseconds; the time limits are measured on it.
+    using Clock = std::function<qint64()>;
 
     explicit BoundedDownload(QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~BoundedDownload() override;
@@ -56,6 +62,9 @@ public:
     void setSilenceLimit(int msecs);
     int silenceLimit() const { return m_silenceMsecs; }
     bool isSilenceWatchdogActive() const;
+    // The clock the deadline and the rate window are measured on, for the next start(); the
+    // monotonic clock by default.
+    void setClock(Clock clock);
 
     // Starts fetching url. False, with nothing sent, when the address is not http(s) (result Refused)
     // or the file cannot be made (WriteFailed); otherwise finished() follows.
@@ -86,11 +95,14 @@ private:
     void request(const QUrl &url);
     void checkHeaders();
     void replyFinished();
+    void judgeAnswer();
     Result judge(QUrl *redirect) const;
     void stop(Result reason);
     void finish(Result result);
     void releaseReply();
     bool checkDeadline();
+    bool keepsRate(qint64 now);
+    void scheduleCheck(qint64 now, qint64 allowed);
     void storeBody(const QByteArray &data);
     int status() const;
     bool isSuccessStatus() const;
@@ -100,7 +112,9 @@ private:
     QSaveFile *m_file = nullptr;
     QTimer *m_silence;
     QTimer *m_deadline;
-    QElapsedTimer m_clock;
+    Clock m_clock;
+    qint64 m_startedAt = 0;
+    RateWindow m_window;
     DownloadLimits m_limits;
     int m_silenceMsecs = 0;
     int m_hops = 0;

@@ -58,6 +58,8 @@ private slots:
     void noCompressedBodies();
     void overallDeadline_data();
     void overallDeadline();
+    void rateWindow_data();
+    void rateWindow();
     void readerHoldsLittle();
 
 private:
@@ -230,6 +232,53 @@ void TestBoundedDownload::overallDeadline()
         QVERIFY(elapsed > 1500);
         QCOMPARE(m_download->bodyBytes(), qint64(2000));
     }
+}
+
+void TestBoundedDownload::rateWindow_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<int>("result");
+
+    // A server that announces 1 GiB and sends a byte every 1.5 s, here every 50 ms: by its length alone
+    // the package's average rate would allow it hours.
+    Reply drip = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
+    drip.announcedLength = qint64(1) << 30;
+    drip.pieceBytes = 1;
+    drip.pieceDelayMsecs = 50;
+    QTest::newRow("1 GiB announced, a byte at a time") << drip << int(BoundedDownload::TooSlow);
+    // 320 KiB/s, ten times the least the window asks for, for longer than the grace and two windows.
+    Reply steady = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(int(800 * KiB)));
+    steady.pieceBytes = int(32 * KiB);
+    steady.pieceDelayMsecs = 100;
+    QTest::newRow("steady") << steady << int(BoundedDownload::Succeeded);
+}
+
+void TestBoundedDownload::rateWindow()
+{
+    QFETCH(Reply, reply);
+    QFETCH(int, result);
+    m_server->route("/file.bin", reply);
+    // The package's limits with a thirtieth of its grace and window: 32 KiB in every second after the
+    // first.
+    DownloadLimits limits = DownloadLimits::package();
+    limits.graceMsecs = 1000;
+    limits.rateWindowMsecs = 1000;
+    QCOMPARE(limits.minimumWindowBytes, 32 * KiB);
+    m_download->setLimits(limits);
+    m_download->setSilenceLimit(1000);
+
+    qint64 elapsed = 0;
+    QVERIFY(run(m_server->url(QStringLiteral("/file.bin")), &elapsed));
+    QCOMPARE(int(m_download->result()), result);
+    if (result == BoundedDownload::Succeeded) {
+        QCOMPARE(m_download->bodyBytes(), qint64(reply.body.size()));
+        return;
+    }
+    // Judged only once the grace and one whole window have passed, and then at once.
+    QVERIFY2(elapsed >= limits.graceMsecs + limits.rateWindowMsecs, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < limits.graceMsecs + limits.rateWindowMsecs + 2500, qPrintable(QString::number(elapsed)));
+    QVERIFY(m_lastRead > 0);
+    QCOMPARE(folderEntries(), QStringList());
 }
 
 void TestBoundedDownload::readerHoldsLittle()
