@@ -133,6 +133,12 @@ void BoundedDownload::checkHeaders()
 {
     if (!m_reply)
         return;
+    // Only a 2xx body is the file: a redirect or an error page is judged now, before its body (which
+    // could run up to the size limit) is waited for.
+    if (status() >= 300) {
+        judgeAnswer();
+        return;
+    }
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     m_announced = length.isValid() ? length.toLongLong() : -1;
     if (m_announced > m_limits.maxBytes) {
@@ -168,7 +174,7 @@ void BoundedDownload::readAvailable()
             stop(TooLarge);
             return;
         }
-        // The body of a redirect or an error page is read and dropped: only a 2xx body is the file.
+        // What the transport took of a redirect or an error page before its headers were judged.
         if (isSuccessStatus())
             storeBody(data);
         if (!checkDeadline())
@@ -332,6 +338,9 @@ void BoundedDownload::releaseReply()
     if (!m_reply)
         return;
     disconnect(m_reply, nullptr, this, nullptr);
+    // An answer judged on its headers still has its body coming: the connection drops it.
+    if (!m_reply->isFinished())
+        m_reply->abort();
     m_reply->deleteLater();
     m_reply = nullptr;
 }

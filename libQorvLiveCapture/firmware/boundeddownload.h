@@ -26,6 +26,7 @@ class QTimer;
 // - the rate window ends one whose bytes come in too slowly, whatever length it announces;
 // - the silence limit ends one that stops sending;
 // - no compressed body is asked for, and one sent anyway is refused rather than inflated;
+// - an answer other than 2xx is judged on its headers and its body is never read;
 // - redirects are followed here, at most MaxRedirects, never to a less safe scheme, and any error of
 //   an answer (a cancel or time-out included) ends the download rather than a redirect being followed.
 // Only the body of the final 2xx answer is the file, and only when it arrived in full.

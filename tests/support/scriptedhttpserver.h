@@ -89,6 +89,8 @@ public:
 
 signals:
     void requestReceived(int index);
+    // A delayed reply found its client gone when its time came, and was not sent.
+    void replyDropped(int index);
 
 private:
     void acceptConnections();

@@ -137,10 +137,10 @@ void TestBoundedDownload::sizeLimits_data()
     QTest::newRow("one byte over") << over << int(BoundedDownload::TooLarge);
     const Reply atLimit = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(256 * KiB));
     QTest::newRow("at the limit") << atLimit << int(BoundedDownload::Succeeded);
-    // An error page counts as well: it is read, and may not be endless either.
+    // An error page is judged on its headers: however long its body, it is not read.
     Reply endlessError = endless;
     endlessError.status = 500;
-    QTest::newRow("endless error page") << endlessError << int(BoundedDownload::TooLarge);
+    QTest::newRow("endless error page") << endlessError << int(BoundedDownload::Failed);
 }
 
 void TestBoundedDownload::sizeLimits()
