@@ -1,6 +1,7 @@
 #include "firmware/boundeddownload.h"
 
 #include "capturelog.h"
+#include "firmware/httpgetreply.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkAccessManager>
@@ -109,7 +110,9 @@ void BoundedDownload::request(const QUrl &url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     // Asked for, a compressed body would be inflated by the transport before any limit here saw it.
     request.setRawHeader("Accept-Encoding", "identity");
-    m_reply = m_manager->get(request);
+    // Not the manager's own reply, which takes a chunk size it cannot read for the end of the body;
+    // the manager's proxy still applies.
+    m_reply = new HttpGetReply(request, m_manager->proxy(), m_manager);
     // Without a read buffer the transport keeps whatever it receives, up to the whole body.
     m_reply->setReadBufferSize(ReadBufferBytes);
     m_replyBytes = 0;

@@ -254,6 +254,12 @@ void ScriptedHttpServer::answer(QTcpSocket *socket, const Reply &reply)
     else
         head += "Connection: close\r\n";
     head += "\r\n";
+    if (!reply.wireBody.isEmpty()) {
+        socket->write(head + reply.wireBody);
+        socket->flush();
+        socket->disconnectFromHost();
+        return;
+    }
     if (reply.endless && !reply.body.isEmpty()) {
         socket->write(head);
         sendEndless(socket, reply, 0);
