@@ -29,7 +29,9 @@ class QTimer;
 // - an answer other than 2xx is judged on its headers and its body is never read;
 // - redirects are followed here, at most MaxRedirects, never to a less safe scheme, and any error of
 //   an answer (a cancel or time-out included) ends the download rather than a redirect being followed.
-// Only the body of the final 2xx answer is the file, and only when it arrived in full.
+// Only the body of the final 2xx answer is the file, and only when it arrived in full: answers are read
+// by HttpGetReply, whose strict framing tells a complete body from one cut short (with the manager's
+// proxy), not by the manager's own replies.
 class QORVLIVECAPTURE_EXPORT BoundedDownload : public QObject
 {
     Q_OBJECT

@@ -246,8 +246,8 @@ void TestBoundedDownload::rateWindow_data()
     drip.pieceBytes = 1;
     drip.pieceDelayMsecs = 50;
     QTest::newRow("1 GiB announced, a byte at a time") << drip << int(BoundedDownload::TooSlow);
-    // 320 KiB/s, ten times the least the window asks for, for longer than the grace and two windows.
-    Reply steady = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(int(800 * KiB)));
+    // 320 KiB/s, fifteen times the least the window asks for, for longer than the grace and a window.
+    Reply steady = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(int(960 * KiB)));
     steady.pieceBytes = int(32 * KiB);
     steady.pieceDelayMsecs = 100;
     QTest::newRow("steady") << steady << int(BoundedDownload::Succeeded);
@@ -258,14 +258,13 @@ void TestBoundedDownload::rateWindow()
     QFETCH(Reply, reply);
     QFETCH(int, result);
     m_server->route("/file.bin", reply);
-    // The package's limits with a thirtieth of its grace and window: 32 KiB in every second after the
-    // first.
+    // The package's limits with short times: 32 KiB in every 1.5 s after the first half second.
     DownloadLimits limits = DownloadLimits::package();
-    limits.graceMsecs = 1000;
-    limits.rateWindowMsecs = 1000;
+    limits.graceMsecs = 500;
+    limits.rateWindowMsecs = 1500;
     QCOMPARE(limits.minimumWindowBytes, 32 * KiB);
     m_download->setLimits(limits);
-    m_download->setSilenceLimit(1000);
+    m_download->setSilenceLimit(3000);
 
     qint64 elapsed = 0;
     QVERIFY(run(m_server->url(QStringLiteral("/file.bin")), &elapsed));
