@@ -60,6 +60,7 @@ private slots:
     void overallDeadline();
     void rateWindow_data();
     void rateWindow();
+    void rateWindowOnItsClock();
     void readerHoldsLittle();
 
 private:
@@ -278,6 +279,32 @@ void TestBoundedDownload::rateWindow()
     QVERIFY2(elapsed < limits.graceMsecs + limits.rateWindowMsecs + 2500, qPrintable(QString::number(elapsed)));
     QVERIFY(m_lastRead > 0);
     QCOMPARE(folderEntries(), QStringList());
+}
+
+void TestBoundedDownload::rateWindowOnItsClock()
+{
+    // The download's clock moves 100 ms with every byte that arrives, whatever the machine's load: it
+    // must end with the byte that brings that clock past the grace and one window (27 bytes here).
+    Reply drip = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
+    drip.announcedLength = qint64(1) << 30;
+    drip.pieceBytes = 1;
+    drip.pieceDelayMsecs = 20;
+    m_server->route("/file.bin", drip);
+    // Shared, as the download keeps its clock after this function.
+    const auto now = std::make_shared<qint64>(0);
+    m_download->setClock([now] { return *now; });
+    connect(m_download.get(), &BoundedDownload::progress, this, [now] { *now += 100; });
+    DownloadLimits limits = DownloadLimits::package();
+    limits.graceMsecs = 1000;
+    limits.rateWindowMsecs = 1600;
+    m_download->setLimits(limits);
+    m_download->setSilenceLimit(3000);
+
+    QVERIFY(run(m_server->url(QStringLiteral("/file.bin"))));
+    QCOMPARE(int(m_download->result()), int(BoundedDownload::TooSlow));
+    QVERIFY2(*now >= limits.graceMsecs + limits.rateWindowMsecs, qPrintable(QString::number(*now)));
+    // Bytes that came in one read under load move the clock once.
+    QVERIFY2(m_lastRead >= 26 && m_lastRead < 100, qPrintable(QString::number(m_lastRead)));
 }
 
 void TestBoundedDownload::readerHoldsLittle()
