@@ -45,6 +45,9 @@ bool HttpResponseReader::feed(const QByteArray &data, QByteArray *body)
     m_pending += data;
     while (step(body)) {
     }
+    // Taken from the front once per call: many small chunks must not each move what follows them.
+    m_pending.remove(0, m_taken);
+    m_taken = 0;
     return m_state != Failed;
 }
 
@@ -91,12 +94,12 @@ bool HttpResponseReader::step(QByteArray *body)
     case Phase::LengthBody:
         return takeBody(body, Phase::Ended);
     case Phase::CloseBody:
-        body->append(m_pending);
-        m_pending.clear();
+        body->append(m_pending.constData() + m_taken, m_pending.size() - m_taken);
+        m_taken = m_pending.size();
         return false;
     case Phase::Ended:
         // Nothing may follow an answer on a connection that asked to be closed after it.
-        m_pending.clear();
+        m_taken = m_pending.size();
         return false;
     }
     return false;
@@ -104,23 +107,21 @@ bool HttpResponseReader::step(QByteArray *body)
 
 bool HttpResponseReader::takeLine(QByteArray *line)
 {
-    const int end = m_pending.indexOf('\n');
-    if (end < 0) {
-        if (m_pending.size() > MaxLineBytes)
-            fail(QStringLiteral("A line of the answer is too long"));
-        return false;
-    }
-    if (end > MaxLineBytes)
+    const int end = m_pending.indexOf('\n', m_taken);
+    const int length = (end < 0 ? m_pending.size() : end) - m_taken;
+    if (length > MaxLineBytes)
         return fail(QStringLiteral("A line of the answer is too long"));
+    if (end < 0)
+        return false;
     if (m_phase == Phase::StatusLine || m_phase == Phase::HeaderLines || m_phase == Phase::Trailers) {
-        m_headBytes += end + 1;
+        m_headBytes += length + 1;
         if (m_headBytes > MaxHeadBytes)
             return fail(QStringLiteral("The answer's headers are too long"));
     }
-    *line = m_pending.left(end);
+    *line = m_pending.mid(m_taken, length);
     if (line->endsWith('\r'))
         line->chop(1);
-    m_pending.remove(0, end + 1);
+    m_taken = end + 1;
     return true;
 }
 
@@ -218,11 +219,11 @@ bool HttpResponseReader::readChunkSize(const QByteArray &line)
 
 bool HttpResponseReader::takeBody(QByteArray *body, Phase next)
 {
-    if (m_pending.isEmpty())
+    const int take = int(qMin<qint64>(m_remaining, m_pending.size() - m_taken));
+    if (take <= 0)
         return false;
-    const int take = int(qMin<qint64>(m_remaining, m_pending.size()));
-    body->append(m_pending.constData(), take);
-    m_pending.remove(0, take);
+    body->append(m_pending.constData() + m_taken, take);
+    m_taken += take;
     m_remaining -= take;
     if (m_remaining > 0)
         return false;
@@ -239,7 +240,7 @@ bool HttpResponseReader::fail(const QString &why)
     m_state = Failed;
     m_phase = Phase::Ended;
     m_error = why;
-    m_pending.clear();
+    m_taken = m_pending.size();
     return false;
 }
 

@@ -68,6 +68,8 @@ private:
     State m_state = ReadingHead;
     Phase m_phase = Phase::StatusLine;
     QByteArray m_pending;
+    // How much of m_pending the current call has read.
+    int m_taken = 0;
     int m_headBytes = 0;
     bool m_headRead = false;
     int m_status = 0;
