@@ -1,6 +1,6 @@
 #include "keystonealgorithm.h"
 
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 
 #include <QMutexLocker>
 

@@ -1,4 +1,4 @@
-#include "core/abstractcapturescreenaction.h"
+#include "common/abstractcapturescreenaction.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "core/camerafirmwareversion.h"
+#include "common/camerafirmwareversion.h"
 
 #include "vantoupdater.h"
 

@@ -1,4 +1,4 @@
-#include "core/cameralayoutgeometry.h"
+#include "common/cameralayoutgeometry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/freediskspace.h"
+#include "common/freediskspace.h"
 
 #include "desktop/desktoppaths.h"
 #include "desktop/diskspace.h"

@@ -1,4 +1,4 @@
-#include "core/logfolder.h"
+#include "common/logfolder.h"
 
 #include "desktop/desktoppaths.h"
 

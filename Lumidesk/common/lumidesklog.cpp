@@ -1,4 +1,4 @@
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 
 #include <QByteArray>
 #include <QLoggingCategory>

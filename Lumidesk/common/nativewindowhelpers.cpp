@@ -1,4 +1,4 @@
-#include "core/nativewindowhelpers.h"
+#include "common/nativewindowhelpers.h"
 
 #include "desktop/nativewindow.h"
 

@@ -1,6 +1,6 @@
-#include "core/remotepayload.h"
+#include "common/remotepayload.h"
 
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 
 #include <QtEndian>
 

@@ -1,4 +1,4 @@
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 
 #include "desktop/desktoppaths.h"
 

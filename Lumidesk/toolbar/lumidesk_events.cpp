@@ -2,16 +2,16 @@
 // errors and a full disk, sleep and wake, and the camera windows' reports (camera chosen, z-order,
 // reboot).
 
-#include "core/lumidesk.h"
+#include "toolbar/lumidesk.h"
 
 #include "audio/qorvaudiosource.h"
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
 #include "capture/qorvcapturesession.h"
-#include "core/link/localserver.h"
-#include "core/lumidesklog.h"
-#include "core/settingspath.h"
-#include "core/widgets/notificationdialog.h"
+#include "common/lumidesklog.h"
+#include "common/settingspath.h"
+#include "common/widgets/notificationdialog.h"
+#include "toolbar/link/localserver.h"
 
 #include <QSettings>
 

@@ -1,16 +1,16 @@
 // Camera layouts: which camera windows exist, how they are wired, their sizes and places, which camera
 // each gets, closing a window and swapping the two.
 
-#include "core/lumidesk.h"
+#include "toolbar/lumidesk.h"
 
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "camerawindow/cameramainwidget.h"
-#include "core/cameralayoutgeometry.h"
-#include "core/nativewindowhelpers.h"
-#include "core/pipwidget.h"
-#include "core/supportedcamera.h"
+#include "common/cameralayoutgeometry.h"
+#include "common/nativewindowhelpers.h"
+#include "common/supportedcamera.h"
 #include "manager/doccammanager.h"
+#include "toolbar/pipwidget.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
 // Desktop live streaming: the settings, the panel's live controls, start and stop, and what the
 // publisher reports.
 
-#include "core/lumidesk.h"
+#include "toolbar/lumidesk.h"
 
 #include "camerawindow/cameramainwidget.h"
 #include "capture/qorvcapturesession.h"
-#include "core/link/localserver.h"
-#include "core/lumidesklog.h"
-#include "core/remotepayload.h"
+#include "common/lumidesklog.h"
+#include "common/remotepayload.h"
 #include "dialogs/livesettings.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
 #include "qorvrtmpintf.h"
+#include "toolbar/link/localserver.h"
 
 #include <QGuiApplication>
 #include <QScreen>

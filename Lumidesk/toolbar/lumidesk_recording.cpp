@@ -1,19 +1,19 @@
 // Desktop recording, the desktop snapshot, the output folder, the desktop's sound input and the record
 // and live time answers of the panel.
 
-#include "core/lumidesk.h"
+#include "toolbar/lumidesk.h"
 
 #include "audio/qorvaudiosource.h"
 #include "camerawindow/cameramainwidget.h"
 #include "camerawindow/capturefilenames.h"
 #include "capture/qorvcapturesession.h"
-#include "core/abstractcapturescreenaction.h"
-#include "core/link/localserver.h"
-#include "core/lumidesklog.h"
-#include "core/remotepayload.h"
+#include "common/abstractcapturescreenaction.h"
+#include "common/lumidesklog.h"
+#include "common/remotepayload.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "qorvrtmpintf.h"
 #include "telegate.h"
+#include "toolbar/link/localserver.h"
 
 #include <QDesktopServices>
 #include <QTimer>

@@ -6,15 +6,15 @@
 // Payloads come from the network: a command reads only what its payload holds, and one too short for
 // what it reads is logged and ignored.
 
-#include "core/lumidesk.h"
+#include "toolbar/lumidesk.h"
 
 #include "analytics/bigdata.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "camerawindow/cameramainwidget.h"
-#include "core/link/localserver.h"
-#include "core/lumidesklog.h"
-#include "core/remotepayload.h"
+#include "common/lumidesklog.h"
+#include "common/remotepayload.h"
 #include "telegate.h"
+#include "toolbar/link/localserver.h"
 
 #include <QScopedValueRollback>
 

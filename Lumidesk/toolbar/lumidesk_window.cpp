@@ -1,14 +1,14 @@
 // The bar itself: docking to an edge with its look, the narrow form, dragging, the saved place, the
 // shape without a compositor and the pen hand-over to DrawletApp.
 
-#include "core/lumidesk.h"
+#include "toolbar/lumidesk.h"
 
 #include "camerawindow/seethroughmask.h"
-#include "core/abstractcapturescreenaction.h"
-#include "core/link/localserver.h"
-#include "core/lumidesklog.h"
-#include "core/settingspath.h"
-#include "core/toolbarstyle.h"
+#include "common/abstractcapturescreenaction.h"
+#include "common/lumidesklog.h"
+#include "common/settingspath.h"
+#include "toolbar/link/localserver.h"
+#include "toolbar/toolbarstyle.h"
 
 #include <QBitmap>
 #include <QMouseEvent>

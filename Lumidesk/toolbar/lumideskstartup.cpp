@@ -1,11 +1,11 @@
-#include "core/lumideskstartup.h"
+#include "toolbar/lumideskstartup.h"
 
-#include "core/logfolder.h"
-#include "core/lumidesk.h"
-#include "core/lumidesklog.h"
-#include "core/nativewindowhelpers.h"
-#include "core/settingspath.h"
+#include "common/logfolder.h"
+#include "common/lumidesklog.h"
+#include "common/nativewindowhelpers.h"
+#include "common/settingspath.h"
 #include "dialogs/navigationdialog.h"
+#include "toolbar/lumidesk.h"
 
 #include "autoserialfilelogger.h"
 #include "journix.h"

@@ -1,6 +1,6 @@
-#include "core/lumideskstartup.h"
+#include "toolbar/lumideskstartup.h"
 #ifdef LUMIDESK_WITH_TEST_HOOK
-#include "core/startuptesthook.h"
+#include "toolbar/startuptesthook.h"
 #endif
 
 #include "desktop/brokenpipeguard.h"

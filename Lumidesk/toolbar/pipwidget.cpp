@@ -1,4 +1,4 @@
-#include "core/pipwidget.h"
+#include "toolbar/pipwidget.h"
 
 #include "analytics/bigdata.h"
 #include "dialogs/navigationdialog.h"

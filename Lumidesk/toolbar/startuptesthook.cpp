@@ -1,8 +1,8 @@
-#include "core/startuptesthook.h"
+#include "toolbar/startuptesthook.h"
 
-#include "core/lumidesk.h"
-#include "core/lumideskstartup.h"
 #include "dialogs/navigationdialog.h"
+#include "toolbar/lumidesk.h"
+#include "toolbar/lumideskstartup.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "core/startupupdatecheck.h"
+#include "toolbar/startupupdatecheck.h"
 
 #include "vantoupdater.h"
 

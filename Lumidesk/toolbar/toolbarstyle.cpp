@@ -1,4 +1,4 @@
-#include "core/toolbarstyle.h"
+#include "toolbar/toolbarstyle.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "core/link/localserver.h"
+#include "toolbar/link/localserver.h"
 
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 
 #include "ipc/localcommandtext.h"
 #include "ipc/localframecodec.h"

@@ -4,7 +4,7 @@
 #include "camerawindow/keystonealgorithm.h"
 #include "camerawindow/keystonewidget.h"
 #include "capture/qorvcapturesession.h"
-#include "core/widgets/popupbutton.h"
+#include "common/widgets/popupbutton.h"
 #include "video/simulated/simulatedframegenerator.h"
 
 #include <QDateTime>

@@ -1,5 +1,5 @@
-#include "core/freediskspace.h"
-#include "core/logfolder.h"
+#include "common/freediskspace.h"
+#include "common/logfolder.h"
 
 #include <QDir>
 #include <QFile>

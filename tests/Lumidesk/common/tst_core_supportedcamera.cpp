@@ -1,4 +1,4 @@
-#include "core/supportedcamera.h"
+#include "common/supportedcamera.h"
 
 #include <QtTest>
 

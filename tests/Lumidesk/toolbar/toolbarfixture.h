@@ -4,14 +4,14 @@
 // a scripted record and live panel on the real local command link, and readers for what the toolbar
 // shows and reports.
 
-#include "core/link/localserver.h"
-#include "core/lumidesk.h"
+#include "common/settingspath.h"
+#include "common/widgets/notificationdialog.h"
 #include "core/platformbackend.h"
-#include "core/settingspath.h"
-#include "core/widgets/notificationdialog.h"
 #include "desktop/desktoppaths.h"
 #include "ipc/localsocketpath.h"
 #include "linkrawsocket.h"
+#include "toolbar/link/localserver.h"
+#include "toolbar/lumidesk.h"
 #include "windowprobes.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "core/lumidesk.h"
-#include "core/lumideskstartup.h"
-#include "core/settingspath.h"
+#include "common/settingspath.h"
+#include "toolbar/lumidesk.h"
+#include "toolbar/lumideskstartup.h"
 
 #include "autoserialfilelogger.h"
 

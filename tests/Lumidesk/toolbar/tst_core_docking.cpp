@@ -1,5 +1,5 @@
-#include "core/abstractcapturescreenaction.h"
-#include "core/lumidesk.h"
+#include "common/abstractcapturescreenaction.h"
+#include "toolbar/lumidesk.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,11 +2,11 @@
 
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
-#include "core/cameralayoutgeometry.h"
-#include "core/pipwidget.h"
+#include "common/cameralayoutgeometry.h"
 #include "manager/doccammanager.h"
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
+#include "toolbar/pipwidget.h"
 
 #include <QScreen>
 

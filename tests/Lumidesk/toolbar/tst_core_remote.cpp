@@ -6,11 +6,11 @@
 
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
-#include "core/pipwidget.h"
 #include "manager/doccammanager.h"
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
 #include "telegate.h"
+#include "toolbar/pipwidget.h"
 
 #include <QRandomGenerator>
 

@@ -1,8 +1,8 @@
-#include "core/logfolder.h"
-#include "core/lumidesk.h"
-#include "core/lumideskstartup.h"
-#include "core/settingspath.h"
+#include "common/logfolder.h"
+#include "common/settingspath.h"
 #include "dialogs/navigationdialog.h"
+#include "toolbar/lumidesk.h"
+#include "toolbar/lumideskstartup.h"
 
 #include "autoserialfilelogger.h"
 #include "journix.h"

@@ -1,7 +1,7 @@
-#include "core/pipwidget.h"
-#include "core/startupupdatecheck.h"
-#include "core/widgets/custommovebutton.h"
+#include "common/widgets/custommovebutton.h"
 #include "dialogs/navigationdialog.h"
+#include "toolbar/pipwidget.h"
+#include "toolbar/startupupdatecheck.h"
 
 #include "ui_lumidesk.h"
 #include "ui_pipwidget.h"

@@ -1,8 +1,8 @@
 // The notification and warning dialogs: their look, fitting to the message, and closing.
-#include "core/widgets/livewarningdialog.h"
-#include "core/widgets/notificationdialog.h"
-#include "core/widgets/popupbutton.h"
-#include "core/widgets/warningdialog.h"
+#include "common/widgets/livewarningdialog.h"
+#include "common/widgets/notificationdialog.h"
+#include "common/widgets/popupbutton.h"
+#include "common/widgets/warningdialog.h"
 
 #include <QFrame>
 #include <QImageReader>

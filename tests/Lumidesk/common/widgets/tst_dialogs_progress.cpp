@@ -1,5 +1,5 @@
 // The high-quality capture progress strip.
-#include "core/widgets/progressdialog.h"
+#include "common/widgets/progressdialog.h"
 
 #include <QLabel>
 #include <QMovie>

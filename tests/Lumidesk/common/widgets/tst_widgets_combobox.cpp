@@ -1,5 +1,5 @@
 // The styled combo box: its style sheet flags, title rows and where its pop-up list opens.
-#include "core/widgets/custcombobox.h"
+#include "common/widgets/custcombobox.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

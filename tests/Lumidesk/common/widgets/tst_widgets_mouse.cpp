@@ -1,11 +1,11 @@
 // Mouse handling of the drag and resize detectors, the move button and frame, and the clickable label.
-#include "core/widgets/clickablelabel.h"
-#include "core/widgets/custdetectionframe.h"
-#include "core/widgets/custdetectionlabel.h"
-#include "core/widgets/custdetectionwidget.h"
-#include "core/widgets/custommovebutton.h"
-#include "core/widgets/custommoveframe.h"
-#include "core/widgets/detectionwidget.h"
+#include "common/widgets/clickablelabel.h"
+#include "common/widgets/custdetectionframe.h"
+#include "common/widgets/custdetectionlabel.h"
+#include "common/widgets/custdetectionwidget.h"
+#include "common/widgets/custommovebutton.h"
+#include "common/widgets/custommoveframe.h"
+#include "common/widgets/detectionwidget.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // The capture-mode pop-up button and the language row.
-#include "core/widgets/languageitemframe.h"
-#include "core/widgets/popupbutton.h"
+#include "common/widgets/languageitemframe.h"
+#include "common/widgets/popupbutton.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -1,6 +1,6 @@
 // The tab widget whose tabs are drawn from images.
-#include "core/widgets/custtabbar.h"
-#include "core/widgets/custtabwidget.h"
+#include "common/widgets/custtabbar.h"
+#include "common/widgets/custtabwidget.h"
 
 #include <QHoverEvent>
 #include <QImage>

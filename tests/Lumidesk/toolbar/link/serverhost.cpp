@@ -1,7 +1,7 @@
 // The main program's link server in a process of its own, with as few file descriptors as a
 // constrained desktop session allows: "tst_link_serverhost <open-file limit>". It prints "ready" once
 // it listens and answers every "cap_getRecordTime" with the seconds it carried, as "cap_updateVolume".
-#include "core/link/localserver.h"
+#include "toolbar/link/localserver.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,5 +1,5 @@
-#include "core/link/localserver.h"
 #include "localclient.h"
+#include "toolbar/link/localserver.h"
 
 #include "linksignalrecorder.h"
 

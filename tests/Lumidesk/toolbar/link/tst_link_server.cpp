@@ -1,4 +1,4 @@
-#include "core/link/localserver.h"
+#include "toolbar/link/localserver.h"
 
 #include "linkcommandfuzzer.h"
 #include "linkrawsocket.h"
