@@ -15,6 +15,7 @@ using platform::LocalFrameCodec;
 using platform::LocalListener;
 
 const char LocalServer::ServerName[] = "LumideskServer";
+const char LocalServer::PanelGreeting[] = "cap_panelReady";
 
 namespace {
 
@@ -54,6 +55,48 @@ struct Command
     const char *word;
     void (*read)(LocalServer *server, const QString &text);
 };
+
+const Command commands[] = {
+    {"cap_showLumidesk", [](LocalServer *s, const QString &t) {
+         emit s->lumideskShow(coordinate(t, 1), coordinate(t, 2));
+     }},
+    {"cap_startRecord", [](LocalServer *s, const QString &) { emit s->recordStart(); }},
+    {"cap_pauseRecord", [](LocalServer *s, const QString &) { emit s->recordPause(); }},
+    {"cap_stopRecord", [](LocalServer *s, const QString &t) { emit s->recordStop(seconds(t, 1)); }},
+    {"cap_startLive", [](LocalServer *s, const QString &) { emit s->liveStart(); }},
+    {"cap_stopLive", [](LocalServer *s, const QString &t) { emit s->liveStop(seconds(t, 1)); }},
+    {"cap_showAudioMenu", [](LocalServer *s, const QString &) { emit s->audioMenuShow(); }},
+    {"cap_changeAudioSource", [](LocalServer *s, const QString &t) {
+         emit s->audioSourceChange(LocalCommandText::argument(t, 1),
+                                   LocalCommandText::intArgument(t, 2, 0, MaxAudioDevices));
+     }},
+    {"cap_MacChangeAudioSource", [](LocalServer *s, const QString &t) {
+         emit s->audioSourceChange(LocalCommandText::argument(t, 1), LocalCommandText::argument(t, 2),
+                                   LocalCommandText::intArgument(t, 3, 0, MaxAudioDevices));
+     }},
+    {"cap_setAudioSource", [](LocalServer *s, const QString &t) {
+         emit s->doSaveAudioSetting(LocalCommandText::argument(t, 1));
+     }},
+    {"cap_removeAudioSource", [](LocalServer *s, const QString &) { emit s->audioSourceRemove(); }},
+    {"cap_changeVolume", [](LocalServer *s, const QString &t) {
+         emit s->volumeChange(LocalCommandText::intArgument(t, 1, MinVolume, MaxVolume));
+     }},
+    {"cap_hideRecordWidget", [](LocalServer *s, const QString &) { emit s->recordWidgetHide(); }},
+    {"cap_hideLiveWidget", [](LocalServer *s, const QString &) { emit s->liveWidgetHide(); }},
+    {"cap_getRecordTime", [](LocalServer *s, const QString &t) { emit s->recordTimeGet(seconds(t, 1)); }},
+    {"cap_getLiveTime", [](LocalServer *s, const QString &t) { emit s->liveTimeGet(seconds(t, 1)); }},
+    // Only marks its connection as the panel's.
+    {LocalServer::PanelGreeting, [](LocalServer *, const QString &) {}},
+};
+
+const Command *findCommand(const QString &text)
+{
+    for (const Command &command : commands) {
+        if (text.startsWith(QLatin1String(command.word)))
+            return &command;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -98,45 +141,11 @@ void LocalServer::sendMessage(const QString &text)
 
 void LocalServer::readMessage(const QString &text)
 {
-    static const Command commands[] = {
-        {"cap_showLumidesk", [](LocalServer *s, const QString &t) {
-             emit s->lumideskShow(coordinate(t, 1), coordinate(t, 2));
-         }},
-        {"cap_startRecord", [](LocalServer *s, const QString &) { emit s->recordStart(); }},
-        {"cap_pauseRecord", [](LocalServer *s, const QString &) { emit s->recordPause(); }},
-        {"cap_stopRecord", [](LocalServer *s, const QString &t) { emit s->recordStop(seconds(t, 1)); }},
-        {"cap_startLive", [](LocalServer *s, const QString &) { emit s->liveStart(); }},
-        {"cap_stopLive", [](LocalServer *s, const QString &t) { emit s->liveStop(seconds(t, 1)); }},
-        {"cap_showAudioMenu", [](LocalServer *s, const QString &) { emit s->audioMenuShow(); }},
-        {"cap_changeAudioSource", [](LocalServer *s, const QString &t) {
-             emit s->audioSourceChange(LocalCommandText::argument(t, 1),
-                                       LocalCommandText::intArgument(t, 2, 0, MaxAudioDevices));
-         }},
-        {"cap_MacChangeAudioSource", [](LocalServer *s, const QString &t) {
-             emit s->audioSourceChange(LocalCommandText::argument(t, 1), LocalCommandText::argument(t, 2),
-                                       LocalCommandText::intArgument(t, 3, 0, MaxAudioDevices));
-         }},
-        {"cap_setAudioSource", [](LocalServer *s, const QString &t) {
-             emit s->doSaveAudioSetting(LocalCommandText::argument(t, 1));
-         }},
-        {"cap_removeAudioSource", [](LocalServer *s, const QString &) { emit s->audioSourceRemove(); }},
-        {"cap_changeVolume", [](LocalServer *s, const QString &t) {
-             emit s->volumeChange(LocalCommandText::intArgument(t, 1, MinVolume, MaxVolume));
-         }},
-        {"cap_hideRecordWidget", [](LocalServer *s, const QString &) { emit s->recordWidgetHide(); }},
-        {"cap_hideLiveWidget", [](LocalServer *s, const QString &) { emit s->liveWidgetHide(); }},
-        {"cap_getRecordTime", [](LocalServer *s, const QString &t) { emit s->recordTimeGet(seconds(t, 1)); }},
-        {"cap_getLiveTime", [](LocalServer *s, const QString &t) { emit s->liveTimeGet(seconds(t, 1)); }},
-    };
-
     _LumideskLog::log(TraceLevel, QStringLiteral("Read message = %s"), text.toLatin1().constData());
-    for (const Command &command : commands) {
-        if (text.startsWith(QLatin1String(command.word))) {
-            command.read(this, text);
-            return;
-        }
-    }
-    _LumideskLog::log(ErrorLevel, QStringLiteral("Client message error !"));
+    if (const Command *command = findCommand(text))
+        command->read(this, text);
+    else
+        _LumideskLog::log(ErrorLevel, QStringLiteral("Client message error !"));
 }
 
 void LocalServer::disconnectSocket()
@@ -277,7 +286,7 @@ void LocalServer::socketConnected(QLocalSocket *socket)
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, &LocalServer::socketDestroyed);
     m_sockets.append(socket);
-    m_lastActivity.insert(socket, ++m_activityCount);
+    m_peers.insert(socket, Peer{++m_activityCount, false});
     m_socket = socket;
     closeIdleConnections();
     emit localSocketReady();
@@ -288,14 +297,43 @@ void LocalServer::closeIdleConnections()
     // Every open connection holds a file descriptor; connections nobody closes must not take the
     // process's last ones. The panel needs one, a second start's check another for a moment.
     while (m_sockets.size() > MaxConnections) {
-        QLocalSocket *idlest = m_sockets.first();
-        for (QLocalSocket *socket : qAsConst(m_sockets)) {
-            if (m_lastActivity.value(socket) < m_lastActivity.value(idlest))
-                idlest = socket;
-        }
+        QLocalSocket *socket = connectionToClose();
+        if (!socket)
+            return;
         _LumideskLog::log(StateLevel, QStringLiteral("Socket closed: too many connections"));
-        closeSocket(idlest);
+        closeSocket(socket);
     }
+}
+
+QLocalSocket *LocalServer::connectionToClose() const
+{
+    // A panel rarely writes, so being idle long says little about it; having never sent a command
+    // says that the connection is no panel. The current one is the one the panel is served on.
+    QLocalSocket *chosen = nullptr;
+    for (QLocalSocket *socket : qAsConst(m_sockets)) {
+        if (socket == m_socket)
+            continue;
+        if (!chosen) {
+            chosen = socket;
+            continue;
+        }
+        const Peer candidate = m_peers.value(socket);
+        const Peer best = m_peers.value(chosen);
+        const bool sooner = candidate.spoken == best.spoken ? candidate.lastActivity < best.lastActivity
+                                                             : !candidate.spoken;
+        if (sooner)
+            chosen = socket;
+    }
+    return chosen;
+}
+
+QLocalSocket *LocalServer::connectionToServe() const
+{
+    for (int i = m_sockets.size() - 1; i >= 0; --i) {
+        if (m_peers.value(m_sockets.at(i)).spoken)
+            return m_sockets.at(i);
+    }
+    return m_sockets.isEmpty() ? nullptr : m_sockets.last();
 }
 
 void LocalServer::socketDisconnected()
@@ -312,15 +350,29 @@ void LocalServer::socketDestroyed(QObject *object)
 
 void LocalServer::forgetSocket(QObject *object)
 {
-    // Only the connection that went away is forgotten: the death of an older one leaves the newest in
-    // place, and the death of the newest falls back to the newest still open.
+    // Only the connection that went away is forgotten: the death of another leaves the current one in
+    // place.
     for (int i = m_sockets.size() - 1; i >= 0; --i) {
         if (static_cast<QObject *>(m_sockets.at(i)) == object) {
-            m_lastActivity.remove(m_sockets.at(i));
+            m_peers.remove(m_sockets.at(i));
             m_sockets.removeAt(i);
         }
     }
-    m_socket = m_sockets.isEmpty() ? nullptr : m_sockets.last();
+    if (static_cast<QObject *>(m_socket) != object)
+        return;
+    // What was sent while another connection was current never reached the panel taking over.
+    m_socket = connectionToServe();
+    if (m_socket)
+        emit localSocketReady();
+}
+
+void LocalServer::noteActivity(QLocalSocket *socket, bool command)
+{
+    const auto peer = m_peers.find(socket);
+    if (peer == m_peers.end())
+        return;
+    peer->lastActivity = ++m_activityCount;
+    peer->spoken = peer->spoken || command;
 }
 
 void LocalServer::socketRead()
@@ -333,7 +385,7 @@ void LocalServer::socketRead()
         QString text;
         switch (LocalFrameCodec::decode(socket, &text)) {
         case LocalFrameCodec::Complete:
-            m_lastActivity.insert(socket, ++m_activityCount);
+            noteActivity(socket, findCommand(text) != nullptr);
             readMessage(text);
             break;
         case LocalFrameCodec::Incomplete:

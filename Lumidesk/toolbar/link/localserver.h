@@ -13,12 +13,17 @@ class LocalListener;
 // The main program's end of the local command link. It listens on "LumideskServer", turns every
 // message from the record and live panel into a signal and offers one sender per command it sends.
 //
-// Messages go to the newest open connection only. Messages from every open connection are read, so a
-// short-lived connection (a second program start checking whether the name is taken) loses none of the
-// panel's commands, and when the newest connection closes the link falls back to the one before it.
-// At most MaxConnections stay open: a new one beyond that closes the one idle longest (no connection
-// or message since). The listener keeps the name through a shortage of file descriptors and listens
-// again when its socket file goes (platform::LocalListener).
+// Messages go to the current connection: the newest one to connect. Messages from every open
+// connection are read, so a short-lived connection (a second program start checking whether the name
+// is taken) loses none of the panel's commands. A connection that has sent one of the panel's commands
+// counts as a panel; when the current connection goes, the newest panel still open becomes current
+// again (the newest connection when none has spoken yet) and is brought up to date through
+// localSocketReady().
+//
+// At most MaxConnections stay open. Room for a new one is made by closing another than the current
+// one: first the connection idle longest among those that have sent no command yet, then the panel
+// idle longest. The listener keeps the name through a shortage of file descriptors and listens again
+// when its socket file goes (platform::LocalListener).
 class LocalServer : public QObject
 {
     Q_OBJECT
@@ -26,6 +31,9 @@ class LocalServer : public QObject
 public:
     static const char ServerName[];
     static const int MaxConnections = 4;
+    // What the panel says first on every connection, so that it counts as a panel before the user
+    // has done anything; it asks for nothing.
+    static const char PanelGreeting[];
 
     explicit LocalServer(QObject *parent = nullptr);
     ~LocalServer() override;
@@ -90,15 +98,26 @@ private slots:
     void displayError(QLocalSocket::LocalSocketError socketError);
 
 private:
+    struct Peer
+    {
+        // When it was last heard from, as a count of events; connecting counts as being heard from.
+        quint64 lastActivity = 0;
+        // It has sent at least one of the panel's commands.
+        bool spoken = false;
+    };
+
+    void noteActivity(QLocalSocket *socket, bool command);
     void forgetSocket(QObject *object);
     void closeSocket(QLocalSocket *socket);
     void closeIdleConnections();
+    QLocalSocket *connectionToClose() const;
+    QLocalSocket *connectionToServe() const;
 
     platform::LocalListener *m_listener = nullptr;
-    // The newest open connection, the one messages are sent to; null when none is open.
+    // The connection messages are sent to; null when none is open.
     QLocalSocket *m_socket = nullptr;
-    // Every open connection, oldest first, and when each was last heard from (a count of events).
+    // Every open connection, oldest first, and what is known of each.
     QList<QLocalSocket *> m_sockets;
-    QHash<QLocalSocket *, quint64> m_lastActivity;
+    QHash<QLocalSocket *, Peer> m_peers;
     quint64 m_activityCount = 0;
 };

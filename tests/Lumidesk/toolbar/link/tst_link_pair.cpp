@@ -3,10 +3,14 @@
 
 #include "linksignalrecorder.h"
 
+#include "ipc/localsocketpath.h"
+
+#include <QProcess>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 using PairCall = std::function<void(LocalServer &, LocalClient &)>;
 Q_DECLARE_METATYPE(PairCall)
@@ -23,9 +27,17 @@ private slots:
     void commands_data();
     void commands();
     void recordRoundTrip();
+    void idleConnectionsLeaveThePanelServed();
+    void panelComesBackWhenItsConnectionIsDropped();
     void serverGoingAwayShutsThePanelDown();
+    void killedServerShutsThePanelDown();
 
 private:
+    static QString path()
+    {
+        return platform::LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName));
+    }
+
     std::unique_ptr<LocalServer> m_server;
     std::unique_ptr<LocalClient> m_client;
 };
@@ -115,13 +127,81 @@ void TestLinkPair::recordRoundTrip()
     QCOMPARE(time.first().first().toInt(), 75);
 }
 
+// Idle connections beside the panel, as a hostile or broken program of the same user might open: the
+// panel keeps its link, its commands are taken meanwhile, and it is served again once they go.
+void TestLinkPair::idleConnectionsLeaveThePanelServed()
+{
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 6; ++i) {
+        idle.push_back(std::make_unique<QLocalSocket>());
+        idle.back()->connectToServer(path());
+        QVERIFY(idle.back()->waitForConnected(2000));
+        QTRY_COMPARE(ready.count(), i + 1);
+    }
+    QSignalSpy stopped(m_server.get(), &LocalServer::liveStop);
+    m_client->stopLive(61);
+    QVERIFY(stopped.wait(2000));
+    QCOMPARE(stopped.first().first().toInt(), 61);
+
+    QSignalSpy shown(m_client.get(), &LocalClient::recordWidgetShow);
+    for (const std::unique_ptr<QLocalSocket> &socket : idle)
+        socket->disconnectFromServer();
+    QTRY_COMPARE(ready.count(), 7);
+    m_server->showRecordWidget();
+    QVERIFY(shown.wait(2000));
+    QVERIFY(m_client->checkAlive());
+    QCOMPARE(shutdown.count(), 0);
+}
+
+// The server closing the panel's connection while it goes on running is no end of the main program.
+void TestLinkPair::panelComesBackWhenItsConnectionIsDropped()
+{
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    m_server->disconnectSocket();
+    QVERIFY(ready.wait(2000));
+    QTRY_VERIFY(m_client->checkAlive());
+
+    QSignalSpy language(m_client.get(), &LocalClient::langChanged);
+    m_server->changeLang(QStringLiteral("de_DE"));
+    QVERIFY(language.wait(2000));
+    QSignalSpy volume(m_server.get(), &LocalServer::volumeChange);
+    m_client->changeVolume(30);
+    QVERIFY(volume.wait(2000));
+    QCOMPARE(shutdown.count(), 0);
+}
+
 void TestLinkPair::serverGoingAwayShutsThePanelDown()
 {
     QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
     m_server.reset();
-    QVERIFY(shutdown.wait(500));
+    QVERIFY(shutdown.wait(2000));
     QVERIFY(!m_client->checkAlive());
-    QVERIFY(shutdown.wait(1500));
+    QVERIFY(shutdown.wait(2000));
+}
+
+// A main program that dies leaves its socket file behind: nobody answers there, which is the end too.
+void TestLinkPair::killedServerShutsThePanelDown()
+{
+    m_client.reset();
+    m_server.reset();
+    QProcess host;
+    host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tst_link_serverhost"), {"256"});
+    QVERIFY(host.waitForReadyRead(5000));
+    QCOMPARE(host.readLine().trimmed(), QByteArray("ready"));
+    m_client.reset(new LocalClient);
+    m_client->requestNewConnection();
+    QTRY_VERIFY(m_client->checkAlive());
+
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    host.kill();
+    QVERIFY(host.waitForFinished(5000));
+    QVERIFY(QFileInfo::exists(path()));
+    QVERIFY(shutdown.wait(2000));
+    QVERIFY(!m_client->checkAlive());
+    QVERIFY(shutdown.wait(2000));
 }
 
 QTEST_GUILESS_MAIN(TestLinkPair)

@@ -39,7 +39,10 @@ private slots:
     void newestConnectionIsServed();
     void olderConnectionDeathKeepsTheNewest();
     void newestConnectionDeathFallsBack();
-    void closesTheIdlestConnections();
+    void makesRoomWithoutClosingThePanel_data();
+    void makesRoomWithoutClosingThePanel();
+    void strayThatGoesGivesThePanelBack_data();
+    void strayThatGoesGivesThePanelBack();
     void manyIdleConnectionsUnderALowFileLimit();
     void secondServerLeavesTheNameAlone();
     void socketOfAKilledServerIsTakenOver();
@@ -48,6 +51,7 @@ private slots:
 
 private:
     static QString path() { return LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName)); }
+    static QString greeting() { return QLatin1String(LocalServer::PanelGreeting); }
     LinkRawSocket *connectPeer();
     // Waits until every message written so far on peer has been handled.
     bool sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen);
@@ -129,6 +133,7 @@ void TestLinkServer::dispatch_data()
     row("getRecordTime", "cap_getRecordTime/p12", "recordTimeGet(12)");
     row("getLiveTime", "cap_getLiveTime/p7", "liveTimeGet(7)");
     row("a command the server only sends", "cap_changeLanguage/pen_US", "");
+    row("the panel's greeting", LocalServer::PanelGreeting, "");
     row("empty", "", "");
 }
 
@@ -252,7 +257,8 @@ void TestLinkServer::brokenFrameClosesThatConnection()
     LinkRawSocket *bystander = connectPeer();
     LinkRawSocket *peer = connectPeer();
     QVERIFY(bystander && peer);
-    LinkSignalRecorder recorder(m_server.get());
+    // The bystander taking over is brought up to date; that is not what this looks at.
+    LinkSignalRecorder recorder(m_server.get(), {"localSocketReady"});
     peer->writeRaw(bytes);
     QTRY_VERIFY(!peer->isConnected());
     const QStringList seen = recorder.take();
@@ -311,28 +317,95 @@ void TestLinkServer::newestConnectionDeathFallsBack()
     m_server->stopLive();
 }
 
-void TestLinkServer::closesTheIdlestConnections()
+void TestLinkServer::makesRoomWithoutClosingThePanel_data()
 {
+    QTest::addColumn<QString>("panelSays");
+    QTest::addColumn<QString>("straysSay");
+
+    QTest::newRow("greeted, strays silent") << greeting() << QString();
+    QTest::newRow("greeted, strays say what is no command") << greeting() << QStringLiteral("cap_hello");
+    QTest::newRow("a command, strays silent") << QStringLiteral("cap_changeVolume/p40") << QString();
+}
+
+// A panel rarely writes: idle connections opened after it must not take its place for good.
+void TestLinkServer::makesRoomWithoutClosingThePanel()
+{
+    QFETCH(QString, panelSays);
+    QFETCH(QString, straysSay);
+
     LinkRawSocket *panel = connectPeer();
-    QList<LinkRawSocket *> probes;
-    for (int i = 1; i < LocalServer::MaxConnections; ++i)
-        probes << connectPeer();
-    QVERIFY(panel && !probes.contains(nullptr));
-    // The panel speaks after the others connected, so they have been idle longer.
+    QVERIFY(panel);
+    panel->writeFrame(panelSays);
+    QList<LinkRawSocket *> strays;
+    for (int i = 0; i < 6; ++i) {
+        LinkRawSocket *stray = connectPeer();
+        QVERIFY(stray);
+        if (!straysSay.isEmpty())
+            stray->writeFrame(straysSay);
+        strays << stray;
+    }
+    const auto open = [&strays] {
+        return int(std::count_if(strays.begin(), strays.end(), [](LinkRawSocket *s) { return s->isConnected(); }));
+    };
+    QTRY_COMPARE(open(), LocalServer::MaxConnections - 1);
+    QVERIFY(panel->isConnected());
+    QVERIFY(strays.last()->isConnected());
+
+    // The newest is served meanwhile; the panel's commands are read all the same.
+    m_server->showLiveWidget();
+    QTRY_COMPARE(strays.last()->messages(), QStringList{"cap_showLiveWidget"});
     LinkSignalRecorder recorder(m_server.get());
     QStringList seen;
+    panel->writeFrame(QStringLiteral("cap_stopRecord/p9"));
     QVERIFY(sync(panel, &recorder, &seen));
+    QCOMPARE(seen, QStringList{"recordStop(9)"});
 
-    LinkRawSocket *late = connectPeer();
-    LinkRawSocket *later = connectPeer();
-    QVERIFY(late && later);
-    QTRY_VERIFY(!probes.at(0)->isConnected() && !probes.at(1)->isConnected());
-    QTest::qWait(50);
-    QVERIFY(panel->isConnected() && late->isConnected() && later->isConnected());
-    for (int i = 2; i < probes.size(); ++i)
-        QVERIFY(probes.at(i)->isConnected());
-    m_server->showLiveWidget();
-    QTRY_COMPARE(later->messages(), QStringList{"cap_showLiveWidget"});
+    // Once the strays go, the panel is served again, and brought up to date.
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    for (LinkRawSocket *stray : qAsConst(strays))
+        stray->socket()->disconnectFromServer();
+    QVERIFY(ready.wait(2000));
+    m_server->showRecordWidget();
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_showRecordWidget"});
+}
+
+void TestLinkServer::strayThatGoesGivesThePanelBack_data()
+{
+    QTest::addColumn<QByteArray>("lastWords");
+
+    QTest::newRow("closes") << QByteArray();
+    QTest::newRow("sends a broken frame") << QByteArray::fromHex("7ffffffe0063");
+}
+
+void TestLinkServer::strayThatGoesGivesThePanelBack()
+{
+    QFETCH(QByteArray, lastWords);
+
+    LinkRawSocket *panel = connectPeer();
+    QVERIFY(panel);
+    panel->writeFrame(greeting());
+    LinkRawSocket *idle = connectPeer();
+    LinkRawSocket *otherIdle = connectPeer();
+    LinkRawSocket *stray = connectPeer();
+    QVERIFY(idle && otherIdle && stray);
+    stray->writeFrame(QStringLiteral("cap_hello"));
+
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    if (lastWords.isEmpty())
+        stray->socket()->disconnectFromServer();
+    else
+        stray->writeRaw(lastWords);
+    QVERIFY(ready.wait(2000));
+    m_server->changeLang(QStringLiteral("de_DE"));
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_changeLanguage/pde_DE"});
+
+    // Another connection going leaves the panel where it is.
+    idle->writeRaw(QByteArray::fromHex("7ffffffe0063"));
+    QTRY_VERIFY(!idle->isConnected());
+    m_server->startLive();
+    QTRY_COMPARE(panel->messages().last(), QStringLiteral("cap_startLive"));
+    QCOMPARE(otherIdle->messages(), QStringList());
+    QCOMPARE(ready.count(), 1);
 }
 
 // Connections that nobody closes must not use up the program's file descriptors: the server runs in a
