@@ -1,4 +1,4 @@
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 #include "dialogs/navigationdialog.h"
 
 #include <QApplication>

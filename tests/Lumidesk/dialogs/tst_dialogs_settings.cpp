@@ -1,4 +1,4 @@
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/languagelist.h"
 #include "dialogs/livestreamsetting.h"

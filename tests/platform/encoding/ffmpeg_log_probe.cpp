@@ -2,7 +2,7 @@
 // message handler), then FFmpeg at work: the live H.264 encoder opened (libx264 announces itself at
 // information level) and messages of a context of its own at each level. The log's records go to the
 // standard output, so that what reaches standard error is only what the handler passes on there.
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 #include "encoding/h264liveencoder.h"
 #include "journix.h"
 #include "syslogger.h"
