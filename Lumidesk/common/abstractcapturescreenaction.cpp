@@ -1,10 +1,11 @@
 #include "common/abstractcapturescreenaction.h"
 
+#include "audio/soundplayer.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QSound>
 #include <QTimer>
 
 const QString AbstractCaptureScreenAction::CAPTURE_SOUND_PATH =
@@ -57,7 +58,7 @@ int AbstractCaptureScreenAction::checkDockWidgetPosition(QPoint p)
 void AbstractCaptureScreenAction::executeSuccessResponse(QRect rect)
 {
     Q_UNUSED(rect)
-    QSound::play(CAPTURE_SOUND_PATH);
+    platform::SoundPlayer::play(CAPTURE_SOUND_PATH);
 
     QWidget flash;
     // Qt::Window made explicit: a parentless widget only turns into a window when shown, and then
