@@ -122,4 +122,4 @@ void TestProgram::installedProgramHasNoTestHook()
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
-#include "tst_core_program.moc"
+#include "tst_toolbar_program.moc"

@@ -231,4 +231,4 @@ void TestToolbarProgram::runsWithoutDrawlet()
 }
 
 QTEST_MAIN(TestToolbarProgram)
-#include "tst_core_toolbarprogram.moc"
+#include "tst_toolbar_toolbarprogram.moc"

@@ -236,4 +236,4 @@ void TestLayouts::sameCameraInBothWindows()
 }
 
 QTEST_MAIN(TestLayouts)
-#include "tst_core_layouts.moc"
+#include "tst_toolbar_layouts.moc"

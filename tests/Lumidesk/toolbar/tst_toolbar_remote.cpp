@@ -504,4 +504,4 @@ void TestCoreRemote::randomCommandsLeaveTheServerServing()
 }
 
 QTEST_MAIN(TestCoreRemote)
-#include "tst_core_remote.moc"
+#include "tst_toolbar_remote.moc"

@@ -482,4 +482,4 @@ void TestToolbar::closesOnceInOrder()
 }
 
 QTEST_MAIN(TestToolbar)
-#include "tst_core_toolbar.moc"
+#include "tst_toolbar_window.moc"

@@ -58,4 +58,4 @@ void TestLumideskLog::firstCallsFromManyThreadsRegisterOnce()
 }
 
 QTEST_GUILESS_MAIN(TestLumideskLog)
-#include "tst_core_log.moc"
+#include "tst_common_log.moc"

@@ -459,4 +459,4 @@ void TestDesktopRecording::soundInputFromThePanel()
 }
 
 QTEST_MAIN(TestDesktopRecording)
-#include "tst_core_desktoprecording.moc"
+#include "tst_toolbar_desktoprecording.moc"

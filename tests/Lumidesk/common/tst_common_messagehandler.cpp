@@ -187,4 +187,4 @@ void TestMessageHandler::captureLibraryIsQuietUntilTheLevelAsks()
 }
 
 QTEST_GUILESS_MAIN(TestMessageHandler)
-#include "tst_core_messagehandler.moc"
+#include "tst_common_messagehandler.moc"

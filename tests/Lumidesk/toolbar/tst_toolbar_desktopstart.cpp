@@ -71,4 +71,4 @@ void TestDesktopStart::qtMessagesGoToTheLogWhileRunning()
 }
 
 QTEST_MAIN(TestDesktopStart)
-#include "tst_core_desktopstart.moc"
+#include "tst_toolbar_desktopstart.moc"

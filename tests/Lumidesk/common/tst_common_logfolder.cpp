@@ -81,4 +81,4 @@ void TestLogFolder::freeSpaceOfDocuments()
 }
 
 QTEST_GUILESS_MAIN(TestLogFolder)
-#include "tst_core_logfolder.moc"
+#include "tst_common_logfolder.moc"

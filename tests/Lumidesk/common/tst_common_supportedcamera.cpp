@@ -43,4 +43,4 @@ void TestSupportedCamera::ids()
 }
 
 QTEST_GUILESS_MAIN(TestSupportedCamera)
-#include "tst_core_supportedcamera.moc"
+#include "tst_common_supportedcamera.moc"

@@ -129,4 +129,4 @@ void TestDocking::flashCoversTheScreenEachTime()
 }
 
 QTEST_MAIN(TestDocking)
-#include "tst_core_docking.moc"
+#include "tst_toolbar_docking.moc"

@@ -152,4 +152,4 @@ void TestStartup::closingStoresThePosition()
 }
 
 QTEST_MAIN(TestStartup)
-#include "tst_core_startup.moc"
+#include "tst_toolbar_startup.moc"

@@ -361,4 +361,4 @@ void TestToolbarForm::updateCheckNeedsARealServer()
 }
 
 QTEST_MAIN(TestToolbarForm)
-#include "tst_core_toolbarform.moc"
+#include "tst_toolbar_form.moc"

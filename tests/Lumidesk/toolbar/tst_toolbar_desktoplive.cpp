@@ -199,4 +199,4 @@ void TestDesktopLive::reconnectRestartsTheExport()
 }
 
 QTEST_MAIN(TestDesktopLive)
-#include "tst_core_desktoplive.moc"
+#include "tst_toolbar_desktoplive.moc"
