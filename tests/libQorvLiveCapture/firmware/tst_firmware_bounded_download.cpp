@@ -318,7 +318,8 @@ void TestBoundedDownload::rateWindowOnItsClock()
 void TestBoundedDownload::readerHoldsLittle()
 {
     // The server runs on a thread of its own and sends as fast as the socket takes it, while this
-    // thread stops reading for a while: what the transport may hold for the reader must stay small.
+    // thread stops reading for a while: what the transport may hold for the reader must stay small,
+    // and what piled up meanwhile is handed over a read buffer at a time.
     QThread serverThread;
     serverThread.start();
     QObject inServerThread;
@@ -336,11 +337,18 @@ void TestBoundedDownload::readerHoldsLittle()
     QVERIFY(url.isValid());
 
     m_download->setLimits(sizeOnly(qint64(4) << 30));
+    qint64 largestStep = 0;
+    connect(m_download.get(), &BoundedDownload::progress, this, [&, previous = qint64(0)](qint64 read, qint64) mutable {
+        largestStep = qMax(largestStep, read - previous);
+        previous = read;
+    });
     QVERIFY(m_download->start(url, m_folder->filePath(QStringLiteral("file.bin"))));
     QTRY_VERIFY(m_lastRead > 0);
     const qint64 before = residentBytes();
     QThread::msleep(1500);
     const qint64 grown = residentBytes() - before;
+    const qint64 readBefore = m_lastRead;
+    QTRY_VERIFY(m_lastRead > readBefore + 16 * MiB);
     m_download->abort();
 
     QMetaObject::invokeMethod(&inServerThread, [&] { delete server; }, Qt::BlockingQueuedConnection);
@@ -348,6 +356,7 @@ void TestBoundedDownload::readerHoldsLittle()
     serverThread.wait();
     QVERIFY(before > 0);
     QVERIFY2(grown < 32 * MiB, qPrintable(QStringLiteral("%1 MiB").arg(grown / MiB)));
+    QVERIFY2(largestStep <= 2 * BoundedDownload::ReadBufferBytes, qPrintable(QString::number(largestStep)));
 }
 
 void TestBoundedDownload::redirectLimit_data()
