@@ -106,10 +106,12 @@ bool BoundedDownload::start(const QUrl &url, const QString &targetPath)
 void BoundedDownload::request(const QUrl &url)
 {
     // Not the manager's own reply, which takes a chunk size it cannot read for the end of the body;
-    // the manager's proxy and the trust of Qt's default TLS configuration still apply.
+    // the manager's proxy and the trust of Qt's default TLS configuration still apply (asked for only
+    // over TLS, so that a plain download does not set up Qt's TLS).
     m_reply = new HttpTransfer(url, m_manager);
     m_reply->setProxy(m_manager->proxy());
-    m_reply->setCaCertificates(QSslConfiguration::defaultConfiguration().caCertificates());
+    if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        m_reply->setCaCertificates(QSslConfiguration::defaultConfiguration().caCertificates());
     m_reply->setReadBufferSize(ReadBufferBytes);
     m_replyBytes = 0;
     m_announced = -1;

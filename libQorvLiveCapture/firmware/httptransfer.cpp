@@ -8,6 +8,7 @@
 
 #include <curl/curl.h>
 
+#include <initializer_list>
 #include <limits>
 #include <mutex>
 
@@ -77,6 +78,80 @@ struct HttpTransfer::Curl
         curl_slist_free_all(headers);
     }
 
+    static CURLcode firstFailure(std::initializer_list<CURLcode> codes)
+    {
+        for (const CURLcode code : codes) {
+            if (code != CURLE_OK)
+                return code;
+        }
+        return CURLE_OK;
+    }
+
+    CURLcode setRequest(const QUrl &url, HttpTransfer *self)
+    {
+        // Asked for, a compressed body would reach the limits of whoever reads it only once inflated.
+        headers = curl_slist_append(nullptr, "Accept-Encoding: identity");
+        return firstFailure({
+            curl_easy_setopt(easy, CURLOPT_URL, url.toEncoded().constData()),
+            curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"),
+            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L),
+            curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error),
+            curl_easy_setopt(easy, CURLOPT_USERAGENT, "Lumidesk"),
+            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers),
+            curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L),
+            curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L),
+            curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, CurlReadBytes),
+            curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Curl::header),
+            curl_easy_setopt(easy, CURLOPT_HEADERDATA, self),
+            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Curl::write),
+            curl_easy_setopt(easy, CURLOPT_WRITEDATA, self),
+        });
+    }
+
+    CURLcode setProxy(const QNetworkProxy &proxy)
+    {
+        bool tunnel = false;
+        const QByteArray address = proxyAddress(proxy, &tunnel);
+        const CURLcode code = firstFailure({
+            // An empty address keeps curl from taking one from the environment, as Qt does.
+            curl_easy_setopt(easy, CURLOPT_PROXY, address.constData()),
+            curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, tunnel ? 1L : 0L),
+            curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L),
+        });
+        if (code != CURLE_OK || address.isEmpty() || proxy.user().isEmpty())
+            return code;
+        return firstFailure({
+            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData()),
+            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData()),
+        });
+    }
+
+    // The certificates of caPem and no others, not those of the system's folder either; without any,
+    // the system's store.
+    CURLcode setTrust(const QByteArray &caPem)
+    {
+        const CURLcode code = firstFailure({
+            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L),
+            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L),
+        });
+        if (code != CURLE_OK || caPem.isEmpty())
+            return code;
+        curl_blob blob{const_cast<char *>(caPem.constData()), size_t(caPem.size()), CURL_BLOB_COPY};
+        return firstFailure({
+            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob),
+            curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<char *>(nullptr)),
+        });
+    }
+
+    CURLMcode watchFor(HttpTransfer *self)
+    {
+        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Curl::socket);
+        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, self);
+        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Curl::timer);
+        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, self);
+        return curl_multi_add_handle(multi, easy);
+    }
+
     static int socket(CURL *, curl_socket_t socket, int what, void *self, void *)
     {
         static_cast<HttpTransfer *>(self)->watch(socket, what);
@@ -132,74 +207,28 @@ void HttpTransfer::start()
 {
     if (m_curl || m_finished)
         return;
-    if (!setUp()) {
-        const QString why = m_error.isEmpty() ? QStringLiteral("Cannot set up the transfer") : m_error;
-        m_error.clear();
-        release();
-        QTimer::singleShot(0, this, [this, why] { end(why); });
-    }
+    const QString failure = setUp();
+    if (failure.isEmpty())
+        return;
+    release();
+    QTimer::singleShot(0, this, [this, failure] { end(failure); });
 }
 
-bool HttpTransfer::setUp()
+QString HttpTransfer::setUp()
 {
     initialiseCurl();
+    const QString cannot = QStringLiteral("Cannot set up the transfer");
     m_curl = new Curl;
     m_curl->multi = curl_multi_init();
     m_curl->easy = curl_easy_init();
     if (!m_curl->multi || !m_curl->easy)
-        return false;
-    // Asked for, a compressed body would reach the limits of whoever reads it only once inflated.
-    m_curl->headers = curl_slist_append(nullptr, "Accept-Encoding: identity");
-    CURL *const easy = m_curl->easy;
-    const QByteArray address = m_url.toEncoded();
-    const QNetworkProxy chosen = chosenProxy(m_proxy, m_url);
-    bool tunnel = false;
-    const QByteArray proxy = proxyAddress(chosen, &tunnel);
-    const CURLcode codes[] = {
-        curl_easy_setopt(easy, CURLOPT_URL, address.constData()),
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"),
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L),
-        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_curl->error),
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, "Lumidesk"),
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_curl->headers),
-        curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L),
-        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L),
-        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, CurlReadBytes),
-        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Curl::header),
-        curl_easy_setopt(easy, CURLOPT_HEADERDATA, this),
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Curl::write),
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, this),
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L),
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L),
-        // An empty address keeps curl from taking one from the environment, as Qt does.
-        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.constData()),
-        curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, tunnel ? 1L : 0L),
-        curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L),
-    };
-    for (const CURLcode code : codes) {
-        if (code != CURLE_OK) {
-            m_error = QString::fromUtf8(curl_easy_strerror(code));
-            return false;
-        }
-    }
-    if (!proxy.isEmpty() && !chosen.user().isEmpty()
-        && (curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, chosen.user().toUtf8().constData()) != CURLE_OK
-            || curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, chosen.password().toUtf8().constData()) != CURLE_OK)) {
-        return false;
-    }
-    if (!m_caPem.isEmpty()) {
-        // These and no others: not the system's folder of certificates either.
-        curl_blob blob{m_caPem.data(), size_t(m_caPem.size()), CURL_BLOB_COPY};
-        if (curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob) != CURLE_OK
-            || curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<char *>(nullptr)) != CURLE_OK) {
-            return false;
-        }
-    }
-    curl_multi_setopt(m_curl->multi, CURLMOPT_SOCKETFUNCTION, &Curl::socket);
-    curl_multi_setopt(m_curl->multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(m_curl->multi, CURLMOPT_TIMERFUNCTION, &Curl::timer);
-    curl_multi_setopt(m_curl->multi, CURLMOPT_TIMERDATA, this);
-    return curl_multi_add_handle(m_curl->multi, easy) == CURLM_OK;
+        return cannot;
+    const CURLcode code = Curl::firstFailure({m_curl->setRequest(m_url, this),
+                                              m_curl->setProxy(chosenProxy(m_proxy, m_url)),
+                                              m_curl->setTrust(m_caPem)});
+    if (code != CURLE_OK)
+        return QString::fromUtf8(curl_easy_strerror(code));
+    return m_curl->watchFor(this) == CURLM_OK ? QString() : cannot;
 }
 
 void HttpTransfer::watch(qintptr socket, int what)

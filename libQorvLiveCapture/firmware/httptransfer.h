@@ -76,7 +76,8 @@ private:
     // curl's handles and its callbacks, which hand what they get to the members below.
     struct Curl;
 
-    bool setUp();
+    // Why the transfer cannot be set up; empty when it can.
+    QString setUp();
     void watch(qintptr socket, int what);
     void setWatched(QHash<qintptr, QSocketNotifier *> &watches, qintptr socket, bool on);
     void schedule(long msecs);
