@@ -53,6 +53,12 @@ struct MovieFileWriter::Context
     // The last encoded picture, written once the next one tells how long it lasts.
     AVPacket *heldVideo = nullptr;
     bool videoHeld = false;
+    // Sound encoded before the first picture was written. The muxer shifts every track by the time of
+    // the first packet it is handed, so the first picture, at zero, goes first.
+    std::vector<AVPacket *> waitingAudio;
+    bool videoWritten = false;
+    // The last decode time handed to the muxer, per track.
+    int64_t lastDts[2] = {AV_NOPTS_VALUE, AV_NOPTS_VALUE};
     SwsContext *scaler = nullptr;
     bool fileOpen = false;
     bool headerWritten = false;
@@ -76,6 +82,8 @@ struct MovieFileWriter::Context
 
     ~Context()
     {
+        for (AVPacket *waiting : waitingAudio)
+            av_packet_free(&waiting);
         sws_freeContext(scaler);
         av_packet_free(&packet);
         av_packet_free(&heldVideo);
@@ -291,9 +299,12 @@ bool MovieFileWriter::appendVideo(const VideoSample &sample)
     const qint64 timeUs = sample.presentationTimeUs();
     if (m_ctx->sessionEnded && timeUs > m_ctx->sessionEndUs)
         return false;
-    // A frame stamped a little before the session start opens the movie rather than being lost.
+    // A frame stamped a little before the session start opens the movie rather than being lost, and
+    // so does one stamped after it: the first picture is shown from the session's zero on, as the
+    // sound starts there too.
     const qint64 sinceStartUs = qMax<qint64>(0, timeUs - m_ctx->sessionStartUs);
-    const qint64 pts = av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
+    const qint64 pts = m_ctx->lastVideoPts == AV_NOPTS_VALUE ? 0
+                                                              : av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
     if (m_ctx->lastVideoPts != AV_NOPTS_VALUE && pts <= m_ctx->lastVideoPts)
         return false; // the track needs strictly increasing times
     if (!encodeVideoFrame(sample, pts))
@@ -349,12 +360,21 @@ bool MovieFileWriter::appendAudio(const AudioSample &sample)
     const int count = sample.frameCount();
 
     if (!m_ctx->audioStarted) {
-        // Sound from before the session start is cut off, as the picture is.
+        // Sound from before the session start is cut off, as the picture is; the time from the
+        // session start to the first sound is silence, so that the sound track starts at zero with
+        // the picture and keeps its place against it. Sound that starts later than the longest gap
+        // filled begins where it was stamped.
         if (startPts + count <= 0)
             return true;
         skip = int(qMax<qint64>(0, -startPts));
-        m_ctx->pendingAudioPts = qMax<qint64>(0, startPts);
         m_ctx->audioStarted = true;
+        const qint64 lead = qMax<qint64>(0, startPts);
+        if (lead <= av_rescale(MaxSilenceFillUs, rate, 1000000)) {
+            m_ctx->pendingAudioPts = 0;
+            m_ctx->pendingAudio.insert(m_ctx->pendingAudio.end(), size_t(lead), 0.0f);
+        } else {
+            m_ctx->pendingAudioPts = lead;
+        }
     } else {
         const qint64 expected = m_ctx->pendingAudioPts + qint64(m_ctx->pendingAudio.size());
         const qint64 gap = startPts - expected;
@@ -443,6 +463,50 @@ bool MovieFileWriter::sendAndDrain(int streamIndex, bool flush, void *frame)
 
 bool MovieFileWriter::writePacket(AVPacket *packet)
 {
+    const bool isVideo = packet->stream_index == m_ctx->videoStream->index;
+    if (!isVideo && !m_ctx->videoWritten) {
+        AVPacket *waiting = av_packet_alloc();
+        if (!waiting) {
+            av_packet_unref(packet);
+            fail(QStringLiteral("cannot allocate a packet"), AVERROR(ENOMEM));
+            return false;
+        }
+        av_packet_move_ref(waiting, packet);
+        m_ctx->waitingAudio.push_back(waiting);
+        return true;
+    }
+    if (!muxPacket(packet))
+        return false;
+    if (!isVideo || m_ctx->videoWritten)
+        return true;
+    m_ctx->videoWritten = true;
+    return writeWaitingAudio();
+}
+
+bool MovieFileWriter::writeWaitingAudio()
+{
+    std::vector<AVPacket *> waiting;
+    waiting.swap(m_ctx->waitingAudio);
+    bool written = true;
+    for (AVPacket *packet : waiting) {
+        written = written && muxPacket(packet);
+        av_packet_free(&packet);
+    }
+    return written;
+}
+
+bool MovieFileWriter::muxPacket(AVPacket *packet)
+{
+    // The muxer aborts the program on a time before one it already has for the track: such a packet
+    // is dropped instead. The time stamps given to the encoders never lead to one.
+    int64_t &lastDts = m_ctx->lastDts[packet->stream_index];
+    if (packet->dts < 0 || (lastDts != AV_NOPTS_VALUE && packet->dts <= lastDts)) {
+        qWarning("a packet of track %d at %lld after %lld is dropped", packet->stream_index,
+                 static_cast<long long>(packet->dts), static_cast<long long>(lastDts));
+        av_packet_unref(packet);
+        return true;
+    }
+    lastDts = packet->dts;
     // Straight to the muxer, not through its interleaving queue: the tracks of a fragment are stored
     // apart anyway, and a queue would hold back what a kill then loses.
     const int error = av_write_frame(m_ctx->format, packet);
@@ -451,6 +515,17 @@ bool MovieFileWriter::writePacket(AVPacket *packet)
         fail(QStringLiteral("cannot write to %1").arg(m_path), error);
         return false;
     }
+    return true;
+}
+
+bool MovieFileWriter::writeFragment()
+{
+    const int error = av_write_frame(m_ctx->format, nullptr);
+    if (error < 0) {
+        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        return false;
+    }
+    m_ctx->fileHasFrames = true;
     return true;
 }
 
@@ -481,17 +556,9 @@ bool MovieFileWriter::writeHeldVideo()
     m_ctx->videoHeld = false;
     if (!writePacket(held))
         return false;
-    if (m_ctx->fileHasFrames)
-        return true;
     // Until a first fragment is in it, the file is a header that nothing plays: write it with the
     // first frame rather than after a whole fragment's time.
-    const int error = av_write_frame(m_ctx->format, nullptr);
-    if (error < 0) {
-        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
-        return false;
-    }
-    m_ctx->fileHasFrames = true;
-    return true;
+    return m_ctx->fileHasFrames || writeFragment();
 }
 
 bool MovieFileWriter::finishWriting()

@@ -16,6 +16,10 @@ namespace platform {
 // Writes one QuickTime movie: H.264 video (libx264) and AAC audio (FFmpeg's own encoder), muxed as a
 // fragmented movie so that everything up to the last fragment survives a crash or a kill.
 //
+// Both tracks start at the session's zero, whichever of them brings its first sample first and
+// however far apart the first samples are: the first picture is shown from zero and the time before
+// the first sound is silence.
+//
 // The life cycle follows the asset writers recording programs are used to: start writing (opens the
 // file), start a session at a source time (time stamps are relative to it), append samples, end the
 // session, finish writing (flushes the encoders and closes the file). Every call is serialised by an
@@ -75,8 +79,11 @@ private:
     bool encodePendingAudio(AudioFlush flush);
     bool sendAndDrain(int streamIndex, bool flush, void *frame);
     bool writePacket(AVPacket *packet);
+    bool writeWaitingAudio();
+    bool muxPacket(AVPacket *packet);
     bool holdVideoPacket(AVPacket *packet);
     bool writeHeldVideo();
+    bool writeFragment();
     void fail(const QString &what, int avError);
     bool close(); // false when the file could not be closed cleanly
 
