@@ -59,6 +59,9 @@ struct MovieFileWriter::Context
     bool videoWritten = false;
     // The last decode time handed to the muxer, per track.
     int64_t lastDts[2] = {AV_NOPTS_VALUE, AV_NOPTS_VALUE};
+    // The file's length up to the end of its last whole fragment, and whether a write to it failed.
+    qint64 wholeFragmentsBytes = 0;
+    bool outputFailed = false;
     SwsContext *scaler = nullptr;
     bool fileOpen = false;
     bool headerWritten = false;
@@ -166,11 +169,16 @@ bool MovieFileWriter::startWriting()
     av_dict_set_int(&options, "frag_duration", m_settings.fragmentDurationUs, 0);
     error = avformat_write_header(m_ctx->format, &options);
     av_dict_free(&options);
+    if (error >= 0) {
+        avio_flush(m_ctx->format->pb);
+        error = m_ctx->format->pb->error;
+    }
     if (error < 0) {
         fail(QStringLiteral("cannot write the movie header"), error);
         close();
         return false;
     }
+    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
     m_ctx->headerWritten = true;
     m_status = Writing;
     return true;
@@ -512,9 +520,12 @@ bool MovieFileWriter::muxPacket(AVPacket *packet)
     const int error = av_write_frame(m_ctx->format, packet);
     av_packet_unref(packet);
     if (error < 0) {
-        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        failOutput(error);
         return false;
     }
+    // The packets of the open fragment wait in the muxer's memory: what reached the file ends with
+    // a whole fragment.
+    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
     return true;
 }
 
@@ -522,9 +533,10 @@ bool MovieFileWriter::writeFragment()
 {
     const int error = av_write_frame(m_ctx->format, nullptr);
     if (error < 0) {
-        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        failOutput(error);
         return false;
     }
+    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
     m_ctx->fileHasFrames = true;
     return true;
 }
@@ -577,11 +589,17 @@ bool MovieFileWriter::finishWriting()
         ok = encodePendingAudio(FinalFrame) && sendAndDrain(m_ctx->audioStream->index, true, nullptr)
              && sendAndDrain(m_ctx->videoStream->index, true, nullptr) && writeHeldVideo();
     }
-    // A failed movie still gets its trailer when the file takes it, so that it is as complete as
-    // possible; the result stays a failure.
-    const int error = av_write_trailer(m_ctx->format);
-    if (ok && error < 0)
-        fail(QStringLiteral("cannot complete %1").arg(m_path), error);
+    // A movie that failed for another reason than its file still gets its trailer, so that it is as
+    // complete as possible; the result stays a failure. After a failed write the file takes nothing
+    // more: it is cut back to its last whole fragment when closed.
+    if (!m_ctx->outputFailed) {
+        const int error = av_write_trailer(m_ctx->format);
+        if (error < 0) {
+            m_ctx->outputFailed = true;
+            if (ok)
+                fail(QStringLiteral("cannot complete %1").arg(m_path), error);
+        }
+    }
     if (!close() && ok && m_status == Writing)
         fail(QStringLiteral("cannot close %1").arg(m_path), AVERROR(EIO));
     if (m_status == Writing)
@@ -606,9 +624,27 @@ bool MovieFileWriter::close()
     m_ctx->fileOpen = false;
     // A file that never received a frame plays nothing, and its name would refuse the next try (a
     // disk full from the very start): it goes. It is ours: an existing file is never opened.
-    if (!m_ctx->fileHasFrames && !QFile::remove(m_path))
-        qWarning("cannot remove the empty movie %s", qUtf8Printable(m_path));
+    if (!m_ctx->fileHasFrames) {
+        if (!QFile::remove(m_path))
+            qWarning("cannot remove the empty movie %s", qUtf8Printable(m_path));
+    } else if (m_ctx->outputFailed || !closed) {
+        cutBackToWholeFragments();
+    }
     return closed;
+}
+
+void MovieFileWriter::cutBackToWholeFragments()
+{
+    // A write that failed part way through a fragment (a full disk) left its beginning behind, and
+    // players report the whole file as damaged: it ends with the last whole fragment instead.
+    if (!QFile::resize(m_path, m_ctx->wholeFragmentsBytes))
+        qWarning("cannot cut the movie %s back to its last whole fragment", qUtf8Printable(m_path));
+}
+
+void MovieFileWriter::failOutput(int avError)
+{
+    m_ctx->outputFailed = true;
+    fail(QStringLiteral("cannot write to %1").arg(m_path), avError);
 }
 
 void MovieFileWriter::fail(const QString &what, int avError)
