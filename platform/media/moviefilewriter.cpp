@@ -566,11 +566,10 @@ bool MovieFileWriter::writeHeldVideo()
         held->duration = qMax<int64_t>(1, av_rescale_q(1, frameTime, m_ctx->videoStream->time_base));
     }
     m_ctx->videoHeld = false;
-    if (!writePacket(held))
-        return false;
-    // Until a first fragment is in it, the file is a header that nothing plays: write it with the
-    // first frame rather than after a whole fragment's time.
-    return m_ctx->fileHasFrames || writeFragment();
+    // Each picture, with the sound encoded up to it, goes to the file in a fragment of its own as
+    // soon as its length is known: a kill loses only the pictures still being encoded, and the file
+    // plays from the first picture on.
+    return writePacket(held) && writeFragment();
 }
 
 bool MovieFileWriter::finishWriting()

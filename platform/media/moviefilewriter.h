@@ -14,9 +14,9 @@ struct AVPacket;
 namespace platform {
 
 // Writes one QuickTime movie: H.264 video (libx264) and AAC audio (FFmpeg's own encoder), muxed as a
-// fragmented movie so that everything up to the last fragment survives a crash or a kill, and a
-// write that fails (a full disk) leaves the file cut back to its last whole fragment: it plays
-// either way.
+// fragmented movie so that everything up to the last fragment survives a crash or a kill. Every
+// picture goes to the file in a fragment of its own once the next one is encoded, and a write that
+// fails (a full disk) leaves the file cut back to its last whole fragment: it plays either way.
 //
 // Both tracks start at the session's zero, whichever of them brings its first sample first and
 // however far apart the first samples are: the first picture is shown from zero and the time before
