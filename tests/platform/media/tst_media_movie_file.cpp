@@ -19,6 +19,8 @@ private Q_SLOTS:
     void soundIsTrimmedAndGapsFilled();
     void tracksStartingApartStayInStep_data();
     void tracksStartingApartStayInStep();
+    void killLeavesEveryFrameButTheLast_data();
+    void killLeavesEveryFrameButTheLast();
     void refusesWhatItCannotWrite();
     void probeRejectsDamagedMovies_data();
     void probeRejectsDamagedMovies();
@@ -213,6 +215,42 @@ void tst_media_movie_file::tracksStartingApartStayInStep()
                  qPrintable(QStringLiteral("sound packet %1 at %2 s, %3 s after the one before")
                                 .arg(i).arg(audio.packetTimes.at(i)).arg(step)));
     }
+}
+
+void tst_media_movie_file::killLeavesEveryFrameButTheLast_data()
+{
+    QTest::addColumn<int>("frames");
+
+    QTest::newRow("two frames") << 2;
+    QTest::newRow("a fifth of a second") << 7;
+    QTest::newRow("a second and a half") << 45;
+}
+
+void tst_media_movie_file::killLeavesEveryFrameButTheLast()
+{
+    // A kill leaves the file as it stands while the writer is still writing. Each frame is in it,
+    // with the sound up to it, as soon as the next one is encoded: from the second frame on the file
+    // plays, and the kill costs only the frame still waiting for its length.
+    QFETCH(int, frames);
+
+    const std::unique_ptr<MovieFileWriter> writer = sessionWriter(QStringLiteral("open.mov"), 0);
+    const int block = platform::AudioSample::SampleRate / 30;
+    for (int i = 0; i < frames; ++i) {
+        QVERIFY(writer->appendVideo(WriterSamples::frame(320, 240, i, i * 33333)));
+        QVERIFY(writer->appendAudio(WriterSamples::tone(block, i * block, i * 33333)));
+    }
+    const QString killed = m_dir->filePath(QStringLiteral("killed.mov"));
+    QVERIFY(QFile::copy(writer->path(), killed));
+
+    const WriterProbe probe = WriterProbe::run(killed);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    QCOMPARE(probe.stream(QStringLiteral("video")).packets, frames - 1);
+    // The sound lags by what the AAC encoder holds (two of its frames) at most.
+    const double soundEnd = probe.stream(QStringLiteral("audio")).endTime;
+    const double lastFrameEnd = (frames - 1) * 0.033333;
+    QVERIFY2(soundEnd >= lastFrameEnd - 0.06 && soundEnd <= lastFrameEnd + 0.03,
+             qPrintable(QStringLiteral("sound up to %1 s, frames up to %2 s").arg(soundEnd).arg(lastFrameEnd)));
+    QVERIFY(writer->finishWriting());
 }
 
 void tst_media_movie_file::refusesWhatItCannotWrite()
