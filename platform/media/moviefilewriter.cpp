@@ -38,6 +38,12 @@ int evenDown(int value)
     return value & ~1;
 }
 
+// One frame at the nominal rate, in the encoder's time base.
+qint64 nominalFrameTicks(const AVCodecContext *video)
+{
+    return qMax<qint64>(1, av_rescale_q(1, av_inv_q(video->framerate), video->time_base));
+}
+
 } // namespace
 
 struct MovieFileWriter::Context
@@ -74,6 +80,7 @@ struct MovieFileWriter::Context
     qint64 sessionEndUs = 0;
 
     qint64 lastVideoPts = AV_NOPTS_VALUE;
+    qint64 lastStampedVideoPts = AV_NOPTS_VALUE; // before the first two pictures were moved to fit
     qint64 videoFrames = 0;
 
     // Sound waiting for a full AAC frame, and the time (in samples since the session start) of the
@@ -311,13 +318,18 @@ bool MovieFileWriter::appendVideo(const VideoSample &sample)
     // so does one stamped after it: the first picture is shown from the session's zero on, as the
     // sound starts there too.
     const qint64 sinceStartUs = qMax<qint64>(0, timeUs - m_ctx->sessionStartUs);
-    const qint64 pts = m_ctx->lastVideoPts == AV_NOPTS_VALUE ? 0
-                                                              : av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
-    if (m_ctx->lastVideoPts != AV_NOPTS_VALUE && pts <= m_ctx->lastVideoPts)
-        return false; // the track needs strictly increasing times
+    const qint64 stampedPts = av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
+    qint64 pts = 0;
+    if (m_ctx->lastVideoPts != AV_NOPTS_VALUE) {
+        if (stampedPts <= qMax(m_ctx->lastVideoPts, m_ctx->lastStampedVideoPts))
+            return false; // the track needs strictly increasing times
+        // The first picture went to the file lasting a nominal frame: the second starts where it ends.
+        pts = m_ctx->videoFrames == 1 ? nominalFrameTicks(m_ctx->video) : stampedPts;
+    }
     if (!encodeVideoFrame(sample, pts))
         return false;
     m_ctx->lastVideoPts = pts;
+    m_ctx->lastStampedVideoPts = stampedPts;
     ++m_ctx->videoFrames;
     return true;
 }
@@ -546,6 +558,13 @@ bool MovieFileWriter::holdVideoPacket(AVPacket *packet)
     // A picture lasts until the next one. Frames come at the camera's pace, not at a fixed rate: a
     // duration guessed from the nominal rate runs past an early next frame at a fragment's end, and
     // the muxer then breaks that frame's time stamps.
+    if (!m_ctx->videoHeld && !m_ctx->videoWritten) {
+        // Except the first: until it is in the file, the file is a header that nothing plays. It goes
+        // at once, lasting a nominal frame, and the second frame is stamped at its end.
+        packet->duration = av_rescale_q(nominalFrameTicks(m_ctx->video), m_ctx->video->time_base,
+                                        m_ctx->videoStream->time_base);
+        return writePacket(packet) && writeFragment();
+    }
     if (m_ctx->videoHeld) {
         m_ctx->heldVideo->duration = qMax<int64_t>(1, packet->dts - m_ctx->heldVideo->dts);
         if (!writeHeldVideo())
@@ -561,10 +580,9 @@ bool MovieFileWriter::writeHeldVideo()
     if (!m_ctx->videoHeld)
         return true;
     AVPacket *held = m_ctx->heldVideo;
-    if (held->duration <= 0) {
-        const AVRational frameTime = av_inv_q(m_ctx->video->framerate);
-        held->duration = qMax<int64_t>(1, av_rescale_q(1, frameTime, m_ctx->videoStream->time_base));
-    }
+    if (held->duration <= 0)
+        held->duration = av_rescale_q(nominalFrameTicks(m_ctx->video), m_ctx->video->time_base,
+                                      m_ctx->videoStream->time_base);
     m_ctx->videoHeld = false;
     // Each picture, with the sound encoded up to it, goes to the file in a fragment of its own as
     // soon as its length is known: a kill loses only the pictures still being encoded, and the file

@@ -219,38 +219,65 @@ void tst_media_movie_file::tracksStartingApartStayInStep()
 
 void tst_media_movie_file::killLeavesEveryFrameButTheLast_data()
 {
-    QTest::addColumn<int>("frames");
+    QTest::addColumn<QVector<qint64>>("framesMs");
+    QTest::addColumn<QVector<double>>("expectedSeconds"); // the frames' times in the file a kill leaves
 
-    QTest::newRow("two frames") << 2;
-    QTest::newRow("a fifth of a second") << 7;
-    QTest::newRow("a second and a half") << 45;
+    QTest::newRow("the first frame alone") << QVector<qint64>{0} << QVector<double>{0};
+    QTest::newRow("two frames") << QVector<qint64>{0, 33} << QVector<double>{0};
+    // The first frame is written at once, lasting a nominal frame: the second one, sooner or later,
+    // is shown when the first ends, the others at their own times.
+    QTest::newRow("second frame soon after the first") << QVector<qint64>{0, 10, 45, 78, 111}
+                                                       << QVector<double>{0, 0.0333, 0.045, 0.078};
+    QTest::newRow("second frame late") << QVector<qint64>{0, 150, 183, 216} << QVector<double>{0, 0.0333, 0.183};
+    QVector<qint64> second;
+    QVector<double> secondWritten;
+    for (int i = 0; i < 45; ++i) {
+        second.append(i * 100 / 3);
+        if (i < 44)
+            secondWritten.append(i / 30.0);
+    }
+    QTest::newRow("a second and a half") << second << secondWritten;
 }
 
 void tst_media_movie_file::killLeavesEveryFrameButTheLast()
 {
     // A kill leaves the file as it stands while the writer is still writing. Each frame is in it,
-    // with the sound up to it, as soon as the next one is encoded: from the second frame on the file
-    // plays, and the kill costs only the frame still waiting for its length.
-    QFETCH(int, frames);
+    // with the sound up to it, as soon as the next one is encoded, and the first one at once: the
+    // file plays from the first frame on, and the kill costs only the frame still waiting for its
+    // length.
+    QFETCH(QVector<qint64>, framesMs);
+    QFETCH(QVector<double>, expectedSeconds);
 
     const std::unique_ptr<MovieFileWriter> writer = sessionWriter(QStringLiteral("open.mov"), 0);
-    const int block = platform::AudioSample::SampleRate / 30;
-    for (int i = 0; i < frames; ++i) {
-        QVERIFY(writer->appendVideo(WriterSamples::frame(320, 240, i, i * 33333)));
-        QVERIFY(writer->appendAudio(WriterSamples::tone(block, i * block, i * 33333)));
+    qint64 soundPosition = 0;
+    for (int i = 0; i < framesMs.size(); ++i) {
+        const qint64 timeUs = framesMs.at(i) * 1000;
+        QVERIFY(writer->appendVideo(WriterSamples::frame(320, 240, i, timeUs)));
+        // The sound up to the next frame.
+        const qint64 soundEnd = i + 1 < framesMs.size() ? framesMs.at(i + 1) * 1000 : timeUs + 33333;
+        const int frames = int(soundEnd * platform::AudioSample::SampleRate / 1000000 - soundPosition);
+        QVERIFY(writer->appendAudio(WriterSamples::tone(frames, soundPosition,
+                                                        soundPosition * 1000000 / platform::AudioSample::SampleRate)));
+        soundPosition += frames;
     }
     const QString killed = m_dir->filePath(QStringLiteral("killed.mov"));
     QVERIFY(QFile::copy(writer->path(), killed));
 
     const WriterProbe probe = WriterProbe::run(killed);
     QVERIFY2(probe.ok, qPrintable(probe.error));
-    QCOMPARE(probe.stream(QStringLiteral("video")).packets, frames - 1);
-    // The sound lags by what the AAC encoder holds (two of its frames) at most.
-    const double soundEnd = probe.stream(QStringLiteral("audio")).endTime;
-    const double lastFrameEnd = (frames - 1) * 0.033333;
-    QVERIFY2(soundEnd >= lastFrameEnd - 0.06 && soundEnd <= lastFrameEnd + 0.03,
-             qPrintable(QStringLiteral("sound up to %1 s, frames up to %2 s").arg(soundEnd).arg(lastFrameEnd)));
+    const WriterProbedStream video = probe.stream(QStringLiteral("video"));
+    QCOMPARE(video.packets, expectedSeconds.size());
+    for (int i = 0; i < expectedSeconds.size(); ++i)
+        QVERIFY2(qAbs(video.packetTimes.at(i) - expectedSeconds.at(i)) < 0.001,
+                 qPrintable(QStringLiteral("frame %1 at %2 s").arg(i).arg(video.packetTimes.at(i))));
+    if (expectedSeconds.size() > 2) {
+        // The sound lags by what the AAC encoder holds (two of its frames) at most.
+        const double soundEnd = probe.stream(QStringLiteral("audio")).endTime;
+        QVERIFY2(soundEnd >= video.endTime - 0.06 && soundEnd <= video.endTime + 0.03,
+                 qPrintable(QStringLiteral("sound up to %1 s, frames up to %2 s").arg(soundEnd).arg(video.endTime)));
+    }
     QVERIFY(writer->finishWriting());
+    QVERIFY2(WriterProbe::run(writer->path()).ok, qPrintable(WriterProbe::run(writer->path()).error));
 }
 
 void tst_media_movie_file::refusesWhatItCannotWrite()
