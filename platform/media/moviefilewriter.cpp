@@ -517,8 +517,9 @@ bool MovieFileWriter::writeWaitingAudio()
 
 bool MovieFileWriter::muxPacket(AVPacket *packet)
 {
-    // The muxer aborts the program on a time before one it already has for the track: such a packet
-    // is dropped instead. The time stamps given to the encoders never lead to one.
+    // On a negative time the muxer aborts the program, and a time not after the track's last one it
+    // refuses with an error that would end the recording: such a packet is dropped instead. The time
+    // stamps given to the encoders never lead to one.
     int64_t &lastDts = m_ctx->lastDts[packet->stream_index];
     if (packet->dts < 0 || (lastDts != AV_NOPTS_VALUE && packet->dts <= lastDts)) {
         qWarning("a packet of track %d at %lld after %lld is dropped", packet->stream_index,
