@@ -13,6 +13,7 @@ using platform::LocalFrameCodec;
 using platform::LocalSocketPath;
 
 const char LocalClient::ServerName[] = "LumideskServer";
+const char LocalClient::PanelGreeting[] = "cap_panelReady";
 
 namespace {
 
@@ -68,8 +69,21 @@ void LocalClient::requestNewConnection()
     if (!m_socket || m_socket->state() == QLocalSocket::ConnectedState)
         return;
     m_socket->abort();
+    connectToServer();
+}
+
+void LocalClient::connectToServer()
+{
     m_socket->connectToServer(LocalSocketPath::fullPath(QLatin1String(ServerName)),
                               QIODevice::ReadWrite);
+}
+
+void LocalClient::reconnect()
+{
+    if (!m_reconnecting || m_socket->state() != QLocalSocket::UnconnectedState)
+        return;
+    m_triedSinceCheck = true;
+    connectToServer();
 }
 
 bool LocalClient::checkAlive() const
@@ -253,11 +267,17 @@ void LocalClient::updateLiveTime(int time)
 
 void LocalClient::socketConnected()
 {
+    m_reconnecting = false;
+    sendMessage(QLatin1String(PanelGreeting));
 }
 
 void LocalClient::socketDisconnected()
 {
-    emit serverShutdown();
+    // Only a new connection tells whether the server went or just closed this one. Not from inside
+    // the socket's own signal.
+    m_reconnecting = true;
+    if (!m_triedSinceCheck)
+        QTimer::singleShot(0, this, &LocalClient::reconnect);
 }
 
 void LocalClient::socketRead()
@@ -283,11 +303,23 @@ void LocalClient::socketRead()
 
 void LocalClient::displayError(QLocalSocket::LocalSocketError socketError)
 {
-    Q_UNUSED(socketError)
+    // Nobody serves the name any more. Any other failure (no descriptor free, a full backlog that
+    // timed out) is tried again at the next check.
+    const bool gone = socketError == QLocalSocket::ServerNotFoundError
+                      || socketError == QLocalSocket::ConnectionRefusedError;
+    if (!m_reconnecting || !gone)
+        return;
+    m_reconnecting = false;
+    emit serverShutdown();
 }
 
 void LocalClient::checkAliveTimeout()
 {
-    if (!checkAlive())
+    m_triedSinceCheck = false;
+    if (checkAlive())
+        return;
+    if (m_reconnecting)
+        reconnect();
+    else
         emit serverShutdown();
 }

@@ -7,17 +7,22 @@
 
 class QTimer;
 
-// The panel's end of the local command link to the main program. It connects once to the main
-// program's server, checks the link every second, turns each message it receives into one signal and
-// offers one sender per command the panel issues. It keeps no panel state of its own.
+// The panel's end of the local command link to the main program. It connects to the main program's
+// server, checks the link every second, turns each message it receives into one signal and offers one
+// sender per command the panel issues. It keeps no panel state of its own.
 //
-// A lost link is final: the panel is released and acquired again to get a new client.
+// The main program may close one connection and go on running (it makes room for others, or drops
+// one that sent a broken frame), so a dropped link is connected again. serverShutdown() means that the
+// server is gone: the first connection failed, or a new one found nobody serving the name (then it
+// comes at once); it repeats at every check, and the link stays down. Each connection begins with
+// PanelGreeting, so the server knows it for the panel's before the user has done anything.
 class LocalClient : public QObject
 {
     Q_OBJECT
 
 public:
     static const char ServerName[];
+    static const char PanelGreeting[];
     static const int AliveIntervalMs = 1000;
 
     explicit LocalClient(QObject *parent = nullptr);
@@ -86,7 +91,14 @@ private slots:
 private:
     void readAudioList(const QString &message);
     void readMacAudioList(const QString &message);
+    void connectToServer();
+    void reconnect();
 
     QLocalSocket *m_socket = nullptr;
     QTimer *m_aliveTimer = nullptr;
+    // A link that was up has dropped, and whether the server is still there is not known yet.
+    bool m_reconnecting = false;
+    // The link was connected again since the last check: one that drops again at once is tried again
+    // only at the next check, never in a busy loop.
+    bool m_triedSinceCheck = false;
 };

@@ -31,8 +31,8 @@ class QFile;
 // configuration could not be fetched; downloads true or false; the firmware transfer -1 to 3.
 //
 // Every download is bounded (DownloadLimits): the configuration to 256 KiB and 30 s, packages and
-// firmware images to the build's size limit and a least average rate; none is held whole in memory
-// and none is asked for compressed.
+// firmware images to the build's size limit, a least average rate and a least amount in every window
+// of time; none is held whole in memory and none is asked for compressed.
 class VANTOUPDATER_EXPORT VantoUpdater : public QObject
 {
     Q_OBJECT

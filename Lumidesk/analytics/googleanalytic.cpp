@@ -1,6 +1,6 @@
 #include "analytics/googleanalytic.h"
 
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
 #include "camerasettingdialog_p.h"
 
-#include "core/widgets/custrenderareahorizontal.h"
+#include "common/widgets/custrenderareahorizontal.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "camerasettingdialog_p.h"
 
-#include "core/remotepayload.h"
-#include "core/supportedcamera.h"
+#include "common/remotepayload.h"
+#include "common/supportedcamera.h"
 
 using namespace camerasettings;
 
@@ -137,15 +137,12 @@ void CameraSettingDialog::setSliderState(QSlider *slider, bool enabled)
 
 void CameraSettingDialog::setAutoLook(bool autoOn)
 {
-    if (autoOn) {
-        ui.btnAuto->setStyleSheet(normalStyle(QStringLiteral("btn_auto_pc_pressed.png"),
-                                              QStringLiteral("btn_auto_pc_hover.png"),
-                                              QStringLiteral("btn_auto_pc_pressed.png")));
-    } else {
-        ui.btnAuto->setStyleSheet(normalStyle(QStringLiteral("btn_auto_pc_normal.png"),
-                                              QStringLiteral("btn_auto_pc_hover.png"),
-                                              QStringLiteral("btn_auto_pc_normal.png")));
-    }
+    const QString latched = autoOn ? QStringLiteral("btn_auto_pc_pressed.png")
+                                   : QStringLiteral("btn_auto_pc_normal.png");
+    // A camera without automatic white balance leaves the button disabled: it must not look live.
+    ui.btnAuto->setStyleSheet(normalStyle(latched, QStringLiteral("btn_auto_pc_hover.png"), latched)
+                              + QStringLiteral("QToolButton:disabled{border-image:url(%1btn_auto_pc_disabled.png);}")
+                                    .arg(ImagePath));
     setSliderState(ui.whiteBalanceSlider, !autoOn);
 }
 

@@ -1,7 +1,7 @@
 #include "camerasettingdialog_p.h"
 
-#include "core/camerafirmwareversion.h"
-#include "core/widgets/notificationdialog.h"
+#include "common/camerafirmwareversion.h"
+#include "common/widgets/notificationdialog.h"
 #include "vantoupdater.h"
 
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "camerasettingdialog_p.h"
 
-#include "core/remotepayload.h"
-#include "core/supportedcamera.h"
+#include "common/remotepayload.h"
+#include "common/supportedcamera.h"
 
 #include <QLoggingCategory>
 #include <QScopedValueRollback>

@@ -5,8 +5,8 @@
 
 #include "audio/qorvaudiosource.h"
 #include "capture/qorvcapturesession.h"
-#include "core/lumidesklog.h"
-#include "core/settingspath.h"
+#include "common/lumidesklog.h"
+#include "common/settingspath.h"
 #include "qorvrtmpintf.h"
 
 #include <QSettings>

@@ -7,9 +7,9 @@
 
 #include "camera/generalcamera.h"
 #include "capture/qorvcapturesession.h"
-#include "core/abstractcapturescreenaction.h"
-#include "core/lumidesklog.h"
-#include "core/remotepayload.h"
+#include "common/abstractcapturescreenaction.h"
+#include "common/lumidesklog.h"
+#include "common/remotepayload.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -5,9 +5,9 @@
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "capture/qorvcapturesession.h"
-#include "core/widgets/livewarningdialog.h"
-#include "core/widgets/notificationdialog.h"
-#include "core/widgets/warningdialog.h"
+#include "common/widgets/livewarningdialog.h"
+#include "common/widgets/notificationdialog.h"
+#include "common/widgets/warningdialog.h"
 #include "dialogs/livestreamsettingdialog.h"
 
 #include <QTimer>

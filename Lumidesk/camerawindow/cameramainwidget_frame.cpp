@@ -5,8 +5,8 @@
 
 #include "camera/generalcamera.h"
 #include "capture/qorvcapturesession.h"
-#include "core/cameralayoutgeometry.h"
-#include "core/nativewindowhelpers.h"
+#include "common/cameralayoutgeometry.h"
+#include "common/nativewindowhelpers.h"
 
 #include <QAbstractItemView>
 #include <QCursor>

@@ -4,7 +4,7 @@
 
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
-#include "core/supportedcamera.h"
+#include "common/supportedcamera.h"
 #include "manager/doccammanager.h"
 #include "qorvrtmpintf.h"
 

@@ -7,11 +7,11 @@
 #include "analytics/bigdata.h"
 #include "camera/generalcamera.h"
 #include "capture/qorvcapturesession.h"
-#include "core/abstractcapturescreenaction.h"
-#include "core/lumidesklog.h"
-#include "core/widgets/progressdialog.h"
+#include "common/abstractcapturescreenaction.h"
+#include "common/lumidesklog.h"
+#include "common/widgets/progressdialog.h"
 #include "vantohqcapture.h"
-#include "core/remotepayload.h"
+#include "common/remotepayload.h"
 
 #include <QTimer>
 

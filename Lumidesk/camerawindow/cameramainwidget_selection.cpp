@@ -6,18 +6,18 @@
 #include "analytics/bigdata.h"
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
-#include "core/camerafirmwareversion.h"
+#include "common/camerafirmwareversion.h"
 #include "capture/previewlayer.h"
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesource.h"
 #include "capture/qorvframesourceimpl.h"
-#include "core/supportedcamera.h"
-#include "core/widgets/progressdialog.h"
+#include "common/supportedcamera.h"
+#include "common/widgets/progressdialog.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "manager/doccammanager.h"
 #include "vantohqcapture.h"
 #include "vantoupdater.h"
-#include "core/remotepayload.h"
+#include "common/remotepayload.h"
 
 using namespace CameraWindowText;
 using CameraWindowStyle::ZoomLockWidth;

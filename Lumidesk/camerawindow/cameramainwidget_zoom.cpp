@@ -4,9 +4,9 @@
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "capture/qorvcapturesession.h"
-#include "core/supportedcamera.h"
+#include "common/supportedcamera.h"
 #include "uvc/uvc_control_range.h"
-#include "core/remotepayload.h"
+#include "common/remotepayload.h"
 
 #include <QMouseEvent>
 #include <QTimer>

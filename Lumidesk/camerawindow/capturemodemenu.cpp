@@ -1,6 +1,6 @@
 #include "capturemodemenu.h"
 
-#include "core/widgets/popupbutton.h"
+#include "common/widgets/popupbutton.h"
 
 #include <QVBoxLayout>
 

@@ -98,17 +98,12 @@ public:
     // working-copy pixels and a convex outline.
     static bool isAcceptable(const std::vector<double> &scores, const std::vector<cv::Point> &corners);
 
-    // The edge search's own versions of three OpenCV steps, each giving exactly what the OpenCV call
-    // gives (the edge search runs them several times a frame, and these are several times faster). The
-    // first two work in the thread's buffers: not while it runs.
-    //  - the segments of cv::HoughLinesP(edges, segments, 1, CV_PI / 180, threshold, minLength, maxGap),
-    //    the same ones in the same order;
+    // The edge search's own versions of three OpenCV steps (KeyStoneImageSteps): the line-vote search
+    // of cv::HoughLinesP, the closing of an edge map and the Otsu level. The first two work in the
+    // thread's buffers: not while it runs.
     void houghSegments(const cv::Mat &edges, int threshold, int minLength, int maxGap,
                        std::vector<cv::Vec4i> &segments);
-    //  - the closing of an edge map of 0 and 255: cv::dilate with the default 3 x 3 element, then with
-    //    a 10 x 10 rectangle, erode, dilate and erode with it, in place, constant border, default value;
     void closeEdges(cv::Mat &edges);
-    //  - the level cv::threshold(plane, ..., THRESH_BINARY | THRESH_OTSU) returns for an 8-bit plane.
     static double otsuLevel(const cv::Mat &plane);
 
 signals:

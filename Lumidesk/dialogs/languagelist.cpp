@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextCodec>
 
 const char LanguageList::DefaultCode[] = "en_US";
@@ -81,8 +82,12 @@ bool LanguageList::isValidCode(const QString &code)
 
 QString LanguageList::readDisplayName(const QString &path, const QString &fallback)
 {
+    // Opening a named pipe waits for a writer that may never come, and a device may never end: only a
+    // regular file (or a link to one) is opened at all.
+    if (!QFileInfo(path).isFile())
+        return fallback;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
         return fallback;
     const QByteArray bytes = file.read(NameFileReadLimit);
 

@@ -24,7 +24,8 @@ public:
     static bool isValidCode(const QString &code);
     // The first line of a display-name file: a byte-order mark chooses UTF-8, UTF-16 or UTF-32,
     // anything else must be UTF-8; a first line that does not decode, or holds control characters,
-    // gives fallback. A missing or unreadable file gives fallback too.
+    // gives fallback. A missing or unreadable file, or one that is no regular file (a folder, a named
+    // pipe, a device), gives fallback too.
     static QString readDisplayName(const QString &path, const QString &fallback);
 
 private:

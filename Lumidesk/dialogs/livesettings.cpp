@@ -1,7 +1,7 @@
 #include "dialogs/livesettings.h"
 
-#include "core/lumidesklog.h"
-#include "core/settingspath.h"
+#include "common/lumidesklog.h"
+#include "common/settingspath.h"
 
 #include <QDir>
 #include <QFile>

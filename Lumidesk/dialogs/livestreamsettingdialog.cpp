@@ -2,8 +2,8 @@
 
 #include "ui_livestreamsettingdialog.h"
 
-#include "core/lumidesklog.h"
-#include "core/widgets/notificationdialog.h"
+#include "common/lumidesklog.h"
+#include "common/widgets/notificationdialog.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/liveform.h"
 

@@ -1,6 +1,6 @@
 #include "dialogs/navigationdialog.h"
 
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 #include "dialogs/dialogframe.h"
 
 #include <QDesktopServices>

@@ -2,8 +2,8 @@
 
 #include "ui_othersettingdialog.h"
 
-#include "core/settingspath.h"
-#include "core/widgets/languageitemframe.h"
+#include "common/settingspath.h"
+#include "common/widgets/languageitemframe.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/livestreamsetting.h"

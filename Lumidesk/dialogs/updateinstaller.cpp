@@ -1,6 +1,6 @@
 #include "dialogs/updateinstaller.h"
 
-#include "core/lumidesklog.h"
+#include "common/lumidesklog.h"
 
 #include <QCoreApplication>
 #include <QDir>

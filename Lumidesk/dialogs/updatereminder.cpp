@@ -1,6 +1,6 @@
 #include "dialogs/updatereminder.h"
 
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 
 #include <QSettings>
 

@@ -3,7 +3,7 @@
 #include "ui_upgradedialog.h"
 
 #include "analytics/bigdata.h"
-#include "core/widgets/notificationdialog.h"
+#include "common/widgets/notificationdialog.h"
 #include "desktop/diskspace.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/updateprogress.h"

@@ -18,7 +18,7 @@
 #include "core/platformbackend.h"
 #include "manager/doccammanager.h"
 #include "video/capturedevice.h"
-#include "video/simulated/simulatedframegenerator.h"
+#include "simulated/simulatedframegenerator.h"
 #include "media/moviesettings.h"
 #include "writer/avfmediaassetwriter.h"
 

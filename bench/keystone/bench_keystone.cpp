@@ -17,7 +17,7 @@
 // inclusive counts of detectOptimised and detectStraightforward by the frame count
 // (callgrind_annotate --inclusive=yes).
 #include "camerawindow/keystonealgorithm.h"
-#include "video/simulated/simulatedframegenerator.h"
+#include "simulated/simulatedframegenerator.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

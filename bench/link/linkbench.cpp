@@ -5,8 +5,8 @@
 //
 // Prints the pipelined rate (commands sent back to back, echoes counted as they return) and the
 // median and 99th percentile of single round trips.
-#include "core/link/localserver.h"
 #include "localclient.h"
+#include "toolbar/link/localserver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

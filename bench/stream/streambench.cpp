@@ -4,7 +4,7 @@
 
 #include "screen/x11/x11screencapture.h"
 #include "video/linux/v4l2framedecoder.h"
-#include "video/simulated/simulatedframegenerator.h"
+#include "simulated/simulatedframegenerator.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -7,11 +7,11 @@
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
 #include "camerawindow/resolutionmemory.h"
-#include "core/lumidesk.h"
-#include "core/lumideskstartup.h"
-#include "core/pipwidget.h"
+#include "common/settingspath.h"
 #include "core/platformbackend.h"
-#include "core/settingspath.h"
+#include "toolbar/lumidesk.h"
+#include "toolbar/lumideskstartup.h"
+#include "toolbar/pipwidget.h"
 
 #include <QApplication>
 #include <QDir>

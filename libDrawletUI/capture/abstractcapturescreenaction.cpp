@@ -1,5 +1,6 @@
 #include "abstractcapturescreenaction.h"
 
+#include "audio/soundplayer.h"
 #include "desktop/desktoppaths.h"
 #include "screen/shooter/screenshooter.h"
 
@@ -10,7 +11,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
-#include <QSound>
 #include <QTimer>
 #include <QWidget>
 
@@ -125,7 +125,7 @@ void AbstractCaptureScreenAction::delay(int ms)
 
 void AbstractCaptureScreenAction::executeSuccessResponse()
 {
-    QSound::play(CAPTURE_SOUND_PATH);
+    platform::SoundPlayer::play(CAPTURE_SOUND_PATH);
     QWidget flash;
     // Qt::Window made explicit: a parentless widget only turns into a window when shown.
     flash.setWindowFlags(flash.windowFlags() | Qt::Window | Qt::WindowStaysOnTopHint

@@ -40,9 +40,12 @@ TextStyleWidget::TextStyleWidget(const QString &skin, QWidget *parent)
     makeBareDock(this);
     setAllowedAreas(Qt::NoDockWidgetArea);
     setFloating(true);
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // The size before the flags: made anew for them, the window would take a default size that
+    // the first placement, before the first show, would use.
+    resize(m_background.size());
     setFixedSize(m_background.size());
     setMask(skinMask(m_background));
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setShadow(this);
 
     m_fontBox = new CustomFontComboBox(this);

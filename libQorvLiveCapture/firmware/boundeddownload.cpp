@@ -1,7 +1,9 @@
 #include "firmware/boundeddownload.h"
 
 #include "capturelog.h"
+#include "firmware/httpgetreply.h"
 
+#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -10,8 +12,21 @@
 
 #include <limits>
 
+namespace {
+
+qint64 monotonicMsecs()
+{
+    return QDeadlineTimer::current().deadline();
+}
+
+} // namespace
+
 BoundedDownload::BoundedDownload(QNetworkAccessManager *manager, QObject *parent)
-    : QObject(parent), m_manager(manager), m_silence(new QTimer(this)), m_deadline(new QTimer(this))
+    : QObject(parent),
+      m_manager(manager),
+      m_silence(new QTimer(this)),
+      m_deadline(new QTimer(this)),
+      m_clock(monotonicMsecs)
 {
     m_silence->setSingleShot(true);
     m_silence->setTimerType(Qt::PreciseTimer);
@@ -52,6 +67,11 @@ bool BoundedDownload::isSilenceWatchdogActive() const
     return m_silence->isActive();
 }
 
+void BoundedDownload::setClock(Clock clock)
+{
+    m_clock = clock ? std::move(clock) : Clock(monotonicMsecs);
+}
+
 bool BoundedDownload::start(const QUrl &url, const QString &targetPath)
 {
     if (m_running)
@@ -77,7 +97,9 @@ bool BoundedDownload::start(const QUrl &url, const QString &targetPath)
         return false;
     }
     m_running = true;
-    m_clock.start();
+    m_startedAt = m_clock();
+    m_window = m_limits.hasRateWindow() ? RateWindow(m_startedAt + m_limits.graceMsecs, m_limits.rateWindowMsecs)
+                                        : RateWindow();
     request(url);
     return true;
 }
@@ -88,7 +110,9 @@ void BoundedDownload::request(const QUrl &url)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     // Asked for, a compressed body would be inflated by the transport before any limit here saw it.
     request.setRawHeader("Accept-Encoding", "identity");
-    m_reply = m_manager->get(request);
+    // Not the manager's own reply, which takes a chunk size it cannot read for the end of the body;
+    // the manager's proxy still applies.
+    m_reply = new HttpGetReply(request, m_manager->proxy(), m_manager);
     // Without a read buffer the transport keeps whatever it receives, up to the whole body.
     m_reply->setReadBufferSize(ReadBufferBytes);
     m_replyBytes = 0;
@@ -112,6 +136,12 @@ void BoundedDownload::checkHeaders()
 {
     if (!m_reply)
         return;
+    // Only a 2xx body is the file: a redirect or an error page is judged now, before its body (which
+    // could run up to the size limit) is waited for.
+    if (status() >= 300) {
+        judgeAnswer();
+        return;
+    }
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     m_announced = length.isValid() ? length.toLongLong() : -1;
     if (m_announced > m_limits.maxBytes) {
@@ -140,13 +170,14 @@ void BoundedDownload::readAvailable()
             return;
         m_replyBytes += data.size();
         m_receivedBytes += data.size();
+        m_window.add(m_clock(), data.size());
         if (m_replyBytes > m_limits.maxBytes) {
             qCWarning(lcCapture, "%s sends more than the %lld bytes allowed",
                       qPrintable(m_reply->url().toDisplayString()), m_limits.maxBytes);
             stop(TooLarge);
             return;
         }
-        // The body of a redirect or an error page is read and dropped: only a 2xx body is the file.
+        // What the transport took of a redirect or an error page before its headers were judged.
         if (isSuccessStatus())
             storeBody(data);
         if (!checkDeadline())
@@ -168,20 +199,46 @@ bool BoundedDownload::checkDeadline()
 {
     if (!m_running || m_stopReason != NotFinished)
         return false;
+    const qint64 now = m_clock();
     const qint64 allowed = m_limits.allowedMsecs(qMax(m_receivedBytes, m_announced));
-    if (allowed < 0) {
-        m_deadline->stop();
-        return true;
-    }
-    const qint64 remaining = allowed - m_clock.elapsed();
-    if (remaining <= 0) {
+    if (allowed >= 0 && now - m_startedAt >= allowed) {
         qCWarning(lcCapture, "Download of %s took longer than %lld ms, giving up",
                   m_reply ? qPrintable(m_reply->url().toDisplayString()) : "", allowed);
         stop(TimedOut);
         return false;
     }
-    m_deadline->start(int(qMin<qint64>(remaining, std::numeric_limits<int>::max())));
+    if (!keepsRate(now))
+        return false;
+    scheduleCheck(now, allowed);
     return true;
+}
+
+bool BoundedDownload::keepsRate(qint64 now)
+{
+    if (!m_window.isFull(now))
+        return true;
+    const qint64 arrived = m_window.bytesWithin(now);
+    if (arrived >= m_limits.minimumWindowBytes)
+        return true;
+    qCWarning(lcCapture, "Download of %s brought %lld bytes in the last %d ms, fewer than %lld, giving up",
+              m_reply ? qPrintable(m_reply->url().toDisplayString()) : "", arrived, m_limits.rateWindowMsecs,
+              m_limits.minimumWindowBytes);
+    stop(TooSlow);
+    return false;
+}
+
+// Looks again when the deadline passes or the rate window next loses what it counts, whichever is
+// first: between arrivals nothing else can change the verdict.
+void BoundedDownload::scheduleCheck(qint64 now, qint64 allowed)
+{
+    qint64 next = allowed >= 0 ? m_startedAt + allowed : -1;
+    if (m_window.isValid())
+        next = next < 0 ? m_window.nextChange(now) : qMin(next, m_window.nextChange(now));
+    if (next < 0) {
+        m_deadline->stop();
+        return;
+    }
+    m_deadline->start(int(qBound<qint64>(0, next - now, std::numeric_limits<int>::max())));
 }
 
 void BoundedDownload::abort()
@@ -215,6 +272,11 @@ void BoundedDownload::replyFinished()
     m_inReplyFinished = true;
     readAvailable();
     m_inReplyFinished = false;
+    judgeAnswer();
+}
+
+void BoundedDownload::judgeAnswer()
+{
     QUrl next;
     const Result outcome = judge(&next);
     if (outcome != NotFinished) {
@@ -279,6 +341,9 @@ void BoundedDownload::releaseReply()
     if (!m_reply)
         return;
     disconnect(m_reply, nullptr, this, nullptr);
+    // An answer judged on its headers still has its body coming: the connection drops it.
+    if (!m_reply->isFinished())
+        m_reply->abort();
     m_reply->deleteLater();
     m_reply = nullptr;
 }

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "firmware/downloadlimits.h"
+#include "firmware/ratewindow.h"
 #include "qorvlivecaptureglobal.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSslError>
 #include <QUrl>
+
+#include <functional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -21,11 +23,15 @@ class QTimer;
 // memory nor a half-written file ever holds more than the limits allow:
 // - the size limit refuses an answer that announces more at once, and ends one that sends more;
 // - the overall deadline ends a download that drips, however often its bytes arrive;
+// - the rate window ends one whose bytes come in too slowly, whatever length it announces;
 // - the silence limit ends one that stops sending;
 // - no compressed body is asked for, and one sent anyway is refused rather than inflated;
+// - an answer other than 2xx is judged on its headers and its body is never read;
 // - redirects are followed here, at most MaxRedirects, never to a less safe scheme, and any error of
 //   an answer (a cancel or time-out included) ends the download rather than a redirect being followed.
-// Only the body of the final 2xx answer is the file, and only when it arrived in full.
+// Only the body of the final 2xx answer is the file, and only when it arrived in full: answers are read
+// by HttpGetReply, whose strict framing tells a complete body from one cut short (with the manager's
+// proxy), not by the manager's own replies.
 class QORVLIVECAPTURE_EXPORT BoundedDownload : public QObject
 {
     Q_OBJECT
@@ -41,11 +47,14 @@ public:
         Silent,      // nothing arrived for the silence limit
         Cancelled,   // abort()
         WriteFailed, // the file could not be made or written
+        TooSlow,     // a window of time after the grace brought less than the limits ask for
     };
     Q_ENUM(Result)
 
     static constexpr int MaxRedirects = 5;
     static constexpr qint64 ReadBufferBytes = 256 * 1024;
+    // Monotonic milliseconds; the time limits are measured on it.
+    using Clock = std::function<qint64()>;
 
     explicit BoundedDownload(QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~BoundedDownload() override;
@@ -56,6 +65,9 @@ public:
     void setSilenceLimit(int msecs);
     int silenceLimit() const { return m_silenceMsecs; }
     bool isSilenceWatchdogActive() const;
+    // The clock the deadline and the rate window are measured on, for the next start(); the
+    // monotonic clock by default.
+    void setClock(Clock clock);
 
     // Starts fetching url. False, with nothing sent, when the address is not http(s) (result Refused)
     // or the file cannot be made (WriteFailed); otherwise finished() follows.
@@ -86,11 +98,14 @@ private:
     void request(const QUrl &url);
     void checkHeaders();
     void replyFinished();
+    void judgeAnswer();
     Result judge(QUrl *redirect) const;
     void stop(Result reason);
     void finish(Result result);
     void releaseReply();
     bool checkDeadline();
+    bool keepsRate(qint64 now);
+    void scheduleCheck(qint64 now, qint64 allowed);
     void storeBody(const QByteArray &data);
     int status() const;
     bool isSuccessStatus() const;
@@ -100,7 +115,9 @@ private:
     QSaveFile *m_file = nullptr;
     QTimer *m_silence;
     QTimer *m_deadline;
-    QElapsedTimer m_clock;
+    Clock m_clock;
+    qint64 m_startedAt = 0;
+    RateWindow m_window;
     DownloadLimits m_limits;
     int m_silenceMsecs = 0;
     int m_hops = 0;

@@ -18,6 +18,8 @@ DownloadLimits DownloadLimits::package()
     limits.maxBytes = packageMaxBytes();
     limits.minimumBytesPerSecond = PackageMinimumBytesPerSecond;
     limits.graceMsecs = PackageGraceMsecs;
+    limits.rateWindowMsecs = PackageRateWindowMsecs;
+    limits.minimumWindowBytes = PackageMinimumWindowBytes;
     return limits;
 }
 

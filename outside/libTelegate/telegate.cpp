@@ -1,17 +1,34 @@
 #include "telegate.h"
 
+#include "peerowner.h"
 #include "telegateframe.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <algorithm>
 
 #ifndef LUMIDESK_REMOTE_PORT
 #define LUMIDESK_REMOTE_PORT 30380
 #endif
 
 Q_LOGGING_CATEGORY(lcTelegate, "lumidesk.telegate")
+
+namespace {
+
+QString peerName(const QAbstractSocket &client)
+{
+    const QString address = client.peerAddress().toString();
+    const QString host = client.peerAddress().protocol() == QAbstractSocket::IPv6Protocol
+            ? QStringLiteral("[%1]").arg(address)
+            : address;
+    return QStringLiteral("%1:%2").arg(host).arg(client.peerPort());
+}
+
+} // namespace
 
 quint16 Telegate::defaultPort()
 {
@@ -35,6 +52,7 @@ Telegate::Telegate(QObject *parent)
 Telegate::Telegate(const QHostAddress &address, quint16 port, QObject *parent)
     : QObject(parent)
     , m_server(new QTcpServer(this))
+    , m_peerUid([](const QAbstractSocket &connection) { return PeerOwner::uidOf(connection); })
 {
     connect(m_server, &QTcpServer::newConnection, this, &Telegate::acceptClients);
     listen(address, port);
@@ -43,8 +61,8 @@ Telegate::Telegate(const QHostAddress &address, quint16 port, QObject *parent)
 Telegate::~Telegate()
 {
     // The sockets are the server's children; they go with it, and say nothing on the way.
-    for (QTcpSocket *client : qAsConst(m_clients))
-        client->disconnect(this);
+    for (const Client &client : m_clients)
+        client.socket->disconnect(this);
 }
 
 void Telegate::listen(const QHostAddress &address, quint16 port)
@@ -81,27 +99,66 @@ quint16 Telegate::serverPort() const
 void Telegate::acceptClients()
 {
     while (QTcpSocket *client = m_server->nextPendingConnection()) {
-        if (m_clients.size() >= MaxClients) {
-            qCWarning(lcTelegate, "%d phones are connected already: a further one is refused", MaxClients);
+        if (!isOwnUsersPeer(*client)) {
             client->abort();
             client->deleteLater();
             continue;
         }
-        m_clients.append(client);
-        connect(client, &QTcpSocket::readyRead, this, [this, client] { readFrames(client); });
-        connect(client, &QTcpSocket::disconnected, this, [this, client] { forgetClient(client); });
-        qCInfo(lcTelegate, "phone connected from %s", qUtf8Printable(client->peerAddress().toString()));
-        emit clientCountChanged(m_clients.size());
+        if (int(m_clients.size()) >= MaxClients)
+            makeRoom();
+        addClient(client);
         // It may have written before we looked.
         readFrames(client);
     }
+}
+
+bool Telegate::isOwnUsersPeer(const QTcpSocket &client) const
+{
+    if (!m_server->serverAddress().isLoopback())
+        return true;
+    const std::optional<uint> owner = m_peerUid ? m_peerUid(client) : std::nullopt;
+    const uint us = PeerOwner::currentUid();
+    if (owner == us)
+        return true;
+    const QString peer = peerName(client);
+    if (owner)
+        qCWarning(lcTelegate, "refused the connection from %s: it belongs to user %u, not to user %u who runs this",
+                  qUtf8Printable(peer), *owner, us);
+    else
+        qCWarning(lcTelegate, "refused the connection from %s: the user it belongs to cannot be found",
+                  qUtf8Printable(peer));
+    return false;
+}
+
+void Telegate::addClient(QTcpSocket *client)
+{
+    m_clients.push_back({client, ++m_heardCount, false});
+    connect(client, &QTcpSocket::readyRead, this, [this, client] { readFrames(client); });
+    connect(client, &QTcpSocket::disconnected, this, [this, client] { forgetClient(client); });
+    QTimer::singleShot(m_firstFrameTimeout, Qt::PreciseTimer, client, [this, client] { closeIfStillQuiet(client); });
+    qCInfo(lcTelegate, "phone connected from %s", qUtf8Printable(peerName(*client)));
+    emit clientCountChanged(clientCount());
+}
+
+void Telegate::makeRoom()
+{
+    // A connection that never sent a command is no phone yet, and is closed first; a phone that stays
+    // quiet for a while is still one.
+    const auto quieter = [](const Client &a, const Client &b) {
+        return std::make_pair(a.sentCommand, a.lastHeard) < std::make_pair(b.sentCommand, b.lastHeard);
+    };
+    const auto quietest = std::min_element(m_clients.begin(), m_clients.end(), quieter);
+    if (quietest == m_clients.end())
+        return;
+    dropClient(quietest->socket, quietest->sentCommand ? "room for a further phone: this one was silent longest"
+                                                       : "room for a further phone: this one sent no command");
 }
 
 void Telegate::readFrames(QTcpSocket *socket)
 {
     QPointer<Telegate> self(this);
     QPointer<QTcpSocket> client(socket);
-    while (self && client && m_clients.contains(client) && client->bytesAvailable() >= TelegateFrame::HeaderSize) {
+    while (self && client && findClient(client) && client->bytesAvailable() >= TelegateFrame::HeaderSize) {
         char header[TelegateFrame::HeaderSize];
         if (client->peek(header, sizeof header) != sizeof header)
             return;
@@ -121,15 +178,41 @@ void Telegate::readFrames(QTcpSocket *socket)
             return; // the rest is on its way
         client->skip(TelegateFrame::HeaderSize);
         const QByteArray payload = client->read(length);
+        heardFrom(client);
         emit fromClientCmd(id, payload);
     }
+}
+
+void Telegate::heardFrom(QTcpSocket *client)
+{
+    if (Client *known = findClient(client)) {
+        known->lastHeard = ++m_heardCount;
+        known->sentCommand = true;
+    }
+}
+
+void Telegate::closeIfStillQuiet(QTcpSocket *client)
+{
+    const Client *known = findClient(client);
+    if (known && !known->sentCommand)
+        dropClient(client, "no command came after it connected");
+}
+
+Telegate::Client *Telegate::findClient(const QTcpSocket *client)
+{
+    const auto found = std::find_if(m_clients.begin(), m_clients.end(),
+                                    [client](const Client &known) { return known.socket == client; });
+    return found == m_clients.end() ? nullptr : &*found;
 }
 
 int Telegate::sendDataToClient(unsigned id, QByteArray payload)
 {
     const QByteArray frame = TelegateFrame::encode(id, payload);
     int sent = 0;
-    for (QTcpSocket *client : QList<QTcpSocket *>(m_clients)) {
+    std::vector<QTcpSocket *> clients;
+    for (const Client &client : m_clients)
+        clients.push_back(client.socket);
+    for (QTcpSocket *client : clients) {
         if (client->bytesToWrite() + frame.size() > MaxBacklog) {
             dropClient(client, "it stopped reading");
             continue;
@@ -142,16 +225,19 @@ int Telegate::sendDataToClient(unsigned id, QByteArray payload)
 
 void Telegate::dropClient(QTcpSocket *client, const char *reason)
 {
-    qCWarning(lcTelegate, "closing the phone at %s: %s", qUtf8Printable(client->peerAddress().toString()), reason);
+    qCWarning(lcTelegate, "closing the phone at %s: %s", qUtf8Printable(peerName(*client)), reason);
     forgetClient(client);
     client->abort();
 }
 
 void Telegate::forgetClient(QTcpSocket *client)
 {
-    if (!m_clients.removeOne(client))
+    const auto known = std::find_if(m_clients.begin(), m_clients.end(),
+                                    [client](const Client &c) { return c.socket == client; });
+    if (known == m_clients.end())
         return;
+    m_clients.erase(known);
     client->disconnect(this);
     client->deleteLater();
-    emit clientCountChanged(m_clients.size());
+    emit clientCountChanged(clientCount());
 }

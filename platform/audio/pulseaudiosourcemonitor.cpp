@@ -62,9 +62,11 @@ struct PulseAudioSourceMonitor::Callbacks {
     }
 };
 
-PulseAudioSourceMonitor::PulseAudioSourceMonitor(const QByteArray &clientName, Listener listener)
+PulseAudioSourceMonitor::PulseAudioSourceMonitor(const QByteArray &clientName, Listener listener,
+                                                 PulseAudioServerState *serverState)
     : m_clientName(clientName),
-      m_listener(std::move(listener))
+      m_listener(std::move(listener)),
+      m_serverState(serverState)
 {
 }
 
@@ -148,16 +150,24 @@ void PulseAudioSourceMonitor::connectToServer()
     dropContext();
     m_context = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), m_clientName.constData());
     if (!m_context) {
+        m_serverState->reportFailed(QStringLiteral("no connection could be made"));
         settle();
         scheduleRetry();
         return;
     }
     pa_context_set_state_callback(m_context, Callbacks::contextState, this);
     // No autospawn: listing microphones must never start a sound server.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        settle();
-        scheduleRetry();
-    }
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        connectionFailed();
+}
+
+void PulseAudioSourceMonitor::connectionFailed()
+{
+    const int error = pa_context_errno(m_context);
+    m_serverState->reportFailed(error == PA_OK ? QStringLiteral("the server closed the connection")
+                                               : QString::fromUtf8(pa_strerror(error)));
+    settle();
+    scheduleRetry();
 }
 
 void PulseAudioSourceMonitor::dropContext()
@@ -177,9 +187,10 @@ void PulseAudioSourceMonitor::scheduleRetry()
     if (m_retry)
         return;
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_mainloop);
+    const int waitMs = m_retryWait ? std::max(0, m_retryWait(m_retryMs)) : m_retryMs;
     struct timeval when;
     pa_gettimeofday(&when);
-    pa_timeval_add(&when, pa_usec_t(m_retryMs) * PA_USEC_PER_MSEC);
+    pa_timeval_add(&when, pa_usec_t(waitMs) * PA_USEC_PER_MSEC);
     m_retry = api->time_new(api, &when, Callbacks::retry, this);
     // A machine without a sound server is asked less and less often; a restarted server is found soon.
     m_retryMs = std::min(m_retryMs * 2, LongestRetryMs);
@@ -189,6 +200,7 @@ void PulseAudioSourceMonitor::contextStateChanged()
 {
     switch (pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
+        m_serverState->reportConnected();
         m_retryMs = FirstRetryMs;
         m_sources.clear();
         // Subscribe before listing: a source added in between is then reported by an event.
@@ -201,8 +213,7 @@ void PulseAudioSourceMonitor::contextStateChanged()
         // The server went (or never was): its inputs went with it.
         m_sources.clear();
         publish();
-        settle();
-        scheduleRetry();
+        connectionFailed();
         break;
     default:
         break;

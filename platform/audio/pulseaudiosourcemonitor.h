@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/audioinputinfo.h"
+#include "audio/pulseaudioserverstate.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,20 +23,28 @@ namespace platform {
 // thread of its own: nothing here ever waits on the server from the caller's thread. Every time the
 // set of inputs or a description changes, the listener gets the whole list (in the server's order),
 // on that thread. When the server goes away the list becomes empty and the monitor connects again,
-// at growing intervals, until a server answers; it never starts one.
+// at growing intervals, until a server answers; it never starts one. Every attempt is reported to the
+// server state, which tells the log of the server only when it goes or comes back.
 class PulseAudioSourceMonitor
 {
 public:
     using Listener = std::function<void(const QList<AudioInputInfo> &inputs)>;
+    // How long the monitor really waits before it asks again, given the wait it chose (a test's seam,
+    // so that a test needs no real waiting); without one, the wait it chose.
+    using RetryWait = std::function<int(int chosenMs)>;
 
     static constexpr int FirstRetryMs = 250;
     static constexpr int LongestRetryMs = 4000;
 
-    PulseAudioSourceMonitor(const QByteArray &clientName, Listener listener);
+    PulseAudioSourceMonitor(const QByteArray &clientName, Listener listener,
+                            PulseAudioServerState *serverState = &PulseAudioServerState::shared());
     ~PulseAudioSourceMonitor();
 
     PulseAudioSourceMonitor(const PulseAudioSourceMonitor &) = delete;
     PulseAudioSourceMonitor &operator=(const PulseAudioSourceMonitor &) = delete;
+
+    // Before start().
+    void setRetryWait(RetryWait wait) { m_retryWait = std::move(wait); }
 
     // Starts following the server; false when libpulse could not start its thread.
     bool start();
@@ -56,6 +65,7 @@ private:
     void contextStateChanged();
     void sourceEvent(unsigned eventType, uint32_t index);
     void dropContext();
+    void connectionFailed();
     void scheduleRetry();
     void takeSource(const pa_source_info &source);
     void publish();
@@ -64,6 +74,8 @@ private:
 
     const QByteArray m_clientName;
     const Listener m_listener;
+    PulseAudioServerState *const m_serverState;
+    RetryWait m_retryWait;
     pa_threaded_mainloop *m_mainloop = nullptr;
     pa_context *m_context = nullptr;
     pa_time_event *m_retry = nullptr;

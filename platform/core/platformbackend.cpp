@@ -10,6 +10,8 @@ namespace {
 
 constexpr int Undecided = -1;
 std::atomic<int> chosen{Undecided};
+// Whether the choice came from the environment (a user) rather than from code (a test).
+std::atomic<bool> chosenByEnvironment{false};
 
 int fromEnvironment()
 {
@@ -24,7 +26,8 @@ PlatformBackend::Kind PlatformBackend::current()
     int kind = chosen.load();
     if (kind == Undecided) {
         int expected = Undecided;
-        chosen.compare_exchange_strong(expected, fromEnvironment());
+        if (chosen.compare_exchange_strong(expected, fromEnvironment()))
+            chosenByEnvironment.store(true);
         kind = chosen.load();
     }
     return static_cast<Kind>(kind);
@@ -32,7 +35,15 @@ PlatformBackend::Kind PlatformBackend::current()
 
 void PlatformBackend::select(Kind kind)
 {
+    chosenByEnvironment.store(false);
     chosen.store(kind);
+}
+
+PlatformBackend::ScreenChoice PlatformBackend::screenChoice()
+{
+    if (current() == Linux)
+        return RealScreen;
+    return chosenByEnvironment.load() ? RealScreenWhereGrabbable : SimulatedScreen;
 }
 
 } // namespace platform

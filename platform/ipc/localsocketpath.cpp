@@ -2,10 +2,16 @@
 
 #include "desktop/desktoppaths.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -19,6 +25,49 @@ void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
+}
+
+// What a file of this mode is, in the words of an error message.
+QString kindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return QStringLiteral("a regular file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISLNK(mode))
+        return QStringLiteral("a symbolic link");
+    return QStringLiteral("a device");
+}
+
+// What keeps the socket from being made at path, after removing a stale socket file there; empty when
+// the place is free.
+QString clearPlace(const QString &path)
+{
+    const QByteArray nativePath = QFile::encodeName(path);
+    struct stat place;
+    if (::lstat(nativePath.constData(), &place) != 0) {
+        const int failure = errno;
+        if (failure == ENOENT)
+            return QString();
+        return QStringLiteral("the place of the socket %1 cannot be examined (%2)").arg(path, qt_error_string(failure));
+    }
+    // A folder may hold someone's files; it is never removed to make room for a socket.
+    if (QFileInfo(path).isDir()) {
+        const QString kind = S_ISLNK(place.st_mode) ? QStringLiteral("a symbolic link to a folder")
+                                                    : QStringLiteral("a folder");
+        return QStringLiteral("%1 is in the place of the socket %2").arg(kind, path);
+    }
+    if (LocalSocketPath::isServing(path))
+        return QStringLiteral("another program already serves %1").arg(path);
+    if (::unlink(nativePath.constData()) != 0) {
+        const int failure = errno;
+        if (failure != ENOENT)
+            return QStringLiteral("%1 that nothing answers is in the place of the socket %2 and cannot be "
+                                  "removed (%3)").arg(kindOf(place.st_mode), path, qt_error_string(failure));
+    }
+    return QString();
 }
 
 } // namespace
@@ -46,12 +95,7 @@ bool LocalSocketPath::isServing(const QString &path)
 
 bool LocalSocketPath::removeStale(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    if (info.isDir() || isServing(path))
-        return false;
-    return QLocalServer::removeServer(path);
+    return clearPlace(path).isEmpty();
 }
 
 bool LocalSocketPath::listen(QLocalServer *server, const QString &name, QString *error)
@@ -80,8 +124,9 @@ bool LocalSocketPath::claim(const QString &name, const ListenAt &listenAt, QStri
         setError(error, QStringLiteral("the socket %1 is locked by another start").arg(path));
         return false;
     }
-    if (!removeStale(path)) {
-        setError(error, QStringLiteral("another program already serves %1").arg(path));
+    const QString inTheWay = clearPlace(path);
+    if (!inTheWay.isEmpty()) {
+        setError(error, inTheWay);
         return false;
     }
     return listenAt(path, error);

@@ -29,7 +29,9 @@ public:
     static bool removeStale(const QString &path);
 
     // Makes server listen on the socket called name, restricted to the current user. Fails, with a
-    // reason in error, when another server already serves the name or the socket cannot be made.
+    // reason in error, when another server already serves the name or the socket cannot be made; the
+    // reason says what is in the socket's place (a server that answers, a folder, a file that cannot
+    // be removed).
     static bool listen(QLocalServer *server, const QString &name, QString *error = nullptr);
 
     // The name-taking rule behind listen for any kind of server: under a lock shared by every start,

@@ -1,7 +1,7 @@
 #include "screen/screencapture.h"
 
-#include "core/platformbackend.h"
 #include "media/mediaclock.h"
+#include "screen/screenbackend.h"
 #include "screen/screensampler.h"
 #include "screen/simulated/simulatedscreencapture.h"
 #include "screen/x11/x11screencapture.h"
@@ -21,7 +21,7 @@ struct ScreenCapture::Buffers
 
 ScreenCapture *ScreenCapture::create(QObject *parent)
 {
-    if (PlatformBackend::isSimulated())
+    if (ScreenBackend::isSimulated())
         return new SimulatedScreenCapture(parent);
     return new X11ScreenCapture(parent);
 }

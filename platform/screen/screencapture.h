@@ -25,7 +25,7 @@ public:
     // screen is read while nobody waits. Called on the sampling thread.
     using FrameWanted = std::function<bool()>;
 
-    // A capture of the chosen backend (PlatformBackend); the caller owns it. Create it on the GUI
+    // A capture of the chosen screen (ScreenBackend); the caller owns it. Create it on the GUI
     // thread.
     static ScreenCapture *create(QObject *parent = nullptr);
 

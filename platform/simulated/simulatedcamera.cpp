@@ -1,5 +1,8 @@
 #include "simulated/simulatedcamera.h"
 
+#include "media/jpegencoder.h"
+#include "simulated/simulatedframegenerator.h"
+
 #include <QMutexLocker>
 #include <QSharedPointer>
 
@@ -33,8 +36,10 @@ QByteArray roi(quint16 top, quint16 left, quint16 bottom, quint16 right)
 
 } // namespace
 
-SimulatedCamera::SimulatedCamera(const VideoDeviceInfo &info) : m_info(info)
+SimulatedCamera::SimulatedCamera(const VideoDeviceInfo &info) : m_info(info), m_view(m_uvc)
 {
+    m_uvc.setChangeObserver([this](quint8 unit, quint8 selector) { m_view.controlChanged(unit, selector); });
+    m_hid.setSnapshotSource([this] { return highQualityPicture(); });
     m_formats = standardFormats();
     m_activeMinFrameDuration = m_formats.first().frameRateRanges.last().minFrameDuration;
 }
@@ -131,8 +136,12 @@ void SimulatedCamera::addStandardControls(SimulatedUvcDevice &device, bool hqSna
     device.addControl(C::number(ExtensionA, 0x10, 1, 0, 3, 0));        // image orientation, mirror
     device.addControl(C::number(ExtensionA, 0x0f, 1, 0, 1, 0));        // flip
     device.addControl(C::number(ExtensionA, 0x0e, 1, 0, 1, 0));        // noise reduction
+    // The region of interest of a 3840 x 2160 sensor. Both range records are the whole sensor: the
+    // window's pan rules bound the region's low edges by either record and its high edges by either,
+    // depending on the picture's rotation.
     SimulatedUvcControl region = C::fields(ExtensionB, 0x0f, 8, roi(0, 0, 2159, 3839));
-    region.maximum = roi(2159, 3839, 2159, 3839);
+    region.maximum = roi(0, 0, 2159, 3839);
+    region.minimum = roi(0, 0, 2159, 3839);
     region.defaultValue = roi(0, 0, 2159, 3839);
     device.addControl(region);                                         // region of interest
     device.addControl(C::number(ExtensionB, 0x10, 1, 0, 1, 0));        // ceiling
@@ -147,6 +156,23 @@ void SimulatedCamera::addStandardControls(SimulatedUvcDevice &device, bool hqSna
     device.addControl(C::fields(ExtensionA, 0x91, 4));
     device.addControl(C::fields(ExtensionA, 0x92, 508));
     device.addControl(C::number(ExtensionB, 0x15, 1, 0, 1, hqSnapshot ? 1 : 0)); // HQ snapshot support
+}
+
+QByteArray SimulatedCamera::highQualityPicture()
+{
+    QSize largest;
+    for (const CaptureFormat &format : formats()) {
+        if (qint64(format.width) * format.height > qint64(largest.width()) * largest.height())
+            largest = QSize(format.width, format.height);
+    }
+    if (largest.isEmpty())
+        return QByteArray();
+    SimulatedFrameGenerator generator;
+    QImage picture;
+    generator.render(picture, largest, 0, view());
+    QByteArray jpeg;
+    JpegEncoder::encode(picture, 0.9, &jpeg);
+    return jpeg;
 }
 
 bool SimulatedCamera::isConnected() const

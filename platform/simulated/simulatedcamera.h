@@ -1,5 +1,6 @@
 #pragma once
 
+#include "simulated/simulatedcameraview.h"
 #include "simulated/simulatedhiddevice.h"
 #include "simulated/simulateduvcdevice.h"
 #include "video/captureformat.h"
@@ -11,9 +12,9 @@
 
 namespace platform {
 
-// One virtual camera: its identity, its capture formats and active configuration, and the UVC and HID
-// devices behind it. Everything a backend needs to act as that camera is here, so that frame generation can
-// be added beside it without changing the backends that already use it.
+// One virtual camera: its identity, its capture formats and active configuration, the UVC and HID
+// devices behind it and the optics that turn its controls into the part of the desk it shows.
+// Everything a backend needs to act as that camera is here.
 class SimulatedCamera
 {
 public:
@@ -34,6 +35,11 @@ public:
     SimulatedUvcDevice &uvc() { return m_uvc; }
     // The maker's HID interface beside the video interface.
     SimulatedHidDevice &hid() { return m_hid; }
+    // The part of the desk the camera shows now (SimulatedFrameGenerator's view).
+    QRectF view() { return m_view.view(); }
+    // What the camera's high-quality capture answers with: its picture at its largest format, as a
+    // JPEG. Empty when it has no format.
+    QByteArray highQualityPicture();
 
     bool isConnected() const;
     void setConnected(bool connected);
@@ -56,6 +62,7 @@ private:
     const VideoDeviceInfo m_info;
     SimulatedUvcDevice m_uvc;
     SimulatedHidDevice m_hid;
+    SimulatedCameraView m_view;
     mutable QMutex m_mutex;
     bool m_connected = true;
     QList<CaptureFormat> m_formats;

@@ -45,20 +45,9 @@ QString textField(const QByteArray &payload, int length)
     return QString::fromLatin1(end < 0 ? field : field.left(end));
 }
 
-QByteArray defaultSnapshot()
-{
-    // Not a decodable picture: a JPEG frame (start and end markers) around a counting pattern, enough
-    // for the chunked transfer to be checked byte for byte.
-    QByteArray jpeg("\xFF\xD8\xFF\xE0", 4);
-    for (int i = 0; i < 2000; ++i)
-        jpeg.append(char(i * 7 % 251));
-    jpeg.append("\xFF\xD9", 2);
-    return jpeg;
-}
-
 } // namespace
 
-SimulatedHidDevice::SimulatedHidDevice() : m_snapshot(defaultSnapshot()) {}
+SimulatedHidDevice::SimulatedHidDevice() = default;
 
 SimulatedHidDevice::Outcome SimulatedHidDevice::handle(const QByteArray &report)
 {
@@ -234,7 +223,7 @@ QByteArray SimulatedHidDevice::handleData(quint8 command, const QByteArray &payl
     const quint32 value = u32At(payload, 0);
     if (command == HqCapture) {
         if (value != 0)
-            m_snapshotTaken = m_snapshot;
+            m_snapshotTaken = !m_snapshot.isNull() || !m_snapshotSource ? m_snapshot : m_snapshotSource();
         return answer(DataReportId, command, u32Bytes(quint32(m_snapshotTaken.size())));
     }
     if (command == HqCapturedData) {
@@ -266,7 +255,7 @@ void SimulatedHidDevice::reset()
     m_freeSpace = DefaultFreeSpace;
     m_idleStatus = 0;
     m_reprogramFails = false;
-    m_snapshot = defaultSnapshot();
+    m_snapshot = QByteArray();
     m_snapshotTaken.clear();
     m_installed.clear();
     m_log.clear();
@@ -314,6 +303,12 @@ void SimulatedHidDevice::setSnapshotImage(const QByteArray &jpeg)
 {
     QMutexLocker lock(&m_mutex);
     m_snapshot = jpeg;
+}
+
+void SimulatedHidDevice::setSnapshotSource(SnapshotSource source)
+{
+    QMutexLocker lock(&m_mutex);
+    m_snapshotSource = std::move(source);
 }
 
 SimulatedHidDevice::IspState SimulatedHidDevice::ispState() const

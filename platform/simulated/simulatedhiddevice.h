@@ -5,6 +5,8 @@
 #include <QMutex>
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 
 // The HID side of a virtual maker camera: it takes 512-byte output reports (byte 0 the report id 8,
@@ -12,6 +14,9 @@ namespace platform {
 // and answers as the camera does. Property answers carry report id 8, data answers (high-quality
 // capture) report id 9; both put their payload from byte 3, after the id, the form byte and the
 // command. A report of any other layout gets no answer.
+//
+// A high-quality capture takes the picture from the snapshot source (the camera's own scene, as a
+// JPEG) unless a test set one with setSnapshotImage(); the host then reads it in 505-byte pieces.
 //
 // Firmware (ISP) records are 60 bytes: status answer [status][58 bytes detail][extra]; file start and
 // end [52-byte name field][size, u32 LE][free space, u32 LE]; data blocks 508 bytes.
@@ -47,6 +52,8 @@ public:
         bool unplug = false; // the camera leaves the bus after this report
     };
 
+    using SnapshotSource = std::function<QByteArray()>;
+
     SimulatedHidDevice();
 
     Outcome handle(const QByteArray &report);
@@ -61,7 +68,9 @@ public:
     void setIdleStatus(quint8 status);
     // The verification step of the reprogram phase reports a failure ("...,2,0").
     void setReprogramFails(bool fails);
+    // The picture every later capture answers with, in place of the source's; reset() drops it.
     void setSnapshotImage(const QByteArray &jpeg);
+    void setSnapshotSource(SnapshotSource source);
 
     IspState ispState() const;
     QString fileName() const;
@@ -93,6 +102,7 @@ private:
     quint8 m_idleStatus = 0;
     bool m_reprogramFails = false;
     QByteArray m_snapshot;
+    SnapshotSource m_snapshotSource;
     QByteArray m_snapshotTaken;
 
     IspState m_state = Idle;

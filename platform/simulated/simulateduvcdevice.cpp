@@ -170,21 +170,35 @@ QByteArray SimulatedUvcDevice::builtDescriptor() const
 
 bool SimulatedUvcDevice::handle(UsbControlRequest &request)
 {
-    QMutexLocker lock(&m_mutex);
+    ChangeObserver observer;
     bool accepted = false;
-    if (m_allFailing) {
-        accepted = false;
-    } else if (m_failNext > 0 && m_passBeforeFailing == 0) {
-        --m_failNext;
-    } else if (!m_failingControls.contains(key(request.wIndex >> 8, request.wValue >> 8))) {
-        accepted = answer(request);
-        if (m_passBeforeFailing > 0)
-            --m_passBeforeFailing;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_allFailing) {
+            accepted = false;
+        } else if (m_failNext > 0 && m_passBeforeFailing == 0) {
+            --m_failNext;
+        } else if (!m_failingControls.contains(key(request.wIndex >> 8, request.wValue >> 8))) {
+            accepted = answer(request);
+            if (m_passBeforeFailing > 0)
+                --m_passBeforeFailing;
+        }
+        if (!accepted && request.isDeviceToHost())
+            request.data.clear();
+        m_log.append({request, accepted});
+        if (accepted && request.bmRequestType == SetRequestType)
+            observer = m_changeObserver;
     }
-    if (!accepted && request.isDeviceToHost())
-        request.data.clear();
-    m_log.append({request, accepted});
+    // Outside the lock: the observer reads and writes other controls.
+    if (observer)
+        observer(quint8(request.wIndex >> 8), quint8(request.wValue >> 8));
     return accepted;
+}
+
+void SimulatedUvcDevice::setChangeObserver(ChangeObserver observer)
+{
+    QMutexLocker lock(&m_mutex);
+    m_changeObserver = std::move(observer);
 }
 
 bool SimulatedUvcDevice::answer(UsbControlRequest &request)

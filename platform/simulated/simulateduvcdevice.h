@@ -8,6 +8,8 @@
 #include <QMap>
 #include <QMutex>
 
+#include <functional>
+
 namespace platform {
 
 // The video-control interface of a virtual UVC camera: its units and controls, the configuration
@@ -62,6 +64,12 @@ public:
     // Answers one request as the device would; false is a stall.
     bool handle(UsbControlRequest &request);
 
+    // Told of every value the host set (unit and selector), once the device has taken it, so that
+    // controls that move others (a zoom resizes the region of interest) can follow. Not told of the
+    // test side's setCurrent().
+    using ChangeObserver = std::function<void(quint8 unit, quint8 selector)>;
+    void setChangeObserver(ChangeObserver observer);
+
     QList<LoggedRequest> requestLog() const;
     void clearRequestLog();
 
@@ -92,6 +100,7 @@ private:
     int m_passBeforeFailing = 0;
     bool m_allFailing = false;
     QList<int> m_failingControls;
+    ChangeObserver m_changeObserver;
 };
 
 } // namespace platform

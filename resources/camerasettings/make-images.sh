@@ -65,14 +65,16 @@ back '#009bef' '#ffffff' cameraSetting/btn_back_pc_hover.png
 back '#00679f' '#dddddd' cameraSetting/btn_back_pc_pressed.png
 
 # Automatic white balance toggle, 35 x 35: "A" on a round button; pressed is the latched look.
-auto() { # disc, letter, file
-    out -size 35x35 xc:none -fill "$1" -stroke '#808080' -strokewidth 1 -draw "circle 17,17 17,2" \
+auto() { # disc, letter, file[, ring]
+    out -size 35x35 xc:none -fill "$1" -stroke "${4:-#808080}" -strokewidth 1 -draw "circle 17,17 17,2" \
         -fill "$2" -stroke none -font "$FONT" -pointsize 16 -gravity center -annotate +0+0 'A' \
         $(rgba "$3")
 }
 auto '#333333' '#ffffff' cameraSetting/btn_auto_pc_normal.png
 auto '#555555' '#ffffff' cameraSetting/btn_auto_pc_hover.png
 auto '#009bef' '#ffffff' cameraSetting/btn_auto_pc_pressed.png
+# Disabled, for a camera without automatic white balance: greyed as the row's captions are.
+auto '#333333' '#5a5a5a' cameraSetting/btn_auto_pc_disabled.png '#4c4c4c'
 
 # Slider handles, 30 x 30: a round knob, blue while the control works, grey while it does not.
 knob() { # colour, file

@@ -55,6 +55,8 @@ g_stop() { local c=$1 x=$(($2 / 2)) y=$(($3 / 2)); echo "-fill $c -stroke none -
 g_unlive() { local c=$1 x=$(($2 / 2)) y=$(($3 / 2)); echo "$(g_live "$c" "$2" "$3")" "-stroke #e10000 -strokewidth 2 -draw" "line,$((x - 10)),$((y + 10)),$((x + 10)),$((y - 10))"; }
 g_plus() { local c=$1 x=$(($2 / 2)) y=$(($3 / 2)); echo "-fill none -stroke $c -strokewidth 2 -draw" "line,$((x - 5)),$y,$((x + 5)),$y" "-draw" "line,$x,$((y - 5)),$x,$((y + 5))"; }
 g_minus() { local c=$1 x=$(($2 / 2)) y=$(($3 / 2)); echo "-fill none -stroke $c -strokewidth 2 -draw" "line,$((x - 5)),$y,$((x + 5)),$y"; }
+# The zoom button's magnifier: a lens with a plus, its handle to the lower right.
+g_magnifier() { local c=$1 x=$(($2 / 2 - 3)) y=$(($3 / 2 - 3)); echo "-fill none -stroke $c -strokewidth 3 -draw" "circle,$x,$y,$x,$((y - 9))" "-strokewidth 2 -draw" "line,$((x - 4)),$y,$((x + 4)),$y" "-draw" "line,$x,$((y - 4)),$x,$((y + 4))" "-strokewidth 5 -draw" "line,$((x + 8)),$((y + 8)),$((x + 14)),$((y + 14))"; }
 g_mic() { local c=$1 x=$(($2 / 2)) y=$(($3 / 2)); echo "-fill $c -stroke none -draw" "roundrectangle,$((x - 4)),$((y - 11)),$((x + 4)),$((y + 3)),4,4" "-fill none -stroke $c -strokewidth 2 -draw" "arc,$((x - 8)),$((y - 6)),$((x + 8)),$((y + 7)),0,180" "-draw" "line,$x,$((y + 7)),$x,$((y + 11))"; }
 
 # The -draw arguments above use commas in place of blanks so that they pass the word split; undo it.
@@ -98,7 +100,7 @@ button btn_dw_p 29x29 "normal hover pressed disabled" g_dw
 button btn_left_p 29x29 "normal hover pressed disabled" g_left
 button btn_right_p 29x29 "normal hover pressed disabled" g_right
 button btn_rec_p_w 26x26 "normal" g_ring_dot
-button btn_zoom_p 40x40 "normal" g_gear
+button btn_zoom_p 40x40 "normal" g_magnifier
 button btn_icon_p_w_war 12x30 "disabled" g_down
 
 # Plain pieces: separators, the top bar ground, the countdown ground, the time-counter tags.

@@ -1,7 +1,10 @@
 // The overlay window's link to the record and live panel through the real plug-in controller, on the
 // stand-in panel plug-in: when the program may start, the panel hidden around a capture, the screen
-// handed over both ways, the main program's language and its shutdown.
+// handed over both ways, the main program's language and its shutdown. Last, the program as installed
+// with the real panel, through a dropped link and to the main program's end.
 #include "drawletappfixture.h"
+#include "linkrawserver.h"
+#include "linkrawsocket.h"
 
 #include "captureaction.h"
 #include "multiskindockwidget.h"
@@ -10,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
@@ -32,6 +36,7 @@ private slots:
     void keepsItsLanguageForANameThatIsNoLocale_data();
     void keepsItsLanguageForANameThatIsNoLocale();
     void quitsWhenTheMainProgramGoes();
+    void outlivesADroppedLinkAndEndsWithTheMainProgram();
 };
 
 void TestDrawletAppLink::init()
@@ -164,6 +169,30 @@ void TestDrawletAppLink::quitsWhenTheMainProgramGoes()
     QTimer::singleShot(0, [] { fakePanel().emitServerShutdown(); });
     QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });
     QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+// The main program closing the panel's connection is not its end: the program stays and is served on a
+// new connection; only when nobody serves the name any more does it end, with 0.
+void TestDrawletAppLink::outlivesADroppedLinkAndEndsWithTheMainProgram()
+{
+    LinkRawServer server;
+    QVERIFY(server.listen(QStringLiteral("LumideskServer")));
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(DRAWLETAPP_PROGRAM), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(server.newestPeer() && server.newestPeer()->isConnected(), 15000);
+
+    server.newestPeer()->socket()->disconnectFromServer();
+    QTRY_VERIFY_WITH_TIMEOUT(server.peers().size() == 2 && server.newestPeer()->isConnected(), 10000);
+    LinkRawSocket *panel = server.newestPeer();
+    panel->writeFrame(QStringLiteral("cap_getRecordTime"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel->messages().contains(QStringLiteral("cap_getRecordTime/p0")), 10000);
+    QCOMPARE(program.state(), QProcess::Running);
+
+    server.close();
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
 }
 
 QTEST_MAIN(TestDrawletAppLink)

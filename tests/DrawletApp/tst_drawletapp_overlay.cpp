@@ -7,6 +7,8 @@
 #include "annotationscene.h"
 #include "desktopbackdrop.h"
 #include "multiskindockwidget.h"
+#include "qorvgraphicstextitem.h"
+#include "textstylewidget.h"
 
 #include <QPainter>
 #include <QProcess>
@@ -65,6 +67,7 @@ private slots:
     void desktopStillWithoutACompositor();
     void mouseModeCutToTheAnnotations();
     void nothingOfThisWithACompositor();
+    void textStylePanelOpensInPlaceTheFirstTime();
 
 private:
     // Hands the screen over and waits until the overlay shows.
@@ -195,6 +198,23 @@ void TestDrawletAppOverlay::nothingOfThisWithACompositor()
     window->desktopScene()->addRect(QRectF(1000, 500, 60, 60), QPen(Qt::NoPen), QBrush(Qt::blue));
     QTest::qWait(200);
     QVERIFY(window->mask().isEmpty());
+}
+
+// The panel beside a text being typed, shown for the first time once the toolbar frame is on the
+// screen: at its own size, ending at the screen's right edge for a text near it.
+void TestDrawletAppOverlay::textStylePanelOpensInPlaceTheFirstTime()
+{
+    auto window = makeWindow();
+    takeScreen(window.get());
+    drawlet::ui::TextStyleWidget *panel = window->textStylePanel();
+    QVERIFY(panel->isHidden());
+
+    drawlet::ui::QorvGraphicsTextItem text;
+    panel->showTextStyleWidget(QPoint(1800, 500), &text);
+    const QRect expected(1920 - 349, 500 - 58, 349, 58);
+    QCOMPARE(panel->geometry(), expected);
+    QVERIFY(QTest::qWaitForWindowExposed(panel));
+    QTRY_COMPARE(panel->windowHandle()->geometry(), expected);
 }
 
 QTEST_MAIN(TestDrawletAppOverlay)

@@ -84,7 +84,7 @@ QStringList PanelFixture::take()
 {
     QStringList messages;
     for (const QString &message : m_peer->messages()) {
-        if (!message.startsWith(QLatin1String(SyncReply)))
+        if (!message.startsWith(QLatin1String(SyncReply)) && message != QLatin1String(LocalClient::PanelGreeting))
             messages.append(message);
     }
     m_peer->clearMessages();

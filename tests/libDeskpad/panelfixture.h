@@ -35,7 +35,7 @@ public:
     bool click(const char *name);
     // Waits until every message sent either way so far has been handled.
     bool sync();
-    // The messages the panel sent since the last call, sync messages left out.
+    // The messages the panel sent since the last call, sync messages and its greeting left out.
     QStringList take();
 
 private:

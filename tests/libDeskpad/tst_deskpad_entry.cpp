@@ -149,7 +149,7 @@ void TestDeskpadEntry::relaysTheLinkSignals()
 
     // The screen goes back to the main program through the interface's slot, called by name.
     QVERIFY(QMetaObject::invokeMethod(panel, "showLumidesk", Q_ARG(int, 640), Q_ARG(int, -12)));
-    QTRY_COMPARE(peer->messages(), QStringList{"cap_showLumidesk/p640/p-12"});
+    QTRY_COMPARE(peer->messages(), (QStringList{"cap_panelReady", "cap_showLumidesk/p640/p-12"}));
 
     QCOMPARE(shutdown.count(), 0);
     server.close();

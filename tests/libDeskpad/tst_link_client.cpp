@@ -28,13 +28,16 @@ private slots:
     void senders_data();
     void senders();
     void framesSplitAndMerged();
-    void corruptFrameClosesTheLink();
+    void greetsAndComesBackAfterADrop_data();
+    void greetsAndComesBackAfterADrop();
+    void linkDroppedAgainAndAgainIsTriedOncePerCheck();
     void reportsAnAbsentServerEverySecond();
     void reportsTheServerGoingAwayAndStaysDown();
     void destructionIsNoShutdown();
     void mutatedCommandsStayInRange();
 
 private:
+    static QString greeting() { return QLatin1String(LocalClient::PanelGreeting); }
     bool connectClient();
 
     std::unique_ptr<LinkRawServer> m_server;
@@ -177,7 +180,7 @@ void TestLinkClient::senders()
     QVERIFY(connectClient());
     call(*m_client);
     LinkRawSocket *peer = m_server->newestPeer();
-    QTRY_COMPARE(peer->messages(), QStringList{text});
+    QTRY_COMPARE(peer->messages(), (QStringList{greeting(), text}));
 }
 
 void TestLinkClient::framesSplitAndMerged()
@@ -211,14 +214,57 @@ void TestLinkClient::framesSplitAndMerged()
     QVERIFY(m_client->checkAlive());
 }
 
-void TestLinkClient::corruptFrameClosesTheLink()
+void TestLinkClient::greetsAndComesBackAfterADrop_data()
 {
-    QVERIFY(connectClient());
-    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    QTest::addColumn<QByteArray>("lastWords");
+
+    QTest::newRow("closed by the server") << QByteArray();
     // A length of 2 GiB: the client must neither wait for it nor allocate it.
-    m_server->newestPeer()->writeRaw(QByteArray::fromHex("7ffffffe0063"));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_client->checkAlive(), 500);
-    QVERIFY(shutdown.count() >= 1);
+    QTest::newRow("a broken frame") << QByteArray::fromHex("7ffffffe0063");
+}
+
+// The server goes on answering under its name: the panel's link comes back on a new connection, which
+// is greeted like the first, and the panel is not told to end.
+void TestLinkClient::greetsAndComesBackAfterADrop()
+{
+    QFETCH(QByteArray, lastWords);
+
+    QVERIFY(connectClient());
+    LinkRawSocket *first = m_server->newestPeer();
+    QTRY_COMPARE(first->messages(), QStringList{greeting()});
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    if (lastWords.isEmpty())
+        first->socket()->disconnectFromServer();
+    else
+        first->writeRaw(lastWords);
+    QTRY_COMPARE(m_server->peers().size(), 2);
+    LinkRawSocket *second = m_server->newestPeer();
+    QTRY_COMPARE(second->messages(), QStringList{greeting()});
+    QVERIFY(m_client->checkAlive());
+    QVERIFY(!first->isConnected());
+
+    QSignalSpy volume(m_client.get(), &LocalClient::volumeUpdate);
+    second->writeFrame(QStringLiteral("cap_updateVolume/p70"));
+    QVERIFY(volume.wait(2000));
+    m_client->stopRecord(10);
+    QTRY_COMPARE(second->messages().last(), QStringLiteral("cap_stopRecord/p10"));
+    QCOMPARE(shutdown.count(), 0);
+}
+
+// A server that closes every connection at once is still there: it is asked again, but not in a loop.
+void TestLinkClient::linkDroppedAgainAndAgainIsTriedOncePerCheck()
+{
+    connect(m_server.get(), &LinkRawServer::peerConnected, this,
+            [](LinkRawSocket *peer) { peer->socket()->disconnectFromServer(); }, Qt::QueuedConnection);
+    QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
+    QElapsedTimer clock;
+    clock.start();
+    m_client->requestNewConnection();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->peers().size() >= 4, 10000);
+    const qint64 checks = clock.elapsed() / LocalClient::AliveIntervalMs;
+    QVERIFY2(m_server->peers().size() <= 2 + checks + 1,
+             qPrintable(QStringLiteral("%1 connections in %2 ms").arg(m_server->peers().size()).arg(clock.elapsed())));
+    QCOMPARE(shutdown.count(), 0);
 }
 
 void TestLinkClient::reportsAnAbsentServerEverySecond()
@@ -243,7 +289,7 @@ void TestLinkClient::reportsTheServerGoingAwayAndStaysDown()
     QVERIFY(connectClient());
     QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
     m_server->close();
-    QVERIFY(shutdown.wait(500));
+    QVERIFY(shutdown.wait(2000));
     QVERIFY(!m_client->checkAlive());
 
     // A new server under the same name does not bring this client back.

@@ -1,6 +1,7 @@
 #include "customcombobox.h"
 #include "customfontcombobox.h"
 #include "dockscreen.h"
+#include "nativewindow.h"
 #include "qorvgraphicstextitem.h"
 #include "textstylewidget.h"
 
@@ -49,6 +50,7 @@ private slots:
     void sizesOutsideTheList();
     void placement_data();
     void placement();
+    void firstPlacementBesideAShownToolbar();
     void followsTheItemWhileItGrows();
     void freedItemIsNeverTouched();
 };
@@ -164,6 +166,26 @@ void TestDrawletTextStyle::placement()
     TallText text;
     panel.showTextStyleWidget(anchor, &text);
     QCOMPARE(panel.pos(), expected);
+}
+
+// On X11 the panel is a window of its own beside the toolbar frame, levelled as the annotation program
+// levels it; its very first show must already have the panel's size.
+void TestDrawletTextStyle::firstPlacementBesideAShownToolbar()
+{
+    QWidget frame(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    frame.setGeometry(572, 0, 776, 56);
+    TextStyleWidget panel(Skin, &frame);
+    setWidgetLevel(&panel, 2);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+
+    TallText text;
+    panel.showTextStyleWidget(QPoint(1800, 500), &text);
+    QCOMPARE(panel.size(), QSize(349, 58));
+    QCOMPARE(panel.pos(), QPoint(1920 - 349, 442));
+    // Where the window system has it, not only where the widget thinks it is.
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QTRY_COMPARE(panel.windowHandle()->geometry(), QRect(1920 - 349, 442, 349, 58));
 }
 
 void TestDrawletTextStyle::followsTheItemWhileItGrows()

@@ -46,46 +46,69 @@ private slots:
     void cleanup();
     void redirects_data();
     void redirects();
+    void certificateChecks_data();
+    void certificateChecks();
 
 private:
+    struct Keys
+    {
+        QByteArray certificate;
+        QByteArray key;
+    };
+    // A self-signed certificate for altName and its key.
+    bool makeCertificate(const QString &name, const QString &altName, Keys *keys);
+
     QTemporaryDir m_keys;
-    QByteArray m_certificate;
-    QByteArray m_key;
+    Keys m_server;
+    Keys m_elsewhere;
+    Keys m_stranger;
     std::unique_ptr<ScriptedHttpServer> m_tls;
     std::unique_ptr<ScriptedHttpServer> m_plain;
 };
 
-void UpdaterTlsTest::initTestCase()
+bool UpdaterTlsTest::makeCertificate(const QString &name, const QString &altName, Keys *keys)
 {
-    QVERIFY2(QSslSocket::supportsSsl(), "Qt has no TLS here");
     QProcess openssl;
     openssl.setWorkingDirectory(m_keys.path());
+    const QString keyFile = name + QStringLiteral("-key.pem");
+    const QString certificateFile = name + QStringLiteral("-cert.pem");
     openssl.start(QStringLiteral("openssl"),
                   {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
                    QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                   QStringLiteral("-keyout"), QStringLiteral("key.pem"), QStringLiteral("-out"),
-                   QStringLiteral("cert.pem"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                   QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=IP:127.0.0.1")});
-    QVERIFY(openssl.waitForFinished(30000));
-    QVERIFY2(openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0,
-             openssl.readAllStandardError().constData());
-    QFile certificate(m_keys.filePath(QStringLiteral("cert.pem")));
-    QFile key(m_keys.filePath(QStringLiteral("key.pem")));
-    QVERIFY(certificate.open(QIODevice::ReadOnly) && key.open(QIODevice::ReadOnly));
-    m_certificate = certificate.readAll();
-    m_key = key.readAll();
+                   QStringLiteral("-keyout"), keyFile, QStringLiteral("-out"), certificateFile,
+                   QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=") + name,
+                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=") + altName});
+    if (!openssl.waitForFinished(30000) || openssl.exitStatus() != QProcess::NormalExit || openssl.exitCode() != 0) {
+        qWarning("%s", openssl.readAllStandardError().constData());
+        return false;
+    }
+    QFile certificate(m_keys.filePath(certificateFile));
+    QFile key(m_keys.filePath(keyFile));
+    if (!certificate.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
+        return false;
+    keys->certificate = certificate.readAll();
+    keys->key = key.readAll();
+    return true;
+}
 
-    // Trusted by every request made from here on, and nothing else is.
+void UpdaterTlsTest::initTestCase()
+{
+    QVERIFY2(QSslSocket::supportsSsl(), "Qt has no TLS here");
+    QVERIFY(makeCertificate(QStringLiteral("server"), QStringLiteral("IP:127.0.0.1"), &m_server));
+    QVERIFY(makeCertificate(QStringLiteral("elsewhere"), QStringLiteral("DNS:update.elsewhere.example"), &m_elsewhere));
+    QVERIFY(makeCertificate(QStringLiteral("stranger"), QStringLiteral("IP:127.0.0.1"), &m_stranger));
+
+    // Trusted by every request made from here on, and nothing else is: the stranger's is not.
     QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
-    trusted.setCaCertificates({QSslCertificate(m_certificate, QSsl::Pem)});
+    trusted.setCaCertificates({QSslCertificate(m_server.certificate, QSsl::Pem),
+                               QSslCertificate(m_elsewhere.certificate, QSsl::Pem)});
     QSslConfiguration::setDefaultConfiguration(trusted);
 }
 
 void UpdaterTlsTest::init()
 {
     m_tls = std::make_unique<ScriptedHttpServer>();
-    QVERIFY(m_tls->listenTls(m_certificate, m_key));
+    QVERIFY(m_tls->listenTls(m_server.certificate, m_server.key));
     m_plain = std::make_unique<ScriptedHttpServer>();
     QVERIFY(m_plain->listen());
 }
@@ -138,6 +161,34 @@ void UpdaterTlsTest::redirects()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), Body);
     }
+}
+
+void UpdaterTlsTest::certificateChecks_data()
+{
+    QTest::addColumn<QString>("certificate");
+    QTest::addColumn<bool>("completes");
+
+    QTest::newRow("trusted, for this address") << "server" << true;
+    QTest::newRow("trusted, for another name") << "elsewhere" << false;
+    QTest::newRow("not trusted") << "stranger" << false;
+}
+
+void UpdaterTlsTest::certificateChecks()
+{
+    QFETCH(QString, certificate);
+    QFETCH(bool, completes);
+    const Keys &keys = certificate == QLatin1String("server") ? m_server
+                       : certificate == QLatin1String("elsewhere") ? m_elsewhere
+                                                                  : m_stranger;
+    ScriptedHttpServer server;
+    QVERIFY(server.listenTls(keys.certificate, keys.key));
+    server.route("/pkg/LinuxUpdater.zip", bodyReply());
+    VantoUpdater updater;
+
+    QCOMPARE(updater.downloadFile(server.url(QStringLiteral("/pkg/LinuxUpdater.zip"))), completes);
+    // Refused in the handshake: the request itself is never sent.
+    QCOMPARE(server.requestCount(), completes ? 1 : 0);
+    QCOMPARE(QFile::exists(updater.downloadFolder() + QStringLiteral("LinuxUpdater.zip")), completes);
 }
 
 QTEST_GUILESS_MAIN(UpdaterTlsTest)

@@ -8,8 +8,10 @@ LinkRawServer::LinkRawServer(QObject *parent)
     : QObject(parent)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server.nextPendingConnection())
+        while (QLocalSocket *socket = m_server.nextPendingConnection()) {
             m_peers.append(new LinkRawSocket(socket, this));
+            emit peerConnected(m_peers.last());
+        }
     });
 }
 

@@ -22,6 +22,9 @@ public:
     QList<LinkRawSocket *> peers() const { return m_peers; }
     LinkRawSocket *newestPeer() const { return m_peers.isEmpty() ? nullptr : m_peers.last(); }
 
+signals:
+    void peerConnected(LinkRawSocket *peer);
+
 private:
     QLocalServer m_server;
     QList<LinkRawSocket *> m_peers;

@@ -171,9 +171,12 @@ void ScriptedHttpServer::readFrom(QTcpSocket *socket)
         const Reply reply = replyFor(request);
         emit requestReceived(m_requests.size() - 1);
         if (reply.delayMsecs > 0) {
-            QTimer::singleShot(reply.delayMsecs, Qt::PreciseTimer, this, [this, guarded, reply] {
+            const int index = m_requests.size() - 1;
+            QTimer::singleShot(reply.delayMsecs, Qt::PreciseTimer, this, [this, guarded, reply, index] {
                 if (guarded && guarded->state() == QAbstractSocket::ConnectedState)
                     answer(guarded, reply);
+                else
+                    emit replyDropped(index);
             });
         } else {
             answer(socket, reply);
@@ -251,6 +254,12 @@ void ScriptedHttpServer::answer(QTcpSocket *socket, const Reply &reply)
     else
         head += "Connection: close\r\n";
     head += "\r\n";
+    if (!reply.wireBody.isEmpty()) {
+        socket->write(head + reply.wireBody);
+        socket->flush();
+        socket->disconnectFromHost();
+        return;
+    }
     if (reply.endless && !reply.body.isEmpty()) {
         socket->write(head);
         sendEndless(socket, reply, 0);

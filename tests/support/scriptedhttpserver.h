@@ -46,6 +46,9 @@ public:
         bool endless = false;
         // Announces this Content-Length whatever the body sent; -1 announces the body's own length.
         qint64 announcedLength = -1;
+        // When set, sent after the headers byte for byte in place of the body, then the connection
+        // closes: framing that no sound server sends (chunked still announces its coding).
+        QByteArray wireBody;
     };
 
     struct Request
@@ -89,6 +92,8 @@ public:
 
 signals:
     void requestReceived(int index);
+    // A delayed reply found its client gone when its time came, and was not sent.
+    void replyDropped(int index);
 
 private:
     void acceptConnections();

@@ -1,6 +1,6 @@
 #include "screen/shooter/screenshooter.h"
 
-#include "core/platformbackend.h"
+#include "screen/screenbackend.h"
 #include "screen/shooter/screenpickerwindow.h"
 #include "screen/shooter/simulated/simulatedscreenshooter.h"
 #include "screen/shooter/x11/x11screenshooter.h"
@@ -55,7 +55,7 @@ std::optional<QRect> letUserChoose(QScreen *screen, const QImage &still, ScreenP
 
 std::unique_ptr<ScreenShooter> ScreenShooter::create()
 {
-    if (PlatformBackend::isSimulated())
+    if (ScreenBackend::isSimulated())
         return std::make_unique<SimulatedScreenShooter>();
     return std::make_unique<X11ScreenShooter>();
 }

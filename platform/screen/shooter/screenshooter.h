@@ -25,7 +25,7 @@ public:
     static const int GaveUp = 256;
     static const int Failed = 512;
 
-    // The shooter of the chosen backend (PlatformBackend).
+    // The shooter of the chosen screen (ScreenBackend).
     static std::unique_ptr<ScreenShooter> create();
 
     virtual ~ScreenShooter();

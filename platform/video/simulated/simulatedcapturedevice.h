@@ -13,8 +13,9 @@ class SimulatedCamera;
 class SimulatedFrameStream;
 
 // The capture side of one virtual camera. Its frames are drawn (SimulatedFrameGenerator) at the active
-// format's size and frame rate. The failures of a real camera can be injected per camera: a start
-// refused with any StreamResult, and a running stream that breaks off.
+// format's size and frame rate, through the camera's view of the desk. The failures of a real camera
+// can be injected per camera: a start refused with any StreamResult, and a running stream that breaks
+// off.
 class SimulatedCaptureDevice : public CaptureDevice
 {
     Q_OBJECT

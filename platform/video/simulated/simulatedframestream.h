@@ -1,9 +1,10 @@
 #pragma once
 
 #include "core/pacedloop.h"
-#include "video/simulated/simulatedframegenerator.h"
+#include "simulated/simulatedframegenerator.h"
 
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 
 #include <functional>
@@ -17,8 +18,8 @@ class SimulatedFrameStream
 public:
     using FrameHandler = std::function<void(const QImage &frame, qint64 timeUs)>;
     using ErrorHandler = std::function<void(qint32 code)>;
-    // Asked before each frame, so that format and rate changes apply from the next frame.
-    using Settings = std::function<void(QSize *size, qint64 *frameDurationUs)>;
+    // Asked before each frame, so that format, rate and view changes apply from the next frame.
+    using Settings = std::function<void(QSize *size, qint64 *frameDurationUs, QRectF *view)>;
 
     SimulatedFrameStream(Settings settings, FrameHandler onFrame, ErrorHandler onError);
     ~SimulatedFrameStream();

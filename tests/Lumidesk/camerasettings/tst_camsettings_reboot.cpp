@@ -1,6 +1,6 @@
 #include "camsettingsfixture.h"
+#include "common/widgets/notificationdialog.h"
 #include "core/platformbackend.h"
-#include "core/widgets/notificationdialog.h"
 #include "vantoupdater.h"
 
 #include <QFile>

@@ -5,9 +5,9 @@
 
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
+#include "common/settingspath.h"
+#include "common/widgets/notificationdialog.h"
 #include "core/platformbackend.h"
-#include "core/settingspath.h"
-#include "core/widgets/notificationdialog.h"
 #include "manager/doccammanager.h"
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"

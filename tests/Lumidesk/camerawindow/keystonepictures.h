@@ -4,6 +4,8 @@
 // in perspective as asked) on a darker, textured desk, with sensor noise. Drawn with a seeded generator,
 // so every run sees the same pictures.
 
+#include <QImage>
+#include <QList>
 #include <QPointF>
 #include <QSize>
 
@@ -70,6 +72,32 @@ inline cv::Mat drawPage(const Page &page, quint64 seed)
     cv::Mat frame;
     cv::cvtColor(desk, frame, cv::COLOR_BGR2BGRA);
     return frame;
+}
+
+// The slant, in degrees from the horizontal, of each long line of dark print in a straightened page
+// (a picture of the page alone); a margin along the edges, where the page's border runs, is left out.
+inline QList<double> printSlants(const QImage &picture)
+{
+    QImage image = picture.convertToFormat(QImage::Format_Grayscale8);
+    const cv::Mat grey(image.height(), image.width(), CV_8UC1, image.bits(), size_t(image.bytesPerLine()));
+    const cv::Rect inner(grey.cols / 12, grey.rows / 12, grey.cols * 10 / 12, grey.rows * 10 / 12);
+    cv::Mat ink = grey(inner) < 128;
+    std::vector<std::vector<cv::Point>> blobs;
+    cv::findContours(ink, blobs, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+    QList<double> slants;
+    for (const std::vector<cv::Point> &blob : blobs) {
+        if (cv::boundingRect(blob).width < inner.width / 3)
+            continue;
+        cv::Vec4f line;
+        cv::fitLine(blob, line, cv::DIST_L2, 0, 0.01, 0.01);
+        double slant = std::atan2(line[1], line[0]) * 180 / CV_PI;
+        if (slant > 90)
+            slant -= 180;
+        else if (slant < -90)
+            slant += 180;
+        slants.append(slant);
+    }
+    return slants;
 }
 
 } // namespace keystonepictures

@@ -113,6 +113,8 @@ void TestCamWindowControls::roiPanAtMostOncePerTick()
     setRoi(m_camera, whole, whole, roiBytes(540, 960, 1620, 2880));
     auto window = openWindow();
     window->getSourceCamera()->setZoomRatio(4.0);
+    // The zoom resized the region about its centre, as the camera does; the pan starts from a known one.
+    m_camera->uvc().setCurrent(RoiUnit, RoiSelector, roiBytes(540, 960, 1620, 2880));
     m_camera->uvc().clearRequestLog();
     QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
 
@@ -152,6 +154,7 @@ void TestCamWindowControls::ptzHoldMovesFasterAfterASecond()
     QCOMPARE(currentRoi(m_camera).at(3), 2880);
 
     window->getSourceCamera()->setZoomRatio(4.0);
+    m_camera->uvc().setCurrent(RoiUnit, RoiSelector, roiBytes(540, 960, 1620, 2880));
     window->ptzRightPressed();
     QCOMPARE(currentRoi(m_camera).at(3), 2896);
     QList<int> rights;

@@ -35,6 +35,7 @@ private slots:
     void fallbackFrame();
     void stopCancelsAQueuedCapture();
     void cameraPictureOverHid();
+    void simulatedCameraTakesItsFullSizePicture();
     void timeLimitAndOneAtATime_data();
     void timeLimitAndOneAtATime();
 };
@@ -131,6 +132,28 @@ void TestCamWindowHQCapture::cameraPictureOverHid()
     QFile file(dir.filePath("hq.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), jpeg);
+    capture.setControlCamera(nullptr);
+}
+
+void TestCamWindowHQCapture::simulatedCameraTakesItsFullSizePicture()
+{
+    // Without a picture set by a test the simulated camera answers with what it sees, as a JPEG at
+    // its largest format, through the same HID transfer.
+    auto simulated = platform::SimulatedCameras::instance()->cameras().first();
+    simulated->hid().reset();
+    GeneralCamera *camera = cameraAt(simulated->info().locationId);
+    QVERIFY(camera);
+    QTemporaryDir dir;
+    VantoHQCapture capture;
+    capture.setControlCamera(camera);
+    capture.setFrameProvider([] { return QImage(); });
+    QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
+    capture.doHQCapture(dir.filePath("hq.jpg"));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+    QCOMPARE(finished.first().at(0).toString(), dir.filePath("hq.jpg"));
+    QImage picture;
+    QVERIFY(picture.load(dir.filePath("hq.jpg"), "JPG"));
+    QCOMPARE(picture.size(), QSize(3840, 2160));
     capture.setControlCamera(nullptr);
 }
 

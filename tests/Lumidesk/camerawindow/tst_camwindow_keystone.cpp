@@ -1,14 +1,16 @@
 #include "camwindowfixture.h"
+#include "keystonepictures.h"
 
 #include "camerawindow/capturemodemenu.h"
 #include "camerawindow/keystonealgorithm.h"
 #include "camerawindow/keystonewidget.h"
 #include "capture/qorvcapturesession.h"
-#include "core/widgets/popupbutton.h"
-#include "video/simulated/simulatedframegenerator.h"
+#include "common/widgets/popupbutton.h"
+#include "simulated/simulatedframegenerator.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QImage>
 #include <QSettings>
@@ -72,6 +74,7 @@ private slots:
     void init();
     void modesOfferedByCameraAndFormat_data();
     void modesOfferedByCameraAndFormat();
+    void keystoneModeFindsTheSimulatedPage_data();
     void keystoneModeFindsTheSimulatedPage();
     void keystoneSnapshotWithoutAPageIsPlain();
     void leavingKeystoneStopsTheOverlayAndTheFrames();
@@ -165,10 +168,21 @@ void TestCamWindowKeyStone::modesOfferedByCameraAndFormat()
     window->switchCaptureMode(CameraMainWidget::NormalCapture);
 }
 
+void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage_data()
+{
+    QTest::addColumn<quint16>("product");
+    QTest::newRow("first simulated camera") << quint16(platform::SimulatedCameras::FirstProductId);
+    QTest::newRow("second simulated camera") << quint16(platform::SimulatedCameras::SecondProductId);
+}
+
 void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
 {
-    rememberFormat(1280, 720);
-    auto window = openWindow(0x0815);
+    QFETCH(quint16, product);
+    // At the size the window opens the camera with.
+    auto window = openWindow(product);
+    QVERIFY(window->getSourceCamera());
+    const VideoFormat active = window->getSourceCamera()->getActiveFormat();
+    const QSize frame(int(active.width), int(active.height));
     QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
     chooseMode(*window, CameraMainWidget::KeyStoneCapture);
     QCOMPARE(sentInts(sent, CameraMainWidget::CaptureModeId), (QList<QList<qint32>>{{1}}));
@@ -176,9 +190,12 @@ void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
     // The outline appears once the detection has seen 2 x rate frames.
     KeyStoneWidget *overlay = window->keyStone();
     QTRY_VERIFY_WITH_TIMEOUT(!overlay->outline().isEmpty(), 15000);
-    const QSize frame(1280, 720);
     QCOMPARE(overlay->sampleSize(), frame);
     const QPolygonF page = platform::SimulatedFrameGenerator::pageCorners(frame);
+    // Each corner within 1 % of the frame's diagonal of the page's own, in the widget's pixels (a
+    // pixel more for the rounding of the drawing).
+    const double scale = std::min(double(overlay->width()) / frame.width(), double(overlay->height()) / frame.height());
+    const double allowed = 0.01 * std::hypot(frame.width(), frame.height()) * scale + 1;
     // The first outlines can come from frames seen while the window still settled (a loaded machine
     // drops some); the outline must reach the page and stay there.
     const auto misplacedCorner = [&]() -> QString {
@@ -187,19 +204,28 @@ void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
             return QStringLiteral("no outline");
         for (int i = 0; i < 4; ++i) {
             const QPoint expected = KeyStoneWidget::mapToWidget(page.at(i).toPoint(), overlay->size(), frame);
-            if ((shown.at(i) - expected).manhattanLength() > 8)
-                return QStringLiteral("corner %1 shown at (%2, %3), page at (%4, %5)")
+            if (QLineF(shown.at(i), expected).length() > allowed)
+                return QStringLiteral("corner %1 shown at (%2, %3), page at (%4, %5), %6 allowed")
                     .arg(i)
                     .arg(shown.at(i).x())
                     .arg(shown.at(i).y())
                     .arg(expected.x())
-                    .arg(expected.y());
+                    .arg(expected.y())
+                    .arg(allowed);
         }
         return QString();
     };
-    QTRY_VERIFY_WITH_TIMEOUT(misplacedCorner().isEmpty(), 15000);
-    QTest::qWait(500);
-    QVERIFY2(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()));
+    QTRY_VERIFY2_WITH_TIMEOUT(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()), 15000);
+    // Watched for a while: an outline shown is always the page's. A detection that falls behind (a
+    // loaded machine) clears it for a moment, as it lowers its rate, and finds the page again.
+    QElapsedTimer watched;
+    watched.start();
+    while (watched.elapsed() < 1000) {
+        QTest::qWait(20);
+        const QString misplaced = misplacedCorner();
+        QVERIFY2(misplaced.isEmpty() || misplaced == QLatin1String("no outline"), qPrintable(misplaced));
+    }
+    QTRY_VERIFY2_WITH_TIMEOUT(misplacedCorner().isEmpty(), qPrintable(misplacedCorner()), 15000);
 
     // Pictures already taken under the names of these seconds are never replaced: each keystone
     // snapshot gets a name of its own, the straightened page.
@@ -246,6 +272,11 @@ void TestCamWindowKeyStone::keystoneModeFindsTheSimulatedPage()
                                 .arg(height)));
         // The page is white paper: its middle is light.
         QVERIFY(qGray(image.pixel(image.width() / 2, image.height() / 25)) > 200);
+        // And upright: its lines of print run straight across.
+        const QList<double> slants = keystonepictures::printSlants(image);
+        QVERIFY2(slants.size() >= 10, qPrintable(QString::number(slants.size())));
+        for (double slant : slants)
+            QVERIFY2(std::abs(slant) <= 1.0, qPrintable(QStringLiteral("%1: print slants %2 degrees").arg(file).arg(slant)));
     }
 }
 

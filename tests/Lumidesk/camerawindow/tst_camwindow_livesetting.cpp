@@ -1,4 +1,4 @@
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 #include "dialogs/livestreamsettingdialog.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #include "camerawindow/resolutionmemory.h"
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 
 #include <QFile>
 #include <QSettings>

@@ -2,7 +2,7 @@
 
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesourceimpl.h"
-#include "core/widgets/progressdialog.h"
+#include "common/widgets/progressdialog.h"
 #include "vantohqcapture.h"
 #include "writerprobe.h"
 

@@ -1,6 +1,7 @@
 #include "keystonepictures.h"
 
 #include "camerawindow/keystonealgorithm.h"
+#include "simulated/simulatedframegenerator.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -126,6 +127,14 @@ cv::Mat strokes(cv::Size size, int count, quint64 seed)
     return map;
 }
 
+// A frame of the simulated document camera as the camera window hands it over: BGRA, owned.
+cv::Mat simulatedFrame(platform::SimulatedFrameGenerator &generator, const QSize &size, quint64 number)
+{
+    QImage image;
+    generator.render(image, size, number);
+    return cv::Mat(image.height(), image.width(), CV_8UC4, image.bits(), size_t(image.bytesPerLine())).clone();
+}
+
 Page tiltedPage(double angle, double narrowing)
 {
     Page page;
@@ -160,6 +169,8 @@ class TestKeyStoneAlgorithm : public QObject
 private slots:
     void findsThePageAfterTwoRatesOfFrames_data();
     void findsThePageAfterTwoRatesOfFrames();
+    void findsTheSimulatedCamerasPage_data();
+    void findsTheSimulatedCamerasPage();
     void acceptance_data();
     void acceptance();
     void segmentSides_data();
@@ -250,6 +261,59 @@ void TestKeyStoneAlgorithm::findsThePageAfterTwoRatesOfFrames()
                             .arg(height)));
     // Its middle is the page, not the desk.
     QVERIFY(qGray(written.pixel(written.width() / 2, written.height() / 2)) > 180);
+}
+
+void TestKeyStoneAlgorithm::findsTheSimulatedCamerasPage_data()
+{
+    QTest::addColumn<QSize>("size");
+    // The sizes of the simulated cameras' formats; both start at 640 x 480.
+    QTest::newRow("640 x 480") << QSize(640, 480);
+    QTest::newRow("1280 x 720") << QSize(1280, 720);
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080);
+    QTest::newRow("3840 x 2160") << QSize(3840, 2160);
+}
+
+// What the detection is for, on what the simulated camera shows: the page's true corners, known to
+// the scene, and an upright page in the snapshot.
+void TestKeyStoneAlgorithm::findsTheSimulatedCamerasPage()
+{
+    QFETCH(QSize, size);
+    const int rate = 2;
+    platform::SimulatedFrameGenerator generator;
+    KeyStoneAlgorithm algorithm;
+    Listener listener(algorithm);
+    algorithm.setFps(rate);
+    algorithm.beginRun();
+    for (int frame = 1; frame <= 2 * rate; ++frame)
+        algorithm.processFrame(simulatedFrame(generator, size, quint64(frame)));
+    QCOMPARE(listener.reports.size(), 1);
+    QVERIFY(!listener.reports.first().empty());
+
+    const QPolygonF page = platform::SimulatedFrameGenerator::pageCorners(size);
+    const double tolerance = 0.01 * std::hypot(size.width(), size.height());
+    const QList<QPoint> found = listener.reports.first().corners;
+    for (int i = 0; i < 4; ++i) {
+        const double off = QLineF(found.at(i), page.at(i)).length();
+        QVERIFY2(off <= tolerance, qPrintable(QStringLiteral("corner %1 found at (%2, %3), the page's is at "
+                                                             "(%4, %5): %6 px off, %7 allowed")
+                                                  .arg(i)
+                                                  .arg(found.at(i).x())
+                                                  .arg(found.at(i).y())
+                                                  .arg(page.at(i).x())
+                                                  .arg(page.at(i).y())
+                                                  .arg(off)
+                                                  .arg(tolerance)));
+    }
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("page.png"));
+    QCOMPARE(algorithm.getkeyStoneFile(path), 0);
+    const QImage written(path);
+    QVERIFY(!written.isNull());
+    const QList<double> slants = keystonepictures::printSlants(written);
+    QVERIFY2(slants.size() >= 10, qPrintable(QString::number(slants.size())));
+    for (double slant : slants)
+        QVERIFY2(std::abs(slant) <= 1.0, qPrintable(QStringLiteral("a line of print slants %1 degrees").arg(slant)));
 }
 
 void TestKeyStoneAlgorithm::acceptance_data()

@@ -1,7 +1,8 @@
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 #include "dialogs/navigationdialog.h"
 
 #include <QApplication>
+#include <QStyle>
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -41,6 +42,8 @@ private slots:
     void captionsFollowTheirMarkers();
     void retranslatingKeepsThePlaces();
     void captionsAndMarkersStandOutFromTheArt();
+    void captionsOnPlainGroundMarkersOnThePictures_data();
+    void captionsOnPlainGroundMarkersOnThePictures();
     void pageThreeMessageFitsInPlace_data();
     void pageThreeMessageFitsInPlace();
 };
@@ -211,6 +214,81 @@ void TestNavigationDialog::captionsAndMarkersStandOutFromTheArt()
             }
         }
         QVERIFY2(bluish == 0, qPrintable(QStringLiteral("%1 lies on blue art").arg(over->objectName())));
+    }
+}
+
+void TestNavigationDialog::captionsOnPlainGroundMarkersOnThePictures_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::newRow("page 1") << 1;
+    QTest::newRow("page 2") << 2;
+    QTest::newRow("page 3") << 3;
+}
+
+// A caption's text lies on the plain ground of the page's picture, never across the edge of something
+// pictured; each marker's dot sits on what it means (a button, the toolbar, a layout), not on empty
+// ground.
+void TestNavigationDialog::captionsOnPlainGroundMarkersOnThePictures()
+{
+    QFETCH(int, page);
+    NavigationDialog guide;
+    guide.show();
+    Ui::NavigationDialog *ui = guide.form();
+    struct Marker
+    {
+        QLabel *label;
+        QPoint dotEnd; // the far edge of the dot, in the marker's own coordinates
+        QPoint outwards;
+    };
+    QList<QLabel *> captions;
+    QList<Marker> markers;
+    const QPoint down(0, 1), up(0, -1), right(1, 0), left(-1, 0);
+    switch (page) {
+    case 1:
+        guide.changeToPage1();
+        captions = {ui->lbpage1Top, ui->lbpage1down};
+        markers = {{ui->lbPage1TopBar, {6, 71}, down}, {ui->lbPage1DownBar, {6, 31}, down}};
+        break;
+    case 2:
+        guide.changeToPage2();
+        captions = {ui->lbpage2, ui->lb2page2, ui->lb3page2, ui->lb4page2};
+        markers = {{ui->lb2Page2Bar, {24, 6}, right}, {ui->lb3Page2Bar, {6, 0}, up}, {ui->lb4Page2Bar, {6, 0}, up}};
+        break;
+    default:
+        guide.changeToPage3();
+        captions = {ui->lb2page3, ui->lb3page3, ui->lb4page3};
+        for (QLabel *marker : {ui->lb2Page3Bar, ui->lb3Page3Bar, ui->lb4Page3Bar})
+            markers.append({marker, {0, 6}, left});
+        break;
+    }
+    const QImage art = QImage(QStringLiteral(":/guid/resources/guid/software_guidance_page_%1.png").arg(page))
+                           .convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(art.size(), QSize(950, 674));
+    const QRgb ground = art.pixel(20, 600);
+    const auto differs = [](QRgb a, QRgb b) {
+        return qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 24;
+    };
+
+    for (QLabel *caption : captions) {
+        const QSize text(caption->fontMetrics().horizontalAdvance(caption->text()), caption->fontMetrics().height());
+        QRect area = QStyle::alignedRect(Qt::LeftToRight, caption->alignment(), text, caption->contentsRect());
+        area.moveTopLeft(caption->mapTo(ui->stackedWidget->currentWidget(), area.topLeft()));
+        area &= art.rect();
+        QVERIFY(!area.isEmpty());
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                QVERIFY2(!differs(art.pixel(x, y), ground),
+                         qPrintable(QStringLiteral("%1 runs over the picture at %2,%3").arg(caption->objectName()).arg(x).arg(y)));
+        }
+    }
+    for (const Marker &marker : markers) {
+        const QPoint beyond = marker.label->pos() + marker.dotEnd + marker.outwards * 5;
+        int pictured = 0;
+        for (int dy = -3; dy <= 3; ++dy) {
+            for (int dx = -3; dx <= 3; ++dx)
+                pictured += differs(art.pixel(beyond + QPoint(dx, dy)), ground) ? 1 : 0;
+        }
+        QVERIFY2(pictured > 0, qPrintable(QStringLiteral("%1 points at empty ground").arg(marker.label->objectName())));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "core/settingspath.h"
+#include "common/settingspath.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/languagelist.h"
 #include "dialogs/livestreamsetting.h"
@@ -22,10 +22,15 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -67,6 +72,29 @@ QByteArray utf16(const QString &text, bool bigEndian)
     return bytes;
 }
 
+// Should a reader hang in the open of a named pipe, a writer that comes and goes lets it go, so a
+// failing test ends instead of waiting for the thread forever.
+class PipeRelease
+{
+public:
+    PipeRelease(const QString &pipe, QThread *reader)
+        : m_pipe(QFile::encodeName(pipe))
+        , m_reader(reader)
+    {}
+    ~PipeRelease()
+    {
+        while (!m_reader->wait(100)) {
+            const int fd = ::open(m_pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+
+private:
+    QByteArray m_pipe;
+    QThread *m_reader;
+};
+
 QString storedLanguage()
 {
     return QSettings(_GUID_SETTING_INI, QSettings::IniFormat).value(QStringLiteral("Language/CurrentLang")).toString();
@@ -89,6 +117,8 @@ private slots:
     void displayNames_data();
     void displayNames();
     void languageFoldersBecomeRows();
+    void nameFilesThatAreNoRegularFilesAreNotRead_data();
+    void nameFilesThatAreNoRegularFilesAreNotRead();
     void choosingALanguageStoresAndAnnouncesIt();
     void anUnknownStoredLanguageLeavesEnglish();
     void formAndTabs();
@@ -207,6 +237,39 @@ void TestSettingsDialog::languageFoldersBecomeRows()
     LanguageList none;
     none.scan(m_languages + QStringLiteral("/missing"));
     QCOMPARE(none.codes(), QStringList{QStringLiteral("en_US")});
+}
+
+void TestSettingsDialog::nameFilesThatAreNoRegularFilesAreNotRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("named pipe") << QStringLiteral("pipe");
+    QTest::newRow("link to a named pipe") << QStringLiteral("link");
+    QTest::newRow("folder") << QStringLiteral("folder");
+}
+
+void TestSettingsDialog::nameFilesThatAreNoRegularFilesAreNotRead()
+{
+    QFETCH(QString, kind);
+    const QString folder = m_languages + QStringLiteral("/fr_FR");
+    const QString nameFile = folder + QStringLiteral("/Lumi_fr_FR.txt");
+    const QString pipe = m_languages + QStringLiteral("/pipe");
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    if (kind == QLatin1String("pipe"))
+        QVERIFY(QFile::rename(pipe, nameFile));
+    else if (kind == QLatin1String("link"))
+        QVERIFY(QFile::link(pipe, nameFile));
+    else
+        QVERIFY(QDir().mkpath(nameFile));
+
+    // The scan runs beside the test, so one that hangs fails here rather than blocking the run.
+    LanguageList list;
+    std::unique_ptr<QThread> scan(QThread::create([&list, this] { list.scan(m_languages); }));
+    scan->start();
+    const PipeRelease release(kind == QLatin1String("pipe") ? nameFile : pipe, scan.get());
+    QTRY_VERIFY_WITH_TIMEOUT(scan->isFinished(), 10000);
+    QCOMPARE(list.codes(), (QStringList{QStringLiteral("en_US"), QStringLiteral("fr_FR")}));
+    QCOMPARE(list.names(), (QStringList{QStringLiteral("English"), QStringLiteral("fr_FR")}));
 }
 
 void TestSettingsDialog::choosingALanguageStoresAndAnnouncesIt()

@@ -1,5 +1,5 @@
-#include "core/settingspath.h"
-#include "core/widgets/notificationdialog.h"
+#include "common/settingspath.h"
+#include "common/widgets/notificationdialog.h"
 #include "dialogs/swupdatedialog.h"
 #include "dialogs/updateinstaller.h"
 #include "dialogs/upgradedialog.h"

@@ -58,6 +58,9 @@ private slots:
     void noCompressedBodies();
     void overallDeadline_data();
     void overallDeadline();
+    void rateWindow_data();
+    void rateWindow();
+    void rateWindowOnItsClock();
     void readerHoldsLittle();
 
 private:
@@ -135,10 +138,10 @@ void TestBoundedDownload::sizeLimits_data()
     QTest::newRow("one byte over") << over << int(BoundedDownload::TooLarge);
     const Reply atLimit = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(256 * KiB));
     QTest::newRow("at the limit") << atLimit << int(BoundedDownload::Succeeded);
-    // An error page counts as well: it is read, and may not be endless either.
+    // An error page is judged on its headers: however long its body, it is not read.
     Reply endlessError = endless;
     endlessError.status = 500;
-    QTest::newRow("endless error page") << endlessError << int(BoundedDownload::TooLarge);
+    QTest::newRow("endless error page") << endlessError << int(BoundedDownload::Failed);
 }
 
 void TestBoundedDownload::sizeLimits()
@@ -230,6 +233,78 @@ void TestBoundedDownload::overallDeadline()
         QVERIFY(elapsed > 1500);
         QCOMPARE(m_download->bodyBytes(), qint64(2000));
     }
+}
+
+void TestBoundedDownload::rateWindow_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<int>("result");
+
+    // A server that announces 1 GiB and sends a byte every 1.5 s, here every 50 ms: by its length alone
+    // the package's average rate would allow it hours.
+    Reply drip = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
+    drip.announcedLength = qint64(1) << 30;
+    drip.pieceBytes = 1;
+    drip.pieceDelayMsecs = 50;
+    QTest::newRow("1 GiB announced, a byte at a time") << drip << int(BoundedDownload::TooSlow);
+    // 320 KiB/s, fifteen times the least the window asks for, for longer than the grace and a window.
+    Reply steady = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(int(960 * KiB)));
+    steady.pieceBytes = int(32 * KiB);
+    steady.pieceDelayMsecs = 100;
+    QTest::newRow("steady") << steady << int(BoundedDownload::Succeeded);
+}
+
+void TestBoundedDownload::rateWindow()
+{
+    QFETCH(Reply, reply);
+    QFETCH(int, result);
+    m_server->route("/file.bin", reply);
+    // The package's limits with short times: 32 KiB in every 1.5 s after the first half second.
+    DownloadLimits limits = DownloadLimits::package();
+    limits.graceMsecs = 500;
+    limits.rateWindowMsecs = 1500;
+    QCOMPARE(limits.minimumWindowBytes, 32 * KiB);
+    m_download->setLimits(limits);
+    m_download->setSilenceLimit(3000);
+
+    qint64 elapsed = 0;
+    QVERIFY(run(m_server->url(QStringLiteral("/file.bin")), &elapsed));
+    QCOMPARE(int(m_download->result()), result);
+    if (result == BoundedDownload::Succeeded) {
+        QCOMPARE(m_download->bodyBytes(), qint64(reply.body.size()));
+        return;
+    }
+    // Judged only once the grace and one whole window have passed, and then at once.
+    QVERIFY2(elapsed >= limits.graceMsecs + limits.rateWindowMsecs, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < limits.graceMsecs + limits.rateWindowMsecs + 2500, qPrintable(QString::number(elapsed)));
+    QVERIFY(m_lastRead > 0);
+    QCOMPARE(folderEntries(), QStringList());
+}
+
+void TestBoundedDownload::rateWindowOnItsClock()
+{
+    // The download's clock moves 100 ms with every byte that arrives, whatever the machine's load: it
+    // must end with the byte that brings that clock past the grace and one window (27 bytes here).
+    Reply drip = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(1000));
+    drip.announcedLength = qint64(1) << 30;
+    drip.pieceBytes = 1;
+    drip.pieceDelayMsecs = 20;
+    m_server->route("/file.bin", drip);
+    // Shared, as the download keeps its clock after this function.
+    const auto now = std::make_shared<qint64>(0);
+    m_download->setClock([now] { return *now; });
+    connect(m_download.get(), &BoundedDownload::progress, this, [now] { *now += 100; });
+    DownloadLimits limits = DownloadLimits::package();
+    limits.graceMsecs = 1000;
+    limits.rateWindowMsecs = 1600;
+    m_download->setLimits(limits);
+    m_download->setSilenceLimit(3000);
+
+    QVERIFY(run(m_server->url(QStringLiteral("/file.bin"))));
+    QCOMPARE(int(m_download->result()), int(BoundedDownload::TooSlow));
+    QVERIFY2(*now >= limits.graceMsecs + limits.rateWindowMsecs, qPrintable(QString::number(*now)));
+    // Bytes that came in one read under load move the clock once.
+    QVERIFY2(m_lastRead >= 26 && m_lastRead < 100, qPrintable(QString::number(m_lastRead)));
 }
 
 void TestBoundedDownload::readerHoldsLittle()

@@ -1,11 +1,14 @@
 #include "ipc/localsocketpath.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using platform::LocalSocketPath;
 
@@ -18,7 +21,10 @@ private slots:
     void listensOnAFreeName();
     void runningServerKeepsItsName();
     void socketOfAKilledServerIsReplaced();
+    void leftoverFileIsReplaced_data();
     void leftoverFileIsReplaced();
+    void aFolderInThePlaceIsNamedAndKept_data();
+    void aFolderInThePlaceIsNamedAndKept();
 
 private:
     static QString helperPath();
@@ -88,7 +94,7 @@ void TestLinkSocketPath::runningServerKeepsItsName()
     QLocalServer second;
     QString error;
     QVERIFY(!LocalSocketPath::listen(&second, QStringLiteral("Busy"), &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.startsWith(QStringLiteral("another program already serves ")), qPrintable(error));
     QVERIFY(!second.isListening());
     QVERIFY(!LocalSocketPath::removeStale(path));
     QVERIFY(answers(path));
@@ -114,17 +120,61 @@ void TestLinkSocketPath::socketOfAKilledServerIsReplaced()
     next.waitForFinished();
 }
 
+void TestLinkSocketPath::leftoverFileIsReplaced_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("regular file") << QStringLiteral("file");
+    QTest::newRow("named pipe") << QStringLiteral("pipe");
+    QTest::newRow("link to nothing") << QStringLiteral("link");
+}
+
 void TestLinkSocketPath::leftoverFileIsReplaced()
 {
+    QFETCH(QString, kind);
     const QString path = LocalSocketPath::fullPath(QStringLiteral("Leftover"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QFile::remove(path);
+    if (kind == QLatin1String("file")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        QVERIFY(QFile::link(path + QStringLiteral(".gone"), path));
+    }
 
     QLocalServer server;
     QString error;
     QVERIFY2(LocalSocketPath::listen(&server, QStringLiteral("Leftover"), &error), qPrintable(error));
     QVERIFY(LocalSocketPath::isServing(path));
+}
+
+void TestLinkSocketPath::aFolderInThePlaceIsNamedAndKept_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder") << false << QStringLiteral("a folder is in the place of the socket ");
+    QTest::newRow("link to a folder") << true
+                                      << QStringLiteral("a symbolic link to a folder is in the place of the socket ");
+}
+
+void TestLinkSocketPath::aFolderInThePlaceIsNamedAndKept()
+{
+    QFETCH(bool, throughLink);
+    QFETCH(QString, reason);
+    const QString name = QStringLiteral("Folder%1").arg(int(throughLink));
+    const QString path = LocalSocketPath::fullPath(name);
+    const QString folder = throughLink ? path + QStringLiteral(".target") : path;
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/inside")));
+    if (throughLink)
+        QVERIFY(QFile::link(folder, path));
+
+    QLocalServer server;
+    QString error;
+    QVERIFY(!LocalSocketPath::listen(&server, name, &error));
+    QCOMPARE(error, reason + path);
+    QVERIFY(!server.isListening());
+    QVERIFY(QFileInfo(path).isDir());
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/inside")));
 }
 
 QTEST_GUILESS_MAIN(TestLinkSocketPath)

@@ -1,0 +1,291 @@
+// The bar itself: docking to an edge with its look, the narrow form, dragging, the saved place, the
+// shape without a compositor and the pen hand-over to DrawletApp.
+
+#include "toolbar/lumidesk.h"
+
+#include "camerawindow/seethroughmask.h"
+#include "common/abstractcapturescreenaction.h"
+#include "common/lumidesklog.h"
+#include "common/settingspath.h"
+#include "toolbar/link/localserver.h"
+#include "toolbar/toolbarstyle.h"
+
+#include <QBitmap>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+const Journix::LogLevel StateLevel = Journix::LogLevel(4);
+
+// Where the toolbar waits while DrawletApp's own toolbar stands in for it.
+const QPoint OffScreen(-2000, -2000);
+
+} // namespace
+
+bool Lumidesk::checkGuidSetting()
+{
+    const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    return settings.value(QStringLiteral("Guid/Enabled"), 1).toInt() >= 1;
+}
+
+// ---- Place ----
+
+void Lumidesk::saveLastPoint(int x, int y)
+{
+    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("POSITION/X"), x);
+    settings.setValue(QStringLiteral("POSITION/Y"), y);
+}
+
+void Lumidesk::loadLastPoint()
+{
+    const QRect screen = primaryGeometry();
+    const QRect available = primaryAvailableGeometry();
+    const int defaultX = centredOn(screen, geometry()).x();
+    const int defaultY = available.bottom() - (height() - 1);
+
+    const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    const int x = settings.value(QStringLiteral("POSITION/X"), defaultX).toInt();
+    const int y = settings.value(QStringLiteral("POSITION/Y"), defaultY).toInt();
+    move(x, y);
+    m_dockEdge = m_dockHelper->checkDockWidgetPosition(QPoint(x, y));
+    adjustPosition(m_dockEdge);
+}
+
+void Lumidesk::showLumidesk()
+{
+    show();
+    QRect r = geometry();
+    r.moveBottom(primaryAvailableGeometry().bottom());
+    const QRect screen = primaryGeometry();
+    r.moveLeft(centredOn(screen, r).x());
+    setGeometry(r);
+}
+
+void Lumidesk::showLumidesk(int x, int y)
+{
+    move(x, y);
+    // The edge is recorded too: the narrow button lays the bar out for it.
+    m_dockEdge = m_dockHelper->checkDockWidgetPosition(QPoint(x, y));
+    adjustPosition(m_dockEdge);
+    show();
+}
+
+// ---- Docking ----
+
+QRect Lumidesk::dockedGeometry(QRect r, const QRect &available, int edge)
+{
+    const QRect &a = available;
+    switch (edge) {
+    case AbstractCaptureScreenAction::Top:
+    case AbstractCaptureScreenAction::Bottom:
+        r.setSize(QSize(BarLength, BarThickness));
+        if (edge == AbstractCaptureScreenAction::Top)
+            r.moveTop(a.top());
+        else
+            r.moveBottom(a.bottom());
+        if (r.right() + 1 > a.width())
+            r.moveLeft(a.right() - r.width());
+        break;
+    case AbstractCaptureScreenAction::Left:
+        r.setSize(QSize(BarThickness, BarLength));
+        r.moveLeft(a.left());
+        if (r.top() < 0)
+            r.moveTo(0, 0);
+        if (r.bottom() + 1 > a.height()) {
+            r.moveLeft(0);
+            r.moveBottom(a.bottom());
+        }
+        break;
+    case AbstractCaptureScreenAction::Right:
+        r.setSize(QSize(BarThickness, BarLength));
+        r.moveRight(a.right());
+        if (r.top() < 0)
+            r.moveTo(a.right() - r.width(), 0);
+        if (r.bottom() + 1 > a.height()) {
+            r.moveLeft(a.right() - r.width());
+            r.moveBottom(a.bottom());
+        }
+        break;
+    default:
+        break;
+    }
+    return r;
+}
+
+void Lumidesk::adjustPosition(int edge)
+{
+    const QRect r = dockedGeometry(geometry(), primaryAvailableGeometry(), edge);
+    if (ToolbarStyle::isEdge(edge)) {
+        const bool vertical = ToolbarStyle::isVertical(edge);
+        if (vertical)
+            setFixedSize(BarThickness, BarLength);
+        else
+            setFixedSize(BarLength, BarThickness);
+        placeButtons(edge);
+        applyEdgeLook(edge);
+        verticleWidget->setVisible(vertical);
+        horizontalWidget->setVisible(!vertical);
+    }
+    setGeometry(r);
+    reshow();
+}
+
+void Lumidesk::placeButtons(int edge)
+{
+    for (const ToolbarStyle::ButtonPlace &place : ToolbarStyle::buttonPlaces(edge)) {
+        if (QWidget *button = findChild<QWidget *>(QLatin1String(place.objectName)))
+            button->move(place.position);
+    }
+}
+
+void Lumidesk::applyEdgeLook(int edge)
+{
+    if (!ToolbarStyle::isEdge(edge))
+        return;
+    // The bar's image, the narrow button's images and the close button's place follow the form: a
+    // toolbar docked while narrow keeps its narrow bar and close button.
+    const ToolbarStyle::Look look = ToolbarStyle::look(edge, m_narrow);
+    const bool vertical = ToolbarStyle::isVertical(edge);
+    QWidget *bar = vertical ? verticleWidget : horizontalWidget;
+    QToolButton *narrowButton = vertical ? narrowBtnVer : narrowBtn;
+    bar->setStyleSheet(ToolbarStyle::barStyle(bar->objectName(), look.barImage));
+    narrowButton->setStyleSheet(ToolbarStyle::buttonStyle(look.narrowImage));
+    if (m_narrow) {
+        if (QWidget *close = findChild<QWidget *>(QLatin1String(look.close.objectName)))
+            close->move(look.close.position);
+    }
+}
+
+void Lumidesk::doNarrow()
+{
+    m_narrow = !m_narrow;
+    updateNarrowTip();
+    for (QWidget *widget : {static_cast<QWidget *>(moveBtn), static_cast<QWidget *>(moveBtnVer), functionGroup,
+                            functionGroupVer})
+        widget->setVisible(!m_narrow);
+    horizontalWidget->setFixedSize(m_narrow ? NarrowLength : BarLength, BarThickness);
+    verticleWidget->setFixedSize(BarThickness, m_narrow ? NarrowLength : BarLength);
+
+    if (ToolbarStyle::isEdge(m_dockEdge)) {
+        const ToolbarStyle::Look look = ToolbarStyle::look(m_dockEdge, m_narrow);
+        applyEdgeLook(m_dockEdge);
+        if (QWidget *close = findChild<QWidget *>(QLatin1String(look.close.objectName)))
+            close->move(look.close.position);
+    }
+    reshow();
+}
+
+void Lumidesk::updateNarrowTip()
+{
+    // The tool-tip follows the form: what a click does.
+    const QString tip = m_narrow ? tr("enlarge") : tr("narrow");
+    narrowBtn->setToolTip(tip);
+    narrowBtnVer->setToolTip(tip);
+}
+
+void Lumidesk::reshow()
+{
+    // Hiding and showing again makes the native window take the new size and place at once; the show
+    // event takes the new shape.
+    hide();
+    show();
+}
+
+void Lumidesk::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    updateShape();
+    if (m_chooserWithToolbar) {
+        m_chooserWithToolbar = false;
+        // Once the toolbar's own showing (and docking) is through.
+        QTimer::singleShot(0, this, &Lumidesk::showSelectLayout);
+    }
+}
+
+void Lumidesk::updateShape()
+{
+    // Without a compositor the clear parts of the translucent window come out black: the window then
+    // takes the shape of its bar image, so the desktop shows around the bar's rounded plate. With one,
+    // the window takes no shape, and the image need not be read.
+    if (SeeThroughMask::compositing()) {
+        // Should a compositor stop between the two questions, the whole bar stays visible.
+        SeeThroughMask::apply(this, QRegion(rect()));
+        return;
+    }
+    QWidget *bar = horizontalWidget->isVisibleTo(this) ? horizontalWidget : verticleWidget;
+    const QString barImage = ToolbarStyle::look(m_dockEdge, m_narrow).barImage;
+    QRegion visible;
+    if (!barImage.isEmpty() && bar->width() > 0 && bar->height() > 0) {
+        const QPixmap image(ToolbarStyle::imagePath(barImage) + QLatin1String(".png"));
+        if (!image.isNull()) {
+            const QBitmap mask = image.scaled(bar->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation).mask();
+            visible = mask.isNull() ? QRegion(bar->rect()) : QRegion(mask);
+        } else {
+            visible = QRegion(bar->rect());
+        }
+        visible.translate(bar->mapTo(this, QPoint(0, 0)));
+    } else {
+        visible = QRegion(rect());
+    }
+    SeeThroughMask::apply(this, visible);
+}
+
+// ---- Dragging ----
+
+void Lumidesk::doMousePress(QMouseEvent *e)
+{
+    // The grabbed point stays under the mouse whichever bar's handle was pressed.
+    if (const QWidget *handle = qobject_cast<const QWidget *>(sender()))
+        m_dragHandleOffset = handle->mapTo(this, QPoint(0, 0));
+    _mousePressEvent(e);
+}
+
+void Lumidesk::doMouseRelease(QMouseEvent *e)
+{
+    _mouseReleaseEvent(e);
+}
+
+void Lumidesk::_mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    m_dragging = true;
+    m_dragStart = e->localPos().toPoint();
+}
+
+void Lumidesk::mouseMoveEvent(QMouseEvent *e)
+{
+    if (!m_dragging)
+        return;
+    const QPoint local = e->localPos().toPoint();
+    move(mapToParent(local - m_dragHandleOffset - m_dragStart));
+}
+
+void Lumidesk::_mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    m_dragStart = QPoint();
+    m_dockEdge = m_dockHelper->checkDockWidgetPosition(e->globalPos());
+    adjustPosition(m_dockEdge);
+}
+
+// ---- Pen ----
+
+void Lumidesk::showDrawlet()
+{
+    // Without the panel nobody would bring the toolbar back from off screen: it stays, and DrawletApp
+    // is started (again), so the next press can hand over.
+    if (!m_localServer->isPanelConnected()) {
+        _LumideskLog::log(StateLevel, QStringLiteral("Pen pressed with no panel connected: toolbar stays."));
+        startDrawlet();
+        return;
+    }
+    m_localServer->hideLumidesk(x(), y());
+    move(OffScreen);
+}

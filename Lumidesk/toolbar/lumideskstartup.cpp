@@ -1,0 +1,102 @@
+#include "toolbar/lumideskstartup.h"
+
+#include "common/logfolder.h"
+#include "common/lumidesklog.h"
+#include "common/nativewindowhelpers.h"
+#include "common/settingspath.h"
+#include "dialogs/navigationdialog.h"
+#include "toolbar/lumidesk.h"
+
+#include "autoserialfilelogger.h"
+#include "journix.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace {
+
+const Journix::LogLevel StateLevel = Journix::LogLevel(4);
+const int DefaultLogLevel = 4;
+
+// The desktop entry's name without ".desktop": lets the desktop match the windows to the entry.
+const char DesktopEntry[] = "com.qorv.Lumidesk";
+const char WindowIcon[] = ":/logo/resources/Logo/Lumidesk.ico";
+
+} // namespace
+
+LumideskStartup::LumideskStartup()
+{
+    // Nothing in the program draws with OpenGL, but on X11 Qt loads its GL integration, and with it the
+    // OpenGL driver, at the first window: a quarter second of every start. Read when that first window
+    // is made, so it is still in time here; a value the user set stays.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    startLogging();
+    QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntry));
+    QApplication::setWindowIcon(QIcon(QLatin1String(WindowIcon)));
+    createWindows();
+}
+
+LumideskStartup::~LumideskStartup()
+{
+    _LumideskLog::removeMessageHandler();
+    Journix *journix = Journix::getSysJournix();
+    journix->stopLog();
+    journix->setLogger(nullptr);
+    m_logger.reset();
+    // The guide is the toolbar's child and goes with it.
+    delete m_toolbar;
+    m_toolbar = nullptr;
+    m_guide = nullptr;
+}
+
+NavigationDialog *LumideskStartup::guide()
+{
+    if (!m_guide && m_toolbar) {
+        m_guide = new NavigationDialog(m_toolbar);
+        connect(m_guide, &NavigationDialog::closeGuidPage, m_toolbar, qOverload<>(&Lumidesk::showLumidesk));
+    }
+    return m_guide;
+}
+
+void LumideskStartup::startLogging()
+{
+    Journix *journix = Journix::getSysJournix();
+    // A folder that cannot be made is not reported: the logger still starts on the path and simply
+    // writes nothing.
+    LogFolder::make();
+    cleanLogFiles();
+    m_logger.reset(new AutoSerialFileLogger(LogFolder::filePattern()));
+
+    m_settings.reset(new QSettings(INIPATH + QLatin1String("/settings.ini"), QSettings::IniFormat));
+    m_logLevel = m_settings->value(QStringLiteral("Journix/LogLevel"), DefaultLogLevel).toInt();
+
+    journix->setLogLevel(m_logLevel);
+    journix->setLogger(m_logger.get());
+    journix->startLog();
+    _LumideskLog::installMessageHandler(m_logLevel);
+    _LumideskLog::log(StateLevel, QStringLiteral("Lumidesk starts, log level %d."), m_logLevel);
+}
+
+void LumideskStartup::createWindows()
+{
+    m_toolbar = new Lumidesk();
+    m_toolbar->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A missing catalogue is logged where it is loaded; the one found is named here, with its folder.
+    if (!m_toolbar->currentLanguage().isEmpty())
+        _LumideskLog::log(StateLevel, QStringLiteral("Language %s loaded from %s."),
+                          m_toolbar->currentLanguage().toUtf8().constData(),
+                          m_toolbar->languageFolder().toUtf8().constData());
+
+    if (m_toolbar->checkGuidSetting()) {
+        _LumideskLog::log(StateLevel, QStringLiteral("Showing the first-run guide."));
+        guide()->show();
+        m_guide->autoAdjustSize();
+    } else {
+        _LumideskLog::log(StateLevel, QStringLiteral("Showing the toolbar."));
+        m_toolbar->show();
+        m_toolbar->loadLastPoint();
+    }
+    m_toolbar->raise();
+    setShadow(m_toolbar);
+}

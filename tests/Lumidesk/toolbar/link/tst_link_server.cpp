@@ -1,0 +1,576 @@
+#include "toolbar/link/localserver.h"
+
+#include "linkcommandfuzzer.h"
+#include "linkrawsocket.h"
+#include "linksignalbounds.h"
+#include "linksignalrecorder.h"
+
+#include "ipc/localsocketpath.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using platform::LocalSocketPath;
+
+using ServerCall = std::function<void(LocalServer &)>;
+Q_DECLARE_METATYPE(ServerCall)
+
+class TestLinkServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void dispatch_data();
+    void dispatch();
+    void senders_data();
+    void senders();
+    void framesSplitAndMerged();
+    void brokenFrameClosesThatConnection_data();
+    void brokenFrameClosesThatConnection();
+    void newestConnectionIsServed();
+    void olderConnectionDeathKeepsTheNewest();
+    void newestConnectionDeathFallsBack();
+    void makesRoomWithoutClosingThePanel_data();
+    void makesRoomWithoutClosingThePanel();
+    void strayThatGoesGivesThePanelBack_data();
+    void strayThatGoesGivesThePanelBack();
+    void manyIdleConnectionsUnderALowFileLimit();
+    void secondServerLeavesTheNameAlone();
+    void socketOfAKilledServerIsTakenOver();
+    void survivesRandomFrames();
+    void mutatedCommandsStayInRange();
+
+private:
+    static QString path() { return LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName)); }
+    static QString greeting() { return QLatin1String(LocalServer::PanelGreeting); }
+    LinkRawSocket *connectPeer();
+    // Waits until every message written so far on peer has been handled.
+    bool sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen);
+
+    std::unique_ptr<LocalServer> m_server;
+    QList<LinkRawSocket *> m_peers;
+};
+
+void TestLinkServer::init()
+{
+    m_server.reset(new LocalServer);
+    QVERIFY(m_server->isListening());
+}
+
+void TestLinkServer::cleanup()
+{
+    qDeleteAll(m_peers);
+    m_peers.clear();
+    m_server.reset();
+}
+
+LinkRawSocket *TestLinkServer::connectPeer()
+{
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    auto *peer = new LinkRawSocket;
+    m_peers.append(peer);
+    if (!peer->connectTo(path()) || !(ready.count() || ready.wait(2000)))
+        return nullptr;
+    return peer;
+}
+
+bool TestLinkServer::sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen)
+{
+    static const QString marker = QStringLiteral("audioMenuShow()");
+    const int before = seen->count(marker);
+    peer->writeFrame(QStringLiteral("cap_showAudioMenu"));
+    const bool done = QTest::qWaitFor([&] {
+        *seen += recorder->take();
+        return seen->count(marker) > before;
+    }, 2000);
+    seen->removeOne(marker);
+    return done;
+}
+
+void TestLinkServer::dispatch_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("emitted");
+
+    auto row = [](const char *name, const QString &text, const QString &call) {
+        QTest::newRow(name) << text << (call.isEmpty() ? QStringList() : QStringList{call});
+    };
+    row("showLumidesk", "cap_showLumidesk/p640/p-12", "lumideskShow(640,-12)");
+    row("showLumidesk clamped", "cap_showLumidesk/p70000/p-70000", "lumideskShow(32767,-32768)");
+    row("startRecord", "cap_startRecord", "recordStart()");
+    row("startRecord by prefix", "cap_startRecordAgain", "recordStart()");
+    row("startRecord in other case", "cap_startrecord", "");
+    row("pauseRecord", "cap_pauseRecord", "recordPause()");
+    row("stopRecord", "cap_stopRecord/p75", "recordStop(75)");
+    row("stopRecord without seconds", "cap_stopRecord", "recordStop(0)");
+    row("stopRecord not a number", "cap_stopRecord/pabc", "recordStop(0)");
+    row("stopRecord negative", "cap_stopRecord/p-5", "recordStop(0)");
+    row("stopRecord beyond int", "cap_stopRecord/p99999999999", "recordStop(0)");
+    row("startLive", "cap_startLive", "liveStart()");
+    row("stopLive", "cap_stopLive/p3600", "liveStop(3600)");
+    row("changeAudioSource", "cap_changeAudioSource/phw:1/p2", "audioSourceChange(\"hw:1\",2)");
+    row("changeAudioSource index clamped", "cap_changeAudioSource/phw:1/p100000", "audioSourceChange(\"hw:1\",256)");
+    row("MacChangeAudioSource", "cap_MacChangeAudioSource/p USB Mic /pid 7/p2",
+        "audioSourceChange(\" USB Mic \",\"id 7\",2)");
+    row("MacChangeAudioSource without arguments", "cap_MacChangeAudioSource", "audioSourceChange(\"\",\"\",0)");
+    row("setAudioSource", QString::fromUtf8("cap_setAudioSource/pMikrofon \xC3\xBC"),
+        QString::fromUtf8("doSaveAudioSetting(\"Mikrofon \xC3\xBC\")"));
+    row("removeAudioSource", "cap_removeAudioSource", "audioSourceRemove()");
+    row("changeVolume", "cap_changeVolume/p80", "volumeChange(80)");
+    row("changeVolume negative", "cap_changeVolume/p-5", "volumeChange(-5)");
+    row("changeVolume beyond a byte", "cap_changeVolume/p300", "volumeChange(127)");
+    row("hideRecordWidget", "cap_hideRecordWidget", "recordWidgetHide()");
+    row("hideLiveWidget", "cap_hideLiveWidget", "liveWidgetHide()");
+    row("getRecordTime", "cap_getRecordTime/p12", "recordTimeGet(12)");
+    row("getLiveTime", "cap_getLiveTime/p7", "liveTimeGet(7)");
+    row("a command the server only sends", "cap_changeLanguage/pen_US", "");
+    row("the panel's greeting", LocalServer::PanelGreeting, "");
+    row("empty", "", "");
+}
+
+void TestLinkServer::dispatch()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, emitted);
+
+    LinkRawSocket *peer = connectPeer();
+    QVERIFY(peer);
+    LinkSignalRecorder recorder(m_server.get());
+    QStringList seen;
+    peer->writeFrame(text);
+    QVERIFY(sync(peer, &recorder, &seen));
+    QCOMPARE(seen, emitted);
+    QVERIFY(peer->isConnected());
+}
+
+void TestLinkServer::senders_data()
+{
+    QTest::addColumn<ServerCall>("call");
+    QTest::addColumn<QString>("text");
+
+    auto row = [](const char *name, ServerCall call, const QString &text) { QTest::newRow(name) << call << text; };
+    row("hideLumidesk", [](LocalServer &s) { s.hideLumidesk(120, -40); }, "cap_hideLumidesk/p120/p-40");
+    row("changeLang", [](LocalServer &s) { s.changeLang(QStringLiteral("en_US")); }, "cap_changeLanguage/pen_US");
+    row("showRecordWidget", [](LocalServer &s) { s.showRecordWidget(); }, "cap_showRecordWidget");
+    row("showLiveWidget", [](LocalServer &s) { s.showLiveWidget(); }, "cap_showLiveWidget");
+    row("updateAudioList", [](LocalServer &s) { s.updateAudioList({QStringLiteral("A"), QStringLiteral("B")}); },
+        "cap_updateAudioList/p2/pA/pB");
+    row("MacUpdateAudioList",
+        [](LocalServer &s) {
+            s.updateAudioList({QStringLiteral("Mic 1"), QStringLiteral("Mic 2")},
+                              {QStringLiteral("id-1"), QStringLiteral("id-2")});
+        },
+        "cap_MacUpdateAudioList/p2/pMic 1/pid-1/pMic 2/pid-2");
+    row("MacUpdateAudioList without devices", [](LocalServer &s) { s.updateAudioList({}, {}); },
+        "cap_MacUpdateAudioList/p0");
+    row("MacUpdateAudioList with fewer ids",
+        [](LocalServer &s) { s.updateAudioList({QStringLiteral("Mic 1"), QStringLiteral("Mic 2")}, {QStringLiteral("id-1")}); },
+        "cap_MacUpdateAudioList/p2/pMic 1/pid-1/pMic 2/p");
+    row("updateAudioSource", [](LocalServer &s) { s.updateAudioSource(QStringLiteral("id-1")); },
+        "cap_updateAudioSource/pid-1");
+    row("updateVolume", [](LocalServer &s) { s.updateVolume(-3); }, "cap_updateVolume/p-3");
+    row("updateLevelReport", [](LocalServer &s) { s.updateLevelReport(0); }, "cap_updateLevelReport/p0");
+    row("showWarningBtn", [](LocalServer &s) { s.showWarningBtn(); }, "cap_showWarningBtn");
+    row("hideWarningBtn", [](LocalServer &s) { s.hideWarningBtn(); }, "cap_hideWarningBtn");
+    row("setAutoRecord on", [](LocalServer &s) { s.setAutoRecord(true); }, "cap_setAutoRecord/p1");
+    row("setAutoRecord off", [](LocalServer &s) { s.setAutoRecord(false); }, "cap_setAutoRecord/p0");
+    row("showNotification", [](LocalServer &s) { s.showNotification(); }, "cap_showNotification");
+    row("showLiveWarningBtn", [](LocalServer &s) { s.showLiveWarningBtn(); }, "cap_showLiveWarningBtn");
+    row("hideLiveWarningBtn", [](LocalServer &s) { s.hideLiveWarningBtn(); }, "cap_hideLiveWarningBtn");
+    row("updateLiveStatus", [](LocalServer &s) { s.updateLiveStatus(1200, 30); }, "cap_updateLiveStatus/p1200/p30");
+    row("getRecordTime", [](LocalServer &s) { s.getRecordTime(); }, "cap_getRecordTime");
+    row("startRecord", [](LocalServer &s) { s.startRecord(); }, "cap_startRecord");
+    row("pauseRecord", [](LocalServer &s) { s.pauseRecord(); }, "cap_pauseRecord");
+    row("stopRecord", [](LocalServer &s) { s.stopRecord(); }, "cap_stopRecord");
+    row("getLiveTime", [](LocalServer &s) { s.getLiveTime(); }, "cap_getLiveTime");
+    row("startLive", [](LocalServer &s) { s.startLive(); }, "cap_startLive");
+    row("stopLive", [](LocalServer &s) { s.stopLive(); }, "cap_stopLive");
+}
+
+void TestLinkServer::senders()
+{
+    QFETCH(ServerCall, call);
+    QFETCH(QString, text);
+
+    // With no panel the message is lost: a panel that connects later does not get it.
+    call(*m_server);
+    LinkRawSocket *peer = connectPeer();
+    QVERIFY(peer);
+    call(*m_server);
+    QTRY_COMPARE(peer->messages(), QStringList{text});
+    QTest::qWait(20);
+    QCOMPARE(peer->messages().size(), 1);
+}
+
+void TestLinkServer::framesSplitAndMerged()
+{
+    LinkRawSocket *peer = connectPeer();
+    QVERIFY(peer);
+    LinkSignalRecorder recorder(m_server.get());
+
+    const QByteArray bytes = LinkRawSocket::frame(QStringLiteral("cap_stopRecord/p1"))
+                             + LinkRawSocket::frame(QStringLiteral("cap_stopRecord/p2"));
+    for (char byte : bytes) {
+        peer->writeRaw(QByteArray(1, byte));
+        QTest::qWait(1);
+    }
+    QStringList seen;
+    QVERIFY(sync(peer, &recorder, &seen));
+    QCOMPARE(seen, (QStringList{"recordStop(1)", "recordStop(2)"}));
+
+    seen.clear();
+    const QByteArray fourth = LinkRawSocket::frame(QStringLiteral("cap_stopRecord/p4"));
+    peer->writeRaw(LinkRawSocket::frame(QStringLiteral("cap_getRecordTime/p1"))
+                   + LinkRawSocket::frame(QStringLiteral("cap_getRecordTime/p2"))
+                   + LinkRawSocket::frame(QStringLiteral("cap_getRecordTime/p3")) + fourth.left(3));
+    QTRY_COMPARE(recorder.pending(), 3);
+    QCOMPARE(recorder.take(), (QStringList{"recordTimeGet(1)", "recordTimeGet(2)", "recordTimeGet(3)"}));
+    peer->writeRaw(fourth.mid(3));
+    QVERIFY(sync(peer, &recorder, &seen));
+    QCOMPARE(seen, QStringList{"recordStop(4)"});
+}
+
+void TestLinkServer::brokenFrameClosesThatConnection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("odd length") << QByteArray::fromHex("00000003006300");
+    QTest::newRow("just over 64 KiB") << QByteArray::fromHex("00010002");
+    QTest::newRow("2 GiB") << QByteArray::fromHex("7ffffffe0063");
+    QTest::newRow("after a good message")
+        << LinkRawSocket::frame(QStringLiteral("cap_startLive")) + QByteArray::fromHex("ff000000");
+}
+
+void TestLinkServer::brokenFrameClosesThatConnection()
+{
+    QFETCH(QByteArray, bytes);
+
+    LinkRawSocket *bystander = connectPeer();
+    LinkRawSocket *peer = connectPeer();
+    QVERIFY(bystander && peer);
+    // The bystander taking over is brought up to date; that is not what this looks at.
+    LinkSignalRecorder recorder(m_server.get(), {"localSocketReady"});
+    peer->writeRaw(bytes);
+    QTRY_VERIFY(!peer->isConnected());
+    const QStringList seen = recorder.take();
+    QCOMPARE(seen, bytes.startsWith(LinkRawSocket::frame(QStringLiteral("cap_startLive")))
+                       ? QStringList{"liveStart()"} : QStringList());
+
+    // The other connection goes on, and becomes the one served again.
+    QVERIFY(bystander->isConnected());
+    m_server->startRecord();
+    QTRY_COMPARE(bystander->messages(), QStringList{"cap_startRecord"});
+}
+
+void TestLinkServer::newestConnectionIsServed()
+{
+    LinkRawSocket *first = connectPeer();
+    LinkRawSocket *second = connectPeer();
+    QVERIFY(first && second);
+    m_server->showRecordWidget();
+    QTRY_COMPARE(second->messages(), QStringList{"cap_showRecordWidget"});
+    QCOMPARE(first->messages(), QStringList());
+
+    // Commands from the older connection are not lost.
+    LinkSignalRecorder recorder(m_server.get());
+    QStringList seen;
+    first->writeFrame(QStringLiteral("cap_stopRecord/p9"));
+    QVERIFY(sync(first, &recorder, &seen));
+    QCOMPARE(seen, QStringList{"recordStop(9)"});
+}
+
+void TestLinkServer::olderConnectionDeathKeepsTheNewest()
+{
+    LinkRawSocket *first = connectPeer();
+    LinkRawSocket *second = connectPeer();
+    QVERIFY(first && second);
+    first->socket()->disconnectFromServer();
+    // Let the server see the close and delete its end.
+    QTest::qWait(50);
+    QVERIFY(m_server->isPanelConnected());
+    m_server->startLive();
+    QTRY_COMPARE(second->messages(), QStringList{"cap_startLive"});
+}
+
+void TestLinkServer::newestConnectionDeathFallsBack()
+{
+    LinkRawSocket *panel = connectPeer();
+    LinkRawSocket *probe = connectPeer();
+    QVERIFY(panel && probe);
+    probe->socket()->abort();
+    QTRY_VERIFY(m_server->isPanelConnected());
+    QTest::qWait(50);
+    m_server->stopLive();
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_stopLive"});
+
+    panel->socket()->disconnectFromServer();
+    QTRY_VERIFY(!m_server->isPanelConnected());
+    m_server->stopLive();
+}
+
+void TestLinkServer::makesRoomWithoutClosingThePanel_data()
+{
+    QTest::addColumn<QString>("panelSays");
+    QTest::addColumn<QString>("straysSay");
+
+    QTest::newRow("greeted, strays silent") << greeting() << QString();
+    QTest::newRow("greeted, strays say what is no command") << greeting() << QStringLiteral("cap_hello");
+    QTest::newRow("a command, strays silent") << QStringLiteral("cap_changeVolume/p40") << QString();
+}
+
+// A panel rarely writes: idle connections opened after it must not take its place for good.
+void TestLinkServer::makesRoomWithoutClosingThePanel()
+{
+    QFETCH(QString, panelSays);
+    QFETCH(QString, straysSay);
+
+    LinkRawSocket *panel = connectPeer();
+    QVERIFY(panel);
+    panel->writeFrame(panelSays);
+    QList<LinkRawSocket *> strays;
+    for (int i = 0; i < 6; ++i) {
+        LinkRawSocket *stray = connectPeer();
+        QVERIFY(stray);
+        if (!straysSay.isEmpty())
+            stray->writeFrame(straysSay);
+        strays << stray;
+    }
+    const auto open = [&strays] {
+        return int(std::count_if(strays.begin(), strays.end(), [](LinkRawSocket *s) { return s->isConnected(); }));
+    };
+    QTRY_COMPARE(open(), LocalServer::MaxConnections - 1);
+    QVERIFY(panel->isConnected());
+    QVERIFY(strays.last()->isConnected());
+
+    // The newest is served meanwhile; the panel's commands are read all the same.
+    m_server->showLiveWidget();
+    QTRY_COMPARE(strays.last()->messages(), QStringList{"cap_showLiveWidget"});
+    LinkSignalRecorder recorder(m_server.get());
+    QStringList seen;
+    panel->writeFrame(QStringLiteral("cap_stopRecord/p9"));
+    QVERIFY(sync(panel, &recorder, &seen));
+    QCOMPARE(seen, QStringList{"recordStop(9)"});
+
+    // Once the strays go, the panel is served again, and brought up to date.
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    for (LinkRawSocket *stray : qAsConst(strays))
+        stray->socket()->disconnectFromServer();
+    QVERIFY(ready.wait(2000));
+    m_server->showRecordWidget();
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_showRecordWidget"});
+}
+
+void TestLinkServer::strayThatGoesGivesThePanelBack_data()
+{
+    QTest::addColumn<QByteArray>("lastWords");
+
+    QTest::newRow("closes") << QByteArray();
+    QTest::newRow("sends a broken frame") << QByteArray::fromHex("7ffffffe0063");
+}
+
+void TestLinkServer::strayThatGoesGivesThePanelBack()
+{
+    QFETCH(QByteArray, lastWords);
+
+    LinkRawSocket *panel = connectPeer();
+    QVERIFY(panel);
+    panel->writeFrame(greeting());
+    LinkRawSocket *idle = connectPeer();
+    LinkRawSocket *otherIdle = connectPeer();
+    LinkRawSocket *stray = connectPeer();
+    QVERIFY(idle && otherIdle && stray);
+    stray->writeFrame(QStringLiteral("cap_hello"));
+
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    if (lastWords.isEmpty())
+        stray->socket()->disconnectFromServer();
+    else
+        stray->writeRaw(lastWords);
+    QVERIFY(ready.wait(2000));
+    m_server->changeLang(QStringLiteral("de_DE"));
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_changeLanguage/pde_DE"});
+
+    // Another connection going leaves the panel where it is.
+    idle->writeRaw(QByteArray::fromHex("7ffffffe0063"));
+    QTRY_VERIFY(!idle->isConnected());
+    m_server->startLive();
+    QTRY_COMPARE(panel->messages().last(), QStringLiteral("cap_startLive"));
+    QCOMPARE(otherIdle->messages(), QStringList());
+    QCOMPARE(ready.count(), 1);
+}
+
+// Connections that nobody closes must not use up the program's file descriptors: the server runs in a
+// process allowed 256 of them, and a panel that comes after 300 idle connections is served.
+void TestLinkServer::manyIdleConnectionsUnderALowFileLimit()
+{
+    m_server.reset();
+    QProcess host;
+    host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tst_link_serverhost"), {"256"});
+    QVERIFY(host.waitForReadyRead(5000));
+    QCOMPARE(host.readLine().trimmed(), QByteArray("ready"));
+
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i < 300; ++i) {
+        idle.push_back(std::make_unique<QLocalSocket>());
+        idle.back()->connectToServer(path());
+        idle.back()->waitForConnected(1000);
+    }
+    const auto stillOpen = [&idle] {
+        QCoreApplication::processEvents();
+        return std::count_if(idle.begin(), idle.end(), [](const std::unique_ptr<QLocalSocket> &socket) {
+            return socket->state() == QLocalSocket::ConnectedState;
+        });
+    };
+    QTRY_VERIFY(stillOpen() <= LocalServer::MaxConnections);
+
+    LinkRawSocket panel;
+    QVERIFY(panel.connectTo(path()));
+    panel.writeFrame(QStringLiteral("cap_getRecordTime/p42"));
+    QTRY_COMPARE(panel.messages(), QStringList{"cap_updateVolume/p42"});
+    QCOMPARE(host.state(), QProcess::Running);
+    host.kill();
+    host.waitForFinished();
+}
+
+void TestLinkServer::secondServerLeavesTheNameAlone()
+{
+    LocalServer second;
+    QVERIFY(!second.isListening());
+    // The second server's check was a connection of its own; the first has seen it come and go.
+    QTest::qWait(50);
+    LinkRawSocket *peer = connectPeer();
+    QVERIFY(peer);
+    m_server->getLiveTime();
+    QTRY_COMPARE(peer->messages(), QStringList{"cap_getLiveTime"});
+}
+
+void TestLinkServer::socketOfAKilledServerIsTakenOver()
+{
+    m_server.reset();
+    QProcess crashed;
+    crashed.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tst_link_listenhelper"),
+                  {QLatin1String(LocalServer::ServerName)});
+    QVERIFY(crashed.waitForReadyRead(5000));
+    crashed.kill();
+    QVERIFY(crashed.waitForFinished());
+    QVERIFY(QFileInfo::exists(path()));
+
+    m_server.reset(new LocalServer);
+    QVERIFY(m_server->isListening());
+    LinkRawSocket *peer = connectPeer();
+    QVERIFY(peer);
+    m_server->pauseRecord();
+    QTRY_COMPARE(peer->messages(), QStringList{"cap_pauseRecord"});
+}
+
+void TestLinkServer::survivesRandomFrames()
+{
+    QRandomGenerator random(20240611);
+    for (int round = 0; round < 3000; ++round) {
+        auto peer = std::make_unique<LinkRawSocket>();
+        QVERIFY(peer->connectTo(path()));
+        QByteArray bytes;
+        const int frames = random.bounded(1, 6);
+        for (int i = 0; i < frames; ++i) {
+            QString text = QStringLiteral("cap_");
+            const int length = random.bounded(0, 40);
+            for (int c = 0; c < length; ++c)
+                text += QChar(ushort(random.bounded(0, 0x10000)));
+            QByteArray frame = LinkRawSocket::frame(text);
+            switch (random.bounded(4)) {
+            case 0: // a sound frame
+                break;
+            case 1: { // a random length, often a plausible one
+                const quint32 length = random.bounded(2) ? random.generate() : random.bounded(70000u);
+                for (int b = 0; b < 4; ++b)
+                    frame[b] = char(length >> (24 - 8 * b));
+                break;
+            }
+            case 2: // flipped bytes
+                for (int f = 0; f < 3; ++f)
+                    frame[random.bounded(frame.size())] = char(random.bounded(256));
+                break;
+            default: // cut short
+                frame.truncate(random.bounded(frame.size()));
+                break;
+            }
+            bytes += frame;
+        }
+        // Written in random pieces, so frames split anywhere.
+        while (!bytes.isEmpty()) {
+            const int piece = random.bounded(1, bytes.size() + 1);
+            peer->writeRaw(bytes.left(piece));
+            bytes.remove(0, piece);
+            QCoreApplication::processEvents();
+        }
+        QCoreApplication::processEvents();
+    }
+    QTest::qWait(50);
+
+    // A sound panel is served as ever, both ways.
+    LinkRawSocket *panel = connectPeer();
+    QVERIFY(panel);
+    LinkSignalRecorder recorder(m_server.get());
+    QStringList seen;
+    panel->writeFrame(QStringLiteral("cap_stopRecord/p42"));
+    QVERIFY(sync(panel, &recorder, &seen));
+    QCOMPARE(seen, QStringList{"recordStop(42)"});
+    m_server->showLiveWidget();
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_showLiveWidget"});
+}
+
+// Valid commands mutated, straight into the dispatch: no value outside what the main program's slots
+// can take reaches a signal, and every signal with arguments is reached.
+void TestLinkServer::mutatedCommandsStayInRange()
+{
+    using F = LinkCommandFuzzer;
+    LinkCommandFuzzer fuzzer(20240612, {
+        {"cap_showLumidesk", {F::Number, F::Number}},
+        {"cap_startRecord", {}},
+        {"cap_pauseRecord", {}},
+        {"cap_stopRecord", {F::Number}},
+        {"cap_startLive", {}},
+        {"cap_stopLive", {F::Number}},
+        {"cap_showAudioMenu", {}},
+        {"cap_changeAudioSource", {F::Text, F::Number}},
+        {"cap_MacChangeAudioSource", {F::Text, F::Text, F::Number}},
+        {"cap_setAudioSource", {F::Text}},
+        {"cap_removeAudioSource", {}},
+        {"cap_changeVolume", {F::Number}},
+        {"cap_hideRecordWidget", {}},
+        {"cap_hideLiveWidget", {}},
+        {"cap_getRecordTime", {F::Number}},
+        {"cap_getLiveTime", {F::Number}},
+    });
+    using B = LinkSignalBounds;
+    // Window positions are X11's 16-bit coordinates, the volume goes on as a signed byte, an index
+    // picks one of at most 256 audio inputs, elapsed seconds are never negative.
+    const B::Rule seconds = [](const QVariantList &a) { return B::inRange(a.at(0), 0, INT_MAX); };
+    LinkSignalBounds bounds(m_server.get(), {
+        {"lumideskShow(int,int)",
+         [](const QVariantList &a) { return B::inRange(a.at(0), -32768, 32767) && B::inRange(a.at(1), -32768, 32767); }},
+        {"recordStop(int)", seconds},
+        {"liveStop(int)", seconds},
+        {"recordTimeGet(int)", seconds},
+        {"liveTimeGet(int)", seconds},
+        {"audioSourceChange(QString,int)", [](const QVariantList &a) { return B::inRange(a.at(1), 0, 256); }},
+        {"audioSourceChange(QString,QString,int)", [](const QVariantList &a) { return B::inRange(a.at(2), 0, 256); }},
+        {"doSaveAudioSetting(QString)", [](const QVariantList &) { return true; }},
+        {"volumeChange(int)", [](const QVariantList &a) { return B::inRange(a.at(0), -128, 127); }},
+    });
+    QCOMPARE(fuzzer.firstViolation(20000, bounds, [this](const QString &text) { m_server->readMessage(text); }),
+             QString());
+    QCOMPARE(bounds.neverEmittedWithArguments(), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestLinkServer)
+#include "tst_link_server.moc"

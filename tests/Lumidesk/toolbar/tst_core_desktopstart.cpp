@@ -1,0 +1,74 @@
+#include "common/settingspath.h"
+#include "toolbar/lumidesk.h"
+#include "toolbar/lumideskstartup.h"
+
+#include "autoserialfilelogger.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QSettings>
+#include <QtTest>
+
+// What the running program shows the desktop and where its messages go, from start to end.
+class TestDesktopStart : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void windowsCarryTheProgramIcon();
+    void desktopMatchesTheWindowsToTheEntry();
+    void qtMessagesGoToTheLogWhileRunning();
+};
+
+void TestDesktopStart::initTestCase()
+{
+    QApplication::setApplicationName(QStringLiteral("Lumidesk"));
+    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Guid/Enabled"), 0);
+}
+
+void TestDesktopStart::windowsCarryTheProgramIcon()
+{
+    LumideskStartup startup;
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(256, 256)})
+        QVERIFY2(sizes.contains(size), qPrintable(QString::number(size.width())));
+    QCOMPARE(startup.toolbar()->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+}
+
+void TestDesktopStart::desktopMatchesTheWindowsToTheEntry()
+{
+    LumideskStartup startup;
+    const QString entry = qEnvironmentVariable("LUMIDESK_SOURCE_DIR") + "/resources/desktop/"
+                          + QGuiApplication::desktopFileName() + ".desktop";
+    QVERIFY2(QFileInfo::exists(entry), qPrintable(entry));
+    QFile file(entry);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    // The window class the X11 desktop matches, from the application name.
+    QVERIFY(file.readAll().contains("\nStartupWMClass=" + QApplication::applicationName().toUtf8() + "\n"));
+}
+
+void TestDesktopStart::qtMessagesGoToTheLogWhileRunning()
+{
+    QString logFile;
+    {
+        LumideskStartup startup;
+        logFile = startup.logger()->currentFileName();
+        qWarning("a warning while running");
+        qDebug("a trace below the default level");
+    }
+    qWarning("a warning after the end");
+
+    QFile log(logFile);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    QVERIFY(text.contains("<4> Tesmera/Lumidesk: a warning while running\n"));
+    QVERIFY(!text.contains("a trace below the default level"));
+    QVERIFY(!text.contains("a warning after the end"));
+}
+
+QTEST_MAIN(TestDesktopStart)
+#include "tst_core_desktopstart.moc"

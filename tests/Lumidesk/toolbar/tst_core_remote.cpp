@@ -1,0 +1,507 @@
+#include "toolbarfixture.h"
+
+#include "phoneclient.h"
+
+#include "../camerawindow/camwindowfixture.h"
+
+#include "camera/generalcamera.h"
+#include "camerawindow/cameramainwidget.h"
+#include "manager/doccammanager.h"
+#include "simulated/simulatedcamera.h"
+#include "simulated/simulatedcameras.h"
+#include "telegate.h"
+#include "toolbar/pipwidget.h"
+
+#include <QRandomGenerator>
+
+using namespace toolbar;
+using platform::SimulatedCamera;
+using platform::SimulatedCameras;
+
+namespace {
+
+using Messages = QList<PhoneClient::Message>;
+
+constexpr quint32 Record = 0x80000004;
+constexpr quint32 RecordTime = 0x80000005;
+constexpr quint32 Live = 0x80000006;
+constexpr quint32 LiveTime = 0x80000007;
+constexpr quint32 Picture = 0x80000200;
+constexpr quint32 Snapshot = 0x80000250;
+constexpr quint32 Zoom = 0x80000211;
+constexpr quint32 SettingBrightness = 0x80000201;
+constexpr quint32 CaptureModeQuery = 0x80000451;
+constexpr quint32 View = 0x80000243;
+constexpr quint32 Greeting = 0x80000443;
+
+QByteArray ints(std::initializer_list<qint32> values)
+{
+    return PhoneClient::int32s(values);
+}
+
+PhoneClient::Message message(quint32 id, const QByteArray &payload)
+{
+    PhoneClient::Message m;
+    m.id = id;
+    m.payload = payload;
+    return m;
+}
+
+QSharedPointer<SimulatedCamera> camera(int position, const QString &name)
+{
+    return camwindow::makeCamera(position, 0x0815, name);
+}
+
+using camwindow::plugOnly;
+
+// The panel messages a phone command can cause, without the audio lists and level reports.
+QStringList commandsTo(const ScriptedPanel &panel)
+{
+    QStringList commands;
+    for (const QString &text : panel.received()) {
+        if (text.startsWith(QLatin1String("cap_show")) || text.startsWith(QLatin1String("cap_start"))
+            || text.startsWith(QLatin1String("cap_stop")) || text.startsWith(QLatin1String("cap_pause"))
+            || text.startsWith(QLatin1String("cap_get")))
+            commands.append(text);
+    }
+    return commands;
+}
+
+QByteArray entry(const QByteArray &utf8)
+{
+    return char(uchar(utf8.size())) + utf8;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(PhoneClient::Message)
+
+// The phone's commands over a real TCP connection to the toolbar's remote-control server: which part
+// of the program each reaches, the toolbar's own commands, the greeting, what the camera windows'
+// messages reach the phone, and payloads that are short or random.
+class TestCoreRemote : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void toolbarCommands_data();
+    void toolbarCommands();
+    void withoutPanelTimesAreAnsweredAtOnce();
+    void secondViewReachesTheSecondWindow();
+    void firstViewWithoutCameras();
+    void greeting_data();
+    void greeting();
+    void windowMessagesFollowTheView_data();
+    void windowMessagesFollowTheView();
+    void shortPayloadsToWindows_data();
+    void shortPayloadsToWindows();
+    void randomCommandsLeaveTheServerServing();
+
+private:
+    std::unique_ptr<Lumidesk> toolbarWithLayout(int mode);
+    void connectPhone(Lumidesk &bar);
+    void setView(qint32 view);
+
+    PhoneClient *m_phone = nullptr;
+    std::unique_ptr<PhoneClient> m_phoneOwner;
+};
+
+void TestCoreRemote::initTestCase()
+{
+    useSimulatedDevices();
+    QVERIFY(DocCamManager::getDocCamManager());
+}
+
+void TestCoreRemote::init()
+{
+    writeSettings({});
+    plugOnly({camera(0, QStringLiteral("Doc one")), camera(1, QStringLiteral("Doc two"))});
+    m_phoneOwner = std::make_unique<PhoneClient>();
+    m_phone = m_phoneOwner.get();
+}
+
+std::unique_ptr<Lumidesk> TestCoreRemote::toolbarWithLayout(int mode)
+{
+    auto bar = makeToolbar();
+    if (mode != 0) {
+        emit bar->layoutChooser()->doShowCameraMode(mode);
+        if (!QTest::qWaitFor([&] { return bar->layoutMode() == mode; }, 5000))
+            qWarning("layout %d not reached", mode);
+    }
+    connectPhone(*bar);
+    return bar;
+}
+
+void TestCoreRemote::connectPhone(Lumidesk &bar)
+{
+    QVERIFY(m_phone->connectTo(bar.remoteServer()->serverPort()));
+    QTRY_COMPARE(bar.remoteServer()->clientCount(), 1);
+}
+
+void TestCoreRemote::setView(qint32 view)
+{
+    QVERIFY(m_phone->sync(view));
+    m_phone->clear();
+}
+
+void TestCoreRemote::toolbarCommands_data()
+{
+    QTest::addColumn<Messages>("commands");
+    QTest::addColumn<QStringList>("panel");
+    QTest::addColumn<Messages>("replies");
+    QTest::addColumn<int>("recordState");
+
+    const QString show = QStringLiteral("cap_showRecordWidget");
+    const QString start = QStringLiteral("cap_startRecord");
+    const QString showLive = QStringLiteral("cap_showLiveWidget");
+    QTest::newRow("start") << Messages{message(Record, ints({1}))} << QStringList{show, start} << Messages{} << 1;
+    QTest::newRow("start while recording answers the request")
+            << Messages{message(Record, ints({1})), message(Record, ints({1}))} << QStringList{show, start}
+            << Messages{message(Record, ints({1}))} << 1;
+    QTest::newRow("pause") << Messages{message(Record, ints({1})), message(Record, ints({2}))}
+                           << QStringList{show, start, QStringLiteral("cap_pauseRecord")} << Messages{} << 2;
+    QTest::newRow("resume") << Messages{message(Record, ints({3}))} << QStringList{show, start} << Messages{} << 3;
+    QTest::newRow("stop") << Messages{message(Record, ints({1})), message(Record, ints({0}))}
+                          << QStringList{show, start, QStringLiteral("cap_stopRecord")} << Messages{} << 0;
+    QTest::newRow("unknown action") << Messages{message(Record, ints({4})), message(Record, ints({-1}))}
+                                    << QStringList{} << Messages{} << 0;
+    // Short payloads that would read as a start if a command read past their end.
+    QTest::newRow("short record") << Messages{message(Record, ints({1}).left(3)), message(Record, QByteArray())}
+                                  << QStringList{} << Messages{} << 0;
+    QTest::newRow("record time while idle: eight zero bytes")
+            << Messages{message(RecordTime, QByteArray())} << QStringList{}
+            << Messages{message(RecordTime, ints({0, 0}))} << 0;
+    QTest::newRow("record time while idle: appended to the request")
+            << Messages{message(RecordTime, "ab")} << QStringList{}
+            << Messages{message(RecordTime, QByteArray("ab") + ints({0, 0}))} << 0;
+    QTest::newRow("record time while recording asks the panel")
+            << Messages{message(Record, ints({1})), message(RecordTime, QByteArray())}
+            << QStringList{show, start, QStringLiteral("cap_getRecordTime")} << Messages{} << 1;
+    QTest::newRow("live start") << Messages{message(Live, ints({7}))}
+                                << QStringList{showLive, QStringLiteral("cap_startLive")} << Messages{} << 0;
+    QTest::newRow("live stop") << Messages{message(Live, ints({0}))}
+                               << QStringList{showLive, QStringLiteral("cap_stopLive")} << Messages{} << 0;
+    QTest::newRow("short live") << Messages{message(Live, ints({1}).left(3)), message(Live, QByteArray())}
+                                << QStringList{} << Messages{} << 0;
+    QTest::newRow("live time asks the panel")
+            << Messages{message(LiveTime, QByteArray())} << QStringList{QStringLiteral("cap_getLiveTime")}
+            << Messages{} << 0;
+    QTest::newRow("picture answers the request")
+            << Messages{message(Picture, "xyz")} << QStringList{} << Messages{message(Picture, "xyz")} << 0;
+    QTest::newRow("snapshot answers the request")
+            << Messages{message(Snapshot, QByteArray())} << QStringList{} << Messages{message(Snapshot, QByteArray())}
+            << 0;
+    QTest::newRow("dropped and unknown ids")
+            << Messages{message(0x80000204, ints({1})), message(0x80000241, QByteArray()),
+                        message(0x80000999, ints({1})), message(0x80000201, ints({1}))}
+            << QStringList{} << Messages{} << 0;
+    QTest::newRow("views out of range and short are ignored")
+            << Messages{message(View, ints({4})), message(View, ints({-1})), message(View, "\2")} << QStringList{}
+            << Messages{} << 0;
+    QTest::newRow("short greeting") << Messages{message(Greeting, "\x65")} << QStringList{} << Messages{} << 0;
+}
+
+void TestCoreRemote::toolbarCommands()
+{
+    QFETCH(Messages, commands);
+    QFETCH(QStringList, panel);
+    QFETCH(Messages, replies);
+    QFETCH(int, recordState);
+
+    auto bar = toolbarWithLayout(0);
+    // A panel that takes the commands but does not carry them out: what the router alone does.
+    ScriptedPanel scripted;
+    scripted.echo = false;
+    QVERIFY(scripted.connectToToolbar());
+    QTRY_VERIFY(bar->localServer()->isPanelConnected());
+    QTest::qWait(50);
+    scripted.clear();
+
+    for (const PhoneClient::Message &command : commands)
+        m_phone->send(command.id, command.payload);
+    QVERIFY(m_phone->sync(0));
+    QCOMPARE(m_phone->messagesBeforeSync(), replies);
+    QTRY_COMPARE(commandsTo(scripted), panel);
+    QTest::qWait(30);
+    QCOMPARE(commandsTo(scripted), panel);
+    QCOMPARE(bar->recordState(), recordState);
+    QCOMPARE(bar->remoteView(), 0);
+}
+
+// With no panel to count the seconds, the toolbar carries the commands out itself and answers the time
+// questions at once, instead of leaving the phone waiting for an answer that never comes.
+void TestCoreRemote::withoutPanelTimesAreAnsweredAtOnce()
+{
+    auto bar = toolbarWithLayout(0);
+    QVERIFY(!bar->localServer()->isPanelConnected());
+    m_phone->send(Record, ints({1}));
+    QByteArray answer;
+    QVERIFY(m_phone->request(RecordTime, QByteArray(), &answer));
+    QCOMPARE(answer, ints({1, 0}));
+    QVERIFY(bar->isRecording());
+    QVERIFY(m_phone->request(LiveTime, QByteArray(), &answer));
+    QCOMPARE(answer, ints({2, 0}));
+    m_phone->send(Record, ints({0}));
+    QVERIFY(m_phone->sync(0));
+    QTRY_VERIFY(!bar->isRecording());
+}
+
+void TestCoreRemote::secondViewReachesTheSecondWindow()
+{
+    auto bar = toolbarWithLayout(2);
+    CameraMainWidget *first = bar->firstCameraWindow();
+    CameraMainWidget *second = bar->secondCameraWindow();
+    QVERIFY(first && second);
+    QVERIFY(second->comboBoxSource->currentIndex() != 0);
+    QSignalSpy secondSent(second, &CameraMainWidget::SendToClient);
+
+    setView(2);
+    QByteArray answer;
+    QVERIFY(m_phone->request(Zoom, ints({5}), &answer));
+    QCOMPARE(answer, ints({5}));
+    QCOMPARE(second->zoomSlider->value(), 5);
+    QCOMPARE(first->zoomSlider->value(), 0);
+    QCOMPARE(countOf(secondSent, int(Zoom)), 0);
+
+    // A record command of the toolbar's group goes to the window and is answered with its state.
+    QVERIFY(m_phone->request(Record, ints({2}), &answer));
+    QCOMPARE(answer, ints({2}));
+    QCOMPARE(second->getRecordState(), 0);
+
+    // A camera-setting command is answered with what the window's settings leave in the payload.
+    QVERIFY(m_phone->request(SettingBrightness, ints({40}), &answer));
+    QCOMPARE(answer.size(), 4);
+
+    // A quiet command gets no answer from the router; the picture comes from the window itself.
+    float mirrored = -1;
+    QCOMPARE(second->getSourceCamera()->getMirror(&mirrored), GeneralCamera::Success);
+    m_phone->clear();
+    m_phone->send(0x8000020c);
+    m_phone->send(Picture);
+    QVERIFY(m_phone->sync(2));
+    // Only the settings' own report of the change: the router adds no answer.
+    QCOMPARE(m_phone->messagesBeforeSync(), Messages{message(0x8000020c, QByteArray())});
+    float mirroredNow = -1;
+    QCOMPARE(second->getSourceCamera()->getMirror(&mirroredNow), GeneralCamera::Success);
+    QVERIFY(mirroredNow != mirrored);
+    QTRY_COMPARE(m_phone->payloadsOf(Picture).size(), 1);
+    QVERIFY(m_phone->payloadsOf(Picture).first().startsWith("\xFF\xD8"));
+}
+
+void TestCoreRemote::firstViewWithoutCameras()
+{
+    plugOnly({});
+    auto bar = toolbarWithLayout(2);
+    QVERIFY(bar->firstCameraWindow() && bar->secondCameraWindow());
+    QCOMPARE(bar->firstCameraWindow()->comboBoxSource->currentIndex(), 0);
+    QCOMPARE(bar->secondCameraWindow()->comboBoxSource->currentIndex(), 0);
+
+    setView(1);
+    m_phone->send(Record, ints({1}));
+    m_phone->send(SettingBrightness, ints({10}));
+    m_phone->send(Zoom, ints({3}));
+    m_phone->send(0x8000020c);
+    QVERIFY(m_phone->sync(1));
+    QCOMPARE(m_phone->messagesBeforeSync(), Messages{message(Record, ints({1}))});
+
+    // View 3 shows both windows: nothing is answered for either.
+    setView(3);
+    m_phone->send(Record, ints({1}));
+    m_phone->send(CaptureModeQuery);
+    QVERIFY(m_phone->sync(3));
+    QCOMPARE(m_phone->messagesBeforeSync(), Messages{});
+}
+
+void TestCoreRemote::greeting_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("firstChosen");
+    QTest::addColumn<bool>("secondChosen");
+    QTest::addColumn<qint32>("appVersion");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("notice");
+
+    const QStringList plain{QStringLiteral("Doc one"), QStringLiteral("Doc two")};
+    const QByteArray tail102 = QByteArray(1, char(0xFF)) + ints({102});
+    QTest::newRow("desktop only, old app") << 0 << plain << true << true << 101 << QByteArray() << true;
+    QTest::newRow("one camera") << 1 << plain << true << false << 105
+                                << QByteArray(1, 1) + entry("Doc one") + tail102 << false;
+    QTest::newRow("one camera, none chosen") << 1 << plain << false << false << 105 << QByteArray() << false;
+    QTest::newRow("one camera, app 100")
+            << 1 << plain << true << false << 100 << QByteArray(1, 1) + entry("Doc one") + char(0xFF) + ints({100})
+            << true;
+    QTest::newRow("two cameras, second chosen") << 2 << plain << false << true << 105
+                                                << QByteArray(1, 1) + entry("Doc two") + tail102 << false;
+    QTest::newRow("picture in picture, none chosen")
+            << 3 << plain << false << false << 105 << QByteArray(1, 0) + tail102 << false;
+    // Lengths count the UTF-8 bytes sent, not UTF-16 units.
+    const QString tokyo = QStringLiteral("Kamera \u6771\u4eac \u00e9");
+    QTest::newRow("non-ASCII names") << 3 << QStringList{tokyo, QStringLiteral("Doc")} << true << true << 105
+                                     << QByteArray(1, 2) + entry(tokyo.toUtf8()) + entry("Doc") + tail102 << false;
+    // 200 two-byte characters: cut at 254 bytes, before the character that would be split.
+    const QString longName = QString(200, QChar(0x00e9));
+    QTest::newRow("long name cut on a character")
+            << 1 << QStringList{longName, QStringLiteral("Doc")} << true << false << 105
+            << QByteArray(1, 1) + entry(longName.left(127).toUtf8()) + tail102 << false;
+}
+
+void TestCoreRemote::greeting()
+{
+    QFETCH(int, mode);
+    QFETCH(QStringList, names);
+    QFETCH(bool, firstChosen);
+    QFETCH(bool, secondChosen);
+    QFETCH(qint32, appVersion);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, notice);
+
+    plugOnly({camera(0, names.at(0)), camera(1, names.at(1))});
+    auto bar = toolbarWithLayout(mode);
+    for (auto [window, chosen] : {std::make_pair(bar->firstCameraWindow(), firstChosen),
+                                  std::make_pair(bar->secondCameraWindow(), secondChosen)}) {
+        if (window && !chosen)
+            window->comboBoxSource->setCurrentIndex(0);
+    }
+    QSignalSpy analytics(bar.get(), &Lumidesk::sendCommand);
+    setView(2);
+
+    QByteArray answer;
+    QVERIFY(m_phone->request(Greeting, ints({appVersion}), &answer));
+    QCOMPARE(answer.toHex(' '), reply.toHex(' '));
+    QCOMPARE(bar->remoteView(), 0);
+    QCOMPARE(!shownNotice(*bar).isEmpty(), notice);
+    if (notice)
+        QVERIFY(shownNotice(*bar).contains(QLatin1String("newer version of Lumidesk mobile app")));
+    QCOMPARE(countOf(analytics, 0x11000007), 1);
+    const QList<QVariant> event = firstOf(analytics, 0x11000007);
+    for (int i = 1; i < event.size(); ++i)
+        QCOMPARE(event.at(i).toInt(), -1);
+}
+
+void TestCoreRemote::windowMessagesFollowTheView_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<bool>("firstChosen");
+    QTest::addColumn<int>("sender");
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<bool>("sent");
+
+    QTest::newRow("first window, view 1") << 1 << true << 1 << quint32(Zoom) << true;
+    QTest::newRow("first window, view 3") << 3 << true << 1 << quint32(Zoom) << true;
+    QTest::newRow("first window, view 0") << 0 << true << 1 << quint32(Zoom) << false;
+    QTest::newRow("first window, view 2") << 2 << true << 1 << quint32(Zoom) << false;
+    QTest::newRow("first window closing, view 0") << 0 << true << 1 << quint32(0x80000003) << true;
+    QTest::newRow("second window, view 2") << 2 << true << 2 << quint32(Zoom) << true;
+    QTest::newRow("second window, view 0") << 0 << true << 2 << quint32(Zoom) << false;
+    QTest::newRow("second window, view 1, first has a camera") << 1 << true << 2 << quint32(Zoom) << false;
+    QTest::newRow("second window, view 1, first without camera") << 1 << false << 2 << quint32(Zoom) << true;
+    QTest::newRow("second window closing, view 0") << 0 << true << 2 << quint32(0x80000003) << true;
+}
+
+void TestCoreRemote::windowMessagesFollowTheView()
+{
+    QFETCH(int, view);
+    QFETCH(bool, firstChosen);
+    QFETCH(int, sender);
+    QFETCH(quint32, id);
+    QFETCH(bool, sent);
+
+    auto bar = toolbarWithLayout(2);
+    if (!firstChosen)
+        bar->firstCameraWindow()->comboBoxSource->setCurrentIndex(0);
+    setView(view);
+    CameraMainWidget *window = sender == 1 ? bar->firstCameraWindow() : bar->secondCameraWindow();
+    emit window->SendToClient(id, "mark");
+    QVERIFY(m_phone->sync(view));
+    QCOMPARE(m_phone->messagesBeforeSync().contains(message(id, "mark")), sent);
+}
+
+void TestCoreRemote::shortPayloadsToWindows_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<QByteArray>("payload");
+
+    // Each a prefix of a request that would change something.
+    for (const quint32 id : {Record, Live, Zoom, quint32(0x80000251)}) {
+        for (int size = 0; size < 4; ++size)
+            QTest::addRow("0x%x, %d bytes", id, size) << id << ints({1}).left(size);
+    }
+    const QByteArray window = QByteArray::fromHex("0000000010001000");
+    QTest::newRow("window, 7 bytes") << quint32(0x80000242) << window.left(7);
+    QTest::newRow("window, none") << quint32(0x80000242) << QByteArray();
+}
+
+// In a camera window's view, a payload too short for its command is answered unchanged and changes
+// nothing.
+void TestCoreRemote::shortPayloadsToWindows()
+{
+    QFETCH(quint32, id);
+    QFETCH(QByteArray, payload);
+
+    auto bar = toolbarWithLayout(1);
+    CameraMainWidget *window = bar->firstCameraWindow();
+    QVERIFY(window->comboBoxSource->currentIndex() != 0);
+    setView(1);
+    QSignalSpy analytics(window, &CameraMainWidget::sendCommand);
+    uvcx_roi_control_t before, after;
+    QCOMPARE(window->getSourceCamera()->getROI(&before), GeneralCamera::Success);
+    QByteArray answer;
+    QVERIFY(m_phone->request(id, payload, &answer));
+    QCOMPARE(answer, payload);
+    QCOMPARE(window->getSourceCamera()->getROI(&after), GeneralCamera::Success);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(&after), 8),
+             QByteArray(reinterpret_cast<const char *>(&before), 8));
+    QCOMPARE(window->getRecordState(), 0);
+    QVERIFY(!window->isLive());
+    QCOMPARE(countOf(analytics, CameraMainWidget::LiveStartEvent), 0);
+    QCOMPARE(window->zoomSlider->value(), 0);
+    QCOMPARE(window->getCaptureMode(), 0);
+}
+
+// Random payloads under every id, with the views changing among them: afterwards a phone that
+// connects anew is served as before. Runs in seconds; CI runs it again under ASan and UBSan.
+void TestCoreRemote::randomCommandsLeaveTheServerServing()
+{
+    const QList<quint32> ids{0x80000003, 0x80000004, 0x80000005, 0x80000006, 0x80000007, 0x80000200, 0x80000201,
+                             0x80000202, 0x80000203, 0x80000204, 0x80000205, 0x80000206, 0x80000207, 0x80000208,
+                             0x80000209, 0x8000020a, 0x8000020b, 0x8000020c, 0x8000020d, 0x8000020e, 0x8000020f,
+                             0x80000210, 0x80000211, 0x80000212, 0x80000213, 0x80000240, 0x80000241, 0x80000242,
+                             0x80000244, 0x80000245, 0x80000250, 0x80000251, 0x8000040e, 0x8000040f, 0x80000411,
+                             0x80000421, 0x80000428, 0x80000441, 0x80000442, 0x80000443, 0x80000451, 0x80000452,
+                             0x80000453, 0x80000454, 0x80000777};
+    auto bar = toolbarWithLayout(2);
+    QRandomGenerator random(20261210);
+    for (int round = 0; round < 600; ++round) {
+        if (round % 25 == 0)
+            m_phone->send(View, ints({qint32(random.bounded(4))}));
+        const quint32 id = ids.at(int(random.bounded(ids.size())));
+        QByteArray payload(int(random.bounded(13)), Qt::Uninitialized);
+        for (char &byte : payload)
+            byte = char(random.bounded(256));
+        // Half the time a small first value, so the commands' own paths run, not only their refusals.
+        if (payload.size() >= 4 && random.bounded(2) == 0)
+            payload.replace(0, 4, ints({qint32(random.bounded(-1, 5))}));
+        m_phone->send(id, payload);
+        if (round % 50 == 49)
+            QVERIFY(m_phone->sync(0));
+    }
+    QTest::qWait(100);
+
+    m_phone->disconnectFromProgram();
+    PhoneClient fresh;
+    QVERIFY(fresh.connectTo(bar->remoteServer()->serverPort()));
+    QByteArray answer;
+    QVERIFY(fresh.request(View, ints({0}), &answer));
+    QCOMPARE(answer, ints({0}));
+    QVERIFY(fresh.request(Picture, "ok", &answer));
+    QCOMPARE(answer, QByteArray("ok"));
+    QVERIFY(fresh.request(View, ints({1}), &answer));
+    QVERIFY(fresh.request(CaptureModeQuery, QByteArray(), &answer));
+    QCOMPARE(answer.size(), 4);
+}
+
+QTEST_MAIN(TestCoreRemote)
+#include "tst_core_remote.moc"

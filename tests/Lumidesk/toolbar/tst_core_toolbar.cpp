@@ -1,0 +1,485 @@
+#include "toolbarfixture.h"
+
+#include "analytics/bigdata.h"
+#include "camerawindow/cameramainwidget.h"
+#include "camerawindow/seethroughmask.h"
+#include "capture/qorvcapturesession.h"
+#include "dialogs/othersettingdialog.h"
+#include "dialogs/swupdatedialog.h"
+#include "scriptedhttpserver.h"
+#include "telegate.h"
+#include "toolbar/pipwidget.h"
+#include "ui_pipwidget.h"
+#include "vantoqrcode.h"
+#include "vantoupdater.h"
+
+#include <QScreen>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtEndian>
+
+using namespace toolbar;
+
+using Places = QList<QPair<QString, QPoint>>;
+Q_DECLARE_METATYPE(Places)
+
+namespace {
+
+QString drawletFake()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/DrawletApp/bin/DrawletApp");
+}
+
+// What a button of the bar shows: its place inside its parent.
+QPoint placeOf(Lumidesk &bar, const QString &name)
+{
+    const QWidget *widget = bar.findChild<QWidget *>(name);
+    return widget ? widget->pos() : QPoint(-999, -999);
+}
+
+QMouseEvent mouse(QEvent::Type type, const QPoint &local, const QPoint &global)
+{
+    return QMouseEvent(type, local, local, global, Qt::LeftButton,
+                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+}
+
+} // namespace
+
+// The toolbar window on a 1920 x 1080 screen with the simulated devices: how it is built, how it lies
+// on each screen edge, its narrow form, dragging, the pen hand-over, the language, its dialogs and
+// closing.
+class TestToolbar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void constructionInOrder();
+    void firstStartAtBottomCentre();
+    void dockedOnEachEdge_data();
+    void dockedOnEachEdge();
+    void narrowOnEachEdge_data();
+    void narrowOnEachEdge();
+    void dockingKeepsTheNarrowForm();
+    void shapeFollowsTheBarWithoutCompositor();
+    void dragDocksWhereReleased();
+    void penHandsOverToThePanel();
+    void penWithoutPanelKeepsTheToolbar();
+    void languageReachesEveryWindowAndThePanel();
+    void settingsDialogOneAtATime();
+    void startsDrawletBesideIt();
+    void updateOfferedInsteadOfTheChooser();
+    void closesOnceInOrder();
+};
+
+void TestToolbar::initTestCase()
+{
+    useSimulatedDevices();
+    QCOMPARE(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 1920, 1080));
+}
+
+void TestToolbar::init()
+{
+    writeSettings({});
+}
+
+void TestToolbar::cleanup()
+{
+    SeeThroughMask::setCompositingOverride(-1);
+    QFile::remove(drawletFake());
+}
+
+void TestToolbar::constructionInOrder()
+{
+    // Another program holds the remote-control port: the server takes a free one, and the pairing
+    // code must carry that one.
+    // Other tests running beside this one take and free the same port; wait until this one holds it.
+    QTcpServer holder;
+    QTRY_VERIFY_WITH_TIMEOUT(holder.isListening() || holder.listen(QHostAddress::LocalHost, Telegate::defaultPort()),
+                             60000);
+    auto bar = makeToolbar();
+    QCOMPARE(bar->constructionSteps(),
+             (QStringList{"form", "buttons", "layout chooser", "live publisher", "desktop live settings",
+                          "language folder", "general settings", "docking helper", "desktop session",
+                          "notification dialog", "local server", "language", "DrawletApp", "translucent",
+                          "remote-control server", "update check", "audio level", "audio poll", "current desktop",
+                          "camera manager", "first camera window", "analytics"}));
+
+    // What the steps left behind.
+    QCOMPARE(bar->windowTitle(), QStringLiteral("Tivlo"));
+    QVERIFY(bar->testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(bar->desktopSession()->isRunning());
+    QCOMPARE(bar->desktopSession()->frameSources(), QList<QorvFrameSource *>{bar->screenSource()});
+    QVERIFY(bar->localServer()->isListening());
+    QVERIFY(bar->remoteServer()->isListening());
+    QCOMPARE(bar->remoteServer()->serverAddress(), QHostAddress(QHostAddress::LocalHost));
+    QVERIFY(bar->remoteServer()->serverPort() != Telegate::defaultPort());
+    QCOMPARE(VantoQRCode::pairingPort(), bar->remoteServer()->serverPort());
+    QVERIFY(bar->firstCameraWindow());
+    QCOMPARE(bar->firstCameraWindow()->getCameraOrder(), 1);
+    QVERIFY(!bar->firstCameraWindow()->isVisible());
+    QVERIFY(!bar->secondCameraWindow());
+    QCOMPARE(BigData::RequireBigData()->currentPage(), int(BigData::Program_start));
+    // No update server is configured: no check, and the layout chooser opens with the toolbar.
+    QVERIFY(!bar->updateDialog()->isVisible());
+    QTRY_VERIFY(bar->layoutChooser()->isVisible());
+    QVERIFY(bar->layoutChooser()->isModal());
+    QCOMPARE(bar->layoutChooser()->parentWidget(), bar.get());
+}
+
+void TestToolbar::firstStartAtBottomCentre()
+{
+    auto bar = makeToolbar();
+    QCOMPARE(bar->geometry(), QRect(716, 1025, 488, 55));
+    QCOMPARE(bar->dockEdge(), 1);
+    QVERIFY(bar->horizontalWidget->isVisible());
+    QVERIFY(!bar->verticleWidget->isVisible());
+}
+
+void TestToolbar::dockedOnEachEdge_data()
+{
+    QTest::addColumn<QPoint>("saved");
+    QTest::addColumn<int>("edge");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("barImage");
+    QTest::addColumn<QString>("narrowImage");
+    QTest::addColumn<Places>("places");
+
+    QTest::newRow("bottom") << QPoint(716, 1025) << 1 << QRect(716, 1025, 488, 55) << "bg_t_b_downbar" << "btn_narrow_t"
+                            << Places{{"narrowBtn", {0, 20}},   {"moveBtn", {35, 14}},     {"selectLayoutBtn", {0, 8}},
+                                      {"recordBtn", {112, 8}},  {"drawletBtn", {336, 8}},  {"closeBtn", {453, 20}}};
+    QTest::newRow("top") << QPoint(900, 0) << 0 << QRect(900, 0, 488, 55) << "bg_t_b_topbar" << "btn_narrow_t"
+                         << Places{{"narrowBtn", {0, 0}},     {"moveBtn", {35, 3}},      {"captureBtn", {56, 3}},
+                                   {"settingsBtn", {280, 3}}, {"closeBtn", {453, 0}}};
+    QTest::newRow("top, pushed past the right edge")
+            << QPoint(1500, 20) << 0 << QRect(1431, 0, 488, 55) << "bg_t_b_topbar" << "btn_narrow_t"
+            << Places{{"closeBtn", {453, 0}}};
+    QTest::newRow("left") << QPoint(30, 400) << 2 << QRect(0, 400, 55, 488) << "bg_t_b_leftbar" << "btn_narrow3_t"
+                          << Places{{"narrowBtnVer", {0, 0}},      {"moveBtnVer", {0, 35}},
+                                    {"selectLayoutBtnVer", {3, 0}}, {"streamingBtnVer", {3, 168}},
+                                    {"closeBtnVer", {0, 453}}};
+    QTest::newRow("right") << QPoint(1700, 300) << 3 << QRect(1865, 300, 55, 488) << "bg_t_b_rightbar"
+                           << "btn_narrow3_t"
+                           << Places{{"narrowBtnVer", {20, 0}},     {"moveBtnVer", {8, 35}},
+                                     {"previewBtnVer", {8, 224}},   {"drawletBtnVer", {8, 336}},
+                                     {"closeBtnVer", {20, 453}}};
+    // Pushed up from below, the bar ends one pixel inside the right edge.
+    QTest::newRow("right, low: bottom on the screen's")
+            << QPoint(1800, 900) << 3 << QRect(1864, 592, 55, 488) << "bg_t_b_rightbar" << "btn_narrow3_t" << Places{};
+}
+
+void TestToolbar::dockedOnEachEdge()
+{
+    QFETCH(QPoint, saved);
+    QFETCH(int, edge);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, barImage);
+    QFETCH(QString, narrowImage);
+    QFETCH(Places, places);
+    writeSettings({{"POSITION/X", saved.x()}, {"POSITION/Y", saved.y()}});
+
+    auto bar = makeToolbar();
+    QCOMPARE(bar->dockEdge(), edge);
+    QCOMPARE(bar->geometry(), geometry);
+    const bool vertical = edge >= 2;
+    QWidget *shown = vertical ? bar->verticleWidget : bar->horizontalWidget;
+    QWidget *hidden = vertical ? bar->horizontalWidget : bar->verticleWidget;
+    QVERIFY(shown->isVisible());
+    QVERIFY(!hidden->isVisible());
+    QVERIFY2(shown->styleSheet().contains("/" + barImage + ".png"), qPrintable(shown->styleSheet()));
+    const QToolButton *narrow = vertical ? bar->narrowBtnVer : bar->narrowBtn;
+    QVERIFY2(narrow->styleSheet().contains("/" + narrowImage + "_hover.png"), qPrintable(narrow->styleSheet()));
+    for (const auto &place : places)
+        QCOMPARE(placeOf(*bar, place.first), place.second);
+}
+
+void TestToolbar::narrowOnEachEdge_data()
+{
+    QTest::addColumn<QPoint>("saved");
+    QTest::addColumn<QSize>("narrowBar");
+    QTest::addColumn<QString>("narrowBarImage");
+    QTest::addColumn<QString>("narrowButtonImage");
+    QTest::addColumn<QString>("close");
+    QTest::addColumn<QPoint>("narrowClose");
+    QTest::addColumn<QPoint>("enlargedClose");
+    QTest::addColumn<QString>("enlargedBarImage");
+
+    QTest::newRow("bottom") << QPoint(716, 1025) << QSize(70, 55) << "bg_t_s_topbar_down" << "btn_narrow2_t"
+                            << "closeBtn" << QPoint(35, 20) << QPoint(452, 20) << "bg_t_b_downbar";
+    QTest::newRow("top") << QPoint(900, 0) << QSize(70, 55) << "bg_t_s_topbar" << "btn_narrow2_t" << "closeBtn"
+                         << QPoint(35, 0) << QPoint(452, 0) << "bg_t_b_topbar";
+    QTest::newRow("left") << QPoint(30, 400) << QSize(55, 70) << "bg_t_s_topbar_left" << "btn_narrow4_t"
+                          << "closeBtnVer" << QPoint(3, 35) << QPoint(3, 452) << "bg_t_b_leftbar";
+    QTest::newRow("right") << QPoint(1700, 300) << QSize(55, 70) << "bg_t_s_topbar_right" << "btn_narrow4_t"
+                           << "closeBtnVer" << QPoint(23, 35) << QPoint(23, 452) << "bg_t_b_rightbar";
+}
+
+void TestToolbar::narrowOnEachEdge()
+{
+    QFETCH(QPoint, saved);
+    QFETCH(QSize, narrowBar);
+    QFETCH(QString, narrowBarImage);
+    QFETCH(QString, narrowButtonImage);
+    QFETCH(QString, close);
+    QFETCH(QPoint, narrowClose);
+    QFETCH(QPoint, enlargedClose);
+    QFETCH(QString, enlargedBarImage);
+    writeSettings({{"POSITION/X", saved.x()}, {"POSITION/Y", saved.y()}});
+
+    auto bar = makeToolbar();
+    const QRect docked = bar->geometry();
+    const bool vertical = bar->dockEdge() >= 2;
+    QWidget *barWidget = vertical ? bar->verticleWidget : bar->horizontalWidget;
+    QToolButton *narrowButton = vertical ? bar->narrowBtnVer : bar->narrowBtn;
+    QWidget *group = vertical ? bar->functionGroupVer : bar->functionGroup;
+
+    narrowButton->click();
+    QVERIFY(bar->isNarrow());
+    QCOMPARE(barWidget->size(), narrowBar);
+    QVERIFY(barWidget->styleSheet().contains("/" + narrowBarImage + ".png"));
+    QVERIFY(narrowButton->styleSheet().contains("/" + narrowButtonImage + "_normal.png"));
+    QCOMPARE(placeOf(*bar, close), narrowClose);
+    QVERIFY(barWidget->rect().contains(QRect(narrowClose, QSize(35, 35)).center()));
+    QVERIFY(!group->isVisible());
+    QCOMPARE(narrowButton->toolTip(), QStringLiteral("enlarge"));
+    QCOMPARE(bar->geometry(), docked); // the window keeps its size and place
+
+    narrowButton->click();
+    QVERIFY(!bar->isNarrow());
+    QCOMPARE(barWidget->size(), vertical ? QSize(55, 488) : QSize(488, 55));
+    QVERIFY(barWidget->styleSheet().contains("/" + enlargedBarImage + ".png"));
+    QCOMPARE(placeOf(*bar, close), enlargedClose);
+    QVERIFY(group->isVisible());
+    QCOMPARE(narrowButton->toolTip(), QStringLiteral("narrow"));
+    QCOMPARE(bar->geometry(), docked);
+}
+
+void TestToolbar::dockingKeepsTheNarrowForm()
+{
+    auto bar = makeToolbar();
+    bar->narrowBtn->click();
+    // Back from DrawletApp at the top: the narrow bar keeps its narrow image and its close button.
+    QMetaObject::invokeMethod(bar.get(), "showLumidesk", Q_ARG(int, 900), Q_ARG(int, 0));
+    QCOMPARE(bar->dockEdge(), 0);
+    QVERIFY(bar->isNarrow());
+    QCOMPARE(bar->horizontalWidget->size(), QSize(70, 55));
+    QVERIFY(bar->horizontalWidget->styleSheet().contains("/bg_t_s_topbar.png"));
+    QCOMPARE(bar->closeBtn->pos(), QPoint(35, 0));
+    QVERIFY(bar->closeBtn->isVisibleTo(bar.get()));
+}
+
+void TestToolbar::shapeFollowsTheBarWithoutCompositor()
+{
+    QVERIFY(!SeeThroughMask::compositing()); // Xvfb runs no compositing manager
+    auto bar = makeToolbar();
+    // Bottom: the plate with round top corners, square against the screen's edge.
+    QVERIFY(bar->mask().contains(QPoint(240, 30)));
+    QVERIFY(bar->mask().contains(QPoint(240, 0)));
+    QVERIFY(!bar->mask().contains(QPoint(0, 0)));
+    QVERIFY(!bar->mask().contains(QPoint(487, 0)));
+    QVERIFY(bar->mask().contains(QPoint(0, 54)));
+
+    // Narrow: only the short plate; the rest of the window is not there.
+    bar->narrowBtn->click();
+    QVERIFY(bar->mask().contains(QPoint(20, 40)));
+    QVERIFY(!bar->mask().contains(QPoint(300, 40)));
+    bar->narrowBtn->click();
+
+    QMetaObject::invokeMethod(bar.get(), "showLumidesk", Q_ARG(int, 30), Q_ARG(int, 400));
+    QVERIFY(bar->mask().contains(QPoint(20, 240)));
+    QVERIFY(bar->mask().contains(QPoint(0, 0)));
+    QVERIFY(!bar->mask().contains(QPoint(54, 0)));
+
+    // With a compositor the window stays translucent and takes no shape.
+    SeeThroughMask::setCompositingOverride(1);
+    QMetaObject::invokeMethod(bar.get(), "showLumidesk", Q_ARG(int, 716), Q_ARG(int, 1025));
+    QVERIFY(bar->mask().isEmpty());
+}
+
+void TestToolbar::dragDocksWhereReleased()
+{
+    auto bar = makeToolbar();
+    QCOMPARE(bar->pos(), QPoint(716, 1025));
+    // Grabbed 5, 10 into the move handle, dragged 100 right and 300 up, released in the left fifth.
+    const QPoint grab(5, 10);
+    const QPoint inWindow = bar->moveBtn->mapTo(bar.get(), grab);
+    QMouseEvent press = mouse(QEvent::MouseButtonPress, grab, bar->mapToGlobal(inWindow));
+    emit bar->moveBtn->buttonPress(&press);
+    QMouseEvent move = mouse(QEvent::MouseMove, inWindow + QPoint(100, -300), bar->mapToGlobal(inWindow) + QPoint(100, -300));
+    QApplication::sendEvent(bar.get(), &move);
+    QCOMPARE(bar->pos(), QPoint(816, 725));
+
+    QMouseEvent release = mouse(QEvent::MouseButtonRelease, grab, QPoint(100, 500));
+    emit bar->moveBtn->buttonRelease(&release);
+    QCOMPARE(bar->dockEdge(), 2);
+    QCOMPARE(bar->geometry(), QRect(0, 592, 55, 488));
+
+    // A move without a press moves nothing.
+    QMouseEvent stray = mouse(QEvent::MouseMove, QPoint(20, 20), QPoint(40, 700));
+    QApplication::sendEvent(bar.get(), &stray);
+    QCOMPARE(bar->geometry(), QRect(0, 592, 55, 488));
+}
+
+void TestToolbar::penHandsOverToThePanel()
+{
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    QVERIFY(panel.connectToToolbar());
+    QTRY_VERIFY(bar->localServer()->isPanelConnected());
+
+    bar->drawletBtn->click();
+    QTRY_VERIFY(panel.received().contains("cap_hideLumidesk/p716/p1025"));
+    QCOMPARE(bar->pos(), QPoint(-2000, -2000));
+
+    panel.send("cap_showLumidesk/p1700/p300");
+    QTRY_COMPARE(bar->geometry(), QRect(1865, 300, 55, 488));
+    QCOMPARE(bar->dockEdge(), 3);
+    QVERIFY(bar->isVisible());
+}
+
+void TestToolbar::penWithoutPanelKeepsTheToolbar()
+{
+    auto bar = makeToolbar();
+    bar->drawletBtn->click();
+    QCOMPARE(bar->geometry(), QRect(716, 1025, 488, 55));
+    QVERIFY(bar->isVisible());
+}
+
+void TestToolbar::languageReachesEveryWindowAndThePanel()
+{
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    QVERIFY(panel.connectToToolbar());
+    QTRY_VERIFY(panel.has("cap_changeLanguage"));
+    panel.clear();
+    QCOMPARE(bar->recordBtn->toolTip(), QStringLiteral("record desktop"));
+
+    emit bar->settingDialog()->langChanged(QStringLiteral("de_DE"));
+    QCOMPARE(bar->currentLanguage(), QStringLiteral("de_DE"));
+    QCOMPARE(bar->recordBtn->toolTip(), QStringLiteral("Desktop aufnehmen"));
+    QCOMPARE(bar->layoutChooser()->form()->label->text(), QStringLiteral("Nur Desktop"));
+    QCOMPARE(bar->firstCameraWindow()->comboBoxSource->itemText(0), QStringLiteral("Kamera"));
+    const auto okButtons = bar->notification()->findChildren<QToolButton *>("btnOk");
+    QVERIFY(!okButtons.isEmpty());
+    QCOMPARE(okButtons.first()->text(), QStringLiteral("Gut"));
+    QTRY_COMPARE(panel.received(), QStringList{"cap_changeLanguage/pde_DE"});
+
+    // A language without a catalogue changes nothing and tells nobody.
+    emit bar->settingDialog()->langChanged(QStringLiteral("fr_FR"));
+    QCOMPARE(bar->currentLanguage(), QStringLiteral("de_DE"));
+    QCOMPARE(bar->recordBtn->toolTip(), QStringLiteral("Desktop aufnehmen"));
+    QTest::qWait(100);
+    QCOMPARE(panel.received(), QStringList{"cap_changeLanguage/pde_DE"});
+}
+
+void TestToolbar::settingsDialogOneAtATime()
+{
+    auto bar = makeToolbar();
+    OtherSettingDialog *first = bar->settingDialog();
+    bar->settingsBtn->click();
+    OtherSettingDialog *opened = bar->settingDialog();
+    QVERIFY(opened && opened != first);
+    QVERIFY(opened->isVisible());
+    bar->settingsBtnVer->click();
+    QCOMPARE(bar->settingDialog(), opened);
+    QCOMPARE(bar->findChildren<OtherSettingDialog *>().size(), 2);
+
+    QPointer<OtherSettingDialog> closing(opened);
+    emit opened->closeOtherSetting();
+    QVERIFY(!bar->settingDialog());
+    QTRY_VERIFY(closing.isNull()); // deleted once back in the event loop
+    bar->settingsBtn->click();
+    QVERIFY(bar->settingDialog());
+    QCOMPARE(bar->findChildren<OtherSettingDialog *>().size(), 2);
+}
+
+void TestToolbar::startsDrawletBesideIt()
+{
+    QTemporaryDir marks;
+    const QString marker = marks.filePath("drawlet-started");
+    QVERIFY(QDir().mkpath(QFileInfo(drawletFake()).path()));
+    QFile fake(drawletFake());
+    QVERIFY(fake.open(QIODevice::WriteOnly));
+    fake.write("#!/bin/sh\necho \"started $#\" > \"$FAKE_DRAWLET_MARKER\"\n");
+    fake.close();
+    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("FAKE_DRAWLET_MARKER", marker.toUtf8());
+
+    auto bar = makeToolbar();
+    QCOMPARE(bar->drawletProgram(), drawletFake());
+    QTRY_VERIFY(QFileInfo::exists(marker));
+    QFile started(marker);
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QCOMPARE(started.readAll().trimmed(), QByteArray("started 0"));
+    qunsetenv("FAKE_DRAWLET_MARKER");
+}
+
+void TestToolbar::updateOfferedInsteadOfTheChooser()
+{
+    ScriptedHttpServer server;
+    QVERIFY(server.listen());
+    ScriptedHttpServer::Reply config;
+    config.body = "LinuxVersion=\"99.0.0.0\"\nEOF\n";
+    server.route("/Tivlo/check4Update/update.cfg", config);
+    const QUrl reserved = VantoUpdater::updateServerBase();
+    VantoUpdater::setUpdateServerBase(server.url());
+
+    auto bar = makeToolbar();
+    VantoUpdater::setUpdateServerBase(reserved);
+    QCOMPARE(server.requestCount(), 1);
+    QVERIFY(bar->updateDialog()->isVisible());
+    QVERIFY(bar->updateDialog()->isModal());
+    QTest::qWait(50);
+    QVERIFY(!bar->layoutChooser()->isVisible());
+
+    // Closing the offer opens the chooser.
+    bar->updateDialog()->closeDialog();
+    QTRY_VERIFY(bar->layoutChooser()->isVisible());
+}
+
+void TestToolbar::closesOnceInOrder()
+{
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    QVERIFY(panel.connectToToolbar());
+    QTcpSocket phone;
+    phone.connectToHost(QHostAddress::LocalHost, bar->remoteServer()->serverPort());
+    QVERIFY(phone.waitForConnected(3000));
+    QTRY_COMPARE(bar->remoteServer()->clientCount(), 1);
+    bar->move(900, 0);
+    QSignalSpy analytics(bar.get(), &Lumidesk::sendCommand);
+
+    bar->closeBtn->click();
+    QVERIFY(bar->isClosed());
+    QVERIFY(!bar->isVisible());
+    bar->close();
+    bar->closeBtnVer->click();
+    QCOMPARE(analytics.size(), 2);
+    QCOMPARE(analytics.at(0).at(0).toInt(), Lumidesk::LanguageEvent);
+    QCOMPARE(analytics.at(0).at(1), QVariant(bar->currentLanguage()));
+    QCOMPARE(analytics.at(1).at(0).toInt(), Lumidesk::ProgramExitEvent);
+    QVERIFY(!bar->desktopSession()->isRunning());
+    QVERIFY(bar->desktopSession()->frameSources().isEmpty());
+
+    const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    QCOMPARE(settings.value("POSITION/X").toInt(), 900);
+    QCOMPARE(settings.value("POSITION/Y").toInt(), 0);
+    // The phone hears that the program closes: id 0x80000003, nothing in it.
+    QTRY_COMPARE(phone.bytesAvailable(), qint64(8));
+    const QByteArray frame = phone.readAll();
+    QCOMPARE(qFromLittleEndian<quint32>(frame.constData()), 0x80000003u);
+    QCOMPARE(qFromLittleEndian<quint32>(frame.constData() + 4), 0u);
+    // Nothing recorded or streamed: the panel is asked to stop nothing.
+    QTest::qWait(50);
+    QVERIFY(!panel.has("cap_stopRecord"));
+    QVERIFY(!panel.has("cap_stopLive"));
+
+    // The collector goes with the program: a new one starts afresh.
+    bar.reset();
+    QCOMPARE(BigData::RequireBigData()->currentPage(), 0);
+}
+
+QTEST_MAIN(TestToolbar)
+#include "tst_core_toolbar.moc"

@@ -1,0 +1,3 @@
+#include "common/form.h"
+
+#include "ui_form.h"

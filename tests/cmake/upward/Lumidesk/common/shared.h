@@ -1,0 +1,3 @@
+#pragma once
+
+#include "toolbar/window.h"

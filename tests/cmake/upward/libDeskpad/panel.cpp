@@ -1,0 +1,2 @@
+#include "common/widgets/dialog.h"
+#include "common/shared.h"
