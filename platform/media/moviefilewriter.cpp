@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 
-#include <mutex>
 #include <vector>
 
 extern "C" {
@@ -113,13 +112,6 @@ MovieFileWriter::MovieFileWriter(const QString &path, const MovieSettings &setti
     : m_path(path)
     , m_settings(settings)
 {
-    // The encoders' statistics at every open and close are no news for the program's log; warnings
-    // and errors still come through. A level someone chose on purpose is kept.
-    static std::once_flag quieted;
-    std::call_once(quieted, [] {
-        if (av_log_get_level() == AV_LOG_INFO)
-            av_log_set_level(AV_LOG_WARNING);
-    });
 }
 
 MovieFileWriter::~MovieFileWriter()
