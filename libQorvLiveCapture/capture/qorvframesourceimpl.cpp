@@ -220,6 +220,7 @@ void QorvFrameSourceImpl::emitError(qint32 code)
 void QorvFrameSourceImpl::setFileOutput(const QSharedPointer<AVFMediaAssetWriter> &writer)
 {
     if (writer) {
+        m_freeSpaceShort = false; // a new recording says it again
         {
             QMutexLocker locker(&m_mutex);
             m_writer = writer;
@@ -693,8 +694,17 @@ void QorvFrameSourceImpl::adaptRecordingRate(bool appended, float writerRate)
 void QorvFrameSourceImpl::checkFreeSpace(const QString &recordingPath)
 {
     const qint64 bytes = availableBytes(recordingPath);
-    if (bytes > MinimumFreeBytes)
+    const bool enough = bytes > MinimumFreeBytes;
+    // Every recorded frame tells the owner while the space is short; the log says it once when the
+    // space runs short and once when there is enough again, not 30 times a second.
+    const bool wasShort = m_freeSpaceShort.exchange(!enough);
+    const int freeMiB = int(qMax<qint64>(bytes, 0) >> 20);
+    if (enough) {
+        if (wasShort)
+            qCInfo(lcCapture, "HD Free Space is enough again, free size is %d M", freeMiB);
         return;
-    qCWarning(lcCapture, "HD Free Space is not enough , free size is %d M!!!!!", int(qMax<qint64>(bytes, 0) >> 20));
+    }
+    if (!wasShort)
+        qCWarning(lcCapture, "HD Free Space is not enough , free size is %d M!!!!!", freeMiB);
     emitError(DiskFull);
 }

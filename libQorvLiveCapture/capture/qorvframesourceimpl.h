@@ -172,6 +172,7 @@ private:
     std::unique_ptr<FramePacer> m_pacer;
     QThreadPool m_savingQueue;
     std::atomic<int> m_pendingRecordingFrames{0};
+    std::atomic<bool> m_freeSpaceShort{false}; // as the last recorded frame found it
 
     QPointer<QWidget> m_previewView;
     QPointer<PreviewLayer> m_previewLayer;

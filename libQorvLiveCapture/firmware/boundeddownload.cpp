@@ -1,13 +1,12 @@
 #include "firmware/boundeddownload.h"
 
 #include "capturelog.h"
-#include "firmware/httpgetreply.h"
+#include "firmware/httptransfer.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QSaveFile>
+#include <QSslConfiguration>
 #include <QTimer>
 
 #include <limits>
@@ -106,27 +105,27 @@ bool BoundedDownload::start(const QUrl &url, const QString &targetPath)
 
 void BoundedDownload::request(const QUrl &url)
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    // Asked for, a compressed body would be inflated by the transport before any limit here saw it.
-    request.setRawHeader("Accept-Encoding", "identity");
     // Not the manager's own reply, which takes a chunk size it cannot read for the end of the body;
-    // the manager's proxy still applies.
-    m_reply = new HttpGetReply(request, m_manager->proxy(), m_manager);
-    // Without a read buffer the transport keeps whatever it receives, up to the whole body.
+    // the manager's proxy and the trust of Qt's default TLS configuration still apply (asked for only
+    // over TLS, so that a plain download does not set up Qt's TLS).
+    m_reply = new HttpTransfer(url, m_manager);
+    m_reply->setProxy(m_manager->proxy());
+    if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
+        m_reply->setCaCertificates(QSslConfiguration::defaultConfiguration().caCertificates());
     m_reply->setReadBufferSize(ReadBufferBytes);
     m_replyBytes = 0;
     m_announced = -1;
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &BoundedDownload::checkHeaders);
-    connect(m_reply, &QNetworkReply::readyRead, this, &BoundedDownload::readAvailable);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &BoundedDownload::progress);
-    connect(m_reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError> &errors) {
+    connect(m_reply, &HttpTransfer::headersReceived, this, &BoundedDownload::checkHeaders);
+    connect(m_reply, &HttpTransfer::readyRead, this, &BoundedDownload::readAvailable);
+    connect(m_reply, &HttpTransfer::downloadProgress, this, &BoundedDownload::progress);
+    connect(m_reply, &HttpTransfer::sslErrors, this, [this](const QList<QSslError> &errors) {
         // Not ignored: the answer fails.
         for (const QSslError &error : errors)
             qCWarning(lcCapture, "Download: %s", qPrintable(error.errorString()));
         emit sslErrors(errors);
     });
-    connect(m_reply, &QNetworkReply::finished, this, &BoundedDownload::replyFinished);
+    connect(m_reply, &HttpTransfer::finished, this, &BoundedDownload::replyFinished);
+    m_reply->start();
     if (m_silenceMsecs > 0)
         m_silence->start(m_silenceMsecs);
     checkDeadline();
@@ -142,8 +141,7 @@ void BoundedDownload::checkHeaders()
         judgeAnswer();
         return;
     }
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    m_announced = length.isValid() ? length.toLongLong() : -1;
+    m_announced = m_reply->contentLength();
     if (m_announced > m_limits.maxBytes) {
         qCWarning(lcCapture, "%s announces %lld bytes, more than the %lld allowed",
                   qPrintable(m_reply->url().toDisplayString()), m_announced, m_limits.maxBytes);
@@ -257,7 +255,7 @@ void BoundedDownload::stop(Result reason)
     // judged right now, or is judged here.
     if (m_inReplyFinished)
         return;
-    QNetworkReply *const stopped = m_reply;
+    HttpTransfer *const stopped = m_reply;
     if (!stopped->isFinished())
         stopped->abort();
     // The transport reports the abort as the answer's end; should it not, the end is taken here.
@@ -295,16 +293,15 @@ BoundedDownload::Result BoundedDownload::judge(QUrl *redirect) const
     if (m_stopReason != NotFinished)
         return m_stopReason;
     const QString where = m_reply->url().toDisplayString();
-    if (m_reply->error() != QNetworkReply::NoError) {
+    if (m_reply->hasError()) {
         qCWarning(lcCapture, "Download of %s failed: %s", qPrintable(where), qPrintable(m_reply->errorString()));
         return Failed;
     }
     const int code = status();
     if (code >= 300 && code < 400) {
-        const QVariant target = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-        if (!target.isValid())
+        *redirect = m_reply->redirectTarget();
+        if (!redirect->isValid())
             return Failed;
-        *redirect = m_reply->url().resolved(target.toUrl());
         if (m_hops >= MaxRedirects || !isSafeRedirect(m_reply->url(), *redirect)) {
             qCWarning(lcCapture, "Refused the redirect from %s to %s", qPrintable(where),
                       qPrintable(redirect->toDisplayString()));
@@ -378,7 +375,7 @@ bool BoundedDownload::isSafeRedirect(const QUrl &from, const QUrl &to)
 
 int BoundedDownload::status() const
 {
-    return m_reply ? m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() : 0;
+    return m_reply ? m_reply->status() : 0;
 }
 
 bool BoundedDownload::isSuccessStatus() const

@@ -13,8 +13,8 @@
 
 #include <functional>
 
+class HttpTransfer;
 class QNetworkAccessManager;
-class QNetworkReply;
 class QSaveFile;
 class QTimer;
 
@@ -30,8 +30,8 @@ class QTimer;
 // - redirects are followed here, at most MaxRedirects, never to a less safe scheme, and any error of
 //   an answer (a cancel or time-out included) ends the download rather than a redirect being followed.
 // Only the body of the final 2xx answer is the file, and only when it arrived in full: answers are read
-// by HttpGetReply, whose strict framing tells a complete body from one cut short (with the manager's
-// proxy), not by the manager's own replies.
+// by HttpTransfer, whose framing by libcurl tells a complete body from one cut short (with the
+// manager's proxy), not by the manager's own replies.
 class QORVLIVECAPTURE_EXPORT BoundedDownload : public QObject
 {
     Q_OBJECT
@@ -111,7 +111,7 @@ private:
     bool isSuccessStatus() const;
 
     QNetworkAccessManager *m_manager;
-    QPointer<QNetworkReply> m_reply;
+    QPointer<HttpTransfer> m_reply;
     QSaveFile *m_file = nullptr;
     QTimer *m_silence;
     QTimer *m_deadline;

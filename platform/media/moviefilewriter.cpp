@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 
-#include <mutex>
 #include <vector>
 
 extern "C" {
@@ -38,6 +37,12 @@ int evenDown(int value)
     return value & ~1;
 }
 
+// One frame at the nominal rate, in the encoder's time base.
+qint64 nominalFrameTicks(const AVCodecContext *video)
+{
+    return qMax<qint64>(1, av_rescale_q(1, av_inv_q(video->framerate), video->time_base));
+}
+
 } // namespace
 
 struct MovieFileWriter::Context
@@ -53,6 +58,15 @@ struct MovieFileWriter::Context
     // The last encoded picture, written once the next one tells how long it lasts.
     AVPacket *heldVideo = nullptr;
     bool videoHeld = false;
+    // Sound encoded before the first picture was written. The muxer shifts every track by the time of
+    // the first packet it is handed, so the first picture, at zero, goes first.
+    std::vector<AVPacket *> waitingAudio;
+    bool videoWritten = false;
+    // The last decode time handed to the muxer, per track.
+    int64_t lastDts[2] = {AV_NOPTS_VALUE, AV_NOPTS_VALUE};
+    // The file's length up to the end of its last whole fragment, and whether a write to it failed.
+    qint64 wholeFragmentsBytes = 0;
+    bool outputFailed = false;
     SwsContext *scaler = nullptr;
     bool fileOpen = false;
     bool headerWritten = false;
@@ -65,6 +79,7 @@ struct MovieFileWriter::Context
     qint64 sessionEndUs = 0;
 
     qint64 lastVideoPts = AV_NOPTS_VALUE;
+    qint64 lastStampedVideoPts = AV_NOPTS_VALUE; // before the first two pictures were moved to fit
     qint64 videoFrames = 0;
 
     // Sound waiting for a full AAC frame, and the time (in samples since the session start) of the
@@ -76,6 +91,8 @@ struct MovieFileWriter::Context
 
     ~Context()
     {
+        for (AVPacket *waiting : waitingAudio)
+            av_packet_free(&waiting);
         sws_freeContext(scaler);
         av_packet_free(&packet);
         av_packet_free(&heldVideo);
@@ -95,13 +112,6 @@ MovieFileWriter::MovieFileWriter(const QString &path, const MovieSettings &setti
     : m_path(path)
     , m_settings(settings)
 {
-    // The encoders' statistics at every open and close are no news for the program's log; warnings
-    // and errors still come through. A level someone chose on purpose is kept.
-    static std::once_flag quieted;
-    std::call_once(quieted, [] {
-        if (av_log_get_level() == AV_LOG_INFO)
-            av_log_set_level(AV_LOG_WARNING);
-    });
 }
 
 MovieFileWriter::~MovieFileWriter()
@@ -158,11 +168,16 @@ bool MovieFileWriter::startWriting()
     av_dict_set_int(&options, "frag_duration", m_settings.fragmentDurationUs, 0);
     error = avformat_write_header(m_ctx->format, &options);
     av_dict_free(&options);
+    if (error >= 0) {
+        avio_flush(m_ctx->format->pb);
+        error = m_ctx->format->pb->error;
+    }
     if (error < 0) {
         fail(QStringLiteral("cannot write the movie header"), error);
         close();
         return false;
     }
+    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
     m_ctx->headerWritten = true;
     m_status = Writing;
     return true;
@@ -291,14 +306,22 @@ bool MovieFileWriter::appendVideo(const VideoSample &sample)
     const qint64 timeUs = sample.presentationTimeUs();
     if (m_ctx->sessionEnded && timeUs > m_ctx->sessionEndUs)
         return false;
-    // A frame stamped a little before the session start opens the movie rather than being lost.
+    // A frame stamped a little before the session start opens the movie rather than being lost, and
+    // so does one stamped after it: the first picture is shown from the session's zero on, as the
+    // sound starts there too.
     const qint64 sinceStartUs = qMax<qint64>(0, timeUs - m_ctx->sessionStartUs);
-    const qint64 pts = av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
-    if (m_ctx->lastVideoPts != AV_NOPTS_VALUE && pts <= m_ctx->lastVideoPts)
-        return false; // the track needs strictly increasing times
+    const qint64 stampedPts = av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
+    qint64 pts = 0;
+    if (m_ctx->lastVideoPts != AV_NOPTS_VALUE) {
+        if (stampedPts <= qMax(m_ctx->lastVideoPts, m_ctx->lastStampedVideoPts))
+            return false; // the track needs strictly increasing times
+        // The first picture went to the file lasting a nominal frame: the second starts where it ends.
+        pts = m_ctx->videoFrames == 1 ? nominalFrameTicks(m_ctx->video) : stampedPts;
+    }
     if (!encodeVideoFrame(sample, pts))
         return false;
     m_ctx->lastVideoPts = pts;
+    m_ctx->lastStampedVideoPts = stampedPts;
     ++m_ctx->videoFrames;
     return true;
 }
@@ -349,12 +372,21 @@ bool MovieFileWriter::appendAudio(const AudioSample &sample)
     const int count = sample.frameCount();
 
     if (!m_ctx->audioStarted) {
-        // Sound from before the session start is cut off, as the picture is.
+        // Sound from before the session start is cut off, as the picture is; the time from the
+        // session start to the first sound is silence, so that the sound track starts at zero with
+        // the picture and keeps its place against it. Sound that starts later than the longest gap
+        // filled begins where it was stamped.
         if (startPts + count <= 0)
             return true;
         skip = int(qMax<qint64>(0, -startPts));
-        m_ctx->pendingAudioPts = qMax<qint64>(0, startPts);
         m_ctx->audioStarted = true;
+        const qint64 lead = qMax<qint64>(0, startPts);
+        if (lead <= av_rescale(MaxSilenceFillUs, rate, 1000000)) {
+            m_ctx->pendingAudioPts = 0;
+            m_ctx->pendingAudio.insert(m_ctx->pendingAudio.end(), size_t(lead), 0.0f);
+        } else {
+            m_ctx->pendingAudioPts = lead;
+        }
     } else {
         const qint64 expected = m_ctx->pendingAudioPts + qint64(m_ctx->pendingAudio.size());
         const qint64 gap = startPts - expected;
@@ -443,14 +475,74 @@ bool MovieFileWriter::sendAndDrain(int streamIndex, bool flush, void *frame)
 
 bool MovieFileWriter::writePacket(AVPacket *packet)
 {
+    const bool isVideo = packet->stream_index == m_ctx->videoStream->index;
+    if (!isVideo && !m_ctx->videoWritten) {
+        AVPacket *waiting = av_packet_alloc();
+        if (!waiting) {
+            av_packet_unref(packet);
+            fail(QStringLiteral("cannot allocate a packet"), AVERROR(ENOMEM));
+            return false;
+        }
+        av_packet_move_ref(waiting, packet);
+        m_ctx->waitingAudio.push_back(waiting);
+        return true;
+    }
+    if (!muxPacket(packet))
+        return false;
+    if (!isVideo || m_ctx->videoWritten)
+        return true;
+    m_ctx->videoWritten = true;
+    return writeWaitingAudio();
+}
+
+bool MovieFileWriter::writeWaitingAudio()
+{
+    std::vector<AVPacket *> waiting;
+    waiting.swap(m_ctx->waitingAudio);
+    bool written = true;
+    for (AVPacket *packet : waiting) {
+        written = written && muxPacket(packet);
+        av_packet_free(&packet);
+    }
+    return written;
+}
+
+bool MovieFileWriter::muxPacket(AVPacket *packet)
+{
+    // On a negative time the muxer aborts the program, and a time not after the track's last one it
+    // refuses with an error that would end the recording: such a packet is dropped instead. The time
+    // stamps given to the encoders never lead to one.
+    int64_t &lastDts = m_ctx->lastDts[packet->stream_index];
+    if (packet->dts < 0 || (lastDts != AV_NOPTS_VALUE && packet->dts <= lastDts)) {
+        qWarning("a packet of track %d at %lld after %lld is dropped", packet->stream_index,
+                 static_cast<long long>(packet->dts), static_cast<long long>(lastDts));
+        av_packet_unref(packet);
+        return true;
+    }
+    lastDts = packet->dts;
     // Straight to the muxer, not through its interleaving queue: the tracks of a fragment are stored
     // apart anyway, and a queue would hold back what a kill then loses.
     const int error = av_write_frame(m_ctx->format, packet);
     av_packet_unref(packet);
     if (error < 0) {
-        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
+        failOutput(error);
         return false;
     }
+    // The packets of the open fragment wait in the muxer's memory: what reached the file ends with
+    // a whole fragment.
+    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
+    return true;
+}
+
+bool MovieFileWriter::writeFragment()
+{
+    const int error = av_write_frame(m_ctx->format, nullptr);
+    if (error < 0) {
+        failOutput(error);
+        return false;
+    }
+    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
+    m_ctx->fileHasFrames = true;
     return true;
 }
 
@@ -459,6 +551,13 @@ bool MovieFileWriter::holdVideoPacket(AVPacket *packet)
     // A picture lasts until the next one. Frames come at the camera's pace, not at a fixed rate: a
     // duration guessed from the nominal rate runs past an early next frame at a fragment's end, and
     // the muxer then breaks that frame's time stamps.
+    if (!m_ctx->videoHeld && !m_ctx->videoWritten) {
+        // Except the first: until it is in the file, the file is a header that nothing plays. It goes
+        // at once, lasting a nominal frame, and the second frame is stamped at its end.
+        packet->duration = av_rescale_q(nominalFrameTicks(m_ctx->video), m_ctx->video->time_base,
+                                        m_ctx->videoStream->time_base);
+        return writePacket(packet) && writeFragment();
+    }
     if (m_ctx->videoHeld) {
         m_ctx->heldVideo->duration = qMax<int64_t>(1, packet->dts - m_ctx->heldVideo->dts);
         if (!writeHeldVideo())
@@ -474,24 +573,14 @@ bool MovieFileWriter::writeHeldVideo()
     if (!m_ctx->videoHeld)
         return true;
     AVPacket *held = m_ctx->heldVideo;
-    if (held->duration <= 0) {
-        const AVRational frameTime = av_inv_q(m_ctx->video->framerate);
-        held->duration = qMax<int64_t>(1, av_rescale_q(1, frameTime, m_ctx->videoStream->time_base));
-    }
+    if (held->duration <= 0)
+        held->duration = av_rescale_q(nominalFrameTicks(m_ctx->video), m_ctx->video->time_base,
+                                      m_ctx->videoStream->time_base);
     m_ctx->videoHeld = false;
-    if (!writePacket(held))
-        return false;
-    if (m_ctx->fileHasFrames)
-        return true;
-    // Until a first fragment is in it, the file is a header that nothing plays: write it with the
-    // first frame rather than after a whole fragment's time.
-    const int error = av_write_frame(m_ctx->format, nullptr);
-    if (error < 0) {
-        fail(QStringLiteral("cannot write to %1").arg(m_path), error);
-        return false;
-    }
-    m_ctx->fileHasFrames = true;
-    return true;
+    // Each picture, with the sound encoded up to it, goes to the file in a fragment of its own as
+    // soon as its length is known: a kill loses only the pictures still being encoded, and the file
+    // plays from the first picture on.
+    return writePacket(held) && writeFragment();
 }
 
 bool MovieFileWriter::finishWriting()
@@ -510,11 +599,17 @@ bool MovieFileWriter::finishWriting()
         ok = encodePendingAudio(FinalFrame) && sendAndDrain(m_ctx->audioStream->index, true, nullptr)
              && sendAndDrain(m_ctx->videoStream->index, true, nullptr) && writeHeldVideo();
     }
-    // A failed movie still gets its trailer when the file takes it, so that it is as complete as
-    // possible; the result stays a failure.
-    const int error = av_write_trailer(m_ctx->format);
-    if (ok && error < 0)
-        fail(QStringLiteral("cannot complete %1").arg(m_path), error);
+    // A movie that failed for another reason than its file still gets its trailer, so that it is as
+    // complete as possible; the result stays a failure. After a failed write the file takes nothing
+    // more: it is cut back to its last whole fragment when closed.
+    if (!m_ctx->outputFailed) {
+        const int error = av_write_trailer(m_ctx->format);
+        if (error < 0) {
+            m_ctx->outputFailed = true;
+            if (ok)
+                fail(QStringLiteral("cannot complete %1").arg(m_path), error);
+        }
+    }
     if (!close() && ok && m_status == Writing)
         fail(QStringLiteral("cannot close %1").arg(m_path), AVERROR(EIO));
     if (m_status == Writing)
@@ -539,9 +634,27 @@ bool MovieFileWriter::close()
     m_ctx->fileOpen = false;
     // A file that never received a frame plays nothing, and its name would refuse the next try (a
     // disk full from the very start): it goes. It is ours: an existing file is never opened.
-    if (!m_ctx->fileHasFrames && !QFile::remove(m_path))
-        qWarning("cannot remove the empty movie %s", qUtf8Printable(m_path));
+    if (!m_ctx->fileHasFrames) {
+        if (!QFile::remove(m_path))
+            qWarning("cannot remove the empty movie %s", qUtf8Printable(m_path));
+    } else if (m_ctx->outputFailed || !closed) {
+        cutBackToWholeFragments();
+    }
     return closed;
+}
+
+void MovieFileWriter::cutBackToWholeFragments()
+{
+    // A write that failed part way through a fragment (a full disk) left its beginning behind, and
+    // players report the whole file as damaged: it ends with the last whole fragment instead.
+    if (!QFile::resize(m_path, m_ctx->wholeFragmentsBytes))
+        qWarning("cannot cut the movie %s back to its last whole fragment", qUtf8Printable(m_path));
+}
+
+void MovieFileWriter::failOutput(int avError)
+{
+    m_ctx->outputFailed = true;
+    fail(QStringLiteral("cannot write to %1").arg(m_path), avError);
 }
 
 void MovieFileWriter::fail(const QString &what, int avError)

@@ -14,7 +14,13 @@ struct AVPacket;
 namespace platform {
 
 // Writes one QuickTime movie: H.264 video (libx264) and AAC audio (FFmpeg's own encoder), muxed as a
-// fragmented movie so that everything up to the last fragment survives a crash or a kill.
+// fragmented movie so that everything up to the last fragment survives a crash or a kill. Every
+// picture goes to the file in a fragment of its own once the next one is encoded, and a write that
+// fails (a full disk) leaves the file cut back to its last whole fragment: it plays either way.
+//
+// Both tracks start at the session's zero, whichever of them brings its first sample first and
+// however far apart the first samples are: the first picture is shown from zero and the time before
+// the first sound is silence.
 //
 // The life cycle follows the asset writers recording programs are used to: start writing (opens the
 // file), start a session at a source time (time stamps are relative to it), append samples, end the
@@ -75,10 +81,15 @@ private:
     bool encodePendingAudio(AudioFlush flush);
     bool sendAndDrain(int streamIndex, bool flush, void *frame);
     bool writePacket(AVPacket *packet);
+    bool writeWaitingAudio();
+    bool muxPacket(AVPacket *packet);
     bool holdVideoPacket(AVPacket *packet);
     bool writeHeldVideo();
+    bool writeFragment();
+    void failOutput(int avError);
     void fail(const QString &what, int avError);
     bool close(); // false when the file could not be closed cleanly
+    void cutBackToWholeFragments();
 
     const QString m_path;
     const MovieSettings m_settings;

@@ -16,17 +16,19 @@ struct MovieSettings
     int maxKeyFrameInterval = 10;     // frames
     QString x264Preset = QStringLiteral("veryfast");
     // Every frame held inside the encoder is a frame a crash or a kill loses: the threads share the
-    // slices of one frame rather than working on several frames at once, and nothing is held back for
-    // look-ahead. At a recorder's bit rates what that costs in quality is not visible.
-    QString x264Params = QStringLiteral("sliced-threads=1:sync-lookahead=0:rc-lookahead=0:mbtree=0");
+    // slices of one frame rather than working on several frames at once, nothing is held back for
+    // look-ahead, and the rate control plans with the nominal rate (with variable-rate input x264
+    // holds each frame until the next one tells how long it lasts). At a recorder's bit rates what
+    // that costs in quality is not visible.
+    QString x264Params = QStringLiteral("sliced-threads=1:sync-lookahead=0:rc-lookahead=0:mbtree=0:force-cfr=1");
     int nominalFrameRate = 30;        // what the rate control plans for; time stamps decide the rest
 
     int audioSampleRate = 44100;
     int audioChannels = 1;
     qint64 audioBitRate = 64000;
 
-    // A fragment is written at every key frame and at the latest after this long, and the first one
-    // as soon as the first frame is encoded: a killed program loses at most about this much.
+    // Every picture is written in a fragment of its own once the next one is encoded; a stretch of
+    // sound without pictures is written in fragments of at most this long.
     qint64 fragmentDurationUs = 250000;
 };
 

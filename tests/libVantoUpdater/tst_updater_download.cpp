@@ -168,6 +168,16 @@ void UpdaterDownloadTest::refusedAnswers_data()
     QTest::newRow("chunk of 2^63 bytes after a first") << hugeChunk;
     hugeChunk.wireBody = "zz\r\nabcdef\r\n0\r\n\r\n";
     QTest::newRow("chunk size not a number") << hugeChunk;
+    // Lengths a reader could take for none, or for another one, and so pass a body cut short.
+    Reply unreadableLength = ScriptedHttpServer::bodyReply("abc");
+    unreadableLength.sendContentLength = false;
+    unreadableLength.headers.append({QByteArray("Content-Length"), QByteArray("99999999999999999999")});
+    QTest::newRow("length past 2^64") << unreadableLength;
+    Reply twoLengths = ScriptedHttpServer::bodyReply("abc");
+    twoLengths.sendContentLength = false;
+    twoLengths.headers.append({QByteArray("Content-Length"), QByteArray("2")});
+    twoLengths.headers.append({QByteArray("Content-Length"), QByteArray("3")});
+    QTest::newRow("two lengths") << twoLengths;
     Reply dropped;
     dropped.dropConnection = true;
     QTest::newRow("no answer") << dropped;

@@ -48,6 +48,7 @@ private slots:
     void redirects();
     void certificateChecks_data();
     void certificateChecks();
+    void noCaCertificatesTrustsTheSystemStore();
 
 private:
     struct Keys
@@ -189,6 +190,23 @@ void UpdaterTlsTest::certificateChecks()
     // Refused in the handshake: the request itself is never sent.
     QCOMPARE(server.requestCount(), completes ? 1 : 0);
     QCOMPARE(QFile::exists(updater.downloadFolder() + QStringLiteral("LinuxUpdater.zip")), completes);
+}
+
+void UpdaterTlsTest::noCaCertificatesTrustsTheSystemStore()
+{
+    // Without certificates of its own a download still checks the server's, against the system's
+    // store, which knows none of this test's.
+    const QSslConfiguration trusted = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration none = trusted;
+    none.setCaCertificates({});
+    QSslConfiguration::setDefaultConfiguration(none);
+    m_tls->route("/pkg/LinuxUpdater.zip", bodyReply());
+    VantoUpdater updater;
+
+    const bool completed = updater.downloadFile(m_tls->url(QStringLiteral("/pkg/LinuxUpdater.zip")));
+    QSslConfiguration::setDefaultConfiguration(trusted);
+    QVERIFY(!completed);
+    QCOMPARE(m_tls->requestCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(UpdaterTlsTest)

@@ -79,6 +79,8 @@ public:
     void route(const QByteArray &path, const Reply &reply);
 
     QList<Request> requests() const { return m_requests; }
+    // Connections accepted and not yet closed, by either side.
+    int openConnections() const { return m_buffers.size(); }
     int requestCount() const { return m_requests.size(); }
     // Runs the event loop until at least count requests arrived or the time is up.
     bool waitForRequests(int count, int timeoutMsecs = 5000);

@@ -16,6 +16,7 @@
 #include "writersamples.h"
 
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <atomic>
@@ -25,6 +26,17 @@
 namespace {
 
 constexpr qint64 MiB = 1024 * 1024;
+
+// Counts the log lines that say the disk is short of space, from any thread, and passes every line on.
+std::atomic<int> shortSpaceLines{0};
+QtMessageHandler testMessageHandler = nullptr;
+
+void countShortSpaceLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("HD Free Space is not enough")))
+        ++shortSpaceLines;
+    testMessageHandler(type, context, message);
+}
 
 QString uniqueIdOf(GeneralCamera *camera)
 {
@@ -544,15 +556,31 @@ void TestSessionCamera::freeSpaceWhileRecording()
             ++disk->fullReports;
     }, Qt::DirectConnection);
 
+    testMessageHandler = qInstallMessageHandler(countShortSpaceLines);
+    const auto restoreHandler = qScopeGuard([] { qInstallMessageHandler(testMessageHandler); });
+    shortSpaceLines = 0;
+
     QCOMPARE(m_session->startRunning(), 0);
     QCOMPARE(m_session->startRecording(path(QStringLiteral("Video-filling.mov")), QRect(0, 0, 640, 480),
                                        QorvCaptureSession::PlainRecording, QRect()), 0);
     QTest::qWait(500);
     QCOMPARE(disk->fullReports.load(), 0);
     disk->freeBytes = 0xAFFFFF; // about 11 MiB: not enough any more
-    QTRY_VERIFY_WITH_TIMEOUT(disk->fullReports >= 3, 5000); // every recorded frame reports it
-    QMutexLocker locker(&disk->mutex);
-    QCOMPARE(disk->lastAsked, m_dir.path());
+    QTRY_VERIFY_WITH_TIMEOUT(disk->fullReports >= 10, 5000); // every recorded frame reports it...
+    QCOMPARE(shortSpaceLines.load(), 1);                       // ...and the log says it once
+    {
+        QMutexLocker locker(&disk->mutex);
+        QCOMPARE(disk->lastAsked, m_dir.path());
+    }
+
+    // Space again, then short again: one more line.
+    disk->freeBytes = 100 * MiB;
+    const qint64 framesWithSpace = m_session->writer()->videoSampleCount() + 5;
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() >= framesWithSpace, 5000);
+    const int reportsWithSpace = disk->fullReports;
+    disk->freeBytes = 0xAFFFFF;
+    QTRY_VERIFY_WITH_TIMEOUT(disk->fullReports >= reportsWithSpace + 10, 5000);
+    QCOMPARE(shortSpaceLines.load(), 2);
 }
 
 void TestSessionCamera::unwritableMovie()

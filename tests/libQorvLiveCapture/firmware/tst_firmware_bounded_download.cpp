@@ -6,7 +6,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <QNetworkProxy>
+#include <QPointer>
+#include <QTcpServer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -62,6 +64,12 @@ private slots:
     void rateWindow();
     void rateWindowOnItsClock();
     void readerHoldsLittle();
+    void redirectLimit_data();
+    void redirectLimit();
+    void managersProxy_data();
+    void managersProxy();
+    void deletedMidTransfer_data();
+    void deletedMidTransfer();
 
 private:
     // Runs one download to its end (or to the guard); false when it did not end by itself.
@@ -310,7 +318,8 @@ void TestBoundedDownload::rateWindowOnItsClock()
 void TestBoundedDownload::readerHoldsLittle()
 {
     // The server runs on a thread of its own and sends as fast as the socket takes it, while this
-    // thread stops reading for a while: what the transport may hold for the reader must stay small.
+    // thread stops reading for a while: what the transport may hold for the reader must stay small,
+    // and what piled up meanwhile is handed over a read buffer at a time.
     QThread serverThread;
     serverThread.start();
     QObject inServerThread;
@@ -328,11 +337,18 @@ void TestBoundedDownload::readerHoldsLittle()
     QVERIFY(url.isValid());
 
     m_download->setLimits(sizeOnly(qint64(4) << 30));
+    qint64 largestStep = 0;
+    connect(m_download.get(), &BoundedDownload::progress, this, [&, previous = qint64(0)](qint64 read, qint64) mutable {
+        largestStep = qMax(largestStep, read - previous);
+        previous = read;
+    });
     QVERIFY(m_download->start(url, m_folder->filePath(QStringLiteral("file.bin"))));
     QTRY_VERIFY(m_lastRead > 0);
     const qint64 before = residentBytes();
     QThread::msleep(1500);
     const qint64 grown = residentBytes() - before;
+    const qint64 readBefore = m_lastRead;
+    QTRY_VERIFY_WITH_TIMEOUT(m_lastRead > readBefore + 8 * MiB, 30000);
     m_download->abort();
 
     QMetaObject::invokeMethod(&inServerThread, [&] { delete server; }, Qt::BlockingQueuedConnection);
@@ -340,6 +356,108 @@ void TestBoundedDownload::readerHoldsLittle()
     serverThread.wait();
     QVERIFY(before > 0);
     QVERIFY2(grown < 32 * MiB, qPrintable(QStringLiteral("%1 MiB").arg(grown / MiB)));
+    QVERIFY2(largestStep <= 2 * BoundedDownload::ReadBufferBytes, qPrintable(QString::number(largestStep)));
+}
+
+void TestBoundedDownload::redirectLimit_data()
+{
+    QTest::addColumn<int>("redirects");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("as many as allowed") << BoundedDownload::MaxRedirects << int(BoundedDownload::Succeeded);
+    QTest::newRow("one more") << BoundedDownload::MaxRedirects + 1 << int(BoundedDownload::Refused);
+}
+
+void TestBoundedDownload::redirectLimit()
+{
+    QFETCH(int, redirects);
+    QFETCH(int, result);
+    for (int hop = 0; hop < redirects; ++hop) {
+        Reply moved;
+        moved.status = hop % 2 ? 307 : 302;
+        moved.headers.append({QByteArray("Location"), "/hop" + QByteArray::number(hop + 1)});
+        m_server->route("/hop" + QByteArray::number(hop), moved);
+    }
+    m_server->route("/hop" + QByteArray::number(redirects), ScriptedHttpServer::bodyReply("there"));
+    m_download->setLimits(sizeOnly(KiB));
+
+    QVERIFY(run(m_server->url(QStringLiteral("/hop0"))));
+    QCOMPARE(int(m_download->result()), result);
+    // The redirect past the limit is refused, not asked for.
+    QCOMPARE(m_server->requestCount(), BoundedDownload::MaxRedirects + 1);
+}
+
+void TestBoundedDownload::managersProxy_data()
+{
+    QTest::addColumn<bool>("proxied");
+
+    // The environment names a proxy nobody listens at: Qt takes no proxy from it, and neither may the
+    // download.
+    QTest::newRow("none, whatever the environment says") << false;
+    QTest::newRow("the manager's") << true;
+}
+
+void TestBoundedDownload::managersProxy()
+{
+    QFETCH(bool, proxied);
+    const QByteArray body = ScriptedHttpServer::letters(3000);
+    m_server->route("/file.bin", ScriptedHttpServer::bodyReply(body));
+    ScriptedHttpServer proxyServer;
+    QVERIFY(proxyServer.listen());
+    // A caching proxy is asked for the whole address.
+    proxyServer.route(m_server->url(QStringLiteral("/file.bin")).toEncoded(), ScriptedHttpServer::bodyReply(body));
+    const QNetworkProxy caching(QNetworkProxy::HttpCachingProxy, QStringLiteral("127.0.0.1"), proxyServer.port());
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QByteArray nowhere = "http://127.0.0.1:" + QByteArray::number(closed.serverPort());
+    closed.close();
+    qputenv("http_proxy", nowhere);
+    qputenv("all_proxy", nowhere);
+    m_manager->setProxy(proxied ? caching : QNetworkProxy(QNetworkProxy::NoProxy));
+
+    const bool ended = run(m_server->url(QStringLiteral("/file.bin")));
+    qunsetenv("http_proxy");
+    qunsetenv("all_proxy");
+    QVERIFY(ended);
+    QCOMPARE(int(m_download->result()), int(BoundedDownload::Succeeded));
+    QCOMPARE(m_download->bodyBytes(), qint64(body.size()));
+    QCOMPARE(proxyServer.requestCount(), proxied ? 1 : 0);
+    QCOMPARE(m_server->requestCount(), proxied ? 0 : 1);
+}
+
+void TestBoundedDownload::deletedMidTransfer_data()
+{
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<bool>("later");
+
+    QTest::newRow("waiting for its answer") << false << false;
+    QTest::newRow("reading its body") << true << false;
+    QTest::newRow("later, from its own progress") << true << true;
+}
+
+void TestBoundedDownload::deletedMidTransfer()
+{
+    QFETCH(bool, answered);
+    QFETCH(bool, later);
+    Reply endless = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(64 * KiB));
+    endless.endless = true;
+    endless.delayMsecs = answered ? 0 : 60000;
+    m_server->route("/file.bin", endless);
+    m_download->setLimits(sizeOnly(qint64(4) << 30));
+    if (later)
+        connect(m_download.get(), &BoundedDownload::progress, m_download.get(), &QObject::deleteLater);
+    QPointer<BoundedDownload> download = m_download.release();
+    QVERIFY(download->start(m_server->url(QStringLiteral("/file.bin")), m_folder->filePath(QStringLiteral("file.bin"))));
+    QVERIFY(m_server->waitForRequests(1));
+    if (answered)
+        QTRY_VERIFY(m_lastRead > 0 || !download);
+    if (!later)
+        delete download;
+
+    // Its connection closes, and nothing of it runs on: whatever did would be found by the sanitizers.
+    QTRY_VERIFY(!download);
+    QTRY_COMPARE(m_server->openConnections(), 0);
+    QCOMPARE(folderEntries(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestBoundedDownload)

@@ -90,6 +90,8 @@ private Q_SLOTS:
     void killedRecordingStaysPlayable();
     void fullDiskFromTheStartLeavesNoFile_data();
     void fullDiskFromTheStartLeavesNoFile();
+    void fullDiskMidwayLeavesPlayableMovie_data();
+    void fullDiskMidwayLeavesPlayableMovie();
 
 private:
     QString moviePath(const QString &name) const { return m_dir->filePath(name); }
@@ -533,6 +535,41 @@ void tst_writer_asset_writer::fullDiskFromTheStartLeavesNoFile()
 
     AVFMediaAssetWriter retry;
     QVERIFY(retry.setupWithFileURL(QUrl::fromLocalFile(path), QRect(0, 0, 320, 240), 1, QRect(), path, false));
+}
+
+void tst_writer_asset_writer::fullDiskMidwayLeavesPlayableMovie_data()
+{
+    // Where the disk fills up: about half a second or a second and a half into a 640x480 recording
+    // (some 160 KiB a second). Writes past the limit fail part way, as they do on a full disk.
+    QTest::addColumn<qint64>("fileSizeLimit");
+
+    QTest::newRow("full after 0.5 s") << qint64(80 * 1024);
+    QTest::newRow("full after 1.5 s") << qint64(240 * 1024);
+}
+
+void tst_writer_asset_writer::fullDiskMidwayLeavesPlayableMovie()
+{
+    QFETCH(qint64, fileSizeLimit);
+
+    const QString path = moviePath(QStringLiteral("Video01-02-20_141414.mov"));
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    helper.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tst_writer_kill_helper"),
+                 {path, QStringLiteral("--file-size-limit"), QString::number(fileSizeLimit),
+                  QStringLiteral("--frames"), QStringLiteral("90")});
+    QVERIFY(helper.waitForFinished(60000));
+    QCOMPARE(helper.exitCode(), 0);
+    const QList<QByteArray> lines = helper.readAllStandardOutput().trimmed().split('\n');
+    // The failure is reported...
+    QCOMPARE(lines.last(), QByteArray("result ") + QByteArray::number(AVFMediaAssetWriter::WriterFailedError));
+
+    // ...and what was written before it plays, to the end of the file.
+    const WriterProbe probe = WriterProbe::run(path);
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    const WriterProbedStream video = probe.stream(QStringLiteral("video"));
+    QVERIFY(video.packets > 0);
+    QVERIFY2(video.packets < 90, qPrintable(QString::number(video.packets)));
+    QVERIFY(QFileInfo(path).size() <= fileSizeLimit);
 }
 
 QTEST_MAIN(tst_writer_asset_writer)
