@@ -74,7 +74,12 @@ class Fixture
 {
 public:
     explicit Fixture(const QSharedPointer<SimulatedCamera> &simulated)
-        : sim(simulated), camera(new LCGeneralCamera(new LCGeneralCameraImpl(simulated->info())))
+        : Fixture(simulated, std::make_unique<LCGeneralCamera>(new LCGeneralCameraImpl(simulated->info())))
+    {
+    }
+    // The camera object of the test's own, in front of the simulated camera (one with the H.264 output).
+    Fixture(const QSharedPointer<SimulatedCamera> &simulated, std::unique_ptr<LCGeneralCamera> cameraObject)
+        : sim(simulated), camera(std::move(cameraObject))
     {
         QObject::connect(&dialog, &CameraSettingDialog::UIChange, &dialog,
                          [this](uint id, const QByteArray &data) { echoes.append({id, valuesOf(data)}); });

@@ -1,5 +1,6 @@
 #include "camsettingsfixture.h"
 #include "common/widgets/notificationdialog.h"
+#include "h264testcamera.h"
 #include "core/platformbackend.h"
 #include "vantoupdater.h"
 
@@ -26,6 +27,9 @@ void select(QComboBox *combo, const QString &text)
     combo->setCurrentIndex(row);
 }
 
+// What the user changes on the output-mode page before the restart question.
+enum Choice { H264Off, H264On, SensorMode60fps, H264OffAndSensorMode60fps, OutputModeDefault };
+
 QList<uint> reportIds(const Fixture &f)
 {
     QList<uint> ids;
@@ -46,8 +50,11 @@ private slots:
 
     void applySwitchesAndReports();
     void applyRefusedIsShown();
+    void applyWithoutFrameRateChoice();
     void reboot_data();
     void reboot();
+    void rebootCarriesTheChange_data();
+    void rebootCarriesTheChange();
     void outputModeDefault();
 };
 
@@ -130,6 +137,24 @@ void TestCameraSettingsReboot::applyRefusedIsShown()
     QCOMPARE(f.log.mid(1), QStringList({"settingApplied", "startReboot(0)", "closeSetting"}));
 }
 
+void TestCameraSettingsReboot::applyWithoutFrameRateChoice()
+{
+    // A camera without a frame-rate choice gets the format's first rate, not its present one kept.
+    QSharedPointer<SimulatedCamera> sim =
+        SimulatedCameras::instance()->plugStandard(0x2001, 0x01300000, QStringLiteral("Other"));
+    sim->setFormats({format("jpeg", 640, 480, {30}), format("jpeg", 1280, 720, {15, 30})});
+    Fixture f(sim);
+    f.bind();
+    f.invoke("showVideoOutputMode");
+    QVERIFY(!f.widget<QComboBox>("cbFrameRate")->isEnabled());
+    select(f.widget<QComboBox>("cbResolution"), "1280 x 720");
+    f.log.clear();
+    f.widget<QToolButton>("btnApply")->click();
+    QCOMPARE(f.log.value(0), QStringLiteral("settingApplied"));
+    QCOMPARE(sim->activeFormatIndex(), 1);
+    QCOMPARE(sim->activeMinFrameDuration().denominator, 15u);
+}
+
 void TestCameraSettingsReboot::reboot_data()
 {
     QTest::addColumn<int>("closing"); // 0 stays open, 1 closed during the wait, 2 closed and opened again
@@ -192,32 +217,113 @@ void TestCameraSettingsReboot::reboot()
     QCOMPARE(page(f), closing == 2 ? 0 : 5);
 }
 
-void TestCameraSettingsReboot::outputModeDefault()
+void TestCameraSettingsReboot::rebootCarriesTheChange_data()
 {
-    // The camera runs sensor mode 60fps: Default chooses "Standard" and asks to restart.
+    QTest::addColumn<int>("cameraMode");
+    QTest::addColumn<bool>("h264Off");
+    QTest::addColumn<bool>("defaultH264Off");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QStringList>("commands"); // what "Yes" sends to the camera, in order
+    QTest::addColumn<QString>("modeSignal");   // the camera window's sensor-mode signal, if any
+
+    QTest::newRow("H.264 switched off") << 0 << false << false << int(H264Off)
+                                        << QStringList({"setDisableH264(true)", "setReboot()"}) << QString();
+    QTest::newRow("H.264 switched on") << 0 << true << false << int(H264On)
+                                       << QStringList({"setDisableH264(false)", "setReboot()"}) << QString();
+    QTest::newRow("sensor mode alone") << 0 << false << false << int(SensorMode60fps)
+                                       << QStringList({"setSensorMode(1)"}) << "changeSensorMode(1,0)";
+    QTest::newRow("H.264 and sensor mode") << 0 << false << false << int(H264OffAndSensorMode60fps)
+                                           << QStringList({"setDisableH264(true)", "setSensorMode(1)"})
+                                           << "changeSensorMode(1,0)";
+    // The camera runs sensor mode 60fps: Default chooses "Standard", and the restart also brings back
+    // the camera's default H.264 state, whichever it is.
+    QTest::newRow("Default from another sensor mode") << 1 << true << false << int(OutputModeDefault)
+                                                      << QStringList({"setDisableH264(false)", "setSensorMode(0)"})
+                                                      << "changeSensorMode(0,1)";
+    QTest::newRow("Default from another sensor mode, H.264 off by default")
+        << 1 << false << true << int(OutputModeDefault) << QStringList({"setDisableH264(true)", "setSensorMode(0)"})
+        << "changeSensorMode(0,1)";
+}
+
+void TestCameraSettingsReboot::rebootCarriesTheChange()
+{
+    QFETCH(int, cameraMode);
+    QFETCH(bool, h264Off);
+    QFETCH(bool, defaultH264Off);
+    QFETCH(int, choice);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, modeSignal);
+
     QSharedPointer<SimulatedCamera> sim = firstCamera();
-    sim->uvc().setCurrent(ExtensionB, 0x0e, SimulatedUvcControl::bytes(1, 1));
-    Fixture f(sim);
+    sim->uvc().setCurrent(ExtensionB, 0x0e, SimulatedUvcControl::bytes(cameraMode, 1));
+    auto *camera = new H264TestCamera(sim->info(), h264Off, defaultH264Off);
+    Fixture f(sim, std::unique_ptr<LCGeneralCamera>(camera));
     f.bind();
     f.dialog.setRestartIntervals(Forever, 0);
     f.invoke("showVideoOutputMode");
-    f.widget<QToolButton>("btnDefaultOutputMode")->click();
-    QCOMPARE(f.widget<QComboBox>("cbSensorMode")->currentText(), QStringLiteral("Standard"));
+    auto *h264 = f.widget<QComboBox>("cbH264Output");
+    auto *sensor = f.widget<QComboBox>("cbSensorMode");
+    QCOMPARE(itemsOf(h264), QStringList({"Off", "On"}));
+    QVERIFY(h264->isEnabled());
+    const int h264Shown = h264Off ? 0 : 1;
+    QCOMPARE(h264->currentIndex(), h264Shown);
+    const QString modeShown = CameraSettingDialog::sensorModeToString(cameraMode);
+    QCOMPARE(sensor->currentText(), modeShown);
+
+    const auto choose = [&] {
+        switch (choice) {
+        case H264Off: select(h264, "Off"); break;
+        case H264On: select(h264, "On"); break;
+        case SensorMode60fps: select(sensor, "60fps"); break;
+        case H264OffAndSensorMode60fps:
+            select(h264, "Off");
+            select(sensor, "60fps");
+            break;
+        case OutputModeDefault: f.widget<QToolButton>("btnDefaultOutputMode")->click(); break;
+        }
+    };
+    // Every change here asks first; "No" puts the page back to the camera's state without asking again.
+    choose();
     QCOMPARE(page(f), 4);
+    f.widget<QToolButton>("btnNo")->click();
+    QCOMPARE(page(f), 3);
+    QCOMPARE(h264->currentIndex(), h264Shown);
+    QCOMPARE(sensor->currentText(), modeShown);
+    QVERIFY(camera->rebootCommands().isEmpty());
+
+    choose();
+    QCOMPARE(page(f), 4);
+    if (choice == OutputModeDefault)
+        QCOMPARE(sensor->currentText(), QStringLiteral("Standard"));
     f.log.clear();
     f.widget<QToolButton>("btnYes")->click();
-    QVERIFY(f.log.contains("changeSensorMode(0,1)"));
-    QCOMPARE(currentOf(*sim, ExtensionB, 0x0e), qint64(0));
+    QCOMPARE(camera->rebootCommands(), commands);
+    const int cameraModeAfter = int(currentOf(*sim, ExtensionB, 0x0e));
+    QCOMPARE(CameraSettingDialog::sensorModeToString(cameraModeAfter), sensor->currentText());
+    const QStringList modeSignals = f.log.filter(QStringLiteral("changeSensorMode"));
+    QCOMPARE(modeSignals, modeSignal.isEmpty() ? QStringList() : QStringList({modeSignal}));
+    QVERIFY(f.log.contains("restartCamera"));
+    QCOMPARE(page(f), 5);
+}
 
-    // At the default sensor mode, Default picks MJPG at 30fps without a restart.
-    Fixture g(firstCamera());
+void TestCameraSettingsReboot::outputModeDefault()
+{
+    // At the default sensor mode, Default picks MJPG, 848 x 480 at 30fps without a restart, and
+    // sends nothing to the camera before Apply.
+    QSharedPointer<SimulatedCamera> sim = firstCamera();
+    sim->setFormats({format("jpeg", 640, 480, {5, 15, 30}), format("jpeg", 848, 480, {15, 30}),
+                     format("jpeg", 1280, 720, {5, 15, 30, 60})});
+    Fixture g(sim);
     g.bind();
     g.invoke("showVideoOutputMode");
+    select(g.widget<QComboBox>("cbResolution"), "1280 x 720");
     select(g.widget<QComboBox>("cbFrameRate"), "5fps");
     g.widget<QToolButton>("btnDefaultOutputMode")->click();
     QCOMPARE(page(g), 3);
     QCOMPARE(g.widget<QComboBox>("cbOutputMode")->currentText(), QStringLiteral("MJPG"));
+    QCOMPARE(g.widget<QComboBox>("cbResolution")->currentText(), QStringLiteral("848 x 480"));
     QCOMPARE(g.widget<QComboBox>("cbFrameRate")->currentText(), QStringLiteral("30fps"));
+    QCOMPARE(sim->activeFormatIndex(), 0);
 
     // Another maker's camera: the smallest MJPG height of 480 or more.
     Fixture other(SimulatedCameras::instance()->plugStandard(0x2001, 0x01300000, QStringLiteral("Other")));

@@ -198,9 +198,8 @@ void TestCameraSettingsRemote::shortPayloads()
     f.bind();
     f.sim->uvc().clearRequestLog();
     QByteArray reply = payload;
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("payload of \\d bytes, 4 needed"));
     QCOMPARE(f.dialog.FromClientCmd(id, reply), 0);
-    QCOMPARE(reply, payload);
+    QCOMPARE(reply, payload); // the phone gets its request back, as for any command not carried out
     QVERIFY(!anyWrite(*f.sim));
     QVERIFY(f.echoes.isEmpty());
 }
