@@ -31,6 +31,11 @@ set(LUMIDESK_INSTALL_DRAWLETDIR ${LUMIDESK_INSTALL_APPDIR}/DrawletApp/bin)
 set(LUMIDESK_INSTALL_DRAWLET_LANGUAGESDIR ${LUMIDESK_INSTALL_APPDIR}/DrawletApp/Languages)
 set(LUMIDESK_INSTALL_PLUGINDIR ${LUMIDESK_INSTALL_APPDIR}/DrawletApp/plugins)
 set(LUMIDESK_INSTALL_UDEVDIR lib/udev/rules.d)
+# The README lies with the other packages' documentation; the help links open it when the build names
+# no help site, found from the main program's folder like everything else.
+set(LUMIDESK_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/lumidesk)
+file(RELATIVE_PATH LUMIDESK_README_FROM_PROGRAM /prefix/${LUMIDESK_INSTALL_APPDIR}
+     /prefix/${LUMIDESK_INSTALL_DOCDIR}/README.md)
 
 # Shared libraries not placed otherwise (a test's helper library) stay out of the programs' folder.
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)

@@ -50,6 +50,29 @@ QUrl &serverBase()
     return base;
 }
 
+// A build names no update server, or one under a name reserved never to be anyone's (RFC 2606): such a
+// check is refused before anything is looked up or sent, so it never reaches a stranger's host.
+bool isUsableServer(const QUrl &base)
+{
+    const QString host = base.host().toLower();
+    if (!base.isValid() || host.isEmpty())
+        return false;
+    for (const char *reserved : {"example", "invalid", "test", "example.com", "example.net", "example.org"}) {
+        const QString name = QLatin1String(reserved);
+        if (host == name || host.endsWith(QLatin1Char('.') + name))
+            return false;
+    }
+    return true;
+}
+
+bool refusesCheck()
+{
+    if (isUsableServer(serverBase()))
+        return false;
+    qCInfo(lcUpdater) << "no update server configured; the check is not made";
+    return true;
+}
+
 // The text of a fixed-size answer field: up to its first zero byte.
 QByteArray fieldText(const QByteArray &field)
 {
@@ -132,7 +155,7 @@ QString VantoUpdater::getRemoteSWFileName()
 
 int VantoUpdater::checkSWVersion(QString *remote)
 {
-    if (!fetch(configUrl(), configurationLimits))
+    if (refusesCheck() || !fetch(configUrl(), configurationLimits))
         return 2;
     const QString key = QString::fromLatin1(isTestFileExists() ? UpdateConfig::TestSoftwareVersionKey
                                                                : UpdateConfig::SoftwareVersionKey);
@@ -146,7 +169,7 @@ int VantoUpdater::checkSWVersion(QString *remote)
 
 int VantoUpdater::checkFWVersion(QString *remote)
 {
-    if (!fetch(configUrl(), configurationLimits))
+    if (refusesCheck() || !fetch(configUrl(), configurationLimits))
         return 2;
     const QString offered = getRemoteFWVersion();
     if (remote)

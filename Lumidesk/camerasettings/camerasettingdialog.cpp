@@ -1,13 +1,12 @@
 #include "camerasettingdialog_p.h"
 
 #include "analytics/bigdata.h"
+#include "dialogs/helplink.h"
 
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QUrl>
 
 using namespace camerasettings;
 
@@ -243,7 +242,7 @@ void CameraSettingDialog::updateString()
 
 void CameraSettingDialog::openLink()
 {
-    QDesktopServices::openUrl(QUrl(HelpSite + QStringLiteral("/help/Lumidesk/")));
+    HelpLink::open();
     if (!m_camera)
         return;
     sendAnalytics(AudioHelpOpened, m_cameraOrder, m_camera->getName());

@@ -10,7 +10,6 @@
 namespace camerasettings {
 
 inline const QString ImagePath = QStringLiteral(":/cameraSetting/resources/cameraSetting/");
-inline const QString HelpSite = QStringLiteral("https://www.qorv.com");
 inline const QString NotAvailable = QStringLiteral("N/A");
 inline const QString Enabled = QStringLiteral("#ffffff");
 inline const QString Greyed = QStringLiteral("#4C4C4C");

@@ -2,10 +2,9 @@
 
 #include "common/settingspath.h"
 #include "dialogs/dialogframe.h"
+#include "dialogs/helplink.h"
 
-#include <QDesktopServices>
 #include <QSettings>
-#include <QUrl>
 
 namespace {
 
@@ -34,8 +33,6 @@ void moveToX(QWidget *widget, int x)
 }
 
 } // namespace
-
-const char NavigationDialog::HelpUrl[] = "https://www.qorv.com/help/Lumidesk/";
 
 NavigationDialog::NavigationDialog(QWidget *parent)
     : QDialog(parent)
@@ -150,7 +147,7 @@ void NavigationDialog::changeToPage3()
 
 void NavigationDialog::openLink()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(HelpUrl)));
+    HelpLink::open();
 }
 
 void NavigationDialog::setGuid(int enabled)

@@ -11,9 +11,6 @@ class NavigationDialog : public QDialog
     Q_OBJECT
 
 public:
-    // The maker's online help, also linked from the general settings.
-    static const char HelpUrl[];
-
     explicit NavigationDialog(QWidget *parent = nullptr);
     ~NavigationDialog() override;
 

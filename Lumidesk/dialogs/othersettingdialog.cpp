@@ -5,18 +5,16 @@
 #include "common/settingspath.h"
 #include "common/widgets/languageitemframe.h"
 #include "dialogs/dialogframe.h"
+#include "dialogs/helplink.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/livestreamsetting.h"
-#include "dialogs/navigationdialog.h"
 #include "dialogs/upgradedialog.h"
 #include "vantoqrcode.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QRadioButton>
 #include <QSettings>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -160,7 +158,7 @@ void OtherSettingDialog::langSelected(int id)
 
 void OtherSettingDialog::openLink()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(NavigationDialog::HelpUrl)));
+    HelpLink::open();
 }
 
 void OtherSettingDialog::slotCloseSetting()

@@ -53,6 +53,7 @@ UpgradeDialog::UpgradeDialog(QWidget *parent)
     m_notification = new NotificationDialog(this);
     DialogFrame::centreOnScreen(m_notification);
     ui->btnBack->hide();
+    setTexts();
 }
 
 UpgradeDialog::~UpgradeDialog()
@@ -73,16 +74,17 @@ void UpgradeDialog::changeToStartPage()
     ui->stackedWidget->setCurrentIndex(StartPage);
 }
 
+// The form's own texts come back in the new language, then every text that depends on what the page
+// has done so far; the version numbers are no texts of the form and stay as they are.
 void UpgradeDialog::updateString()
 {
-    const QString installed = ui->SW_Version->text();
-    const QString offered = ui->lbNewVersion->text();
-    const QString current = ui->lbCurrentVersion->text();
     ui->retranslateUi(this);
-    ui->SW_Version->setText(installed);
-    ui->lbNewVersion->setText(offered);
-    ui->lbCurrentVersion->setText(current);
+    setTexts();
     m_notification->updateString();
+    if (m_diskFull) {
+        setDiskFullTexts();
+        m_notification->autoAdjustSize(0);
+    }
 }
 
 qint64 UpgradeDialog::getDiskFreeSpace(QString path)
@@ -94,6 +96,9 @@ void UpgradeDialog::cancelUpgrade()
 {
     m_installTimer.stop();
     stopDownload();
+    // A check waits for the update configuration; it ends at once, as a check that could not be made.
+    if (m_checking)
+        m_updater->abortDownload();
 }
 
 void UpgradeDialog::changeToUpgradePage()
@@ -119,14 +124,14 @@ void UpgradeDialog::changeToDownloadPage()
         return;
     m_upgrading = true;
     m_downloadStopped = false;
+    m_diskFull = false;
     m_installTimer.stop();
-    ui->label_12->setText(tr("Downloading... please wait"));
+    m_downloadStatus = Downloading;
+    setDownloadTexts();
     ui->progressBar->setRange(0, UpdateProgress::Steps);
     ui->progressBar->setValue(0);
     ui->progressBar->show();
     ui->btnCancel->setEnabled(true);
-    ui->btnCancel->setText(tr("Cancel"));
-    ui->label_8->setText(m_mode == Firmware ? tr("Firmware Upgrade") : tr("Software Update"));
     ui->stackedWidget->setCurrentIndex(DownloadPage);
     m_idle = false;
 
@@ -155,16 +160,18 @@ void UpgradeDialog::closeUpgradeDialog()
 
 void UpgradeDialog::softWareUpgradeCheck()
 {
+    if (isUpgrading())
+        return;
     m_mode = Software;
-    showCheck({tr("Software Update"), tr("New software version is available"), tr("Current software version:"),
-               tr("Want to update now?"), tr("Your software is up to date.")});
+    showCheck();
 }
 
 void UpgradeDialog::firmWareUpgradeCheck()
 {
+    if (isUpgrading())
+        return;
     m_mode = Firmware;
-    showCheck({tr("Firmware Upgrade"), tr("New firmware version is available"), tr("Current firmware version:"),
-               tr("Want to upgrade now?"), tr("Your firmware is up to date.")});
+    showCheck();
 }
 
 void UpgradeDialog::CheckByWeek()
@@ -175,7 +182,7 @@ void UpgradeDialog::CheckByWeek()
     }
     UpdateReminder::startWeekly(today());
     QString offered;
-    if (m_updater->checkSWVersion(&offered) == 0)
+    if (runCheck(Software, &offered) == 0)
         UpdateReminder::rememberVersion(offered);
 }
 
@@ -186,10 +193,8 @@ void UpgradeDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
     // The package must fit on the volume it is written to, which is not necessarily the documents one.
     if (totalBytes > 0 && getDiskFreeSpace(m_updater->downloadFolder()) < totalBytes / 1024) {
         showFailure();
-        const bool firmware = m_mode == Firmware;
-        m_notification->setTitle(firmware ? tr("Upgrade failed") : tr("Update failed"));
-        m_notification->setMessage(
-            tr("Destination disk drive is full. Please free up sufficient space on the disk drive."));
+        m_diskFull = true;
+        setDiskFullTexts();
         if (!m_notification->isVisible())
             m_notification->show();
         m_notification->autoAdjustSize(0);
@@ -241,19 +246,21 @@ QDate UpgradeDialog::today() const
     return m_today.isValid() ? m_today : QDate::currentDate();
 }
 
-// Asks the update server (blocking) and shows its answer on the offer page; a configuration that
-// could not be fetched reads as up to date.
-void UpgradeDialog::showCheck(const CheckTexts &texts)
+// Asks the update server (blocking) and shows its answer on the offer page. A check that could not be
+// made (no server in this build, no answer, a broken configuration) says so: it is never shown as up to
+// date.
+void UpgradeDialog::showCheck()
 {
     const bool firmware = m_mode == Firmware;
-    ui->label_7->setText(texts.title);
-    ui->lbTiltle->setText(texts.offered);
-    ui->lbVersion->setText(texts.current);
     m_idle = true;
-    const int result = firmware ? m_updater->checkFWVersion(&m_offeredVersion) : m_updater->checkSWVersion(&m_offeredVersion);
-    const bool offered = result == 0;
-    ui->label_9->setText(texts.question);
-    ui->label_5->setText(texts.upToDate);
+    m_checkOutcome = NotChecked;
+    setCheckTexts();
+    const int result = runCheck(m_mode, &m_offeredVersion);
+    if (result < 0)
+        return;
+    m_checkOutcome = result == 0 ? Offered : result == 1 ? UpToDate : CheckFailed;
+    setCheckTexts();
+    const bool offered = m_checkOutcome == Offered;
     ui->label_9->setVisible(offered);
     ui->label_5->setVisible(!offered);
     const QString current = firmware ? m_updater->getCurrentFWVersion() : m_updater->getCurrentSWVersion();
@@ -268,12 +275,69 @@ void UpgradeDialog::showCheck(const CheckTexts &texts)
     changeToUpgradePage();
 }
 
-void UpgradeDialog::showFailure()
+// The check's result code; while it waits for the server the page counts as busy, so the settings
+// dialog is never deleted under the check's nested event loop. -1 when the page went meanwhile.
+int UpgradeDialog::runCheck(int mode, QString *offered)
+{
+    const QPointer<UpgradeDialog> self(this);
+    m_checking = true;
+    const int result = mode == Firmware ? m_updater->checkFWVersion(offered) : m_updater->checkSWVersion(offered);
+    if (!self)
+        return -1;
+    m_checking = false;
+    return result;
+}
+
+void UpgradeDialog::setTexts()
+{
+    setCheckTexts();
+    setDownloadTexts();
+}
+
+void UpgradeDialog::setCheckTexts()
 {
     const bool firmware = m_mode == Firmware;
+    ui->label_7->setText(firmware ? tr("Firmware Upgrade") : tr("Software Update"));
+    ui->lbTiltle->setText(firmware ? tr("New firmware version is available") : tr("New software version is available"));
+    ui->lbVersion->setText(firmware ? tr("Current firmware version:") : tr("Current software version:"));
+    ui->label_9->setText(firmware ? tr("Want to upgrade now?") : tr("Want to update now?"));
+    if (m_checkOutcome == CheckFailed)
+        ui->label_5->setText(tr("The update check could not be made."));
+    else
+        ui->label_5->setText(firmware ? tr("Your firmware is up to date.") : tr("Your software is up to date."));
+}
+
+void UpgradeDialog::setDownloadTexts()
+{
+    const bool firmware = m_mode == Firmware;
+    ui->label_8->setText(firmware ? tr("Firmware Upgrade") : tr("Software Update"));
+    switch (m_downloadStatus) {
+    case Downloading:
+        ui->label_12->setText(tr("Downloading... please wait"));
+        ui->btnCancel->setText(tr("Cancel"));
+        break;
+    case DownloadFailed:
+        ui->label_12->setText(firmware ? tr("Fail to upgrade!") : tr("Fail to update!"));
+        ui->btnCancel->setText(firmware ? tr("re-upgrade") : tr("re-update"));
+        break;
+    case Installing:
+        ui->label_12->setText(tr("Installing... please wait"));
+        ui->btnCancel->setText(tr("Cancel"));
+        break;
+    }
+}
+
+void UpgradeDialog::setDiskFullTexts()
+{
+    m_notification->setTitle(m_mode == Firmware ? tr("Upgrade failed") : tr("Update failed"));
+    m_notification->setMessage(tr("Destination disk drive is full. Please free up sufficient space on the disk drive."));
+}
+
+void UpgradeDialog::showFailure()
+{
     ui->progressBar->hide();
-    ui->label_12->setText(firmware ? tr("Fail to upgrade!") : tr("Fail to update!"));
-    ui->btnCancel->setText(firmware ? tr("re-upgrade") : tr("re-update"));
+    m_downloadStatus = DownloadFailed;
+    setDownloadTexts();
     ui->btnCancel->setEnabled(true);
 }
 
@@ -304,7 +368,8 @@ void UpgradeDialog::setInstalling(bool installing)
     for (QToolButton *button : {ui->btnCancel, ui->btnClose, ui->btnClose2, ui->btnClose3})
         button->setEnabled(!installing);
     if (installing) {
-        ui->label_12->setText(tr("Installing... please wait"));
+        m_downloadStatus = Installing;
+        setDownloadTexts();
         ui->progressBar->setRange(0, 0);
     } else {
         ui->progressBar->setRange(0, UpdateProgress::Steps);

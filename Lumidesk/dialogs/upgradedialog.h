@@ -23,8 +23,8 @@ class UpgradeDialog;
 // package with a progress bar and, once the download is verified, installs it, after which the program
 // closes. A firmware mode (check and download of the camera image) exists; nothing starts it yet.
 //
-// While a download or an install runs, isUpgrading() is true; the settings dialog waits for it before
-// it lets itself be deleted.
+// While a check, a download or an install runs, isUpgrading() is true; the settings dialog waits for it
+// before it lets itself be deleted.
 class UpgradeDialog : public QDialog
 {
     Q_OBJECT
@@ -42,10 +42,11 @@ public:
     void Init();
     void changeToStartPage();
     void updateString();
-    bool isUpgrading() const { return m_upgrading || m_installer.isRunning(); }
+    bool isUpgrading() const { return m_upgrading || m_checking || m_installer.isRunning(); }
     // Free KiB of the volume path lies on (the download folder's); 0 when it cannot be read.
     qint64 getDiskFreeSpace(QString path);
-    // Stops a running download and a pending install; an install already running goes on to its end.
+    // Stops a running check or download and a pending install; an install already running goes on to
+    // its end.
     void cancelUpgrade();
 
     int mode() const { return m_mode; }
@@ -82,16 +83,18 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // What the offer page and the download page last showed: every text they carry follows from it,
+    // so a language change can set each one again.
+    enum CheckOutcome { NotChecked, Offered, UpToDate, CheckFailed };
+    enum DownloadStatus { Downloading, DownloadFailed, Installing };
+
     QDate today() const;
-    struct CheckTexts
-    {
-        QString title;
-        QString offered;
-        QString current;
-        QString question;
-        QString upToDate;
-    };
-    void showCheck(const CheckTexts &texts);
+    int runCheck(int mode, QString *offered);
+    void showCheck();
+    void setTexts();
+    void setCheckTexts();
+    void setDownloadTexts();
+    void setDiskFullTexts();
     void showFailure();
     void stopDownload();
     void installFinished(bool success);
@@ -104,11 +107,15 @@ private:
     bool m_idle = true;
     QPointer<NotificationDialog> m_notification;
     bool m_upgrading = false;
+    bool m_checking = false;
     BigData *m_analytics;
     UpdateInstaller m_installer;
     QTimer m_installTimer;
     bool m_downloadStopped = false;
     QString m_offeredVersion;
+    CheckOutcome m_checkOutcome = NotChecked;
+    DownloadStatus m_downloadStatus = Downloading;
+    bool m_diskFull = false;
     FreeSpaceProbe m_freeSpace;
     QDate m_today;
 };

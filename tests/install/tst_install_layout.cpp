@@ -1,4 +1,5 @@
 #include "desktop/installlayout.h"
+#include "dialogs/helplink.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -164,7 +165,8 @@ void TestInstallLayout::onlyStandardPlacesAtTheTop()
     QCOMPARE(entries(m_prefix), (QStringList{"bin", "lib", "share"}));
     QCOMPARE(entries(installed("bin")), QStringList{"lumidesk"});
     QCOMPARE(entries(installed("lib")), (QStringList{"lumidesk", "udev"}));
-    QCOMPARE(entries(installed("share")), (QStringList{"applications", "icons", "metainfo"}));
+    QCOMPARE(entries(installed("share")), (QStringList{"applications", "doc", "icons", "metainfo"}));
+    QCOMPARE(entries(installed("share/doc")), QStringList{"lumidesk"});
     QCOMPARE(entries(installed("share/icons")), QStringList{"hicolor"});
     // The private folder holds the programs' files and nothing of the build's (benchmarks, tests).
     QCOMPARE(entries(m_app), (QStringList{"DrawletApp", "Languages", "Lumidesk", "lib"}));
@@ -186,6 +188,8 @@ void TestInstallLayout::filesWhereTheLayoutPutsThem_data()
         QTest::newRow("annotation program") << drawlet << true << QSize();
     QTest::newRow("panel plug-in") << platform::InstallLayout::deskpadPlugin(QFileInfo(drawlet).path()) << false
                                    << QSize();
+    // What the help links open when the build names no help site.
+    QTest::newRow("README") << HelpLink::installedReadme(app) << false << QSize();
     QTest::newRow("desktop entry") << QString(DesktopEntry) << false << QSize();
     QTest::newRow("metainfo") << QString(Metainfo) << false << QSize();
     QTest::newRow("udev rule") << "lib/udev/rules.d/70-lumidesk-cameras.rules" << false << QSize();
@@ -205,6 +209,8 @@ void TestInstallLayout::filesWhereTheLayoutPutsThem()
     QVERIFY2(file.isFile(), qPrintable(path));
     QVERIFY(file.size() > 0);
     QCOMPARE(file.isExecutable(), executable);
+    if (file.fileName() == QLatin1String("README.md"))
+        QCOMPARE(readText(file.filePath()), readText(qEnvironmentVariable("LUMIDESK_SOURCE_DIR") + "/README.md"));
     if (imageSize.isValid())
         QCOMPARE(QImage(file.filePath()).size(), imageSize);
 }

@@ -1,7 +1,10 @@
+#include "camerasettings/camerasettingdialog.h"
 #include "common/settingspath.h"
+#include "dialogs/helplink.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/languagelist.h"
 #include "dialogs/livestreamsetting.h"
+#include "dialogs/navigationdialog.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/upgradedialog.h"
 #include "formchild.h"
@@ -11,7 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCryptographicHash>
+#include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
@@ -95,6 +98,32 @@ private:
     QThread *m_reader;
 };
 
+// What the desktop is asked to open, in place of opening it.
+class DesktopRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    DesktopRecorder()
+    {
+        for (const char *scheme : Schemes)
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), this, "open");
+    }
+    ~DesktopRecorder() override
+    {
+        for (const char *scheme : Schemes)
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+
+private:
+    static constexpr const char *Schemes[] = {"file", "http", "https"};
+};
+
 QString storedLanguage()
 {
     return QSettings(_GUID_SETTING_INI, QSettings::IniFormat).value(QStringLiteral("Language/CurrentLang")).toString();
@@ -128,8 +157,12 @@ private slots:
     void cardNamesElideAbove130Pixels();
     void everyWayOutAnnouncesTheCloseOnce_data();
     void everyWayOutAnnouncesTheCloseOnce();
+    void closingDuringADownloadWaitsForIt_data();
     void closingDuringADownloadWaitsForIt();
     void draggingMovesTheDialogWithThePointer();
+    void helpLeadsToTheSiteOrTheReadme_data();
+    void helpLeadsToTheSiteOrTheReadme();
+    void helpLinksOpenTheHelp();
 
 private:
     std::unique_ptr<OtherSettingDialog> makeDialog(const QList<NetInfo> &cards = {});
@@ -483,48 +516,90 @@ void TestSettingsDialog::everyWayOutAnnouncesTheCloseOnce()
     QCOMPARE(closed.count(), 1);
 }
 
-// A close while the update page downloads stops the download; the dialog is announced as finished only
-// after the download's nested event loop has ended, so an owner deleting it then deletes nothing in use.
+void TestSettingsDialog::closingDuringADownloadWaitsForIt_data()
+{
+    QTest::addColumn<QString>("phase");
+    QTest::newRow("while the page checks") << "check";
+    QTest::newRow("while the page downloads") << "download";
+}
+
+// A close while the update page waits for the server stops the wait; the dialog is announced as finished
+// only after the wait's nested event loop has ended, so an owner deleting it then deletes nothing in use.
+// The server would keep the page waiting for hours: only the close's own stop lets the test go on.
 void TestSettingsDialog::closingDuringADownloadWaitsForIt()
 {
+    QFETCH(QString, phase);
+    const bool checking = phase == QLatin1String("check");
     ScriptedHttpServer server;
     QVERIFY(server.listen());
     VantoUpdater::setUpdateServerBase(server.url());
-    const QByteArray package(400000, 'p');
     ScriptedHttpServer::Reply config;
     config.body = QByteArray("LinuxVersion=\"1.0.1003.7\"\nLinuxInstallerPath=\"")
         + server.url(QStringLiteral("/p/LinuxUpdater.zip")).toEncoded() + "\"\nLinuxInstallerSha256=\""
-        + QCryptographicHash::hash(package, QCryptographicHash::Sha256).toHex() + "\"\n";
+        + QByteArray(64, 'a') + "\"\n";
+    if (checking)
+        config.delayMsecs = 4 * 60 * 60 * 1000;
     server.route("/Tivlo/check4Update/update.cfg", config);
-    ScriptedHttpServer::Reply slow;
-    slow.body = package;
-    slow.pieceBytes = 1000;
-    slow.pieceDelayMsecs = 50;
-    server.route("/p/LinuxUpdater.zip", slow);
+    ScriptedHttpServer::Reply dripping;
+    dripping.body = QByteArray(1000, 'p');
+    dripping.endless = true;
+    dripping.pieceBytes = 1000;
+    dripping.pieceDelayMsecs = 50;
+    dripping.announcedLength = 256 * 1024 * 1024;
+    server.route("/p/LinuxUpdater.zip", dripping);
 
     QPointer<OtherSettingDialog> dialog = makeDialog().release();
-    UpgradeDialog *page = dialog->getUpgradeDialog();
+    QPointer<UpgradeDialog> page = dialog->getUpgradeDialog();
     page->setInstallDelay(50);
-    bool downloadReturned = false;
+    // Neither silence nor the configuration's time limit ends the wait first.
+    page->updater()->setWatchdogInterval(4 * 60 * 60 * 1000);
+    DownloadLimits patient = DownloadLimits::configuration();
+    patient.timeLimitMsecs = 0;
+    page->updater()->setConfigurationLimits(patient);
+
+    bool waitReturned = false;
     bool upgradingWhenAnnounced = true;
     connect(dialog.data(), &OtherSettingDialog::closeOtherSetting, this, [&] {
         upgradingWhenAnnounced = page->isUpgrading();
-        QVERIFY(downloadReturned);
+        QVERIFY(waitReturned);
         dialog->deleteLater();
     });
+    bool closed = false;
+    bool upgradingWhileWaiting = false;
+    auto closeNow = [&] {
+        if (closed)
+            return;
+        closed = true;
+        upgradingWhileWaiting = page->isUpgrading();
+        QTest::keyClick(dialog.data(), Qt::Key_Escape);
+    };
+    // The close comes while the page waits: once the server has the request, or once the package flows.
+    if (checking)
+        connect(&server, &ScriptedHttpServer::requestReceived, dialog.data(), closeNow);
+    // Should the close not stop the wait, this ends it, and the test fails.
+    QObject rescuer;
+    bool rescued = false;
+    QTimer::singleShot(30000, &rescuer, [&] {
+        rescued = true;
+        if (page)
+            page->updater()->abortDownload();
+    });
+
     dialog->show();
     child<QTabWidget>(dialog.data(), "settingTab")->setCurrentIndex(1);
     QTest::mouseClick(child<QToolButton>(page, "btnCheckSw"), Qt::LeftButton);
-    QVERIFY(child<QToolButton>(page, "btnYes")->isVisible());
-
-    bool upgradingWhileDownloading = false;
-    QTimer::singleShot(300, dialog.data(), [&] {
-        upgradingWhileDownloading = page->isUpgrading();
-        QTest::keyClick(dialog.data(), Qt::Key_Escape);
-    });
-    QTest::mouseClick(child<QToolButton>(page, "btnYes"), Qt::LeftButton);
-    downloadReturned = true;
-    QVERIFY(upgradingWhileDownloading);
+    if (!checking) {
+        QVERIFY(child<QToolButton>(page, "btnYes")->isVisible());
+        connect(page->updater(), &VantoUpdater::dataReadProgress, dialog.data(), [&](qint64 read) {
+            if (read > 0)
+                closeNow();
+        });
+        QTest::mouseClick(child<QToolButton>(page, "btnYes"), Qt::LeftButton);
+    }
+    waitReturned = true;
+    QVERIFY(closed);
+    QVERIFY(!rescued);
+    QVERIFY(upgradingWhileWaiting);
     QVERIFY(dialog);
     QTRY_VERIFY(!dialog);
     QVERIFY(!upgradingWhenAnnounced);
@@ -544,6 +619,58 @@ void TestSettingsDialog::draggingMovesTheDialogWithThePointer()
     QMouseEvent after(QEvent::MouseMove, QPointF(260, 80), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(dialog.get(), &after);
     QCOMPARE(dialog->pos(), QPoint(330, 240));
+}
+
+void TestSettingsDialog::helpLeadsToTheSiteOrTheReadme_data()
+{
+    QTest::addColumn<QString>("site");
+    QTest::addColumn<bool>("readmeInstalled");
+    // "readme" for the installed README, else the address (empty: nothing to open).
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("no site") << "" << true << "readme";
+    QTest::newRow("no site and no README") << "" << false << "";
+    QTest::newRow("reserved: example") << "https://www.qorv.example" << true << "readme";
+    QTest::newRow("reserved: invalid") << "https://help.invalid/" << true << "readme";
+    QTest::newRow("reserved: example.com") << "http://docs.example.com" << true << "readme";
+    QTest::newRow("no web address") << "ftp://help.qorv.com/" << true << "readme";
+    QTest::newRow("a site") << "https://help.qorv.com" << true << "https://help.qorv.com/help/Lumidesk/";
+    QTest::newRow("a site in a folder") << "https://qorv.com/support/" << false
+                                        << "https://qorv.com/support/help/Lumidesk/";
+    QTest::newRow("a name that only ends alike") << "https://myexample/" << false << "https://myexample/help/Lumidesk/";
+}
+
+void TestSettingsDialog::helpLeadsToTheSiteOrTheReadme()
+{
+    QFETCH(QString, site);
+    QFETCH(bool, readmeInstalled);
+    QFETCH(QString, opened);
+    // The installed layout: the program in <prefix>/lib/lumidesk, the README in <prefix>/share/doc/lumidesk.
+    QTemporaryDir prefix;
+    QVERIFY(prefix.isValid());
+    const QString program = prefix.filePath(QStringLiteral("lib/lumidesk"));
+    QVERIFY(QDir().mkpath(program));
+    const QString readme = prefix.filePath(QStringLiteral("share/doc/lumidesk/README.md"));
+    if (readmeInstalled)
+        writeFile(readme, "# Lumidesk\n");
+    QCOMPARE(HelpLink::installedReadme(program), readme);
+    QCOMPARE(HelpLink::address(site, program), opened == QLatin1String("readme") ? QUrl::fromLocalFile(readme) : QUrl(opened));
+}
+
+// Every help link of the program opens the same help: the build's site, or else the README, which the
+// test programs find where the installed program does.
+void TestSettingsDialog::helpLinksOpenTheHelp()
+{
+    const QUrl help = HelpLink::address();
+    QVERIFY(!help.isEmpty());
+    QVERIFY(help.isLocalFile() || HelpLink::isUsableSite(help));
+    DesktopRecorder desktop;
+    std::unique_ptr<OtherSettingDialog> dialog = makeDialog();
+    child<QToolButton>(dialog.get(), "questionBtn")->click();
+    NavigationDialog guide;
+    guide.openLink();
+    CameraSettingDialog cameraSettings;
+    QTest::mouseClick(child<QLabel>(&cameraSettings, "lbLink"), Qt::LeftButton);
+    QCOMPARE(desktop.opened, (QList<QUrl>{help, help, help}));
 }
 
 QTEST_MAIN(TestSettingsDialog)

@@ -1,3 +1,5 @@
+#include "analytics/bigdata.h"
+#include "analytics/googleanalytic.h"
 #include "common/settingspath.h"
 #include "common/widgets/notificationdialog.h"
 #include "dialogs/swupdatedialog.h"
@@ -7,32 +9,37 @@
 #include "scriptedhttpserver.h"
 #include "vantoupdater.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QNetworkProxy>
 #include <QProcess>
 #include <QProgressBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTranslator>
+#include <QUrlQuery>
 #include <QtTest>
 
 #include <memory>
 
 using Reply = ScriptedHttpServer::Reply;
+using TextMap = QMap<QString, QString>;
 
 namespace {
 
 const QByteArray ConfigPath = "/Tivlo/check4Update/update.cfg";
 const QByteArray PackagePath = "/packages/LinuxUpdater.zip";
 const QDate Today(2026, 3, 15);
-// Long enough for an install that should not happen to have happened.
-constexpr int QuietMsecs = 600;
 
 QByteArray sha256(const QByteArray &data)
 {
@@ -97,6 +104,60 @@ void store(const QString &key, const QVariant &value)
     QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(key, value);
 }
 
+// The download-complete reports among the usage hits, as "installed version | offered Windows version".
+QStringList downloadReports(const QSignalSpy &hits)
+{
+    QStringList reports;
+    for (const QList<QVariant> &hit : hits) {
+        const QUrlQuery pairs(QString::fromUtf8(hit.first().toByteArray()));
+        if (pairs.queryItemValue(QStringLiteral("ec")) == QLatin1String("Event_updateSWVersion"))
+            reports << pairs.queryItemValue(QStringLiteral("ea")) + QStringLiteral(" | ")
+                           + pairs.queryItemValue(QStringLiteral("el"));
+    }
+    return reports;
+}
+
+// Every connection of the program goes to it in place of the network while it lives, and is closed at
+// once: what it counts is what would have left the computer.
+class NetworkTrap
+{
+public:
+    NetworkTrap()
+        : m_before(QNetworkProxy::applicationProxy())
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                ++m_connections;
+                socket->abort();
+                socket->deleteLater();
+            }
+        });
+        if (m_server.listen(QHostAddress::LocalHost))
+            QNetworkProxy::setApplicationProxy(
+                QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), m_server.serverPort()));
+    }
+    ~NetworkTrap() { QNetworkProxy::setApplicationProxy(m_before); }
+
+    bool isListening() const { return m_server.isListening(); }
+    int connections() const { return m_connections; }
+
+private:
+    QNetworkProxy m_before;
+    QTcpServer m_server;
+    int m_connections = 0;
+};
+
+// Every text through it comes out marked, so a text the page did not take from the catalogue shows.
+class MarkingTranslator : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char *, const char *sourceText, const char *, int) const override
+    {
+        return QStringLiteral("de:") + QString::fromUtf8(sourceText);
+    }
+};
+
 } // namespace
 
 class TestUpdateDialogs : public QObject
@@ -116,6 +177,8 @@ private slots:
     void closingStoresTheReminder();
     void updateCheckShowsTheOffer_data();
     void updateCheckShowsTheOffer();
+    void aLanguageChangeSetsEveryText_data();
+    void aLanguageChangeSetsEveryText();
     void packageMustFitOnTheDownloadVolume_data();
     void packageMustFitOnTheDownloadVolume();
     void tickingTheBoxRemembersTheOfferedVersion_data();
@@ -146,9 +209,11 @@ void TestUpdateDialogs::initTestCase()
     m_packages = zipsOf({{QStringLiteral("installs.zip"), {{"bin/readme.txt", readme}, {"install.sh", installs}}},
                          {QStringLiteral("fails.zip"), {{"bin/readme.txt", readme}, {"install.sh", "exit 3\n"}}},
                          {QStringLiteral("noscript.zip"), {{"bin/readme.txt", readme}}},
-                         {QStringLiteral("hangs.zip"), {{"install.sh", "sleep 60\n"}}}},
+                         {QStringLiteral("hangs.zip"), {{"install.sh", "sleep 60\n"}}},
+                         {QStringLiteral("waits.zip"),
+                          {{"install.sh", "while [ ! -e \"$LUMIDESK_TEST_MARKER\" ]; do sleep 0.05; done\n"}}}},
                         m_folder.path());
-    QCOMPARE(m_packages.size(), 4);
+    QCOMPARE(m_packages.size(), 5);
 }
 
 void TestUpdateDialogs::init()
@@ -246,8 +311,19 @@ void TestUpdateDialogs::installOnlyAVerifiedDownload()
     }
     QSignalSpy closeSystem(widget.get(), SIGNAL(closeSystem()));
     QSignalSpy closeSettings(widget.get(), SIGNAL(closeSettings()));
+    QSignalSpy installEnded(installer, &UpdateInstaller::finished);
+    QSignalSpy hits(BigData::RequireBigData()->hitSender(), &GoogleAnalytic::hitBuilt);
     download(widget.get());
     QCOMPARE(m_server->requestCount(), 2);
+    // A download is reported once it is verified, with the installed and the offered Windows version.
+    const bool verified = packageStatus == 200 && rightChecksum;
+    QCOMPARE(downloadReports(hits), verified ? QStringList{"1.0.1003.6 | 2.0.0.1"} : QStringList());
+    auto installPending = [&] {
+        if (auto *page = qobject_cast<UpgradeDialog *>(widget.get()))
+            return page->isInstallPending();
+        return static_cast<SwUpdateDialog *>(widget.get())->isInstallPending();
+    };
+    QCOMPARE(installPending(), verified);
 
     if (afterDownload == QLatin1String("cancel")) {
         QTest::mouseClick(child<QToolButton>(widget.get(), "btnCancel"), Qt::LeftButton);
@@ -273,8 +349,13 @@ void TestUpdateDialogs::installOnlyAVerifiedDownload()
         QCOMPARE(facts.value(1), QCoreApplication::applicationDirPath().toUtf8());
         return;
     }
-    QTest::qWait(QuietMsecs);
-    QTRY_VERIFY(!installer->isRunning());
+    if (verified && afterDownload.isEmpty()) {
+        QVERIFY(installEnded.wait(20000));
+        QCOMPARE(installEnded.first().first().toBool(), false);
+    }
+    // Nothing is left to start an install later: the only way to one is the pending wait.
+    QVERIFY(!installPending());
+    QVERIFY(!installer->isRunning());
     QCOMPARE(closeSystem.count(), 0);
     QVERIFY(!QFile::exists(m_marker));
     auto *status = child<QLabel>(widget.get(), "label_12");
@@ -378,27 +459,49 @@ void TestUpdateDialogs::closingStoresTheReminder()
 
 void TestUpdateDialogs::updateCheckShowsTheOffer_data()
 {
+    QTest::addColumn<QString>("server");
     QTest::addColumn<int>("configStatus");
     QTest::addColumn<QByteArray>("offered");
     QTest::addColumn<bool>("offer");
-    QTest::newRow("newer version") << 200 << QByteArray("1.0.1003.10") << true;
-    QTest::newRow("up to date") << 200 << QByteArray("1.0.1003.6") << false;
-    QTest::newRow("configuration not fetched") << 500 << QByteArray("1.0.1003.10") << false;
+    QTest::addColumn<QString>("answer");
+    const QString upToDate = QStringLiteral("Your software is up to date.");
+    const QString notMade = QStringLiteral("The update check could not be made.");
+    QTest::newRow("newer version") << "local" << 200 << QByteArray("1.0.1003.10") << true << "";
+    QTest::newRow("up to date") << "local" << 200 << QByteArray("1.0.1003.6") << false << upToDate;
+    // A check that failed is never shown as up to date.
+    QTest::newRow("configuration not fetched") << "local" << 500 << QByteArray("1.0.1003.10") << false << notMade;
+    QTest::newRow("no answer at all") << "http://127.0.0.1:9/" << 200 << QByteArray() << false << notMade;
+    // Nor is a build without a server; it never reaches the network either.
+    QTest::newRow("no server in the build") << "" << 200 << QByteArray() << false << notMade;
+    QTest::newRow("a reserved name") << "http://update.qorv.example/" << 200 << QByteArray() << false << notMade;
+    QTest::newRow("a reserved example site") << "https://updates.example.com/" << 200 << QByteArray() << false
+                                             << notMade;
 }
 
 void TestUpdateDialogs::updateCheckShowsTheOffer()
 {
+    QFETCH(QString, server);
     QFETCH(int, configStatus);
     QFETCH(QByteArray, offered);
     QFETCH(bool, offer);
+    QFETCH(QString, answer);
     serve(offered, Reply(), QByteArray(64, 'a'));
     if (configStatus != 200)
         m_server->route(ConfigPath, statusReply(configStatus));
+    std::unique_ptr<NetworkTrap> trap;
+    if (server != QLatin1String("local")) {
+        VantoUpdater::setUpdateServerBase(QUrl(server));
+        if (!QUrl(server).host().startsWith(QLatin1String("127.")))
+            trap = std::make_unique<NetworkTrap>();
+        QVERIFY(!trap || trap->isListening());
+    }
     UpgradeDialog page;
     page.Init();
     QCOMPARE(child<QLabel>(&page, "SW_Version")->text(), QStringLiteral("1.0.1003.6"));
     page.show();
     QTest::mouseClick(child<QToolButton>(&page, "btnCheckSw"), Qt::LeftButton);
+    if (trap)
+        QCOMPARE(trap->connections(), 0);
 
     QCOMPARE(child<QStackedWidget>(&page, "stackedWidget")->currentIndex(), 1);
     QCOMPARE(child<QLabel>(&page, "label_7")->text(), QStringLiteral("Software Update"));
@@ -410,10 +513,133 @@ void TestUpdateDialogs::updateCheckShowsTheOffer()
     QCOMPARE(child<QLabel>(&page, "lbNewVersion")->text(), offer ? QString::fromLatin1(offered) : QString());
     QCOMPARE(child<QLabel>(&page, "lbCurrentVersion")->text(), offer ? QStringLiteral("1.0.1003.6") : QString());
     if (!offer)
-        QCOMPARE(child<QLabel>(&page, "label_5")->text(), QStringLiteral("Your software is up to date."));
+        QCOMPARE(child<QLabel>(&page, "label_5")->text(), answer);
 
     QTest::mouseClick(child<QToolButton>(&page, offer ? "btnNo" : "btnBack"), Qt::LeftButton);
     QCOMPARE(child<QStackedWidget>(&page, "stackedWidget")->currentIndex(), 0);
+}
+
+void TestUpdateDialogs::aLanguageChangeSetsEveryText_data()
+{
+    QTest::addColumn<QString>("state");
+    // Texts of the catalogue, by object, in the language the page was given.
+    QTest::addColumn<TextMap>("texts");
+    // Texts that are no texts of the catalogue, which the change leaves as they were.
+    QTest::addColumn<TextMap>("values");
+
+    const TextMap versions{{"SW_Version", "1.0.1003.6"}};
+    QTest::newRow("offer") << "offer"
+                           << TextMap{{"label_7", "Software Update"},
+                                      {"lbTiltle", "New software version is available"},
+                                      {"lbVersion", "Current software version:"},
+                                      {"label_9", "Want to update now?"},
+                                      {"label_2", "Do not remind me this version in this week."},
+                                      {"btnYes", "Yes"},
+                                      {"btnNo", "No"},
+                                      {"label", "Sofware version number:"},
+                                      {"btnCheckSw", "Update Check"}}
+                           << TextMap{{"SW_Version", "1.0.1003.6"},
+                                      {"lbNewVersion", "1.0.1003.7"},
+                                      {"lbCurrentVersion", "1.0.1003.6"}};
+    QTest::newRow("up to date") << "up to date"
+                                << TextMap{{"label_7", "Software Update"},
+                                           {"label_5", "Your software is up to date."},
+                                           {"btnBack", "Back"}}
+                                << versions;
+    QTest::newRow("check not made") << "check not made"
+                                    << TextMap{{"label_5", "The update check could not be made."}} << versions;
+    QTest::newRow("firmware up to date") << "firmware up to date"
+                                         << TextMap{{"label_7", "Firmware Upgrade"},
+                                                    {"lbTiltle", "New firmware version is available"},
+                                                    {"label_5", "Your firmware is up to date."}}
+                                         << versions;
+    QTest::newRow("download failed") << "download failed"
+                                     << TextMap{{"label_8", "Software Update"},
+                                                {"label_12", "Fail to update!"},
+                                                {"btnCancel", "re-update"}}
+                                     << versions;
+    QTest::newRow("disk full") << "disk full"
+                               << TextMap{{"label_12", "Fail to update!"},
+                                          {"btnCancel", "re-update"},
+                                          {"labelTitle", "Update failed"}}
+                               << versions;
+    QTest::newRow("installing") << "installing" << TextMap{{"label_12", "Installing... please wait"}} << versions;
+}
+
+// After a language change every text the page shows comes from the catalogue again, as the page's
+// state has it, never the form's design texts; version numbers stay.
+void TestUpdateDialogs::aLanguageChangeSetsEveryText()
+{
+    QFETCH(QString, state);
+    QFETCH(TextMap, texts);
+    QFETCH(TextMap, values);
+    if (state == QLatin1String("check not made"))
+        m_server->route(ConfigPath, statusReply(500));
+    else if (state.endsWith(QLatin1String("up to date")))
+        serve("1.0.1003.6", Reply(), QByteArray(64, 'a'));
+    else
+        servePackage(state == QLatin1String("installing") ? QStringLiteral("waits.zip") : QStringLiteral("installs.zip"),
+                     state == QLatin1String("download failed") ? 404 : 200);
+
+    UpgradeDialog page;
+    page.setInstallDelay(state == QLatin1String("installing") ? 0 : 60000);
+    if (state == QLatin1String("disk full"))
+        page.setFreeSpaceProbe([](const QString &) { return qint64(-1); });
+    page.show();
+    if (state == QLatin1String("firmware up to date")) {
+        page.Init();
+        page.firmWareUpgradeCheck();
+    } else if (state == QLatin1String("offer") || state.contains(QLatin1String("up to date"))
+               || state == QLatin1String("check not made")) {
+        page.Init();
+        QTest::mouseClick(child<QToolButton>(&page, "btnCheckSw"), Qt::LeftButton);
+    } else {
+        download(&page);
+    }
+    if (state == QLatin1String("installing"))
+        QTRY_VERIFY_WITH_TIMEOUT(page.installer()->isRunning(), 20000);
+
+    MarkingTranslator translator;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    page.updateString();
+    QCoreApplication::removeTranslator(&translator);
+
+    auto textOf = [](QObject *object) {
+        if (auto *label = qobject_cast<QLabel *>(object))
+            return label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(object))
+            return button->text();
+        return QString();
+    };
+    auto shown = [&](const QString &name) {
+        QObject *object = child<QStackedWidget>(&page, "stackedWidget")->findChild<QObject *>(name);
+        return textOf(object ? object : child<QObject>(page.notification(), qPrintable(name)));
+    };
+    for (auto text = texts.cbegin(); text != texts.cend(); ++text)
+        QCOMPARE(shown(text.key()), QStringLiteral("de:") + text.value());
+    for (auto value = values.cbegin(); value != values.cend(); ++value)
+        QCOMPARE(shown(value.key()), value.value());
+    // No text of any page is left in the form's design language; only version numbers are no texts.
+    const QStringList numbers{"SW_Version", "lbNewVersion", "lbCurrentVersion", "lbVersion_2"};
+    QStringList untranslated;
+    for (QWidget *widget : page.findChildren<QWidget *>()) {
+        const QString text = textOf(widget);
+        if (widget->window() == &page && !text.isEmpty() && text != QLatin1String("...")
+            && !text.startsWith(QLatin1String("de:")) && !numbers.contains(widget->objectName()))
+            untranslated << widget->objectName() + QStringLiteral(": ") + text;
+    }
+    QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(QStringLiteral(", "))));
+    if (state == QLatin1String("disk full"))
+        QVERIFY(shown(QStringLiteral("labelMessage"))
+                    .contains(QStringLiteral("de:Destination disk drive is full. Please free up sufficient space on "
+                                             "the disk drive.")));
+
+    if (state == QLatin1String("installing")) {
+        QFile go(m_marker);
+        QVERIFY(go.open(QIODevice::WriteOnly));
+        go.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!page.installer()->isRunning(), 20000);
+    }
 }
 
 void TestUpdateDialogs::packageMustFitOnTheDownloadVolume_data()
@@ -510,13 +736,21 @@ void TestUpdateDialogs::progressCountsLargeAndUnknownSizes()
     auto *bar = child<QProgressBar>(&dialog, "progressBar");
     QPair<int, int> large;
     QPair<int, int> unknown;
-    QTimer::singleShot(200, &dialog, [&] {
+    QVERIFY(dialog.CheckSWVersion());
+    dialog.show();
+    // Told while the package comes: on its first report, when the rest of it is still to come.
+    bool told = false;
+    connect(dialog.updater(), &VantoUpdater::dataReadProgress, &dialog, [&] {
+        if (told)
+            return;
+        told = true;
         emit dialog.updater()->dataReadProgress(qint64(3) << 30, qint64(4) << 30);
         large = {bar->value(), bar->maximum()};
         emit dialog.updater()->dataReadProgress(1000, -1);
         unknown = {bar->minimum(), bar->maximum()};
     });
-    download(&dialog);
+    QTest::mouseClick(child<QToolButton>(&dialog, "btnYes"), Qt::LeftButton);
+    QVERIFY(told);
     QCOMPARE(large, qMakePair(750, 1000));
     QCOMPARE(unknown, qMakePair(0, 0));
     QCOMPARE(bar->value(), bar->maximum());
@@ -534,19 +768,18 @@ void TestUpdateDialogs::installerGivesUpOnAHungScript()
         archive.write(m_packages.value(QStringLiteral("hangs.zip")));
     }
 
+    // Only the script's own limit can end it in time: unpacking may take longer than the whole wait.
     UpdateInstaller installer;
-    installer.setTimeLimits(5000, 300);
+    installer.setTimeLimits(120000, 300);
     QSignalSpy finished(&installer, &UpdateInstaller::finished);
     QVERIFY(!installer.start(folder, QStringLiteral("../other/LinuxUpdater.zip")));
     QVERIFY(!installer.start(folder, QStringLiteral("missing.zip")));
-    QElapsedTimer clock;
-    clock.start();
     QVERIFY(installer.start(folder, QStringLiteral("LinuxUpdater.zip")));
     QVERIFY(installer.isRunning());
     QVERIFY(!installer.start(folder, QStringLiteral("LinuxUpdater.zip")));
-    QVERIFY(finished.wait(10000));
+    // The script sleeps a minute; only its limit ends it within the wait.
+    QVERIFY(finished.wait(40000));
     QCOMPARE(finished.first().first().toBool(), false);
-    QVERIFY(clock.elapsed() < 5000);
     QVERIFY(!installer.isRunning());
 }
 

@@ -1,0 +1,74 @@
+#include "dialogs/helplink.h"
+
+#include "common/lumidesklog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+
+#ifndef LUMIDESK_HELP_SITE
+#define LUMIDESK_HELP_SITE ""
+#endif
+// The installed layout's path from the main program's folder to the README (cmake/LumideskLayout.cmake).
+#ifndef LUMIDESK_README_FROM_PROGRAM
+#define LUMIDESK_README_FROM_PROGRAM "../../share/doc/lumidesk/README.md"
+#endif
+
+const char HelpLink::HelpPath[] = "/help/Lumidesk/";
+
+QUrl HelpLink::address()
+{
+    return address(QString::fromUtf8(LUMIDESK_HELP_SITE), QCoreApplication::applicationDirPath());
+}
+
+QUrl HelpLink::address(const QString &site, const QString &programFolder)
+{
+    QUrl page(site.trimmed(), QUrl::StrictMode);
+    if (isUsableSite(page)) {
+        QString path = page.path();
+        while (path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+        page.setPath(path + QLatin1String(HelpPath));
+        page.setQuery(QString());
+        page.setFragment(QString());
+        return page;
+    }
+    const QString readme = installedReadme(programFolder);
+    return QFileInfo(readme).isFile() ? QUrl::fromLocalFile(readme) : QUrl();
+}
+
+QString HelpLink::installedReadme(const QString &programFolder)
+{
+    return QDir::cleanPath(programFolder + QLatin1Char('/') + QLatin1String(LUMIDESK_README_FROM_PROGRAM));
+}
+
+bool HelpLink::isUsableSite(const QUrl &site)
+{
+    const QString scheme = site.scheme().toLower();
+    const QString host = site.host().toLower();
+    if (!site.isValid() || host.isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return false;
+    for (const char *reserved : {"example", "invalid", "test", "example.com", "example.net", "example.org"}) {
+        const QString name = QLatin1String(reserved);
+        if (host == name || host.endsWith(QLatin1Char('.') + name))
+            return false;
+    }
+    return true;
+}
+
+bool HelpLink::open()
+{
+    const QUrl url = address();
+    if (url.isEmpty()) {
+        _LumideskLog::log(Journix::Warning, "No help to open: this build names no help site and no README lies at %s.",
+                          qUtf8Printable(installedReadme(QCoreApplication::applicationDirPath())));
+        return false;
+    }
+    if (!QDesktopServices::openUrl(url)) {
+        _LumideskLog::log(Journix::Warning, "The desktop could not open the help at %s.",
+                          qUtf8Printable(url.toDisplayString()));
+        return false;
+    }
+    return true;
+}
