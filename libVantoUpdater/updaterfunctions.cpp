@@ -48,3 +48,16 @@ bool isTestFileExists()
     const QFileInfo marker(documents + QStringLiteral("/Qorv/Tivlo/testUpdate.ini"));
     return marker.exists() && marker.isFile();
 }
+
+bool isReachableHost(const QUrl &url)
+{
+    const QString host = url.host().toLower();
+    if (!url.isValid() || host.isEmpty())
+        return false;
+    for (const char *reserved : {"example", "invalid", "test", "example.com", "example.net", "example.org"}) {
+        const QString name = QLatin1String(reserved);
+        if (host == name || host.endsWith(QLatin1Char('.') + name))
+            return false;
+    }
+    return true;
+}

@@ -7,6 +7,7 @@
 #include "firmware/downloaderispchannel.h"
 #include "firmware/downloadfolder.h"
 #include "firmware/iffirmwaredownloader.h"
+#include "updaterfunctions.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -50,24 +51,10 @@ QUrl &serverBase()
     return base;
 }
 
-// A build names no update server, or one under a name reserved never to be anyone's (RFC 2606): such a
-// check is refused before anything is looked up or sent, so it never reaches a stranger's host.
-bool isUsableServer(const QUrl &base)
-{
-    const QString host = base.host().toLower();
-    if (!base.isValid() || host.isEmpty())
-        return false;
-    for (const char *reserved : {"example", "invalid", "test", "example.com", "example.net", "example.org"}) {
-        const QString name = QLatin1String(reserved);
-        if (host == name || host.endsWith(QLatin1Char('.') + name))
-            return false;
-    }
-    return true;
-}
-
 bool refusesCheck()
 {
-    if (isUsableServer(serverBase()))
+    // A build names no update server, or a reserved name: nothing is looked up or sent.
+    if (isReachableHost(serverBase()))
         return false;
     qCInfo(lcUpdater) << "no update server configured; the check is not made";
     return true;

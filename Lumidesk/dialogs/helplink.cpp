@@ -1,6 +1,7 @@
 #include "dialogs/helplink.h"
 
 #include "common/lumidesklog.h"
+#include "updaterfunctions.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -34,8 +35,13 @@ QUrl HelpLink::address(const QString &site, const QString &programFolder)
         page.setFragment(QString());
         return page;
     }
-    const QString readme = installedReadme(programFolder);
-    return QFileInfo(readme).isFile() ? QUrl::fromLocalFile(readme) : QUrl();
+    // Installed, the README lies with the other packages' documentation; the build tree keeps a copy
+    // beside the program, so that a program run from there (scripts/run) has its help too.
+    for (const QString &readme : {installedReadme(programFolder), programFolder + QLatin1String("/README.md")}) {
+        if (QFileInfo(readme).isFile())
+            return QUrl::fromLocalFile(QDir::cleanPath(readme));
+    }
+    return QUrl();
 }
 
 QString HelpLink::installedReadme(const QString &programFolder)
@@ -46,15 +52,7 @@ QString HelpLink::installedReadme(const QString &programFolder)
 bool HelpLink::isUsableSite(const QUrl &site)
 {
     const QString scheme = site.scheme().toLower();
-    const QString host = site.host().toLower();
-    if (!site.isValid() || host.isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return false;
-    for (const char *reserved : {"example", "invalid", "test", "example.com", "example.net", "example.org"}) {
-        const QString name = QLatin1String(reserved);
-        if (host == name || host.endsWith(QLatin1Char('.') + name))
-            return false;
-    }
-    return true;
+    return (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && isReachableHost(site);
 }
 
 bool HelpLink::open()

@@ -1,5 +1,6 @@
 #include "toolbar/startupupdatecheck.h"
 
+#include "updaterfunctions.h"
 #include "vantoupdater.h"
 
 bool StartupUpdateCheck::isConfigured()
@@ -9,13 +10,5 @@ bool StartupUpdateCheck::isConfigured()
 
 bool StartupUpdateCheck::isConfigured(const QUrl &serverBase)
 {
-    if (!serverBase.isValid() || serverBase.host().isEmpty())
-        return false;
-    const QString host = serverBase.host().toLower();
-    for (const char *reserved : {"example", "invalid"}) {
-        const QString name = QLatin1String(reserved);
-        if (host == name || host.endsWith(QLatin1Char('.') + name))
-            return false;
-    }
-    return true;
+    return isReachableHost(serverBase);
 }

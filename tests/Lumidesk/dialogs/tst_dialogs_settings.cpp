@@ -624,35 +624,39 @@ void TestSettingsDialog::draggingMovesTheDialogWithThePointer()
 void TestSettingsDialog::helpLeadsToTheSiteOrTheReadme_data()
 {
     QTest::addColumn<QString>("site");
-    QTest::addColumn<bool>("readmeInstalled");
-    // "readme" for the installed README, else the address (empty: nothing to open).
+    // Where a README lies: "installed" (<prefix>/share/doc/lumidesk), "beside" the program (the build
+    // tree), or nowhere.
+    QTest::addColumn<QString>("readmeAt");
+    // "readme" for that README, else the address (empty: nothing to open).
     QTest::addColumn<QString>("opened");
-    QTest::newRow("no site") << "" << true << "readme";
-    QTest::newRow("no site and no README") << "" << false << "";
-    QTest::newRow("reserved: example") << "https://www.qorv.example" << true << "readme";
-    QTest::newRow("reserved: invalid") << "https://help.invalid/" << true << "readme";
-    QTest::newRow("reserved: example.com") << "http://docs.example.com" << true << "readme";
-    QTest::newRow("no web address") << "ftp://help.qorv.com/" << true << "readme";
-    QTest::newRow("a site") << "https://help.qorv.com" << true << "https://help.qorv.com/help/Lumidesk/";
-    QTest::newRow("a site in a folder") << "https://qorv.com/support/" << false
+    QTest::newRow("no site") << "" << "installed" << "readme";
+    QTest::newRow("no site, run from the build tree") << "" << "beside" << "readme";
+    QTest::newRow("no site and no README") << "" << "" << "";
+    QTest::newRow("reserved: example") << "https://www.qorv.example" << "installed" << "readme";
+    QTest::newRow("reserved: invalid") << "https://help.invalid/" << "installed" << "readme";
+    QTest::newRow("reserved: example.com") << "http://docs.example.com" << "installed" << "readme";
+    QTest::newRow("no web address") << "ftp://help.qorv.com/" << "installed" << "readme";
+    QTest::newRow("a site") << "https://help.qorv.com" << "installed" << "https://help.qorv.com/help/Lumidesk/";
+    QTest::newRow("a site in a folder") << "https://qorv.com/support/" << ""
                                         << "https://qorv.com/support/help/Lumidesk/";
-    QTest::newRow("a name that only ends alike") << "https://myexample/" << false << "https://myexample/help/Lumidesk/";
+    QTest::newRow("a name that only ends alike") << "https://myexample/" << "" << "https://myexample/help/Lumidesk/";
 }
 
 void TestSettingsDialog::helpLeadsToTheSiteOrTheReadme()
 {
     QFETCH(QString, site);
-    QFETCH(bool, readmeInstalled);
+    QFETCH(QString, readmeAt);
     QFETCH(QString, opened);
     // The installed layout: the program in <prefix>/lib/lumidesk, the README in <prefix>/share/doc/lumidesk.
     QTemporaryDir prefix;
     QVERIFY(prefix.isValid());
     const QString program = prefix.filePath(QStringLiteral("lib/lumidesk"));
     QVERIFY(QDir().mkpath(program));
-    const QString readme = prefix.filePath(QStringLiteral("share/doc/lumidesk/README.md"));
-    if (readmeInstalled)
+    const QString installed = prefix.filePath(QStringLiteral("share/doc/lumidesk/README.md"));
+    QCOMPARE(HelpLink::installedReadme(program), installed);
+    const QString readme = readmeAt == QLatin1String("beside") ? program + QStringLiteral("/README.md") : installed;
+    if (!readmeAt.isEmpty())
         writeFile(readme, "# Lumidesk\n");
-    QCOMPARE(HelpLink::installedReadme(program), readme);
     QCOMPARE(HelpLink::address(site, program), opened == QLatin1String("readme") ? QUrl::fromLocalFile(readme) : QUrl(opened));
 }
 
