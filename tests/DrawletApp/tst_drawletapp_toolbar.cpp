@@ -17,6 +17,7 @@
 #include "texttool.h"
 #include "toolaction.h"
 #include "toolinterface.h"
+#include "widthtoolbutton.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -55,6 +56,15 @@ QColor colourOf(const QGraphicsItem *item)
     if (auto *line = dynamic_cast<const QGraphicsLineItem *>(item))
         return line->pen().color();
     return QColor();
+}
+
+QPen penOf(const QGraphicsItem *item)
+{
+    if (auto *shape = dynamic_cast<const QAbstractGraphicsShapeItem *>(item))
+        return shape->pen();
+    if (auto *line = dynamic_cast<const QGraphicsLineItem *>(item))
+        return line->pen();
+    return QPen();
 }
 
 // Answers the next modal dialog as a user would: a file dialog gets the file (an empty name gives up),
@@ -130,8 +140,8 @@ private slots:
     void buttons();
     void eachButtonReachesItsTarget_data();
     void eachButtonReachesItsTarget();
-    void pickedColourReachesTheTool_data();
-    void pickedColourReachesTheTool();
+    void pickedStyleReachesTheTool_data();
+    void pickedStyleReachesTheTool();
     void stylePickersFollowTheTool_data();
     void stylePickersFollowTheTool();
     void eachToolHasItsCursor_data();
@@ -295,27 +305,30 @@ void TestDrawletAppToolbar::eachButtonReachesItsTarget()
     QVERIFY(reached(window.get()));
 }
 
-void TestDrawletAppToolbar::pickedColourReachesTheTool_data()
+void TestDrawletAppToolbar::pickedStyleReachesTheTool_data()
 {
     QTest::addColumn<QString>("tool");
-    QTest::addColumn<bool>("selection"); // the colour is picked for the stroke already drawn
+    QTest::addColumn<bool>("selection"); // the style is picked for the stroke already drawn
     QTest::addColumn<int>("alpha");
+    QTest::addColumn<bool>("lines"); // the tool takes a width and a line style too
 
-    QTest::newRow("pen") << "freehandButton" << false << 255;
+    QTest::newRow("pen") << "freehandButton" << false << 255 << true;
     // Half transparent whatever colour is picked.
-    QTest::newRow("highlighter") << "highlighterButton" << false << 127;
-    QTest::newRow("line") << "lineSpaheButton" << false << 255;
-    QTest::newRow("shape") << "shapeButton" << false << 255;
-    QTest::newRow("text") << "textButton" << false << 255;
-    QTest::newRow("selection") << "selectObjectButton" << true << 255;
+    QTest::newRow("highlighter") << "highlighterButton" << false << 127 << true;
+    QTest::newRow("line") << "lineSpaheButton" << false << 255 << true;
+    QTest::newRow("shape") << "shapeButton" << false << 255 << false;
+    QTest::newRow("text") << "textButton" << false << 255 << false;
+    QTest::newRow("selection") << "selectObjectButton" << true << 255 << true;
 }
 
-// A colour chosen in the colour pop-up is the one the next annotation, or the selected one, is drawn in.
-void TestDrawletAppToolbar::pickedColourReachesTheTool()
+// A colour chosen in the colour pop-up, and a width and a line style in the line pop-up, are what the
+// next annotation, or the selected one, is drawn with.
+void TestDrawletAppToolbar::pickedStyleReachesTheTool()
 {
     QFETCH(QString, tool);
     QFETCH(bool, selection);
     QFETCH(int, alpha);
+    QFETCH(bool, lines);
     auto window = makeWindow();
     window->moveWindowLocationForLumideskHidedSlot(400, 0);
     QWidget *viewport = window->editor()->viewport();
@@ -335,6 +348,23 @@ void TestDrawletAppToolbar::pickedColourReachesTheTool()
     colourButton->click();
     QVERIFY(window->colorAction()->getSkin()->isVisible());
     window->colorAction()->getToolButton().at(2)->click();
+    // The widest of the widths the tool itself offers, and the dashed line.
+    int widest = 0;
+    if (lines) {
+        QToolButton *lineButton = toolButton(window.get(), "lineStyleButton");
+        QVERIFY(lineButton->isEnabled());
+        lineButton->click();
+        LineWidthAndStyleAction *picker = window->lineStyleAction();
+        QVERIFY(picker->getSkin()->isVisible());
+        // A tool starts with the narrowest.
+        widest = picker->getWidthConfig().rbegin()->first;
+        QVERIFY(widest != picker->getWidthConfig().begin()->first);
+        WidthToolButton *widestButton = picker->getWidthButton().back();
+        QVERIFY(widestButton->isVisible());
+        widestButton->click();
+        QCOMPARE(picker->getCurrentWidth(), widest);
+        picker->getLineStyleButton().at(1)->click();
+    }
 
     QGraphicsItem *item = before.first();
     if (!selection) {
@@ -352,6 +382,10 @@ void TestDrawletAppToolbar::pickedColourReachesTheTool()
     }
     QCOMPARE(colourOf(item).rgb(), green.rgb());
     QCOMPARE(colourOf(item).alpha(), alpha);
+    if (lines) {
+        QCOMPARE(penOf(item).width(), widest);
+        QCOMPARE(penOf(item).style(), Qt::DotLine);
+    }
 }
 
 void TestDrawletAppToolbar::stylePickersFollowTheTool_data()
