@@ -99,9 +99,10 @@ void TestPlugmux::serverAliveFollowsThePanel()
     QElapsedTimer waited;
     waited.start();
     QVERIFY(!controller->checkServerAlive());
-    // A link still being set up gets a short while, not more.
+    // A link still being set up gets a short while, not more; the bound above leaves a busy machine
+    // its stalls and still tells a grace from a wait without end.
     QVERIFY(waited.elapsed() >= Plugmux::ConnectGraceMs - 50);
-    QVERIFY(waited.elapsed() < Plugmux::ConnectGraceMs + 1000);
+    QVERIFY(waited.elapsed() < Plugmux::ConnectGraceMs + 5000);
 }
 
 void TestPlugmux::bringsBackOnlyWhatItHid()
