@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QButtonGroup>
-#include <QSignalBlocker>
 #include <QToolButton>
 
 namespace drawlet {
@@ -18,7 +17,6 @@ void keepButtonActionsInStep(QButtonGroup *group)
                          QAction *action = toolButton ? toolButton->defaultAction() : nullptr;
                          if (!action || action->isChecked() == button->isChecked())
                              return;
-                         const QSignalBlocker blocker(action);
                          action->setChecked(button->isChecked());
                      });
 }

@@ -9,6 +9,8 @@
 #include "captureaction.h"
 #include "multiskindockwidget.h"
 #include "plugmux.h"
+#include "shapeselwidget.h"
+#include "skindockwidget.h"
 #include "tr.h"
 
 #include <QAction>
@@ -67,8 +69,15 @@ void TestDrawletAppLink::startsOnlyWithTheMainProgramReachable()
 
 void TestDrawletAppLink::panelHiddenAtStartAndDuringACapture()
 {
+    // The panel is up before the window links to it, as a panel the main program opened would be.
+    std::unique_ptr<drawlet::ui::Plugmux> early(drawlet::ui::Plugmux::createPlugmux(nullptr));
+    QVERIFY(early);
+    QWidget *panel = early->getPluginWidget();
+    panel->show();
+    QVERIFY(panel->isVisible());
     auto window = makeWindow();
-    QWidget *panel = window->controller()->getPluginWidget();
+    QCOMPARE(window->controller()->getPluginWidget(), panel);
+    early.reset();
     QVERIFY(panel->isHidden());
     QVERIFY(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
@@ -119,11 +128,18 @@ void TestDrawletAppLink::followsTheMainProgramsLanguage()
     QAction *mouseMode = toolButton(window.get(), "mouseModeButton")->defaultAction();
     QAction *close = toolButton(window.get(), "closeButton")->defaultAction();
 
+    auto *shapes = qobject_cast<drawlet::ui::ShapeSelWidget *>(window->shapePanel()->widget());
+    QVERIFY(shapes);
+    QAction *outline = shapes->buttons().first()->defaultAction();
+    QCOMPARE(outline->toolTip(), QStringLiteral("Rectangle Outline"));
+
     fakePanel().emitLangChanged(QStringLiteral("de_DE"));
     QCOMPARE(tr.currentLocale(), QStringLiteral("de_de"));
     QVERIFY(tr.programCatalogueLoaded());
     QCOMPARE(mouseMode->toolTip(), QStringLiteral("Mausmodus"));
     QCOMPARE(close->toolTip(), QString::fromUtf8("Zurück"));
+    // The shape panel's own buttons too.
+    QCOMPARE(outline->toolTip(), QStringLiteral("Rechteck als Umriss"));
 
     // No catalogue for the language: logged, and the texts are English; a text English lacks shows
     // its key.

@@ -4,6 +4,7 @@
 // cut down to the annotations.
 #include "drawletappfixture.h"
 
+#include "annotationeditor.h"
 #include "annotationscene.h"
 #include "desktopbackdrop.h"
 #include "multiskindockwidget.h"
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QToolButton>
 #include <QWindow>
 #include <QtTest>
@@ -70,13 +72,20 @@ private slots:
     void textStylePanelOpensInPlaceTheFirstTime();
 
 private:
-    // Hands the screen over and waits until the overlay shows.
+    // Hands the screen over and waits until the overlay shows and the X server has it all.
     static void takeScreen(DrawletApp *window)
     {
         window->moveWindowLocationForLumideskHidedSlot(700, 0);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(QTest::qWaitForWindowExposed(window->toolbarFrame()));
-        QTest::qWait(300);
+        QGuiApplication::sync();
+    }
+    // Clicks where the overlay lies and waits until its editor got the press, which proves that the
+    // window below got nothing.
+    static bool clickTakenByTheOverlay(DrawletApp *window, const QPoint &point)
+    {
+        QSignalSpy pressed(window->editor(), &drawlet::ui::AnnotationEditor::mouseClick);
+        return click(point) && (pressed.count() > 0 || pressed.wait(10000));
     }
 
     std::unique_ptr<DesktopWindow> m_desktop;
@@ -124,22 +133,23 @@ void TestDrawletAppOverlay::clicksPassThroughInMouseMode()
     auto window = makeWindow();
     takeScreen(window.get());
     // Drawing over the desktop: the overlay takes the click.
-    QVERIFY(click({500, 450}));
-    QTest::qWait(300);
+    QVERIFY(clickTakenByTheOverlay(window.get(), {500, 450}));
     QCOMPARE(m_desktop->clicks, 0);
 
+    // The click goes out only once the X server has the overlay's new input region.
     toolButton(window.get(), "mouseModeButton")->click();
     QVERIFY(window->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
-    QTest::qWait(300);
+    QGuiApplication::sync();
     QVERIFY(click({500, 450}));
-    QTRY_COMPARE(m_desktop->clicks, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_desktop->clicks, 1, 10000);
 
-    // A drawing tool makes the overlay take the clicks again.
+    // A drawing tool makes the overlay take the clicks again, once it has a new still of the desktop
+    // and covers it whole again.
     toolButton(window.get(), "freehandButton")->click();
     QVERIFY(!window->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
-    QTest::qWait(500);
-    QVERIFY(click({500, 450}));
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->backdrop()->isCapturing() && window->mask().isEmpty(), 10000);
+    QGuiApplication::sync();
+    QVERIFY(clickTakenByTheOverlay(window.get(), {500, 450}));
     QCOMPARE(m_desktop->clicks, 1);
 }
 
@@ -195,9 +205,11 @@ void TestDrawletAppOverlay::nothingOfThisWithACompositor()
     takeScreen(window.get());
     QVERIFY(window->backdrop()->image().isNull());
     toolButton(window.get(), "mouseModeButton")->click();
+    QSignalSpy changed(window->desktopScene(), &QGraphicsScene::changed);
     window->desktopScene()->addRect(QRectF(1000, 500, 60, 60), QPen(Qt::NoPen), QBrush(Qt::blue));
-    QTest::qWait(200);
-    QVERIFY(window->mask().isEmpty());
+    // The change has been taken in; a cut would follow it within a few milliseconds.
+    QVERIFY(changed.wait(10000));
+    QVERIFY(!QTest::qWaitFor([&] { return !window->mask().isEmpty(); }, 2000));
 }
 
 // The panel beside a text being typed, shown for the first time once the toolbar frame is on the

@@ -126,8 +126,9 @@ void TestDrawletAppProgram::takesAndGivesBackTheScreen()
     m_program.start(QStringLiteral(DRAWLETAPP_PROGRAM), QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(server.newestPeer() && server.newestPeer()->isConnected(), 15000);
     LinkRawSocket *panel = server.newestPeer();
-    // Nothing of the program shows until the screen is handed over.
-    QTest::qWait(500);
+    // Nothing of the program shows until the screen is handed over: not once it is up and answering.
+    panel->writeFrame(QStringLiteral("cap_getRecordTime"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel->messages().contains(QStringLiteral("cap_getRecordTime/p0")), 10000);
     QVERIFY(visibleWindows(m_program.processId()).isEmpty());
 
     panel->writeFrame(QStringLiteral("cap_hideLumidesk/p600/p0"));

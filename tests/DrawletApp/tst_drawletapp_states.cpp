@@ -29,6 +29,9 @@ private slots:
     void clicksLeadToModes();
     void startUpTrace();
     void mouseModeTrace();
+    void modeChangeTraces_data();
+    void modeChangeTraces();
+    void aToolWithoutActionOnlyWarns();
     void undoStaysOffInMouseMode();
 
 private:
@@ -149,6 +152,59 @@ void TestDrawletAppStates::mouseModeTrace()
     QCOMPARE(log.textsOf(QStringLiteral("onWhiteboardActionReleased")),
              QStringList{"signal of " + whiteboardAction + "   has be triggered!!  args: [1] toggled: false "
                          ". if(!toggled), this function will call mousemode button setChecked(true)."});
+    QCOMPARE(activeModeState(window.get()), QStringLiteral("mouseModeState"));
+}
+
+void TestDrawletAppStates::modeChangeTraces_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("click");
+    QTest::addColumn<QString>("handler");
+    QTest::addColumn<QString>("sender"); // the state the trace names
+    QTest::addColumn<QString>("trace");
+
+    const QStringList mouse{QStringLiteral("mouseModeButton")};
+    const QStringList whiteboard{QStringLiteral("whiteboardButton")};
+    QTest::newRow("leaving mouse mode") << mouse << "whiteboardButton" << "exitedMouseMode" << "mouseModeState"
+                                        << "signal of  %1  was be triggered!!";
+    // Without the blank after "signal of".
+    QTest::newRow("entering the whiteboard") << mouse << "whiteboardButton" << "enteredwhiteboardAnnotationMode"
+                                             << "whiteboardAnnotationState" << "signal of %1   was be triggered!! ";
+    QTest::newRow("leaving the whiteboard") << whiteboard << "mouseModeButton" << "exitedWhiteboardMode"
+                                            << "whiteboardAnnotationState" << "signal of  %1  was be triggered!! ";
+}
+
+void TestDrawletAppStates::modeChangeTraces()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, click);
+    QFETCH(QString, handler);
+    QFETCH(QString, sender);
+    QFETCH(QString, trace);
+    auto window = makeWindow();
+    for (const QString &name : before)
+        toolButton(window.get(), name)->click();
+    MessageLog log;
+    toolButton(window.get(), click)->click();
+    const QString printed = getObjectNameOrClassinfo(state(window.get(), sender.toLatin1().constData()));
+    QCOMPARE(log.textsOf(QStringLiteral("DrawletApp::") + handler), QStringList{trace.arg(printed)});
+}
+
+// A button in the tool group that has no action of its own cannot switch modes: a warning, no signal.
+void TestDrawletAppStates::aToolWithoutActionOnlyWarns()
+{
+    auto window = makeWindow();
+    QToolButton bare;
+    bare.setCheckable(true);
+    toolButton(window.get(), "freehandButton")->group()->addButton(&bare);
+    toolButton(window.get(), "mouseModeButton")->click();
+    QSignalSpy annotationToggled(window.get(), &DrawletApp::annotationButtonToggled);
+    MessageLog log;
+    bare.click();
+    QVERIFY(bare.isChecked());
+    QVERIFY(log.contains(QtWarningMsg, QStringLiteral("There is not PaintAction here, the signal "
+                                                      "annotationButtonToggled(bool) will not be triggered!! ")));
+    QCOMPARE(annotationToggled.count(), 0);
     QCOMPARE(activeModeState(window.get()), QStringLiteral("mouseModeState"));
 }
 

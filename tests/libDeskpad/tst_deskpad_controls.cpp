@@ -30,6 +30,7 @@ private slots:
     void timeText_data();
     void timeText();
     void automaticRecordingHoldsTheRecordButtons();
+    void pauseAndResumeSwapTheButtons();
     void collapseLeavesTheTitleRow();
     void noDragDuringCountdown();
 
@@ -52,8 +53,8 @@ void TestDeskpadControls::cleanup()
 }
 
 // A step of a sequence: a message from the main program ("cap_..."), a click on a button ("click:name"),
-// "countdown" (until a running countdown is over), "settle" (longer than a whole countdown) or "tick:n"
-// (n ticks of every running time counter).
+// "countdown" (until no countdown runs any more, cancelled or over) or "tick:n" (n ticks of every
+// running time counter).
 bool TestDeskpadControls::run(const QString &step)
 {
     if (step.startsWith(QLatin1String("cap_")))
@@ -65,10 +66,6 @@ bool TestDeskpadControls::run(const QString &step)
                 return !timer("recordCountdownTimer")->isActive() && !timer("liveCountdownTimer")->isActive();
             }, 3000))
             return false;
-        return m_fixture->sync();
-    }
-    if (step == QLatin1String("settle")) {
-        QTest::qWait(300);
         return m_fixture->sync();
     }
     if (step.startsWith(QLatin1String("tick:"))) {
@@ -106,7 +103,7 @@ void TestDeskpadControls::commands_data()
         << QStringList{"cap_showRecordWidget", "click:btnRecordBig", "cap_startRecord", "countdown"}
         << QStringList{"cap_startRecord"};
     QTest::newRow("a stop during the countdown cancels the start")
-        << QStringList{"cap_showRecordWidget", "click:btnRecordBig", "cap_stopRecord", "settle"}
+        << QStringList{"cap_showRecordWidget", "click:btnRecordBig", "cap_stopRecord", "countdown"}
         << QStringList{"cap_hideRecordWidget"};
     QTest::newRow("a stop while idle only takes the page away")
         << QStringList{"cap_showRecordWidget", "cap_stopRecord"} << QStringList{"cap_hideRecordWidget"};
@@ -131,7 +128,7 @@ void TestDeskpadControls::commands_data()
         << QStringList{"cap_showLiveWidget", "cap_startLive", "cap_startLive", "tick:1", "cap_stopLive"}
         << QStringList{"cap_startLive", "cap_stopLive/p1", "cap_hideLiveWidget"};
     QTest::newRow("a live stop during the countdown cancels the start")
-        << QStringList{"cap_showLiveWidget", "click:btnStartLiveBig", "cap_stopLive", "settle"}
+        << QStringList{"cap_showLiveWidget", "click:btnStartLiveBig", "cap_stopLive", "countdown"}
         << QStringList{"cap_hideLiveWidget"};
     QTest::newRow("a live stop while idle only takes the page away")
         << QStringList{"cap_showLiveWidget", "cap_stopLive"} << QStringList{"cap_hideLiveWidget"};
@@ -144,6 +141,13 @@ void TestDeskpadControls::commands_data()
         << QStringList{"cap_setAutoRecord/p1", "cap_showRecordWidget", "cap_showLiveWidget",
                        "click:btnStartLiveSmall", "countdown"}
         << QStringList{"cap_startLive", "cap_startRecord"};
+    QTest::newRow("without automatic recording the stream starts alone")
+        << QStringList{"cap_setAutoRecord/p1", "cap_setAutoRecord/p0", "cap_showRecordWidget",
+                       "cap_showLiveWidget", "cap_startLive"}
+        << QStringList{"cap_startLive"};
+    QTest::newRow("automatic recording needs the record page")
+        << QStringList{"cap_setAutoRecord/p1", "cap_showLiveWidget", "cap_startLive"}
+        << QStringList{"cap_startLive"};
     QTest::newRow("the close button stops both")
         << QStringList{"cap_showRecordWidget", "cap_showLiveWidget", "cap_startRecord", "cap_startLive", "tick:1",
                        "click:btnClose"}
@@ -333,6 +337,34 @@ void TestDeskpadControls::automaticRecordingHoldsTheRecordButtons()
     QVERIFY(enabled(true));
     QVERIFY(m_fixture->child<QWidget>("btnPauseSmall")->isVisible());
     QCOMPARE(m_fixture->take(), (QStringList{"cap_startLive", "cap_startRecord"}));
+}
+
+void TestDeskpadControls::pauseAndResumeSwapTheButtons()
+{
+    // Whichever page holds them, the small and the big forms change together.
+    auto shown = [this](std::initializer_list<const char *> names, bool expected) {
+        for (const char *name : names) {
+            if (m_fixture->child<QWidget>(name)->isHidden() == expected)
+                return false;
+        }
+        return true;
+    };
+    const auto record = {"btnRecordSmall", "btnRecordBig"};
+    const auto pause = {"btnPauseSmall", "btnPauseBig"};
+    const auto icons = {"labelRecSmall", "labelRecBig"};
+    QVERIFY(m_fixture->send(QStringLiteral("cap_showRecordWidget")));
+    QVERIFY(m_fixture->send(QStringLiteral("cap_startRecord")));
+    QVERIFY(shown(record, false) && shown(pause, true));
+    // A tick on a half second has the icons off.
+    m_fixture->panel()->countRecordTime();
+    m_fixture->panel()->countRecordTime();
+    QVERIFY(shown(icons, false));
+
+    QVERIFY(m_fixture->click("btnPauseBig"));
+    QVERIFY(shown(record, true) && shown(pause, false) && shown(icons, true));
+    QVERIFY(m_fixture->click("btnRecordBig"));
+    QVERIFY(shown(record, false) && shown(pause, true));
+    QCOMPARE(m_fixture->take(), (QStringList{"cap_startRecord", "cap_pauseRecord", "cap_startRecord"}));
 }
 
 void TestDeskpadControls::collapseLeavesTheTitleRow()

@@ -14,7 +14,51 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTranslator>
 #include <QtTest>
+
+namespace {
+
+// Gives the panel's title a text of our choosing, the way a catalogue would.
+class TitleTranslator : public QTranslator
+{
+public:
+    explicit TitleTranslator(const QString &title)
+        : m_title(title)
+    {
+    }
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        if (qstrcmp(context, "DeskpadWidget") == 0 && qstrcmp(source, "Deskpad") == 0)
+            return m_title;
+        return QString();
+    }
+
+private:
+    QString m_title;
+};
+
+// A text exactly `width` pixels wide in the given font, or an empty one when none was found.
+QString textOfWidth(const QFontMetrics &metrics, int width)
+{
+    const QString wide = QStringLiteral("MWDOHNQUwmae");
+    const QString narrow = QStringLiteral("il.:j1t|");
+    for (const QChar w : wide) {
+        for (const QChar n : narrow) {
+            for (int wides = 0; wides <= 30; ++wides) {
+                for (int narrows = 0; narrows <= 30; ++narrows) {
+                    const QString text = QString(wides, w) + QString(narrows, n);
+                    if (metrics.horizontalAdvance(text) == width)
+                        return text;
+                }
+            }
+        }
+    }
+    return QString();
+}
+
+} // namespace
 
 class TestDeskpadForm : public QObject
 {
@@ -28,6 +72,8 @@ private slots:
     void geometry();
     void hiddenAtStart();
     void texts();
+    void titleFitsItsPlace_data();
+    void titleFitsItsPlace();
     void imagesExist();
     void languageSwitch();
     void missingCatalogueChangesNothing();
@@ -175,6 +221,43 @@ void TestDeskpadForm::texts()
     for (QAbstractButton *button : m_fixture->panel()->findChildren<QAbstractButton *>()) {
         if (button->window() == m_fixture->panel())
             QCOMPARE(button->text(), QString());
+    }
+}
+
+void TestDeskpadForm::titleFitsItsPlace_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("110 pixels stay whole") << 110 << true;
+    QTest::newRow("111 pixels are elided") << 111 << false;
+}
+
+void TestDeskpadForm::titleFitsItsPlace()
+{
+    QFETCH(int, width);
+    QFETCH(bool, fits);
+    QLabel *label = m_fixture->child<QLabel>("labelTitle");
+    label->ensurePolished();
+    const QFontMetrics metrics(label->font());
+    const QString title = textOfWidth(metrics, width);
+    QCOMPARE(metrics.horizontalAdvance(title), width);
+
+    // A panel made while the title has that text fits it as it starts.
+    TitleTranslator translator(title);
+    m_fixture.reset();
+    QCoreApplication::installTranslator(&translator);
+    m_fixture.reset(new PanelFixture);
+    const bool started = m_fixture->start();
+    QCoreApplication::removeTranslator(&translator);
+    QVERIFY(started);
+
+    if (fits) {
+        QCOMPARE(text("labelTitle"), title);
+        QCOMPARE(toolTip("labelTitle"), QString());
+    } else {
+        QCOMPARE(toolTip("labelTitle"), QStringLiteral("<span style='color:block;'>%1</span>").arg(title));
+        QVERIFY(text("labelTitle").endsWith(QChar(0x2026)));
+        QVERIFY(metrics.horizontalAdvance(text("labelTitle")) <= 110);
     }
 }
 

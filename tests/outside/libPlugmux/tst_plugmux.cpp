@@ -3,8 +3,8 @@
 #include "fakepanel.h"
 #include "plugmux.h"
 
-#include "desktop/installlayout.h"
-
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QWidget>
@@ -55,10 +55,16 @@ void TestPlugmux::refusesWhatIsNoPanel()
     QVERIFY(!controller);
 }
 
+// This test runs from a folder shaped like the annotation program's: the stand-in panel lies where the
+// build put it, in plugins/ one level up, and that is where the controller looks by itself.
 void TestPlugmux::looksBesideTheProgram()
 {
-    QCOMPARE(Plugmux::defaultPluginPath(),
-             platform::InstallLayout::deskpadPlugin(QCoreApplication::applicationDirPath()));
+    const QString placed = QFileInfo(QStringLiteral(FAKE_DESKPAD_PATH)).canonicalFilePath();
+    QCOMPARE(QFileInfo(QStringLiteral(FAKE_DESKPAD_PATH)).dir().dirName(), QStringLiteral("plugins"));
+    QCOMPARE(QFileInfo(Plugmux::defaultPluginPath()).canonicalFilePath(), placed);
+    std::unique_ptr<Plugmux> controller(Plugmux::createPlugmux(nullptr));
+    QVERIFY(controller);
+    QCOMPARE(controller->getPluginWidget()->objectName(), QStringLiteral("fakeDeskpadWidget"));
 }
 
 void TestPlugmux::relaysBetweenPanelAndProgram()
@@ -93,9 +99,10 @@ void TestPlugmux::serverAliveFollowsThePanel()
     QElapsedTimer waited;
     waited.start();
     QVERIFY(!controller->checkServerAlive());
-    // A link still being set up gets a short while, not more.
+    // A link still being set up gets a short while, not more; the bound above leaves a busy machine
+    // its stalls and still tells a grace from a wait without end.
     QVERIFY(waited.elapsed() >= Plugmux::ConnectGraceMs - 50);
-    QVERIFY(waited.elapsed() < Plugmux::ConnectGraceMs + 1000);
+    QVERIFY(waited.elapsed() < Plugmux::ConnectGraceMs + 5000);
 }
 
 void TestPlugmux::bringsBackOnlyWhatItHid()
