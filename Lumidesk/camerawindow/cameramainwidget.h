@@ -366,6 +366,10 @@ private:
     void leaveCaptureModes();
     QToolButton *shownCaptureButton() const;
 
+    // Live streaming: one stream on the machine.
+    bool streamHeldElsewhere() const;
+    void showOneStreamNotice();
+
     // Recording and snapshots.
     void deskSpaceNotEnough();
     void writerFailed();
@@ -400,7 +404,7 @@ private:
 
     // Phone commands.
     void remoteRecord(QByteArray &payload);
-    void remoteLive(const QByteArray &payload);
+    void remoteLive(QByteArray &payload);
     QByteArray remoteLiveStatus();
     void remoteSnapshot();
     void remoteCaptureMode(QByteArray &payload);

@@ -173,16 +173,21 @@ void CameraMainWidget::remoteRecord(QByteArray &payload)
     payload = RemotePayload::int32s({now, counting ? qint32(recordElapsedMs / 1000) : 0});
 }
 
-void CameraMainWidget::remoteLive(const QByteArray &payload)
+void CameraMainWidget::remoteLive(QByteArray &payload)
 {
     qint32 value = 0;
     if (!RemotePayload::readInt32(payload, LiveStateId, &value))
         return;
-    QScopedValueRollback<bool> remote(remoteCommandActive, true);
-    if (value == 0)
-        stopLiveStream();
-    else
-        startLiveStream();
+    {
+        QScopedValueRollback<bool> remote(remoteCommandActive, true);
+        if (value == 0)
+            stopLiveStream();
+        else
+            startLiveStream();
+    }
+    // A start the window refused (another stream runs, no camera) is answered as stopped.
+    if (value != 0 && !liveActive)
+        payload = RemotePayload::int32s({0});
 }
 
 int CameraMainWidget::getLiveStatus()
