@@ -357,7 +357,8 @@ private:
 
     // Capture modes.
     void setZoomDisable(bool disabled);
-    // Single mode: plain snapshots only, the wide snapshot button and no mode button.
+    // Single mode: no high-quality pictures; the wide snapshot button and no mode button. Otherwise the
+    // mode button shows where the camera takes high-quality pictures.
     void switchCaptureBtnStyle(bool singleMode);
     bool hqOffered() const;
     void updateHQAvailable();
