@@ -418,6 +418,8 @@ void CameraMainWidget::show()
 {
     closing = false;
     closeDone = false;
+    // A close turns the window into a dialog; reopened, it is the frameless top window it was made.
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     QWidget::show();
 }
 

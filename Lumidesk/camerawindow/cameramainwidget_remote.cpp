@@ -279,7 +279,8 @@ void CameraMainWidget::remoteZoom(QByteArray &payload)
         // The slider's own slot crops the frames.
         zoomSlider->setValue(value);
     }
-    zoomSteps = value;
+    // zoomSteps is left alone: the phone's value is no step of the user's, and the slider's next
+    // release reports against what the analytics heard last.
     payload = RemotePayload::int32s({value});
 }
 
