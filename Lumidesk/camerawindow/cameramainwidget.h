@@ -89,6 +89,9 @@ public:
     static constexpr qint32 DiskFull = qint32(0xE0300003);
     static constexpr int SizeReportIntervalMs = 500;
     static constexpr int ResizeMargin = 150;
+    // The notice box of a window without a camera, as the form draws it, and its text's margin.
+    static constexpr QSize NoticeBoxSize = QSize(221, 111);
+    static constexpr int NoticeMargin = 10;
     // The counters add this much per tick, whatever the tick's interval.
     static constexpr int CounterStepMs = 500;
     static constexpr qint64 RecordLimitMs = 6LL * 60 * 60 * 1000;
@@ -443,6 +446,8 @@ private:
     void stopCountdowns();
     QWidget *resizerUnderMouse() const;
     void setMaskGeometry(const QRect &rect);
+    // The notice of a window without a camera, sized to its text and centred in the given area.
+    void fitNotice(int areaWidth, int areaHeight);
     bool cursorStillOver() const;
     QWidget *activeResizer = nullptr;
 
