@@ -347,6 +347,8 @@ private:
     GeneralCamera *findSelectedCamera() const;
     bool startSelectedCamera(int index);
     void setUpZoomRange();
+    // The camera's own zoom value as the slider shows it; 0 for a camera zoomed by cropping.
+    int cameraZoomValue() const;
     void reportCameraOpened(const QString &firmwareVersion, const QString &softwareVersion);
     void startCameraErrorHandle(qint32 startResult);
     void selectTail();
@@ -529,6 +531,8 @@ private:
     bool restartSelecting = false;
     bool retranslating = false;
     bool zoomLocked = false;
+    // The camera zooms and pans itself (zoom ratio, region of interest); else the frames are cropped.
+    bool ownZoom = false;
     bool hqAvailable = false;
     GeneralCamera *restartCamera = nullptr;
     bool closeClicked = false;

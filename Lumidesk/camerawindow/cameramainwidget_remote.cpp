@@ -112,10 +112,10 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
         payload = windowBytes(windowEdges(id == MaximumWindow));
         return;
     case ZoomAvailableId:
-        payload = RemotePayload::int32s({usesCameraZoom() && zoomLocked ? 0 : 1});
+        payload = RemotePayload::int32s({isMakerCamera() && zoomLocked ? 0 : 1});
         return;
     case HQAvailable:
-        payload = RemotePayload::int32s({usesCameraZoom() && hqAvailable && !zoomLocked ? 1 : 0});
+        payload = RemotePayload::int32s({isMakerCamera() && hqAvailable && !zoomLocked ? 1 : 0});
         return;
     default:
         return;
