@@ -548,12 +548,15 @@ void TestCamWindow::sizeReportAfterLastStep()
     auto window = makeWindow();
     selectFirstCamera(*window);
     QVERIFY(window->getSourceCamera());
+    // The window's first size is reported first.
+    QTRY_VERIFY(!window->isSizeReportPending());
     QSignalSpy analytics(window.get(), &CameraMainWidget::sendCommand);
 
     // The first step arms a report an hour away; each later step arms it anew, with the short delay
     // given by then. Only a report armed by a later step can arrive, and only one does.
     window->setSizeReportInterval(60 * 60 * 1000);
-    window->resize(700, 460);
+    window->resize(690, 460);
+    QVERIFY(window->isSizeReportPending());
     window->setSizeReportInterval(50);
     for (int step = 1; step < 4; ++step) {
         window->resize(700 + 10 * step, 460);
@@ -719,7 +722,7 @@ void TestCamWindow::noticeFitsInEveryLanguage_data()
     QTest::addColumn<QString>("catalogue"); // empty: a language with a far longer text
 
     // Every language of the source tree has its built catalogue.
-    const QString sources = qEnvironmentVariable("LUMIDESK_SOURCE_DIR") + QStringLiteral("/Languages");
+    const QString sources = QStringLiteral(LUMIDESK_LANGUAGE_SOURCES);
     const QStringList codes = QDir(sources).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     int languages = 0;
     for (const QString &code : codes) {
