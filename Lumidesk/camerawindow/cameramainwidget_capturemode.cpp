@@ -135,7 +135,8 @@ void CameraMainWidget::switchCaptureBtnStyle(bool singleMode)
         btnCapture->setFixedSize(116, 46);
         btnCapture->setIconSize(QSize(103, 46));
     }
-    btnCapture->setStyleSheet(CaptureButtonStyle.arg(narrow ? QStringLiteral("btn_cam_p") : QStringLiteral("btn_cam_p_l")));
+    btnCapture->setStyleSheet(
+        CaptureButtonStyle.arg(narrow ? QStringLiteral("btn_cam_p") : QStringLiteral("btn_cam_p_l")));
 }
 
 void CameraMainWidget::setZoomDisable(bool disabled)

@@ -257,7 +257,8 @@ void CameraMainWidget::setUpZoomRange()
         switchCaptureBtnStyle(true);
         setZoomDisable(true);
         zoomLocked = true;
-        camera->setZoomRatio(0.0);
+        if (ownZoom)
+            camera->setZoomRatio(0.0);
     } else {
         setZoomDisable(false);
         zoomLocked = false;
@@ -432,13 +433,20 @@ void CameraMainWidget::updateStreamFrameSize()
             setZoomDisable(true);
             switchCaptureMode(0);
             zoomLocked = true;
-            camera->setZoomRatio(0.0);
+            // The zoom goes back to the whole picture, the camera's own or the crop.
+            if (usesCameraZoom()) {
+                camera->setZoomRatio(0.0);
+            } else {
+                zoom.reset();
+                setDigitalCrop();
+                zoomSlider->setValue(0);
+            }
         } else {
             setZoomDisable(false);
             zoomLocked = false;
         }
     }
-    // A crop of the frames is a fraction of any format; only a camera's own zoom is read back.
+    // A crop is a fraction of any format and stays; only a camera's own zoom is read back.
     if (usesCameraZoom())
         zoomSlider->setValue(cameraZoomValue());
     emit SendToClient(ZoomAvailableId, RemotePayload::int32s({zoomLocked ? 0 : 1}));

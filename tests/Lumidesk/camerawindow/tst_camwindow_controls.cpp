@@ -2,6 +2,7 @@
 
 #include "audio/qorvaudiosource.h"
 #include "audio/simulatedaudioinputs.h"
+#include "camerasettings/camerasettingdialog.h"
 #include "capture/qorvcapturesession.h"
 #include "common/remotepayload.h"
 #include "journix.h"
@@ -281,7 +282,29 @@ void TestCamWindowControls::digitalZoomOnACameraWithoutItsOwn()
     window->FromClientCmd(CameraMainWidget::ZoomAvailableId, payload);
     QCOMPARE(payload, RemotePayload::int32s({1}));
 
-    // Out again to the whole frame.
+    // A format too wide for zoom lets the crop go and locks the zoom, as it does a camera's own.
+    GeneralCamera *camera = window->getSourceCamera();
+    for (const VideoFormat &format : camera->getVideFormats()) {
+        if (format.codecType == 6 && format.width == 3840 && format.frameRates.contains(30u))
+            QVERIFY(qint32(camera->setActiveFormat(format.index, 30)) >= 0);
+    }
+    QCOMPARE(camera->getActiveFormat().width, 3840);
+    emit window->settingDialog->settingApplied();
+    QCOMPARE(crop().first, 1.0f);
+    QCOMPARE(window->zoomPan().level(), 1);
+    QVERIFY(!window->zoomSlider->isEnabled());
+    QCOMPARE(sentInts(sent, CameraMainWidget::ZoomAvailableId).last(), QList<qint32>{0});
+    payload = RemotePayload::int32s({5});
+    window->FromClientCmd(CameraMainWidget::ZoomValueId, payload);
+    QCOMPARE(crop().first, 1.0f);
+
+    // Back to a narrower one and out again to the whole frame.
+    for (const VideoFormat &format : camera->getVideFormats()) {
+        if (format.codecType == 6 && format.width == 1280 && format.frameRates.contains(30u))
+            QVERIFY(qint32(camera->setActiveFormat(format.index, 30)) >= 0);
+    }
+    emit window->settingDialog->settingApplied();
+    QVERIFY(window->zoomSlider->isEnabled());
     for (int press = 0; press < ZoomPan::MaxLevel; ++press)
         window->btnZoomOut->click();
     QCOMPARE(window->zoomPan().level(), 1);
