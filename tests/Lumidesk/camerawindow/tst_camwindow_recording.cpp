@@ -16,6 +16,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QVector>
+
+#include <algorithm>
 
 using namespace camwindow;
 
@@ -161,7 +164,8 @@ void TestCamWindowRecording::pauseAndResumeKeepTheFrameRate()
     QCOMPARE(window->getRecordState(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(window->recordElapsed() >= 2000, 20000);
     window->recordPause();
-    double recordedSpan = clock.restart() / 1000.0;
+    const double beforePause = clock.restart() / 1000.0;
+    double recordedSpan = beforePause;
     QCOMPARE(window->getRecordState(), 2);
     const qint64 pausedAt = window->recordElapsed();
     // Two of the counter's ticks: the counter stands still while paused.
@@ -184,14 +188,33 @@ void TestCamWindowRecording::pauseAndResumeKeepTheFrameRate()
     const WriterProbe probe = WriterProbe::run(ended.first().at(0).toString());
     QVERIFY2(probe.ok, qPrintable(probe.error));
     const WriterProbedStream video = probe.stream(QStringLiteral("video"));
-    // The pause is not in the movie, and the frames after it come at the camera's rate, within 10 %.
+    // The pause is not in the movie.
     QVERIFY2(qAbs(video.duration() - recordedSpan) < 0.5,
              qPrintable(QStringLiteral("%1 s in the movie, %2 s recorded").arg(video.duration()).arg(recordedSpan)));
-    const double rate = video.packets / video.duration();
+    // Each frame's time follows the last by the camera's frame time, before the pause and after it,
+    // within 10 %. A loaded machine drops a frame now and then (a double step); the usual step, the
+    // median, stays the camera's.
     const int cameraRate = window->getSourceCamera()->getActiveFormat().frameRate;
-    QVERIFY2(rate > cameraRate * 0.9 && rate < cameraRate * 1.1,
-             qPrintable(QStringLiteral("%1 frames in %2 s, camera %3 fps").arg(video.packets).arg(video.duration())
-                            .arg(cameraRate)));
+    QVector<double> times = video.packetTimes;
+    std::sort(times.begin(), times.end());
+    const auto usualStep = [&times](double from, double to) {
+        QVector<double> steps;
+        for (int i = 1; i < times.size(); ++i) {
+            if (times.at(i - 1) >= from && times.at(i) <= to)
+                steps.append(times.at(i) - times.at(i - 1));
+        }
+        if (steps.size() < 10)
+            return -1.0;
+        std::sort(steps.begin(), steps.end());
+        return steps.at(steps.size() / 2);
+    };
+    const double frameTime = 1.0 / cameraRate;
+    const double pauseAt = times.first() + beforePause;
+    for (const double step : {usualStep(times.first(), pauseAt - 0.2), usualStep(pauseAt + 0.2, times.last())}) {
+        QVERIFY2(step > frameTime * 0.9 && step < frameTime * 1.1,
+                 qPrintable(QStringLiteral("frames %1 s apart, camera %2 fps (%3 frames in %4 s)")
+                                .arg(step).arg(cameraRate).arg(video.packets).arg(video.duration())));
+    }
 }
 
 void TestCamWindowRecording::sixHourLimit()
