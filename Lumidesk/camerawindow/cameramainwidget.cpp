@@ -2,6 +2,7 @@
 
 #include "cameramainwidget_p.h"
 #include "capturemodemenu.h"
+#include "elidedcombotext.h"
 #include "keystonewidget.h"
 
 #include "analytics/bigdata.h"
@@ -70,6 +71,8 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     comboBoxSource->setItemDelegate(new QStyledItemDelegate(comboBoxSource));
     connect(comboBoxSource, &CustComboBox::isShowPopup, this, &CameraMainWidget::resetAutoDetectValue);
+    // Camera names are often longer than the selector.
+    new ElidedComboText(comboBoxSource);
     centreOnPrimaryScreen(this);
 
     rtmp = acquireQorvRtmpImpl();
@@ -83,6 +86,7 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     btnStop->hide();
     btnKeyStone->hide();
     btnHQCapture->hide();
+    lbTiptx->setWordWrap(true);
     lbTiptx->setText(tr(ConnectTip));
 
     recordTimer = new QTimer;
@@ -418,6 +422,8 @@ void CameraMainWidget::show()
 {
     closing = false;
     closeDone = false;
+    // A close turns the window into a dialog; reopened, it is the frameless top window it was made.
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     QWidget::show();
 }
 

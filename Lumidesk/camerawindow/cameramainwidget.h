@@ -89,6 +89,9 @@ public:
     static constexpr qint32 DiskFull = qint32(0xE0300003);
     static constexpr int SizeReportIntervalMs = 500;
     static constexpr int ResizeMargin = 150;
+    // The notice box of a window without a camera, as the form draws it, and its text's margin.
+    static constexpr QSize NoticeBoxSize = QSize(221, 111);
+    static constexpr int NoticeMargin = 10;
     // The counters add this much per tick, whatever the tick's interval.
     static constexpr int CounterStepMs = 500;
     static constexpr qint64 RecordLimitMs = 6LL * 60 * 60 * 1000;
@@ -344,6 +347,8 @@ private:
     GeneralCamera *findSelectedCamera() const;
     bool startSelectedCamera(int index);
     void setUpZoomRange();
+    // The camera's own zoom value as the slider shows it; 0 for a camera zoomed by cropping.
+    int cameraZoomValue() const;
     void reportCameraOpened(const QString &firmwareVersion, const QString &softwareVersion);
     void startCameraErrorHandle(qint32 startResult);
     void selectTail();
@@ -357,7 +362,8 @@ private:
 
     // Capture modes.
     void setZoomDisable(bool disabled);
-    // Single mode: plain snapshots only, the wide snapshot button and no mode button.
+    // Single mode: no high-quality pictures; the wide snapshot button and no mode button. Otherwise the
+    // mode button shows where the camera takes high-quality pictures.
     void switchCaptureBtnStyle(bool singleMode);
     bool hqOffered() const;
     void updateHQAvailable();
@@ -365,6 +371,10 @@ private:
     // Back to normal mode when the window closes, without reporting it.
     void leaveCaptureModes();
     QToolButton *shownCaptureButton() const;
+
+    // Live streaming: one stream on the machine.
+    bool streamHeldElsewhere() const;
+    void showOneStreamNotice();
 
     // Recording and snapshots.
     void deskSpaceNotEnough();
@@ -400,7 +410,7 @@ private:
 
     // Phone commands.
     void remoteRecord(QByteArray &payload);
-    void remoteLive(const QByteArray &payload);
+    void remoteLive(QByteArray &payload);
     QByteArray remoteLiveStatus();
     void remoteSnapshot();
     void remoteCaptureMode(QByteArray &payload);
@@ -438,6 +448,8 @@ private:
     void stopCountdowns();
     QWidget *resizerUnderMouse() const;
     void setMaskGeometry(const QRect &rect);
+    // The notice of a window without a camera, sized to its text and centred in the given area.
+    void fitNotice(int areaWidth, int areaHeight);
     bool cursorStillOver() const;
     QWidget *activeResizer = nullptr;
 
@@ -519,6 +531,8 @@ private:
     bool restartSelecting = false;
     bool retranslating = false;
     bool zoomLocked = false;
+    // The camera zooms and pans itself (zoom ratio, region of interest); else the frames are cropped.
+    bool ownZoom = false;
     bool hqAvailable = false;
     GeneralCamera *restartCamera = nullptr;
     bool closeClicked = false;

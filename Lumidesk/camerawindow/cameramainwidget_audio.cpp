@@ -108,7 +108,7 @@ void CameraMainWidget::syncAudioList()
         return;
     if (compareList(ids, audioIds) && cbAudio->count() == ids.size() + 1)
         return;
-    _LumideskLog::log(Journix::Info, "Audio list changed.");
+    _LumideskLog::log(Journix::Warning, "Audio list changed.");
     disconnect(cbAudio, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CameraMainWidget::setAudioDevice);
     audioNames = names;
     audioIds = ids;

@@ -121,23 +121,22 @@ void CameraMainWidget::showPopBtn()
 
 void CameraMainWidget::switchCaptureBtnStyle(bool singleMode)
 {
-    QString image;
-    if (singleMode) {
-        // Only plain snapshots: whatever mode ran gives way to them.
-        if (captureMode != NormalCapture)
-            switchCaptureMode(NormalCapture);
-        btnSwitch->hide();
-        btnCapture->setFixedSize(116, 46);
-        btnCapture->setIconSize(QSize(103, 46));
-        image = QStringLiteral("btn_cam_p_l");
-    } else {
-        // The keystone mode is always there to choose, so the mode button is too.
-        btnSwitch->show();
+    // High-quality pictures give way to plain snapshots; a keystone mode in use stays. The mode
+    // follows the buttons, so that the phone's snapshot takes what the window shows.
+    if (singleMode && captureMode == HQCapture)
+        switchCaptureMode(NormalCapture);
+    // The mode button is there only where there is a high-quality mode to choose.
+    const bool narrow = !singleMode && hqAvailable;
+    btnSwitch->setVisible(narrow);
+    if (narrow) {
         btnCapture->setFixedSize(91, 46);
         btnCapture->setIconSize(QSize(78, 46));
-        image = QStringLiteral("btn_cam_p");
+    } else {
+        btnCapture->setFixedSize(116, 46);
+        btnCapture->setIconSize(QSize(103, 46));
     }
-    btnCapture->setStyleSheet(CaptureButtonStyle.arg(image));
+    btnCapture->setStyleSheet(
+        CaptureButtonStyle.arg(narrow ? QStringLiteral("btn_cam_p") : QStringLiteral("btn_cam_p_l")));
 }
 
 void CameraMainWidget::setZoomDisable(bool disabled)

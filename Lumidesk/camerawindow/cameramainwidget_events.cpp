@@ -163,6 +163,8 @@ void CameraMainWidget::updateString(QString language)
     notificationDialog->updateString();
     warningDialog->updateString();
     liveWarningDialog->updateString(language);
+    // The notice's text has another length now.
+    relayout();
     retranslating = false;
 }
 

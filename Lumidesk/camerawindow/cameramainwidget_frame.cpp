@@ -72,8 +72,7 @@ void CameraMainWidget::relayout()
     cbAudio->setGeometry(widgetDown->x() + 44, widgetDown->y() + columnTop + 198, 16, 22);
     bottomBar->setGeometry((downWidth - 352) / 2, downHeight - 46 - 4, 352, 46);
     lebalCountdown->setGeometry(0, 0, downWidth, downHeight);
-    lbTip->setGeometry((downWidth - lbTip->width()) / 2, (downHeight - lbTip->height()) / 2, lbTip->width(),
-                       lbTip->height());
+    fitNotice(downWidth, downHeight);
     frameRecordTime->move(downWidth - frameRecordTime->width() - 60, 20);
     frameLiveTime->move(downWidth - frameLiveTime->width() - 60, 36);
 
@@ -91,6 +90,20 @@ void CameraMainWidget::relayout()
                           static_cast<QWidget *>(leftDownResizer), static_cast<QWidget *>(rightDownResizer)})
         edge->raise();
     updateSeeThrough();
+}
+
+void CameraMainWidget::fitNotice(int areaWidth, int areaHeight)
+{
+    // The box keeps the form's size unless its text needs more, in whatever language: then it grows
+    // about the middle of the area, never past it. The text fills the box but for a margin and wraps.
+    const QSize least = NoticeBoxSize;
+    const int widestWord = lbTiptx->minimumSizeHint().width();
+    const int width = qBound(least.width(), widestWord + 2 * NoticeMargin, qMax(least.width(), areaWidth));
+    const int textWidth = width - 2 * NoticeMargin;
+    const int height = qBound(least.height(), lbTiptx->heightForWidth(textWidth) + 2 * NoticeMargin,
+                              qMax(least.height(), areaHeight));
+    lbTip->setGeometry((areaWidth - width) / 2, (areaHeight - height) / 2, width, height);
+    lbTiptx->setGeometry(NoticeMargin, NoticeMargin, textWidth, height - 2 * NoticeMargin);
 }
 
 void CameraMainWidget::resetUi()

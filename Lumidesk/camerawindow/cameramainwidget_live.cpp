@@ -4,6 +4,7 @@
 
 #include "analytics/bigdata.h"
 #include "capture/qorvcapturesession.h"
+#include "common/lumidesklog.h"
 #include "dialogs/livesettings.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "qorvrtmpintf.h"
@@ -15,13 +16,22 @@ using namespace CameraWindowText;
 // Idle -> settings -> countdown (publisher pending) -> live -> idle. One stream runs on the machine at
 // a time: the publisher's busy state covers every publisher of the process.
 
+bool CameraMainWidget::streamHeldElsewhere() const
+{
+    return rtmp->isStreaming() || rtmp->isStreamPending() || liveControlShown;
+}
+
+void CameraMainWidget::showOneStreamNotice()
+{
+    showNotificationDialog(tr(StreamTitle), tr(OneStreamMessage), 0);
+}
+
 void CameraMainWidget::showLiveStreamSetting()
 {
     if (!camera)
         return;
-    if (rtmp->isStreaming() || rtmp->isStreamPending() || liveControlShown || liveActive
-        || liveCountdownTimer->isActive()) {
-        showNotificationDialog(tr(StreamTitle), tr(OneStreamMessage), 0);
+    if (streamHeldElsewhere() || liveActive || liveCountdownTimer->isActive()) {
+        showOneStreamNotice();
         return;
     }
     liveSettingDialog->loadSetting();
@@ -34,6 +44,11 @@ void CameraMainWidget::startLiveCountdown()
 {
     if (!camera || liveActive || liveCountdownTimer->isActive())
         return;
+    // The settings were open for a while: another stream may have started meanwhile.
+    if (streamHeldElsewhere()) {
+        showOneStreamNotice();
+        return;
+    }
     setToDisable(true);
     rtmp->setStreamPending(true);
     countdownValue = 3;
@@ -55,8 +70,10 @@ void CameraMainWidget::liveCountdown()
     lebalCountdown->hide();
     if (mouseInside)
         showCameraWidgetContent();
-    startLiveStream();
+    // The mark held the machine's one stream for this window; given up first, the start can tell
+    // this window's hold from another's.
     rtmp->setStreamPending(false);
+    startLiveStream();
     updateSeeThrough();
 }
 
@@ -77,6 +94,15 @@ void CameraMainWidget::startLiveStream()
         liveSettingDialog->closeSetting();
     if (liveCountdownTimer->isActive() || liveTimer->isActive() || liveActive || !camera)
         return;
+    // One stream on the machine, however the start was asked for: the countdown's end, the phone.
+    if (streamHeldElsewhere()) {
+        _LumideskLog::log(Journix::Warning, "live start refused: another stream runs");
+        if (recordState == 0)
+            setToDisable(false);
+        if (!remoteCommandActive)
+            showOneStreamNotice();
+        return;
+    }
     setToDisable(true);
     if (recordRunning) {
         setRecordBlink(false);

@@ -112,10 +112,10 @@ void CameraMainWidget::FromClientCmd(unsigned int id, QByteArray &payload)
         payload = windowBytes(windowEdges(id == MaximumWindow));
         return;
     case ZoomAvailableId:
-        payload = RemotePayload::int32s({usesCameraZoom() && zoomLocked ? 0 : 1});
+        payload = RemotePayload::int32s({isMakerCamera() && zoomLocked ? 0 : 1});
         return;
     case HQAvailable:
-        payload = RemotePayload::int32s({usesCameraZoom() && hqAvailable && !zoomLocked ? 1 : 0});
+        payload = RemotePayload::int32s({isMakerCamera() && hqAvailable && !zoomLocked ? 1 : 0});
         return;
     default:
         return;
@@ -173,16 +173,21 @@ void CameraMainWidget::remoteRecord(QByteArray &payload)
     payload = RemotePayload::int32s({now, counting ? qint32(recordElapsedMs / 1000) : 0});
 }
 
-void CameraMainWidget::remoteLive(const QByteArray &payload)
+void CameraMainWidget::remoteLive(QByteArray &payload)
 {
     qint32 value = 0;
     if (!RemotePayload::readInt32(payload, LiveStateId, &value))
         return;
-    QScopedValueRollback<bool> remote(remoteCommandActive, true);
-    if (value == 0)
-        stopLiveStream();
-    else
-        startLiveStream();
+    {
+        QScopedValueRollback<bool> remote(remoteCommandActive, true);
+        if (value == 0)
+            stopLiveStream();
+        else
+            startLiveStream();
+    }
+    // A start the window refused (another stream runs, no camera) is answered as stopped.
+    if (value != 0 && !liveActive)
+        payload = RemotePayload::int32s({0});
 }
 
 int CameraMainWidget::getLiveStatus()
@@ -274,7 +279,8 @@ void CameraMainWidget::remoteZoom(QByteArray &payload)
         // The slider's own slot crops the frames.
         zoomSlider->setValue(value);
     }
-    zoomSteps = value;
+    // zoomSteps is left alone: the phone's value is no step of the user's, and the slider's next
+    // release reports against what the analytics heard last.
     payload = RemotePayload::int32s({value});
 }
 

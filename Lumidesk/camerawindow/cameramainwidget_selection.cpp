@@ -18,6 +18,7 @@
 #include "vantohqcapture.h"
 #include "vantoupdater.h"
 #include "common/remotepayload.h"
+#include "uvc/uvc_control_range.h"
 
 using namespace CameraWindowText;
 using CameraWindowStyle::ZoomLockWidth;
@@ -178,7 +179,7 @@ bool CameraMainWidget::startSelectedCamera(int index)
     const QString firmwareVersion = cameraFirmwareVersion(updater, camera);
 
     if (index != 0) {
-        if (IsSupportPID(camera->getPID())) {
+        if (usesCameraZoom()) {
             uvcx_roi_control_t roi;
             if (camera->getROI(&roi) == GeneralCamera::Success) {
                 lastPanPosition[0] = roi.wROI_Bottom;
@@ -238,32 +239,40 @@ bool CameraMainWidget::startSelectedCamera(int index)
 
 void CameraMainWidget::setUpZoomRange()
 {
+    // The maker's cameras zoom themselves where they have a zoom; any other camera, and one of theirs
+    // without a zoom of its own, is zoomed by cropping its frames (a slider over a zoom the camera does
+    // not have would move nothing).
+    uvc_control_range range;
+    ownZoom = isMakerCamera() && camera->getZoomRatioRange(&range) == GeneralCamera::Success
+              && range.max > range.min;
+    zoomMax = ownZoom ? int(range.max) : ZoomPan::MaxLevel - 1;
+    zoomMin = ownZoom ? int(range.min) : 0;
     if (!isMakerCamera()) {
         zoomLocked = false;
-        zoomMax = 15;
-        zoomMin = 0;
         zoomSlider->setRange(zoomMin, zoomMax);
         zoomSlider->setValue(0);
         return;
-    }
-    uvc_control_range range;
-    if (camera->getZoomRatioRange(&range) == GeneralCamera::Success) {
-        zoomMax = int(range.max);
-        zoomMin = int(range.min);
     }
     if (camera->getActiveFormat().width >= ZoomLockWidth) {
         switchCaptureBtnStyle(true);
         setZoomDisable(true);
         zoomLocked = true;
-        camera->setZoomRatio(0.0);
+        if (ownZoom)
+            camera->setZoomRatio(0.0);
     } else {
         setZoomDisable(false);
         zoomLocked = false;
     }
     zoomSlider->setRange(zoomMin, zoomMax);
+    zoomSlider->setValue(cameraZoomValue());
+}
+
+int CameraMainWidget::cameraZoomValue() const
+{
     double ratio = 0.0;
-    camera->getZoomRatio(&ratio);
-    zoomSlider->setValue(int(ratio));
+    if (!ownZoom || camera->getZoomRatio(&ratio) != GeneralCamera::Success)
+        return 0;
+    return int(ratio);
 }
 
 void CameraMainWidget::reportCameraOpened(const QString &firmwareVersion, const QString &softwareVersion)
@@ -424,15 +433,22 @@ void CameraMainWidget::updateStreamFrameSize()
             setZoomDisable(true);
             switchCaptureMode(0);
             zoomLocked = true;
-            camera->setZoomRatio(0.0);
+            // The zoom goes back to the whole picture, the camera's own or the crop.
+            if (usesCameraZoom()) {
+                camera->setZoomRatio(0.0);
+            } else {
+                zoom.reset();
+                setDigitalCrop();
+                zoomSlider->setValue(0);
+            }
         } else {
             setZoomDisable(false);
             zoomLocked = false;
         }
     }
-    double ratio = 0.0;
-    camera->getZoomRatio(&ratio);
-    zoomSlider->setValue(int(ratio));
+    // A crop is a fraction of any format and stays; only a camera's own zoom is read back.
+    if (usesCameraZoom())
+        zoomSlider->setValue(cameraZoomValue());
     emit SendToClient(ZoomAvailableId, RemotePayload::int32s({zoomLocked ? 0 : 1}));
 }
 

@@ -12,7 +12,8 @@
 #include <QTimer>
 
 // The maker's older models (product id below 0x2000) zoom and pan in the camera (zoom ratio and
-// region of interest); any other camera is zoomed by cropping its frames in the session.
+// region of interest) where they have a zoom; any other camera is zoomed by cropping its frames in the
+// session.
 
 namespace {
 
@@ -38,7 +39,7 @@ bool readRoiRange(GeneralCamera *camera, uvcx_roi_control_t *maximum, uvcx_roi_c
 
 bool CameraMainWidget::usesCameraZoom() const
 {
-    return camera && IsSupportPID(camera->getPID());
+    return camera && ownZoom;
 }
 
 QSize CameraMainWidget::frameSize() const
@@ -122,6 +123,9 @@ void CameraMainWidget::setZoomRatio(int value)
             camera->setZoomRatio(double(value));
         return;
     }
+    // Locked as the camera's own zoom is: the phone's value moves the slider only.
+    if (zoomLocked)
+        return;
     zoom.setSliderValue(value, frameSize());
     applyDigitalZoom();
 }

@@ -3,8 +3,10 @@
 #include "camera/generalcamera.h"
 #include "hid/ifhqcapture.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QTimer>
@@ -20,6 +22,8 @@ constexpr int SizeOffset = IfHQCapture::AnswerHeaderSize;
 constexpr quint32 MaximumPictureBytes = 64u * 1024u * 1024u;
 // Pieces are read for this long before the event loop gets its turn again.
 constexpr qint64 SliceMs = 15;
+const QByteArray JpegStart("\xFF\xD8", 2);
+const QByteArray JpegEnd("\xFF\xD9", 2);
 
 qint64 monotonicMs()
 {
@@ -148,8 +152,34 @@ bool VantoHQCapture::readPieces(bool *failed)
     return true;
 }
 
+bool VantoHQCapture::pictureDecodes() const
+{
+    // A JPEG cut short still decodes, grey below the cut: a whole one ends with its end marker (a
+    // camera may pad its last piece with zeros).
+    QByteArray whole = m_picture;
+    while (whole.endsWith('\0'))
+        whole.chop(1);
+    if (!whole.startsWith(JpegStart) || !whole.endsWith(JpegEnd))
+        return false;
+    QBuffer buffer(&whole);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    const QSize size = reader.size();
+    if (size.isEmpty())
+        return false;
+    // Read at an eighth of its size: every byte of the picture is still decoded, in a fraction of
+    // the time, on the window's thread.
+    reader.setScaledSize(QSize(qMax(1, size.width() / 8), qMax(1, size.height() / 8)));
+    return !reader.read().isNull();
+}
+
 bool VantoHQCapture::writePicture()
 {
+    if (!pictureDecodes()) {
+        qCWarning(lcHQ, "the camera's picture (%d bytes) is no readable JPEG: the latest frame is taken instead",
+                  int(m_picture.size()));
+        return false;
+    }
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(m_picture) != m_picture.size())
         return false;

@@ -15,8 +15,9 @@ class IfHQCapture;
 // High-quality still capture of one camera window. doHQCapture returns at once; the picture is taken
 // piece by piece on later turns of the event loop (the window stays responsive), and finishedCapture
 // follows with the path written, or with an empty path when nothing could be written (no camera, the
-// camera did not answer, no frame). A camera that does not answer, or not within the time limit, gets
-// the latest full frame written instead. One capture runs at a time: a request while one runs is refused.
+// camera did not answer, no frame). A camera that does not answer, not within the time limit, or with
+// a picture that does not decode, gets the latest full frame written instead: what is written always
+// reads as a picture. One capture runs at a time: a request while one runs is refused.
 class VANTOHQCAPTURE_EXPORT VantoHQCapture : public QObject
 {
     Q_OBJECT
@@ -50,6 +51,8 @@ private:
     bool startFromCamera();
     // True when the picture is complete; false to go on; *failed when the camera gave up.
     bool readPieces(bool *failed);
+    // The camera's picture is whole and decodes: anything else is never written.
+    bool pictureDecodes() const;
     bool writePicture();
     void finish(bool fromCamera);
     bool captureFromFrame(const QString &path);

@@ -5,6 +5,9 @@
 
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
+#include "capture/previewlayer.h"
+#include "capture/qorvframesource.h"
+#include "capture/qorvframesourceimpl.h"
 #include "common/settingspath.h"
 #include "common/widgets/notificationdialog.h"
 #include "core/platformbackend.h"
@@ -16,6 +19,7 @@
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -86,6 +90,44 @@ inline QList<QList<qint32>> sentInts(const QSignalSpy &spy, quint32 id)
         sent.append(values);
     }
     return sent;
+}
+
+// Waits until a timer of ms, started now, has fired. Every timer due earlier has fired by then, so
+// what has not happened by then was not going to happen in that time: an absence check that proves
+// itself however late the machine runs the timers.
+inline bool waitPast(int ms)
+{
+    QTimer marker;
+    marker.setSingleShot(true);
+    marker.setTimerType(Qt::PreciseTimer);
+    QSignalSpy fired(&marker, &QTimer::timeout);
+    marker.start(ms);
+    return fired.wait(ms + 60000);
+}
+
+// Waits until everything queued before the call has run (queued calls run in order).
+inline bool drainQueued()
+{
+    bool ran = false;
+    QObject marker;
+    QMetaObject::invokeMethod(&marker, [&ran] { ran = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([&ran] { return ran; }, 60000);
+}
+
+// Frames the window's preview has been given so far.
+inline quint64 shownFrames(const CameraMainWidget &window)
+{
+    QorvFrameSource *source = window.frameSource();
+    QorvFrameSourceImpl *impl = source ? source->getSourceImpl() : nullptr;
+    PreviewLayer *layer = impl ? impl->previewLayer() : nullptr;
+    return layer ? layer->feed()->shownFrameCount() : 0;
+}
+
+// Waits until the camera has given the preview this many more frames.
+inline bool waitForFrames(const CameraMainWidget &window, quint64 more)
+{
+    const quint64 start = shownFrames(window);
+    return QTest::qWaitFor([&] { return shownFrames(window) >= start + more; }, 60000);
 }
 
 inline QByteArray roiBytes(quint16 top, quint16 left, quint16 bottom, quint16 right)

@@ -21,6 +21,9 @@ private slots:
     void unplugStopsAndRemoves();
     void rebootListsButDoesNotSelect();
     void plugDuringTheRemovalWaitIsHandledAfterIt();
+    void unplugTheLastZq40TakesItsCompanionsAlong();
+    void autoShowCamera_data();
+    void autoShowCamera();
 
 private:
     void wire();
@@ -147,6 +150,83 @@ void TestCamWindowHandOver::plugDuringTheRemovalWaitIsHandledAfterIt()
         platform::SimulatedUvcControl::signedValue(desk->uvc().control(2, 0x02).defaultValue);
     QVERIFY(QMetaObject::invokeMethod(m_first->settingDialog, "setBrightness", Q_ARG(int, int(brightness))));
     QCOMPARE(changed.count(), 1);
+}
+
+// The companion devices (product 0x2000 or more) serve the ZQ40: unplugging the last one takes their
+// entries from both lists, and a window showing one goes back to no camera.
+void TestCamWindowHandOver::unplugTheLastZq40TakesItsCompanionsAlong()
+{
+    m_first->comboBoxSource->setCurrentIndex(1);
+    const auto zq40 = makeCamera(1, 0x0701, QStringLiteral("Document camera"));
+    QVERIFY(SimulatedCameras::instance()->plug(zq40));
+    QCOMPARE(m_second->comboBoxSource->currentText(), QStringLiteral("ZQ40"));
+    QVERIFY(m_second->getSourceCamera());
+    const auto companion = SimulatedCamera::makeStandard(0x2001, locationFor(3), QStringLiteral("Hdmi"));
+    QVERIFY(SimulatedCameras::instance()->plug(companion));
+    m_first->comboBoxSource->setCurrentIndex(m_first->comboBoxSource->findText(QStringLiteral("Hdmi")));
+    QVERIFY(m_first->comboBoxSource->currentIndex() > 0);
+    QVERIFY(!m_first->getSourceCamera());
+
+    QVERIFY(SimulatedCameras::instance()->unplug(zq40->info().uniqueId));
+    for (CameraMainWidget *window : {m_first.get(), m_second.get()}) {
+        QCOMPARE(window->comboBoxSource->currentIndex(), 0);
+        QCOMPARE(window->comboBoxSource->findText(QStringLiteral("ZQ40")), -1);
+        QCOMPARE(window->comboBoxSource->findText(QStringLiteral("Hdmi")), -1);
+        QVERIFY(window->comboBoxSource->findText(QStringLiteral("Doc")) > 0);
+    }
+    QVERIFY(!m_second->getSourceCamera());
+
+    // Beside a ZQ40 still there, a companion stays listed.
+    QVERIFY(SimulatedCameras::instance()->unplug(companion->info().uniqueId));
+    const auto other = makeCamera(1, 0x0701, QStringLiteral("Document camera"));
+    const auto another = makeCamera(2, 0x0701, QStringLiteral("Document camera"));
+    QVERIFY(SimulatedCameras::instance()->plug(other));
+    QVERIFY(SimulatedCameras::instance()->plug(another));
+    QVERIFY(SimulatedCameras::instance()->plug(companion));
+    QVERIFY(m_first->comboBoxSource->findText(QStringLiteral("Hdmi")) > 0);
+    QVERIFY(SimulatedCameras::instance()->unplug(other->info().uniqueId));
+    QVERIFY(m_first->comboBoxSource->findText(QStringLiteral("Hdmi")) > 0);
+    QVERIFY(m_second->comboBoxSource->findText(QStringLiteral("Hdmi")) > 0);
+}
+
+void TestCamWindowHandOver::autoShowCamera_data()
+{
+    QTest::addColumn<QList<quint16>>("products");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("shown"); // empty: none
+
+    // 0x0701 lists as "ZQ40", 0x0810 as "ZR90".
+    QTest::newRow("mode 2: ZR90 before ZQ40") << QList<quint16>{0x0815, 0x0701, 0x0810} << 2 << "ZR90";
+    QTest::newRow("mode 2: ZQ40 without ZR90") << QList<quint16>{0x0815, 0x0701} << 2 << "ZQ40";
+    QTest::newRow("mode 2: neither") << QList<quint16>{0x0815} << 2 << "";
+    QTest::newRow("mode 1: the first camera") << QList<quint16>{0x0815, 0x0810} << 1 << "Cam 0";
+    QTest::newRow("another mode") << QList<quint16>{0x0810} << 3 << "";
+}
+
+void TestCamWindowHandOver::autoShowCamera()
+{
+    QFETCH(QList<quint16>, products);
+    QFETCH(int, mode);
+    QFETCH(QString, shown);
+    m_first.reset();
+    m_second.reset();
+    QList<QSharedPointer<SimulatedCamera>> cameras;
+    for (int i = 0; i < products.size(); ++i)
+        cameras.append(makeCamera(i, products.at(i), QStringLiteral("Cam %1").arg(i)));
+    plugOnly(cameras);
+    auto window = makeWindow();
+    window->autoShowCamera(mode);
+    if (shown.isEmpty()) {
+        QCOMPARE(window->comboBoxSource->currentIndex(), 0);
+        QVERIFY(!window->getSourceCamera());
+        return;
+    }
+    QCOMPARE(window->comboBoxSource->currentText(), shown);
+    QVERIFY(window->getSourceCamera());
+    // A window that shows a camera keeps it.
+    GeneralCamera *camera = window->getSourceCamera();
+    window->autoShowCamera(1);
+    QCOMPARE(window->getSourceCamera(), camera);
 }
 
 QTEST_MAIN(TestCamWindowHandOver)

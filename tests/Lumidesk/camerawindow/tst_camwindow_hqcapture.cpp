@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -21,6 +22,14 @@ GeneralCamera *cameraAt(quint32 location)
             return each;
     }
     return nullptr;
+}
+
+// Waits until every step the capture queued before the call has run (queued calls run in order).
+bool stepsQueuedSoFarRan(QObject *capture)
+{
+    bool ran = false;
+    QTimer::singleShot(0, capture, [&ran] { ran = true; });
+    return QTest::qWaitFor([&ran] { return ran; }, 60000);
 }
 
 } // namespace
@@ -35,6 +44,8 @@ private slots:
     void fallbackFrame();
     void stopCancelsAQueuedCapture();
     void cameraPictureOverHid();
+    void unreadableCameraPictureGivesWayToTheFrame_data();
+    void unreadableCameraPictureGivesWayToTheFrame();
     void simulatedCameraTakesItsFullSizePicture();
     void timeLimitAndOneAtATime_data();
     void timeLimitAndOneAtATime();
@@ -100,7 +111,7 @@ void TestCamWindowHQCapture::stopCancelsAQueuedCapture()
     QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
     capture.doHQCapture(dir.filePath("a.jpg"));
     capture.stopCapture();
-    QTest::qWait(50);
+    QVERIFY(stepsQueuedSoFarRan(&capture));
     QCOMPARE(finished.count(), 0);
     QVERIFY(!QFile::exists(dir.filePath("a.jpg")));
 }
@@ -132,6 +143,47 @@ void TestCamWindowHQCapture::cameraPictureOverHid()
     QFile file(dir.filePath("hq.jpg"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), jpeg);
+    capture.setControlCamera(nullptr);
+}
+
+void TestCamWindowHQCapture::unreadableCameraPictureGivesWayToTheFrame_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QImage picture(640, 480, QImage::Format_RGB32);
+    picture.fill(Qt::darkRed);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPG");
+    const int scan = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    QTest::newRow("cut short") << jpeg.left(jpeg.size() - 600);
+    QTest::newRow("headers without an image") << jpeg.left(scan) + QByteArray("\xFF\xD9", 2);
+    QTest::newRow("no JPEG") << QByteArray(3000, 'x');
+}
+
+// A picture from the camera that does not read as one is never written: the latest frame is.
+void TestCamWindowHQCapture::unreadableCameraPictureGivesWayToTheFrame()
+{
+    QFETCH(QByteArray, answer);
+    auto simulated = platform::SimulatedCameras::instance()->cameras().first();
+    simulated->hid().setSnapshotImage(answer);
+    GeneralCamera *camera = cameraAt(simulated->info().locationId);
+    QVERIFY(camera);
+    QTemporaryDir dir;
+    VantoHQCapture capture;
+    capture.setControlCamera(camera);
+    capture.setFrameProvider([] {
+        QImage frame(64, 48, QImage::Format_RGB32);
+        frame.fill(Qt::darkBlue);
+        return frame;
+    });
+    QSignalSpy finished(&capture, &VantoHQCapture::finishedCapture);
+    capture.doHQCapture(dir.filePath("hq.jpg"));
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().at(0).toString(), dir.filePath("hq.jpg"));
+    QImage image;
+    QVERIFY(image.load(dir.filePath("hq.jpg"), "JPG"));
+    QCOMPARE(image.size(), QSize(64, 48));
     capture.setControlCamera(nullptr);
 }
 
@@ -190,7 +242,7 @@ void TestCamWindowHQCapture::timeLimitAndOneAtATime()
     QVERIFY(capture.doHQCapture(dir.filePath("hq.jpg")));
     QVERIFY(!capture.doHQCapture(dir.filePath("second.jpg"))); // one at a time
     QTRY_COMPARE(finished.count(), 1);
-    QTest::qWait(50);
+    QVERIFY(stepsQueuedSoFarRan(&capture));
     QCOMPARE(finished.count(), 1);
     QVERIFY(!QFile::exists(dir.filePath("second.jpg")));
     QVERIFY(now < 20 * 1000); // given up before the camera's last piece

@@ -22,10 +22,37 @@ private slots:
     void init();
     void streamsWithAutomaticRecording();
     void publisherNoticesOnlyWhileLive();
+    void oneStreamOnEveryStartPath();
+    void publisherFailuresEndTheStream_data();
+    void publisherFailuresEndTheStream();
+    void reconnectRestartsOnlyAStreamStillLive();
 
 private:
+    void configureStream(bool autoRecord = false);
     NginxRtmp m_server;
 };
+
+namespace {
+
+QByteArray ints(std::initializer_list<qint32> values)
+{
+    QByteArray payload;
+    for (const qint32 value : values)
+        payload.append(reinterpret_cast<const char *>(&value), sizeof(value));
+    return payload;
+}
+
+} // namespace
+
+void TestCamWindowLive::configureStream(bool autoRecord)
+{
+    QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Live/Service"), 0);
+    settings.setValue(QStringLiteral("Live/YoutubeUrl"), m_server.url());
+    settings.setValue(QStringLiteral("Live/YoutubeKey"), QStringLiteral("cam"));
+    settings.setValue(QStringLiteral("Live/Resolution"), 3);
+    settings.setValue(QStringLiteral("Live/AutoRecord"), autoRecord);
+}
 
 void TestCamWindowLive::initTestCase()
 {
@@ -42,14 +69,7 @@ void TestCamWindowLive::init()
 
 void TestCamWindowLive::streamsWithAutomaticRecording()
 {
-    {
-        QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("Live/Service"), 0);
-        settings.setValue(QStringLiteral("Live/YoutubeUrl"), m_server.url());
-        settings.setValue(QStringLiteral("Live/YoutubeKey"), QStringLiteral("cam"));
-        settings.setValue(QStringLiteral("Live/Resolution"), 3);
-        settings.setValue(QStringLiteral("Live/AutoRecord"), true);
-    }
+    configureStream(true);
     auto first = makeWindow(1);
     auto second = makeWindow(2);
     first->comboBoxSource->setCurrentIndex(1);
@@ -82,7 +102,8 @@ void TestCamWindowLive::streamsWithAutomaticRecording()
     QVERIFY2(shownNotice(*second).contains(QStringLiteral("only stream content on one device")),
              qPrintable(shownNotice(*second)));
 
-    QTest::qWait(3000);
+    // Three seconds on the window's own counter (it starts at half a second).
+    QTRY_VERIFY_WITH_TIMEOUT(first->liveElapsed() >= 3500, 20000);
     first->btnStopLive->click();
     QVERIFY(!first->isLive());
     QCOMPARE(sentInts(sent, CameraMainWidget::LiveStateId).last(), (QList<qint32>{0, 0}));
@@ -117,6 +138,124 @@ void TestCamWindowLive::publisherNoticesOnlyWhileLive()
     QCOMPARE(shown.count(), 0);
     QVERIFY(window->btnLiveWarring->isHidden());
     QCOMPARE(window->lbSpeed->text(), QStringLiteral("0 kb/s"));
+}
+
+// One stream on the machine, however a start is asked for: the end of a countdown, the settings
+// applied, the phone.
+void TestCamWindowLive::oneStreamOnEveryStartPath()
+{
+    configureStream();
+    auto first = makeWindow(1);
+    auto second = makeWindow(2);
+    first->comboBoxSource->setCurrentIndex(1);
+    second->comboBoxSource->setCurrentIndex(2);
+    QVERIFY(first->getSourceCamera() && second->getSourceCamera());
+    CameraMainWidget::Timing timing;
+    timing.countdownStepMs = 50;
+    second->setTiming(timing);
+    first->liveStreamSettingDialog()->loadSetting();
+    second->liveStreamSettingDialog()->loadSetting();
+    QSignalSpy firstSent(first.get(), &CameraMainWidget::SendToClient);
+    QSignalSpy secondSent(second.get(), &CameraMainWidget::SendToClient);
+
+    // The second window counts down: the phone cannot start the first one meanwhile.
+    second->startLiveCountdown();
+    QVERIFY(second->publisher()->isStreamPending());
+    QByteArray payload = ints({1});
+    first->FromClientCmd(CameraMainWidget::LiveStateId, payload);
+    QCOMPARE(payload, ints({0}));
+    QVERIFY(!first->isLive());
+    // The main window opens its live controls before the countdown ends: the second stays off too.
+    second->setLiveControlState(true);
+    QTRY_VERIFY(second->lebalCountdown->isHidden());
+    QVERIFY(!second->isLive());
+    QVERIFY(!second->captureSession()->isLive());
+    QVERIFY(!second->publisher()->isStreamPending());
+    QVERIFY2(shownNotice(*second).contains(QStringLiteral("only stream content on one device")),
+             qPrintable(shownNotice(*second)));
+    QVERIFY(second->comboBoxSource->isEnabled());
+    second->notification()->close();
+    second->receiveCloseDialog();
+    second->setLiveControlState(false);
+
+    // The first window streams; neither the phone nor the settings start the second then.
+    payload = ints({1});
+    first->FromClientCmd(CameraMainWidget::LiveStateId, payload);
+    QCOMPARE(payload, ints({1}));
+    QVERIFY(first->isLive());
+    QTRY_VERIFY_WITH_TIMEOUT(first->publisher()->isStreaming(), 10000);
+    payload = ints({1});
+    second->FromClientCmd(CameraMainWidget::LiveStateId, payload);
+    QCOMPARE(payload, ints({0}));
+    QVERIFY(!second->isLive());
+    QVERIFY(!second->captureSession()->isLive());
+    emit second->liveStreamSettingDialog()->settingSuccess();
+    QVERIFY(second->lebalCountdown->isHidden());
+    QVERIFY(!second->publisher()->isStreamPending());
+    QVERIFY2(shownNotice(*second).contains(QStringLiteral("only stream content on one device")),
+             qPrintable(shownNotice(*second)));
+    QVERIFY(second->comboBoxSource->isEnabled());
+    QCOMPARE(sentInts(secondSent, CameraMainWidget::LiveStateId), QList<QList<qint32>>());
+    QCOMPARE(sentInts(firstSent, CameraMainWidget::LiveStateId), QList<QList<qint32>>());
+    first->stopLiveStream();
+}
+
+void TestCamWindowLive::publisherFailuresEndTheStream_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("connect failed") << int(QorvRtmpIntf::ConnectFailed) << QStringLiteral("Connect server fail !");
+    QTest::newRow("data format") << int(QorvRtmpIntf::DataFormatError)
+                                 << QStringLiteral("Live stream data format error !");
+    QTest::newRow("stream failed") << int(QorvRtmpIntf::StreamFailed) << QStringLiteral("Live stream fail !");
+}
+
+// A publisher failure while live ends the stream, reported to the phone, and tells the user why.
+void TestCamWindowLive::publisherFailuresEndTheStream()
+{
+    QFETCH(int, code);
+    QFETCH(QString, notice);
+    configureStream();
+    auto window = makeWindow();
+    window->comboBoxSource->setCurrentIndex(1);
+    window->liveStreamSettingDialog()->loadSetting();
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+    window->startLiveStream();
+    QVERIFY(window->isLive());
+    emit window->publisher()->rtmpNotification(code);
+    QTRY_VERIFY(!window->isLive());
+    QVERIFY(!window->captureSession()->isLive());
+    QVERIFY(!window->btnStartLive->isHidden());
+    QCOMPARE(sentInts(sent, CameraMainWidget::LiveStateId), (QList<QList<qint32>>{{1, 0}, {0, 0}}));
+    const QString shown = shownNotice(*window);
+    QVERIFY2(shown.contains(QStringLiteral("Stream Notification")) && shown.contains(notice), qPrintable(shown));
+}
+
+// A reconnect switches the export off and on again after its delay, but only for a stream still live.
+void TestCamWindowLive::reconnectRestartsOnlyAStreamStillLive()
+{
+    configureStream();
+    auto window = makeWindow();
+    window->comboBoxSource->setCurrentIndex(1);
+    window->liveStreamSettingDialog()->loadSetting();
+    CameraMainWidget::Timing timing;
+    timing.reconnectDelayMs = 100;
+    window->setTiming(timing);
+    window->startLiveStream();
+    QVERIFY(window->captureSession()->isLive());
+    emit window->publisher()->reconnectServer();
+    QTRY_VERIFY(!window->captureSession()->isLive());
+    QVERIFY(window->isLive());
+    QTRY_VERIFY(window->captureSession()->isLive());
+    QVERIFY(window->isLive());
+
+    // Stopped during the delay: nothing starts again.
+    emit window->publisher()->reconnectServer();
+    QTRY_VERIFY(!window->captureSession()->isLive());
+    window->stopLiveStream();
+    QVERIFY(waitPast(4 * timing.reconnectDelayMs));
+    QVERIFY(!window->captureSession()->isLive());
+    QVERIFY(!window->isLive());
 }
 
 QTEST_MAIN(TestCamWindowLive)

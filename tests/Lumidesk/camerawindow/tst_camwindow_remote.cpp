@@ -68,7 +68,11 @@ private slots:
     void windowsTurnWithThePicture_data();
     void windowsTurnWithThePicture();
     void windowOutsideTheRangeIsRefused();
+    void captureModeAnswersWhatWasSet_data();
     void captureModeAnswersWhatWasSet();
+    void shortPayloadsChangeNothing_data();
+    void shortPayloadsChangeNothing();
+    void phoneStartWhileAnotherStreamRuns();
     void pictureFitsIn800_data();
     void pictureFitsIn800();
     void pictureOnRequest();
@@ -218,7 +222,7 @@ void TestCamWindowRemote::stopThenStartRecords()
     QSignalSpy ended(window->captureSession(), &QorvCaptureSession::recordingDidEnd);
     QByteArray payload = ints({1});
     window->FromClientCmd(0x80000004, payload);
-    QTest::qWait(1500);
+    QTRY_VERIFY_WITH_TIMEOUT(window->recordElapsed() >= 1500, 20000);
     payload = ints({0});
     window->FromClientCmd(0x80000004, payload);
     payload = ints({1});
@@ -226,7 +230,7 @@ void TestCamWindowRemote::stopThenStartRecords()
     QCOMPARE(payload, ints({1, 0}));
     QCOMPARE(window->getRecordState(), 1);
     QVERIFY(shownNotice(*window).isEmpty());
-    QTest::qWait(1500);
+    QTRY_VERIFY_WITH_TIMEOUT(window->recordElapsed() >= 1500, 20000);
     window->recordStop();
     QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 20000);
     for (const QList<QVariant> &movie : ended)
@@ -376,9 +380,31 @@ void TestCamWindowRemote::windowOutsideTheRangeIsRefused()
     QCOMPARE(currentRoi(m_camera), (QList<int>{540, 960, 1620, 2880}));
 }
 
+void TestCamWindowRemote::captureModeAnswersWhatWasSet_data()
+{
+    QTest::addColumn<quint16>("product");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<qint32>("highQuality"); // what a request for mode 2 leaves
+    // 0x0701 takes high-quality pictures, 0x0815 does not; at 4K no camera does.
+    QTest::newRow("camera with HQ capture") << quint16(0x0701) << 1920 << 2;
+    QTest::newRow("camera without HQ capture") << quint16(0x0815) << 1920 << 0;
+    QTest::newRow("camera with HQ capture at 4K") << quint16(0x0701) << 3840 << 0;
+}
+
 void TestCamWindowRemote::captureModeAnswersWhatWasSet()
 {
+    QFETCH(quint16, product);
+    QFETCH(int, width);
+    QFETCH(qint32, highQuality);
+    {
+        QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Resolution/FirstWidth"), width);
+        settings.setValue(QStringLiteral("Resolution/FirstHeight"), width * 9 / 16);
+    }
+    m_camera = makeCamera(0, product, QStringLiteral("Doc"));
+    plugOnly({m_camera});
     auto window = openWindow();
+    QCOMPARE(window->getSourceCamera()->getActiveFormat().width, width);
     QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
     QByteArray payload = ints({1});
     window->FromClientCmd(0x80000251, payload);
@@ -391,14 +417,90 @@ void TestCamWindowRemote::captureModeAnswersWhatWasSet()
     payload = ints({0});
     window->FromClientCmd(0x80000251, payload);
     QCOMPARE(payload, ints({0}));
-    QCOMPARE(countOf(sent, 0x80000251), 0);
-    // High quality where the camera and format offer it; else the window stays in normal mode and
-    // the answer says so.
-    const qint32 expected = window->offeredCaptureModes().contains(2) ? 2 : 0;
+    // A mode the camera and format cannot take leaves the window in normal mode, and the answer says so.
     payload = ints({2});
     window->FromClientCmd(0x80000251, payload);
-    QCOMPARE(window->getCaptureMode(), int(expected));
-    QCOMPARE(payload, ints({expected}));
+    QCOMPARE(payload, ints({highQuality}));
+    QCOMPARE(window->getCaptureMode(), int(highQuality));
+    QCOMPARE(window->btnHQCapture->isVisibleTo(window.get()), highQuality == 2);
+    QCOMPARE(window->btnCapture->isVisibleTo(window.get()), highQuality == 0);
+    payload.clear();
+    window->FromClientCmd(0x80000453, payload);
+    QCOMPARE(payload, ints({highQuality == 2 ? 1 : 0}));
+    QCOMPARE(countOf(sent, 0x80000251), 0);
+}
+
+void TestCamWindowRemote::shortPayloadsChangeNothing_data()
+{
+    QTest::addColumn<quint32>("id");
+    QTest::addColumn<QByteArray>("request");
+    for (const quint32 id : {0x80000004u, 0x80000006u, 0x80000211u, 0x80000251u}) {
+        QTest::addRow("0x%x, empty", id) << id << QByteArray();
+        QTest::addRow("0x%x, 3 bytes", id) << id << QByteArray("\x01\x00\x00", 3);
+    }
+    QTest::newRow("0x80000242, empty") << 0x80000242u << QByteArray();
+    QTest::newRow("0x80000242, 7 bytes") << 0x80000242u << rectangle(0, 0, 100, 100).left(7);
+}
+
+// A payload too short for what its command reads is sent back as it came, and nothing changes.
+void TestCamWindowRemote::shortPayloadsChangeNothing()
+{
+    QFETCH(quint32, id);
+    QFETCH(QByteArray, request);
+    auto window = openWindow();
+    m_camera->uvc().clearRequestLog();
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+    QByteArray payload = request;
+    window->FromClientCmd(id, payload);
+    QCOMPARE(payload.toHex(' '), request.toHex(' '));
+    QCOMPARE(window->getRecordState(), 0);
+    QVERIFY(!window->isLive());
+    QCOMPARE(window->zoomSlider->value(), 0);
+    QCOMPARE(window->getCaptureMode(), 0);
+    int changes = 0;
+    for (const auto &logged : m_camera->uvc().requestLog())
+        changes += logged.request.bRequest == 0x01 ? 1 : 0; // SET_CUR
+    QCOMPARE(changes, 0);
+    QCOMPARE(currentRoi(m_camera), (QList<int>{540, 960, 1620, 2880}));
+    QCOMPARE(sent.count(), 0);
+}
+
+// One stream on the machine: the phone's start on this window while another stream runs is refused,
+// and answered as stopped.
+void TestCamWindowRemote::phoneStartWhileAnotherStreamRuns()
+{
+    auto window = openWindow();
+    {
+        QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Live/Service"), 0);
+        settings.setValue(QStringLiteral("Live/YoutubeUrl"), QStringLiteral("rtmp://127.0.0.1:1/live"));
+        settings.setValue(QStringLiteral("Live/YoutubeKey"), QStringLiteral("cam"));
+    }
+    QByteArray payload;
+    window->FromClientCmd(0x80000007, payload);
+    QCOMPARE(payload, ints({0, 0}));
+
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+    QSignalSpy shown(window.get(), &CameraMainWidget::dialogIsShow);
+    QorvRtmpIntf *other = acquireQorvRtmpImpl();
+    other->setStreamPending(true);
+    payload = ints({1});
+    window->FromClientCmd(0x80000006, payload);
+    other->setStreamPending(false);
+    QCOMPARE(payload, ints({0}));
+    QVERIFY(!window->isLive());
+    QVERIFY(!window->btnStopLive->isVisibleTo(window.get()));
+    QVERIFY(window->comboBoxSource->isEnabled());
+    QCOMPARE(countOf(sent, 0x80000006), 0);
+    // The phone hears it; nothing opens on the computer for it.
+    QCOMPARE(shown.count(), 0);
+    // The same stream also stays off while the main window's live controls are open.
+    window->setLiveControlState(true);
+    payload = ints({1});
+    window->FromClientCmd(0x80000006, payload);
+    QCOMPARE(payload, ints({0}));
+    QVERIFY(!window->isLive());
+    window->setLiveControlState(false);
 }
 
 void TestCamWindowRemote::pictureFitsIn800_data()

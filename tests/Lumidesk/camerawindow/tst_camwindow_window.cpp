@@ -10,12 +10,20 @@
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
 #include "video/simulated/simulatedcapturedevice.h"
+#include "camwindowfixture.h"
+#include "camerawindow/elidedcombotext.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QPointer>
 #include <QLabel>
 #include <QScreen>
 #include <QSettings>
+#include <QTextDocumentFragment>
+#include <QToolTip>
+#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -70,24 +78,34 @@ QStringList listTexts(CameraMainWidget &window)
     return texts;
 }
 
-QString shownNotice(CameraMainWidget &window)
+// A language of the test's own: the camera window's texts it is given, by their English source.
+class TestTranslations : public QTranslator
 {
-    if (!window.notification()->isVisible())
-        return QString();
-    QStringList texts;
-    for (QLabel *label : window.notification()->findChildren<QLabel *>())
-        texts.append(label->text());
-    return texts.join(QLatin1Char('|'));
-}
-
-int countOf(const QSignalSpy &spy, int command)
-{
-    int count = 0;
-    for (const QList<QVariant> &call : spy) {
-        if (call.at(0).toInt() == command)
-            ++count;
+public:
+    explicit TestTranslations(QHash<QString, QString> texts) : m_texts(std::move(texts)) {}
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        if (qstrcmp(context, "CameraMainWidget") != 0)
+            return QString();
+        return m_texts.value(QString::fromUtf8(source));
     }
-    return count;
+    bool isEmpty() const override { return false; }
+
+private:
+    QHash<QString, QString> m_texts;
+};
+
+const QString ConnectTipSource =
+    QStringLiteral("<span style='font-size:14px;'>Please connect Qorv camera to pc.</span>");
+
+// A notice far longer than the English one, with a word no line of the form's box can hold.
+QHash<QString, QString> longNotice()
+{
+    return {{ConnectTipSource,
+             QStringLiteral("<span style='font-size:14px;'>Bitte schlie\u00dfen Sie eine Qorv-Dokumentenkamera "
+                            "\u00fcber ein USB-Kabel an diesen Computer an. Danach erscheint hier das Bild "
+                            "der Kamera, und Sie k\u00f6nnen aufnehmen, fotografieren und live "
+                            "\u00fcbertragen. Donaudampfschifffahrtsgesellschaftskapit\u00e4n</span>")}};
 }
 
 } // namespace
@@ -105,6 +123,7 @@ private slots:
     void listing_data();
     void listing();
     void retranslateLeavesOnlyTheFirstEntry();
+    void languageChangeKeepsTheCamera();
     void choosingStartsWithRememberedFormat_data();
     void choosingStartsWithRememberedFormat();
     void choosingNoCameraReleasesIt();
@@ -122,6 +141,10 @@ private slots:
     void picturesFromTheCaptureQueueAreCopied_data();
     void picturesFromTheCaptureQueueAreCopied();
     void closeDuringStartUp();
+    void reopenedWindowIsATopWindowAgain();
+    void noticeFitsInEveryLanguage_data();
+    void noticeFitsInEveryLanguage();
+    void longCameraNameIsCutWithDots();
 
 private:
     std::unique_ptr<CameraMainWidget> makeWindow(int order = 1);
@@ -210,6 +233,41 @@ void TestCamWindow::retranslateLeavesOnlyTheFirstEntry()
     window->retranslateUi(window.get());
     QCOMPARE(listTexts(*window), QStringList{"Camera"});
     QCOMPARE(selected.count(), 0); // texts only: the camera is not released by a language change
+}
+
+// A language change gives every text its new language and leaves the camera running as it was.
+void TestCamWindow::languageChangeKeepsTheCamera()
+{
+    plugOnly({{Maker, 0x0815, "Doc"}, {Maker, 0x0816, "Desk"}});
+    auto window = makeWindow();
+    window->comboBoxSource->setCurrentIndex(2);
+    GeneralCamera *camera = window->getSourceCamera();
+    QVERIFY(camera);
+    QPointer<QorvFrameSource> source = window->frameSource();
+    QSignalSpy selected(window.get(), &CameraMainWidget::cameraSelected);
+    QSignalSpy sent(window.get(), &CameraMainWidget::SendToClient);
+
+    TestTranslations german({{QStringLiteral("Camera"), QStringLiteral("Kamera")},
+                             {QStringLiteral("Camera settings"), QStringLiteral("Kameraeinstellungen")},
+                             {ConnectTipSource, QStringLiteral("Bitte eine Kamera anschlie\u00dfen.")}});
+    QVERIFY(QCoreApplication::installTranslator(&german));
+    window->updateString(QStringLiteral("de_DE"));
+    QCoreApplication::removeTranslator(&german);
+
+    QCOMPARE(listTexts(*window), (QStringList{"Kamera", "Doc", "Desk"}));
+    QCOMPARE(window->btnCameraSettting->toolTip(), QStringLiteral("Kameraeinstellungen"));
+    QCOMPARE(window->lbTiptx->text(), QStringLiteral("Bitte eine Kamera anschlie\u00dfen."));
+    // The same entry, the same camera, the same running frame source: nothing was selected again.
+    QCOMPARE(window->comboBoxSource->currentIndex(), 2);
+    QCOMPARE(window->getSourceCamera(), camera);
+    QVERIFY(source);
+    QCOMPARE(window->frameSource(), source.data());
+    QVERIFY(window->captureSession()->isRunning());
+    QCOMPARE(selected.count(), 0);
+    QCOMPARE(countOf(sent, int(CameraMainWidget::CameraStateChangedId)), 0);
+    // Entries keep their cameras.
+    QCOMPARE(quint32(window->comboBoxSource->itemData(1, Qt::UserRole).toInt()), locationFor(0));
+    QCOMPARE(quint32(window->comboBoxSource->itemData(2, Qt::UserRole).toInt()), locationFor(1));
 }
 
 void TestCamWindow::choosingStartsWithRememberedFormat_data()
@@ -461,6 +519,9 @@ void TestCamWindow::dragMovesThePreviewAlong()
 void TestCamWindow::countdownKeepsControlsHidden()
 {
     auto window = makeWindow();
+    CameraMainWidget::Timing timing;
+    timing.countdownStepMs = 50;
+    window->setTiming(timing);
     selectFirstCamera(*window);
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(window.get(), &enter);
@@ -472,33 +533,40 @@ void TestCamWindow::countdownKeepsControlsHidden()
     QApplication::sendEvent(window.get(), &enter);
     QVERIFY(!window->bottomBar->isVisible());
 
-    // Closing during the countdown stops it: nothing is recorded afterwards.
+    // Closing during the countdown stops it: nothing is recorded afterwards, not even once the
+    // countdown's three steps would have passed.
     window->closeCameraWidget();
     QVERIFY(!window->lebalCountdown->isVisible());
-    QTest::qWait(1200);
+    QVERIFY(camwindow::waitPast(4 * timing.countdownStepMs));
     QVERIFY(!window->lebalCountdown->isVisible());
+    QCOMPARE(window->lebalCountdown->text(), QStringLiteral("3"));
+    QCOMPARE(window->getRecordState(), 0);
 }
 
 void TestCamWindow::sizeReportAfterLastStep()
 {
     auto window = makeWindow();
-    // Far longer than the steps take, also in a sanitizer build, so that only the last one reports.
-    const int interval = 250;
-    window->setSizeReportInterval(interval);
     selectFirstCamera(*window);
     QVERIFY(window->getSourceCamera());
+    // The window's first size is reported first.
+    QTRY_VERIFY(!window->isSizeReportPending());
     QSignalSpy analytics(window.get(), &CameraMainWidget::sendCommand);
 
-    for (int step = 0; step < 4; ++step) {
-        window->resize(700 + 10 * step, 460);
-        QTest::qWait(10);
-    }
+    // The first step arms a report an hour away; each later step arms it anew, with the short delay
+    // given by then. Only a report armed by a later step can arrive, and only one does.
+    window->setSizeReportInterval(60 * 60 * 1000);
+    window->resize(690, 460);
     QVERIFY(window->isSizeReportPending());
+    window->setSizeReportInterval(50);
+    for (int step = 1; step < 4; ++step) {
+        window->resize(700 + 10 * step, 460);
+        QVERIFY(window->isSizeReportPending());
+    }
+    QCOMPARE(countOf(analytics, CameraMainWidget::WindowResizedEvent), 0);
     QTRY_COMPARE(countOf(analytics, CameraMainWidget::WindowResizedEvent), 1);
-    QTest::qWait(interval + 100);
-    QCOMPARE(countOf(analytics, CameraMainWidget::WindowResizedEvent), 1);
     const QList<QVariant> report = analytics.last();
     QCOMPARE(report.at(3).toString(), QStringLiteral("730X460"));
+    // Nothing is armed any more, so nothing else can come.
     QVERIFY(!window->isSizeReportPending());
 
     // Within 1 px of the default size nothing is reported (the test screen may be smaller than the
@@ -632,6 +700,115 @@ void TestCamWindow::picturesFromTheCaptureQueueAreCopied()
         QVERIFY(received.loadFromData(payload, "JPG"));
         QCOMPARE(received.size(), sentSize);
     }
+}
+
+// Closing makes the window a dialog; shown again, it is the frameless window on top it was made.
+void TestCamWindow::reopenedWindowIsATopWindowAgain()
+{
+    auto window = makeWindow();
+    const Qt::WindowFlags made = window->windowFlags();
+    QCOMPARE(window->windowType(), Qt::Window);
+    window->closeCameraWidget();
+    QCOMPARE(window->windowType(), Qt::Dialog);
+    window->show();
+    QCOMPARE(window->windowType(), Qt::Window);
+    QCOMPARE(window->windowFlags(), made);
+    QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void TestCamWindow::noticeFitsInEveryLanguage_data()
+{
+    QTest::addColumn<QString>("catalogue"); // empty: a language with a far longer text
+
+    // Every language of the source tree has its built catalogue.
+    const QString sources = QStringLiteral(LUMIDESK_LANGUAGE_SOURCES);
+    const QStringList codes = QDir(sources).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    int languages = 0;
+    for (const QString &code : codes) {
+        if (!QFile::exists(QStringLiteral("%1/%2/Lumidesk_%2.ts").arg(sources, code)))
+            continue;
+        ++languages;
+        QTest::newRow(qPrintable(code)) << QStringLiteral(LUMIDESK_LANGUAGES_DIR "/%1/Lumidesk_%1.qm").arg(code);
+    }
+    QVERIFY(languages > 0);
+    QTest::newRow("long translation") << QString();
+}
+
+// The notice of a window without a camera shows its whole text in every language: wrapped inside its
+// box, the box as the form draws it or grown about the middle of the picture area.
+void TestCamWindow::noticeFitsInEveryLanguage()
+{
+    QFETCH(QString, catalogue);
+    plugOnly({});
+    std::unique_ptr<QTranslator> translator;
+    if (catalogue.isEmpty()) {
+        translator = std::make_unique<TestTranslations>(longNotice());
+    } else {
+        translator = std::make_unique<QTranslator>();
+        QVERIFY2(translator->load(catalogue), qPrintable(catalogue));
+    }
+    QVERIFY(QCoreApplication::installTranslator(translator.get()));
+    auto window = makeWindow();
+    window->updateString(QFileInfo(catalogue).baseName());
+    QCoreApplication::removeTranslator(translator.get());
+
+    QVERIFY(window->lbTip->isVisible());
+    QLabel *text = window->lbTiptx;
+    const QString shown = QTextDocumentFragment::fromHtml(text->text()).toPlainText();
+    QVERIFY(shown.contains(catalogue.isEmpty() ? QStringLiteral("Qorv-Dokumentenkamera") : QStringLiteral("Qorv")));
+    // The notice's own size: its span sets 14 pixels.
+    QFont font = text->font();
+    font.setPixelSize(14);
+    const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, text->width(), 100000),
+                                                          int(text->alignment()) | Qt::TextWordWrap, shown);
+    QVERIFY2(needed.width() <= text->width() && needed.height() <= text->height(),
+             qPrintable(QStringLiteral("%1 x %2 needed, %3 x %4 given")
+                            .arg(needed.width()).arg(needed.height()).arg(text->width()).arg(text->height())));
+    QVERIFY(window->lbTip->rect().contains(text->geometry()));
+    const QRect box = window->lbTip->geometry();
+    QVERIFY(window->widgetDown->rect().contains(box));
+    QVERIFY((box.center() - window->widgetDown->rect().center()).manhattanLength() <= 2);
+    if (!catalogue.isEmpty())
+        QVERIFY(box.width() >= CameraMainWidget::NoticeBoxSize.width());
+}
+
+// A camera name longer than the selector is cut with "...", the whole name its tool tip; the list
+// keeps the whole name.
+void TestCamWindow::longCameraNameIsCutWithDots()
+{
+    const QString name = QStringLiteral("Qorv ZQ15 Document Camera");
+    plugOnly({{Maker, 0x0815, name}, {Maker, 0x0816, QStringLiteral("Doc")}});
+    auto window = makeWindow();
+    auto *face = window->comboBoxSource->findChild<ElidedComboText *>();
+    QVERIFY(face);
+    selectFirstCamera(*window);
+    QCOMPARE(window->comboBoxSource->currentText(), name);
+
+    const QString shown = face->shownText();
+    QVERIFY2(shown.endsWith(QLatin1String("...")), qPrintable(shown));
+    const QString kept = shown.chopped(3);
+    QVERIFY2(kept.size() >= 4 && name.startsWith(kept), qPrintable(shown));
+    const QFontMetrics metrics = window->comboBoxSource->fontMetrics();
+    QVERIFY(metrics.horizontalAdvance(shown) <= face->textWidth());
+    // As much of the name as fits.
+    QVERIFY(metrics.horizontalAdvance(name.left(kept.size() + 1) + QLatin1String("...")) > face->textWidth());
+
+    const QPoint at(10, 10);
+    QHelpEvent tip(QEvent::ToolTip, at, window->comboBoxSource->mapToGlobal(at));
+    QApplication::sendEvent(window->comboBoxSource, &tip);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), name);
+    QToolTip::hideText();
+
+    // A name that fits is shown whole, under the selector's own tip.
+    window->comboBoxSource->setCurrentIndex(2);
+    QCOMPARE(face->shownText(), QStringLiteral("Doc"));
+    QHelpEvent again(QEvent::ToolTip, at, window->comboBoxSource->mapToGlobal(at));
+    QApplication::sendEvent(window->comboBoxSource, &again);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), window->comboBoxSource->toolTip());
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(TestCamWindow)
