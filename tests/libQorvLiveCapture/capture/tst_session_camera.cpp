@@ -141,6 +141,7 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
+    bool framesPass(int count);
 
     QTemporaryDir m_dir;
     GeneralCamera *m_camera = nullptr;
@@ -148,6 +149,23 @@ private:
     QorvFrameSource *m_source = nullptr;
     QorvCaptureSession *m_session = nullptr;
 };
+
+// Lets `count` more frames through the frame routine, one after the other: each brings a JPEG frame
+// asked for once the one before came, and the routine serves its other consumers after the JPEG one.
+// A consumer that got nothing meanwhile gets nothing at all.
+bool TestSessionCamera::framesPass(int count)
+{
+    const auto jpegs = std::make_shared<std::atomic<int>>(0);
+    const QMetaObject::Connection counting = connect(m_session, &QorvCaptureSession::JPGFrameReceived, m_session,
+        [jpegs](void *, uint32_t, uint16_t, uint16_t) { ++*jpegs; }, Qt::DirectConnection);
+    bool passed = true;
+    for (int i = 1; i <= count && passed; ++i) {
+        m_session->getJPGFrameAsync();
+        passed = QTest::qWaitFor([&jpegs, i] { return *jpegs >= i; }, 10000);
+    }
+    disconnect(counting);
+    return passed;
+}
 
 void TestSessionCamera::initTestCase()
 {
@@ -251,7 +269,7 @@ void TestSessionCamera::bgrExportRate()
     m_session->enableBGRFrameExport(false, 0);
     const int counted = frames.count;
     QVERIFY2(counted >= minFrames && counted <= maxFrames, qPrintable(QString::number(counted)));
-    QTest::qWait(200);
+    QVERIFY(framesPass(3));
     QCOMPARE(frames.count.load(), counted);
 
     // Measured over 60 frames of the 30 fps camera.
@@ -292,7 +310,7 @@ void TestSessionCamera::noBgrFrameAfterDisable()
         m_session->enableBGRFrameExport(false, 0);
         exportOff = true;
         QVERIFY2(!inDelivery, "a frame was still being delivered after the export was switched off");
-        QTest::qWait(150);
+        QVERIFY(framesPass(2));
         QCOMPARE(late.load(), 0);
     }
 }
@@ -371,8 +389,8 @@ void TestSessionCamera::jpegFrameSizedFromFrame()
         const int before = jpegs.count;
         m_session->getJPGFrameAsync();
         QTRY_COMPARE_WITH_TIMEOUT(jpegs.count.load(), before + 1, 5000);
-        QTest::qWait(200);
-        QCOMPARE(jpegs.count.load(), before + 1); // one request, one frame
+        QVERIFY(framesPass(2));
+        QCOMPARE(jpegs.count.load(), before + 3); // one request, one frame
         m_session->stopRunning();
         QMutexLocker locker(&jpegs.mutex);
         QCOMPARE(jpegs.lastSize, size);
@@ -391,9 +409,14 @@ void TestSessionCamera::recordsThreeSeconds()
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
     QVERIFY(m_source->getSourceImpl()->isCapturingAudio());
+    QElapsedTimer clock;
+    clock.start();
     QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
     QTest::qWait(3000);
     m_session->finishRecording();
+    // A busy machine may hold this thread past the three seconds: the movie is judged by the time
+    // it was on.
+    const double seconds = double(clock.elapsed()) / 1000.0;
     m_session->removeSource(&microphone);
     QVERIFY(!m_source->getSourceImpl()->isCapturingAudio());
     QVERIFY(ended.wait(20000));
@@ -406,11 +429,12 @@ void TestSessionCamera::recordsThreeSeconds()
     const WriterProbedStream video = probe.stream(QStringLiteral("video"));
     QCOMPARE(video.codecName, QStringLiteral("h264"));
     QCOMPARE(QSize(video.width, video.height), QSize(640, 480));
-    QVERIFY2(video.packets >= 60 && video.packets <= 95, qPrintable(QString::number(video.packets)));
-    QVERIFY2(qAbs(video.duration() - 3.0) < 0.4, qPrintable(QString::number(video.duration())));
+    QVERIFY2(video.packets >= 20 * seconds && video.packets <= 31 * seconds,
+             qPrintable(QStringLiteral("%1 frames in %2 s").arg(video.packets).arg(seconds)));
+    QVERIFY2(qAbs(video.duration() - seconds) < 0.4, qPrintable(QStringLiteral("%1 s of %2 s").arg(video.duration()).arg(seconds)));
     const WriterProbedStream audio = probe.stream(QStringLiteral("audio"));
     QCOMPARE(audio.codecName, QStringLiteral("aac"));
-    QVERIFY2(qAbs(audio.duration() - 3.0) < 0.5, qPrintable(QString::number(audio.duration())));
+    QVERIFY2(qAbs(audio.duration() - seconds) < 0.5, qPrintable(QStringLiteral("%1 s of %2 s").arg(audio.duration()).arg(seconds)));
 }
 
 void TestSessionCamera::paceAfterResume()
@@ -487,7 +511,7 @@ void TestSessionCamera::startWhileRecording()
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
     QCOMPARE(m_session->startRecording(first, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() > 3, 5000);
     // A start during a recording ends it and starts nothing.
     QCOMPARE(m_session->startRecording(second, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 1);
     QVERIFY(!m_session->isRecording());
@@ -513,20 +537,26 @@ void TestSessionCamera::startRightAfterFinish()
     const QStringList movies{path(QStringLiteral("Video-stopped.mov")), path(QStringLiteral("Video-started.mov"))};
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
+    // A busy machine may hold this thread past the second: each movie is judged by the time it was on.
+    QList<double> recorded;
     for (const QString &movie : movies) {
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
         QVERIFY(m_session->isRecording());
         QTest::qWait(1000);
         m_session->finishRecording();
+        recorded.append(double(clock.elapsed()) / 1000.0);
     }
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 20000);
     QCOMPARE(ended.at(0).at(0).toString(), movies.at(0));
     QCOMPARE(ended.at(1).at(0).toString(), movies.at(1));
-    for (const QString &movie : movies) {
-        const WriterProbe probe = WriterProbe::run(movie);
-        QVERIFY2(probe.ok, qPrintable(movie + ": " + probe.error));
-        const WriterProbedStream video = probe.stream(QStringLiteral("video"));
-        QVERIFY2(qAbs(video.duration() - 1.0) < 0.3, qPrintable(QString::number(video.duration())));
+    for (int i = 0; i < movies.size(); ++i) {
+        const WriterProbe probe = WriterProbe::run(movies.at(i));
+        QVERIFY2(probe.ok, qPrintable(movies.at(i) + ": " + probe.error));
+        const double duration = probe.stream(QStringLiteral("video")).duration();
+        QVERIFY2(duration >= recorded.at(i) - 0.3 && duration <= recorded.at(i) + 0.1,
+                 qPrintable(QStringLiteral("%1 s of %2 s").arg(duration).arg(recorded.at(i))));
     }
     QCOMPARE(ended.at(0).at(1).toInt(), 0);
     QCOMPARE(ended.at(1).at(1).toInt(), 0);
@@ -598,7 +628,7 @@ void TestSessionCamera::freeSpaceWhileRecording()
     QCOMPARE(m_session->startRunning(), 0);
     QCOMPARE(m_session->startRecording(path(QStringLiteral("Video-filling.mov")), QRect(0, 0, 640, 480),
                                        QorvCaptureSession::PlainRecording, QRect()), 0);
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() >= 10, 5000);
     QCOMPARE(disk->fullReports.load(), 0);
     disk->freeBytes = 0xAFFFFF; // about 11 MiB: not enough any more
     QTRY_VERIFY_WITH_TIMEOUT(disk->fullReports >= 10, 5000); // every recorded frame reports it...
@@ -649,7 +679,7 @@ void TestSessionCamera::writerFailureEndsRecording()
     QVERIFY(!m_session->isRecording());
     QVERIFY(m_source->getSourceImpl()->fileOutput().isNull());
     const qint64 written = m_session->writer()->videoSampleCount();
-    QTest::qWait(300);
+    QVERIFY(framesPass(3));
     QCOMPARE(m_session->writer()->videoSampleCount(), written);
 }
 
@@ -689,17 +719,18 @@ void TestSessionCamera::liveExport()
         QCOMPARE(quint64(encoders.frames.load()), impl->h264FrameCount());
         impl->appendAudioSample(WriterSamples::tone(1024, 0, platform::MediaClock::monotonicNowUs()));
         QCOMPARE(encoders.audioBlocks.load(), 1);
-        // A full encoder takes no more frames.
+        // A full encoder takes no more frames: none from the frame after the one that may have been
+        // on its way when it filled.
         encoders.busy = QorvFrameSourceImpl::MaxFramesInEncoder;
-        QTest::qWait(100);
+        QVERIFY(framesPass(1));
         const int frames = encoders.frames;
-        QTest::qWait(300);
+        QVERIFY(framesPass(3));
         QCOMPARE(encoders.frames.load(), frames);
         encoders.busy = 0;
         Q_EMIT publisher.streamFpsChanged(20);
         QCOMPARE(encoders.rate.load(), 20);
     } else {
-        QTest::qWait(300);
+        QVERIFY(framesPass(3));
         QCOMPARE(encoders.frames.load(), 0);
     }
 
