@@ -241,20 +241,21 @@ void TestSessionCamera::streamLostIsReported()
 void TestSessionCamera::bgrExportRate_data()
 {
     QTest::addColumn<unsigned>("interval");
-    QTest::addColumn<int>("minFrames");
-    QTest::addColumn<int>("maxFrames");
+    QTest::addColumn<double>("minPerSecond");
+    QTest::addColumn<double>("maxPerSecond");
 
-    // 2.5 s of a 30 fps camera: once a second at interval 1, every paced frame from 2 on (0 is 2).
-    QTest::newRow("1") << 1u << 2 << 4;
-    QTest::newRow("2") << 2u << 45 << 80;
-    QTest::newRow("0") << 0u << 45 << 80;
+    // A 30 fps camera: once a second at interval 1 (the first frame at once), every paced frame from
+    // 2 on (0 is 2). A loaded machine delivers fewer, never more.
+    QTest::newRow("1") << 1u << 0.8 << 1.0;
+    QTest::newRow("2") << 2u << 18.0 << 32.0;
+    QTest::newRow("0") << 0u << 18.0 << 32.0;
 }
 
 void TestSessionCamera::bgrExportRate()
 {
     QFETCH(unsigned, interval);
-    QFETCH(int, minFrames);
-    QFETCH(int, maxFrames);
+    QFETCH(double, minPerSecond);
+    QFETCH(double, maxPerSecond);
 
     FrameCounter frames;
     connect(m_session, &QorvCaptureSession::BGRFrameReceived, m_session,
@@ -264,11 +265,16 @@ void TestSessionCamera::bgrExportRate()
     connect(m_session, &QorvCaptureSession::displayedFPSReceived, m_session,
             [&displayedRate](qint32 fps) { displayedRate = fps; }, Qt::DirectConnection);
     QCOMPARE(m_session->startRunning(), 0);
+    // Judged by the time the export was on, which a busy machine may stretch past the 2.5 s asked.
+    QElapsedTimer clock;
+    clock.start();
     m_session->enableBGRFrameExport(true, interval);
     QTest::qWait(2500);
     m_session->enableBGRFrameExport(false, 0);
+    const double seconds = double(clock.elapsed()) / 1000.0;
     const int counted = frames.count;
-    QVERIFY2(counted >= minFrames && counted <= maxFrames, qPrintable(QString::number(counted)));
+    QVERIFY2(counted >= minPerSecond * seconds && counted <= maxPerSecond * seconds + 1.5,
+             qPrintable(QStringLiteral("%1 frames in %2 s").arg(counted).arg(seconds)));
     QVERIFY(framesPass(3));
     QCOMPARE(frames.count.load(), counted);
 
