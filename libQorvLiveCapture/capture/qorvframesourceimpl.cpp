@@ -29,11 +29,6 @@ constexpr float DefaultRecordingRate = 3.0f;
 // Measured rates above this are glitches of the measurement, never a camera's rate.
 constexpr int MaxPlausibleRate = 90;
 
-double nowSeconds()
-{
-    return double(platform::MediaClock::monotonicNowUs()) / 1e6;
-}
-
 QString existingFolderOf(const QString &path)
 {
     const QFileInfo info(path);
@@ -62,7 +57,8 @@ QorvFrameSourceImpl::QorvFrameSourceImpl(GeneralCamera *camera, SourceType type,
     : QorvCaptureSource(parent),
       m_camera(camera),
       m_type(type),
-      m_pacer(std::make_unique<FramePacer>())
+      m_pacer(std::make_unique<FramePacer>()),
+      m_clock(platform::MediaClock::monotonic())
 {
     // The saving queue is serial: the writer sees the frames in the order they were captured.
     m_savingQueue.setMaxThreadCount(1);
@@ -209,6 +205,16 @@ void QorvFrameSourceImpl::stopCapture()
         qCInfo(lcCapture, "sessionStopped");
     }
     m_savingQueue.waitForDone();
+}
+
+void QorvFrameSourceImpl::setClock(const platform::MediaClock *clock)
+{
+    m_clock = clock ? clock : platform::MediaClock::monotonic();
+}
+
+double QorvFrameSourceImpl::nowSeconds() const
+{
+    return double(m_clock.load()->nowUs()) / 1e6;
 }
 
 void QorvFrameSourceImpl::emitError(qint32 code)

@@ -30,6 +30,7 @@ class QorvCaptureSession;
 namespace platform {
 class AudioSampleCapture;
 class CaptureDevice;
+class MediaClock;
 class ScreenCapture;
 }
 
@@ -132,8 +133,13 @@ public:
     QString currentSourceID() override;
     int getFrameSourceType(SourceType *type) override;
 
+    // The clock the pacing ticks and the frame-rate measurement read: the process's monotonic clock
+    // unless another is set (null sets that one back). Tests drive the recording pace by hand with it.
+    // Not owned; it must outlive the source.
+    void setClock(const platform::MediaClock *clock);
+
     // One captured frame: frame-rate measurement, then the frame routine. Called on the capture
-    // thread (or by benchmarks directly).
+    // thread (or by benchmarks and tests directly).
     void captureOutputFrame(const platform::VideoSample &sample);
 
 public Q_SLOTS:
@@ -147,6 +153,7 @@ private:
     qint32 startScreen();
     void stopCapture();
     void emitError(qint32 code);
+    double nowSeconds() const;
     bool screenFrameWanted() const;
     void measureFrameRate();
     void processFrame(const platform::VideoSample &sample);
@@ -202,4 +209,5 @@ private:
 
     ImageProcessor m_imageProcessor;
     std::atomic<bool> m_running{false};
+    std::atomic<const platform::MediaClock *> m_clock; // read on the pacing and capture threads
 };

@@ -12,6 +12,7 @@
 #include "video/capturedevice.h"
 #include "video/simulated/simulatedcapturedevice.h"
 #include "writer/avfmediaassetwriter.h"
+#include "writerclock.h"
 #include "writerprobe.h"
 #include "writersamples.h"
 
@@ -140,6 +141,7 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
+    bool framesPass(int count);
 
     QTemporaryDir m_dir;
     GeneralCamera *m_camera = nullptr;
@@ -147,6 +149,23 @@ private:
     QorvFrameSource *m_source = nullptr;
     QorvCaptureSession *m_session = nullptr;
 };
+
+// Lets `count` more frames through the frame routine, one after the other: each brings a JPEG frame
+// asked for once the one before came, and the routine serves its other consumers after the JPEG one.
+// A consumer that got nothing meanwhile gets nothing at all.
+bool TestSessionCamera::framesPass(int count)
+{
+    const auto jpegs = std::make_shared<std::atomic<int>>(0);
+    const QMetaObject::Connection counting = connect(m_session, &QorvCaptureSession::JPGFrameReceived, m_session,
+        [jpegs](void *, uint32_t, uint16_t, uint16_t) { ++*jpegs; }, Qt::DirectConnection);
+    bool passed = true;
+    for (int i = 1; i <= count && passed; ++i) {
+        m_session->getJPGFrameAsync();
+        passed = QTest::qWaitFor([&jpegs, i] { return *jpegs >= i; }, 10000);
+    }
+    disconnect(counting);
+    return passed;
+}
 
 void TestSessionCamera::initTestCase()
 {
@@ -222,20 +241,21 @@ void TestSessionCamera::streamLostIsReported()
 void TestSessionCamera::bgrExportRate_data()
 {
     QTest::addColumn<unsigned>("interval");
-    QTest::addColumn<int>("minFrames");
-    QTest::addColumn<int>("maxFrames");
+    QTest::addColumn<double>("minPerSecond");
+    QTest::addColumn<double>("maxPerSecond");
 
-    // 2.5 s of a 30 fps camera: once a second at interval 1, every paced frame from 2 on (0 is 2).
-    QTest::newRow("1") << 1u << 2 << 4;
-    QTest::newRow("2") << 2u << 45 << 80;
-    QTest::newRow("0") << 0u << 45 << 80;
+    // A 30 fps camera: once a second at interval 1 (the first frame at once), every paced frame from
+    // 2 on (0 is 2). A loaded machine delivers fewer, never more.
+    QTest::newRow("1") << 1u << 0.8 << 1.0;
+    QTest::newRow("2") << 2u << 18.0 << 32.0;
+    QTest::newRow("0") << 0u << 18.0 << 32.0;
 }
 
 void TestSessionCamera::bgrExportRate()
 {
     QFETCH(unsigned, interval);
-    QFETCH(int, minFrames);
-    QFETCH(int, maxFrames);
+    QFETCH(double, minPerSecond);
+    QFETCH(double, maxPerSecond);
 
     FrameCounter frames;
     connect(m_session, &QorvCaptureSession::BGRFrameReceived, m_session,
@@ -245,12 +265,17 @@ void TestSessionCamera::bgrExportRate()
     connect(m_session, &QorvCaptureSession::displayedFPSReceived, m_session,
             [&displayedRate](qint32 fps) { displayedRate = fps; }, Qt::DirectConnection);
     QCOMPARE(m_session->startRunning(), 0);
+    // Judged by the time the export was on, which a busy machine may stretch past the 2.5 s asked.
+    QElapsedTimer clock;
+    clock.start();
     m_session->enableBGRFrameExport(true, interval);
     QTest::qWait(2500);
     m_session->enableBGRFrameExport(false, 0);
+    const double seconds = double(clock.elapsed()) / 1000.0;
     const int counted = frames.count;
-    QVERIFY2(counted >= minFrames && counted <= maxFrames, qPrintable(QString::number(counted)));
-    QTest::qWait(200);
+    QVERIFY2(counted >= minPerSecond * seconds && counted <= maxPerSecond * seconds + 1.5,
+             qPrintable(QStringLiteral("%1 frames in %2 s").arg(counted).arg(seconds)));
+    QVERIFY(framesPass(3));
     QCOMPARE(frames.count.load(), counted);
 
     // Measured over 60 frames of the 30 fps camera.
@@ -291,7 +316,7 @@ void TestSessionCamera::noBgrFrameAfterDisable()
         m_session->enableBGRFrameExport(false, 0);
         exportOff = true;
         QVERIFY2(!inDelivery, "a frame was still being delivered after the export was switched off");
-        QTest::qWait(150);
+        QVERIFY(framesPass(2));
         QCOMPARE(late.load(), 0);
     }
 }
@@ -370,8 +395,8 @@ void TestSessionCamera::jpegFrameSizedFromFrame()
         const int before = jpegs.count;
         m_session->getJPGFrameAsync();
         QTRY_COMPARE_WITH_TIMEOUT(jpegs.count.load(), before + 1, 5000);
-        QTest::qWait(200);
-        QCOMPARE(jpegs.count.load(), before + 1); // one request, one frame
+        QVERIFY(framesPass(2));
+        QCOMPARE(jpegs.count.load(), before + 3); // one request, one frame
         m_session->stopRunning();
         QMutexLocker locker(&jpegs.mutex);
         QCOMPARE(jpegs.lastSize, size);
@@ -390,9 +415,14 @@ void TestSessionCamera::recordsThreeSeconds()
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
     QVERIFY(m_source->getSourceImpl()->isCapturingAudio());
+    QElapsedTimer clock;
+    clock.start();
     QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
     QTest::qWait(3000);
     m_session->finishRecording();
+    // A busy machine may hold this thread past the three seconds: the movie is judged by the time
+    // it was on.
+    const double seconds = double(clock.elapsed()) / 1000.0;
     m_session->removeSource(&microphone);
     QVERIFY(!m_source->getSourceImpl()->isCapturingAudio());
     QVERIFY(ended.wait(20000));
@@ -405,44 +435,79 @@ void TestSessionCamera::recordsThreeSeconds()
     const WriterProbedStream video = probe.stream(QStringLiteral("video"));
     QCOMPARE(video.codecName, QStringLiteral("h264"));
     QCOMPARE(QSize(video.width, video.height), QSize(640, 480));
-    QVERIFY2(video.packets >= 60 && video.packets <= 95, qPrintable(QString::number(video.packets)));
-    QVERIFY2(qAbs(video.duration() - 3.0) < 0.4, qPrintable(QString::number(video.duration())));
+    QVERIFY2(video.packets >= 20 * seconds && video.packets <= 31 * seconds,
+             qPrintable(QStringLiteral("%1 frames in %2 s").arg(video.packets).arg(seconds)));
+    QVERIFY2(qAbs(video.duration() - seconds) < 0.4, qPrintable(QStringLiteral("%1 s of %2 s").arg(video.duration()).arg(seconds)));
     const WriterProbedStream audio = probe.stream(QStringLiteral("audio"));
     QCOMPARE(audio.codecName, QStringLiteral("aac"));
-    QVERIFY2(qAbs(audio.duration() - 3.0) < 0.5, qPrintable(QString::number(audio.duration())));
+    QVERIFY2(qAbs(audio.duration() - seconds) < 0.5, qPrintable(QStringLiteral("%1 s of %2 s").arg(audio.duration()).arg(seconds)));
 }
 
 void TestSessionCamera::paceAfterResume()
 {
-    // A pause is no failure: the movie carries the camera's rate again as soon as it resumes.
-    const QString movie = path(QStringLiteral("Video-resumed.mov"));
-    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    // A pause is no failure: from the resume on the recording takes every frame of the camera's pace
+    // again, at once. Time moves by hand and the frames are handed over one at a time, each written
+    // before the next comes, so the machine's load changes nothing; the camera's own stream is broken
+    // off first, so that no other frame comes.
+    static WriterManualClock clock; // outlives the session and its writer, which cleanup() ends
+    constexpr qint64 FrameUs = 1000000 / 30;
+    constexpr int WriteWaitMs = 10000;
+    m_session->setWriterSetupHook([](AVFMediaAssetWriter &writer) { writer.setClock(&clock); });
+    QorvFrameSourceImpl *impl = m_source->getSourceImpl();
+    impl->setClock(&clock);
     QCOMPARE(m_session->startRunning(), 0);
+    auto device = static_cast<LCGeneralCamera *>(m_camera)->getAVCaptureDevice().objectCast<platform::SimulatedCaptureDevice>();
+    QVERIFY(device);
+    device->injectStreamError(platform::CaptureDevice::DeviceLost);
+    QTRY_VERIFY_WITH_TIMEOUT(!device->isStreaming(), 5000);
+
+    // The recording asks for the free space with every frame it takes.
+    const auto taken = std::make_shared<std::atomic<int>>(0);
+    QorvFrameSourceImpl::setDiskSpaceReader([taken](const QString &) {
+        ++*taken;
+        return 1024 * 1024 * MiB;
+    });
+    QImage picture(640, 480, QImage::Format_ARGB32);
+    picture.fill(Qt::darkCyan);
+    // `count` frames of a 30 fps camera, each after the clock moved on by a frame and the pacing
+    // ticked: how many of them the movie got.
+    const auto offer = [&](int count) {
+        const QSharedPointer<AVFMediaAssetWriter> writer = m_session->writer();
+        int written = 0;
+        for (int i = 0; i < count; ++i) {
+            clock.advanceUs(FrameUs);
+            impl->enableAddRecordingFrameSlot();
+            const int before = *taken;
+            const qint64 samples = writer->videoSampleCount();
+            impl->captureOutputFrame(platform::VideoSample(picture, clock.nowUs()));
+            if (*taken == before || !writer->isRecording())
+                continue;
+            if (!QTest::qWaitFor([&] { return writer->videoSampleCount() > samples; }, WriteWaitMs))
+                break; // taken and refused
+            ++written;
+        }
+        return written;
+    };
+
+    QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
+    const QString movie = path(QStringLiteral("Video-resumed.mov"));
     QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
-    QTest::qWait(1000);
+    QCOMPARE(offer(30), 30);
     m_session->pauseRecording(true);
-    QTest::qWait(2000);
+    QCOMPARE(offer(30), 0);
     m_session->pauseRecording(false);
-    QTest::qWait(3000);
-    const int sourceRate = m_source->getSourceImpl()->measuredFrameRate();
+    const int afterResume = offer(60);
+    QVERIFY2(afterResume == 60, qPrintable(QStringLiteral("%1 of the 60 frames after the resume recorded").arg(afterResume)));
     m_session->finishRecording();
     QVERIFY(ended.wait(20000));
     QCOMPARE(ended.first().at(1).toInt(), 0);
 
+    // The paused second is out of the movie: it holds the 3 s around it, frame by frame.
     const WriterProbe probe = WriterProbe::run(movie);
     QVERIFY2(probe.ok, qPrintable(probe.error));
     const WriterProbedStream video = probe.stream(QStringLiteral("video"));
-    // The paused time is out of the movie: its last 3 s are the 3 s after the resume.
-    QVERIFY2(qAbs(video.duration() - 4.0) < 0.4, qPrintable(QString::number(video.duration())));
-    QVERIFY(sourceRate > 0);
-    const int afterResume = video.packetsFrom(video.endTime - 3.0);
-    const double expected = 3.0 * sourceRate;
-    QStringList perSecond;
-    for (double second = video.firstTime; second < video.endTime; second += 1.0)
-        perSecond.append(QString::number(video.packetsFrom(second) - video.packetsFrom(second + 1.0)));
-    QVERIFY2(qAbs(afterResume - expected) <= 0.1 * expected,
-             qPrintable(QStringLiteral("%1 frames in the last 3 s at a source rate of %2; per second: %3")
-                            .arg(afterResume).arg(sourceRate).arg(perSecond.join(QLatin1Char(' ')))));
+    QCOMPARE(video.packets, 90);
+    QVERIFY2(qAbs(video.duration() - 3.0) < 0.1, qPrintable(QString::number(video.duration())));
 }
 
 void TestSessionCamera::startWhileRecording()
@@ -452,7 +517,7 @@ void TestSessionCamera::startWhileRecording()
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
     QCOMPARE(m_session->startRecording(first, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() > 3, 5000);
     // A start during a recording ends it and starts nothing.
     QCOMPARE(m_session->startRecording(second, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 1);
     QVERIFY(!m_session->isRecording());
@@ -478,20 +543,26 @@ void TestSessionCamera::startRightAfterFinish()
     const QStringList movies{path(QStringLiteral("Video-stopped.mov")), path(QStringLiteral("Video-started.mov"))};
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
+    // A busy machine may hold this thread past the second: each movie is judged by the time it was on.
+    QList<double> recorded;
     for (const QString &movie : movies) {
+        QElapsedTimer clock;
+        clock.start();
         QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
         QVERIFY(m_session->isRecording());
         QTest::qWait(1000);
         m_session->finishRecording();
+        recorded.append(double(clock.elapsed()) / 1000.0);
     }
     QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 20000);
     QCOMPARE(ended.at(0).at(0).toString(), movies.at(0));
     QCOMPARE(ended.at(1).at(0).toString(), movies.at(1));
-    for (const QString &movie : movies) {
-        const WriterProbe probe = WriterProbe::run(movie);
-        QVERIFY2(probe.ok, qPrintable(movie + ": " + probe.error));
-        const WriterProbedStream video = probe.stream(QStringLiteral("video"));
-        QVERIFY2(qAbs(video.duration() - 1.0) < 0.3, qPrintable(QString::number(video.duration())));
+    for (int i = 0; i < movies.size(); ++i) {
+        const WriterProbe probe = WriterProbe::run(movies.at(i));
+        QVERIFY2(probe.ok, qPrintable(movies.at(i) + ": " + probe.error));
+        const double duration = probe.stream(QStringLiteral("video")).duration();
+        QVERIFY2(duration >= recorded.at(i) - 0.3 && duration <= recorded.at(i) + 0.1,
+                 qPrintable(QStringLiteral("%1 s of %2 s").arg(duration).arg(recorded.at(i))));
     }
     QCOMPARE(ended.at(0).at(1).toInt(), 0);
     QCOMPARE(ended.at(1).at(1).toInt(), 0);
@@ -563,7 +634,7 @@ void TestSessionCamera::freeSpaceWhileRecording()
     QCOMPARE(m_session->startRunning(), 0);
     QCOMPARE(m_session->startRecording(path(QStringLiteral("Video-filling.mov")), QRect(0, 0, 640, 480),
                                        QorvCaptureSession::PlainRecording, QRect()), 0);
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->writer()->videoSampleCount() >= 10, 5000);
     QCOMPARE(disk->fullReports.load(), 0);
     disk->freeBytes = 0xAFFFFF; // about 11 MiB: not enough any more
     QTRY_VERIFY_WITH_TIMEOUT(disk->fullReports >= 10, 5000); // every recorded frame reports it...
@@ -614,7 +685,7 @@ void TestSessionCamera::writerFailureEndsRecording()
     QVERIFY(!m_session->isRecording());
     QVERIFY(m_source->getSourceImpl()->fileOutput().isNull());
     const qint64 written = m_session->writer()->videoSampleCount();
-    QTest::qWait(300);
+    QVERIFY(framesPass(3));
     QCOMPARE(m_session->writer()->videoSampleCount(), written);
 }
 
@@ -654,17 +725,18 @@ void TestSessionCamera::liveExport()
         QCOMPARE(quint64(encoders.frames.load()), impl->h264FrameCount());
         impl->appendAudioSample(WriterSamples::tone(1024, 0, platform::MediaClock::monotonicNowUs()));
         QCOMPARE(encoders.audioBlocks.load(), 1);
-        // A full encoder takes no more frames.
+        // A full encoder takes no more frames: none from the frame after the one that may have been
+        // on its way when it filled.
         encoders.busy = QorvFrameSourceImpl::MaxFramesInEncoder;
-        QTest::qWait(100);
+        QVERIFY(framesPass(1));
         const int frames = encoders.frames;
-        QTest::qWait(300);
+        QVERIFY(framesPass(3));
         QCOMPARE(encoders.frames.load(), frames);
         encoders.busy = 0;
         Q_EMIT publisher.streamFpsChanged(20);
         QCOMPARE(encoders.rate.load(), 20);
     } else {
-        QTest::qWait(300);
+        QVERIFY(framesPass(3));
         QCOMPARE(encoders.frames.load(), 0);
     }
 

@@ -86,9 +86,13 @@ void TestSessionDesktop::recordsTheDesktop()
     const QString movie = m_dir.filePath(QStringLiteral("Video-desktop.mov"));
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
+    // Judged by the time it recorded, which a busy machine may stretch past the 2 s asked.
+    QElapsedTimer clock;
+    clock.start();
     QCOMPARE(m_session->startRecording(movie, m_screen, QorvCaptureSession::PlainRecording, m_screen), 0);
     QTest::qWait(2000);
     m_session->stopRunning(); // stopping the session finishes the recording
+    const double seconds = double(clock.elapsed()) / 1000.0;
     QVERIFY(ended.wait(30000));
     QCOMPARE(ended.first().at(0).toString(), movie);
     QCOMPARE(ended.first().at(1).toInt(), 0);
@@ -100,8 +104,9 @@ void TestSessionDesktop::recordsTheDesktop()
     QCOMPARE(QSize(video.width, video.height), m_screen.size());
     // Paced at 30 fps; a loaded machine encodes fewer 1080p frames, never more, and the time stamps
     // still span the recording.
-    QVERIFY2(video.packets >= 10 && video.packets <= 65, qPrintable(QString::number(video.packets)));
-    QVERIFY2(qAbs(video.duration() - 2.0) < 0.5, qPrintable(QString::number(video.duration())));
+    QVERIFY2(video.packets >= 5 * seconds && video.packets <= 32 * seconds,
+             qPrintable(QStringLiteral("%1 frames in %2 s").arg(video.packets).arg(seconds)));
+    QVERIFY2(qAbs(video.duration() - seconds) < 0.5, qPrintable(QStringLiteral("%1 s of %2 s").arg(video.duration()).arg(seconds)));
 }
 
 QTEST_MAIN(TestSessionDesktop)

@@ -286,10 +286,14 @@ void TestLiveExport::sessionStreamsToRtmpServer()
     QorvLiveExport live(source.getSourceImpl());
 
     QCOMPARE(session.startRunning(), 0);
+    // Judged by the time it was live, which a busy machine may stretch past the 3 s asked.
+    QElapsedTimer clock;
+    clock.start();
     QCOMPARE(session.enableH264Export(true), 0);
     QVERIFY(live.isOn());
     QTest::qWait(3000);
     QCOMPARE(session.enableH264Export(false), 0);
+    const double liveSeconds = double(clock.elapsed()) / 1000.0;
     session.stopRunning();
     QCoreApplication::processEvents();
     QVERIFY2(notifications.isEmpty(), qPrintable(server.errorLog()));
@@ -306,7 +310,8 @@ void TestLiveExport::sessionStreamsToRtmpServer()
     QCOMPARE(audio.value("sample_rate").toString(), QStringLiteral("44100"));
     QCOMPARE(audio.value("channels").toInt(), 1);
     const double seconds = duration.toDouble();
-    QVERIFY2(seconds > 2.0 && seconds < 4.5, qPrintable(duration));
+    QVERIFY2(seconds > liveSeconds - 1.0 && seconds < liveSeconds + 1.5,
+             qPrintable(QStringLiteral("%1 s of %2 s live").arg(duration).arg(liveSeconds)));
 }
 
 QTEST_MAIN(TestLiveExport)
