@@ -91,6 +91,18 @@ int checkedWidth(const LineWidthAndStyleAction &picker)
     return checked;
 }
 
+// Waits until a timer of ms, started now, has fired. Every timer of this thread due earlier has fired
+// by then, however late a busy machine runs them: what they did not do by then, they did not do.
+bool waitPast(int ms)
+{
+    QTimer marker;
+    marker.setSingleShot(true);
+    marker.setTimerType(Qt::PreciseTimer);
+    QSignalSpy fired(&marker, &QTimer::timeout);
+    marker.start(ms);
+    return fired.wait(ms + 60000);
+}
+
 } // namespace
 
 class TestDrawletPickers : public QObject
@@ -201,7 +213,7 @@ void TestDrawletPickers::popUpHidesByItselfUnlessHovered()
     popUp->show();
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(content, &enter);
-    QTest::qWait(400);
+    QVERIFY(waitPast(3 * content->hideDelay())); // well past when the hide was due
     QVERIFY(popUp->isVisible());
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(content, &leave);

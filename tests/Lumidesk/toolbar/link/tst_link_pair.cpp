@@ -38,6 +38,11 @@ private:
         return platform::LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName));
     }
 
+    // Sends a marker to the panel, then one back once it came: both arrive after anything sent
+    // before them, an answer from the other end included. Collects what else was emitted meanwhile.
+    bool settle(LinkSignalRecorder &serverSide, LinkSignalRecorder &clientSide, QStringList *serverSeen,
+                QStringList *clientSeen);
+
     std::unique_ptr<LocalServer> m_server;
     std::unique_ptr<LocalClient> m_client;
 };
@@ -56,6 +61,30 @@ void TestLinkPair::cleanup()
 {
     m_client.reset();
     m_server.reset();
+}
+
+bool TestLinkPair::settle(LinkSignalRecorder &serverSide, LinkSignalRecorder &clientSide, QStringList *serverSeen,
+                          QStringList *clientSeen)
+{
+    static const QString toClient = QStringLiteral("volumeUpdate(77)");
+    static const QString toServer = QStringLiteral("volumeChange(-77)");
+    const auto arrived = [](LinkSignalRecorder &side, QStringList *seen, const QString &marker) {
+        return QTest::qWaitFor([&] {
+            *seen += side.take();
+            return seen->contains(marker);
+        }, 10000);
+    };
+    m_server->updateVolume(77);
+    if (!arrived(clientSide, clientSeen, toClient))
+        return false;
+    m_client->changeVolume(-77);
+    if (!arrived(serverSide, serverSeen, toServer))
+        return false;
+    *serverSeen += serverSide.take();
+    *clientSeen += clientSide.take();
+    clientSeen->removeOne(toClient);
+    serverSeen->removeOne(toServer);
+    return true;
 }
 
 void TestLinkPair::commands_data()
@@ -105,9 +134,10 @@ void TestLinkPair::commands()
     LinkSignalRecorder clientSide(m_client.get(), {"serverShutdown"});
     call(*m_server, *m_client);
     QTRY_COMPARE(serverSide.pending() + clientSide.pending(), 1);
-    QTest::qWait(20);
-    QCOMPARE(serverSide.take(), serverSignal.isEmpty() ? QStringList() : QStringList{serverSignal});
-    QCOMPARE(clientSide.take(), clientSignal.isEmpty() ? QStringList() : QStringList{clientSignal});
+    QStringList serverSeen, clientSeen;
+    QVERIFY(settle(serverSide, clientSide, &serverSeen, &clientSeen));
+    QCOMPARE(serverSeen, serverSignal.isEmpty() ? QStringList() : QStringList{serverSignal});
+    QCOMPARE(clientSeen, clientSignal.isEmpty() ? QStringList() : QStringList{clientSignal});
 }
 
 void TestLinkPair::recordRoundTrip()
