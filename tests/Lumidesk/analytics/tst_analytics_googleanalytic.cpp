@@ -249,12 +249,9 @@ void TestGoogleAnalytic::notSentWithoutEndpointOrProperty()
     QCOMPARE(logger.lines.size(), 1);
     QVERIFY2(logger.lines.first().contains(built.first().first().toByteArray()), logger.lines.first().constData());
     QCOMPARE(sender.pendingHits(), 0);
-    // A hit sent later by a sender that may send arrives on its own.
-    auto later = makeSender();
-    later->sendPageView(QStringLiteral("Page_Later"), QStringLiteral("Page_Later"), QStringLiteral("en_US"), QString());
-    QVERIFY(m_server->waitForRequests(1, 30000));
-    QCOMPARE(m_server->requestCount(), 1);
-    QVERIFY(m_server->requests().first().body.contains("Page_Later"));
+    // Nothing reaches the server, however long a busy machine would take to send it: no request
+    // of another sender orders it, so the wait is long.
+    QVERIFY(!m_server->waitForRequests(1, 2000));
 }
 
 void TestGoogleAnalytic::shutdownLetsHitsInFlightLeave()

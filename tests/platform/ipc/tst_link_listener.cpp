@@ -196,6 +196,7 @@ void TestLinkListener::listensAgainWhenTheFileGoes()
     QVERIFY(startHelper(m_helper.get()));
     QTRY_VERIFY(!listener.isListening());
     QVERIFY(waitPast(5 * listener.watchInterval())); // several rounds of the watch
+    QVERIFY(!listener.isListening());
     QVERIFY(connects(path()));
     QCOMPARE(accepted.count(), 1);
     m_helper->kill();
