@@ -64,7 +64,7 @@ bool TestDeskpadControls::run(const QString &step)
     if (step == QLatin1String("countdown")) {
         if (!QTest::qWaitFor([this] {
                 return !timer("recordCountdownTimer")->isActive() && !timer("liveCountdownTimer")->isActive();
-            }, 3000))
+            }, 15000))
             return false;
         return m_fixture->sync();
     }

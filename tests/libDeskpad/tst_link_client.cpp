@@ -60,7 +60,7 @@ void TestLinkClient::cleanup()
 bool TestLinkClient::connectClient()
 {
     m_client->requestNewConnection();
-    if (!QTest::qWaitFor([this] { return m_client->checkAlive() && m_server->newestPeer(); }, 2000))
+    if (!QTest::qWaitFor([this] { return m_client->checkAlive() && m_server->newestPeer(); }, 15000))
         return false;
     return true;
 }
@@ -132,7 +132,7 @@ void TestLinkClient::dispatch()
     QVERIFY(QTest::qWaitFor([&] {
         seen += recorder.take();
         return seen.count(QStringLiteral("notificationShow()")) >= (text == "cap_showNotification" ? 2 : 1);
-    }, 2000));
+    }, 15000));
     seen.removeOne(QStringLiteral("notificationShow()"));
     QCOMPARE(seen, emitted);
 }
@@ -246,7 +246,7 @@ void TestLinkClient::greetsAndComesBackAfterADrop()
 
     QSignalSpy volume(m_client.get(), &LocalClient::volumeUpdate);
     second->writeFrame(QStringLiteral("cap_updateVolume/p70"));
-    QVERIFY(volume.wait(2000));
+    QVERIFY(volume.wait(15000));
     m_client->stopRecord(10);
     QTRY_COMPARE(second->messages().last(), QStringLiteral("cap_stopRecord/p10"));
     QCOMPARE(shutdown.count(), 0);
@@ -290,7 +290,7 @@ void TestLinkClient::reportsTheServerGoingAwayAndStaysDown()
     QVERIFY(connectClient());
     QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
     m_server->close();
-    QVERIFY(shutdown.wait(2000));
+    QVERIFY(shutdown.wait(15000));
     QVERIFY(!m_client->checkAlive());
 
     // A new server under the same name does not bring this client back.

@@ -207,7 +207,7 @@ void TestDrawletPickers::popUpHidesByItselfUnlessHovered()
 
     popUp->show();
     QVERIFY(content->hideTimer()->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 15000);
 
     // The pointer resting on it keeps it open; leaving starts the full delay again.
     popUp->show();
@@ -218,7 +218,7 @@ void TestDrawletPickers::popUpHidesByItselfUnlessHovered()
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(content, &leave);
     QVERIFY(content->hideTimer()->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 15000);
     QVERIFY(!content->hideTimer()->isActive());
 }
 

@@ -131,7 +131,7 @@ void TestLinkListener::acceptsPrivateConnections()
     QLocalSocket peer;
     peer.connectToServer(path());
     QVERIFY(peer.waitForConnected(1000));
-    QVERIFY(accepted.wait(1000));
+    QVERIFY(accepted.wait(15000));
     auto *socket = accepted.first().first().value<QLocalSocket *>();
     QCOMPARE(socket->state(), QLocalSocket::ConnectedState);
     QCOMPARE(socket->parent(), &listener);
@@ -187,7 +187,7 @@ void TestLinkListener::listensAgainWhenTheFileGoes()
     QVERIFY(QFile::remove(path()));
     QTRY_VERIFY(QFileInfo::exists(path()));
     QVERIFY(connects(path()));
-    QVERIFY(accepted.wait(1000));
+    QVERIFY(accepted.wait(15000));
 
     // Another program that takes the name in the meantime keeps it while it runs; once it is gone,
     // the name is taken back.
@@ -224,7 +224,7 @@ void TestLinkListener::waitsForFileDescriptors()
         QVERIFY(listener.isListening());
         QVERIFY(QFileInfo::exists(path()));
     }
-    QVERIFY(accepted.wait(1000));
+    QVERIFY(accepted.wait(15000));
     auto *socket = accepted.first().first().value<QLocalSocket *>();
     QCOMPARE(::write(raw, "ping", 4), ssize_t(4));
     QTRY_COMPARE(socket->bytesAvailable(), qint64(4));

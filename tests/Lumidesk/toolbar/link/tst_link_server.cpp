@@ -80,7 +80,7 @@ LinkRawSocket *TestLinkServer::connectPeer()
     QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
     auto *peer = new LinkRawSocket;
     m_peers.append(peer);
-    if (!peer->connectTo(path()) || !(ready.count() || ready.wait(2000)))
+    if (!peer->connectTo(path()) || !(ready.count() || ready.wait(15000)))
         return nullptr;
     return peer;
 }
@@ -101,7 +101,7 @@ bool TestLinkServer::sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QSt
     const bool done = QTest::qWaitFor([&] {
         *seen += recorder->take();
         return seen->count(marker) > before;
-    }, 2000);
+    }, 15000);
     seen->removeOne(marker);
     return done;
 }
@@ -376,7 +376,7 @@ void TestLinkServer::makesRoomWithoutClosingThePanel()
     QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
     for (LinkRawSocket *stray : qAsConst(strays))
         stray->socket()->disconnectFromServer();
-    QVERIFY(ready.wait(2000));
+    QVERIFY(ready.wait(15000));
     m_server->showRecordWidget();
     QTRY_COMPARE(panel->messages(), QStringList{"cap_showRecordWidget"});
 }
@@ -407,7 +407,7 @@ void TestLinkServer::strayThatGoesGivesThePanelBack()
         stray->socket()->disconnectFromServer();
     else
         stray->writeRaw(lastWords);
-    QVERIFY(ready.wait(2000));
+    QVERIFY(ready.wait(15000));
     m_server->changeLang(QStringLiteral("de_DE"));
     QTRY_COMPARE(panel->messages(), QStringList{"cap_changeLanguage/pde_DE"});
 
