@@ -279,11 +279,13 @@ void TestGoogleAnalytic::shutdownWaitIsBounded()
     sender->setShutdownWait(200);
     sender->sendEvent(QStringLiteral("Program_exit"), QStringLiteral("Program_exit"), QString(), 0, QString(),
                       QString(), QString());
+    // In flight: sent, and never to be answered. A busy machine may take longer than the short wait
+    // to send it at all.
+    QVERIFY(m_server->waitForRequests(1, 15000));
     QElapsedTimer clock;
     clock.start();
     sender.reset();
     QVERIFY2(clock.elapsed() < 5000, QByteArray::number(clock.elapsed()).constData());
-    QCOMPARE(m_server->requestCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestGoogleAnalytic)
