@@ -233,7 +233,7 @@ void TestDeskpadControls::countdownRunsOnItsTimers()
     });
     clock.start();
     QVERIFY(m_fixture->click("btnStartLiveBig"));
-    QVERIFY(QTest::qWaitFor([&] { return shown.size() == 4; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return shown.size() == 4; }, 15000));
     QVERIFY(m_fixture->sync());
 
     QCOMPARE(shown, (QStringList{"2", "1", "-", "-"}));
