@@ -274,9 +274,11 @@ void TestWholeRoad::recordsTheDesktopFromThePanel()
     recording.start();
     const QDateTime counted = QDateTime::currentDateTime();
 
+    // Recorded for four seconds, into the one movie the recording has begun.
     const QString videos = documents(QStringLiteral("Qorv/Tivlo/Video"));
-    QTest::qWait(4000);
-    QVERIFY2(QDir(videos).entryList({"*.mov"}, QDir::Files).size() == 1, qPrintable(diagnosis()));
+    QTRY_VERIFY2_WITH_TIMEOUT(recording.elapsed() >= 4000
+                                  && QDir(videos).entryList({"*.mov"}, QDir::Files).size() == 1,
+                              qPrintable(diagnosis()), WaitMs);
 
     // Stop: the panel goes, and the movie is finished.
     QVERIFY(click(panel.geometry.topLeft() + QPoint(125 + 40, 50 + 24)));

@@ -38,7 +38,7 @@ bool PanelFixture::start(const DeskpadWidget::Timing &timing)
         return false;
     m_panel.reset(new DeskpadWidget);
     m_panel->setTiming(timing);
-    if (!QTest::qWaitFor([this] { return m_panel->checkServerAlive() && m_server->newestPeer(); }, 3000))
+    if (!QTest::qWaitFor([this] { return m_panel->checkServerAlive() && m_server->newestPeer(); }, 15000))
         return false;
     m_peer = m_server->newestPeer();
     return sync();
@@ -72,12 +72,12 @@ bool PanelFixture::sync()
                 return true;
         }
         return false;
-    }, 3000);
+    }, 15000);
     if (!received)
         return false;
     m_panel->showLumidesk(marker, 0);
     const QString reply = QStringLiteral("%1%2/p0").arg(QLatin1String(SyncReply)).arg(marker);
-    return QTest::qWaitFor([&] { return m_peer->messages().contains(reply); }, 3000);
+    return QTest::qWaitFor([&] { return m_peer->messages().contains(reply); }, 15000);
 }
 
 QStringList PanelFixture::take()

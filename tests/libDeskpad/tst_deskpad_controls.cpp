@@ -64,7 +64,7 @@ bool TestDeskpadControls::run(const QString &step)
     if (step == QLatin1String("countdown")) {
         if (!QTest::qWaitFor([this] {
                 return !timer("recordCountdownTimer")->isActive() && !timer("liveCountdownTimer")->isActive();
-            }, 3000))
+            }, 15000))
             return false;
         return m_fixture->sync();
     }
@@ -233,7 +233,7 @@ void TestDeskpadControls::countdownRunsOnItsTimers()
     });
     clock.start();
     QVERIFY(m_fixture->click("btnStartLiveBig"));
-    QVERIFY(QTest::qWaitFor([&] { return shown.size() == 4; }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return shown.size() == 4; }, 15000));
     QVERIFY(m_fixture->sync());
 
     QCOMPARE(shown, (QStringList{"2", "1", "-", "-"}));

@@ -163,7 +163,7 @@ void TestDeskpadEntry::reportsAnAbsentServer()
     DeskpadIntf *panel = m_acquire();
     QSignalSpy shutdown(panel, SIGNAL(serverShutdown()));
     QVERIFY(!panel->checkServerAlive());
-    QTRY_VERIFY_WITH_TIMEOUT(shutdown.count() >= 1, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(shutdown.count() >= 1, 15000);
     panel->release();
 }
 

@@ -91,6 +91,18 @@ int checkedWidth(const LineWidthAndStyleAction &picker)
     return checked;
 }
 
+// Waits until a timer of ms, started now, has fired. Every timer of this thread due earlier has fired
+// by then, however late a busy machine runs them: what they did not do by then, they did not do.
+bool waitPast(int ms)
+{
+    QTimer marker;
+    marker.setSingleShot(true);
+    marker.setTimerType(Qt::PreciseTimer);
+    QSignalSpy fired(&marker, &QTimer::timeout);
+    marker.start(ms);
+    return fired.wait(ms + 60000);
+}
+
 } // namespace
 
 class TestDrawletPickers : public QObject
@@ -195,18 +207,18 @@ void TestDrawletPickers::popUpHidesByItselfUnlessHovered()
 
     popUp->show();
     QVERIFY(content->hideTimer()->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 15000);
 
     // The pointer resting on it keeps it open; leaving starts the full delay again.
     popUp->show();
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(content, &enter);
-    QTest::qWait(400);
+    QVERIFY(waitPast(3 * content->hideDelay())); // well past when the hide was due
     QVERIFY(popUp->isVisible());
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(content, &leave);
     QVERIFY(content->hideTimer()->isActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!popUp->isVisible(), 15000);
     QVERIFY(!content->hideTimer()->isActive());
 }
 

@@ -79,7 +79,7 @@ void TestDrawletWindow::redrawKeepsTheFrame()
     const QRect before = widget->geometry();
     windowUpdate(widget.get());
     QCOMPARE(widget->geometry(), before);
-    QTest::qWait(50);
+    QGuiApplication::sync(); // what the X server made of the redraw has come back
     QCOMPARE(widget->geometry(), before);
 }
 

@@ -17,7 +17,7 @@ public:
 
     static QByteArray frame(const QString &text);
 
-    bool connectTo(const QString &path, int timeoutMs = 2000);
+    bool connectTo(const QString &path, int timeoutMs = 15000);
     void writeFrame(const QString &text);
     void writeRaw(const QByteArray &bytes);
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -151,22 +152,40 @@ QString NginxRtmp::recordPath(const QString &key) const
 
 bool NginxRtmp::waitForRecording(const QString &key, int timeoutMs) const
 {
-    // The server finishes the file when the publisher's connection ends; its size then stays put.
+    // The server closes the file as the publisher's connection ends, which its log tells; a busy
+    // machine's publisher may stall for any time before that, so a file that stops growing for a
+    // while says nothing.
     QDeadlineTimer deadline(timeoutMs);
-    qint64 lastSize = -1;
-    int stableRounds = 0;
     while (!deadline.hasExpired()) {
-        const qint64 size = QFileInfo(recordPath(key)).size();
-        if (size > 0 && size == lastSize) {
-            if (++stableRounds >= 3)
+        if (publisherLeft(key)) {
+            // The file is closed in the same turn as the line is written: let that turn end.
+            const qint64 size = QFileInfo(recordPath(key)).size();
+            QThread::msleep(100);
+            if (size > 0 && QFileInfo(recordPath(key)).size() == size)
                 return true;
-        } else {
-            stableRounds = 0;
+            continue;
         }
-        lastSize = size;
-        QThread::msleep(100);
+        QThread::msleep(50);
     }
     return false;
+}
+
+bool NginxRtmp::publisherLeft(const QString &key) const
+{
+    // "*7 publish: name='key' ..." and later "*7 disconnect, ...": the connection that last published
+    // under the key has gone.
+    const QString log = errorLog();
+    const QRegularExpression published(
+        QStringLiteral("\\*(\\d+) publish: name='%1'").arg(QRegularExpression::escape(key)));
+    QString connection;
+    int after = -1;
+    QRegularExpressionMatchIterator matches = published.globalMatch(log);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        connection = match.captured(1);
+        after = match.capturedEnd();
+    }
+    return !connection.isEmpty() && log.indexOf(QStringLiteral("*%1 disconnect").arg(connection), after) >= 0;
 }
 
 QString NginxRtmp::errorLog() const

@@ -25,7 +25,8 @@ public:
     int port() const { return m_port; }
     QString url() const; // rtmp://127.0.0.1:<port>/live
     QString recordPath(const QString &key) const;
-    // Waits until the recording of `key` is complete (the server closes it at unpublish).
+    // Waits until the recording of `key` is complete (the server closes it once the publisher's
+    // connection ends).
     bool waitForRecording(const QString &key, int timeoutMs) const;
     QString errorLog() const;
     QString lastError() const { return m_error; }
@@ -34,6 +35,7 @@ public:
 
 private:
     bool writeConfig();
+    bool publisherLeft(const QString &key) const;
     bool waitUntilListening(int timeoutMs);
 
     QTemporaryDir m_dir;

@@ -27,7 +27,7 @@ public:
     static QByteArray int32s(std::initializer_list<qint32> values);
     static QByteArray frame(quint32 id, const QByteArray &payload);
 
-    bool connectTo(quint16 port, int timeoutMs = 3000);
+    bool connectTo(quint16 port, int timeoutMs = 15000);
     void disconnectFromProgram();
     bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
 
@@ -36,13 +36,13 @@ public:
     void sendRaw(const QByteArray &bytes);
 
     // Waits until at least count messages have arrived in all; false when the time runs out.
-    bool waitForCount(int count, int timeoutMs = 3000);
+    bool waitForCount(int count, int timeoutMs = 15000);
     // Sends a command and waits for the next message under the same id; false when none comes.
-    bool request(quint32 id, const QByteArray &payload, QByteArray *answer, int timeoutMs = 3000);
+    bool request(quint32 id, const QByteArray &payload, QByteArray *answer, int timeoutMs = 15000);
     // Every message the program handles before this one has been answered once this returns true:
     // sends the view command with the given view (which changes nothing when it is the current one)
     // and waits for its echo.
-    bool sync(qint32 currentView, int timeoutMs = 3000);
+    bool sync(qint32 currentView, int timeoutMs = 15000);
 
     QList<Message> messages() const { return m_messages; }
     QList<QByteArray> payloadsOf(quint32 id) const;

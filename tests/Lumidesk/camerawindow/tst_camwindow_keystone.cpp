@@ -61,8 +61,7 @@ QImage loadPicture(const QString &name)
 {
     QImage image;
     // The plain snapshot is written on the capture queue.
-    for (int i = 0; i < 100 && !image.load(QDir(pictureFolder()).filePath(name), "JPG"); ++i)
-        QTest::qWait(50);
+    (void)QTest::qWaitFor([&] { return image.load(QDir(pictureFolder()).filePath(name), "JPG"); }, 30000);
     return image;
 }
 

@@ -285,10 +285,14 @@ void TestPushwirePublish::badData()
     QTRY_VERIFY_WITH_TIMEOUT(!live->isStreaming(), 5000);
     // One notice per stream; what follows is refused, not queued.
     QCOMPARE(live->sendVideoFrame(bytes.data(), bytes.size(), baseMs + 433, 0), -1);
-    QTest::qWait(200);
-    QCOMPARE(events.notifications.size(), 1);
-    QCOMPARE(live->lastNotification(), -2);
+    // Once the stop has joined the network thread, all it ever posted is in the queue, ahead of a
+    // call queued now.
     live->stopPublish();
+    bool drained = false;
+    QMetaObject::invokeMethod(&events, [&drained] { drained = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(drained);
+    QCOMPARE(events.notifications, QList<int> { -2 });
+    QCOMPARE(live->lastNotification(), -2);
 }
 
 void TestPushwirePublish::busyStateCoversEveryPublisher()

@@ -2,8 +2,11 @@
 //   tst_screen_patternwindow X Y WIDTH HEIGHT
 // Blue, with a yellow square 40 x 40 at (20, 20); prints "ready" once it is on screen.
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QRasterWindow>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -24,16 +27,28 @@ protected:
         QRasterWindow::exposeEvent(event);
         if (isExposed() && !m_announced) {
             m_announced = true;
-            // A moment for the server to have the pixels before anybody reads them.
-            QTimer::singleShot(200, [] {
+            // Exposed is not yet drawn: announced once the server shows the pixels to anybody who reads.
+            QObject::connect(&m_look, &QTimer::timeout, [this] {
+                if (!shownOnScreen())
+                    return;
+                m_look.stop();
                 std::printf("ready\n");
                 std::fflush(stdout);
             });
+            m_look.start(20);
         }
     }
 
 private:
+    bool shownOnScreen() const
+    {
+        const QImage shown = screen()->grabWindow(0, x(), y(), width(), height()).toImage();
+        return shown.width() > 30 && shown.height() > 30 && QColor(shown.pixel(5, 5)) == QColor(20, 60, 200)
+               && QColor(shown.pixel(30, 30)) == QColor(250, 220, 0);
+    }
+
     bool m_announced = false;
+    QTimer m_look;
 };
 
 } // namespace

@@ -108,13 +108,21 @@ void TestStreamSimulatedCamera::streamsAtTheActiveFormatAndRate()
     m_device->unlockForConfiguration();
     m_device->setOutputSize(outputSize);
 
+    QElapsedTimer streaming;
+    streaming.start();
     QCOMPARE(m_device->startStreaming(), qint32(CaptureDevice::StreamOk));
     QVERIFY(m_device->isStreaming());
-    QTest::qWait(1000);
+    const auto framesSoFar = [this] {
+        QMutexLocker locker(&m_mutex);
+        return m_times.size();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(framesSoFar() >= 10, 30000);
     m_device->stopStreaming();
+    const qint64 streamedMs = streaming.elapsed();
     QMutexLocker locker(&m_mutex);
     const int frames = m_times.size();
-    QVERIFY2(frames >= 5 && frames <= int(fps) + 2, qPrintable(QString::number(frames)));
+    // Never faster than the rate, however long a busy machine took to give the first frames.
+    QVERIFY2(frames <= fps * streamedMs / 1000 + 2, qPrintable(QStringLiteral("%1 in %2 ms").arg(frames).arg(streamedMs)));
     QCOMPARE(m_last.image().size(), expectedSize);
     QCOMPARE(m_last.image().format(), QImage::Format_RGB32);
     // The pace as the median interval: the first frames of a size also draw the still scene and
@@ -193,8 +201,12 @@ void TestStreamSimulatedCamera::startFailures()
     QCOMPARE(later.startStreaming(), expected);
     QVERIFY(!later.isStreaming());
     QCOMPARE(m_device->startStreaming(), expected);
-    QTest::qWait(100);
-    QVERIFY(m_times.isEmpty());
+    // A frame would come within one frame time; a busy machine is given many.
+    const bool framed = QTest::qWaitFor([this] {
+        QMutexLocker locker(&m_mutex);
+        return !m_times.isEmpty();
+    }, 1000);
+    QVERIFY(!framed);
 }
 
 void TestStreamSimulatedCamera::brokenStreamReportsAndStartsAgain()

@@ -53,6 +53,8 @@ private:
     static QString path() { return LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName)); }
     static QString greeting() { return QLatin1String(LocalServer::PanelGreeting); }
     LinkRawSocket *connectPeer();
+    // The server's ends of the connections it has seen and not yet seen closed.
+    int openServerEnds() const;
     // Waits until every message written so far on peer has been handled.
     bool sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen);
 
@@ -78,9 +80,17 @@ LinkRawSocket *TestLinkServer::connectPeer()
     QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
     auto *peer = new LinkRawSocket;
     m_peers.append(peer);
-    if (!peer->connectTo(path()) || !(ready.count() || ready.wait(2000)))
+    if (!peer->connectTo(path()) || !(ready.count() || ready.wait(15000)))
         return nullptr;
     return peer;
+}
+
+int TestLinkServer::openServerEnds() const
+{
+    const QList<QLocalSocket *> ends = m_server->findChildren<QLocalSocket *>();
+    return int(std::count_if(ends.cbegin(), ends.cend(), [](const QLocalSocket *end) {
+        return end->state() == QLocalSocket::ConnectedState;
+    }));
 }
 
 bool TestLinkServer::sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen)
@@ -91,7 +101,7 @@ bool TestLinkServer::sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QSt
     const bool done = QTest::qWaitFor([&] {
         *seen += recorder->take();
         return seen->count(marker) > before;
-    }, 2000);
+    }, 15000);
     seen->removeOne(marker);
     return done;
 }
@@ -207,8 +217,10 @@ void TestLinkServer::senders()
     QVERIFY(peer);
     call(*m_server);
     QTRY_COMPARE(peer->messages(), QStringList{text});
-    QTest::qWait(20);
-    QCOMPARE(peer->messages().size(), 1);
+    // A message sent after it arrives after anything the first call may have held back.
+    m_server->getLiveTime();
+    QTRY_COMPARE(peer->messages().size(), 2);
+    QCOMPARE(peer->messages(), (QStringList{text, QStringLiteral("cap_getLiveTime")}));
 }
 
 void TestLinkServer::framesSplitAndMerged()
@@ -221,7 +233,8 @@ void TestLinkServer::framesSplitAndMerged()
                              + LinkRawSocket::frame(QStringLiteral("cap_stopRecord/p2"));
     for (char byte : bytes) {
         peer->writeRaw(QByteArray(1, byte));
-        QTest::qWait(1);
+        peer->socket()->flush();
+        QCoreApplication::processEvents();
     }
     QStringList seen;
     QVERIFY(sync(peer, &recorder, &seen));
@@ -294,8 +307,7 @@ void TestLinkServer::olderConnectionDeathKeepsTheNewest()
     LinkRawSocket *second = connectPeer();
     QVERIFY(first && second);
     first->socket()->disconnectFromServer();
-    // Let the server see the close and delete its end.
-    QTest::qWait(50);
+    QTRY_COMPARE(openServerEnds(), 1); // the server has seen the close
     QVERIFY(m_server->isPanelConnected());
     m_server->startLive();
     QTRY_COMPARE(second->messages(), QStringList{"cap_startLive"});
@@ -307,8 +319,8 @@ void TestLinkServer::newestConnectionDeathFallsBack()
     LinkRawSocket *probe = connectPeer();
     QVERIFY(panel && probe);
     probe->socket()->abort();
-    QTRY_VERIFY(m_server->isPanelConnected());
-    QTest::qWait(50);
+    QTRY_COMPARE(openServerEnds(), 1); // the server has seen the close
+    QVERIFY(m_server->isPanelConnected());
     m_server->stopLive();
     QTRY_COMPARE(panel->messages(), QStringList{"cap_stopLive"});
 
@@ -364,7 +376,7 @@ void TestLinkServer::makesRoomWithoutClosingThePanel()
     QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
     for (LinkRawSocket *stray : qAsConst(strays))
         stray->socket()->disconnectFromServer();
-    QVERIFY(ready.wait(2000));
+    QVERIFY(ready.wait(15000));
     m_server->showRecordWidget();
     QTRY_COMPARE(panel->messages(), QStringList{"cap_showRecordWidget"});
 }
@@ -395,7 +407,7 @@ void TestLinkServer::strayThatGoesGivesThePanelBack()
         stray->socket()->disconnectFromServer();
     else
         stray->writeRaw(lastWords);
-    QVERIFY(ready.wait(2000));
+    QVERIFY(ready.wait(15000));
     m_server->changeLang(QStringLiteral("de_DE"));
     QTRY_COMPARE(panel->messages(), QStringList{"cap_changeLanguage/pde_DE"});
 
@@ -443,10 +455,11 @@ void TestLinkServer::manyIdleConnectionsUnderALowFileLimit()
 
 void TestLinkServer::secondServerLeavesTheNameAlone()
 {
+    QSignalSpy accepted(m_server.get(), &LocalServer::localSocketReady);
     LocalServer second;
     QVERIFY(!second.isListening());
     // The second server's check was a connection of its own; the first has seen it come and go.
-    QTest::qWait(50);
+    QTRY_VERIFY(accepted.count() == 1 && openServerEnds() == 0);
     LinkRawSocket *peer = connectPeer();
     QVERIFY(peer);
     m_server->getLiveTime();
@@ -514,7 +527,7 @@ void TestLinkServer::survivesRandomFrames()
         }
         QCoreApplication::processEvents();
     }
-    QTest::qWait(50);
+    QTRY_COMPARE_WITH_TIMEOUT(openServerEnds(), 0, 30000); // every connection seen and closed
 
     // A sound panel is served as ever, both ways.
     LinkRawSocket *panel = connectPeer();
