@@ -8,6 +8,8 @@
 #include "simulated/simulatedcameras.h"
 #include "writerprobe.h"
 
+#include <QTcpServer>
+
 using namespace toolbar;
 
 // Live streaming of the desktop into a local nginx-rtmp, started and stopped as the record and live
@@ -278,6 +280,12 @@ void TestDesktopLive::warningsReachThePanel()
     QFETCH(QList<int>, frameRates);
     QFETCH(QStringList, sent);
 
+    // A stream to an address that never answers: no warning of the publisher's own joins the ones
+    // sent here.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    const QString silentUrl = QStringLiteral("rtmp://127.0.0.1:%1/live").arg(silent.serverPort());
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(QStringLiteral("Live/OthersUrl"), silentUrl);
     auto bar = makeToolbar();
     ScriptedPanel panel;
     if (live) {
