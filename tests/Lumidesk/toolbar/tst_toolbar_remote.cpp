@@ -133,8 +133,10 @@ Q_DECLARE_METATYPE(PhoneClient::Message)
 Q_DECLARE_METATYPE(Steps)
 
 // The phone's commands over a real TCP connection to the toolbar's remote-control server: which part
-// of the program each reaches, the toolbar's own commands, the greeting, what the camera windows'
-// messages reach the phone, and payloads that are short or random.
+// of the program each reaches, the toolbar's own commands and what the phone hears back, with a
+// panel and without, the greeting, what the camera windows' messages reach the phone, and payloads
+// that are short or random; and what the toolbar passes between its camera windows (notices,
+// reboots, which window stays in front).
 class TestCoreRemote : public QObject
 {
     Q_OBJECT
@@ -447,8 +449,8 @@ void TestCoreRemote::phoneReports()
     const auto reports = [this](int from) {
         Messages found;
         const Messages all = m_phone->messages();
-        for (int i = 0; i < all.size(); ++i) {
-            if (all.at(i).id != View && i >= from)
+        for (int i = from; i < all.size(); ++i) {
+            if (all.at(i).id != View)
                 found.append(all.at(i));
         }
         return found;
@@ -474,7 +476,7 @@ void TestCoreRemote::phoneReports()
         const Messages got = reports(from);
         if (got != step.replies) {
             for (const PhoneClient::Message &each : got)
-                qWarning("got 0x%x %s", each.id, each.payload.toHex(' ').constData());
+                qWarning("The phone got 0x%x: %s", each.id, each.payload.toHex(' ').constData());
         }
         QCOMPARE(got, step.replies);
     }
