@@ -3,6 +3,7 @@
 #include "ui_lumidesk.h"
 
 #include "analytics/bigdata.h"
+#include "toolbar/elapsedcounter.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -81,6 +82,8 @@ public:
         int reconnectDelayMs = 5000;
         int audioPollMs = 1000;
         int snapshotTimeoutMs = 5000;
+        // What counts the record and live seconds when no panel does.
+        ElapsedCounter::Clock clock;
     };
 
     Lumidesk();
@@ -263,7 +266,13 @@ private:
     void requestStartRecord();
     void requestPauseRecord();
     void requestStopRecord();
+    void requestStartLive();
     void requestStopLive();
+    // Asks the panel for the record (RecordTimeId) or live (LiveTimeId) seconds; without a panel the
+    // toolbar's own count is the answer, given at once.
+    void askPanelTime(quint32 cmdID);
+    // However a recording ended: a full-disk stop already carried out no longer holds back the next.
+    void recordingEnded();
 
     // Whether the publisher streams, or is about to: it carries one stream at a time.
     bool publisherBusy() const;
@@ -301,6 +310,8 @@ private:
 
     int m_recordTime = 0;
     int m_liveTime = 0;
+    ElapsedCounter m_recordCounter{&m_timing.clock};
+    ElapsedCounter m_liveCounter{&m_timing.clock};
     bool m_dragging = false;
     QPoint m_dragStart;
     // Where the pressed move handle lies in the window (the horizontal one's place until a press).

@@ -124,8 +124,12 @@ void Lumidesk::handleError(int code)
     } else if (error == QorvCaptureSession::StreamLost) {
         if (m_recording)
             scheduleRecordStop(error);
-        if (m_live)
+        if (m_live) {
             requestStopLive();
+            // With a recording its notice tells of both stops; a stream alone is told here.
+            if (!m_recording)
+                showNotificationDialog(tr("Stream Notification"), tr("The picture of the desktop was lost."), 1);
+        }
     }
     if (memory) {
         _LumideskLog::log(ErrorLevel, QStringLiteral("Capture error 0x%x: out of memory."), unsigned(error));

@@ -95,6 +95,7 @@ void Lumidesk::startLive()
         m_settingDialog->enableLiveSetting(false);
     m_rtmp->setHasAudio(m_audioSource != nullptr);
     m_session->enableH264Export(true);
+    m_liveCounter.start();
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream started."));
     if (!m_remoteCommandRunning)
         SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({1}));
@@ -112,6 +113,7 @@ void Lumidesk::stopLive(int time)
     if (m_settingDialog)
         m_settingDialog->enableLiveSetting(true);
     m_session->enableH264Export(false);
+    m_liveCounter.stop();
     _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream stopped after %d s."), time);
     if (!m_remoteCommandRunning)
         SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({0, 0}));

@@ -16,6 +16,7 @@
 #include "toolbar/link/localserver.h"
 
 #include <QDesktopServices>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
 
@@ -44,24 +45,29 @@ void Lumidesk::startRecord()
         const qint32 result = m_session->startRecording(path, movie, QorvCaptureSession::PlainRecording, movie);
         sendAnalytics(RecordStartEvent);
         if (result != QorvCaptureSession::Success) {
-            // 1 (the last movie is still being finished) is a failure too: nothing records now.
+            // 1 (the last movie is still being finished) is a failure too: nothing records now, and
+            // the state says so to whoever asks, the phone among them, whatever the start promised.
             _LumideskLog::log(ErrorLevel, QStringLiteral("Desktop recording not started: 0x%x."), unsigned(result));
+            m_recordState = Idle;
             scheduleRecordStop(result);
             return;
         }
         _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording started: %s."), path.toUtf8().constData());
         m_recordState = Recording;
         m_stopPending = false;
+        m_recordCounter.start();
     } else {
         // The panel resumes a paused recording.
         m_session->pauseRecording(false);
         m_recordState = Resumed;
+        m_recordCounter.resume();
     }
-    if (m_recordState == Resumed)
-        m_localServer->getRecordTime();
     m_recordTime = 0;
     SendToClient(CameraMainWidget::RecordStateId, RemotePayload::int32s({m_recordState, 0}));
     m_recording = true;
+    // After the state went out: an answer given at once (no panel) is then the later, truer one.
+    if (m_recordState == Resumed)
+        askPanelTime(RecordTimeId);
 }
 
 void Lumidesk::scheduleRecordStop(qint32 result)
@@ -80,23 +86,33 @@ void Lumidesk::pauseRecord()
         return;
     m_session->pauseRecording(true);
     m_recordState = Paused;
+    m_recordCounter.pause();
     if (!m_remoteCommandRunning)
-        m_localServer->getRecordTime();
+        askPanelTime(RecordTimeId);
 }
 
 void Lumidesk::stopRecord(int time)
 {
     sendAnalytics(RecordStopEvent, time);
-    m_localServer->getRecordTime();
     if (m_recording) {
         m_session->finishRecording();
         m_recordState = Idle;
-        m_stopPending = false;
+        m_recordCounter.stop();
         _LumideskLog::log(StateLevel, QStringLiteral("Desktop recording stopped after %d s."), time);
         if (!m_remoteCommandRunning)
             SendToClient(CameraMainWidget::RecordStateId, RemotePayload::int32s({0, 0}));
     }
     m_recording = false;
+    recordingEnded();
+    // The panel answers this after its count went back to 0; the toolbar's own count has by now too.
+    askPanelTime(RecordTimeId);
+}
+
+void Lumidesk::recordingEnded()
+{
+    // While the stop is still scheduled, its notice is yet to come: the mark keeps a second one away.
+    if (m_stopReason == 0)
+        m_stopPending = false;
 }
 
 void Lumidesk::recordFinish(QString path, int result)
@@ -107,41 +123,83 @@ void Lumidesk::recordFinish(QString path, int result)
     else
         _LumideskLog::log(ErrorLevel, QStringLiteral("Desktop recording failed (0x%x): %s."), unsigned(result),
                           path.toUtf8().constData());
+    // The movie may have ended without the panel's stop (the writer gave up): whatever comes next is
+    // new trouble and is told. A movie finished late while the next one records changes nothing.
+    if (!m_session->isRecording())
+        recordingEnded();
 }
+
+// Commands that begin in the program reach the slots through the panel, which echoes them once the
+// command that caused them has ended; called at once, with no panel, the slots see the same, so
+// what they report reaches the phone as after the echo.
 
 void Lumidesk::requestStartRecord()
 {
-    if (m_localServer->isPanelConnected())
+    if (m_localServer->isPanelConnected()) {
         m_localServer->startRecord();
-    else
-        startRecord();
+        return;
+    }
+    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
+    startRecord();
 }
 
 void Lumidesk::requestPauseRecord()
 {
-    if (m_localServer->isPanelConnected())
+    if (m_localServer->isPanelConnected()) {
         m_localServer->pauseRecord();
-    else
-        pauseRecord();
+        return;
+    }
+    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
+    pauseRecord();
 }
 
 void Lumidesk::requestStopRecord()
 {
-    if (m_localServer->isPanelConnected())
+    if (m_localServer->isPanelConnected()) {
         m_localServer->stopRecord();
-    else
-        stopRecord(m_recordTime);
+        return;
+    }
+    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
+    stopRecord(m_recordCounter.seconds());
+}
+
+void Lumidesk::requestStartLive()
+{
+    if (m_localServer->isPanelConnected()) {
+        m_localServer->startLive();
+        return;
+    }
+    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
+    startLive();
 }
 
 void Lumidesk::requestStopLive()
 {
-    if (m_localServer->isPanelConnected())
+    if (m_localServer->isPanelConnected()) {
         m_localServer->stopLive();
-    else
-        stopLive(m_liveTime);
+        return;
+    }
+    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
+    stopLive(m_liveCounter.seconds());
 }
 
 // ---- Time answers of the panel ----
+
+void Lumidesk::askPanelTime(quint32 cmdID)
+{
+    const bool record = cmdID == RecordTimeId;
+    if (m_localServer->isPanelConnected()) {
+        if (record)
+            m_localServer->getRecordTime();
+        else
+            m_localServer->getLiveTime();
+        return;
+    }
+    if (record)
+        getRecordTime(m_recordCounter.seconds());
+    else
+        getLiveTime(m_liveCounter.seconds());
+}
 
 void Lumidesk::getRecordTime(int recordTime)
 {

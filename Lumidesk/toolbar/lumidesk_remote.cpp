@@ -198,20 +198,9 @@ void Lumidesk::toolbarCommand(quint32 cmdID, QByteArray &data)
 
 void Lumidesk::askTime(quint32 cmdID)
 {
-    // The panel counts the seconds; its answer leaves under the id asked (getRecordTime, getLiveTime).
-    // Without a panel nobody would answer: the last seconds it told are the answer now.
+    // The answer leaves under the id asked (getRecordTime, getLiveTime).
     m_pendingTimeReply = cmdID;
-    const bool panel = m_localServer->isPanelConnected();
-    if (cmdID == RecordTimeId) {
-        if (panel)
-            m_localServer->getRecordTime();
-        else
-            getRecordTime(m_recordTime);
-    } else if (panel) {
-        m_localServer->getLiveTime();
-    } else {
-        getLiveTime(m_liveTime);
-    }
+    askPanelTime(cmdID);
 }
 
 void Lumidesk::remoteRecord(const QByteArray &data)
@@ -226,10 +215,13 @@ void Lumidesk::remoteRecord(const QByteArray &data)
     if (!m_recordControlShown)
         showRecordControl();
     // The panel carries the command out and echoes it; the phone learns the outcome from the record
-    // slots and the time answers then.
+    // slots and the time answers then. Until the echo the state is what the phone asked for. Without
+    // a panel the slots run at once and set the state to what really happened (a start on a full
+    // disk leaves it idle).
     QScopedValueRollback<bool> remote(m_remoteCommandRunning, true);
     const int before = m_recordState;
-    m_recordState = action;
+    if (m_localServer->isPanelConnected())
+        m_recordState = action;
     switch (action) {
     case Idle:
         requestStopRecord();
@@ -261,10 +253,8 @@ void Lumidesk::remoteLive(const QByteArray &data)
         requestStopLive();
     } else if (m_live) {
         m_telegate->sendDataToClient(CameraMainWidget::LiveStateId, data);
-    } else if (m_localServer->isPanelConnected()) {
-        m_localServer->startLive();
     } else {
-        startLive();
+        requestStartLive();
     }
 }
 

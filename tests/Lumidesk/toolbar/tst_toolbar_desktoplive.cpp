@@ -5,7 +5,10 @@
 #include "manager/doccammanager.h"
 #include "nginxrtmp.h"
 #include "qorvrtmpintf.h"
+#include "simulated/simulatedcameras.h"
 #include "writerprobe.h"
+
+#include <QTcpServer>
 
 using namespace toolbar;
 
@@ -23,6 +26,14 @@ private slots:
     void publisherTroubleStopsTheStream_data();
     void publisherTroubleStopsTheStream();
     void reconnectRestartsTheExport();
+    void lostPictureStopsTheStream_data();
+    void lostPictureStopsTheStream();
+    void sleepStopsTheStream();
+    void warningsReachThePanel_data();
+    void warningsReachThePanel();
+    void liveControlsWithAutomaticRecording_data();
+    void liveControlsWithAutomaticRecording();
+    void stopWhileNotLive();
 
 private:
     void goLive(Lumidesk &bar, ScriptedPanel *panel);
@@ -195,6 +206,162 @@ void TestDesktopLive::reconnectRestartsTheExport()
     QTRY_VERIFY(!bar->desktopSession()->isLive());
     QMetaObject::invokeMethod(bar.get(), "stopLive", Q_ARG(int, 1));
     QTest::qWait(500);
+    QVERIFY(!bar->desktopSession()->isLive());
+}
+
+void TestDesktopLive::lostPictureStopsTheStream_data()
+{
+    QTest::addColumn<bool>("withPanel");
+    QTest::newRow("panel") << true;
+    QTest::newRow("no panel") << false;
+}
+
+// The desktop's picture broke off while only streaming: the stream stops, and the user is told why.
+void TestDesktopLive::lostPictureStopsTheStream()
+{
+    QFETCH(bool, withPanel);
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    goLive(*bar, withPanel ? &panel : nullptr);
+    emit bar->desktopSession()->receiveError(QorvCaptureSession::StreamLost);
+    QTRY_VERIFY(!bar->isLive());
+    QVERIFY(!bar->desktopSession()->isLive());
+    QVERIFY2(shownNotice(*bar).contains("The picture of the desktop was lost."), qPrintable(shownNotice(*bar)));
+    QVERIFY(shownNotice(*bar).contains("Stream Notification"));
+    QCOMPARE(panel.count("cap_stopLive"), withPanel ? 1 : 0);
+    QVERIFY(!panel.has("cap_stopRecord"));
+}
+
+// A sleep ends the stream through the panel; waking does not start it again.
+void TestDesktopLive::sleepStopsTheStream()
+{
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    goLive(*bar, &panel);
+    panel.clear();
+    platform::SimulatedCameras::instance()->sleep();
+    QTRY_VERIFY(!bar->isLive());
+    QCOMPARE(panel.count("cap_stopLive"), 1);
+    platform::SimulatedCameras::instance()->wake();
+    // A stop that goes round the panel once more proves the wake sent nothing before it.
+    QMetaObject::invokeMethod(bar.get(), "stopLiveFromRtmp");
+    QTRY_COMPARE(panel.count("cap_stopLive"), 2);
+    QVERIFY(!panel.has("cap_startLive"));
+    QVERIFY(!panel.has("cap_pauseRecord"));
+    QVERIFY(!bar->isLive());
+}
+
+void TestDesktopLive::warningsReachThePanel_data()
+{
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QList<int>>("uploadWarnings");
+    QTest::addColumn<QList<int>>("frameRates");
+    QTest::addColumn<QStringList>("sent");
+
+    const QString show = QStringLiteral("cap_showLiveWarningBtn");
+    const QString hide = QStringLiteral("cap_hideLiveWarningBtn");
+    QTest::newRow("upload slow, then well") << true << QList<int>{1, 0} << QList<int>{} << QStringList{show, hide};
+    QTest::newRow("upload while not live") << false << QList<int>{1, 0} << QList<int>{} << QStringList{};
+    // The eleventh report in a row on the same side changes the warning, and every one after it
+    // repeats it.
+    QList<int> slowThenFast;
+    for (int i = 0; i < 12; ++i)
+        slowThenFast.append(6);
+    for (int i = 0; i < 11; ++i)
+        slowThenFast.append(7);
+    QTest::newRow("frames slow, then fast") << true << QList<int>{} << slowThenFast << QStringList{show, show, hide};
+    QTest::newRow("frames while not live") << false << QList<int>{} << slowThenFast << QStringList{};
+}
+
+void TestDesktopLive::warningsReachThePanel()
+{
+    QFETCH(bool, live);
+    QFETCH(QList<int>, uploadWarnings);
+    QFETCH(QList<int>, frameRates);
+    QFETCH(QStringList, sent);
+
+    // A stream to an address that never answers: no warning of the publisher's own joins the ones
+    // sent here.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    const QString silentUrl = QStringLiteral("rtmp://127.0.0.1:%1/live").arg(silent.serverPort());
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(QStringLiteral("Live/OthersUrl"), silentUrl);
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    if (live) {
+        goLive(*bar, &panel);
+    } else {
+        QVERIFY(panel.connectToToolbar());
+        QTRY_VERIFY(bar->localServer()->isPanelConnected());
+    }
+    panel.clear();
+    for (const int warning : uploadWarnings)
+        emit bar->publisher()->showUploadWarning(warning != 0);
+    for (const int rate : frameRates)
+        emit bar->desktopSession()->recordedFPSReceived(rate);
+    // The stop's round trip through the panel comes after every warning the reports caused.
+    QMetaObject::invokeMethod(bar.get(), "stopLiveFromRtmp");
+    QTRY_VERIFY(panel.has("cap_stopLive"));
+    QStringList warnings;
+    for (const QString &text : panel.received()) {
+        if (text.endsWith(QLatin1String("LiveWarningBtn")))
+            warnings.append(text);
+    }
+    QCOMPARE(warnings, sent);
+}
+
+void TestDesktopLive::liveControlsWithAutomaticRecording_data()
+{
+    QTest::addColumn<bool>("autoRecord");
+    QTest::addColumn<bool>("recordControlShown");
+    QTest::addColumn<QStringList>("sent");
+
+    const QString showLive = QStringLiteral("cap_showLiveWidget");
+    const QString showRecord = QStringLiteral("cap_showRecordWidget");
+    QTest::newRow("on") << true << false << QStringList{"cap_setAutoRecord/p1", showLive, showRecord};
+    QTest::newRow("on, record controls shown already") << true << true << QStringList{"cap_setAutoRecord/p1", showLive};
+    QTest::newRow("off") << false << false << QStringList{"cap_setAutoRecord/p0", showLive};
+}
+
+// With automatic recording the live controls bring the record controls too, so the panel can start
+// the recording with the stream.
+void TestDesktopLive::liveControlsWithAutomaticRecording()
+{
+    QFETCH(bool, autoRecord);
+    QFETCH(bool, recordControlShown);
+    QFETCH(QStringList, sent);
+
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(QStringLiteral("Live/AutoRecord"), autoRecord);
+    auto bar = makeToolbar();
+    ScriptedPanel panel;
+    QVERIFY(panel.connectToToolbar());
+    QTRY_VERIFY(bar->localServer()->isPanelConnected());
+    if (recordControlShown)
+        bar->recordBtn->click();
+    QTRY_COMPARE(panel.count("cap_showRecordWidget"), recordControlShown ? 1 : 0);
+    panel.clear();
+    emit bar->liveSettingDialog()->settingSuccess();
+    QTRY_VERIFY(panel.has("cap_showLiveWidget"));
+    // A message after the controls' own proves nothing more came with them.
+    QMetaObject::invokeMethod(bar.get(), "stopLiveFromRtmp");
+    QTRY_VERIFY(panel.has("cap_stopLive"));
+    QStringList controls;
+    for (const QString &text : panel.received()) {
+        if (text.startsWith(QLatin1String("cap_show")) || text.startsWith(QLatin1String("cap_setAutoRecord")))
+            controls.append(text);
+    }
+    QCOMPARE(controls, sent);
+}
+
+// A stop while nothing streams is counted for the statistics, and changes nothing else.
+void TestDesktopLive::stopWhileNotLive()
+{
+    auto bar = makeToolbar();
+    QSignalSpy analytics(bar.get(), &Lumidesk::sendCommand);
+    QMetaObject::invokeMethod(bar.get(), "stopLive", Q_ARG(int, 42));
+    QCOMPARE(countOf(analytics, Lumidesk::LiveStopEvent), 1);
+    QCOMPARE(firstOf(analytics, Lumidesk::LiveStopEvent).at(1).toInt(), 42);
+    QVERIFY(!bar->isLive());
     QVERIFY(!bar->desktopSession()->isLive());
 }
 

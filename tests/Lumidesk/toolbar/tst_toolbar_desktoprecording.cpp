@@ -57,6 +57,7 @@ private slots:
     void diskFillsWhileRecording_data();
     void diskFillsWhileRecording();
     void writerThatCannotStart();
+    void fullDiskStopHoldsUntilTheRecordingEnds();
     void restartWhileTheLastMovieIsWritten();
     void captureErrors_data();
     void captureErrors();
@@ -234,6 +235,28 @@ void TestDesktopRecording::writerThatCannotStart()
     // Not a full disk: the notice says what went wrong.
     QVERIFY(shownNotice(*bar).contains("The recording could not be written"));
     QVERIFY(!shownNotice(*bar).contains("full"));
+}
+
+// A full-disk stop that the panel never carries out keeps further reports of the full disk quiet,
+// but only while the recording lasts: once the movie has ended anyway, the next trouble is told.
+void TestDesktopRecording::fullDiskStopHoldsUntilTheRecordingEnds()
+{
+    auto bar = makeToolbar(100);
+    ScriptedPanel panel;
+    panel.echo = false;
+    QSignalSpy ended(bar->desktopSession(), &QorvCaptureSession::recordingDidEnd);
+    startRecording(*bar, &panel);
+    emit bar->desktopSession()->receiveError(QorvCaptureSession::DiskFull);
+    QTRY_COMPARE(panel.count("cap_stopRecord"), 1);
+    QVERIFY(shownNotice(*bar).contains("Destination disk drive is full."));
+    bar->notification()->closeDialog();
+
+    // The movie ends without the panel's stop, as when the writer gives up.
+    bar->desktopSession()->finishRecording();
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+    emit bar->desktopSession()->receiveError(QorvCaptureSession::StreamLost);
+    QTRY_COMPARE(panel.count("cap_stopRecord"), 2);
+    QVERIFY2(shownNotice(*bar).contains("The picture of the desktop was lost."), qPrintable(shownNotice(*bar)));
 }
 
 void TestDesktopRecording::restartWhileTheLastMovieIsWritten()

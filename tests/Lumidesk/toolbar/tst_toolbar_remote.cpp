@@ -5,14 +5,19 @@
 #include "../camerawindow/camwindowfixture.h"
 
 #include "camera/generalcamera.h"
+#include "camerasettings/camerasettingdialog.h"
 #include "camerawindow/cameramainwidget.h"
+#include "capture/qorvframesourceimpl.h"
 #include "manager/doccammanager.h"
+#include "qorvrtmpintf.h"
+#include "screen/shooter/x11/x11windowstack.h"
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
 #include "telegate.h"
 #include "toolbar/pipwidget.h"
 
 #include <QRandomGenerator>
+#include <QTcpServer>
 
 using namespace toolbar;
 using platform::SimulatedCamera;
@@ -72,13 +77,66 @@ QByteArray entry(const QByteArray &utf8)
     return char(uchar(utf8.size())) + utf8;
 }
 
+// One step of a phone's session: a command and every message the phone gets for it, or something
+// that happens meanwhile.
+struct Step
+{
+    enum Kind { Command, SecondsPass, OtherStreamPending, OtherStreamDone };
+    Kind kind = Command;
+    PhoneClient::Message command;
+    Messages replies;
+    int seconds = 0;
+};
+using Steps = QList<Step>;
+
+Step phone(quint32 id, const QByteArray &payload, const Messages &replies)
+{
+    Step step;
+    step.command = message(id, payload);
+    step.replies = replies;
+    return step;
+}
+
+Step secondsPass(int seconds)
+{
+    Step step;
+    step.kind = Step::SecondsPass;
+    step.seconds = seconds;
+    return step;
+}
+
+Step otherStream(bool pending)
+{
+    Step step;
+    step.kind = pending ? Step::OtherStreamPending : Step::OtherStreamDone;
+    return step;
+}
+
+// Where the toolbar's panel stands in a phone's session.
+enum PanelKind { NoPanel, EchoingPanel };
+
+// The seconds the scripted panel counts, whatever it is asked.
+constexpr int PanelSeconds = 7;
+
+constexpr qint64 TenMiB = 10 * 1024 * 1024;
+
+// The frames of the two windows in the window system's stack, bottom to top (-1: not found).
+QPair<int, int> stackPlaces(const QWidget *lower, const QWidget *upper)
+{
+    const QVector<QRect> frames = platform::X11WindowStack::frames({});
+    return {int(frames.lastIndexOf(lower->frameGeometry())), int(frames.lastIndexOf(upper->frameGeometry()))};
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(PhoneClient::Message)
+Q_DECLARE_METATYPE(Steps)
 
 // The phone's commands over a real TCP connection to the toolbar's remote-control server: which part
-// of the program each reaches, the toolbar's own commands, the greeting, what the camera windows'
-// messages reach the phone, and payloads that are short or random.
+// of the program each reaches, the toolbar's own commands and what the phone hears back, with a
+// panel and without, the greeting, what the camera windows' messages reach the phone, and payloads
+// that are short or random; and what the toolbar passes between its camera windows (notices,
+// reboots, which window stays in front).
 class TestCoreRemote : public QObject
 {
     Q_OBJECT
@@ -89,6 +147,8 @@ private slots:
     void toolbarCommands_data();
     void toolbarCommands();
     void withoutPanelTimesAreAnsweredAtOnce();
+    void phoneReports_data();
+    void phoneReports();
     void secondViewReachesTheSecondWindow();
     void firstViewWithoutCameras();
     void greeting_data();
@@ -98,6 +158,10 @@ private slots:
     void shortPayloadsToWindows_data();
     void shortPayloadsToWindows();
     void randomCommandsLeaveTheServerServing();
+    void noticeFlagSharedWithTheCameraWindows();
+    void rebootReachesBothWindows();
+    void smallerWindowStaysInFront();
+    void cleanup();
 
 private:
     std::unique_ptr<Lumidesk> toolbarWithLayout(int mode);
@@ -106,12 +170,26 @@ private:
 
     PhoneClient *m_phone = nullptr;
     std::unique_ptr<PhoneClient> m_phoneOwner;
+    // A stream address that takes the connection and never answers: a stream to it stays started.
+    QTcpServer m_silentRtmp;
+    qint64 m_nowMs = 0;
+    // A stream of another window of the program.
+    QorvRtmpIntf *m_otherStream = nullptr;
 };
 
 void TestCoreRemote::initTestCase()
 {
     useSimulatedDevices();
     QVERIFY(DocCamManager::getDocCamManager());
+    QVERIFY(m_silentRtmp.listen(QHostAddress::LocalHost));
+    m_otherStream = acquireQorvRtmpImpl();
+}
+
+void TestCoreRemote::cleanup()
+{
+    QorvFrameSourceImpl::setDiskSpaceReader({});
+    m_otherStream->setStreamPending(false);
+    QDir(tivlo(QString())).removeRecursively();
 }
 
 void TestCoreRemote::init()
@@ -246,6 +324,165 @@ void TestCoreRemote::withoutPanelTimesAreAnsweredAtOnce()
     m_phone->send(Record, ints({0}));
     QVERIFY(m_phone->sync(0));
     QTRY_VERIFY(!bar->isRecording());
+}
+
+void TestCoreRemote::phoneReports_data()
+{
+    QTest::addColumn<int>("panel");
+    QTest::addColumn<bool>("diskFull");
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<int>("recordState");
+
+    const auto record = [](std::initializer_list<qint32> values) { return message(Record, ints(values)); };
+    const auto recordTime = [](qint32 state, qint32 seconds) { return message(RecordTime, ints({state, seconds})); };
+    const auto liveTime = [](qint32 status, qint32 seconds) { return message(LiveTime, ints({status, seconds})); };
+
+    // Without a panel the toolbar carries each command out, reports it as the panel's echo would
+    // have, and counts the seconds itself: pauses are not counted, a stop counts from 0 again.
+    QTest::newRow("no panel: record, pause, resume, stop")
+            << int(NoPanel) << false
+            << Steps{phone(Record, ints({1}), {record({1, 0})}),
+                     secondsPass(3),
+                     phone(RecordTime, QByteArray(), {recordTime(1, 3)}),
+                     phone(Record, ints({2}), {record({2, 3})}),
+                     secondsPass(5),
+                     phone(RecordTime, QByteArray(), {recordTime(2, 3)}),
+                     phone(Record, ints({3}), {record({3, 0}), record({3, 3})}),
+                     secondsPass(2),
+                     phone(RecordTime, QByteArray(), {recordTime(3, 5)}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, 0})}),
+                     phone(RecordTime, QByteArray(), {recordTime(0, 0)})}
+            << 0;
+    // The start fails: a moment later the stop tells the phone nothing records, and the state says so.
+    QTest::newRow("no panel: start on a full disk")
+            << int(NoPanel) << true
+            << Steps{phone(Record, ints({1}), {record({0, 0})}),
+                     phone(RecordTime, QByteArray(), {recordTime(0, 0)})}
+            << 0;
+    QTest::newRow("no panel: pause while idle changes nothing")
+            << int(NoPanel) << false
+            << Steps{phone(Record, ints({2}), {}), phone(RecordTime, QByteArray(), {recordTime(0, 0)})} << 0;
+    QTest::newRow("no panel: live stop while not live") << int(NoPanel) << false
+                                                        << Steps{phone(Live, ints({0}), {})} << 0;
+    // Status 1: the publisher carries this desktop's stream.
+    QTest::newRow("no panel: live start, time, stop")
+            << int(NoPanel) << false
+            << Steps{phone(Live, ints({1}), {message(Live, ints({1}))}),
+                     secondsPass(4),
+                     phone(LiveTime, QByteArray(), {liveTime(1, 4)}),
+                     phone(Live, ints({5}), {message(Live, ints({5}))}),
+                     phone(Live, ints({0}), {message(Live, ints({0, 0}))}),
+                     phone(LiveTime, QByteArray(), {liveTime(0, 0)})}
+            << 0;
+    // Status 3: ready to stream, but the desktop records.
+    QTest::newRow("no panel: live time while recording")
+            << int(NoPanel) << false
+            << Steps{phone(Record, ints({1}), {record({1, 0})}),
+                     phone(LiveTime, QByteArray(), {liveTime(3, 0)}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, 0})})}
+            << 0;
+    // Status 4: another window's stream is about to start.
+    QTest::newRow("no panel: live time while another stream starts")
+            << int(NoPanel) << false
+            << Steps{otherStream(true), phone(LiveTime, QByteArray(), {liveTime(4, 0)}), otherStream(false),
+                     phone(LiveTime, QByteArray(), {liveTime(0, 0)})}
+            << 0;
+
+    // With a panel the reports follow its echo; its time answers carry the seconds it counted.
+    QTest::newRow("panel: record, pause, resume, stop")
+            << int(EchoingPanel) << false
+            << Steps{phone(Record, ints({1}), {record({1, 0})}),
+                     phone(RecordTime, QByteArray(), {recordTime(1, PanelSeconds)}),
+                     phone(Record, ints({2}), {record({2, PanelSeconds})}),
+                     phone(Record, ints({3}), {record({3, 0}), record({3, PanelSeconds})}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})}),
+                     phone(RecordTime, QByteArray(), {recordTime(0, 0)})}
+            << 0;
+    QTest::newRow("panel: start on a full disk")
+            << int(EchoingPanel) << true
+            << Steps{phone(Record, ints({1}), {record({0, PanelSeconds})}),
+                     phone(RecordTime, QByteArray(), {recordTime(0, 0)})}
+            << 0;
+    QTest::newRow("panel: live start, time, stop")
+            << int(EchoingPanel) << false
+            << Steps{phone(Live, ints({1}), {message(Live, ints({1}))}),
+                     phone(LiveTime, QByteArray(), {liveTime(1, PanelSeconds)}),
+                     phone(Live, ints({0}), {message(Live, ints({0, 0}))})}
+            << 0;
+    QTest::newRow("panel: live time while recording")
+            << int(EchoingPanel) << false
+            << Steps{phone(Record, ints({1}), {record({1, 0})}),
+                     phone(LiveTime, QByteArray(), {liveTime(3, PanelSeconds)}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})})}
+            << 0;
+    QTest::newRow("panel: live time while another stream starts")
+            << int(EchoingPanel) << false
+            << Steps{otherStream(true), phone(LiveTime, QByteArray(), {liveTime(4, PanelSeconds)})} << 0;
+}
+
+// What the phone hears back, byte for byte, command by command: nothing more, nothing less.
+void TestCoreRemote::phoneReports()
+{
+    QFETCH(int, panel);
+    QFETCH(bool, diskFull);
+    QFETCH(Steps, steps);
+    QFETCH(int, recordState);
+
+    if (diskFull)
+        QorvFrameSourceImpl::setDiskSpaceReader([](const QString &) { return TenMiB; });
+    writeSettings({{"Live/Service", 3},
+                   {"Live/OthersUrl", QStringLiteral("rtmp://127.0.0.1:%1/live").arg(m_silentRtmp.serverPort())},
+                   {"Live/OthersKey", "desk"}});
+    auto bar = toolbarWithLayout(0);
+    Lumidesk::Timing timing;
+    timing.stopNoticeDelayMs = 200;
+    timing.clock = [this] { return m_nowMs; };
+    bar->setTiming(timing);
+    ScriptedPanel scripted;
+    scripted.seconds = PanelSeconds;
+    if (panel == EchoingPanel) {
+        QVERIFY(scripted.connectToToolbar());
+        QTRY_VERIFY(bar->localServer()->isPanelConnected());
+    }
+
+    // The phone's messages, the view echoes of the syncs left out.
+    const auto reports = [this](int from) {
+        Messages found;
+        const Messages all = m_phone->messages();
+        for (int i = from; i < all.size(); ++i) {
+            if (all.at(i).id != View)
+                found.append(all.at(i));
+        }
+        return found;
+    };
+    for (const Step &step : steps) {
+        switch (step.kind) {
+        case Step::SecondsPass:
+            m_nowMs += step.seconds * 1000;
+            continue;
+        case Step::OtherStreamPending:
+        case Step::OtherStreamDone:
+            m_otherStream->setStreamPending(step.kind == Step::OtherStreamPending);
+            continue;
+        case Step::Command:
+            break;
+        }
+        const int from = m_phone->messages().size();
+        m_phone->send(step.command.id, step.command.payload);
+        QVERIFY2(QTest::qWaitFor([&] { return reports(from).size() >= step.replies.size(); }, 10000),
+                 qPrintable(QStringLiteral("0x%1").arg(step.command.id, 0, 16)));
+        // Whatever came on top came before the phone's next question was answered.
+        QVERIFY(m_phone->sync(0));
+        const Messages got = reports(from);
+        if (got != step.replies) {
+            for (const PhoneClient::Message &each : got)
+                qWarning("The phone got 0x%x: %s", each.id, each.payload.toHex(' ').constData());
+        }
+        QCOMPARE(got, step.replies);
+    }
+    QCOMPARE(bar->recordState(), recordState);
+    QVERIFY(!bar->isRecording());
+    QVERIFY(!bar->isLive());
 }
 
 void TestCoreRemote::secondViewReachesTheSecondWindow()
@@ -501,6 +738,82 @@ void TestCoreRemote::randomCommandsLeaveTheServerServing()
     QVERIFY(fresh.request(View, ints({1}), &answer));
     QVERIFY(fresh.request(CaptureModeQuery, QByteArray(), &answer));
     QCOMPARE(answer.size(), 4);
+}
+
+// The toolbar and its camera windows show one notice at a time between them: each tells the others
+// when its notice opens and closes.
+void TestCoreRemote::noticeFlagSharedWithTheCameraWindows()
+{
+    auto bar = toolbarWithLayout(2);
+    CameraMainWidget *first = bar->firstCameraWindow();
+    CameraMainWidget *second = bar->secondCameraWindow();
+    QVERIFY(first && second);
+
+    bar->showNotificationDialog(QStringLiteral("Tivlo"), QStringLiteral("toolbar notice"), 0);
+    QVERIFY(shownNotice(*bar).contains(QLatin1String("toolbar notice")));
+    for (CameraMainWidget *window : {first, second}) {
+        window->showNotificationDialog(QStringLiteral("Tivlo"), QStringLiteral("window notice"), 0);
+        QVERIFY(shownNotice(*window).isEmpty());
+    }
+
+    bar->notification()->closeDialog();
+    QVERIFY(!bar->isDialogShown());
+    second->showNotificationDialog(QStringLiteral("Tivlo"), QStringLiteral("window notice"), 0);
+    QVERIFY(shownNotice(*second).contains(QLatin1String("window notice")));
+    QVERIFY(bar->isDialogShown());
+    bar->showNotificationDialog(QStringLiteral("Tivlo"), QStringLiteral("toolbar notice"), 0);
+    QVERIFY(shownNotice(*bar).isEmpty());
+}
+
+// A reboot begun in either window's camera settings holds both windows back from taking a camera
+// that appears meanwhile (it is the rebooting one coming back).
+void TestCoreRemote::rebootReachesBothWindows()
+{
+    plugOnly({});
+    auto bar = toolbarWithLayout(2);
+    CameraMainWidget *first = bar->firstCameraWindow();
+    CameraMainWidget *second = bar->secondCameraWindow();
+    QVERIFY(first && second);
+    QCOMPARE(first->comboBoxSource->currentIndex(), 0);
+    QCOMPARE(second->comboBoxSource->currentIndex(), 0);
+
+    emit second->settingDialog->startReboot(true);
+    SimulatedCameras::instance()->plug(camera(2, QStringLiteral("Doc back")));
+    // A window lists a new camera and decides whether to take it in one go: once both list it,
+    // neither took it.
+    QTRY_COMPARE(first->comboBoxSource->count(), 2);
+    QTRY_COMPARE(second->comboBoxSource->count(), 2);
+    QCOMPARE(first->comboBoxSource->currentIndex(), 0);
+    QCOMPARE(second->comboBoxSource->currentIndex(), 0);
+
+    emit first->settingDialog->startReboot(false);
+    SimulatedCameras::instance()->plug(camera(3, QStringLiteral("Doc new")));
+    QTRY_VERIFY(first->comboBoxSource->currentIndex() != 0 || second->comboBoxSource->currentIndex() != 0);
+}
+
+// In picture in picture the small window is kept in front of the large one, whichever reports the
+// change.
+void TestCoreRemote::smallerWindowStaysInFront()
+{
+    auto bar = toolbarWithLayout(3);
+    CameraMainWidget *large = bar->firstCameraWindow();
+    CameraMainWidget *small = bar->secondCameraWindow();
+    QVERIFY(large && small);
+    QVERIFY(large->width() * large->height() > small->width() * small->height());
+    QTRY_VERIFY(stackPlaces(large, small).first >= 0 && stackPlaces(large, small).second >= 0);
+
+    for (CameraMainWidget *reporter : {large, small}) {
+        // Lowered while the toolbar does not listen (a lowering is itself a change it would undo), so
+        // the window system shows it lowered before the change is reported.
+        for (CameraMainWidget *window : {large, small})
+            QVERIFY(disconnect(window, &CameraMainWidget::zorderChange, bar.get(), nullptr));
+        small->lower();
+        QTRY_VERIFY(stackPlaces(large, small).second < stackPlaces(large, small).first);
+        for (CameraMainWidget *window : {large, small})
+            QVERIFY(connect(window, SIGNAL(zorderChange()), bar.get(), SLOT(handleZorderChange())));
+        emit reporter->zorderChange();
+        QTRY_VERIFY(stackPlaces(large, small).second > stackPlaces(large, small).first);
+    }
 }
 
 QTEST_MAIN(TestCoreRemote)
