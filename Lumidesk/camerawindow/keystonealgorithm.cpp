@@ -2,10 +2,10 @@
 
 #include "common/lumidesklog.h"
 #include "keystoneimagesteps.h"
+#include "keystoneimagewriter.h"
 
 #include <QMutexLocker>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
@@ -41,7 +41,8 @@ struct KeyStoneAlgorithm::Workspace
 };
 
 KeyStoneAlgorithm::KeyStoneAlgorithm(QObject *parent)
-    : QThread(parent), m_lines(4, cv::Vec4i(0, 0, 0, 0)), m_scores(4, 0.0), m_workspace(new Workspace)
+    : QThread(parent), m_lines(4, cv::Vec4i(0, 0, 0, 0)), m_scores(4, 0.0), m_workspace(new Workspace),
+      m_writer(new KeyStoneImageWriter)
 {
 }
 
@@ -93,7 +94,13 @@ int KeyStoneAlgorithm::getkeyStoneFile(QString path)
         const cv::Mat page = warpPage(frame, corners);
         if (page.empty())
             return -1;
-        return cv::imwrite(path.toLocal8Bit().constData(), page, std::vector<int>()) ? 0 : -1;
+        if (m_writer->write(path, page))
+            return 0;
+        // A missing module is a broken installation, not a bad snapshot: logged as an error.
+        _LumideskLog::log(m_writer->isLoaded() ? Journix::Warning : Journix::LogLevel(2),
+                          "Key stone file %s not written: %s", qUtf8Printable(path),
+                          qUtf8Printable(m_writer->errorString()));
+        return -1;
     } catch (const cv::Exception &error) {
         _LumideskLog::log(Journix::Warning, "Key stone file %s not written: %s", qUtf8Printable(path),
                           error.what());

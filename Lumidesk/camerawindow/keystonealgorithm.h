@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+class KeyStoneImageWriter;
+
 // Finds the four edges of a document page in the live camera picture, on a thread of its own. Frames
 // come in from the capture queue (setSampleImage copies them, since the capture buffer lives only
 // during the delivering call); the loop works on a copy scaled to 350 rows, keeps the longest straight
@@ -137,4 +139,7 @@ private:
     // The edge search's images and tables, kept from frame to frame rather than allocated for each.
     struct Workspace;
     std::unique_ptr<Workspace> m_workspace;
+
+    // Used by getkeyStoneFile only, on the GUI thread.
+    std::unique_ptr<KeyStoneImageWriter> m_writer;
 };

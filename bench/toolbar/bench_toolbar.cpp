@@ -5,6 +5,7 @@
 // program's time, under 300 MB.
 //
 // Run it on an X display, e.g. xvfb-run -s "-screen 0 1920x1080x24" build/bin/bench_toolbar
+// [--program-from <another build>/bin]
 
 #include "camera/generalcamera.h"
 #include "camerawindow/cameramainwidget.h"
@@ -177,10 +178,10 @@ void inProcessStart()
                 median(later), Rounds - 1);
 }
 
-// Lumidesk, laid out as installed in a folder of its own, without DrawletApp beside it.
-QString installedCopy(const QString &home)
+// Lumidesk of the build folder given (its bin/), laid out as installed in a folder of its own, without
+// DrawletApp beside it.
+QString installedCopy(const QString &home, const QString &built)
 {
-    const QString built = QCoreApplication::applicationDirPath();
     const QString folder = home + QStringLiteral("/app");
     QDir().mkpath(folder);
     QFile::copy(built + QStringLiteral("/Lumidesk"), folder + QStringLiteral("/Lumidesk"));
@@ -223,7 +224,7 @@ QString figures(const QList<double> &times)
 }
 
 // The bare program and Lumidesk in turns, so that a change in the machine's load reaches both alike.
-void programStart(const QString &home)
+void programStart(const QString &home, const QString &built)
 {
     MapWatch watch;
     if (!QX11Info::isPlatformX11() || !watch.isValid()) {
@@ -231,7 +232,7 @@ void programStart(const QString &home)
         return;
     }
     const QString bare = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_toolbar_bare");
-    const QString lumidesk = installedCopy(home);
+    const QString lumidesk = installedCopy(home, built);
     QList<double> bareTimes;
     QList<double> lumideskTimes;
     for (int round = 0; round < ProgramRounds; ++round) {
@@ -303,7 +304,14 @@ int main(int argc, char *argv[])
     platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
 
     inProcessStart();
-    programStart(home.path());
+    // "--program-from <bin folder>" times another build's program against the same bare window, so
+    // that two builds can be compared on one machine at one load.
+    const QStringList arguments = QCoreApplication::arguments();
+    const int from = arguments.indexOf(QStringLiteral("--program-from"));
+    const QString built = from > 0 && from + 1 < arguments.size() ? arguments.at(from + 1)
+                                                                  : QCoreApplication::applicationDirPath();
+    std::printf("program from %s\n", qPrintable(built));
+    programStart(home.path(), built);
     twoCameraWindows();
     std::printf("goals: start at most twice the bare window's, memory under 300 MB\n");
     return 0;
