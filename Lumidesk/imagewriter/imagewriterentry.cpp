@@ -26,9 +26,10 @@ extern "C" __attribute__((visibility("default"))) int lumideskWriteImage(const c
         keepReason(error, errorSize, "no picture to write");
         return 0;
     }
-    // A header over the caller's pixels: nothing is copied, and nothing is written into them.
-    const cv::Mat picture(rows, cols, type, const_cast<void *>(data), step);
     try {
+        // A header over the caller's pixels: nothing is copied, and nothing is written into them. It
+        // throws on a type or a row step that does not fit, which must not leave the module.
+        const cv::Mat picture(rows, cols, type, const_cast<void *>(data), step);
         if (cv::imwrite(path, picture, std::vector<int>()))
             return 1;
         keepReason(error, errorSize, "the writer for this type failed or the file could not be opened");
