@@ -108,6 +108,11 @@ int KeyStoneAlgorithm::getkeyStoneFile(QString path)
     }
 }
 
+bool KeyStoneAlgorithm::isWriterLoaded() const
+{
+    return m_writer->isLoaded();
+}
+
 void KeyStoneAlgorithm::stop()
 {
     m_stop = true;
@@ -142,6 +147,10 @@ void KeyStoneAlgorithm::beginRun()
 
 void KeyStoneAlgorithm::run()
 {
+    // Keystone mode is on: the writer's module (OpenCV's codecs and a hundred libraries behind them)
+    // is loaded here, off the GUI thread, before the user can ask for the first snapshot. A module
+    // that cannot be loaded is reported when a snapshot asks for it.
+    m_writer->preload();
     beginRun();
     while (!m_stop) {
         cv::Mat frame;

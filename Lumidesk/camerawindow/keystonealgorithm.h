@@ -73,6 +73,8 @@ public:
     int queuedFrames() const;
     // Frames the loop has finished with since construction (tests and benchmarks follow the loop by it).
     int processedFrames() const { return m_processed.load(); }
+    // Whether the snapshot writer's module is loaded (each run loads it as it starts).
+    bool isWriterLoaded() const;
 
     // One turn of the loop for a frame already taken from the queue. The loop calls it; tests and
     // benchmarks may call it directly while the thread is not running, after beginRun().
@@ -140,6 +142,6 @@ private:
     struct Workspace;
     std::unique_ptr<Workspace> m_workspace;
 
-    // Used by getkeyStoneFile only, on the GUI thread.
+    // Loaded by the detection thread as a run starts, used by getkeyStoneFile on the GUI thread.
     std::unique_ptr<KeyStoneImageWriter> m_writer;
 };

@@ -32,8 +32,28 @@ bool KeyStoneImageWriter::load()
     return true;
 }
 
+bool KeyStoneImageWriter::preload()
+{
+    QMutexLocker locker(&m_mutex);
+    return load();
+}
+
+QString KeyStoneImageWriter::errorString() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_error;
+}
+
+bool KeyStoneImageWriter::isLoaded() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_entry != nullptr;
+}
+
 bool KeyStoneImageWriter::write(const QString &path, const cv::Mat &picture)
 {
+    // Held through the write: a write that comes while the module is being loaded waits for it.
+    QMutexLocker locker(&m_mutex);
     m_error.clear();
     if (!load())
         return false;

@@ -207,6 +207,7 @@ private slots:
     void stopEndsTheRunPromptly();
     void noPageNoFile();
     void snapshotOfEachType_data();
+    void runLoadsTheWriterAhead();
     void snapshotOfEachType();
 };
 
@@ -703,6 +704,16 @@ void TestKeyStoneAlgorithm::snapshotOfEachType()
         cv::cvtColor(expected, compared, cv::COLOR_BGRA2BGR);
     QCOMPARE(read.type(), compared.type());
     QVERIFY2(largestDifference(read, compared) <= tolerance, qPrintable(QString::number(largestDifference(read, compared))));
+}
+
+// The first snapshot of a run finds the writer loaded: the detection thread loaded it as it started.
+void TestKeyStoneAlgorithm::runLoadsTheWriterAhead()
+{
+    KeyStoneAlgorithm algorithm;
+    QVERIFY(!algorithm.isWriterLoaded());
+    algorithm.startDetection(1);
+    QTRY_VERIFY(algorithm.isWriterLoaded());
+    finish(algorithm);
 }
 
 QTEST_GUILESS_MAIN(TestKeyStoneAlgorithm)
