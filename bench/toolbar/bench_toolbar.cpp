@@ -69,6 +69,13 @@ long residentKiB()
     return -1;
 }
 
+// The machine's load as the figures were taken: on a shared machine they mean little without it.
+QByteArray loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').mid(0, 3).join(' ') : QByteArray("unknown");
+}
+
 void freshSettings()
 {
     QFile::remove(_GUID_SETTING_INI);
@@ -310,9 +317,10 @@ int main(int argc, char *argv[])
     const int from = arguments.indexOf(QStringLiteral("--program-from"));
     const QString built = from > 0 && from + 1 < arguments.size() ? arguments.at(from + 1)
                                                                   : QCoreApplication::applicationDirPath();
-    std::printf("program from %s\n", qPrintable(built));
+    std::printf("program from %s; load average %s\n", qPrintable(built), loadAverage().constData());
     programStart(home.path(), built);
     twoCameraWindows();
+    std::printf("load average at the end %s\n", loadAverage().constData());
     std::printf("goals: start at most twice the bare window's, memory under 300 MB\n");
     return 0;
 }
