@@ -2,10 +2,10 @@
 
 #include "common/lumidesklog.h"
 #include "keystoneimagesteps.h"
+#include "keystoneimagewriter.h"
 
 #include <QMutexLocker>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <cmath>
@@ -41,7 +41,8 @@ struct KeyStoneAlgorithm::Workspace
 };
 
 KeyStoneAlgorithm::KeyStoneAlgorithm(QObject *parent)
-    : QThread(parent), m_lines(4, cv::Vec4i(0, 0, 0, 0)), m_scores(4, 0.0), m_workspace(new Workspace)
+    : QThread(parent), m_lines(4, cv::Vec4i(0, 0, 0, 0)), m_scores(4, 0.0), m_workspace(new Workspace),
+      m_writer(new KeyStoneImageWriter)
 {
 }
 
@@ -93,12 +94,23 @@ int KeyStoneAlgorithm::getkeyStoneFile(QString path)
         const cv::Mat page = warpPage(frame, corners);
         if (page.empty())
             return -1;
-        return cv::imwrite(path.toLocal8Bit().constData(), page, std::vector<int>()) ? 0 : -1;
+        if (m_writer->write(path, page))
+            return 0;
+        // A missing module is a broken installation, not a bad snapshot: logged as an error.
+        _LumideskLog::log(m_writer->isLoaded() ? Journix::Warning : Journix::LogLevel(2),
+                          "Key stone file %s not written: %s", qUtf8Printable(path),
+                          qUtf8Printable(m_writer->errorString()));
+        return -1;
     } catch (const cv::Exception &error) {
         _LumideskLog::log(Journix::Warning, "Key stone file %s not written: %s", qUtf8Printable(path),
                           error.what());
         return -1;
     }
+}
+
+bool KeyStoneAlgorithm::isWriterLoaded() const
+{
+    return m_writer->isLoaded();
 }
 
 void KeyStoneAlgorithm::stop()
@@ -135,6 +147,10 @@ void KeyStoneAlgorithm::beginRun()
 
 void KeyStoneAlgorithm::run()
 {
+    // Keystone mode is on: the writer's module (OpenCV's codecs and a hundred libraries behind them)
+    // is loaded here, off the GUI thread, before the user can ask for the first snapshot. A module
+    // that cannot be loaded is reported when a snapshot asks for it.
+    m_writer->preload();
     beginRun();
     while (!m_stop) {
         cv::Mat frame;

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+class KeyStoneImageWriter;
+
 // Finds the four edges of a document page in the live camera picture, on a thread of its own. Frames
 // come in from the capture queue (setSampleImage copies them, since the capture buffer lives only
 // during the delivering call); the loop works on a copy scaled to 350 rows, keeps the longest straight
@@ -71,6 +73,8 @@ public:
     int queuedFrames() const;
     // Frames the loop has finished with since construction (tests and benchmarks follow the loop by it).
     int processedFrames() const { return m_processed.load(); }
+    // Whether the snapshot writer's module is loaded (each run loads it as it starts).
+    bool isWriterLoaded() const;
 
     // One turn of the loop for a frame already taken from the queue. The loop calls it; tests and
     // benchmarks may call it directly while the thread is not running, after beginRun().
@@ -137,4 +141,7 @@ private:
     // The edge search's images and tables, kept from frame to frame rather than allocated for each.
     struct Workspace;
     std::unique_ptr<Workspace> m_workspace;
+
+    // Loaded by the detection thread as a run starts, used by getkeyStoneFile on the GUI thread.
+    std::unique_ptr<KeyStoneImageWriter> m_writer;
 };

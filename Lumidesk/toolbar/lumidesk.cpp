@@ -308,9 +308,14 @@ void Lumidesk::makeAudioPoll()
     m_audioPollTimer->setInterval(m_timing.audioPollMs);
     m_audioPollTimer->start();
     // The list is kept current in the background; its change signal saves waiting for the next poll.
-    m_audioWatcher = new QorvAudioSourceWatcher(this);
-    connect(m_audioWatcher, &QorvAudioSourceWatcher::availableSourcesChanged, this, &Lumidesk::syncAudioList,
-            Qt::QueuedConnection);
+    // The watcher's first use connects to the sound server and waits for its first list (up to a
+    // second from a slow server), so it is made on the event loop's first turn: the toolbar is on
+    // screen by then, and the start never waits for the server.
+    QTimer::singleShot(0, this, [this] {
+        m_audioWatcher = new QorvAudioSourceWatcher(this);
+        connect(m_audioWatcher, &QorvAudioSourceWatcher::availableSourcesChanged, this, &Lumidesk::syncAudioList,
+                Qt::QueuedConnection);
+    });
 }
 
 void Lumidesk::setTiming(const Timing &timing)

@@ -1,7 +1,10 @@
 #include "desktop/installlayout.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
+
+#include <dlfcn.h>
 
 namespace platform {
 
@@ -18,6 +21,19 @@ QString InstallLayout::deskpadPlugin(const QString &drawletProgramFolder)
 QString InstallLayout::languagesAbove(const QString &programFolder)
 {
     return QDir::cleanPath(programFolder + QLatin1String("/../Languages"));
+}
+
+QString InstallLayout::libraryFolder()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void *>(&InstallLayout::libraryFolder), &info) == 0 || !info.dli_fname)
+        return QString();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).canonicalPath();
+}
+
+QString InstallLayout::module(const QString &name)
+{
+    return libraryFolder() + QLatin1String("/liblumidesk-") + name + QLatin1String(".so");
 }
 
 bool InstallLayout::isLanguageCode(const QString &code)

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <opencv2/imgcodecs.hpp>
+
 #include <cstring>
 #include <thread>
 
@@ -52,6 +54,22 @@ public:
 double distance(const QPoint &a, const cv::Point2f &b)
 {
     return std::hypot(a.x() - double(b.x), a.y() - double(b.y));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The largest difference of one channel between two pictures of one size and type.
+double largestDifference(const cv::Mat &a, const cv::Mat &b)
+{
+    cv::Mat difference;
+    cv::absdiff(a, b, difference);
+    double largest = 0;
+    cv::minMaxLoc(difference.reshape(1), nullptr, &largest);
+    return largest;
 }
 
 cv::Mat plainFrame(int width, int height)
@@ -188,6 +206,9 @@ private slots:
     void framesAreCopiedOnArrival();
     void stopEndsTheRunPromptly();
     void noPageNoFile();
+    void snapshotOfEachType_data();
+    void runLoadsTheWriterAhead();
+    void snapshotOfEachType();
 };
 
 void TestKeyStoneAlgorithm::findsThePageAfterTwoRatesOfFrames_data()
@@ -625,6 +646,78 @@ void TestKeyStoneAlgorithm::noPageNoFile()
     // A folder that does not exist, or a type nobody writes: -1.
     QCOMPARE(algorithm.getkeyStoneFile(folder.filePath(QStringLiteral("missing/page.jpg"))), -1);
     QCOMPARE(algorithm.getkeyStoneFile(folder.filePath(QStringLiteral("page.unknown"))), -1);
+}
+
+void TestKeyStoneAlgorithm::snapshotOfEachType_data()
+{
+    QTest::addColumn<QString>("extension");
+    // How the file starts, whatever its name says.
+    QTest::addColumn<QByteArray>("signature");
+    // What may differ from the page, per channel (0: every pixel as it was).
+    QTest::addColumn<double>("tolerance");
+    QTest::newRow("jpg") << "jpg" << QByteArray("\xff\xd8\xff", 3) << 32.0;
+    QTest::newRow("jpeg") << "jpeg" << QByteArray("\xff\xd8\xff", 3) << 32.0;
+    QTest::newRow("png") << "png" << QByteArray("\x89PNG\r\n\x1a\n", 8) << 0.0;
+    QTest::newRow("bmp") << "bmp" << QByteArray("BM") << 0.0;
+    QTest::newRow("tiff") << "tiff" << QByteArray("II*\0", 4) << 0.0;
+    QTest::newRow("upper-case PNG") << "PNG" << QByteArray("\x89PNG\r\n\x1a\n", 8) << 0.0;
+}
+
+// The file a keystone snapshot writes is the one cv::imwrite writes of the straightened page, byte for
+// byte: its type follows the extension, its size is the page's and so are its pixels.
+void TestKeyStoneAlgorithm::snapshotOfEachType()
+{
+    QFETCH(QString, extension);
+    QFETCH(QByteArray, signature);
+    QFETCH(double, tolerance);
+
+    Page page = tiltedPage(7, 0.08);
+    page.frame = QSize(1280, 720);
+    KeyStoneAlgorithm algorithm;
+    Listener listener(algorithm);
+    algorithm.setFps(1);
+    algorithm.beginRun();
+    algorithm.processFrame(keystonepictures::drawPage(page, 1));
+    const cv::Mat frame = keystonepictures::drawPage(page, 2);
+    algorithm.processFrame(frame);
+    // The report carries the corners the page was kept with, so the straightened page can be made here.
+    QCOMPARE(listener.reports.size(), 1);
+    QVERIFY(!listener.reports.first().empty());
+    std::vector<cv::Point> corners;
+    for (const QPoint &corner : listener.reports.first().corners)
+        corners.emplace_back(corner.x(), corner.y());
+    const cv::Mat expected = KeyStoneAlgorithm::warpPage(frame, corners);
+    QVERIFY(!expected.empty());
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("page.") + extension);
+    QCOMPARE(algorithm.getkeyStoneFile(path), 0);
+    const QByteArray written = fileBytes(path);
+    QVERIFY2(written.startsWith(signature), qPrintable(written.left(8).toHex()));
+
+    const QString reference = folder.filePath(QStringLiteral("reference.") + extension);
+    QVERIFY(cv::imwrite(reference.toLocal8Bit().constData(), expected, std::vector<int>()));
+    QVERIFY(written == fileBytes(reference));
+
+    const cv::Mat read = cv::imread(path.toLocal8Bit().constData(), cv::IMREAD_UNCHANGED);
+    QCOMPARE(read.cols, expected.cols);
+    QCOMPARE(read.rows, expected.rows);
+    // Types without transparency keep the colours only.
+    cv::Mat compared = expected;
+    if (read.channels() == 3)
+        cv::cvtColor(expected, compared, cv::COLOR_BGRA2BGR);
+    QCOMPARE(read.type(), compared.type());
+    QVERIFY2(largestDifference(read, compared) <= tolerance, qPrintable(QString::number(largestDifference(read, compared))));
+}
+
+// The first snapshot of a run finds the writer loaded: the detection thread loaded it as it started.
+void TestKeyStoneAlgorithm::runLoadsTheWriterAhead()
+{
+    KeyStoneAlgorithm algorithm;
+    QVERIFY(!algorithm.isWriterLoaded());
+    algorithm.startDetection(1);
+    QTRY_VERIFY(algorithm.isWriterLoaded());
+    finish(algorithm);
 }
 
 QTEST_GUILESS_MAIN(TestKeyStoneAlgorithm)

@@ -3,6 +3,7 @@
 #include "analytics/bigdata.h"
 #include "camerawindow/cameramainwidget.h"
 #include "camerawindow/seethroughmask.h"
+#include "audio/qorvaudiosourcewatcher.h"
 #include "capture/qorvcapturesession.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/swupdatedialog.h"
@@ -57,6 +58,7 @@ private slots:
     void init();
     void cleanup();
     void constructionInOrder();
+    void soundServerWaitsForTheEventLoop();
     void firstStartAtBottomCentre();
     void dockedOnEachEdge_data();
     void dockedOnEachEdge();
@@ -127,6 +129,16 @@ void TestToolbar::constructionInOrder()
     QTRY_VERIFY(bar->layoutChooser()->isVisible());
     QVERIFY(bar->layoutChooser()->isModal());
     QCOMPARE(bar->layoutChooser()->parentWidget(), bar.get());
+}
+
+void TestToolbar::soundServerWaitsForTheEventLoop()
+{
+    // The sound inputs' watcher asks the sound server for its list and waits for the answer: it is
+    // made once the event loop turns, after the toolbar is shown, never by the constructor.
+    auto bar = makeToolbar();
+    QVERIFY(!bar->findChild<QorvAudioSourceWatcher *>());
+    QTRY_VERIFY(bar->findChild<QorvAudioSourceWatcher *>());
+    QCOMPARE(bar->findChildren<QorvAudioSourceWatcher *>().size(), 1);
 }
 
 void TestToolbar::firstStartAtBottomCentre()
