@@ -159,7 +159,10 @@ void TestDesktopRecording::fullDiskAtStart()
 {
     QFETCH(bool, withPanel);
     QorvFrameSourceImpl::setDiskSpaceReader([](const QString &) { return TenMiB; });
-    auto bar = makeToolbar(300);
+    auto bar = makeToolbar();
+    HeldNotices notices;
+    notices.holdFor(*bar);
+    QSignalSpy analytics(bar.get(), &Lumidesk::sendCommand);
     ScriptedPanel panel;
     if (withPanel) {
         QVERIFY(panel.connectToToolbar());
@@ -171,18 +174,27 @@ void TestDesktopRecording::fullDiskAtStart()
         QMetaObject::invokeMethod(bar.get(), "startRecord");
         QMetaObject::invokeMethod(bar.get(), "startRecord");
     }
-    QTest::qWait(100);
+    QTRY_COMPARE(countOf(analytics, Lumidesk::RecordStartEvent), 2);
     QVERIFY(!bar->isRecording());
     QCOMPARE(bar->recordState(), int(Lumidesk::Idle));
+    QCOMPARE(notices.count(), 1);
     QVERIFY(shownNotice(*bar).isEmpty());
+    if (withPanel) {
+        QVERIFY(panel.settle(*bar));
+        QCOMPARE(panel.count("cap_stopRecord"), 0);
+    }
 
+    notices.release();
     QTRY_VERIFY(!shownNotice(*bar).isEmpty());
     QVERIFY(shownNotice(*bar).contains("Recording has stopped"));
     QVERIFY(shownNotice(*bar).contains("Destination disk drive is full."));
-    if (withPanel)
-        QTRY_COMPARE(panel.count("cap_stopRecord"), 1);
-    QTest::qWait(500);
+    if (withPanel) {
+        // The panel's echo ends the stop, which then asks the panel for its time.
+        QTRY_VERIFY(panel.received().contains("cap_getRecordTime"));
+        QVERIFY(panel.settle(*bar));
+    }
     QCOMPARE(panel.count("cap_stopRecord"), withPanel ? 1 : 0);
+    QCOMPARE(notices.count(), 0);
     QVERIFY(filesIn(tivlo("Video"), "*.mov").isEmpty());
     QCOMPARE(bar->recordState(), int(Lumidesk::Idle));
 }
@@ -197,22 +209,32 @@ void TestDesktopRecording::diskFillsWhileRecording_data()
 void TestDesktopRecording::diskFillsWhileRecording()
 {
     QFETCH(bool, withPanel);
-    auto bar = makeToolbar(300);
+    auto bar = makeToolbar();
+    HeldNotices notices;
+    notices.holdFor(*bar);
     ScriptedPanel panel;
     QSignalSpy ended(bar->desktopSession(), &QorvCaptureSession::recordingDidEnd);
     startRecording(*bar, withPanel ? &panel : nullptr);
     QTest::qWait(1500);
 
-    // From here on every recorded frame reports the full disk.
+    // From here on every recorded frame reports the full disk: one notice however many frames come
+    // before it.
     QorvFrameSourceImpl::setDiskSpaceReader([](const QString &) { return TenMiB; });
+    QTRY_VERIFY_WITH_TIMEOUT(notices.count() > 0, 5000);
+    QVERIFY(runQueued(*bar));
+    QCOMPARE(notices.count(), 1);
+    notices.release();
     QTRY_VERIFY_WITH_TIMEOUT(!bar->isRecording(), 5000);
     QVERIFY(shownNotice(*bar).contains("Destination disk drive is full."));
     // The file may be complete before the stop is seen here already.
     QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), 20000);
     QCOMPARE(ended.first().at(1).toInt(), 0);
     checkMovie(ended.first().at(0).toString(), 1.5);
-    QTest::qWait(500);
+    if (withPanel)
+        QVERIFY(panel.settle(*bar));
+    QVERIFY(runQueued(*bar));
     QCOMPARE(panel.count("cap_stopRecord"), withPanel ? 1 : 0);
+    QCOMPARE(notices.count(), 0);
     QCOMPARE(ended.size(), 1);
 }
 
@@ -288,21 +310,22 @@ void TestDesktopRecording::captureErrors_data()
     QTest::addColumn<bool>("recording");
     QTest::addColumn<int>("reports");
     QTest::addColumn<int>("stops");
+    QTest::addColumn<bool>("delayed");
     QTest::addColumn<QString>("notice");
 
     // Reported three times, as the capture thread may report trouble with each frame: stopped and
-    // told once.
-    QTest::newRow("disk full while recording") << qint64(0xE0300003) << true << 3 << 1
+    // told once, after the notice's delay.
+    QTest::newRow("disk full while recording") << qint64(0xE0300003) << true << 3 << 1 << true
                                                << "Destination disk drive is full.";
-    QTest::newRow("writer failed while recording") << qint64(0xE0300000) << true << 3 << 1
+    QTest::newRow("writer failed while recording") << qint64(0xE0300000) << true << 3 << 1 << true
                                                    << "The recording could not be written";
-    QTest::newRow("picture lost while recording") << qint64(0xE0000006) << true << 3 << 1
+    QTest::newRow("picture lost while recording") << qint64(0xE0000006) << true << 3 << 1 << true
                                                   << "The picture of the desktop was lost.";
-    QTest::newRow("recording memory") << qint64(0xE0050002) << true << 1 << 1 << "not enough memory";
-    QTest::newRow("memory while recording") << qint64(0xE0100004) << true << 1 << 1 << "not enough memory";
-    QTest::newRow("memory while idle") << qint64(0xE0200007) << false << 1 << 0 << "not enough memory";
-    QTest::newRow("writer failed while idle") << qint64(0xE0300000) << false << 3 << 0 << "";
-    QTest::newRow("input not created") << qint64(0xE0000002) << true << 3 << 0 << "";
+    QTest::newRow("recording memory") << qint64(0xE0050002) << true << 1 << 1 << false << "not enough memory";
+    QTest::newRow("memory while recording") << qint64(0xE0100004) << true << 1 << 1 << false << "not enough memory";
+    QTest::newRow("memory while idle") << qint64(0xE0200007) << false << 1 << 0 << false << "not enough memory";
+    QTest::newRow("writer failed while idle") << qint64(0xE0300000) << false << 3 << 0 << false << "";
+    QTest::newRow("input not created") << qint64(0xE0000002) << true << 3 << 0 << false << "";
 }
 
 void TestDesktopRecording::captureErrors()
@@ -311,9 +334,12 @@ void TestDesktopRecording::captureErrors()
     QFETCH(bool, recording);
     QFETCH(int, reports);
     QFETCH(int, stops);
+    QFETCH(bool, delayed);
     QFETCH(QString, notice);
 
-    auto bar = makeToolbar(100);
+    auto bar = makeToolbar();
+    HeldNotices notices;
+    notices.holdFor(*bar);
     ScriptedPanel panel;
     panel.echo = false;
     QVERIFY(panel.connectToToolbar());
@@ -324,8 +350,12 @@ void TestDesktopRecording::captureErrors()
     }
     for (int i = 0; i < reports; ++i)
         emit bar->desktopSession()->receiveError(qint32(code));
-    QTest::qWait(400);
+    QVERIFY(runQueued(*bar));
+    QCOMPARE(notices.count(), delayed ? 1 : 0);
+    notices.release();
+    QVERIFY(panel.settle(*bar));
     QCOMPARE(panel.count("cap_stopRecord"), stops);
+    QCOMPARE(notices.count(), 0);
     if (notice.isEmpty())
         QVERIFY(shownNotice(*bar).isEmpty());
     else
@@ -367,9 +397,13 @@ void TestDesktopRecording::sleepPausesWakeResumes()
     QTRY_COMPARE(bar->recordState(), int(Lumidesk::Paused));
     if (withPanel)
         QTRY_VERIFY(panel.received().contains("cap_pauseRecord"));
+    QSignalSpy power(DocCamManager::getDocCamManager(), &DocCamManager::powerStateChanged);
     platform::SimulatedCameras::instance()->wake();
+    QTRY_VERIFY(!power.isEmpty());
     QTRY_COMPARE(bar->recordState(), afterWake);
-    QTest::qWait(100);
+    // Whatever the wake and the panel's echo sent has arrived once the marker has.
+    if (withPanel)
+        QVERIFY(panel.settle(*bar));
     QCOMPARE(bar->recordState(), afterWake);
     QCOMPARE(panel.count("cap_startRecord"), withPanel && !pausedBefore ? 1 : 0);
     QVERIFY(bar->isRecording());
@@ -412,9 +446,10 @@ void TestDesktopRecording::snapshotsInOneSecond()
     bar->captureBtn->click();
     bar->captureBtn->click(); // while the first runs: nothing
     QTRY_COMPARE(countOf(analytics, Lumidesk::SnapshotEvent), 1);
-    QTest::qWait(200);
     QCOMPARE(filesIn(tivlo("Picture"), "Pic*.jpg").size(), 1);
 
+    // The pictures are written in the order they were asked for: a picture of the second click would
+    // be on disk before this one.
     bar->captureBtnVer->click();
     QTRY_COMPARE(countOf(analytics, Lumidesk::SnapshotEvent), 2);
     const QStringList pictures = filesIn(tivlo("Picture"), "Pic*.jpg");
@@ -462,8 +497,10 @@ void TestDesktopRecording::soundInputFromThePanel()
     // The same input again leaves the source and its volume alone.
     QorvAudioSource *chosen = bar->audioSource();
     panel.clear();
+    QSignalSpy changes(bar->localServer(), qOverload<QString, QString, int>(&LocalServer::audioSourceChange));
     panel.send(QStringLiteral("cap_MacChangeAudioSource/p%1/p%2/p2").arg(names[1], ids[1]));
-    QTest::qWait(200);
+    QTRY_COMPARE(changes.count(), 1);
+    QVERIFY(panel.settle(*bar));
     QCOMPARE(bar->audioSource(), chosen);
     QVERIFY(!panel.has("cap_updateVolume"));
 
