@@ -137,29 +137,30 @@ inline Lumidesk::Timing testTiming(int stopNoticeDelayMs = 200)
 }
 
 // Stop notices the toolbar scheduled, held until the test lets them out: "not yet" is then what the
-// test has seen, not a race with a timer.
+// test has seen, not a race with a timer. The list outlives this holder while the toolbar may still
+// hand it a notice.
 class HeldNotices
 {
 public:
     void holdFor(Lumidesk &bar)
     {
         Lumidesk::Timing timing = testTiming();
-        timing.deferStopNotice = [this](std::function<void()> notice) { m_held.append(std::move(notice)); };
+        timing.deferStopNotice = [held = m_held](std::function<void()> notice) { held->append(std::move(notice)); };
         bar.setTiming(timing);
     }
 
-    int count() const { return int(m_held.size()); }
+    int count() const { return int(m_held->size()); }
 
     void release()
     {
-        const QList<std::function<void()>> held = std::move(m_held);
-        m_held.clear();
+        const QList<std::function<void()>> held = std::move(*m_held);
+        m_held->clear();
         for (const std::function<void()> &notice : held)
             notice();
     }
 
 private:
-    QList<std::function<void()>> m_held;
+    std::shared_ptr<QList<std::function<void()>>> m_held = std::make_shared<QList<std::function<void()>>>();
 };
 
 // A toolbar as the program shows it after start-up: frameless, on top, at its saved place, with
