@@ -17,6 +17,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <functional>
 
 class AbstractCaptureScreenAction;
 class CameraMainWidget;
@@ -84,6 +85,9 @@ public:
         int snapshotTimeoutMs = 5000;
         // What counts the record and live seconds when no panel does.
         ElapsedCounter::Clock clock;
+        // Runs the stop notice once its delay is over; empty: a timer of stopNoticeDelayMs. A test
+        // holds the notice here and lets it out when it has seen what comes before it.
+        std::function<void(std::function<void()> notice)> deferStopNotice;
     };
 
     Lumidesk();

@@ -16,6 +16,7 @@
 #include "toolbar/link/localserver.h"
 
 #include <QDesktopServices>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
@@ -77,7 +78,15 @@ void Lumidesk::scheduleRecordStop(qint32 result)
         return;
     m_stopPending = true;
     m_stopReason = result;
-    QTimer::singleShot(m_timing.stopNoticeDelayMs, this, &Lumidesk::deskSpaceNotEnough);
+    if (!m_timing.deferStopNotice) {
+        QTimer::singleShot(m_timing.stopNoticeDelayMs, this, &Lumidesk::deskSpaceNotEnough);
+        return;
+    }
+    // Whoever holds the notice may outlive the toolbar.
+    m_timing.deferStopNotice([toolbar = QPointer<Lumidesk>(this)] {
+        if (toolbar)
+            toolbar->deskSpaceNotEnough();
+    });
 }
 
 void Lumidesk::pauseRecord()

@@ -20,8 +20,10 @@
 #include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace toolbar {
@@ -51,6 +53,15 @@ public:
     QStringList received() const { return m_link.messages(); }
     void clear() { m_link.clearMessages(); }
     int count(const QString &text) const { return m_link.messages().count(text); }
+    // Lets everything the toolbar sent before this call arrive: the link keeps the order, so what has
+    // not come once the marker has was never sent.
+    bool settle(Lumidesk &bar)
+    {
+        const QString marker = QStringLiteral("test_marker/p") + QString::number(++m_markers);
+        bar.localServer()->sendMessage(marker);
+        return QTest::qWaitFor([&] { return m_link.messages().contains(marker); }, 10000);
+    }
+
     bool has(const QString &prefix) const
     {
         for (const QString &message : m_link.messages()) {
@@ -75,6 +86,7 @@ private:
     }
 
     LinkRawSocket m_link;
+    int m_markers = 0;
 };
 
 inline void useSimulatedDevices()
@@ -97,16 +109,67 @@ inline QString tivlo(const QString &leaf)
     return platform::DesktopPaths::documentsFolder() + QStringLiteral("/Qorv/Tivlo/") + leaf;
 }
 
+// Runs what was queued to the receiver's thread before this call: queued calls run in the order they
+// were posted, so what they would have done is done once this returns true.
+inline bool runQueued(QObject &receiver)
+{
+    const auto ran = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(&receiver, [ran] { *ran = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([&] { return *ran; }, 10000);
+}
+
+// Waits until a timer of twice ms, started now, has fired: a timer of this thread started before with
+// an interval of ms has fired by then, however late either ran.
+inline bool outlastTimer(int ms)
+{
+    const auto fired = std::make_shared<bool>(false);
+    QTimer::singleShot(2 * ms, [fired] { *fired = true; });
+    return QTest::qWaitFor([&] { return *fired; }, 2 * ms + 10000);
+}
+
+// Timers short enough for a test.
+inline Lumidesk::Timing testTiming(int stopNoticeDelayMs = 200)
+{
+    Lumidesk::Timing timing;
+    timing.stopNoticeDelayMs = stopNoticeDelayMs;
+    timing.reconnectDelayMs = 300;
+    return timing;
+}
+
+// Stop notices the toolbar scheduled, held until the test lets them out: "not yet" is then what the
+// test has seen, not a race with a timer. The list outlives this holder while the toolbar may still
+// hand it a notice.
+class HeldNotices
+{
+public:
+    void holdFor(Lumidesk &bar)
+    {
+        Lumidesk::Timing timing = testTiming();
+        timing.deferStopNotice = [held = m_held](std::function<void()> notice) { held->append(std::move(notice)); };
+        bar.setTiming(timing);
+    }
+
+    int count() const { return int(m_held->size()); }
+
+    void release()
+    {
+        const QList<std::function<void()>> held = std::move(*m_held);
+        m_held->clear();
+        for (const std::function<void()> &notice : held)
+            notice();
+    }
+
+private:
+    std::shared_ptr<QList<std::function<void()>>> m_held = std::make_shared<QList<std::function<void()>>>();
+};
+
 // A toolbar as the program shows it after start-up: frameless, on top, at its saved place, with
 // timers short enough for a test.
 inline std::unique_ptr<Lumidesk> makeToolbar(int stopNoticeDelayMs = 200)
 {
     auto toolbar = std::make_unique<Lumidesk>();
     toolbar->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    Lumidesk::Timing timing;
-    timing.stopNoticeDelayMs = stopNoticeDelayMs;
-    timing.reconnectDelayMs = 300;
-    toolbar->setTiming(timing);
+    toolbar->setTiming(testTiming(stopNoticeDelayMs));
     toolbar->show();
     toolbar->loadLastPoint();
     return toolbar;

@@ -99,8 +99,10 @@ void TestDesktopLive::streamsIntoTheServer()
 
     // Started again while our own stream runs: nothing changes, nothing is stopped.
     panel.clear();
+    QSignalSpy starts(bar->localServer(), &LocalServer::liveStart);
     panel.send("cap_startLive");
-    QTest::qWait(300);
+    QTRY_COMPARE(starts.count(), 1);
+    QVERIFY(panel.settle(*bar));
     QVERIFY(bar->isLive());
     QVERIFY(!panel.has("cap_stopLive"));
     QVERIFY(shownNotice(*bar).isEmpty());
@@ -111,7 +113,8 @@ void TestDesktopLive::streamsIntoTheServer()
     emit bar->desktopSession()->recordedFPSReceived(7);
     for (int i = 0; i < 10; ++i)
         emit bar->desktopSession()->recordedFPSReceived(5);
-    QTest::qWait(200);
+    QVERIFY(runQueued(*bar));
+    QVERIFY(panel.settle(*bar));
     QVERIFY(!panel.has("cap_showLiveWarningBtn"));
     emit bar->desktopSession()->recordedFPSReceived(6);
     QTRY_COMPARE(panel.count("cap_showLiveWarningBtn"), 1);
@@ -176,8 +179,9 @@ void TestDesktopLive::publisherTroubleStopsTheStream()
     goLive(*bar, withPanel ? &panel : nullptr);
 
     emit bar->publisher()->rtmpNotification(-4); // not a notice of the publisher
-    QTest::qWait(100);
+    QVERIFY(runQueued(*bar));
     QVERIFY(bar->isLive());
+    QVERIFY(shownNotice(*bar).isEmpty());
     emit bar->publisher()->rtmpNotification(QorvRtmpIntf::ConnectFailed);
     QTRY_VERIFY(!bar->isLive());
     QVERIFY(!bar->desktopSession()->isLive());
@@ -187,7 +191,7 @@ void TestDesktopLive::publisherTroubleStopsTheStream()
     // Once stopped, the publisher's late news changes nothing.
     bar->notification()->closeDialog();
     emit bar->publisher()->rtmpNotification(QorvRtmpIntf::StreamFailed);
-    QTest::qWait(100);
+    QVERIFY(runQueued(*bar));
     QVERIFY(shownNotice(*bar).isEmpty());
 }
 
@@ -201,11 +205,11 @@ void TestDesktopLive::reconnectRestartsTheExport()
     // Back after the (shortened) wait.
     QTRY_VERIFY(bar->desktopSession()->isLive());
 
-    // Stopped during the wait: the export stays off.
+    // Stopped during the wait: the export stays off once the wait is over.
     emit bar->publisher()->reconnectServer();
     QTRY_VERIFY(!bar->desktopSession()->isLive());
     QMetaObject::invokeMethod(bar.get(), "stopLive", Q_ARG(int, 1));
-    QTest::qWait(500);
+    QVERIFY(outlastTimer(testTiming().reconnectDelayMs));
     QVERIFY(!bar->desktopSession()->isLive());
 }
 

@@ -294,7 +294,7 @@ void TestCoreRemote::toolbarCommands()
     scripted.echo = false;
     QVERIFY(scripted.connectToToolbar());
     QTRY_VERIFY(bar->localServer()->isPanelConnected());
-    QTest::qWait(50);
+    QVERIFY(scripted.settle(*bar));
     scripted.clear();
 
     for (const PhoneClient::Message &command : commands)
@@ -302,7 +302,7 @@ void TestCoreRemote::toolbarCommands()
     QVERIFY(m_phone->sync(0));
     QCOMPARE(m_phone->messagesBeforeSync(), replies);
     QTRY_COMPARE(commandsTo(scripted), panel);
-    QTest::qWait(30);
+    QVERIFY(scripted.settle(*bar));
     QCOMPARE(commandsTo(scripted), panel);
     QCOMPARE(bar->recordState(), recordState);
     QCOMPARE(bar->remoteView(), 0);
@@ -725,7 +725,6 @@ void TestCoreRemote::randomCommandsLeaveTheServerServing()
         if (round % 50 == 49)
             QVERIFY(m_phone->sync(0));
     }
-    QTest::qWait(100);
 
     m_phone->disconnectFromProgram();
     PhoneClient fresh;
