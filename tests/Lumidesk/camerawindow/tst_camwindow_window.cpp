@@ -4,7 +4,9 @@
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesource.h"
 #include "common/settingspath.h"
+#include "common/widgets/livewarningdialog.h"
 #include "common/widgets/notificationdialog.h"
+#include "common/widgets/warningdialog.h"
 #include "core/platformbackend.h"
 #include "manager/doccammanager.h"
 #include "simulated/simulatedcamera.h"
@@ -12,8 +14,12 @@
 #include "video/simulated/simulatedcapturedevice.h"
 #include "camwindowfixture.h"
 #include "camerawindow/elidedcombotext.h"
+#include "camerasettings/camerasettingdialog.h"
+#include "dialogs/livestreamsettingdialog.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -78,14 +84,18 @@ QStringList listTexts(CameraMainWidget &window)
     return texts;
 }
 
-// A language of the test's own: the camera window's texts it is given, by their English source.
+// A language of the test's own: the texts it is given, by their English source, of one class (the
+// camera window's unless told otherwise).
 class TestTranslations : public QTranslator
 {
 public:
-    explicit TestTranslations(QHash<QString, QString> texts) : m_texts(std::move(texts)) {}
+    explicit TestTranslations(QHash<QString, QString> texts, QByteArray context = "CameraMainWidget")
+        : m_texts(std::move(texts)), m_context(std::move(context))
+    {
+    }
     QString translate(const char *context, const char *source, const char *, int) const override
     {
-        if (qstrcmp(context, "CameraMainWidget") != 0)
+        if (m_context != context)
             return QString();
         return m_texts.value(QString::fromUtf8(source));
     }
@@ -93,7 +103,39 @@ public:
 
 private:
     QHash<QString, QString> m_texts;
+    QByteArray m_context;
 };
+
+// The window itself or one of its dialogs, by class. The live settings dialog keeps a notice of its
+// own on the window, so the window's notice is taken from the window.
+QWidget *partOf(CameraMainWidget &window, const QString &className)
+{
+    if (className == QLatin1String("CameraMainWidget"))
+        return &window;
+    if (className == QLatin1String("CameraSettingDialog"))
+        return window.cameraSettingDialog();
+    if (className == QLatin1String("LiveStreamSettingDialog"))
+        return window.liveStreamSettingDialog();
+    if (className == QLatin1String("NotificationDialog"))
+        return window.notification();
+    if (className == QLatin1String("WarningDialog"))
+        return window.findChild<WarningDialog *>(QString(), Qt::FindDirectChildrenOnly);
+    if (className == QLatin1String("LiveWarningDialog"))
+        return window.findChild<LiveWarningDialog *>(QString(), Qt::FindDirectChildrenOnly);
+    return nullptr;
+}
+
+// What a label or a button shows, or a list's first entry.
+QString textOf(QWidget *widget)
+{
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        return button->text();
+    if (auto *list = qobject_cast<QComboBox *>(widget))
+        return list->itemText(0);
+    return QString();
+}
 
 const QString ConnectTipSource =
     QStringLiteral("<span style='font-size:14px;'>Please connect Qorv camera to pc.</span>");
@@ -124,6 +166,8 @@ private slots:
     void listing();
     void retranslateLeavesOnlyTheFirstEntry();
     void languageChangeKeepsTheCamera();
+    void languageChangeReachesEveryDialog_data();
+    void languageChangeReachesEveryDialog();
     void choosingStartsWithRememberedFormat_data();
     void choosingStartsWithRememberedFormat();
     void choosingNoCameraReleasesIt();
@@ -268,6 +312,48 @@ void TestCamWindow::languageChangeKeepsTheCamera()
     // Entries keep their cameras.
     QCOMPARE(quint32(window->comboBoxSource->itemData(1, Qt::UserRole).toInt()), locationFor(0));
     QCOMPARE(quint32(window->comboBoxSource->itemData(2, Qt::UserRole).toInt()), locationFor(1));
+}
+
+void TestCamWindow::languageChangeReachesEveryDialog_data()
+{
+    QTest::addColumn<QString>("part");   // the class whose texts change
+    QTest::addColumn<QString>("widget"); // the widget of that part that shows one of them
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("translation");
+
+    QTest::newRow("camera settings") << "CameraSettingDialog" << "selectLb" << "Camera Settings"
+                                     << "Kameraeinstellungen";
+    QTest::newRow("live settings") << "LiveStreamSettingDialog" << "labelTitle" << "Stream Setting"
+                                   << "Streaming-Einstellungen";
+    QTest::newRow("notice") << "NotificationDialog" << "btnOk" << "OK" << "Verstanden";
+    QTest::newRow("frame-rate warning") << "WarningDialog" << "labelTry" << "Try the following:"
+                                        << "Versuchen Sie Folgendes:";
+    QTest::newRow("upload warning") << "LiveWarningDialog" << "btnOk" << "OK" << "Alles klar";
+    QTest::newRow("Mute entry") << "CameraMainWidget" << "cbAudio" << "Mute" << "Stumm";
+}
+
+// A language change on the window reaches each of its dialogs, shown or not, and the microphone list.
+void TestCamWindow::languageChangeReachesEveryDialog()
+{
+    QFETCH(QString, part);
+    QFETCH(QString, widget);
+    QFETCH(QString, source);
+    QFETCH(QString, translation);
+    auto window = makeWindow();
+    window->syncAudioList();
+    QWidget *owner = partOf(*window, part);
+    QVERIFY(owner);
+    auto *shown = owner->findChild<QWidget *>(widget);
+    QVERIFY(shown);
+    QCOMPARE(textOf(shown), source);
+
+    // The other parts know none of this language: only this part's own change can give the text.
+    TestTranslations german({{source, translation}}, part.toLatin1());
+    QVERIFY(QCoreApplication::installTranslator(&german));
+    window->updateString(QStringLiteral("de_DE"));
+    const QString changed = textOf(shown);
+    QCoreApplication::removeTranslator(&german);
+    QCOMPARE(changed, translation);
 }
 
 void TestCamWindow::choosingStartsWithRememberedFormat_data()
