@@ -21,6 +21,18 @@ void showNormally(CameraMainWidget *window)
         window->showNormal();
 }
 
+// Each window takes the other's place, so each takes the other's way back from a maximised state too:
+// the one now filling the screen can be restored, the small one can be dragged.
+void exchangeRestoreState(CameraMainWidget *one, CameraMainWidget *other)
+{
+    const QRect oneRestore = one->restoreRect();
+    const bool oneMaximized = one->isMaximizedState();
+    one->setRestoreRect(other->restoreRect());
+    one->setMaximizedState(other->isMaximizedState());
+    other->setRestoreRect(oneRestore);
+    other->setMaximizedState(oneMaximized);
+}
+
 // A second resize to an odd width makes the window lay itself out afresh.
 void relayoutBySize(CameraMainWidget *window, const QSize &size)
 {
@@ -146,6 +158,9 @@ void Lumidesk::showDualLayout(int mode)
     m_pipWidget->setCameraMode(mode);
     for (const auto &each : windows)
         relayoutBySize(each.first, each.second.size());
+    // A window maximised from here goes back to its place in the layout.
+    for (const auto &each : windows)
+        each.first->setRestoreRect(each.first->geometry());
     for (const auto &each : windows)
         showNormally(each.first);
 
@@ -215,6 +230,7 @@ void Lumidesk::switchScreen()
 
     m_firstCamera->relayout();
     m_secondCamera->relayout();
+    exchangeRestoreState(m_firstCamera, m_secondCamera);
     windowUpdate(m_firstCamera);
     windowUpdate(m_secondCamera);
 }
