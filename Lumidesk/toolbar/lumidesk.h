@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -209,6 +210,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     virtual void _mousePressEvent(QMouseEvent *e);
     virtual void _mouseReleaseEvent(QMouseEvent *e);
@@ -235,6 +237,11 @@ private:
     void updateNarrowTip();
     void updateShape();
     void reshow();
+
+    // Stacking: the camera windows keep themselves on top as well, and a stay-on-top hint is only
+    // honoured by some window managers, so the bar and its pop-ups are raised above them, in order.
+    void keepAboveCameraWindows(QWidget *popup);
+    void raiseAboveCameraWindows(QWidget *front = nullptr);
 
     // Camera layouts.
     CameraMainWidget *makeFirstCameraWindow();
@@ -354,6 +361,7 @@ private:
     BigData *m_analytics = nullptr;
     QTimer *m_reconnectTimer = nullptr;
     bool m_chooserWithToolbar = false;
+    QList<QPointer<QWidget>> m_popups;
     bool m_closing = false;
     bool m_closed = false;
 };

@@ -73,6 +73,9 @@ void Lumidesk::wireCameraWindow(CameraMainWidget *window, int order)
     connect(window, &CameraMainWidget::switchScreens, this,
             first ? &Lumidesk::switchScreenFirst : &Lumidesk::switchScreenSecond);
     connect(window, &CameraMainWidget::zorderChange, this, &Lumidesk::handleZorderChange);
+    // Whenever a camera window comes to the front (a click, a new camera, a swap), the bar goes back
+    // above it.
+    connect(window, &CameraMainWidget::zorderChange, this, [this] { raiseAboveCameraWindows(); });
     connect(window, &CameraMainWidget::cameraSelected, this,
             first ? &Lumidesk::handleCameraSelectedFirst : &Lumidesk::handleCameraSelectedSecond);
     const auto sendToClient = first ? &Lumidesk::CameraSendToClient : &Lumidesk::CameraSendToClient2;
@@ -113,6 +116,7 @@ void Lumidesk::checkShowCameraWidget(int mode)
         if (window)
             window->setLiveControlState(m_liveControlShown);
     }
+    raiseAboveCameraWindows();
 }
 
 void Lumidesk::showSingleLayout()
@@ -242,6 +246,7 @@ void Lumidesk::switchScreenFirst()
         m_secondCamera->previewWindow()->raise();
         m_secondCamera->raise();
     }
+    raiseAboveCameraWindows();
 }
 
 void Lumidesk::switchScreenSecond()
@@ -251,4 +256,5 @@ void Lumidesk::switchScreenSecond()
         m_firstCamera->previewWindow()->raise();
         m_firstCamera->raise();
     }
+    raiseAboveCameraWindows();
 }
