@@ -121,7 +121,6 @@ Lumidesk::Lumidesk()
 
 void Lumidesk::step(const char *name)
 {
-    m_constructionSteps.append(QLatin1String(name));
     _LumideskLog::log(TraceLevel, QStringLiteral("Toolbar: %s (%lld ms)."), name,
                       static_cast<long long>(m_constructionClock.elapsed()));
 }

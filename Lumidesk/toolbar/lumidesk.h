@@ -109,7 +109,6 @@ public:
     bool isNarrow() const { return m_narrow; }
     QString currentLanguage() const { return m_currentLanguage; }
     QString languageFolder() const { return m_languageFolder; }
-    QStringList constructionSteps() const { return m_constructionSteps; }
     PipWidget *layoutChooser() const { return m_pipWidget; }
     CameraMainWidget *firstCameraWindow() const { return m_firstCamera; }
     CameraMainWidget *secondCameraWindow() const { return m_secondCamera; }
@@ -302,7 +301,6 @@ private:
     static QPoint centredOn(const QRect &area, const QRect &window);
     QRect primaryAvailableGeometry() const;
 
-    QStringList m_constructionSteps;
     QElapsedTimer m_constructionClock;
     Timing m_timing;
 
