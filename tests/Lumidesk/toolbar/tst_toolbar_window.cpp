@@ -10,6 +10,8 @@
 #include "capture/qorvcapturesession.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/swupdatedialog.h"
+#include "journix.h"
+#include "syslogger.h"
 #include "scriptedhttpserver.h"
 #include "telegate.h"
 #include "toolbar/pipwidget.h"
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <QtEndian>
 
@@ -51,9 +54,10 @@ struct Effect
     std::function<bool(const Lumidesk &)> holds;
 };
 
-// Probes the toolbar being built at every event the program delivers meanwhile (in its constructor it
-// is already a Lumidesk), and keeps each state that differs from the one before.
-class ConstructionWatch : public QObject
+// Probes the toolbar being built (in its constructor it is already a Lumidesk) at every event the
+// program delivers meanwhile and every line it logs on the GUI thread, and keeps each state that differs
+// from the one before.
+class ConstructionWatch : public QObject, private SysLogger
 {
 public:
     using Probe = std::function<QList<bool>(const Lumidesk &)>;
@@ -62,13 +66,18 @@ public:
         : m_probe(std::move(probe))
     {
         qApp->installEventFilter(this);
+        Journix *journix = Journix::getSysJournix();
+        m_level = journix->logLevel();
+        journix->setLogger(this);
+        journix->setLogLevel(Journix::Debug);
+        journix->startLog();
     }
-    ~ConstructionWatch() override { qApp->removeEventFilter(this); }
+    ~ConstructionWatch() override { stop(); }
 
     // Ends the watch with the state the constructor left.
     void stop(const Lumidesk &built)
     {
-        qApp->removeEventFilter(this);
+        stop();
         take(built);
     }
 
@@ -85,6 +94,24 @@ public:
     }
 
 private:
+    void stop()
+    {
+        qApp->removeEventFilter(this);
+        Journix *journix = Journix::getSysJournix();
+        journix->stopLog();
+        journix->setLogger(nullptr);
+        journix->setLogLevel(m_level);
+    }
+
+    bool open() override { return true; }
+    void close() override {}
+    void write(const QByteArray &line) override
+    {
+        Q_UNUSED(line)
+        if (m_bar && QThread::currentThread() == qApp->thread())
+            take(*m_bar);
+    }
+
     void take(const Lumidesk &bar)
     {
         const QList<bool> state = m_probe(bar);
@@ -95,6 +122,7 @@ private:
     Probe m_probe;
     const Lumidesk *m_bar = nullptr;
     QList<QList<bool>> m_states;
+    int m_level = 0;
 };
 
 } // namespace
