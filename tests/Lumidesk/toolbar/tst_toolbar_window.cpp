@@ -186,11 +186,13 @@ void TestToolbar::constructionInOrder()
 
     // Each step's effect, in the constructor's order, as the half-built toolbar shows it.
     const QList<Effect> effects = {
-            {"form", [](const Lumidesk &b) { return b.QMainWindow::centralWidget() && b.maximumSize() == QSize(488, 55); }},
+            {"form",
+             [](const Lumidesk &b) { return b.QMainWindow::centralWidget() && b.maximumSize() == QSize(488, 55); }},
             {"layout chooser", [](const Lumidesk &b) { return b.layoutChooser() != nullptr; }},
             {"live publisher", [](const Lumidesk &b) { return b.publisher() != nullptr; }},
             {"desktop live settings", [](const Lumidesk &b) { return b.liveSettingDialog() != nullptr; }},
-            {"language folder", [](const Lumidesk &b) { return b.languageFolder().endsWith(QLatin1String("/Languages")); }},
+            {"language folder",
+             [](const Lumidesk &b) { return b.languageFolder().endsWith(QLatin1String("/Languages")); }},
             {"general settings", [](const Lumidesk &b) { return b.settingDialog() != nullptr; }},
             {"desktop session running",
              [](const Lumidesk &b) { return b.desktopSession() && b.desktopSession()->isRunning(); }},
@@ -227,17 +229,17 @@ void TestToolbar::constructionInOrder()
     const QList<QList<bool>> states = watch.states();
     int previousFirst = 0;
     for (int i = 0; i < effects.size(); ++i) {
+        const QString name = QString::fromLatin1(effects.at(i).name);
         int first = -1;
         for (int k = 0; k < states.size(); ++k) {
             if (states.at(k).at(i) && first < 0)
                 first = k;
-            QVERIFY2(first < 0 || states.at(k).at(i), qPrintable(QString::fromLatin1(effects.at(i).name) + " went away"));
+            QVERIFY2(first < 0 || states.at(k).at(i), qPrintable(name + " went away"));
         }
-        QVERIFY2(first >= 0, qPrintable(QString::fromLatin1(effects.at(i).name) + " never done"));
-        QVERIFY2(first < states.size() - 1 || i == effects.size() - 1,
-                 qPrintable(QString::fromLatin1(effects.at(i).name) + " not seen while building"));
+        QVERIFY2(first >= 0, qPrintable(name + " never done"));
+        QVERIFY2(first < states.size() - 1 || i == effects.size() - 1, qPrintable(name + " not seen while building"));
         if (first < previousFirst)
-            QFAIL(qPrintable(QString::fromLatin1(effects.at(i).name) + " came before " + effects.at(i - 1).name));
+            QFAIL(qPrintable(name + " came before " + effects.at(i - 1).name));
         previousFirst = first;
     }
 
