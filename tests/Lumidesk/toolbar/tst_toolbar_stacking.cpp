@@ -62,8 +62,9 @@ QToolButton *layoutButton(PipWidget *chooser, int mode)
 
 } // namespace
 
-// Which window lies above which on a real X server, bare and under a window manager: the bar, and a
-// layout chooser it opens, above every window of the camera layouts, wherever the bar is docked.
+// Which window lies above which on a real X server, bare and under a window manager: the bar and the
+// layout chooser and notices it opens lie above every window of the camera layouts, wherever the bar is
+// docked.
 class TestStacking : public QObject
 {
     Q_OBJECT
@@ -155,6 +156,19 @@ void TestStacking::barAboveTheCameraWindows()
     QTRY_VERIFY2_WITH_TIMEOUT(XStackOrder::above({chooser}, widgetsOf(cameras)), qPrintable(stack()), 10000);
     QVERIFY2(XStackOrder::above({bar.get()}, widgetsOf(cameras)), qPrintable(stack()));
     chooser->reject();
+
+    // A notice of the bar stays above a camera window brought to the front (as a click on it does), and
+    // so does the bar.
+    bar->showNotificationDialog(QStringLiteral("Notice"), QStringLiteral("Above the cameras."), 1);
+    QTRY_VERIFY(XStackOrder::levelOf(bar->notification()) >= 0);
+    // What its showing set going is through before the camera window comes forward.
+    QCoreApplication::processEvents();
+    bar->firstCameraWindow()->raise();
+    auto withNotice = [&] {
+        return stack() + QStringLiteral(" | notice (%1)").arg(XStackOrder::levelOf(bar->notification()));
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(XStackOrder::above({bar.get(), bar->notification()}, widgetsOf(cameras)),
+                              qPrintable(withNotice()), 10000);
 }
 
 QTEST_MAIN(TestStacking)
