@@ -179,6 +179,11 @@ public:
     qint32 getLastErrorCode() const { return lastErrorCode; }
     ResolutionMemory::Mode lastMode() const;
     bool isMaximizedState() const { return maximizedState; }
+    // The place a maximised window goes back to and its maximised flag: the toolbar's layouts write the
+    // first, and swapping the two windows exchanges both.
+    QRect restoreRect() const { return normalGeometry; }
+    void setRestoreRect(const QRect &rect) { normalGeometry = rect; }
+    void setMaximizedState(bool maximized) { maximizedState = maximized; }
     bool isResizing() const { return resizing; }
     bool isSizeReportPending() const { return resizeTimerId != 0; }
     bool isHQBusy() const { return hqBusy; }

@@ -121,7 +121,6 @@ Lumidesk::Lumidesk()
 
 void Lumidesk::step(const char *name)
 {
-    m_constructionSteps.append(QLatin1String(name));
     _LumideskLog::log(TraceLevel, QStringLiteral("Toolbar: %s (%lld ms)."), name,
                       static_cast<long long>(m_constructionClock.elapsed()));
 }
@@ -157,6 +156,7 @@ void Lumidesk::makeLayoutChooser()
     m_pipWidget = new PipWidget(this, 0);
     // Queued: the layout is applied once the chooser has finished its own click handling.
     connect(m_pipWidget, &PipWidget::doShowCameraMode, this, &Lumidesk::checkShowCameraWidget, Qt::QueuedConnection);
+    keepAboveCameraWindows(m_pipWidget);
 }
 
 void Lumidesk::makePublisher()
@@ -175,6 +175,7 @@ void Lumidesk::makeLiveSetting()
     const QRect screen = primaryGeometry();
     m_liveSetting->setFrameSize(screen.width(), screen.height());
     connect(m_liveSetting, &LiveStreamSettingDialog::settingSuccess, this, &Lumidesk::showLiveControl);
+    keepAboveCameraWindows(m_liveSetting);
 }
 
 void Lumidesk::wireSettingDialog(OtherSettingDialog *dialog)
@@ -182,6 +183,7 @@ void Lumidesk::wireSettingDialog(OtherSettingDialog *dialog)
     connect(dialog, &OtherSettingDialog::langChanged, this, &Lumidesk::updateString);
     connect(dialog->getUpgradeDialog(), &UpgradeDialog::closeSystem, this, &Lumidesk::closeToolBar);
     connect(dialog, &OtherSettingDialog::closeOtherSetting, this, &Lumidesk::closeSettingDialog);
+    keepAboveCameraWindows(dialog);
 }
 
 void Lumidesk::makeDesktopSession()
@@ -214,6 +216,7 @@ void Lumidesk::makeNotificationDialog()
     const QRect dialog = m_notificationDialog->geometry();
     m_notificationDialog->move(centredOn(screen, dialog));
     connect(m_notificationDialog, &NotificationDialog::closeNotificationDialog, this, &Lumidesk::receiveCloseDialog);
+    keepAboveCameraWindows(m_notificationDialog);
 }
 
 void Lumidesk::makeLocalServer()
@@ -291,6 +294,7 @@ void Lumidesk::checkForUpdate()
     m_updateDialog = new SwUpdateDialog(nullptr);
     connect(m_updateDialog, &SwUpdateDialog::closeSystem, this, &Lumidesk::closeToolBar);
     connect(m_updateDialog, &SwUpdateDialog::closeSWUpdate, this, &Lumidesk::showSelectLayout);
+    keepAboveCameraWindows(m_updateDialog);
     if (StartupUpdateCheck::isConfigured() && m_updateDialog->CheckSWVersion()) {
         m_updateDialog->setModal(true);
         m_updateDialog->show();
@@ -442,6 +446,8 @@ void Lumidesk::updateString(QString lang)
 void Lumidesk::showSelectLayout()
 {
     m_pipWidget->show();
+    // Shown already, it gets no show event: it still comes to the front.
+    raiseAboveCameraWindows(m_pipWidget);
 }
 
 void Lumidesk::showSettingDialog()
@@ -456,6 +462,7 @@ void Lumidesk::showSettingDialog()
         m_settingDialog->enableLiveSetting(!publisherBusy());
     }
     m_settingDialog->show();
+    raiseAboveCameraWindows(m_settingDialog);
 }
 
 void Lumidesk::closeSettingDialog()

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -115,7 +116,6 @@ public:
     bool isNarrow() const { return m_narrow; }
     QString currentLanguage() const { return m_currentLanguage; }
     QString languageFolder() const { return m_languageFolder; }
-    QStringList constructionSteps() const { return m_constructionSteps; }
     PipWidget *layoutChooser() const { return m_pipWidget; }
     CameraMainWidget *firstCameraWindow() const { return m_firstCamera; }
     CameraMainWidget *secondCameraWindow() const { return m_secondCamera; }
@@ -216,6 +216,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     virtual void _mousePressEvent(QMouseEvent *e);
     virtual void _mouseReleaseEvent(QMouseEvent *e);
@@ -242,6 +243,11 @@ private:
     void updateNarrowTip();
     void updateShape();
     void reshow();
+
+    // Stacking: the camera windows keep themselves on top as well, and a stay-on-top hint is only
+    // honoured by some window managers, so the bar and its pop-ups are raised above them, in order.
+    void keepAboveCameraWindows(QWidget *popup);
+    void raiseAboveCameraWindows(QWidget *front = nullptr);
 
     // Camera layouts.
     CameraMainWidget *makeFirstCameraWindow();
@@ -308,7 +314,6 @@ private:
     static QPoint centredOn(const QRect &area, const QRect &window);
     QRect primaryAvailableGeometry() const;
 
-    QStringList m_constructionSteps;
     QElapsedTimer m_constructionClock;
     Timing m_timing;
 
@@ -369,6 +374,7 @@ private:
     BigData *m_analytics = nullptr;
     QTimer *m_reconnectTimer = nullptr;
     bool m_chooserWithToolbar = false;
+    QList<QPointer<QWidget>> m_popups;
     bool m_closing = false;
     bool m_closed = false;
 };

@@ -21,6 +21,18 @@ void showNormally(CameraMainWidget *window)
         window->showNormal();
 }
 
+// Each window takes the other's place, so each takes the other's way back from a maximised state too:
+// the one now filling the screen can be restored, the small one can be dragged.
+void exchangeRestoreState(CameraMainWidget *one, CameraMainWidget *other)
+{
+    const QRect oneRestore = one->restoreRect();
+    const bool oneMaximized = one->isMaximizedState();
+    one->setRestoreRect(other->restoreRect());
+    one->setMaximizedState(other->isMaximizedState());
+    other->setRestoreRect(oneRestore);
+    other->setMaximizedState(oneMaximized);
+}
+
 // A second resize to an odd width makes the window lay itself out afresh.
 void relayoutBySize(CameraMainWidget *window, const QSize &size)
 {
@@ -61,6 +73,9 @@ void Lumidesk::wireCameraWindow(CameraMainWidget *window, int order)
     connect(window, &CameraMainWidget::switchScreens, this,
             first ? &Lumidesk::switchScreenFirst : &Lumidesk::switchScreenSecond);
     connect(window, &CameraMainWidget::zorderChange, this, &Lumidesk::handleZorderChange);
+    // Whenever a camera window comes to the front (a click, a new camera, a swap), the bar goes back
+    // above it.
+    connect(window, &CameraMainWidget::zorderChange, this, [this] { raiseAboveCameraWindows(); });
     connect(window, &CameraMainWidget::cameraSelected, this,
             first ? &Lumidesk::handleCameraSelectedFirst : &Lumidesk::handleCameraSelectedSecond);
     const auto sendToClient = first ? &Lumidesk::CameraSendToClient : &Lumidesk::CameraSendToClient2;
@@ -101,6 +116,7 @@ void Lumidesk::checkShowCameraWidget(int mode)
         if (window)
             window->setLiveControlState(m_liveControlShown);
     }
+    raiseAboveCameraWindows();
 }
 
 void Lumidesk::showSingleLayout()
@@ -146,6 +162,9 @@ void Lumidesk::showDualLayout(int mode)
     m_pipWidget->setCameraMode(mode);
     for (const auto &each : windows)
         relayoutBySize(each.first, each.second.size());
+    // A window maximised from here goes back to its place in the layout.
+    for (const auto &each : windows)
+        each.first->setRestoreRect(each.first->geometry());
     for (const auto &each : windows)
         showNormally(each.first);
 
@@ -215,6 +234,7 @@ void Lumidesk::switchScreen()
 
     m_firstCamera->relayout();
     m_secondCamera->relayout();
+    exchangeRestoreState(m_firstCamera, m_secondCamera);
     windowUpdate(m_firstCamera);
     windowUpdate(m_secondCamera);
 }
@@ -226,6 +246,7 @@ void Lumidesk::switchScreenFirst()
         m_secondCamera->previewWindow()->raise();
         m_secondCamera->raise();
     }
+    raiseAboveCameraWindows();
 }
 
 void Lumidesk::switchScreenSecond()
@@ -235,4 +256,5 @@ void Lumidesk::switchScreenSecond()
         m_firstCamera->previewWindow()->raise();
         m_firstCamera->raise();
     }
+    raiseAboveCameraWindows();
 }

@@ -7,6 +7,7 @@
 #include "common/abstractcapturescreenaction.h"
 #include "common/lumidesklog.h"
 #include "common/settingspath.h"
+#include "desktop/nativewindow.h"
 #include "toolbar/link/localserver.h"
 #include "toolbar/toolbarstyle.h"
 
@@ -191,7 +192,9 @@ void Lumidesk::reshow()
 {
     // Hiding and showing again makes the native window take the new size and place at once; the show
     // event takes the new shape.
+    platform::NativeWindow::waitUntilSettled(windowHandle());
     hide();
+    platform::NativeWindow::waitUntilSettled(windowHandle());
     show();
 }
 
@@ -199,6 +202,9 @@ void Lumidesk::showEvent(QShowEvent *e)
 {
     QMainWindow::showEvent(e);
     updateShape();
+    // Shown again (docking, the narrow form) the bar is mapped anew: once it is, it goes back to the
+    // front.
+    QTimer::singleShot(0, this, [this] { raiseAboveCameraWindows(); });
     if (m_chooserWithToolbar) {
         m_chooserWithToolbar = false;
         // Once the toolbar's own showing (and docking) is through.
@@ -232,6 +238,36 @@ void Lumidesk::updateShape()
         visible = QRegion(rect());
     }
     SeeThroughMask::apply(this, visible);
+}
+
+// ---- Stacking ----
+
+void Lumidesk::keepAboveCameraWindows(QWidget *popup)
+{
+    m_popups.append(popup);
+    popup->installEventFilter(this);
+}
+
+bool Lumidesk::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show) {
+        // The show event comes before the window is mapped: the raise waits until it is.
+        QPointer<QWidget> popup(qobject_cast<QWidget *>(watched));
+        QTimer::singleShot(0, this, [this, popup] { raiseAboveCameraWindows(popup); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Lumidesk::raiseAboveCameraWindows(QWidget *front)
+{
+    m_popups.removeAll(nullptr);
+    platform::NativeWindow::raise(windowHandle());
+    for (QWidget *popup : qAsConst(m_popups)) {
+        if (popup != front && popup->isVisible())
+            platform::NativeWindow::raise(popup->windowHandle());
+    }
+    if (front && front->isVisible())
+        platform::NativeWindow::raise(front->windowHandle());
 }
 
 // ---- Dragging ----

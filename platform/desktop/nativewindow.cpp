@@ -1,10 +1,30 @@
 #include "desktop/nativewindow.h"
 
+#include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QThread>
 #include <QWindow>
 #include <QX11Info>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
 namespace platform {
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    free(reply);
+    return atom;
+}
+
+} // namespace
 
 void NativeWindow::setStayOnTop(QWindow *window, bool onTop)
 {
@@ -13,6 +33,92 @@ void NativeWindow::setStayOnTop(QWindow *window, bool onTop)
     window->setFlag(Qt::WindowStaysOnTopHint, onTop);
     if (onTop && window->isVisible())
         window->raise();
+}
+
+void NativeWindow::raise(QWindow *window)
+{
+    if (!window || !window->isVisible())
+        return;
+    if (window->flags().testFlag(Qt::WindowStaysOnTopHint) && QGuiApplication::platformName() == QLatin1String("xcb"))
+        askForStayOnTop(window);
+    window->raise();
+}
+
+void NativeWindow::askForStayOnTop(QWindow *window)
+{
+    // Without a window manager the message reaches nobody and the raise alone does it.
+    xcb_connection_t *connection = QX11Info::connection();
+    if (!connection)
+        return;
+    const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
+    const xcb_atom_t above = internAtom(connection, "_NET_WM_STATE_ABOVE");
+    if (state == XCB_ATOM_NONE || above == XCB_ATOM_NONE)
+        return;
+    xcb_client_message_event_t message;
+    memset(&message, 0, sizeof message);
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xcb_window_t(window->winId());
+    message.type = state;
+    message.data.data32[0] = 1; // add
+    message.data.data32[1] = above;
+    message.data.data32[3] = 1; // from an application
+    xcb_send_event(connection, 0, QX11Info::appRootWindow(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+}
+
+void NativeWindow::waitUntilSettled(QWindow *window, int timeoutMs)
+{
+    if (!window || QGuiApplication::platformName() != QLatin1String("xcb") || !window->handle() || !managerRunning()
+        || overrideRedirect(window))
+        return;
+    // The manager tells that it has taken a window in by giving it a WM_STATE, and that it is done with
+    // it by deleting that or setting it to withdrawn (0).
+    const bool shown = window->isVisible();
+    const QDeadlineTimer deadline(timeoutMs);
+    while ((managedState(window) != 0) != shown && !deadline.hasExpired())
+        QThread::msleep(1);
+}
+
+bool NativeWindow::managerRunning()
+{
+    xcb_connection_t *connection = QX11Info::connection();
+    if (!connection)
+        return false;
+    const QByteArray name = QByteArrayLiteral("WM_S") + QByteArray::number(QX11Info::appScreen());
+    const xcb_atom_t selection = internAtom(connection, name.constData());
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t *owner =
+            xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool running = owner && owner->owner != XCB_WINDOW_NONE;
+    free(owner);
+    return running;
+}
+
+quint32 NativeWindow::managedState(QWindow *window)
+{
+    xcb_connection_t *connection = QX11Info::connection();
+    const xcb_atom_t wmState = internAtom(connection, "WM_STATE");
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, xcb_window_t(window->winId()), wmState, wmState, 0, 1),
+            nullptr);
+    quint32 state = 0;
+    if (reply && xcb_get_property_value_length(reply) >= 4)
+        state = *static_cast<const quint32 *>(xcb_get_property_value(reply));
+    free(reply);
+    return state;
+}
+
+bool NativeWindow::overrideRedirect(QWindow *window)
+{
+    xcb_connection_t *connection = QX11Info::connection();
+    xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, xcb_window_t(window->winId())), nullptr);
+    const bool redirect = attributes && attributes->override_redirect;
+    free(attributes);
+    return redirect;
 }
 
 void NativeWindow::setShadow(QWindow *window, bool shadow)

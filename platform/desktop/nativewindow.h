@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QWindow;
 
 namespace platform {
@@ -11,6 +13,15 @@ class NativeWindow
 public:
     // Keeps the window above normal windows.
     static void setStayOnTop(QWindow *window, bool onTop);
+    // Brings the window to the front; a stay-on-top window is put back into the window manager's
+    // stay-on-top layer first. A manager drops a window's states when it is withdrawn, and when the
+    // window is hidden and shown again at once it may do so after the window asked for them anew.
+    static void raise(QWindow *window);
+    // Waits (a bounded while) until a window manager has taken a shown window in, or let go of a hidden
+    // one, so that it can be hidden or shown again: a window hidden and shown before the manager has
+    // caught up can end up withdrawn, off the screen, while the program thinks it shown. Returns at
+    // once without a manager.
+    static void waitUntilSettled(QWindow *window, int timeoutMs = 1000);
     // Asks the window manager (or compositor) to draw no shadow around the window.
     static void setShadow(QWindow *window, bool shadow);
     // Makes the window system draw the window afresh: the native frame is grown by one pixel and put
@@ -23,6 +34,12 @@ public:
     static bool compositingManagerRunning();
 
 private:
+    static void askForStayOnTop(QWindow *window);
+    static bool managerRunning();
+    // The window manager's WM_STATE of the window: 0 when it has none or says withdrawn.
+    static quint32 managedState(QWindow *window);
+    static bool overrideRedirect(QWindow *window);
+
     NativeWindow() = delete;
 };
 

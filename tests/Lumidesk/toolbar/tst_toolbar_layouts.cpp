@@ -208,15 +208,36 @@ void TestLayouts::swapTwiceIsIdentity()
     CameraMainWidget *small = bar->secondCameraWindow();
     const QRect largeAt = large->geometry();
     const QRect smallAt = small->geometry();
+    // The layout is where a maximised window goes back to.
+    QCOMPARE(large->restoreRect(), largeAt);
+    QCOMPARE(small->restoreRect(), smallAt);
+    large->btnMainMax->click();
+    QVERIFY(large->isMaximizedState());
+    const QRect full = large->geometry();
+    QCOMPARE(full, QGuiApplication::primaryScreen()->availableGeometry());
 
+    // One swap: each window takes the other's place, flag and way back.
     emit large->switchScreens();
     QCOMPARE(large->geometry(), smallAt);
-    QCOMPARE(small->geometry(), largeAt);
-    emit small->switchScreens();
-    QCOMPARE(large->geometry(), largeAt);
-    QCOMPARE(small->geometry(), smallAt);
+    QCOMPARE(small->geometry(), full);
     QVERIFY(!large->isMaximizedState());
+    QVERIFY(small->isMaximizedState());
+    QCOMPARE(large->restoreRect(), smallAt);
+    QCOMPARE(small->restoreRect(), largeAt);
+
+    // The second swap gives everything back.
+    emit small->switchScreens();
+    QCOMPARE(large->geometry(), full);
+    QCOMPARE(small->geometry(), smallAt);
+    QVERIFY(large->isMaximizedState());
     QVERIFY(!small->isMaximizedState());
+    QCOMPARE(large->restoreRect(), largeAt);
+    QCOMPARE(small->restoreRect(), smallAt);
+
+    // And the maximised window still goes back to its place.
+    large->btnMainMax->click();
+    QVERIFY(!large->isMaximizedState());
+    QCOMPARE(large->geometry(), largeAt);
 }
 
 void TestLayouts::sameCameraInBothWindows()

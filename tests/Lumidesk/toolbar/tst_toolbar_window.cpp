@@ -1,3 +1,7 @@
+// Mouse events go the way the window system's do: into the window, to the widget under the mouse or
+// the one holding it.
+#define QTEST_QPA_MOUSE_HANDLING
+
 #include "toolbarfixture.h"
 
 #include "analytics/bigdata.h"
@@ -7,6 +11,8 @@
 #include "capture/qorvcapturesession.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/swupdatedialog.h"
+#include "journix.h"
+#include "syslogger.h"
 #include "scriptedhttpserver.h"
 #include "telegate.h"
 #include "toolbar/pipwidget.h"
@@ -17,7 +23,11 @@
 #include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
 #include <QtEndian>
+
+#include <functional>
 
 using namespace toolbar;
 
@@ -38,11 +48,83 @@ QPoint placeOf(Lumidesk &bar, const QString &name)
     return widget ? widget->pos() : QPoint(-999, -999);
 }
 
-QMouseEvent mouse(QEvent::Type type, const QPoint &local, const QPoint &global)
+// One step's effect as the toolbar shows it.
+struct Effect
 {
-    return QMouseEvent(type, local, local, global, Qt::LeftButton,
-                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-}
+    const char *name;
+    std::function<bool(const Lumidesk &)> holds;
+};
+
+// Probes the toolbar being built (in its constructor it is already a Lumidesk) at every event the
+// program delivers meanwhile and every line it logs on the GUI thread, and keeps each state that differs
+// from the one before.
+class ConstructionWatch : public QObject, private SysLogger
+{
+public:
+    using Probe = std::function<QList<bool>(const Lumidesk &)>;
+
+    explicit ConstructionWatch(Probe probe)
+        : m_probe(std::move(probe))
+    {
+        qApp->installEventFilter(this);
+        Journix *journix = Journix::getSysJournix();
+        m_level = journix->logLevel();
+        journix->setLogger(this);
+        journix->setLogLevel(Journix::Debug);
+        journix->startLog();
+    }
+    ~ConstructionWatch() override { stop(); }
+
+    // Ends the watch with the state the constructor left.
+    void stop(const Lumidesk &built)
+    {
+        stop();
+        take(built);
+    }
+
+    QList<QList<bool>> states() const { return m_states; }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        Q_UNUSED(event)
+        if (!m_bar)
+            m_bar = qobject_cast<Lumidesk *>(watched);
+        if (m_bar)
+            take(*m_bar);
+        return false;
+    }
+
+private:
+    void stop()
+    {
+        qApp->removeEventFilter(this);
+        Journix *journix = Journix::getSysJournix();
+        journix->stopLog();
+        journix->setLogger(nullptr);
+        journix->setLogLevel(m_level);
+    }
+
+    bool open() override { return true; }
+    void close() override {}
+    void write(const QByteArray &line) override
+    {
+        Q_UNUSED(line)
+        if (m_bar && QThread::currentThread() == qApp->thread())
+            take(*m_bar);
+    }
+
+    void take(const Lumidesk &bar)
+    {
+        const QList<bool> state = m_probe(bar);
+        if (m_states.isEmpty() || m_states.last() != state)
+            m_states.append(state);
+    }
+
+    Probe m_probe;
+    const Lumidesk *m_bar = nullptr;
+    QList<QList<bool>> m_states;
+    int m_level = 0;
+};
 
 } // namespace
 
@@ -101,13 +183,72 @@ void TestToolbar::constructionInOrder()
     QTcpServer holder;
     QTRY_VERIFY_WITH_TIMEOUT(holder.isListening() || holder.listen(QHostAddress::LocalHost, Telegate::defaultPort()),
                              60000);
-    auto bar = makeToolbar();
-    QCOMPARE(bar->constructionSteps(),
-             (QStringList{"form", "buttons", "layout chooser", "live publisher", "desktop live settings",
-                          "language folder", "general settings", "docking helper", "desktop session",
-                          "notification dialog", "local server", "language", "DrawletApp", "translucent",
-                          "remote-control server", "update check", "audio level", "audio poll", "current desktop",
-                          "camera manager", "first camera window", "analytics"}));
+    // The test catalogue: the language step has something to apply.
+    writeSettings({{QStringLiteral("Language/CurrentLang"), QStringLiteral("de_DE")}});
+
+    // Each step's effect, in the constructor's order, as the half-built toolbar shows it.
+    const QList<Effect> effects = {
+            {"form",
+             [](const Lumidesk &b) { return b.QMainWindow::centralWidget() && b.maximumSize() == QSize(488, 55); }},
+            {"layout chooser", [](const Lumidesk &b) { return b.layoutChooser() != nullptr; }},
+            {"live publisher", [](const Lumidesk &b) { return b.publisher() != nullptr; }},
+            {"desktop live settings", [](const Lumidesk &b) { return b.liveSettingDialog() != nullptr; }},
+            {"language folder",
+             [](const Lumidesk &b) { return b.languageFolder().endsWith(QLatin1String("/Languages")); }},
+            {"general settings", [](const Lumidesk &b) { return b.settingDialog() != nullptr; }},
+            {"desktop session running",
+             [](const Lumidesk &b) { return b.desktopSession() && b.desktopSession()->isRunning(); }},
+            {"notification dialog", [](const Lumidesk &b) { return b.notification() != nullptr; }},
+            {"local server listening",
+             [](const Lumidesk &b) { return b.localServer() && b.localServer()->isListening(); }},
+            {"language applied", [](const Lumidesk &b) { return b.currentLanguage() == QLatin1String("de_DE"); }},
+            {"DrawletApp", [](const Lumidesk &b) { return !b.drawletProgram().isEmpty(); }},
+            {"translucent", [](const Lumidesk &b) { return b.testAttribute(Qt::WA_TranslucentBackground); }},
+            {"remote server listening",
+             [](const Lumidesk &b) { return b.remoteServer() && b.remoteServer()->isListening(); }},
+            {"update check", [](const Lumidesk &b) { return b.updateDialog() != nullptr; }},
+            {"audio poll",
+             [](const Lumidesk &b) {
+                 for (const QTimer *timer : b.findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly)) {
+                     if (timer->isActive() && timer->interval() == Lumidesk::Timing().audioPollMs)
+                         return true;
+                 }
+                 return false;
+             }},
+            {"first camera window", [](const Lumidesk &b) { return b.firstCameraWindow() != nullptr; }},
+    };
+    ConstructionWatch watch([&effects](const Lumidesk &bar) {
+        QList<bool> state;
+        for (const auto &effect : effects)
+            state.append(effect.holds(bar));
+        return state;
+    });
+    auto bar = std::make_unique<Lumidesk>();
+    watch.stop(*bar);
+
+    // Each effect appears no earlier than the one before it and stays; all but the last show while the
+    // toolbar is being built (the last state is the one the constructor left).
+    const QList<QList<bool>> states = watch.states();
+    int previousFirst = 0;
+    for (int i = 0; i < effects.size(); ++i) {
+        const QString name = QString::fromLatin1(effects.at(i).name);
+        int first = -1;
+        for (int k = 0; k < states.size(); ++k) {
+            if (states.at(k).at(i) && first < 0)
+                first = k;
+            QVERIFY2(first < 0 || states.at(k).at(i), qPrintable(name + " went away"));
+        }
+        QVERIFY2(first >= 0, qPrintable(name + " never done"));
+        QVERIFY2(first < states.size() - 1 || i == effects.size() - 1, qPrintable(name + " not seen while building"));
+        if (first < previousFirst)
+            QFAIL(qPrintable(name + " came before " + effects.at(i - 1).name));
+        previousFirst = first;
+    }
+
+    // Shown as the program shows it.
+    bar->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    bar->show();
+    bar->loadLastPoint();
 
     // What the steps left behind.
     QCOMPARE(bar->windowTitle(), QStringLiteral("Tivlo"));
@@ -314,24 +455,32 @@ void TestToolbar::dragDocksWhereReleased()
 {
     auto bar = makeToolbar();
     QCOMPARE(bar->pos(), QPoint(716, 1025));
-    // Grabbed 5, 10 into the move handle, dragged 100 right and 300 up, released in the left fifth.
+    // The layout chooser that opens with the bar is modal: it is closed first, as a user would.
+    QTRY_VERIFY(bar->layoutChooser()->isVisible());
+    bar->layoutChooser()->reject();
+    CustomMoveButton *handle = bar->moveBtn;
+    // Grabbed 5, 10 into the move handle and dragged 100 right and 300 up: the bar follows the mouse.
     const QPoint grab(5, 10);
-    const QPoint inWindow = bar->moveBtn->mapTo(bar.get(), grab);
-    QMouseEvent press = mouse(QEvent::MouseButtonPress, grab, bar->mapToGlobal(inWindow));
-    emit bar->moveBtn->buttonPress(&press);
-    QMouseEvent move = mouse(QEvent::MouseMove, inWindow + QPoint(100, -300), bar->mapToGlobal(inWindow) + QPoint(100, -300));
-    QApplication::sendEvent(bar.get(), &move);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(handle, grab + QPoint(100, -300));
     QCOMPARE(bar->pos(), QPoint(816, 725));
 
-    QMouseEvent release = mouse(QEvent::MouseButtonRelease, grab, QPoint(100, 500));
-    emit bar->moveBtn->buttonRelease(&release);
+    // On to the left fifth of the screen and released there: docked at the left edge where it was let go.
+    const QPoint target(100, 500);
+    QTest::mouseMove(handle, handle->mapFromGlobal(target));
+    const QPoint grabbedAt = target - handle->mapTo(bar.get(), grab);
+    QCOMPARE(bar->pos(), grabbedAt);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFromGlobal(target));
     QCOMPARE(bar->dockEdge(), 2);
-    QCOMPARE(bar->geometry(), QRect(0, 592, 55, 488));
+    QCOMPARE(bar->geometry(), QRect(0, grabbedAt.y(), 55, 488));
 
-    // A move without a press moves nothing.
-    QMouseEvent stray = mouse(QEvent::MouseMove, QPoint(20, 20), QPoint(40, 700));
-    QApplication::sendEvent(bar.get(), &stray);
-    QCOMPARE(bar->geometry(), QRect(0, 592, 55, 488));
+    // The right button drags nothing.
+    CustomMoveButton *vertical = bar->moveBtnVer;
+    QTest::mousePress(vertical, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseMove(vertical, QPoint(40, 300));
+    QTest::mouseRelease(vertical, Qt::RightButton, {}, QPoint(40, 300));
+    QCOMPARE(bar->geometry(), QRect(0, grabbedAt.y(), 55, 488));
+    QCOMPARE(bar->dockEdge(), 2);
 }
 
 void TestToolbar::penHandsOverToThePanel()
