@@ -6,6 +6,7 @@
 #include "core/platformbackend.h"
 #include "screen/shooter/screenshooter.h"
 #include "screen/shooter/simulated/simulatedscreenshooter.h"
+#include "waitpast.h"
 
 #include <QApplication>
 #include <QDir>
@@ -79,18 +80,6 @@ private:
 QStringList pictures()
 {
     return QDir(AbstractCaptureScreenAction::defaultPath()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
-}
-
-// Waits until a timer of ms, started now, has fired. Every timer of this thread due earlier has fired
-// by then, however late a busy machine runs them: what they did not do by then, they did not do.
-bool waitPast(int ms)
-{
-    QTimer marker;
-    marker.setSingleShot(true);
-    marker.setTimerType(Qt::PreciseTimer);
-    QSignalSpy fired(&marker, &QTimer::timeout);
-    marker.start(ms);
-    return fired.wait(ms + 60000);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "styletoolbarhelper.h"
 #include "toolaction.h"
 #include "widthtoolbutton.h"
+#include "waitpast.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -89,18 +90,6 @@ int checkedWidth(const LineWidthAndStyleAction &picker)
         }
     }
     return checked;
-}
-
-// Waits until a timer of ms, started now, has fired. Every timer of this thread due earlier has fired
-// by then, however late a busy machine runs them: what they did not do by then, they did not do.
-bool waitPast(int ms)
-{
-    QTimer marker;
-    marker.setSingleShot(true);
-    marker.setTimerType(Qt::PreciseTimer);
-    QSignalSpy fired(&marker, &QTimer::timeout);
-    marker.start(ms);
-    return fired.wait(ms + 60000);
 }
 
 } // namespace

@@ -25,21 +25,6 @@ QStringList entriesOf(const QString &path)
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
-// Sends the server a request of this test's own and returns once it has arrived: whatever a download
-// sent before it has arrived by then too, so what the server did not get, it never gets.
-bool probeArrives(ScriptedHttpServer &server)
-{
-    QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, server.port());
-    if (!probe.waitForConnected(30000))
-        return false;
-    probe.write("GET /probe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    return QTest::qWaitFor([&server] {
-        const QList<ScriptedHttpServer::Request> requests = server.requests();
-        return !requests.isEmpty() && requests.last().path == "/probe";
-    }, 30000);
-}
-
 // The argument that makes this program a helper: it makes an update object, downloads into its
 // folder, prints the folder's path and waits to be killed.
 const char HoldFolderArgument[] = "--hold-download-folder";
@@ -286,7 +271,7 @@ void UpdaterDownloadTest::unsafeNamesSendNothing()
         url = QUrl(QStringLiteral("EOF"), QUrl::TolerantMode);
     QVERIFY(!m_updater->downloadFile(url));
 
-    QVERIFY(probeArrives(*m_server));
+    QVERIFY(m_server->probeArrives());
     QCOMPARE(m_server->requestCount(), 1);
     QCOMPARE(m_updater->errorString().isEmpty(), !writeError);
     if (writeError)

@@ -33,21 +33,6 @@ Reply bodyReply()
     return reply;
 }
 
-// Sends the server a request of this test's own and returns once it has arrived: whatever a download
-// sent before it has arrived by then too, so what the server did not get, it never gets.
-bool probeArrives(ScriptedHttpServer &server)
-{
-    QTcpSocket probe;
-    probe.connectToHost(QHostAddress::LocalHost, server.port());
-    if (!probe.waitForConnected(30000))
-        return false;
-    probe.write("GET /probe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    return QTest::qWaitFor([&server] {
-        const QList<ScriptedHttpServer::Request> requests = server.requests();
-        return !requests.isEmpty() && requests.last().path == "/probe";
-    }, 30000);
-}
-
 } // namespace
 
 // Redirects between http and https, against a TLS server on 127.0.0.1 whose self-signed certificate
@@ -170,7 +155,7 @@ void UpdaterTlsTest::redirects()
     const QUrl start = (startsOnTls ? m_tls : m_plain)->url(QStringLiteral("/pkg/LinuxUpdater.zip"));
 
     QCOMPARE(updater.downloadFile(start), completes);
-    QVERIFY(probeArrives(*m_plain));
+    QVERIFY(m_plain->probeArrives());
     QCOMPARE(m_plain->requestCount(), plainRequests + 1);
     QFile file(updater.downloadFolder() + QStringLiteral("LinuxUpdater.zip"));
     QCOMPARE(file.exists(), completes);

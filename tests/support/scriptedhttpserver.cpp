@@ -149,6 +149,17 @@ bool ScriptedHttpServer::waitForRequests(int count, int timeoutMsecs)
     return m_requests.size() >= count;
 }
 
+bool ScriptedHttpServer::probeArrives(int timeoutMsecs)
+{
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port());
+    if (!probe.waitForConnected(timeoutMsecs))
+        return false;
+    probe.write("GET /probe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    return QTest::qWaitFor([this] { return !m_requests.isEmpty() && m_requests.last().path == "/probe"; },
+                           timeoutMsecs);
+}
+
 void ScriptedHttpServer::acceptConnections()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {

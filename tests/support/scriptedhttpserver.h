@@ -84,6 +84,9 @@ public:
     int requestCount() const { return m_requests.size(); }
     // Runs the event loop until at least count requests arrived or the time is up.
     bool waitForRequests(int count, int timeoutMsecs = 5000);
+    // Sends a plain request of the test's own and returns once it has arrived: whatever a download
+    // sent before it has arrived by then too, so what the server did not get, it never gets.
+    bool probeArrives(int timeoutMsecs = 30000);
 
     // A reply with this body and status, the rest as by default.
     static Reply bodyReply(const QByteArray &body, int status = 200);

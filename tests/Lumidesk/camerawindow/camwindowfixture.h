@@ -16,6 +16,7 @@
 #include "simulated/simulatedcameras.h"
 #include "simulated/simulateduvccontrol.h"
 #include "windowprobes.h"
+#include "waitpast.h"
 
 #include <QLabel>
 #include <QSignalSpy>
@@ -90,19 +91,6 @@ inline QList<QList<qint32>> sentInts(const QSignalSpy &spy, quint32 id)
         sent.append(values);
     }
     return sent;
-}
-
-// Waits until a timer of ms, started now, has fired. Every timer due earlier has fired by then, so
-// what has not happened by then was not going to happen in that time: an absence check that proves
-// itself however late the machine runs the timers.
-inline bool waitPast(int ms)
-{
-    QTimer marker;
-    marker.setSingleShot(true);
-    marker.setTimerType(Qt::PreciseTimer);
-    QSignalSpy fired(&marker, &QTimer::timeout);
-    marker.start(ms);
-    return fired.wait(ms + 60000);
 }
 
 // Waits until everything queued before the call has run (queued calls run in order).

@@ -623,7 +623,7 @@ void TestCamWindow::countdownKeepsControlsHidden()
     // countdown's three steps would have passed.
     window->closeCameraWidget();
     QVERIFY(!window->lebalCountdown->isVisible());
-    QVERIFY(camwindow::waitPast(4 * timing.countdownStepMs));
+    QVERIFY(waitPast(4 * timing.countdownStepMs));
     QVERIFY(!window->lebalCountdown->isVisible());
     QCOMPARE(window->lebalCountdown->text(), QStringLiteral("3"));
     QCOMPARE(window->getRecordState(), 0);

@@ -1,5 +1,6 @@
 #include "ipc/locallistener.h"
 #include "ipc/localsocketpath.h"
+#include "waitpast.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -59,18 +60,6 @@ int connectedRawSocket(int fd, const QString &path)
     const QByteArray encoded = QFile::encodeName(path);
     memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()));
     return ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
-}
-
-// Waits until a timer of ms, started now, has fired. Every timer of this thread due earlier has fired
-// by then, however late a busy machine runs them: what they did not do by then, they did not do.
-bool waitPast(int ms)
-{
-    QTimer marker;
-    marker.setSingleShot(true);
-    marker.setTimerType(Qt::PreciseTimer);
-    QSignalSpy fired(&marker, &QTimer::timeout);
-    marker.start(ms);
-    return fired.wait(ms + 60000);
 }
 
 } // namespace
