@@ -273,6 +273,9 @@ private:
 
     // Stops that start in the program itself go through the panel, which echoes them to the slots
     // above; with no panel connected the slots are called at once, so nothing runs on unseen.
+    // The panel's command when a panel is connected (its echo then calls the slot); without one the
+    // slot at once, as if echoed.
+    void throughPanel(void (LocalServer::*askPanel)(), const std::function<void()> &carryOut);
     void requestStartRecord();
     void requestPauseRecord();
     void requestStopRecord();

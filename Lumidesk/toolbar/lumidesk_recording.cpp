@@ -142,54 +142,39 @@ void Lumidesk::recordFinish(QString path, int result)
 // command that caused them has ended; called at once, with no panel, the slots see the same, so
 // what they report reaches the phone as after the echo.
 
-void Lumidesk::requestStartRecord()
+void Lumidesk::throughPanel(void (LocalServer::*askPanel)(), const std::function<void()> &carryOut)
 {
     if (m_localServer->isPanelConnected()) {
-        m_localServer->startRecord();
+        (m_localServer->*askPanel)();
         return;
     }
     QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
-    startRecord();
+    carryOut();
+}
+
+void Lumidesk::requestStartRecord()
+{
+    throughPanel(&LocalServer::startRecord, [this] { startRecord(); });
 }
 
 void Lumidesk::requestPauseRecord()
 {
-    if (m_localServer->isPanelConnected()) {
-        m_localServer->pauseRecord();
-        return;
-    }
-    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
-    pauseRecord();
+    throughPanel(&LocalServer::pauseRecord, [this] { pauseRecord(); });
 }
 
 void Lumidesk::requestStopRecord()
 {
-    if (m_localServer->isPanelConnected()) {
-        m_localServer->stopRecord();
-        return;
-    }
-    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
-    stopRecord(m_recordCounter.seconds());
+    throughPanel(&LocalServer::stopRecord, [this] { stopRecord(m_recordCounter.seconds()); });
 }
 
 void Lumidesk::requestStartLive()
 {
-    if (m_localServer->isPanelConnected()) {
-        m_localServer->startLive();
-        return;
-    }
-    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
-    startLive();
+    throughPanel(&LocalServer::startLive, [this] { startLive(); });
 }
 
 void Lumidesk::requestStopLive()
 {
-    if (m_localServer->isPanelConnected()) {
-        m_localServer->stopLive();
-        return;
-    }
-    QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
-    stopLive(m_liveCounter.seconds());
+    throughPanel(&LocalServer::stopLive, [this] { stopLive(m_liveCounter.seconds()); });
 }
 
 // ---- Time answers of the panel ----
