@@ -13,6 +13,16 @@ using namespace camerasettings;
 CameraSettingDialog::CameraSettingDialog(QWidget *parent)
     : QDialog(parent)
 {
+    m_bigData = BigData::RequireBigData();
+}
+
+// The form waits for its first use (a camera bound, a show, a phone command): a camera window is often
+// never shown, and the form's many images would only delay the toolbar.
+void CameraSettingDialog::ensureForm()
+{
+    if (m_formBuilt)
+        return;
+    m_formBuilt = true;
     ui.setupUi(this);
     ui.stackedWidget->setCurrentIndex(0);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -22,7 +32,20 @@ CameraSettingDialog::CameraSettingDialog(QWidget *parent)
     setMessage(tr("Enable both the ZQ40 built in microphone and ZQ40 Wireless microphone together."));
     m_isRemoteCommand = false;
     checkStringLength();
-    m_bigData = BigData::RequireBigData();
+    if (m_isRecordModeLocked)
+        setToRecordModeUi(true);
+}
+
+bool CameraSettingDialog::hasForm() const
+{
+    return m_formBuilt;
+}
+
+void CameraSettingDialog::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QDialog::setVisible(visible);
 }
 
 CameraSettingDialog::~CameraSettingDialog() = default;
@@ -80,22 +103,26 @@ void CameraSettingDialog::connectControls()
 
 void CameraSettingDialog::showCameraSetting()
 {
+    ensureForm();
     ui.stackedWidget->setCurrentIndex(0);
     changeToBigSize();
 }
 
 void CameraSettingDialog::showImageSetting()
 {
+    ensureForm();
     ui.stackedWidget->setCurrentIndex(1);
 }
 
 void CameraSettingDialog::showAdvanceImageSetting()
 {
+    ensureForm();
     ui.stackedWidget->setCurrentIndex(2);
 }
 
 void CameraSettingDialog::showVideoOutputMode()
 {
+    ensureForm();
     m_isH264Changed = false;
     changeToBigSize();
     getCameraVideoOutputSetting();
@@ -104,17 +131,20 @@ void CameraSettingDialog::showVideoOutputMode()
 
 void CameraSettingDialog::showMicrophoneSetting()
 {
+    ensureForm();
     changeToBigSize();
     ui.stackedWidget->setCurrentIndex(6);
 }
 
 void CameraSettingDialog::showRestartPage()
 {
+    ensureForm();
     ui.stackedWidget->setCurrentIndex(4);
 }
 
 void CameraSettingDialog::closeDialog()
 {
+    ensureForm();
     // Closed while the camera reboots: the wait goes on unseen, so that the camera window keeps its
     // reboot flag and is still told when to take the camera again.
     if (!isRestartRunning()) {
@@ -199,6 +229,9 @@ void CameraSettingDialog::checkStringLength()
 
 void CameraSettingDialog::updateString()
 {
+    // A form not built yet is built in the language then in force.
+    if (!m_formBuilt)
+        return;
     const auto indexChanged = qOverload<int>(&QComboBox::currentIndexChanged);
     // Only what binding connected is connected again: an unsupported control stays deaf.
     const bool backlight = disconnect(ui.cbBacklight, indexChanged, this, &CameraSettingDialog::setBacklight);
@@ -242,6 +275,7 @@ void CameraSettingDialog::updateString()
 
 void CameraSettingDialog::openLink()
 {
+    ensureForm();
     HelpLink::open();
     if (!m_camera)
         return;
@@ -250,6 +284,7 @@ void CameraSettingDialog::openLink()
 
 void CameraSettingDialog::changeCursor()
 {
+    ensureForm();
     setCursor(ui.lbLink->underMouse() ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
@@ -289,6 +324,7 @@ void CameraSettingDialog::sendAnalytics(int command, QVariant data1, QVariant da
 
 void CameraSettingDialog::pressBtnBack()
 {
+    ensureForm();
     if (!m_camera)
         return;
     QByteArray flags(6, '\0');
@@ -314,6 +350,7 @@ void CameraSettingDialog::pressBtnBack()
 
 void CameraSettingDialog::pressBtnBack_2()
 {
+    ensureForm();
     if (!m_camera)
         return;
     QByteArray flags(8, '\0');
@@ -366,6 +403,7 @@ void CameraSettingDialog::pressBtnBack_2()
 
 void CameraSettingDialog::pressBtnBack_4()
 {
+    ensureForm();
     if (!m_camera)
         return;
     const int mic = ui.checkBoxMic->isChecked() ? 1 : 0;

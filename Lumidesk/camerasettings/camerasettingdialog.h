@@ -60,6 +60,11 @@ public:
     // the reply; the caller sends the payload back under the same id.
     int FromClientCmd(unsigned int id, QByteArray &payload);
 
+    // Whether the form has been built: it is built on first use (a camera bound, a show, a phone
+    // command, a reading of the form), not with the dialog.
+    bool hasForm() const;
+    void setVisible(bool visible) override;
+
     static QString videoFormateToString(int format);
     static QString sensorModeToString(int mode);
     static int getMinValue(const QList<int> &values);
@@ -88,6 +93,7 @@ public slots:
     void doRotateLeft();
     void doRotateRight();
 
+// Each slot builds the form first: besides the form's own signals, the meta-object reaches them by name.
 private slots:
     void closeDialog();
     void showImageSetting();
@@ -152,6 +158,7 @@ private:
         bool hiddenOnZR90;
     };
 
+    void ensureForm();
     void connectControls();
     void setMessage(const QString &text);
     void checkStringLength();
@@ -215,6 +222,8 @@ private:
     QByteArray remoteCapabilities();
 
     Ui_CameraSettingDialog ui;
+    bool m_formBuilt = false;
+    bool m_isRecordModeLocked = false;
 
     bool m_isDragging = false;
     QPoint m_dragOrigin;

@@ -61,6 +61,7 @@ void CameraSettingDialog::setCamera(GeneralCamera *camera)
         setCameraNull();
         return;
     }
+    ensureForm();
     m_camera = camera;
     setToZR90Ui(m_camera->getPID() == ZR90ProductId);
     const VideoFormat active = m_camera->getActiveFormat();

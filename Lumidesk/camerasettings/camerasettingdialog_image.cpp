@@ -17,6 +17,7 @@ void CameraSettingDialog::emitChange(uint id, std::initializer_list<qint32> valu
 
 void CameraSettingDialog::setBrightness(int val)
 {
+    ensureForm();
     if (!m_camera || !inside(m_brightnessRange, val))
         return;
     m_camera->setBrightness(float(val));
@@ -26,6 +27,7 @@ void CameraSettingDialog::setBrightness(int val)
 
 void CameraSettingDialog::setContrast(int val)
 {
+    ensureForm();
     if (!m_camera || !inside(m_contrastRange, val))
         return;
     m_camera->setContrast(float(val));
@@ -35,6 +37,7 @@ void CameraSettingDialog::setContrast(int val)
 
 void CameraSettingDialog::setSaturation(int val)
 {
+    ensureForm();
     if (!m_camera || !inside(m_saturationRange, val))
         return;
     m_camera->setSaturation(float(val));
@@ -44,6 +47,7 @@ void CameraSettingDialog::setSaturation(int val)
 
 void CameraSettingDialog::setSharpness(int val)
 {
+    ensureForm();
     if (!m_camera || !inside(m_sharpnessRange, val))
         return;
     m_camera->setSharpness(float(val));
@@ -53,6 +57,7 @@ void CameraSettingDialog::setSharpness(int val)
 
 void CameraSettingDialog::setWhiteBalance(int val)
 {
+    ensureForm();
     if (!m_camera || !inside(m_whiteBalanceRange, val))
         return;
     m_camera->setWhiteBalanceTemporature(static_cast<unsigned short>(val));
@@ -90,6 +95,7 @@ int CameraSettingDialog::powerLineValueFor(int index) const
 
 void CameraSettingDialog::setBacklight(int val)
 {
+    ensureForm();
     if (!m_camera)
         return;
     if (val >= 0)
@@ -101,6 +107,7 @@ void CameraSettingDialog::setBacklight(int val)
 
 void CameraSettingDialog::setNoise(int val)
 {
+    ensureForm();
     if (!m_camera)
         return;
     // The row carries the camera's level: a range that does not start at 0 is written and echoed as
@@ -114,6 +121,7 @@ void CameraSettingDialog::setNoise(int val)
 
 void CameraSettingDialog::setPowerFrquency(int val)
 {
+    ensureForm();
     if (!m_camera)
         return;
     // The camera's value the row carries is written, kept and echoed.
@@ -148,6 +156,7 @@ void CameraSettingDialog::setAutoLook(bool autoOn)
 
 void CameraSettingDialog::setAuto()
 {
+    ensureForm();
     if (!m_camera)
         return;
     if (m_isAutoWhiteBalance) {
@@ -167,12 +176,14 @@ void CameraSettingDialog::setAuto()
 
 void CameraSettingDialog::setAuto(bool val)
 {
+    ensureForm();
     m_isAutoWhiteBalance = !val;
     setAuto();
 }
 
 void CameraSettingDialog::setBasicCameraSettingDefault()
 {
+    ensureForm();
     if (!m_camera)
         return;
     m_isBasicDefaultApplied = true;
@@ -206,6 +217,7 @@ void CameraSettingDialog::setBasicCameraSettingDefault()
 
 void CameraSettingDialog::setAdvancedCameraSettingDefault()
 {
+    ensureForm();
     m_currentAngle = 0;
     m_isAdvancedDefaultApplied = true;
     if (m_camera) {
@@ -251,12 +263,14 @@ void CameraSettingDialog::setAdvancedCameraSettingDefault()
 
 void CameraSettingDialog::setBuiltInCamera(int state)
 {
+    ensureForm();
     if (m_camera)
         m_camera->setMIC(state < 1 ? 0.0f : 1.0f);
 }
 
 void CameraSettingDialog::setBuiltInCameraHdmi(int state)
 {
+    ensureForm();
     if (m_camera)
         m_camera->setHdmiAudio(state < 1 ? 0.0f : 1.0f);
 }

@@ -93,6 +93,7 @@ void CameraSettingDialog::addFrameRatesFor(const QList<VideoFormat> &formats)
 
 void CameraSettingDialog::outputModeChange(int)
 {
+    ensureForm();
     const QString shown = ui.cbResolution->currentText();
     if (shown.size() >= 6) {
         const QStringList parts = shown.split(QStringLiteral(" x"), Qt::KeepEmptyParts, Qt::CaseSensitive);
@@ -139,6 +140,7 @@ void CameraSettingDialog::outputModeChange(int)
 
 void CameraSettingDialog::resolutionChange(int)
 {
+    ensureForm();
     const int row = ui.cbResolution->currentIndex();
     if (isTitleRow(row)) {
         // A group title is no resolution: the nearest resolution row takes its place.
@@ -162,6 +164,7 @@ void CameraSettingDialog::resolutionChange(int)
 
 void CameraSettingDialog::disableFrameRate()
 {
+    ensureForm();
     if (m_isFrameRateSupported)
         return;
     if (ui.cbFrameRate->findText(NotAvailable) < 0 && ui.cbFrameRate->findText(tr("N/A")) < 0)
@@ -174,6 +177,7 @@ void CameraSettingDialog::disableFrameRate()
 
 void CameraSettingDialog::removeMostHighResolution()
 {
+    ensureForm();
     m_isHighestResolutionRemoved = true;
     const int row = ui.cbResolution->findText(QStringLiteral("3264 x 2448"));
     if (row >= 0)
@@ -207,6 +211,7 @@ void CameraSettingDialog::getCameraVideoOutputSetting()
 
 void CameraSettingDialog::setH264Output(int index)
 {
+    ensureForm();
     if (!m_camera || index < 0 || m_isRebooting)
         return;
     if (index != (m_isH264Disabled ? 0 : 1)) {
@@ -217,6 +222,7 @@ void CameraSettingDialog::setH264Output(int index)
 
 void CameraSettingDialog::sensorModeChange(int index)
 {
+    ensureForm();
     if (index < 0 || !m_camera)
         return;
     // The row carries the mode it stands for, so a range that does not start at 0 compares right.
@@ -231,6 +237,9 @@ void CameraSettingDialog::sensorModeChange(int index)
 
 void CameraSettingDialog::setToRecordModeUi(bool locked)
 {
+    m_isRecordModeLocked = locked;
+    if (!m_formBuilt)
+        return;
     ui.btnVideoOutputMode->setEnabled(!locked);
     ui.lbVideoOutputMode->setStyleSheet(locked ? QStringLiteral("color:#4c4c4c;background:transparent;font: 18px 'Arial'")
                                                : QStringLiteral("color:#000000;background:transparent;font: 18px 'Arial'"));
@@ -240,6 +249,8 @@ void CameraSettingDialog::setToRecordModeUi(bool locked)
 
 QString CameraSettingDialog::getSensorModeValue() const
 {
+    // The texts are the form's: a form not built yet is built to read them.
+    const_cast<CameraSettingDialog *>(this)->ensureForm();
     return QStringLiteral("VideoOutputMode=") + ui.cbOutputMode->currentText() + QStringLiteral("&H264Output=")
            + (ui.cbH264Output->currentIndex() == 1 ? QStringLiteral("On") : QStringLiteral("Off"))
            + QStringLiteral("&CameraMode=") + ui.cbSensorMode->currentText() + QStringLiteral("&FrameRate=")

@@ -17,6 +17,7 @@ enum ResolutionReport {
 
 void CameraSettingDialog::applyOutputMode()
 {
+    ensureForm();
     if (!m_camera) {
         closeDialog();
         return;
@@ -91,6 +92,7 @@ void CameraSettingDialog::showApplyFailure()
 
 void CameraSettingDialog::setOutputModeDefault()
 {
+    ensureForm();
     if (!m_camera)
         return;
     if (isSupportedCamera()) {
@@ -140,6 +142,7 @@ void CameraSettingDialog::setOutputModeDefault()
 
 void CameraSettingDialog::showProgressPage()
 {
+    ensureForm();
     if (!m_camera)
         return;
     m_isSensorModeReboot = true;
@@ -182,6 +185,7 @@ bool CameraSettingDialog::isRestartRunning() const
 
 void CameraSettingDialog::reStartProgerssBar()
 {
+    ensureForm();
     const int value = ui.progressBar->value() + RestartStep;
     if (value <= 99) {
         ui.progressBar->setValue(value);
@@ -208,6 +212,7 @@ void CameraSettingDialog::finishRestart()
 
 void CameraSettingDialog::delayRestart()
 {
+    ensureForm();
     emit cameraRestartFinished();
     emit startReboot(false);
     m_isRebooting = false;

@@ -47,6 +47,7 @@ int readTruncated(GeneralCamera *camera, uint32_t (GeneralCamera::*read)(float *
 
 int CameraSettingDialog::FromClientCmd(unsigned int id, QByteArray &payload)
 {
+    ensureForm();
     switch (id) {
     case BrightnessChanged:
     case ContrastChanged:

@@ -21,23 +21,42 @@ constexpr int EnabledItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
 
 LiveStreamSettingDialog::LiveStreamSettingDialog(StreamType type, QWidget *parent)
     : QDialog(parent)
-    , ui(new Ui::LiveStreamSettingDialog)
     , m_type(type)
 {
+}
+
+// The form waits for its first use: its text fields load the system's font list, which the program
+// does not need before its toolbar is on screen.
+void LiveStreamSettingDialog::ensureForm()
+{
+    if (ui)
+        return;
+    ui = new Ui::LiveStreamSettingDialog;
     ui->setupUi(this);
     DialogFrame::setUp(this);
-
     m_form = std::make_unique<LiveForm>(ui->checkBoxRecord, ui->comboService, ui->textEditUrl, ui->textEditKey,
                                         ui->comboResolution, true);
+    ui->checkBoxRecord->setEnabled(m_autoRecordAllowed);
+    // The notice belongs with the dialog's owner, like the dialog; without an owner, with the dialog.
+    m_notification = new NotificationDialog(parentWidget() ? parentWidget() : this);
+    DialogFrame::centreOnScreen(m_notification);
 
     connect(ui->btnApply, &QToolButton::clicked, this, &LiveStreamSettingDialog::applySetting);
     connect(ui->btnClose, &QToolButton::clicked, this, &LiveStreamSettingDialog::closeSetting);
     connect(ui->textEditUrl, &QTextEdit::textChanged, this, &LiveStreamSettingDialog::editUrlChanged);
     connect(ui->textEditKey, &QTextEdit::textChanged, this, &LiveStreamSettingDialog::editKeyChanged);
+}
 
-    // The notice belongs with the dialog's owner, like the dialog; without an owner, with the dialog.
-    m_notification = new NotificationDialog(parent ? parent : this);
-    DialogFrame::centreOnScreen(m_notification);
+bool LiveStreamSettingDialog::hasForm() const
+{
+    return ui != nullptr;
+}
+
+void LiveStreamSettingDialog::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QDialog::setVisible(visible);
 }
 
 LiveStreamSettingDialog::~LiveStreamSettingDialog()
@@ -49,6 +68,9 @@ LiveStreamSettingDialog::~LiveStreamSettingDialog()
 
 void LiveStreamSettingDialog::updateString()
 {
+    // A form not built yet is built in the language then in force.
+    if (!ui)
+        return;
     ui->retranslateUi(this);
     // The form starts over as built; the owner loads the values again before it shows the dialog.
     ui->comboService->setCurrentIndex(0);
@@ -61,11 +83,13 @@ void LiveStreamSettingDialog::updateString()
 void LiveStreamSettingDialog::enableAutoRecord(bool enable)
 {
     m_autoRecordAllowed = enable;
-    ui->checkBoxRecord->setEnabled(enable);
+    if (ui)
+        ui->checkBoxRecord->setEnabled(enable);
 }
 
 void LiveStreamSettingDialog::loadSetting()
 {
+    ensureForm();
     m_values = LiveSettings::load(m_values);
     m_form->show(m_values);
     checkResolutionSupport();
@@ -144,6 +168,7 @@ void LiveStreamSettingDialog::showResolutionNotification(int level)
     // Any level outside the table asks for the smallest one a stream can have.
     const int height = LiveSettings::levelHeight(level) ? LiveSettings::levelHeight(level)
                                                        : LiveSettings::levelHeight(LiveSettings::LevelCount - 1);
+    ensureForm();
     if (m_type == Desktop) {
         m_notification->setMessage(tr("This computer is not set to proper screen resolution.<br/><br/>Please, "
                                       "adjust your display to at least %1p.")
@@ -202,6 +227,7 @@ void LiveStreamSettingDialog::resolutionIndexChanged(int level)
 
 void LiveStreamSettingDialog::connectBoxes()
 {
+    ensureForm();
     connect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &LiveStreamSettingDialog::serviceIndexChanged, Qt::UniqueConnection);
     connect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
@@ -210,13 +236,16 @@ void LiveStreamSettingDialog::connectBoxes()
 
 void LiveStreamSettingDialog::disconnectBoxes()
 {
+    if (!ui)
+        return;
     disconnect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
                &LiveStreamSettingDialog::serviceIndexChanged);
     disconnect(ui->comboResolution, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
                &LiveStreamSettingDialog::resolutionIndexChanged);
 }
 
-NotificationDialog *LiveStreamSettingDialog::notification() const
+NotificationDialog *LiveStreamSettingDialog::notification()
 {
+    ensureForm();
     return m_notification;
 }

@@ -57,7 +57,12 @@ public:
     int frameWidth() const { return m_frameWidth; }
     int frameHeight() const { return m_frameHeight; }
     int bestSupportedLevel() const { return m_bestLevel; }
-    NotificationDialog *notification() const;
+    NotificationDialog *notification();
+    // Whether the form (with its notice) has been built: it is built on the first show or load, or when
+    // the notice is asked for, not with the dialog.
+    bool hasForm() const;
+
+    void setVisible(bool visible) override;
 
 signals:
     void settingSuccess();
@@ -79,7 +84,9 @@ private:
     void connectBoxes();
     void disconnectBoxes();
 
-    Ui::LiveStreamSettingDialog *ui;
+    void ensureForm();
+
+    Ui::LiveStreamSettingDialog *ui = nullptr;
     StreamType m_type;
     bool m_autoRecordAllowed = true;
     std::unique_ptr<LiveForm> m_form;

@@ -40,23 +40,40 @@ OtherSettingDialog::OtherSettingDialog(QWidget *parent)
 OtherSettingDialog::OtherSettingDialog(QWidget *parent, const QString &languagesFolder,
                                        std::unique_ptr<VantoQRCode> qrCode)
     : QDialog(parent)
-    , ui(new Ui::OtherSettingDialog)
     , m_qrCode(std::move(qrCode))
     , m_languagesFolder(languagesFolder)
 {
+    // The update page is there from the start: its owner follows its requests to close the program.
+    m_upgradePage = new UpgradeDialog(this);
+    m_upgradePage->Init();
+    connect(m_upgradePage, &UpgradeDialog::closeSettings, this, &OtherSettingDialog::closeSetting);
+
+    m_languages.scan(m_languagesFolder);
+    updateCurrentLanguage();
+
+    m_closeRetry.setInterval(CloseRetryInterval);
+    connect(&m_closeRetry, &QTimer::timeout, this, &OtherSettingDialog::slotCloseSetting);
+}
+
+// The rest waits for the dialog's first use: the dialog made at start-up is often never shown, and its
+// images, pages and pairing code would only delay the toolbar.
+void OtherSettingDialog::ensureForm()
+{
+    if (ui)
+        return;
+    ui = new Ui::OtherSettingDialog;
     ui->setupUi(this);
     DialogFrame::setUp(this);
     DialogFrame::centreOnScreen(this);
     connect(ui->settingTab, &QTabWidget::currentChanged, this, &OtherSettingDialog::onCurrentChanged);
 
-    m_upgradePage = new UpgradeDialog(this);
-    m_upgradePage->Init();
-    connect(m_upgradePage, &UpgradeDialog::closeSettings, this, &OtherSettingDialog::closeSetting);
     // The pairing page stays built and translated, but no tab leads to it.
     ui->settingTab->removeTab(0);
     ui->settingTab->addTab(m_upgradePage, QIcon(image("btn_upgrade_os_normal.png")), QString());
 
     m_livePage = new LiveStreamSetting(this);
+    if (!m_liveEnabled)
+        m_livePage->enableBtnClick(false);
     connect(m_livePage, &LiveStreamSetting::settingSuccess, this, &OtherSettingDialog::closeSetting);
     ui->settingTab->addTab(m_livePage, QIcon(image("btn_streaming_os_normal.png")), QString());
 
@@ -73,15 +90,41 @@ OtherSettingDialog::OtherSettingDialog(QWidget *parent, const QString &languages
     ui->settingTab->InsertTabImage(LiveTab, image("btn_streaming_os_normal.png"), image("btn_streaming_os_pressed.png"),
                                    image("btn_streaming_os_hover.png"));
 
-    m_languages.scan(m_languagesFolder);
     initLangUi();
-    updateCurrentLanguage();
+    checkCurrentLanguage();
 
     ui->settingTab->setCurrentIndex(LanguageTab);
     setPairingHint();
+}
 
-    m_closeRetry.setInterval(CloseRetryInterval);
-    connect(&m_closeRetry, &QTimer::timeout, this, &OtherSettingDialog::slotCloseSetting);
+void OtherSettingDialog::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QDialog::setVisible(visible);
+}
+
+bool OtherSettingDialog::hasForm() const
+{
+    return ui != nullptr;
+}
+
+LiveStreamSetting *OtherSettingDialog::getLiveStreamSetting()
+{
+    ensureForm();
+    return m_livePage;
+}
+
+QButtonGroup *OtherSettingDialog::languageButtons()
+{
+    ensureForm();
+    return &m_languageButtons;
+}
+
+QList<IpInformationWidget *> OtherSettingDialog::networkCards()
+{
+    ensureForm();
+    return m_networkCards;
 }
 
 OtherSettingDialog::~OtherSettingDialog()
@@ -100,9 +143,12 @@ void OtherSettingDialog::resetSetting()
 
 void OtherSettingDialog::updateString()
 {
+    m_upgradePage->updateString();
+    // A form not built yet is built in the language then in force.
+    if (!ui)
+        return;
     ui->retranslateUi(this);
     m_livePage->updateString();
-    m_upgradePage->updateString();
     setPairingHint();
     for (IpInformationWidget *card : qAsConst(m_networkCards))
         card->updateString();
@@ -110,12 +156,15 @@ void OtherSettingDialog::updateString()
 
 void OtherSettingDialog::loadLiveSetting()
 {
+    ensureForm();
     m_livePage->loadSetting();
 }
 
 void OtherSettingDialog::enableLiveSetting(bool enable)
 {
-    m_livePage->enableBtnClick(enable);
+    m_liveEnabled = enable;
+    if (m_livePage)
+        m_livePage->enableBtnClick(enable);
 }
 
 void OtherSettingDialog::applyLangSetting(QString lang)
@@ -234,15 +283,17 @@ void OtherSettingDialog::initLangUi()
 void OtherSettingDialog::updateCurrentLanguage()
 {
     const QStringList codes = m_languages.codes();
-    m_languageButtons.button(0)->setChecked(true);
     m_currentLanguage = codes.first();
     const QString stored = QSettings(_GUID_SETTING_INI, QSettings::IniFormat)
                                .value(LanguageKey, QString::fromLatin1(LanguageList::DefaultCode))
                                .toString();
-    const int row = codes.indexOf(stored);
-    if (row >= 0) {
-        m_languageButtons.button(row)->setChecked(true);
+    if (codes.contains(stored))
         m_currentLanguage = stored;
-    }
     emit langChanged(m_currentLanguage);
+}
+
+void OtherSettingDialog::checkCurrentLanguage()
+{
+    const int row = m_languages.codes().indexOf(m_currentLanguage);
+    m_languageButtons.button(row >= 0 ? row : 0)->setChecked(true);
 }

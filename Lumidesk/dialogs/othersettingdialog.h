@@ -46,11 +46,14 @@ public:
     void applyLangSetting(QString lang);
 
     UpgradeDialog *getUpgradeDialog() const { return m_upgradePage; }
-    LiveStreamSetting *getLiveStreamSetting() const { return m_livePage; }
     QStringList languageCodes() const { return m_languages.codes(); }
     QStringList languageNames() const { return m_languages.names(); }
-    QButtonGroup *languageButtons() { return &m_languageButtons; }
-    QList<IpInformationWidget *> networkCards() const { return m_networkCards; }
+    // The form is built on the dialog's first show or use, not with the dialog; these three build it.
+    LiveStreamSetting *getLiveStreamSetting();
+    QButtonGroup *languageButtons();
+    QList<IpInformationWidget *> networkCards();
+    bool hasForm() const;
+    void setVisible(bool visible) override;
     // For tests: how long a close waits between looks at a running download or install.
     void setCloseRetryInterval(int msecs) { m_closeRetry.setInterval(msecs); }
 
@@ -72,12 +75,14 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void ensureForm();
     void fillPairingPage();
     void setPairingHint();
     void initLangUi();
     void updateCurrentLanguage();
+    void checkCurrentLanguage();
 
-    Ui::OtherSettingDialog *ui;
+    Ui::OtherSettingDialog *ui = nullptr;
     UpgradeDialog *m_upgradePage = nullptr;
     LiveStreamSetting *m_livePage = nullptr;
     std::unique_ptr<VantoQRCode> m_qrCode;
@@ -88,4 +93,5 @@ private:
     QList<IpInformationWidget *> m_networkCards;
     QTimer m_closeRetry;
     bool m_closing = false;
+    bool m_liveEnabled = true;
 };

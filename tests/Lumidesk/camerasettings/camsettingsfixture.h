@@ -125,8 +125,15 @@ public:
         dialog.setCamera(camera.get());
         echoes.clear();
     }
+    // The dialog builds its form on first use; the camera window opens the first page before it shows
+    // it, so a form looked at before any use is built that way.
     template<typename T>
-    T *widget(const char *name) { return dialog.findChild<T *>(QLatin1String(name)); }
+    T *widget(const char *name)
+    {
+        if (!dialog.hasForm())
+            dialog.showCameraSetting();
+        return dialog.findChild<T *>(QLatin1String(name));
+    }
     void invoke(const char *slot) { QVERIFY(QMetaObject::invokeMethod(&dialog, slot)); }
 
     QSharedPointer<SimulatedCamera> sim;

@@ -40,6 +40,8 @@ private slots:
     void restartQuestion();
     void pageLeaveReports();
     void languageRefreshKeepsRows();
+    void theFormIsBuiltOnFirstUseWithTheStateSetBefore_data();
+    void theFormIsBuiltOnFirstUseWithTheStateSetBefore();
     void formLookAndSizes();
 };
 
@@ -637,9 +639,44 @@ void TestCameraSettingsDialog::languageRefreshKeepsRows()
     QVERIFY(f.echoes.isEmpty());
 }
 
+void TestCameraSettingsDialog::theFormIsBuiltOnFirstUseWithTheStateSetBefore_data()
+{
+    QTest::addColumn<QString>("use");
+    QTest::newRow("show") << "show";
+    QTest::newRow("showCameraSetting") << "showCameraSetting";
+    QTest::newRow("setCamera") << "setCamera";
+}
+
+void TestCameraSettingsDialog::theFormIsBuiltOnFirstUseWithTheStateSetBefore()
+{
+    QFETCH(QString, use);
+    Fixture f(firstCamera());
+    // What the camera window may do before the first use: translate, lock the output mode, rotate.
+    f.dialog.updateString();
+    f.dialog.setToRecordModeUi(true);
+    f.dialog.doRotateRight();
+    QVERIFY(!f.dialog.hasForm());
+    QVERIFY(!f.dialog.findChild<QStackedWidget *>());
+
+    if (use == QLatin1String("show"))
+        f.dialog.show();
+    else if (use == QLatin1String("showCameraSetting"))
+        f.dialog.showCameraSetting();
+    else
+        f.dialog.setCamera(f.camera.get());
+    QVERIFY(f.dialog.hasForm());
+    QCOMPARE(f.dialog.findChild<QStackedWidget *>()->count(), 7);
+    QVERIFY(f.dialog.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(!f.dialog.findChild<QWidget *>("btnVideoOutputMode")->isEnabled());
+    QCOMPARE(f.dialog.getCurrentAngle(), 90);
+    QCOMPARE(f.widget<QComboBox>("cbOutputMode")->count() > 0, use == QLatin1String("setCamera"));
+}
+
 void TestCameraSettingsDialog::formLookAndSizes()
 {
     CameraSettingDialog dialog;
+    // The form is built on first use; the camera window opens the first page before it shows it.
+    dialog.showCameraSetting();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Dialog"));
     QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(dialog.isModal());

@@ -75,6 +75,8 @@ int main(int argc, char *argv[])
     } else if (what == QLatin1String("settings") || what == QLatin1String("pairing")) {
         auto *dialog = new OtherSettingDialog(nullptr, languages.path(), std::make_unique<SampleNetwork>());
         shown.reset(dialog);
+        // Loading the live page builds the form, which the dialog defers to its first use.
+        dialog->loadLiveSetting();
         auto *tabs = dialog->findChild<QTabWidget *>(QStringLiteral("settingTab"));
         if (what == QLatin1String("pairing")) {
             QWidget *pairing = dialog->findChild<QWidget *>(QStringLiteral("connectWidget"));
@@ -83,7 +85,6 @@ int main(int argc, char *argv[])
         } else {
             tabs->setCurrentIndex(index);
         }
-        dialog->loadLiveSetting();
         dialog->show();
     } else if (what == QLatin1String("swupdate")) {
         auto *dialog = new SwUpdateDialog;

@@ -81,7 +81,10 @@ std::unique_ptr<QWidget> makeForm(const QString &which)
 {
     if (which == QLatin1String("page"))
         return std::make_unique<LiveStreamSetting>();
-    return std::make_unique<LiveStreamSettingDialog>(LiveStreamSettingDialog::Desktop);
+    auto dialog = std::make_unique<LiveStreamSettingDialog>(LiveStreamSettingDialog::Desktop);
+    // The dialog builds its form on first use; its owner loads it before it shows it.
+    dialog->loadSetting();
+    return dialog;
 }
 
 } // namespace
@@ -108,6 +111,8 @@ private slots:
     void autoRecordNeedsPermissionAndTheAppliedValue_data();
     void autoRecordNeedsPermissionAndTheAppliedValue();
     void loadingShowsTheStoredValues();
+    void theFormIsBuiltOnFirstUseWithTheStateSetBefore_data();
+    void theFormIsBuiltOnFirstUseWithTheStateSetBefore();
     void retranslatingTheDialogResetsItsForm();
     void retranslatingThePageShowsTheStoredValuesAgain();
     void everyWayOutClosesLikeTheCloseButton_data();
@@ -453,6 +458,37 @@ void TestLiveStreamSettings::loadingShowsTheStoredValues()
     QCOMPARE(dialog.getStreamUrl(), QStringLiteral("rtmp://live.example/in"));
     QCOMPARE(dialog.getStreamKey(), QStringLiteral("live-key"));
     QCOMPARE(child<QTextEdit>(&dialog, "textEditKey")->toPlainText(), QStringLiteral("live-key"));
+}
+
+void TestLiveStreamSettings::theFormIsBuiltOnFirstUseWithTheStateSetBefore_data()
+{
+    QTest::addColumn<QString>("use");
+    QTest::newRow("show") << "show";
+    QTest::newRow("showSetting") << "showSetting";
+    QTest::newRow("loadSetting") << "loadSetting";
+}
+
+void TestLiveStreamSettings::theFormIsBuiltOnFirstUseWithTheStateSetBefore()
+{
+    QFETCH(QString, use);
+    LiveStreamSettingDialog dialog(LiveStreamSettingDialog::Desktop);
+    dialog.setFrameSize(1920, 1080);
+    // What the owner does at start: translate the dialog and forbid recording with the stream.
+    dialog.updateString();
+    dialog.enableAutoRecord(false);
+    QVERIFY(!dialog.hasForm());
+    QVERIFY(dialog.findChildren<QTextEdit *>().isEmpty());
+
+    if (use == QLatin1String("show"))
+        dialog.show();
+    else if (use == QLatin1String("showSetting"))
+        dialog.showSetting();
+    else
+        dialog.loadSetting();
+    QVERIFY(dialog.hasForm());
+    QCOMPARE(dialog.findChildren<QTextEdit *>().size(), 2);
+    QVERIFY(!child<QCheckBox>(&dialog, "checkBoxRecord")->isEnabled());
+    QCOMPARE(dialog.size(), QSize(400, 279));
 }
 
 void TestLiveStreamSettings::retranslatingTheDialogResetsItsForm()

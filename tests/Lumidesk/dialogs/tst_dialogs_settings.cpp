@@ -150,6 +150,8 @@ private slots:
     void nameFilesThatAreNoRegularFilesAreNotRead();
     void choosingALanguageStoresAndAnnouncesIt();
     void anUnknownStoredLanguageLeavesEnglish();
+    void theFormIsBuiltOnFirstUseWithTheStateSetBefore_data();
+    void theFormIsBuiltOnFirstUseWithTheStateSetBefore();
     void formAndTabs();
     void liveTabReturnsTheUpdatePageToItsStart();
     void pairingPageShowsCodeAndCards_data();
@@ -190,6 +192,8 @@ std::unique_ptr<OtherSettingDialog> TestSettingsDialog::makeDialog(const QList<N
 {
     auto dialog = std::make_unique<OtherSettingDialog>(nullptr, m_languages, std::make_unique<FixedNetwork>(cards));
     dialog->setCloseRetryInterval(20);
+    // The dialog builds its form on first use; its owner loads the live page before it shows it.
+    dialog->loadLiveSetting();
     return dialog;
 }
 
@@ -336,6 +340,48 @@ void TestSettingsDialog::anUnknownStoredLanguageLeavesEnglish()
     QCOMPARE(dialog->getSelectLang(), QStringLiteral("en_US"));
     QVERIFY(dialog->languageButtons()->button(0)->isChecked());
     QCOMPARE(storedLanguage(), QStringLiteral("de_de"));
+}
+
+void TestSettingsDialog::theFormIsBuiltOnFirstUseWithTheStateSetBefore_data()
+{
+    QTest::addColumn<QString>("use");
+    QTest::newRow("show") << "show";
+    QTest::newRow("loadLiveSetting") << "loadLiveSetting";
+    QTest::newRow("languageButtons") << "languageButtons";
+}
+
+void TestSettingsDialog::theFormIsBuiltOnFirstUseWithTheStateSetBefore()
+{
+    QFETCH(QString, use);
+    for (const char *code : {"de_DE", "ja_JP"})
+        QVERIFY(QDir(m_languages).mkpath(QString::fromLatin1(code)));
+    QSettings(_GUID_SETTING_INI, QSettings::IniFormat).setValue(QStringLiteral("Language/CurrentLang"),
+                                                                QStringLiteral("ja_JP"));
+    OtherSettingDialog dialog(nullptr, m_languages, std::make_unique<FixedNetwork>(QList<NetInfo>{}));
+    QVERIFY(!dialog.hasForm());
+    QVERIFY(!dialog.findChild<QTabWidget *>());
+    QCOMPARE(dialog.getSelectLang(), QStringLiteral("ja_JP"));
+    QVERIFY(dialog.getUpgradeDialog());
+
+    // What the owner may do before the first show: translate, choose a language, stop the live page.
+    dialog.updateString();
+    dialog.langSelected(1);
+    dialog.enableLiveSetting(false);
+    QVERIFY(!dialog.hasForm());
+
+    if (use == QLatin1String("show"))
+        dialog.show();
+    else if (use == QLatin1String("loadLiveSetting"))
+        dialog.loadLiveSetting();
+    QButtonGroup *buttons = dialog.languageButtons();
+    QVERIFY(dialog.hasForm());
+    QCOMPARE(buttons->buttons().size(), 3);
+    QCOMPARE(buttons->checkedId(), 1);
+    QCOMPARE(dialog.getSelectLang(), QStringLiteral("de_DE"));
+    auto *tabs = child<QTabWidget>(&dialog, "settingTab");
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->widget(1), dialog.getUpgradeDialog());
+    QVERIFY(!child<QToolButton>(dialog.getLiveStreamSetting(), "btnApply")->isEnabled());
 }
 
 void TestSettingsDialog::formAndTabs()
@@ -673,6 +719,8 @@ void TestSettingsDialog::helpLinksOpenTheHelp()
     NavigationDialog guide;
     guide.openLink();
     CameraSettingDialog cameraSettings;
+    // Its form is built on first use; the camera window opens the first page before it shows it.
+    cameraSettings.showCameraSetting();
     QTest::mouseClick(child<QLabel>(&cameraSettings, "lbLink"), Qt::LeftButton);
     QCOMPARE(desktop.opened, (QList<QUrl>{help, help, help}));
 }
