@@ -343,6 +343,11 @@ void TestCamWindow::languageChangeReachesEveryDialog()
     window->syncAudioList();
     QWidget *owner = partOf(*window, part);
     QVERIFY(owner);
+    // The settings dialogs build their forms on first use: as before the window shows them.
+    if (auto *settings = qobject_cast<CameraSettingDialog *>(owner))
+        settings->showCameraSetting();
+    if (auto *live = qobject_cast<LiveStreamSettingDialog *>(owner))
+        live->loadSetting();
     auto *shown = owner->findChild<QWidget *>(widget);
     QVERIFY(shown);
     QCOMPARE(textOf(shown), source);
