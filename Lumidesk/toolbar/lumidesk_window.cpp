@@ -324,4 +324,7 @@ void Lumidesk::showDrawlet()
     }
     m_localServer->hideLumidesk(x(), y());
     move(OffScreen);
+    // A window manager keeps a corner of a window moved off the screen in view; hidden, nothing of the
+    // bar shows until the panel gives it back.
+    hide();
 }

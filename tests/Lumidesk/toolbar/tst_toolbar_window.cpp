@@ -493,6 +493,7 @@ void TestToolbar::penHandsOverToThePanel()
     bar->drawletBtn->click();
     QTRY_VERIFY(panel.received().contains("cap_hideLumidesk/p716/p1025"));
     QCOMPARE(bar->pos(), QPoint(-2000, -2000));
+    QVERIFY(!bar->isVisible());
 
     panel.send("cap_showLumidesk/p1700/p300");
     QTRY_COMPARE(bar->geometry(), QRect(1865, 300, 55, 488));
