@@ -10,6 +10,9 @@
 
 #include <QTcpServer>
 
+#include <atomic>
+#include <memory>
+
 using namespace toolbar;
 
 // Live streaming of the desktop into a local nginx-rtmp, started and stopped as the record and live
@@ -121,7 +124,16 @@ void TestDesktopLive::streamsIntoTheServer()
     emit bar->publisher()->liveStatus(1200, 30);
     QTRY_VERIFY(panel.received().contains("cap_updateLiveStatus/p1200/p30"));
 
-    QTest::qWait(2500);
+    // Streamed until the publisher's own reports, one a second, have counted pictures sent in three
+    // seconds, however slowly a busy machine encodes them: the server then holds well over 1.5 s.
+    auto secondsWithPictures = std::make_shared<std::atomic<int>>(0);
+    const QMetaObject::Connection reports = connect(bar->publisher(), &QorvRtmpIntf::liveStatus, bar->publisher(),
+            [secondsWithPictures](int, int fps) {
+                if (fps > 0)
+                    ++*secondsWithPictures;
+            }, Qt::DirectConnection);
+    QTRY_VERIFY_WITH_TIMEOUT(*secondsWithPictures >= 3, 30000);
+    disconnect(reports);
     panel.send("cap_stopLive/p3");
     QTRY_VERIFY(!bar->isLive());
     QVERIFY(!bar->desktopSession()->isLive());

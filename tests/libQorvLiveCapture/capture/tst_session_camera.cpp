@@ -793,7 +793,12 @@ void TestSessionCamera::audioLevelExport()
     QVERIFY(levels.wait(5000));
     QVERIFY(levels.first().first().toInt() > 0); // the simulated input plays a tone
     m_session->enableAudioVolumeLevelExport(false);
-    QTest::qWait(200);
+    // The switch cuts the reports' connection: those already posted to the session arrive before a
+    // call queued now, and none can follow. The input, idle then, gives no later event to wait for, so
+    // the absence is watched for half a second.
+    bool drained = false;
+    QMetaObject::invokeMethod(m_session, [&drained] { drained = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(drained);
     levels.clear();
     QTest::qWait(500);
     QCOMPARE(levels.count(), 0);
