@@ -59,9 +59,6 @@ GoogleAnalytic::GoogleAnalytic() : QObject(nullptr)
 {
     defineGoogleAnalytic();
 
-    m_manager = new QNetworkAccessManager;
-    connect(m_manager, &QNetworkAccessManager::finished, this, &GoogleAnalytic::getNetworkReply);
-
     m_requestTimer = new QTimer;
     m_requestTimer->setInterval(RequestTimeoutMsecs);
     m_requestTimer->setSingleShot(true);
@@ -71,10 +68,23 @@ GoogleAnalytic::GoogleAnalytic() : QObject(nullptr)
 GoogleAnalytic::~GoogleAnalytic()
 {
     waitForPendingHits();
-    disconnect(m_manager, &QNetworkAccessManager::finished, this, &GoogleAnalytic::getNetworkReply);
-    delete m_manager;
+    if (m_manager) {
+        disconnect(m_manager, &QNetworkAccessManager::finished, this, &GoogleAnalytic::getNetworkReply);
+        delete m_manager;
+    }
     disconnect(m_requestTimer, &QTimer::timeout, this, &GoogleAnalytic::postTimeout);
     delete m_requestTimer;
+}
+
+// Made with the first hit sent: a build without an endpoint never needs it, and making one loads Qt's
+// network configuration plug-ins, which the start of the program would wait for.
+QNetworkAccessManager *GoogleAnalytic::networkManager()
+{
+    if (!m_manager) {
+        m_manager = new QNetworkAccessManager;
+        connect(m_manager, &QNetworkAccessManager::finished, this, &GoogleAnalytic::getNetworkReply);
+    }
+    return m_manager;
 }
 
 void GoogleAnalytic::defineGoogleAnalytic()
@@ -177,7 +187,7 @@ void GoogleAnalytic::postHit(const QList<QPair<QString, QString>> &pairs)
     }
     QNetworkRequest request(m_endpoint);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
-    m_manager->post(request, body);
+    networkManager()->post(request, body);
     ++m_pending;
     m_requestTimer->start();
 }
@@ -197,7 +207,7 @@ void GoogleAnalytic::waitForPendingHits()
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    const QMetaObject::Connection done = connect(m_manager, &QNetworkAccessManager::finished, &loop, [this, &loop] {
+    const QMetaObject::Connection done = connect(networkManager(), &QNetworkAccessManager::finished, &loop, [this, &loop] {
         if (m_pending <= 0)
             loop.quit();
     });

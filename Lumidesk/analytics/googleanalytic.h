@@ -37,7 +37,7 @@ public:
     // just before it ends.
     void setShutdownWait(int msecs) { m_shutdownWaitMsecs = msecs; }
     int pendingHits() const { return m_pending; }
-    QNetworkAccessManager *networkManager() const { return m_manager; }
+    QNetworkAccessManager *networkManager();
 
     // The form-encoded body of a hit: pairs joined by "&", key "=" value, a null value as its key
     // alone. Within keys and values every character that would change the meaning of the body or that

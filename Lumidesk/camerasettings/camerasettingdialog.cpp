@@ -11,7 +11,8 @@
 using namespace camerasettings;
 
 CameraSettingDialog::CameraSettingDialog(QWidget *parent)
-    : QDialog(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     m_bigData = BigData::RequireBigData();
 }
@@ -25,7 +26,6 @@ void CameraSettingDialog::ensureForm()
     m_formBuilt = true;
     ui.setupUi(this);
     ui.stackedWidget->setCurrentIndex(0);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
     connectControls();

@@ -41,6 +41,9 @@
 namespace {
 
 constexpr int PictureMaxExtent = 800;
+// A window of its own, as a parentless widget is anyway: with the Window bit the flags compare equal
+// to what the window has, so setting them again while they hold restyles nothing.
+constexpr Qt::WindowFlags TopWindowFlags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 
 const QString ComboStyle = QStringLiteral(
     "QComboBox{border:none;color:#ffffff;font: 12px \"Arial\";border-radius:0px;background:#333333;"
@@ -65,10 +68,10 @@ const QString SliderDisabled = QStringLiteral(
 using namespace CameraWindowText;
 
 CameraMainWidget::CameraMainWidget(QWidget *parent)
-    : QWidget(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QWidget(parent, TopWindowFlags)
 {
     setupUi(this);
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     comboBoxSource->setItemDelegate(new QStyledItemDelegate(comboBoxSource));
     connect(comboBoxSource, &CustComboBox::isShowPopup, this, &CameraMainWidget::resetAutoDetectValue);
     // Camera names are often longer than the selector.
@@ -423,7 +426,7 @@ void CameraMainWidget::show()
     closing = false;
     closeDone = false;
     // A close turns the window into a dialog; reopened, it is the frameless top window it was made.
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(TopWindowFlags);
     QWidget::show();
 }
 

@@ -10,7 +10,7 @@ namespace DialogFrame {
 
 void setUp(QDialog *dialog)
 {
-    dialog->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    dialog->setWindowFlags(Flags);
     dialog->setAttribute(Qt::WA_TranslucentBackground);
     dialog->setModal(true);
     new DialogDrag(dialog);

@@ -20,7 +20,7 @@ constexpr int EnabledItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
 } // namespace
 
 LiveStreamSettingDialog::LiveStreamSettingDialog(StreamType type, QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, DialogFrame::Flags)
     , m_type(type)
 {
 }

@@ -35,7 +35,7 @@ void moveToX(QWidget *widget, int x)
 } // namespace
 
 NavigationDialog::NavigationDialog(QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent, DialogFrame::Flags)
 {
     ui.setupUi(this);
     DialogFrame::setUp(this);

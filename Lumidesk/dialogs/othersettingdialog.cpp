@@ -39,20 +39,33 @@ OtherSettingDialog::OtherSettingDialog(QWidget *parent)
 
 OtherSettingDialog::OtherSettingDialog(QWidget *parent, const QString &languagesFolder,
                                        std::unique_ptr<VantoQRCode> qrCode)
-    : QDialog(parent)
+    : QDialog(parent, DialogFrame::Flags)
     , m_qrCode(std::move(qrCode))
     , m_languagesFolder(languagesFolder)
 {
-    // The update page is there from the start: its owner follows its requests to close the program.
-    m_upgradePage = new UpgradeDialog(this);
-    m_upgradePage->Init();
-    connect(m_upgradePage, &UpgradeDialog::closeSettings, this, &OtherSettingDialog::closeSetting);
-
     m_languages.scan(m_languagesFolder);
     updateCurrentLanguage();
 
     m_closeRetry.setInterval(CloseRetryInterval);
     connect(&m_closeRetry, &QTimer::timeout, this, &OtherSettingDialog::slotCloseSetting);
+}
+
+// The update page waits for its first use too; its requests to close the program reach the dialog's
+// owner through the dialog, which is there from the start.
+void OtherSettingDialog::ensureUpgradePage()
+{
+    if (m_upgradePage)
+        return;
+    m_upgradePage = new UpgradeDialog(this);
+    m_upgradePage->Init();
+    connect(m_upgradePage, &UpgradeDialog::closeSettings, this, &OtherSettingDialog::closeSetting);
+    connect(m_upgradePage, &UpgradeDialog::closeSystem, this, &OtherSettingDialog::closeSystem);
+}
+
+UpgradeDialog *OtherSettingDialog::getUpgradeDialog()
+{
+    ensureUpgradePage();
+    return m_upgradePage;
 }
 
 // The rest waits for the dialog's first use: the dialog made at start-up is often never shown, and its
@@ -69,7 +82,7 @@ void OtherSettingDialog::ensureForm()
 
     // The pairing page stays built and translated, but no tab leads to it.
     ui->settingTab->removeTab(0);
-    ui->settingTab->addTab(m_upgradePage, QIcon(image("btn_upgrade_os_normal.png")), QString());
+    ui->settingTab->addTab(getUpgradeDialog(), QIcon(image("btn_upgrade_os_normal.png")), QString());
 
     m_livePage = new LiveStreamSetting(this);
     if (!m_liveEnabled)
@@ -138,13 +151,15 @@ OtherSettingDialog::~OtherSettingDialog()
 
 void OtherSettingDialog::resetSetting()
 {
-    m_upgradePage->changeToStartPage();
+    if (m_upgradePage)
+        m_upgradePage->changeToStartPage();
 }
 
 void OtherSettingDialog::updateString()
 {
-    m_upgradePage->updateString();
-    // A form not built yet is built in the language then in force.
+    // A page or form not built yet is built in the language then in force.
+    if (m_upgradePage)
+        m_upgradePage->updateString();
     if (!ui)
         return;
     ui->retranslateUi(this);
@@ -181,8 +196,9 @@ void OtherSettingDialog::closeSetting()
         return;
     m_closing = true;
     hide();
-    m_upgradePage->cancelUpgrade();
-    if (m_upgradePage->isUpgrading()) {
+    if (m_upgradePage)
+        m_upgradePage->cancelUpgrade();
+    if (m_upgradePage && m_upgradePage->isUpgrading()) {
         m_closeRetry.start();
         return;
     }
@@ -212,7 +228,7 @@ void OtherSettingDialog::openLink()
 
 void OtherSettingDialog::slotCloseSetting()
 {
-    if (m_upgradePage->isUpgrading())
+    if (m_upgradePage && m_upgradePage->isUpgrading())
         return;
     m_closeRetry.stop();
     emit closeOtherSetting();

@@ -45,7 +45,8 @@ public:
     void enableLiveSetting(bool enable);
     void applyLangSetting(QString lang);
 
-    UpgradeDialog *getUpgradeDialog() const { return m_upgradePage; }
+    // The update page, built on its first use like the form.
+    UpgradeDialog *getUpgradeDialog();
     QStringList languageCodes() const { return m_languages.codes(); }
     QStringList languageNames() const { return m_languages.names(); }
     // The form is built on the dialog's first show or use, not with the dialog; these three build it.
@@ -60,6 +61,8 @@ public:
 signals:
     void langChanged(QString lang);
     void closeOtherSetting();
+    // The update page asks to close the program (an install is about to run).
+    void closeSystem();
 
 public slots:
     void closeSetting();
@@ -76,6 +79,7 @@ protected:
 
 private:
     void ensureForm();
+    void ensureUpgradePage();
     void fillPairingPage();
     void setPairingHint();
     void initLangUi();

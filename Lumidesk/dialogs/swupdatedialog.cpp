@@ -11,30 +11,44 @@
 #include <QPointer>
 
 SwUpdateDialog::SwUpdateDialog(QWidget *parent)
-    : QDialog(parent)
-    , ui(new Ui::SwUpdateDialog)
+    : QDialog(parent, DialogFrame::Flags)
     , m_updater(std::make_unique<VantoUpdater>())
     , m_offeredVersion(QString::fromLatin1(UpdateReminder::DefaultVersion))
     , m_analytics(BigData::RequireBigData())
 {
-    ui->setupUi(this);
     DialogFrame::setUp(this);
-
-    connect(ui->btnClose, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
-    connect(ui->btnClose3, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
-    connect(ui->btnNo, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
-    connect(ui->btnYes, &QToolButton::clicked, this, &SwUpdateDialog::changeToDownloadPage);
-    connect(ui->btnCancel, &QToolButton::clicked, this, &SwUpdateDialog::changeToBeginPage);
-    connect(ui->checkBox, &QCheckBox::stateChanged, this, &SwUpdateDialog::CheckByWeek);
     connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, &SwUpdateDialog::dataReadProgress);
 
     m_installTimer.setSingleShot(true);
     m_installTimer.setInterval(DefaultInstallDelay);
     connect(&m_installTimer, &QTimer::timeout, this, &SwUpdateDialog::waitTimeOut);
     connect(&m_installer, &UpdateInstaller::finished, this, &SwUpdateDialog::installFinished);
+}
 
+// The dialog is made at every start but shown only when an update is offered: its form waits until
+// then, or until something else needs it.
+Ui::SwUpdateDialog *SwUpdateDialog::form()
+{
+    if (ui)
+        return ui;
+    ui = new Ui::SwUpdateDialog;
+    ui->setupUi(this);
+    connect(ui->btnClose, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
+    connect(ui->btnClose3, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
+    connect(ui->btnNo, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
+    connect(ui->btnYes, &QToolButton::clicked, this, &SwUpdateDialog::changeToDownloadPage);
+    connect(ui->btnCancel, &QToolButton::clicked, this, &SwUpdateDialog::changeToBeginPage);
+    connect(ui->checkBox, &QCheckBox::stateChanged, this, &SwUpdateDialog::CheckByWeek);
     ui->stackedWidget->setCurrentIndex(0);
     ui->checkBox->setChecked(UpdateReminder::isWeekly());
+    return ui;
+}
+
+void SwUpdateDialog::setVisible(bool visible)
+{
+    if (visible)
+        form();
+    QDialog::setVisible(visible);
 }
 
 SwUpdateDialog::~SwUpdateDialog()
@@ -63,7 +77,7 @@ void SwUpdateDialog::closeDialog()
     if (m_installer.isRunning())
         return;
     stopPendingWork();
-    if (ui->checkBox->isChecked())
+    if (form()->checkBox->isChecked())
         UpdateReminder::remember(m_offeredVersion, today());
     else
         UpdateReminder::forget();
@@ -79,11 +93,11 @@ void SwUpdateDialog::changeToDownloadPage()
     m_idle = false;
     m_downloadCancelled = false;
     m_installTimer.stop();
-    ui->label_12->setText(tr("Downloading... please wait"));
-    ui->progressBar->setRange(0, UpdateProgress::Steps);
-    ui->progressBar->setValue(0);
-    ui->progressBar->show();
-    ui->stackedWidget->setCurrentIndex(1);
+    form()->label_12->setText(tr("Downloading... please wait"));
+    form()->progressBar->setRange(0, UpdateProgress::Steps);
+    form()->progressBar->setValue(0);
+    form()->progressBar->show();
+    form()->stackedWidget->setCurrentIndex(1);
 
     m_downloading = true;
     const QPointer<SwUpdateDialog> self(this);
@@ -97,7 +111,7 @@ void SwUpdateDialog::changeToDownloadPage()
         showFailure();
         return;
     }
-    ui->progressBar->setValue(UpdateProgress::Steps);
+    form()->progressBar->setValue(UpdateProgress::Steps);
     reportDownloadComplete();
     m_installTimer.start();
 }
@@ -107,7 +121,7 @@ void SwUpdateDialog::changeToBeginPage()
     if (m_installer.isRunning())
         return;
     stopPendingWork();
-    ui->stackedWidget->setCurrentIndex(0);
+    form()->stackedWidget->setCurrentIndex(0);
 }
 
 void SwUpdateDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
@@ -116,11 +130,11 @@ void SwUpdateDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
         return;
     // Scaled, so a package of more than 2 GiB cannot overflow the bar; an unknown size shows a busy bar.
     if (totalBytes <= 0) {
-        ui->progressBar->setRange(0, 0);
+        form()->progressBar->setRange(0, 0);
         return;
     }
-    ui->progressBar->setRange(0, UpdateProgress::Steps);
-    ui->progressBar->setValue(UpdateProgress::scaled(bytesRead, totalBytes));
+    form()->progressBar->setRange(0, UpdateProgress::Steps);
+    form()->progressBar->setValue(UpdateProgress::scaled(bytesRead, totalBytes));
 }
 
 void SwUpdateDialog::CheckByWeek()
@@ -146,8 +160,8 @@ QDate SwUpdateDialog::today() const
 
 void SwUpdateDialog::fillVersionLabels()
 {
-    ui->lbNewVersion->setText(m_offeredVersion);
-    ui->lbCurrentVersion->setText(m_updater->getCurrentSWVersion());
+    form()->lbNewVersion->setText(m_offeredVersion);
+    form()->lbCurrentVersion->setText(m_updater->getCurrentSWVersion());
 }
 
 // Cancel and close both mean "not now": a running download stops and a verified one is not installed.
@@ -162,8 +176,8 @@ void SwUpdateDialog::stopPendingWork()
 
 void SwUpdateDialog::showFailure()
 {
-    ui->progressBar->hide();
-    ui->label_12->setText(tr("Fail to update!"));
+    form()->progressBar->hide();
+    form()->label_12->setText(tr("Fail to update!"));
 }
 
 void SwUpdateDialog::installFinished(bool success)
@@ -180,14 +194,14 @@ void SwUpdateDialog::installFinished(bool success)
 
 void SwUpdateDialog::setInstalling(bool installing)
 {
-    ui->btnCancel->setEnabled(!installing);
-    ui->btnClose->setEnabled(!installing);
-    ui->btnClose3->setEnabled(!installing);
+    form()->btnCancel->setEnabled(!installing);
+    form()->btnClose->setEnabled(!installing);
+    form()->btnClose3->setEnabled(!installing);
     if (installing) {
-        ui->label_12->setText(tr("Installing... please wait"));
-        ui->progressBar->setRange(0, 0);
+        form()->label_12->setText(tr("Installing... please wait"));
+        form()->progressBar->setRange(0, 0);
     } else {
-        ui->progressBar->setRange(0, UpdateProgress::Steps);
+        form()->progressBar->setRange(0, UpdateProgress::Steps);
     }
 }
 

@@ -61,6 +61,7 @@ public slots:
     void waitTimeOut();
     // Escape and the window's own close take the close button's way out.
     void reject() override;
+    void setVisible(bool visible) override;
 
 private:
     QDate today() const;
@@ -71,7 +72,9 @@ private:
     void setInstalling(bool installing);
     void reportDownloadComplete();
 
-    Ui::SwUpdateDialog *ui;
+    Ui::SwUpdateDialog *form();
+
+    Ui::SwUpdateDialog *ui = nullptr;
     std::unique_ptr<VantoUpdater> m_updater;
     bool m_idle = true;
     QString m_offeredVersion;

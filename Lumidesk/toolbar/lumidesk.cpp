@@ -13,7 +13,6 @@
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/swupdatedialog.h"
-#include "dialogs/upgradedialog.h"
 #include "manager/doccammanager.h"
 #include "qorvrtmpintf.h"
 #include "telegate.h"
@@ -181,7 +180,7 @@ void Lumidesk::makeLiveSetting()
 void Lumidesk::wireSettingDialog(OtherSettingDialog *dialog)
 {
     connect(dialog, &OtherSettingDialog::langChanged, this, &Lumidesk::updateString);
-    connect(dialog->getUpgradeDialog(), &UpgradeDialog::closeSystem, this, &Lumidesk::closeToolBar);
+    connect(dialog, &OtherSettingDialog::closeSystem, this, &Lumidesk::closeToolBar);
     connect(dialog, &OtherSettingDialog::closeOtherSetting, this, &Lumidesk::closeSettingDialog);
     keepAboveCameraWindows(dialog);
 }

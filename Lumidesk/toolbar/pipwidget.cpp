@@ -18,11 +18,11 @@ const int PanelStep = 192;
 } // namespace
 
 PipWidget::PipWidget(QWidget *parent, int mode)
-    : QDialog(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , ui(new Ui::PipWidget)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -51,7 +51,10 @@ void PipWidget::chcekInitialMode()
     QWidget *const panels[] = {ui->noCameraWidget, ui->oneCameraWidget, ui->twoCameraWidget, ui->pipCameraWidget};
     const int first = m_mode == NoCamera ? 0 : (m_mode == SingleCamera ? 1 : 2);
     for (int i = 0; i < 4; ++i) {
-        panels[i]->setVisible(i >= first);
+        // The panels on offer show with the dialog; showing them now would style them before the
+        // dialog is ever shown.
+        if (i < first)
+            panels[i]->hide();
         if (i >= first && !(i == 0 && first == 0))
             panels[i]->move(PanelLeft + (i - first) * PanelStep, panels[i]->y());
     }

@@ -9,11 +9,11 @@ const int RowHeight = 60;
 }
 
 LiveWarningDialog::LiveWarningDialog(QWidget *parent)
-    : QDialog(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , ui(new Ui::LiveWarningDialog)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
 

@@ -33,11 +33,11 @@ bool marginsFor(int mode, int messageHeight, Margins *margins)
 }
 
 NotificationDialog::NotificationDialog(QWidget *parent)
-    : QDialog(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , ui(new Ui::NotificationDialog)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
 

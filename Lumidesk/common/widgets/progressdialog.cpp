@@ -5,11 +5,11 @@
 #include <QMovie>
 
 ProgressDialog::ProgressDialog(QWidget *parent)
-    : QDialog(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , ui(new Ui::ProgressDialog)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
 

@@ -3,11 +3,11 @@
 #include "ui_warningdialog.h"
 
 WarningDialog::WarningDialog(QWidget *parent)
-    : QDialog(parent)
+    // Made with its final flags: set after the form, they would restyle every widget of it again.
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , ui(new Ui::WarningDialog)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
 

@@ -361,7 +361,7 @@ void TestSettingsDialog::theFormIsBuiltOnFirstUseWithTheStateSetBefore()
     QVERIFY(!dialog.hasForm());
     QVERIFY(!dialog.findChild<QTabWidget *>());
     QCOMPARE(dialog.getSelectLang(), QStringLiteral("ja_JP"));
-    QVERIFY(dialog.getUpgradeDialog());
+    QVERIFY(!dialog.findChild<UpgradeDialog *>());
 
     // What the owner may do before the first show: translate, choose a language, stop the live page.
     dialog.updateString();
@@ -375,6 +375,11 @@ void TestSettingsDialog::theFormIsBuiltOnFirstUseWithTheStateSetBefore()
         dialog.loadLiveSetting();
     QButtonGroup *buttons = dialog.languageButtons();
     QVERIFY(dialog.hasForm());
+    // The update page came with the form; its request to close the program reaches the dialog's owner.
+    QCOMPARE(dialog.findChildren<UpgradeDialog *>().size(), 1);
+    QSignalSpy closeSystem(&dialog, &OtherSettingDialog::closeSystem);
+    emit dialog.getUpgradeDialog()->closeSystem();
+    QCOMPARE(closeSystem.count(), 1);
     QCOMPARE(buttons->buttons().size(), 3);
     QCOMPARE(buttons->checkedId(), 1);
     QCOMPARE(dialog.getSelectLang(), QStringLiteral("de_DE"));

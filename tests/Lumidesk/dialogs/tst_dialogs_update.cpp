@@ -404,8 +404,9 @@ void TestUpdateDialogs::weeklyReminder()
 
     SwUpdateDialog dialog;
     dialog.setCurrentDate(Today);
-    QCOMPARE(child<QCheckBox>(&dialog, "checkBox")->isChecked(), weekly);
     QCOMPARE(dialog.CheckSWVersion(), shown);
+    dialog.show();
+    QCOMPARE(child<QCheckBox>(&dialog, "checkBox")->isChecked(), weekly);
     if (shown) {
         QCOMPARE(child<QLabel>(&dialog, "lbNewVersion")->text(), QString::fromLatin1(offered));
         QCOMPARE(child<QLabel>(&dialog, "lbCurrentVersion")->text(), QStringLiteral("1.0.1003.6"));
@@ -733,11 +734,11 @@ void TestUpdateDialogs::progressCountsLargeAndUnknownSizes()
     serve("1.0.1003.7", slow, sha256(slow.body));
     SwUpdateDialog dialog;
     dialog.setInstallDelay(60000);
-    auto *bar = child<QProgressBar>(&dialog, "progressBar");
     QPair<int, int> large;
     QPair<int, int> unknown;
     QVERIFY(dialog.CheckSWVersion());
     dialog.show();
+    auto *bar = child<QProgressBar>(&dialog, "progressBar");
     // Told while the package comes: on its first report, when the rest of it is still to come.
     bool told = false;
     connect(dialog.updater(), &VantoUpdater::dataReadProgress, &dialog, [&] {
@@ -785,7 +786,10 @@ void TestUpdateDialogs::installerGivesUpOnAHungScript()
 
 void TestUpdateDialogs::forms()
 {
+    // The start-up dialog, made at every start, builds its form only when it is shown.
     SwUpdateDialog startup;
+    QVERIFY(!startup.findChild<QStackedWidget *>());
+    startup.show();
     QCOMPARE(startup.size(), QSize(400, 293));
     QVERIFY(startup.windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(startup.isModal());
