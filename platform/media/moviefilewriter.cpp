@@ -156,7 +156,8 @@ bool MovieFileWriter::startWriting()
     }
     m_ctx = std::make_unique<Context>(*codecFunctions, *formatFunctions);
     const QByteArray path = m_path.toLocal8Bit();
-    int error = m_ctx->avformat.avformat_alloc_output_context2(&m_ctx->format, nullptr, "mov", path.constData());
+    int error =
+        m_ctx->avformat.avformat_alloc_output_context2(&m_ctx->format, nullptr, "mov", path.constData());
     if (error < 0 || !m_ctx->format) {
         fail(QStringLiteral("cannot create the movie"), error);
         return false;
