@@ -24,7 +24,7 @@ import sys
 RULES = """
 platform                    :
 outside/libJournix          : platform
-outside/libPushwire         :
+outside/libPushwire         : platform/media/ffmpeglibrary.h     # FFmpeg's loader
 outside/libTelegate         :
 outside/libVantoQRCode      :
 outside/libVantoHQCapture   : libQorvLiveCapture

@@ -1,7 +1,8 @@
 #include "encoding/aacliveencoder.h"
 
+#include "media/ffmpeglibrary.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
@@ -23,15 +24,21 @@ QString avErrorText(int error)
 } // namespace
 
 struct AacLiveEncoder::Context {
+    explicit Context(const FfmpegLibrary::Codec &functions)
+        : avcodec(functions)
+    {
+    }
+
+    const FfmpegLibrary::Codec &avcodec;
     AVCodecContext *codec = nullptr;
     AVFrame *frame = nullptr;
     AVPacket *packet = nullptr;
 
     ~Context()
     {
-        av_packet_free(&packet);
+        avcodec.av_packet_free(&packet);
         av_frame_free(&frame);
-        avcodec_free_context(&codec);
+        avcodec.avcodec_free_context(&codec);
     }
 };
 
@@ -61,13 +68,17 @@ bool AacLiveEncoder::fail(const QString &what, int avError)
 bool AacLiveEncoder::open()
 {
     close();
-    const AVCodec *codec = avcodec_find_encoder_by_name("aac");
+    QString loadError;
+    const FfmpegLibrary::Codec *functions = FfmpegLibrary::codec(&loadError);
+    if (!functions)
+        return fail(loadError, 0);
+    const AVCodec *codec = functions->avcodec_find_encoder_by_name("aac");
     if (!codec)
         return fail(QStringLiteral("the AAC encoder is missing"), 0);
-    auto ctx = std::make_unique<Context>();
-    ctx->codec = avcodec_alloc_context3(codec);
+    auto ctx = std::make_unique<Context>(*functions);
+    ctx->codec = functions->avcodec_alloc_context3(codec);
     ctx->frame = av_frame_alloc();
-    ctx->packet = av_packet_alloc();
+    ctx->packet = functions->av_packet_alloc();
     if (!ctx->codec || !ctx->frame || !ctx->packet)
         return fail(QStringLiteral("out of memory"), 0);
 
@@ -78,7 +89,7 @@ bool AacLiveEncoder::open()
     c->bit_rate = BitRate;
     c->time_base = AVRational{1, SampleRate};
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    int error = avcodec_open2(c, codec, nullptr);
+    int error = functions->avcodec_open2(c, codec, nullptr);
     if (error < 0)
         return fail(QStringLiteral("the AAC encoder refused the settings"), error);
     if (c->frame_size != FrameSamples)
@@ -121,7 +132,7 @@ bool AacLiveEncoder::encode(const char *pcm, qint64 timeMs, QVector<Packet> *out
     frame->pts = m_nextPts;
     m_nextPts += FrameSamples;
     m_pendingTimes.enqueue(timeMs);
-    error = avcodec_send_frame(m_ctx->codec, frame);
+    error = m_ctx->avcodec.avcodec_send_frame(m_ctx->codec, frame);
     if (error < 0) {
         m_pendingTimes.removeLast();
         m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
@@ -134,7 +145,7 @@ bool AacLiveEncoder::finish(QVector<Packet> *out)
 {
     if (!m_ctx)
         return false;
-    const int error = avcodec_send_frame(m_ctx->codec, nullptr);
+    const int error = m_ctx->avcodec.avcodec_send_frame(m_ctx->codec, nullptr);
     const bool ok = (error >= 0 || error == AVERROR_EOF) && drain(out);
     close();
     return ok;
@@ -144,7 +155,7 @@ bool AacLiveEncoder::drain(QVector<Packet> *out)
 {
     AVPacket *packet = m_ctx->packet;
     for (;;) {
-        const int error = avcodec_receive_packet(m_ctx->codec, packet);
+        const int error = m_ctx->avcodec.avcodec_receive_packet(m_ctx->codec, packet);
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
             return true;
         if (error < 0) {
@@ -155,7 +166,7 @@ bool AacLiveEncoder::drain(QVector<Packet> *out)
         encoded.data = QByteArray(reinterpret_cast<const char *>(packet->data), packet->size);
         // Packets leave in the order the blocks came in; each takes the oldest block time left.
         encoded.timeMs = m_pendingTimes.isEmpty() ? 0 : m_pendingTimes.dequeue();
-        av_packet_unref(packet);
+        m_ctx->avcodec.av_packet_unref(packet);
         if (out)
             out->append(encoded);
     }

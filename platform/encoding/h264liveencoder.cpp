@@ -1,10 +1,11 @@
 #include "encoding/h264liveencoder.h"
 
+#include "media/ffmpeglibrary.h"
+
 #include "encoding/h264bitstream.h"
 #include "encoding/h264level.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libavutil/opt.h>
@@ -29,6 +30,12 @@ QString avErrorText(int error)
 } // namespace
 
 struct H264LiveEncoder::Context {
+    explicit Context(const FfmpegLibrary::Codec &functions)
+        : avcodec(functions)
+    {
+    }
+
+    const FfmpegLibrary::Codec &avcodec;
     AVCodecContext *codec = nullptr;
     AVFrame *frame = nullptr;
     AVPacket *packet = nullptr;
@@ -37,9 +44,9 @@ struct H264LiveEncoder::Context {
     ~Context()
     {
         sws_freeContext(scaler);
-        av_packet_free(&packet);
+        avcodec.av_packet_free(&packet);
         av_frame_free(&frame);
-        avcodec_free_context(&codec);
+        avcodec.avcodec_free_context(&codec);
     }
 };
 
@@ -87,14 +94,18 @@ bool H264LiveEncoder::open(const Settings &settings)
     if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2)
         return fail(QStringLiteral("invalid stream size %1 x %2").arg(settings.width).arg(settings.height), 0);
 
-    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
+    QString loadError;
+    const FfmpegLibrary::Codec *functions = FfmpegLibrary::codec(&loadError);
+    if (!functions)
+        return fail(loadError, 0);
+    const AVCodec *codec = functions->avcodec_find_encoder_by_name("libx264");
     if (!codec)
         return fail(QStringLiteral("the H.264 encoder libx264 is missing"), 0);
 
-    auto ctx = std::make_unique<Context>();
-    ctx->codec = avcodec_alloc_context3(codec);
+    auto ctx = std::make_unique<Context>(*functions);
+    ctx->codec = functions->avcodec_alloc_context3(codec);
     ctx->frame = av_frame_alloc();
-    ctx->packet = av_packet_alloc();
+    ctx->packet = functions->av_packet_alloc();
     if (!ctx->codec || !ctx->frame || !ctx->packet)
         return fail(QStringLiteral("out of memory"), 0);
 
@@ -130,7 +141,7 @@ bool H264LiveEncoder::open(const Settings &settings)
     // (frames arrive paced, their time stamps still travel with them).
     av_opt_set(c->priv_data, "x264-params", "scenecut=0:force-cfr=1", 0);
 
-    int error = avcodec_open2(c, codec, nullptr);
+    int error = functions->avcodec_open2(c, codec, nullptr);
     if (error < 0)
         return fail(QStringLiteral("libx264 refused the settings"), error);
 
@@ -200,7 +211,7 @@ bool H264LiveEncoder::encode(const VideoSample &sample, QVector<EncodedFrame> *o
         frame->key_frame = 0;
     }
 
-    error = avcodec_send_frame(m_ctx->codec, frame);
+    error = m_ctx->avcodec.avcodec_send_frame(m_ctx->codec, frame);
     if (error < 0) {
         m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
         return false;
@@ -212,7 +223,7 @@ bool H264LiveEncoder::finish(QVector<EncodedFrame> *out)
 {
     if (!m_ctx)
         return false;
-    const int error = avcodec_send_frame(m_ctx->codec, nullptr);
+    const int error = m_ctx->avcodec.avcodec_send_frame(m_ctx->codec, nullptr);
     const bool ok = (error >= 0 || error == AVERROR_EOF) && drain(out);
     close();
     return ok;
@@ -222,7 +233,7 @@ bool H264LiveEncoder::drain(QVector<EncodedFrame> *out)
 {
     AVPacket *packet = m_ctx->packet;
     for (;;) {
-        const int error = avcodec_receive_packet(m_ctx->codec, packet);
+        const int error = m_ctx->avcodec.avcodec_receive_packet(m_ctx->codec, packet);
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
             return true;
         if (error < 0) {
@@ -241,7 +252,7 @@ bool H264LiveEncoder::drain(QVector<EncodedFrame> *out)
         } else {
             ++m_framesSinceKey;
         }
-        av_packet_unref(packet);
+        m_ctx->avcodec.av_packet_unref(packet);
         if (out && !encoded.data.isEmpty())
             out->append(encoded);
     }

@@ -1,5 +1,7 @@
 #include "media/moviefilewriter.h"
 
+#include "media/ffmpeglibrary.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -7,8 +9,6 @@
 #include <vector>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
@@ -47,6 +47,17 @@ qint64 nominalFrameTicks(const AVCodecContext *video)
 
 struct MovieFileWriter::Context
 {
+    Context(const FfmpegLibrary::Codec &codecFunctions, const FfmpegLibrary::Format &formatFunctions)
+        : avcodec(codecFunctions)
+        , avformat(formatFunctions)
+    {
+    }
+
+    // How far the file is written.
+    qint64 fileOffset() const { return avformat.avio_seek(format->pb, 0, SEEK_CUR); }
+
+    const FfmpegLibrary::Codec &avcodec;
+    const FfmpegLibrary::Format &avformat;
     AVFormatContext *format = nullptr;
     AVCodecContext *video = nullptr;
     AVCodecContext *audio = nullptr;
@@ -92,18 +103,18 @@ struct MovieFileWriter::Context
     ~Context()
     {
         for (AVPacket *waiting : waitingAudio)
-            av_packet_free(&waiting);
+            avcodec.av_packet_free(&waiting);
         sws_freeContext(scaler);
-        av_packet_free(&packet);
-        av_packet_free(&heldVideo);
+        avcodec.av_packet_free(&packet);
+        avcodec.av_packet_free(&heldVideo);
         av_frame_free(&videoFrame);
         av_frame_free(&audioFrame);
-        avcodec_free_context(&video);
-        avcodec_free_context(&audio);
+        avcodec.avcodec_free_context(&video);
+        avcodec.avcodec_free_context(&audio);
         if (format) {
             if (fileOpen)
-                avio_closep(&format->pb);
-            avformat_free_context(format);
+                avformat.avio_closep(&format->pb);
+            avformat.avformat_free_context(format);
         }
     }
 };
@@ -135,15 +146,24 @@ bool MovieFileWriter::startWriting()
         return false;
     }
 
-    m_ctx = std::make_unique<Context>();
+    QString loadError;
+    const FfmpegLibrary::Codec *codecFunctions = FfmpegLibrary::codec(&loadError);
+    const FfmpegLibrary::Format *formatFunctions =
+        codecFunctions ? FfmpegLibrary::format(&loadError) : nullptr;
+    if (!formatFunctions) {
+        fail(loadError, 0);
+        return false;
+    }
+    m_ctx = std::make_unique<Context>(*codecFunctions, *formatFunctions);
     const QByteArray path = m_path.toLocal8Bit();
-    int error = avformat_alloc_output_context2(&m_ctx->format, nullptr, "mov", path.constData());
+    int error =
+        m_ctx->avformat.avformat_alloc_output_context2(&m_ctx->format, nullptr, "mov", path.constData());
     if (error < 0 || !m_ctx->format) {
         fail(QStringLiteral("cannot create the movie"), error);
         return false;
     }
-    m_ctx->packet = av_packet_alloc();
-    m_ctx->heldVideo = av_packet_alloc();
+    m_ctx->packet = m_ctx->avcodec.av_packet_alloc();
+    m_ctx->heldVideo = m_ctx->avcodec.av_packet_alloc();
     if (!m_ctx->packet || !m_ctx->heldVideo) {
         fail(QStringLiteral("cannot allocate a packet"), AVERROR(ENOMEM));
         return false;
@@ -154,7 +174,7 @@ bool MovieFileWriter::startWriting()
     // Every fragment goes to the file as soon as the muxer has it.
     m_ctx->format->flush_packets = 1;
 
-    error = avio_open(&m_ctx->format->pb, path.constData(), AVIO_FLAG_WRITE);
+    error = m_ctx->avformat.avio_open(&m_ctx->format->pb, path.constData(), AVIO_FLAG_WRITE);
     if (error < 0) {
         fail(QStringLiteral("cannot open %1 for writing").arg(m_path), error);
         return false;
@@ -166,10 +186,10 @@ bool MovieFileWriter::startWriting()
     // A fragment at every key frame and none longer than the fragment duration: a kill loses the
     // open fragment and what the encoder still holds, well under a second at 30 frames a second.
     av_dict_set_int(&options, "frag_duration", m_settings.fragmentDurationUs, 0);
-    error = avformat_write_header(m_ctx->format, &options);
+    error = m_ctx->avformat.avformat_write_header(m_ctx->format, &options);
     av_dict_free(&options);
     if (error >= 0) {
-        avio_flush(m_ctx->format->pb);
+        m_ctx->avformat.avio_flush(m_ctx->format->pb);
         error = m_ctx->format->pb->error;
     }
     if (error < 0) {
@@ -177,7 +197,7 @@ bool MovieFileWriter::startWriting()
         close();
         return false;
     }
-    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
+    m_ctx->wholeFragmentsBytes = m_ctx->fileOffset();
     m_ctx->headerWritten = true;
     m_status = Writing;
     return true;
@@ -185,12 +205,12 @@ bool MovieFileWriter::startWriting()
 
 bool MovieFileWriter::openVideoEncoder()
 {
-    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
+    const AVCodec *codec = m_ctx->avcodec.avcodec_find_encoder_by_name("libx264");
     if (!codec) {
         fail(QStringLiteral("the H.264 encoder libx264 is missing"), 0);
         return false;
     }
-    AVCodecContext *c = avcodec_alloc_context3(codec);
+    AVCodecContext *c = m_ctx->avcodec.avcodec_alloc_context3(codec);
     m_ctx->video = c;
     c->width = evenDown(m_settings.width);
     c->height = evenDown(m_settings.height);
@@ -209,19 +229,19 @@ bool MovieFileWriter::openVideoEncoder()
     if (!m_settings.x264Params.isEmpty())
         av_opt_set(c->priv_data, "x264-params", m_settings.x264Params.toUtf8().constData(), 0);
 
-    int error = avcodec_open2(c, codec, nullptr);
+    int error = m_ctx->avcodec.avcodec_open2(c, codec, nullptr);
     if (error < 0) {
         fail(QStringLiteral("cannot open the H.264 encoder"), error);
         return false;
     }
-    m_ctx->videoStream = avformat_new_stream(m_ctx->format, nullptr);
+    m_ctx->videoStream = m_ctx->avformat.avformat_new_stream(m_ctx->format, nullptr);
     if (!m_ctx->videoStream) {
         fail(QStringLiteral("cannot add the video track"), AVERROR(ENOMEM));
         return false;
     }
     m_ctx->videoStream->time_base = c->time_base;
     m_ctx->videoStream->sample_aspect_ratio = c->sample_aspect_ratio;
-    avcodec_parameters_from_context(m_ctx->videoStream->codecpar, c);
+    m_ctx->avcodec.avcodec_parameters_from_context(m_ctx->videoStream->codecpar, c);
 
     m_ctx->videoFrame = av_frame_alloc();
     m_ctx->videoFrame->format = c->pix_fmt;
@@ -237,12 +257,12 @@ bool MovieFileWriter::openVideoEncoder()
 
 bool MovieFileWriter::openAudioEncoder()
 {
-    const AVCodec *codec = avcodec_find_encoder_by_name("aac");
+    const AVCodec *codec = m_ctx->avcodec.avcodec_find_encoder_by_name("aac");
     if (!codec) {
         fail(QStringLiteral("the AAC encoder is missing"), 0);
         return false;
     }
-    AVCodecContext *c = avcodec_alloc_context3(codec);
+    AVCodecContext *c = m_ctx->avcodec.avcodec_alloc_context3(codec);
     m_ctx->audio = c;
     c->sample_fmt = AV_SAMPLE_FMT_FLTP;
     c->sample_rate = m_settings.audioSampleRate;
@@ -252,18 +272,18 @@ bool MovieFileWriter::openAudioEncoder()
     if (m_ctx->format->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
-    int error = avcodec_open2(c, codec, nullptr);
+    int error = m_ctx->avcodec.avcodec_open2(c, codec, nullptr);
     if (error < 0) {
         fail(QStringLiteral("cannot open the AAC encoder"), error);
         return false;
     }
-    m_ctx->audioStream = avformat_new_stream(m_ctx->format, nullptr);
+    m_ctx->audioStream = m_ctx->avformat.avformat_new_stream(m_ctx->format, nullptr);
     if (!m_ctx->audioStream) {
         fail(QStringLiteral("cannot add the audio track"), AVERROR(ENOMEM));
         return false;
     }
     m_ctx->audioStream->time_base = c->time_base;
-    avcodec_parameters_from_context(m_ctx->audioStream->codecpar, c);
+    m_ctx->avcodec.avcodec_parameters_from_context(m_ctx->audioStream->codecpar, c);
     m_ctx->audioFrame = av_frame_alloc();
     return true;
 }
@@ -451,7 +471,7 @@ bool MovieFileWriter::sendAndDrain(int streamIndex, bool flush, void *frame)
     const bool isVideo = streamIndex == m_ctx->videoStream->index;
     AVCodecContext *c = isVideo ? m_ctx->video : m_ctx->audio;
     AVStream *stream = isVideo ? m_ctx->videoStream : m_ctx->audioStream;
-    int error = avcodec_send_frame(c, flush ? nullptr : static_cast<AVFrame *>(frame));
+    int error = m_ctx->avcodec.avcodec_send_frame(c, flush ? nullptr : static_cast<AVFrame *>(frame));
     if (error < 0 && !(flush && error == AVERROR_EOF)) {
         fail(isVideo ? QStringLiteral("the H.264 encoder refused a frame")
                      : QStringLiteral("the AAC encoder refused a frame"), error);
@@ -459,14 +479,14 @@ bool MovieFileWriter::sendAndDrain(int streamIndex, bool flush, void *frame)
     }
     AVPacket *packet = m_ctx->packet;
     for (;;) {
-        error = avcodec_receive_packet(c, packet);
+        error = m_ctx->avcodec.avcodec_receive_packet(c, packet);
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
             return true;
         if (error < 0) {
             fail(QStringLiteral("encoding failed"), error);
             return false;
         }
-        av_packet_rescale_ts(packet, c->time_base, stream->time_base);
+        m_ctx->avcodec.av_packet_rescale_ts(packet, c->time_base, stream->time_base);
         packet->stream_index = stream->index;
         if (isVideo ? !holdVideoPacket(packet) : !writePacket(packet))
             return false;
@@ -477,13 +497,13 @@ bool MovieFileWriter::writePacket(AVPacket *packet)
 {
     const bool isVideo = packet->stream_index == m_ctx->videoStream->index;
     if (!isVideo && !m_ctx->videoWritten) {
-        AVPacket *waiting = av_packet_alloc();
+        AVPacket *waiting = m_ctx->avcodec.av_packet_alloc();
         if (!waiting) {
-            av_packet_unref(packet);
+            m_ctx->avcodec.av_packet_unref(packet);
             fail(QStringLiteral("cannot allocate a packet"), AVERROR(ENOMEM));
             return false;
         }
-        av_packet_move_ref(waiting, packet);
+        m_ctx->avcodec.av_packet_move_ref(waiting, packet);
         m_ctx->waitingAudio.push_back(waiting);
         return true;
     }
@@ -502,7 +522,7 @@ bool MovieFileWriter::writeWaitingAudio()
     bool written = true;
     for (AVPacket *packet : waiting) {
         written = written && muxPacket(packet);
-        av_packet_free(&packet);
+        m_ctx->avcodec.av_packet_free(&packet);
     }
     return written;
 }
@@ -516,32 +536,32 @@ bool MovieFileWriter::muxPacket(AVPacket *packet)
     if (packet->dts < 0 || (lastDts != AV_NOPTS_VALUE && packet->dts <= lastDts)) {
         qWarning("a packet of track %d at %lld after %lld is dropped", packet->stream_index,
                  static_cast<long long>(packet->dts), static_cast<long long>(lastDts));
-        av_packet_unref(packet);
+        m_ctx->avcodec.av_packet_unref(packet);
         return true;
     }
     lastDts = packet->dts;
     // Straight to the muxer, not through its interleaving queue: the tracks of a fragment are stored
     // apart anyway, and a queue would hold back what a kill then loses.
-    const int error = av_write_frame(m_ctx->format, packet);
-    av_packet_unref(packet);
+    const int error = m_ctx->avformat.av_write_frame(m_ctx->format, packet);
+    m_ctx->avcodec.av_packet_unref(packet);
     if (error < 0) {
         failOutput(error);
         return false;
     }
     // The packets of the open fragment wait in the muxer's memory: what reached the file ends with
     // a whole fragment.
-    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
+    m_ctx->wholeFragmentsBytes = m_ctx->fileOffset();
     return true;
 }
 
 bool MovieFileWriter::writeFragment()
 {
-    const int error = av_write_frame(m_ctx->format, nullptr);
+    const int error = m_ctx->avformat.av_write_frame(m_ctx->format, nullptr);
     if (error < 0) {
         failOutput(error);
         return false;
     }
-    m_ctx->wholeFragmentsBytes = avio_tell(m_ctx->format->pb);
+    m_ctx->wholeFragmentsBytes = m_ctx->fileOffset();
     m_ctx->fileHasFrames = true;
     return true;
 }
@@ -563,7 +583,7 @@ bool MovieFileWriter::holdVideoPacket(AVPacket *packet)
         if (!writeHeldVideo())
             return false;
     }
-    av_packet_move_ref(m_ctx->heldVideo, packet);
+    m_ctx->avcodec.av_packet_move_ref(m_ctx->heldVideo, packet);
     m_ctx->videoHeld = true;
     return true;
 }
@@ -603,7 +623,7 @@ bool MovieFileWriter::finishWriting()
     // complete as possible; the result stays a failure. After a failed write the file takes nothing
     // more: it is cut back to its last whole fragment when closed.
     if (!m_ctx->outputFailed) {
-        const int error = av_write_trailer(m_ctx->format);
+        const int error = m_ctx->avformat.av_write_trailer(m_ctx->format);
         if (error < 0) {
             m_ctx->outputFailed = true;
             if (ok)
@@ -630,7 +650,7 @@ bool MovieFileWriter::close()
 {
     if (!m_ctx || !m_ctx->fileOpen)
         return true;
-    const bool closed = avio_closep(&m_ctx->format->pb) >= 0;
+    const bool closed = m_ctx->avformat.avio_closep(&m_ctx->format->pb) >= 0;
     m_ctx->fileOpen = false;
     // A file that never received a frame plays nothing, and its name would refuse the next try (a
     // disk full from the very start): it goes. It is ours: an existing file is never opened.

@@ -5,8 +5,6 @@
 #include <QUrl>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/error.h>
 #include <libavutil/mem.h>
 }
@@ -51,8 +49,10 @@ RtmpConnection::Result RtmpConnection::open(const QString &url, int timeoutMs)
         m_error = QStringLiteral("not an RTMP address");
         return Failed;
     }
+    if (!loadFfmpeg())
+        return Failed;
     const QByteArray address = url.toUtf8();
-    int err = avformat_alloc_output_context2(&m_context, nullptr, "flv", address.constData());
+    int err = m_avformat->avformat_alloc_output_context2(&m_context, nullptr, "flv", address.constData());
     if (err < 0 || !m_context) {
         setError("flv muxer", err);
         return Failed;
@@ -65,13 +65,13 @@ RtmpConnection::Result RtmpConnection::open(const QString &url, int timeoutMs)
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "rtmp,rtmps,tcp,tls", 0);
     setDeadline(timeoutMs);
-    err = avio_open2(&m_context->pb, address.constData(), AVIO_FLAG_WRITE, &m_context->interrupt_callback,
-                     &options);
+    err = m_avformat->avio_open2(&m_context->pb, address.constData(), AVIO_FLAG_WRITE,
+                                 &m_context->interrupt_callback, &options);
     av_dict_free(&options);
     setDeadline(0);
     if (err < 0) {
         setError("connect", err);
-        avformat_free_context(m_context);
+        m_avformat->avformat_free_context(m_context);
         m_context = nullptr;
         return Failed;
     }
@@ -84,7 +84,7 @@ RtmpConnection::Result RtmpConnection::writeHeader(const QByteArray &videoConfig
 {
     if (!m_context || m_headerWritten)
         return Failed;
-    m_video = avformat_new_stream(m_context, nullptr);
+    m_video = m_avformat->avformat_new_stream(m_context, nullptr);
     if (!m_video)
         return Failed;
     m_video->time_base = AVRational { 1, 1000 };
@@ -97,7 +97,7 @@ RtmpConnection::Result RtmpConnection::writeHeader(const QByteArray &videoConfig
         return Failed;
 
     if (!audioConfig.isEmpty()) {
-        m_audio = avformat_new_stream(m_context, nullptr);
+        m_audio = m_avformat->avformat_new_stream(m_context, nullptr);
         if (!m_audio)
             return Failed;
         m_audio->time_base = AVRational { 1, 1000 };
@@ -112,7 +112,7 @@ RtmpConnection::Result RtmpConnection::writeHeader(const QByteArray &videoConfig
     }
 
     setDeadline(10000);
-    const int err = avformat_write_header(m_context, nullptr);
+    const int err = m_avformat->avformat_write_header(m_context, nullptr);
     setDeadline(0);
     if (err < 0) {
         setError("stream header", err);
@@ -144,11 +144,11 @@ RtmpConnection::Result RtmpConnection::writePacket(AVStream *stream, const QByte
     const qint64 ts = qMax(timestampMs, qMax<qint64>(*lastTimestamp, 0));
     *lastTimestamp = ts;
 
-    AVPacket *packet = av_packet_alloc();
+    AVPacket *packet = m_avcodec->av_packet_alloc();
     if (!packet)
         return Failed;
     Result result = Ok;
-    if (av_new_packet(packet, data.size()) < 0) {
+    if (m_avcodec->av_new_packet(packet, data.size()) < 0) {
         result = Failed;
     } else {
         std::memcpy(packet->data, data.constData(), size_t(data.size()));
@@ -158,14 +158,14 @@ RtmpConnection::Result RtmpConnection::writePacket(AVStream *stream, const QByte
         if (keyFrame)
             packet->flags |= AV_PKT_FLAG_KEY;
         setDeadline(timeoutMs);
-        const int err = av_write_frame(m_context, packet);
+        const int err = m_avformat->av_write_frame(m_context, packet);
         setDeadline(0);
         if (err < 0) {
             setError("send", err);
             result = err == AVERROR(EINVAL) || err == AVERROR_INVALIDDATA ? BadStreamData : Failed;
         }
     }
-    av_packet_free(&packet);
+    m_avcodec->av_packet_free(&packet);
     return result;
 }
 
@@ -175,19 +175,29 @@ void RtmpConnection::close(bool graceful, int timeoutMs)
         return;
     if (graceful && m_headerWritten && !m_aborted) {
         setDeadline(timeoutMs);
-        av_write_trailer(m_context);
+        m_avformat->av_write_trailer(m_context);
     }
     // Closing the RTMP layer sends its closing messages; when the peer is gone they must not wait.
     setDeadline(graceful ? timeoutMs : 1);
-    avio_closep(&m_context->pb);
+    m_avformat->avio_closep(&m_context->pb);
     setDeadline(0);
-    avformat_free_context(m_context);
+    m_avformat->avformat_free_context(m_context);
     m_context = nullptr;
     m_video = nullptr;
     m_audio = nullptr;
     m_headerWritten = false;
     m_lastVideoMs = -1;
     m_lastAudioMs = -1;
+}
+
+bool RtmpConnection::loadFfmpeg()
+{
+    QString error;
+    m_avcodec = platform::FfmpegLibrary::codec(&error);
+    m_avformat = m_avcodec ? platform::FfmpegLibrary::format(&error) : nullptr;
+    if (!m_avformat)
+        m_error = error;
+    return m_avformat != nullptr;
 }
 
 void RtmpConnection::abort()

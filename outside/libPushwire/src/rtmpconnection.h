@@ -1,12 +1,11 @@
 #pragma once
 
+#include "media/ffmpeglibrary.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <atomic>
-
-struct AVFormatContext;
-struct AVStream;
 
 // One RTMP connection carrying an FLV stream, on libavformat. Used by the network thread only;
 // abort() may be called from any thread and ends a blocked connect or write within ~100 ms.
@@ -43,12 +42,16 @@ public:
     void abort();
 
 private:
+    bool loadFfmpeg(); // false with the error when FFmpeg cannot be loaded
     static int interruptCallback(void *opaque);
     Result writePacket(AVStream *stream, const QByteArray &data, qint64 timestampMs, bool keyFrame,
                        qint64 *lastTimestamp, int timeoutMs);
     void setDeadline(int timeoutMs);
     void setError(const char *what, int err);
 
+    // libavcodec and libavformat, loaded for the first connection.
+    const platform::FfmpegLibrary::Codec *m_avcodec = nullptr;
+    const platform::FfmpegLibrary::Format *m_avformat = nullptr;
     AVFormatContext *m_context = nullptr;
     AVStream *m_video = nullptr;
     AVStream *m_audio = nullptr;

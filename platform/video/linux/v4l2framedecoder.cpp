@@ -1,7 +1,6 @@
 #include "video/linux/v4l2framedecoder.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
 #include <libavutil/pixfmt.h>
 #include <libswscale/swscale.h>
@@ -85,13 +84,17 @@ bool V4l2FrameDecoder::configure(quint32 pixelFormat, int width, int height, int
     releaseCodec();
     if (!isJpeg(pixelFormat))
         return true;
-    const AVCodec *codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+    // The loader reports what is missing; the stream is refused as for a decoder that cannot open.
+    m_avcodec = FfmpegLibrary::codec();
+    if (!m_avcodec)
+        return false;
+    const AVCodec *codec = m_avcodec->avcodec_find_decoder(AV_CODEC_ID_MJPEG);
     if (!codec)
         return false;
-    m_codec = avcodec_alloc_context3(codec);
+    m_codec = m_avcodec->avcodec_alloc_context3(codec);
     m_frame = av_frame_alloc();
-    m_packet = av_packet_alloc();
-    if (!m_codec || !m_frame || !m_packet || avcodec_open2(m_codec, codec, nullptr) < 0) {
+    m_packet = m_avcodec->av_packet_alloc();
+    if (!m_codec || !m_frame || !m_packet || m_avcodec->avcodec_open2(m_codec, codec, nullptr) < 0) {
         releaseCodec();
         return false;
     }
@@ -100,9 +103,11 @@ bool V4l2FrameDecoder::configure(quint32 pixelFormat, int width, int height, int
 
 void V4l2FrameDecoder::releaseCodec()
 {
-    avcodec_free_context(&m_codec);
+    if (!m_avcodec)
+        return;
+    m_avcodec->avcodec_free_context(&m_codec);
     av_frame_free(&m_frame);
-    av_packet_free(&m_packet);
+    m_avcodec->av_packet_free(&m_packet);
 }
 
 QImage V4l2FrameDecoder::decode(const uchar *data, int length, const QSize &outputSize)
@@ -133,14 +138,14 @@ bool V4l2FrameDecoder::decodeJpeg(const uchar *data, int length)
     if (!m_codec)
         return false;
     // The decoder reads a little past the end of its input; a driver buffer may end right there.
-    if (av_new_packet(m_packet, length) < 0)
+    if (m_avcodec->av_new_packet(m_packet, length) < 0)
         return false;
     std::memcpy(m_packet->data, data, size_t(length));
-    const bool sent = avcodec_send_packet(m_codec, m_packet) >= 0;
-    av_packet_unref(m_packet);
+    const bool sent = m_avcodec->avcodec_send_packet(m_codec, m_packet) >= 0;
+    m_avcodec->av_packet_unref(m_packet);
     if (!sent)
         return false;
-    if (avcodec_receive_frame(m_codec, m_frame) < 0)
+    if (m_avcodec->avcodec_receive_frame(m_codec, m_frame) < 0)
         return false;
     // A damaged frame can decode to another size than the stream's; it is dropped rather than scaled.
     return m_frame->width == m_width && m_frame->height == m_height;

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "media/ffmpeglibrary.h"
+
 #include <QImage>
 #include <QSize>
 
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
 struct SwsContext;
 
 namespace platform {
@@ -42,6 +41,8 @@ private:
     int m_height = 0;
     int m_bytesPerLine = 0;
 
+    // libavcodec, loaded for the first stream of MJPEG.
+    const FfmpegLibrary::Codec *m_avcodec = nullptr;
     AVCodecContext *m_codec = nullptr;
     AVFrame *m_frame = nullptr;
     AVPacket *m_packet = nullptr;
