@@ -319,8 +319,7 @@ void CameraMainWidget::makePreviewWindow()
     // The preview is a window of its own, so that the session can draw into it while this window
     // stays translucent around it.
     previewParent = new QWidget;
-    visionWidget->setParent(previewParent);
-    visionWidget->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    visionWidget->setParent(previewParent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
@@ -352,8 +351,9 @@ void CameraMainWidget::makeSession()
             Qt::QueuedConnection);
     session->addRTMPObj(rtmp);
     // The session draws the preview with a child widget of its own inside visionWidget, so the
-    // preview window keeps its updates on (switching them off would freeze that child too).
-    bottomBar->setParent(widgetDown);
+    // preview window keeps its updates on (switching them off would freeze that child too). The
+    // bottom bar lies on the picture: the form makes it widgetDown's top child, since moving it there
+    // now would style all its buttons again.
 }
 
 void CameraMainWidget::makeTimers()

@@ -12,15 +12,15 @@ CaptureModeMenu::CaptureModeMenu(QWidget *parent)
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     for (int mode = 0; mode < 3; ++mode) {
-        auto *button = new PopupButton(this);
-        // A pop-up of its own by birth; here it is one row of this pop-up.
-        button->setWindowFlags(Qt::Widget);
+        // One row of this pop-up, made so: new flags afterwards would style it again.
+        auto *button = new PopupButton(this, Qt::Widget);
         button->switchIcon(mode);
         connect(button, &PopupButton::switchBtnMode, this, &CaptureModeMenu::choose);
         layout->addWidget(button);
         m_buttons.append(button);
+        // Nothing is offered until the menu is about to show; its size is taken then.
+        button->hide();
     }
-    setOfferedModes({});
 }
 
 void CaptureModeMenu::setOfferedModes(const QList<int> &modes)

@@ -27,11 +27,10 @@ QString modeImage(int mode)
 }
 }
 
-PopupButton::PopupButton(QWidget *parent)
-    : QWidget(parent)
+PopupButton::PopupButton(QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags)
     , m_button(new QToolButton(this))
 {
-    setWindowFlags(Qt::Popup);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -12,7 +12,8 @@ class PopupButton : public QWidget
     Q_OBJECT
 
 public:
-    explicit PopupButton(QWidget *parent = nullptr);
+    // A pop-up of its own by default; a row of a menu is made as a plain widget.
+    explicit PopupButton(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::Popup);
 
     void switchIcon(int mode);
     int mode() const;

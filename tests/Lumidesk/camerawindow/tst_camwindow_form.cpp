@@ -42,7 +42,8 @@ void TestCamWindowForm::widgets_data()
     QTest::newRow("btnWarring") << "btnWarring" << "QToolButton" << "topBar" << QSize(26, 26)
                                 << "btn_error_p_w_selected.png";
     QTest::newRow("btnMainClose") << "btnMainClose" << "QToolButton" << "topBar" << QSize(22, 22) << "btn_x_p_hover.png";
-    QTest::newRow("bottomBar") << "bottomBar" << "CustDetectionFrame" << "frameCamera" << QSize() << "bg_p_menu46.png";
+    // The bar lies on the picture, as the top child of the area below the title bar.
+    QTest::newRow("bottomBar") << "bottomBar" << "CustDetectionFrame" << "widgetDown" << QSize() << "bg_p_menu46.png";
     QTest::newRow("btnCapture") << "btnCapture" << "QToolButton" << "bottomBar" << QSize(91, 46) << "btn_cam_p_disabled.png";
     QTest::newRow("btnSwitch") << "btnSwitch" << "QToolButton" << "bottomBar" << QSize(25, 46) << "btn_cam_ar_p_normal.png";
     QTest::newRow("btnRecord") << "btnRecord" << "QToolButton" << "bottomBar" << QSize(118, 46) << "btn_rec_p_pressed.png";
