@@ -11,7 +11,9 @@
 #include "journix.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
+#include <QThreadPool>
 
 namespace {
 
@@ -31,6 +33,7 @@ LumideskStartup::LumideskStartup()
     // is made, so it is still in time here; a value the user set stays.
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+    readFontsMeanwhile();
     startLogging();
     QGuiApplication::setDesktopFileName(QLatin1String(DesktopEntry));
     QApplication::setWindowIcon(QIcon(QLatin1String(WindowIcon)));
@@ -57,6 +60,15 @@ NavigationDialog *LumideskStartup::guide()
         connect(m_guide, &NavigationDialog::closeGuidPage, m_toolbar, qOverload<>(&Lumidesk::showLumidesk));
     }
     return m_guide;
+}
+
+// The first text laid out reads the whole font configuration, some milliseconds, and the hidden
+// camera window lays out its notice while it is built. A worker reads it meanwhile, so the windows
+// find it read; the database is shared and guarded, and the application waits for the pool's work
+// when it ends.
+void LumideskStartup::readFontsMeanwhile()
+{
+    QThreadPool::globalInstance()->start([] { QFontDatabase().families(); });
 }
 
 void LumideskStartup::startLogging()

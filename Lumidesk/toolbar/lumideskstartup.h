@@ -27,6 +27,7 @@ public:
     int logLevel() const { return m_logLevel; }
 
 private:
+    static void readFontsMeanwhile();
     void startLogging();
     void createWindows();
 
