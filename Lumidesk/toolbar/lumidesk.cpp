@@ -9,6 +9,7 @@
 #include "common/lumidesklog.h"
 #include "common/nativewindowhelpers.h"
 #include "common/widgets/notificationdialog.h"
+#include "desktop/detachedprocess.h"
 #include "desktop/installlayout.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
@@ -25,7 +26,6 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QTimer>
 
@@ -253,14 +253,11 @@ void Lumidesk::startDrawlet()
         return;
     }
     // It keeps its own log file; what it says before that is open stays out of this program's terminal.
-    QProcess drawlet;
-    drawlet.setProgram(m_drawletProgram);
-    drawlet.setStandardOutputFile(QProcess::nullDevice());
-    drawlet.setStandardErrorFile(QProcess::nullDevice());
-    qint64 pid = 0;
-    if (!drawlet.startDetached(&pid)) {
-        _LumideskLog::log(ErrorLevel, QStringLiteral("DrawletApp could not be started: %s."),
-                          m_drawletProgram.toUtf8().constData());
+    QString error;
+    const qint64 pid = platform::DetachedProcess::start(m_drawletProgram, QStringList(), &error);
+    if (pid < 0) {
+        _LumideskLog::log(ErrorLevel, QStringLiteral("DrawletApp could not be started: %s (%s)."),
+                          m_drawletProgram.toUtf8().constData(), error.toUtf8().constData());
         return;
     }
     _LumideskLog::log(StateLevel, QStringLiteral("DrawletApp started (%lld)."), static_cast<long long>(pid));
