@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QNetworkAccessManager>
 #include <QStandardPaths>
 
 #include <cstring>
@@ -88,7 +89,7 @@ bool isSha256Hex(const QByteArray &text)
 } // namespace
 
 VantoUpdater::VantoUpdater()
-    : job(new BoundedDownload(&manager, this)),
+    : job(new BoundedDownload([this] { return networkManager(); }, this)),
       downloader(new IfFirmwareDownloader(this)),
       isp(new DownloaderIspChannel(downloader)),
       folder(new DownloadFolder(downloadsParent()))
@@ -110,6 +111,15 @@ VantoUpdater::~VantoUpdater()
     delete isp;
     delete downloader;
     delete folder;
+}
+
+QNetworkAccessManager *VantoUpdater::networkManager()
+{
+    // Not made with the object: the first manager of the process loads Qt's network plug-ins, which
+    // an updater made at start and never asked to download does not need.
+    if (!manager)
+        manager = new QNetworkAccessManager(this);
+    return manager;
 }
 
 QString VantoUpdater::getCurrentSWVersion()

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -19,6 +18,7 @@ class IfFirmwareDownloader;
 class IspChannel;
 class QEventLoop;
 class QFile;
+class QNetworkAccessManager;
 
 // The update object: which software version is built in, which firmware the camera runs, which
 // versions the update server offers, the downloads of the configuration, the software package and the
@@ -110,6 +110,7 @@ public slots:
     void onReprogramTimerTimeout();
 
 private:
+    QNetworkAccessManager *networkManager();
     QString configValue(const char *key) const;
     QString configPath() const;
     bool downloadPackage(const char *urlKey, const char *sha256Key);
@@ -125,7 +126,8 @@ private:
     bool isFirmwareTimeUp() const;
 
     QEventLoop *reprogramLoop = nullptr;
-    QNetworkAccessManager manager;
+    // Made by the first download (networkManager()); a child, so it goes after every download.
+    QNetworkAccessManager *manager = nullptr;
     // The download in progress, if any; bounded, and holding its own watchdog.
     BoundedDownload *job;
     QString errorText;

@@ -21,8 +21,13 @@ qint64 monotonicMsecs()
 } // namespace
 
 BoundedDownload::BoundedDownload(QNetworkAccessManager *manager, QObject *parent)
+    : BoundedDownload([manager] { return manager; }, parent)
+{
+}
+
+BoundedDownload::BoundedDownload(ManagerProvider manager, QObject *parent)
     : QObject(parent),
-      m_manager(manager),
+      m_manager(std::move(manager)),
       m_silence(new QTimer(this)),
       m_deadline(new QTimer(this)),
       m_clock(monotonicMsecs)
@@ -108,8 +113,9 @@ void BoundedDownload::request(const QUrl &url)
     // Not the manager's own reply, which takes a chunk size it cannot read for the end of the body;
     // the manager's proxy and the trust of Qt's default TLS configuration still apply (asked for only
     // over TLS, so that a plain download does not set up Qt's TLS).
-    m_reply = new HttpTransfer(url, m_manager);
-    m_reply->setProxy(m_manager->proxy());
+    QNetworkAccessManager *const manager = m_manager();
+    m_reply = new HttpTransfer(url, manager);
+    m_reply->setProxy(manager->proxy());
     if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0)
         m_reply->setCaCertificates(QSslConfiguration::defaultConfiguration().caCertificates());
     m_reply->setReadBufferSize(ReadBufferBytes);

@@ -56,6 +56,12 @@ public:
     // Monotonic milliseconds; the time limits are measured on it.
     using Clock = std::function<qint64()>;
 
+    // The network manager whose proxy the answers go through and which parents them, asked for when a
+    // request is sent (making one loads Qt's network plug-ins, which a download not yet started does
+    // not need). It must outlive this download's answers or delete them with itself.
+    using ManagerProvider = std::function<QNetworkAccessManager *()>;
+
+    explicit BoundedDownload(ManagerProvider manager, QObject *parent = nullptr);
     explicit BoundedDownload(QNetworkAccessManager *manager, QObject *parent = nullptr);
     ~BoundedDownload() override;
 
@@ -110,7 +116,7 @@ private:
     int status() const;
     bool isSuccessStatus() const;
 
-    QNetworkAccessManager *m_manager;
+    ManagerProvider m_manager;
     QPointer<HttpTransfer> m_reply;
     QSaveFile *m_file = nullptr;
     QTimer *m_silence;

@@ -1,27 +1,20 @@
 #include "firmware/httptransfer.h"
 
+#include "firmware/curllibrary.h"
+
 #include <QNetworkProxyFactory>
 #include <QNetworkProxyQuery>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <curl/curl.h>
-
 #include <initializer_list>
 #include <limits>
-#include <mutex>
 
 namespace {
 
 // What curl reads off the connection at once; the transfer's own buffer holds a few of these.
 constexpr long CurlReadBytes = 64 * 1024;
-
-void initialiseCurl()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 bool isRedirect(int status)
 {
@@ -62,6 +55,9 @@ QByteArray proxyAddress(const QNetworkProxy &proxy, bool *tunnel)
 
 struct HttpTransfer::Curl
 {
+    explicit Curl(const CurlLibrary::Functions &functions) : api(functions) {}
+
+    const CurlLibrary::Functions &api;
     CURLM *multi = nullptr;
     CURL *easy = nullptr;
     curl_slist *headers = nullptr;
@@ -70,12 +66,12 @@ struct HttpTransfer::Curl
     ~Curl()
     {
         if (multi && easy)
-            curl_multi_remove_handle(multi, easy);
+            api.curl_multi_remove_handle(multi, easy);
         if (easy)
-            curl_easy_cleanup(easy);
+            api.curl_easy_cleanup(easy);
         if (multi)
-            curl_multi_cleanup(multi);
-        curl_slist_free_all(headers);
+            api.curl_multi_cleanup(multi);
+        api.curl_slist_free_all(headers);
     }
 
     static CURLcode firstFailure(std::initializer_list<CURLcode> codes)
@@ -90,21 +86,21 @@ struct HttpTransfer::Curl
     CURLcode setRequest(const QUrl &url, HttpTransfer *self)
     {
         // Asked for, a compressed body would reach the limits of whoever reads it only once inflated.
-        headers = curl_slist_append(nullptr, "Accept-Encoding: identity");
+        headers = api.curl_slist_append(nullptr, "Accept-Encoding: identity");
         return firstFailure({
-            curl_easy_setopt(easy, CURLOPT_URL, url.toEncoded().constData()),
-            curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"),
-            curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L),
-            curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error),
-            curl_easy_setopt(easy, CURLOPT_USERAGENT, "Lumidesk"),
-            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers),
-            curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L),
-            curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L),
-            curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, CurlReadBytes),
-            curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Curl::header),
-            curl_easy_setopt(easy, CURLOPT_HEADERDATA, self),
-            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Curl::write),
-            curl_easy_setopt(easy, CURLOPT_WRITEDATA, self),
+            api.curl_easy_setopt(easy, CURLOPT_URL, url.toEncoded().constData()),
+            api.curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https"),
+            api.curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L),
+            api.curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error),
+            api.curl_easy_setopt(easy, CURLOPT_USERAGENT, "Lumidesk"),
+            api.curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers),
+            api.curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L),
+            api.curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L),
+            api.curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, CurlReadBytes),
+            api.curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Curl::header),
+            api.curl_easy_setopt(easy, CURLOPT_HEADERDATA, self),
+            api.curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Curl::write),
+            api.curl_easy_setopt(easy, CURLOPT_WRITEDATA, self),
         });
     }
 
@@ -114,15 +110,15 @@ struct HttpTransfer::Curl
         const QByteArray address = proxyAddress(proxy, &tunnel);
         const CURLcode code = firstFailure({
             // An empty address keeps curl from taking one from the environment, as Qt does.
-            curl_easy_setopt(easy, CURLOPT_PROXY, address.constData()),
-            curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, tunnel ? 1L : 0L),
-            curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L),
+            api.curl_easy_setopt(easy, CURLOPT_PROXY, address.constData()),
+            api.curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, tunnel ? 1L : 0L),
+            api.curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L),
         });
         if (code != CURLE_OK || address.isEmpty() || proxy.user().isEmpty())
             return code;
         return firstFailure({
-            curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData()),
-            curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData()),
+            api.curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, proxy.user().toUtf8().constData()),
+            api.curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, proxy.password().toUtf8().constData()),
         });
     }
 
@@ -131,25 +127,25 @@ struct HttpTransfer::Curl
     CURLcode setTrust(const QByteArray &caPem)
     {
         const CURLcode code = firstFailure({
-            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L),
-            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L),
+            api.curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L),
+            api.curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L),
         });
         if (code != CURLE_OK || caPem.isEmpty())
             return code;
         curl_blob blob{const_cast<char *>(caPem.constData()), size_t(caPem.size()), CURL_BLOB_COPY};
         return firstFailure({
-            curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob),
-            curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<char *>(nullptr)),
+            api.curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob),
+            api.curl_easy_setopt(easy, CURLOPT_CAPATH, static_cast<char *>(nullptr)),
         });
     }
 
     CURLMcode watchFor(HttpTransfer *self)
     {
-        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Curl::socket);
-        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, self);
-        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Curl::timer);
-        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, self);
-        return curl_multi_add_handle(multi, easy);
+        api.curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Curl::socket);
+        api.curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, self);
+        api.curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Curl::timer);
+        api.curl_multi_setopt(multi, CURLMOPT_TIMERDATA, self);
+        return api.curl_multi_add_handle(multi, easy);
     }
 
     static int socket(CURL *, curl_socket_t socket, int what, void *self, void *)
@@ -216,18 +212,21 @@ void HttpTransfer::start()
 
 QString HttpTransfer::setUp()
 {
-    initialiseCurl();
+    QString unavailable;
+    const CurlLibrary::Functions *functions = CurlLibrary::functions(&unavailable);
+    if (!functions)
+        return unavailable;
     const QString cannot = QStringLiteral("Cannot set up the transfer");
-    m_curl = new Curl;
-    m_curl->multi = curl_multi_init();
-    m_curl->easy = curl_easy_init();
+    m_curl = new Curl(*functions);
+    m_curl->multi = m_curl->api.curl_multi_init();
+    m_curl->easy = m_curl->api.curl_easy_init();
     if (!m_curl->multi || !m_curl->easy)
         return cannot;
     const CURLcode code = Curl::firstFailure({m_curl->setRequest(m_url, this),
                                               m_curl->setProxy(chosenProxy(m_proxy, m_url)),
                                               m_curl->setTrust(m_caPem)});
     if (code != CURLE_OK)
-        return QString::fromUtf8(curl_easy_strerror(code));
+        return QString::fromUtf8(m_curl->api.curl_easy_strerror(code));
     return m_curl->watchFor(this) == CURLM_OK ? QString() : cannot;
 }
 
@@ -294,12 +293,12 @@ size_t HttpTransfer::takeHeader(const char *data, size_t bytes)
 void HttpTransfer::endOfHead()
 {
     long code = 0;
-    curl_easy_getinfo(m_curl->easy, CURLINFO_RESPONSE_CODE, &code);
+    m_curl->api.curl_easy_getinfo(m_curl->easy, CURLINFO_RESPONSE_CODE, &code);
     if (code < 200)
         return;
     m_status = int(code);
     curl_off_t length = -1;
-    curl_easy_getinfo(m_curl->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    m_curl->api.curl_easy_getinfo(m_curl->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     m_contentLength = length;
     if (!hasPlainLength()) {
         m_refusal = QStringLiteral("Content-Length not taken: %1").arg(QString::fromLatin1(rawHeader("Content-Length")));
@@ -375,7 +374,7 @@ void HttpTransfer::drive(qintptr socket, int events)
     if (!m_curl)
         return;
     int running = 0;
-    curl_multi_socket_action(m_curl->multi, curl_socket_t(socket), events, &running);
+    m_curl->api.curl_multi_socket_action(m_curl->multi, curl_socket_t(socket), events, &running);
     deliver();
 }
 
@@ -400,7 +399,7 @@ void HttpTransfer::deliver()
             return;
     }
     int left = 0;
-    while (CURLMsg *message = curl_multi_info_read(m_curl->multi, &left)) {
+    while (CURLMsg *message = m_curl->api.curl_multi_info_read(m_curl->multi, &left)) {
         if (message->msg == CURLMSG_DONE) {
             endWith(message->data.result);
             return;
@@ -415,7 +414,7 @@ void HttpTransfer::resume()
         return;
     m_paused = false;
     // Hands over what it held back at once, and asks for another turn for the rest.
-    curl_easy_pause(m_curl->easy, CURLPAUSE_CONT);
+    m_curl->api.curl_easy_pause(m_curl->easy, CURLPAUSE_CONT);
 }
 
 void HttpTransfer::endWith(int code)
@@ -426,10 +425,10 @@ void HttpTransfer::endWith(int code)
     }
     QString why = !m_refusal.isEmpty() ? m_refusal : QString::fromUtf8(m_curl->error);
     if (why.isEmpty())
-        why = QString::fromUtf8(curl_easy_strerror(CURLcode(code)));
+        why = QString::fromUtf8(m_curl->api.curl_easy_strerror(CURLcode(code)));
     if (code == CURLE_PEER_FAILED_VERIFICATION) {
         long verified = 0;
-        curl_easy_getinfo(m_curl->easy, CURLINFO_SSL_VERIFYRESULT, &verified);
+        m_curl->api.curl_easy_getinfo(m_curl->easy, CURLINFO_SSL_VERIFYRESULT, &verified);
         // OpenSSL's verdict on the chain; curl checks the name before it takes that verdict, which then
         // stays at its "not verified" (1) when the name is what failed.
         const QSslError error(verified <= 1 ? QSslError::HostNameMismatch : QSslError::CertificateUntrusted);

@@ -26,6 +26,8 @@ class QTimer;
 // holds back the transfer once it holds readBufferSize() bytes. It asks for no compressed body and
 // inflates none, and speaks only http and https.
 // No signal is emitted from within curl: every one comes from the event loop or from abort().
+// libcurl is opened by the first start() of the process (CurlLibrary); when it cannot be, the transfer
+// fails, from the event loop, with the loader's message.
 class QORVLIVECAPTURE_EXPORT HttpTransfer : public QObject
 {
     Q_OBJECT

@@ -42,7 +42,6 @@ int bytesOfName(const char *name, int maximum)
 IfFirmwareDownloader::IfFirmwareDownloader(QObject *parent)
     : QObject(parent),
       m_cameraManager(LCCameraManager::instance()),
-      m_networkManager(new QNetworkAccessManager(this)),
       m_watchdog(new QTimer(this))
 {
     m_watchdog->setInterval(DefaultWatchdogInterval);
@@ -318,6 +317,15 @@ QString IfFirmwareDownloader::sanitisedFileName(const QUrl &url)
     return name.isEmpty() ? QStringLiteral("download") : name;
 }
 
+QNetworkAccessManager *IfFirmwareDownloader::networkManager()
+{
+    // Made by the first request, not with the downloader: the first manager of the process loads Qt's
+    // network plug-ins. A child, so it goes after the destructor has ended every download.
+    if (!m_networkManager)
+        m_networkManager = new QNetworkAccessManager(this);
+    return m_networkManager;
+}
+
 void IfFirmwareDownloader::doDownload(const QUrl &url)
 {
     m_watchdog->start();
@@ -325,7 +333,7 @@ void IfFirmwareDownloader::doDownload(const QUrl &url)
     if (!m_downloads)
         m_downloads = new DownloadFolder(downloadsFolder());
     const QString name = sanitisedFileName(url);
-    auto *transfer = new BoundedDownload(m_networkManager, this);
+    auto *transfer = new BoundedDownload([this] { return networkManager(); }, this);
     transfer->setLimits(m_limits);
     connect(transfer, &BoundedDownload::progress, this, &IfFirmwareDownloader::updateDownloadProgress);
     connect(transfer, &BoundedDownload::sslErrors, this, &IfFirmwareDownloader::sslErrors);

@@ -114,6 +114,7 @@ public slots:
 
 private:
     UVCCameraControl *control() const;
+    QNetworkAccessManager *networkManager();
     void downloadFinished(BoundedDownload *transfer, const QString &name);
     bool saveToDisk(BoundedDownload *transfer, const QString &name);
     int sendRecord(int command, const char *record);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -54,6 +55,7 @@ class UpdaterDownloadTest : public QObject
 private slots:
     void init();
     void cleanup();
+    void networkManagerMadeByTheFirstDownload();
     void completeBodies_data();
     void completeBodies();
     void refusedAnswers_data();
@@ -96,6 +98,16 @@ void UpdaterDownloadTest::cleanup()
 {
     m_updater.reset();
     m_server.reset();
+}
+
+// Making the first network manager of the process loads Qt's network plug-ins: an updater made at
+// start and never asked to download makes none, neither itself nor its firmware downloader.
+void UpdaterDownloadTest::networkManagerMadeByTheFirstDownload()
+{
+    QVERIFY(m_updater->findChildren<QNetworkAccessManager *>().isEmpty());
+    m_server->route("/pkg/LinuxUpdater.zip", ScriptedHttpServer::bodyReply("zip"));
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
+    QCOMPARE(m_updater->findChildren<QNetworkAccessManager *>().size(), 1);
 }
 
 void UpdaterDownloadTest::completeBodies_data()
