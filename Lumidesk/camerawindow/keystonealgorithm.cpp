@@ -69,7 +69,8 @@ void KeyStoneAlgorithm::setSampleImage(void *data, int width, int height)
         return;
     // The capture buffer is reused once the delivering call returns: keep a copy of our own, made
     // before the lock so that the detection thread never waits for it.
-    const QImage copy = QImage(static_cast<const uchar *>(data), width, height, width * 4, QImage::Format_ARGB32).copy();
+    const QImage copy =
+        QImage(static_cast<const uchar *>(data), width, height, width * 4, QImage::Format_ARGB32).copy();
     if (copy.isNull())
         return;
     QMutexLocker locker(&m_queueMutex);

@@ -168,7 +168,8 @@ Page tiltedPage(double angle, double narrowing)
 // As the loop hands a frame on: a 32-bit image of the same bytes.
 void processFrame(KeyStoneAlgorithm &algorithm, const cv::Mat &frame)
 {
-    algorithm.processFrame(QImage(frame.data, frame.cols, frame.rows, int(frame.step[0]), QImage::Format_ARGB32).copy());
+    const QImage image(frame.data, frame.cols, frame.rows, int(frame.step[0]), QImage::Format_ARGB32);
+    algorithm.processFrame(image.copy());
 }
 
 void feed(KeyStoneAlgorithm &algorithm, cv::Mat frame)
@@ -743,7 +744,8 @@ void TestKeyStoneAlgorithm::withoutTheModuleNothingIsFound()
     QCOMPARE(algorithm.queuedFrames(), 0);
     QVERIFY(!algorithm.isModuleLoaded());
     QVERIFY2(algorithm.moduleError().contains(missing), qPrintable(algorithm.moduleError()));
-    QVERIFY2(algorithm.moduleError().contains(QLatin1String("cannot be loaded")), qPrintable(algorithm.moduleError()));
+    QVERIFY2(algorithm.moduleError().contains(QLatin1String("cannot be loaded")),
+             qPrintable(algorithm.moduleError()));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("page.png"));
     QCOMPARE(algorithm.getkeyStoneFile(path), -1);
