@@ -34,13 +34,13 @@ libVantoUpdater             : libQorvLiveCapture
 libDrawletUI                : platform
 libDeskpad                  : platform Lumidesk/common/widgets       # built with the shared dialogs
 Lumidesk/exif               :
-Lumidesk/imagewriter        :                                    # a module of its own, loaded on use
+Lumidesk/keystone           :                                    # a module of its own, loaded on use
 Lumidesk/common             : platform outside/libJournix libVantoUpdater
 Lumidesk/analytics          : Lumidesk/common
 Lumidesk/dialogs            : Lumidesk/analytics outside/libVantoQRCode
 Lumidesk/camerasettings     : Lumidesk/dialogs
 Lumidesk/camerawindow       : Lumidesk/camerasettings Lumidesk/exif outside/libVantoHQCapture
-                              Lumidesk/imagewriter/imagewriterentry.h   # the module's entry, read only
+                              Lumidesk/keystone/keystonesearch.h   # the module's interface, read only
 Lumidesk/toolbar            : Lumidesk/camerawindow outside/libTelegate
 DrawletApp                  : libDrawletUI outside/libPlugmux
 """

@@ -1,48 +1,45 @@
 #include "keystonealgorithm.h"
 
 #include "common/lumidesklog.h"
-#include "keystoneimagesteps.h"
-#include "keystoneimagewriter.h"
+#include "keystonemodule.h"
 
 #include <QMutexLocker>
-
-#include <opencv2/imgproc.hpp>
 
 #include <cmath>
 
 namespace {
 
-enum Slot { Right = 0, Left = 1, Top = 2, Bottom = 3 };
-
-double segmentLength(int dx, int dy)
+double cornerDistance(const KeyStoneCorner &a, const KeyStoneCorner &b)
 {
+    const int dx = a.x - b.x;
+    const int dy = a.y - b.y;
     return std::sqrt(double(dx * dx + dy * dy));
 }
 
-double cornerDistance(const cv::Point &a, const cv::Point &b)
+KeyStonePicture pictureOf(const QImage &frame)
 {
-    return segmentLength(a.x - b.x, a.y - b.y);
+    KeyStonePicture picture;
+    picture.data = frame.constBits();
+    picture.width = frame.width();
+    picture.height = frame.height();
+    picture.stride = std::size_t(frame.bytesPerLine());
+    return picture;
 }
 
-bool inRange(int value, int low, int high)
+QPoint pointOf(const KeyStoneCorner &corner)
 {
-    return value >= low && value <= high;
+    return QPoint(corner.x, corner.y);
 }
 
 } // namespace
 
-struct KeyStoneAlgorithm::Workspace
-{
-    cv::Mat working;
-    cv::Mat planes[3];
-    cv::Mat edges;
-    std::vector<cv::Vec4i> segments;
-    KeyStoneImageSteps steps;
-};
-
 KeyStoneAlgorithm::KeyStoneAlgorithm(QObject *parent)
-    : QThread(parent), m_lines(4, cv::Vec4i(0, 0, 0, 0)), m_scores(4, 0.0), m_workspace(new Workspace),
-      m_writer(new KeyStoneImageWriter)
+    : KeyStoneAlgorithm(KeyStoneModule::installedModule(), parent)
+{
+}
+
+KeyStoneAlgorithm::KeyStoneAlgorithm(const QString &modulePath, QObject *parent)
+    : QThread(parent), m_module(new KeyStoneModule(modulePath))
 {
 }
 
@@ -72,15 +69,18 @@ void KeyStoneAlgorithm::setSampleImage(void *data, int width, int height)
         return;
     // The capture buffer is reused once the delivering call returns: keep a copy of our own, made
     // before the lock so that the detection thread never waits for it.
-    cv::Mat copy = cv::Mat(height, width, CV_8UC4, data, size_t(width) * 4).clone();
+    const QImage copy =
+        QImage(static_cast<const uchar *>(data), width, height, width * 4, QImage::Format_ARGB32).copy();
+    if (copy.isNull())
+        return;
     QMutexLocker locker(&m_queueMutex);
     m_frames.append(copy);
 }
 
 int KeyStoneAlgorithm::getkeyStoneFile(QString path)
 {
-    cv::Mat frame;
-    std::vector<cv::Point> corners;
+    QImage frame;
+    std::array<KeyStoneCorner, 4> corners;
     {
         // The detection thread replaces the frame with a new image and never writes into one it has
         // handed over, so a reference taken under the lock stays whole while it is warped.
@@ -88,29 +88,24 @@ int KeyStoneAlgorithm::getkeyStoneFile(QString path)
         frame = m_pageFrame;
         corners = m_pageCorners;
     }
-    if (frame.empty() || !frame.data)
+    if (frame.isNull())
         return -1;
-    try {
-        const cv::Mat page = warpPage(frame, corners);
-        if (page.empty())
-            return -1;
-        if (m_writer->write(path, page))
-            return 0;
-        // A missing module is a broken installation, not a bad snapshot: logged as an error.
-        _LumideskLog::log(m_writer->isLoaded() ? Journix::Warning : Journix::LogLevel(2),
-                          "Key stone file %s not written: %s", qUtf8Printable(path),
-                          qUtf8Printable(m_writer->errorString()));
-        return -1;
-    } catch (const cv::Exception &error) {
-        _LumideskLog::log(Journix::Warning, "Key stone file %s not written: %s", qUtf8Printable(path),
-                          error.what());
-        return -1;
-    }
+    if (m_module->writePage(path, frame, corners.data()))
+        return 0;
+    // A missing module is a broken installation, not a bad snapshot: logged as more than a warning.
+    _LumideskLog::log(m_module->isLoaded() ? Journix::Warning : Journix::Critical, "Key stone file %s not written: %s",
+                      qUtf8Printable(path), qUtf8Printable(m_module->errorString()));
+    return -1;
 }
 
-bool KeyStoneAlgorithm::isWriterLoaded() const
+bool KeyStoneAlgorithm::isModuleLoaded() const
 {
-    return m_writer->isLoaded();
+    return m_module->isLoaded();
+}
+
+QString KeyStoneAlgorithm::moduleError() const
+{
+    return m_module->errorString();
 }
 
 void KeyStoneAlgorithm::stop()
@@ -124,8 +119,8 @@ void KeyStoneAlgorithm::resetPara()
     m_reportDue = false;
     {
         QMutexLocker locker(&m_pageMutex);
-        m_pageFrame.release();
-        m_pageCorners.clear();
+        m_pageFrame = QImage();
+        m_pageCorners = {};
     }
     QMutexLocker locker(&m_queueMutex);
     m_frames.clear();
@@ -139,21 +134,26 @@ int KeyStoneAlgorithm::queuedFrames() const
 
 void KeyStoneAlgorithm::beginRun()
 {
-    m_lines.assign(4, cv::Vec4i(0, 0, 0, 0));
-    m_scores.assign(4, 0.0);
+    if (!m_search) {
+        m_search = m_module->createSearch();
+        if (!m_search)
+            _LumideskLog::log(Journix::Critical, "Key stone detection unavailable: %s",
+                              qUtf8Printable(m_module->errorString()));
+    }
+    if (m_search)
+        m_search->beginRun();
     m_frameCounter = 0;
     m_reportDue = false;
 }
 
 void KeyStoneAlgorithm::run()
 {
-    // Keystone mode is on: the writer's module (OpenCV's codecs and a hundred libraries behind them)
-    // is loaded here, off the GUI thread, before the user can ask for the first snapshot. A module
-    // that cannot be loaded is reported when a snapshot asks for it.
-    m_writer->preload();
+    // Keystone mode is on: the module (OpenCV, and its codecs with a hundred libraries behind them) is
+    // loaded here, off the GUI thread, before the first frame and before the user can ask for the
+    // first snapshot.
     beginRun();
     while (!m_stop) {
-        cv::Mat frame;
+        QImage frame;
         if (!takeFrame(&frame)) {
             QThread::msleep(IdleSleepMs);
             continue;
@@ -163,7 +163,7 @@ void KeyStoneAlgorithm::run()
     resetPara();
 }
 
-bool KeyStoneAlgorithm::takeFrame(cv::Mat *frame)
+bool KeyStoneAlgorithm::takeFrame(QImage *frame)
 {
     bool overloaded = false;
     int lowered = 0;
@@ -201,217 +201,52 @@ void KeyStoneAlgorithm::emitEmptyPolygon()
     emit updatePolygonPoints(QPoint(0, 0), QPoint(0, 0), QPoint(0, 0), QPoint(0, 0));
 }
 
-void KeyStoneAlgorithm::processFrame(const cv::Mat &frame)
+void KeyStoneAlgorithm::processFrame(const QImage &frame)
 {
     ++m_frameCounter;
-    if (frame.empty() || frame.type() != CV_8UC4) {
+    // Without the module there is nothing to search with: the frame is dropped.
+    if (frame.isNull() || frame.depth() != 32 || !m_search) {
         ++m_processed;
         return;
     }
-    try {
-        const float scale = float(double(WorkingRows) / frame.rows);
-        // Scaled straight from the frame: the frame itself is never changed.
-        cv::Mat &working = m_workspace->working;
-        cv::resize(frame, working, cv::Size(0, 0), scale, scale, cv::INTER_LINEAR);
-
-        if (m_frameCounter == 2 * m_fps) {
-            const int r = working.rows - 1;
-            const int c = working.cols - 1;
-            m_lines[Right] = cv::Vec4i(c, 0, c, r);
-            m_lines[Left] = cv::Vec4i(0, 0, 0, r);
-            m_lines[Top] = cv::Vec4i(0, 0, c, 0);
-            m_lines[Bottom] = cv::Vec4i(0, r, c, r);
-            m_scores.assign(4, 0.0);
-            m_reportDue = true;
-            m_frameCounter = 0;
+    const bool reset = m_frameCounter == 2 * m_fps;
+    if (reset) {
+        m_reportDue = true;
+        m_frameCounter = 0;
+    }
+    std::array<KeyStoneCorner, 4> corners;
+    char reason[512] = {};
+    switch (m_search->search(pictureOf(frame), reset, corners.data(), reason, sizeof reason)) {
+    case KeyStoneSearch::PageFound:
+        storePage(frame, corners);
+        if (m_reportDue) {
+            m_reportDue = false;
+            if (!m_stop)
+                emit updatePolygonPoints(pointOf(corners[0]), pointOf(corners[1]), pointOf(corners[2]),
+                                         pointOf(corners[3]));
         }
-
-        const std::vector<cv::Vec4i> edges = findSquaresByLine(working, m_lines, m_scores);
-        std::vector<cv::Point> corners = findIntersect(working, edges);
-        if (!isAcceptable(m_scores, corners)) {
-            if (m_reportDue) {
-                m_reportDue = false;
-                emitEmptyPolygon();
-            }
-        } else {
-            for (cv::Point &corner : corners)
-                corner = cv::Point(int(float(corner.x) / scale), int(float(corner.y) / scale));
-            storePage(frame, corners);
-            if (m_reportDue) {
-                m_reportDue = false;
-                if (!m_stop)
-                    emit updatePolygonPoints(QPoint(corners[0].x, corners[0].y), QPoint(corners[1].x, corners[1].y),
-                                             QPoint(corners[2].x, corners[2].y), QPoint(corners[3].x, corners[3].y));
-            }
+        break;
+    case KeyStoneSearch::NoPage:
+        if (m_reportDue) {
+            m_reportDue = false;
+            emitEmptyPolygon();
         }
-    } catch (const cv::Exception &error) {
-        // A frame OpenCV cannot handle is skipped; the loop goes on with the next.
-        _LumideskLog::log(Journix::Warning, "Key stone frame skipped: %s", error.what());
+        break;
+    case KeyStoneSearch::Failed:
+        // A frame the search cannot handle is skipped; the loop goes on with the next.
+        _LumideskLog::log(Journix::Warning, "Key stone frame skipped: %s", reason);
+        break;
     }
     ++m_processed;
 }
 
-void KeyStoneAlgorithm::storePage(const cv::Mat &frame, const std::vector<cv::Point> &corners)
+void KeyStoneAlgorithm::storePage(const QImage &frame, const std::array<KeyStoneCorner, 4> &c)
 {
-    // A page without an area was never kept: the last one with an area stays.
-    const std::vector<cv::Point> &c = corners;
     const int width = int(0.5 * (cornerDistance(c[0], c[1]) + cornerDistance(c[3], c[2])));
     const int height = int(0.5 * (cornerDistance(c[0], c[3]) + cornerDistance(c[1], c[2])));
     if (width <= 0 || height <= 0)
         return;
     QMutexLocker locker(&m_pageMutex);
     m_pageFrame = frame;
-    m_pageCorners = corners;
-}
-
-cv::Mat KeyStoneAlgorithm::warpPage(const cv::Mat &frame, const std::vector<cv::Point> &c)
-{
-    const int width = int(0.5 * (cornerDistance(c[0], c[1]) + cornerDistance(c[3], c[2])));
-    const int height = int(0.5 * (cornerDistance(c[0], c[3]) + cornerDistance(c[1], c[2])));
-    if (width <= 0 || height <= 0)
-        return cv::Mat();
-    const cv::Point2f source[4] = {c[0], c[1], c[2], c[3]};
-    const cv::Point2f target[4] = {cv::Point2f(0, 0), cv::Point2f(float(width), 0),
-                                   cv::Point2f(float(width), float(height)), cv::Point2f(0, float(height))};
-    const cv::Mat transform = cv::getPerspectiveTransform(source, target);
-    cv::Mat page;
-    cv::warpPerspective(frame, page, transform, cv::Size(width, height), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
-                        cv::Scalar(0));
-    return page;
-}
-
-std::vector<cv::Vec4i> KeyStoneAlgorithm::findSquaresByLine(cv::Mat &image, std::vector<cv::Vec4i> &lines,
-                                                            std::vector<double> &scores)
-{
-    const int rows = image.rows;
-    const int cols = image.cols;
-    // Blurred in place: nothing after this step needs the unblurred copy.
-    cv::medianBlur(image, image, 3);
-    // The three colour planes in one pass (the fourth channel is not used).
-    Workspace &space = *m_workspace;
-    const int fromTo[] = {0, 0, 1, 1, 2, 2};
-    for (cv::Mat &plane : space.planes)
-        plane.create(image.size(), CV_8UC1);
-    cv::mixChannels(&image, 1, space.planes, 3, fromTo, 3);
-
-    cv::Mat &edges = space.edges;
-    std::vector<cv::Vec4i> &segments = space.segments;
-    for (const cv::Mat &plane : space.planes) {
-        const double level = otsuLevel(plane);
-        cv::Canny(plane, edges, level * 0.5, level, 3, false);
-        closeEdges(edges);
-        cv::Canny(edges, edges, level * 0.5, level, 3, false);
-        cv::dilate(edges, edges, cv::Mat(), cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
-                   cv::morphologyDefaultBorderValue());
-        houghSegments(edges, HoughThreshold, HoughMinLength, HoughMaxGap, segments);
-
-        for (const cv::Vec4i &segment : segments) {
-            const int slot = segmentSlot(segment, cols, rows);
-            if (slot < 0)
-                continue;
-            const double length = segmentLength(segment[0] - segment[2], segment[1] - segment[3]);
-            if (length > scores[slot]) {
-                lines[slot] = segment;
-                scores[slot] = length;
-            }
-        }
-    }
-    return {lines[Right], lines[Top], lines[Left], lines[Bottom]};
-}
-
-void KeyStoneAlgorithm::houghSegments(const cv::Mat &edges, int threshold, int minLength, int maxGap,
-                                      std::vector<cv::Vec4i> &segments)
-{
-    m_workspace->steps.houghSegments(edges, threshold, minLength, maxGap, segments);
-}
-
-void KeyStoneAlgorithm::closeEdges(cv::Mat &edges)
-{
-    m_workspace->steps.closeEdges(edges);
-}
-
-double KeyStoneAlgorithm::otsuLevel(const cv::Mat &plane)
-{
-    return KeyStoneImageSteps::otsuLevel(plane);
-}
-
-int KeyStoneAlgorithm::segmentSlot(const cv::Vec4i &segment, int cols, int rows)
-{
-    const int x1 = segment[0], y1 = segment[1], x2 = segment[2], y2 = segment[3];
-    // Segments near the border are the frame's edge or the desk, not the page.
-    const int xHigh = cols - BandMargin - 1;
-    const int yHigh = rows - BandMargin - 1;
-    if (!inRange(y1, BandMargin, yHigh) || !inRange(y2, BandMargin, yHigh) || !inRange(x1, BandMargin, xHigh)
-        || !inRange(x2, BandMargin, xHigh))
-        return -1;
-    const int cx = (cols - 1) / 2;
-    const int cy = (rows - 1) / 2;
-    const int midX = (x1 + x2) / 2;
-    const int midY = (y1 + y2) / 2;
-    const float slope = x1 == x2 ? 0.0f : std::fabs(float(y1 - y2) / float(x1 - x2));
-    if (x1 == x2 || slope > 2.0f) {
-        if (midX > cx)
-            return Right;
-        if (midX < cx)
-            return Left;
-    } else if (slope < 0.5f) {
-        if (midY < cy)
-            return Top;
-        if (midY > cy)
-            return Bottom;
-    }
-    return -1;
-}
-
-std::vector<cv::Point> KeyStoneAlgorithm::findIntersect(cv::Mat &image, std::vector<cv::Vec4i> lines)
-{
-    std::vector<cv::Point> corners;
-    if (lines.size() != 4)
-        return corners;
-    // Lines in the order right, top, left, bottom: each side meets its two neighbours.
-    static const int pairs[4][2] = {{0, 1}, {0, 3}, {1, 2}, {2, 3}};
-    for (const auto &pair : pairs) {
-        const cv::Point p = computeIntersect(lines[pair[0]], lines[pair[1]]);
-        if (p.x >= 0 && p.y >= 0 && p.x <= image.cols && p.y <= image.rows)
-            corners.push_back(p);
-    }
-    if (corners.size() < 4)
-        return {};
-    sortCorners(corners);
-    return corners;
-}
-
-cv::Point KeyStoneAlgorithm::computeIntersect(cv::Vec4i a, cv::Vec4i b)
-{
-    const int x1 = a[0], y1 = a[1], x2 = a[2], y2 = a[3];
-    const int x3 = b[0], y3 = b[1], x4 = b[2], y4 = b[3];
-    const float d = float((x1 - x2) * (y3 - y4) - (y1 - y2) * (x3 - x4));
-    // Parallel lines meet nowhere: a point outside every image stands for "no corner".
-    if (d == 0.0f)
-        return cv::Point(-1, -1);
-    const int p = x1 * y2 - y1 * x2;
-    const int q = x3 * y4 - y3 * x4;
-    const float x = float((x3 - x4) * p - (x1 - x2) * q) / d;
-    const float y = float((y3 - y4) * p - (y1 - y2) * q) / d;
-    return cv::Point(int(x), int(y));
-}
-
-void KeyStoneAlgorithm::sortCorners(std::vector<cv::Point> &corners)
-{
-    if (corners.size() != 4)
-        return;
-    corners = {corners[2], corners[0], corners[1], corners[3]};
-}
-
-bool KeyStoneAlgorithm::isAcceptable(const std::vector<double> &scores, const std::vector<cv::Point> &corners)
-{
-    if (scores.size() != 4 || corners.size() != 4)
-        return false;
-    for (double score : scores) {
-        if (score == 0.0)
-            return false;
-    }
-    if (std::fabs(cv::contourArea(corners, false)) <= MinimumArea)
-        return false;
-    return cv::isContourConvex(corners);
+    m_pageCorners = c;
 }

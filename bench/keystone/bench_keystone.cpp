@@ -17,6 +17,7 @@
 // inclusive counts of detectOptimised and detectStraightforward by the frame count
 // (callgrind_annotate --inclusive=yes).
 #include "camerawindow/keystonealgorithm.h"
+#include "keystonepagesearch.h"
 #include "simulated/simulatedframegenerator.h"
 
 #include <QElapsedTimer>
@@ -78,7 +79,7 @@ struct Detection
 
 cv::Mat workingCopy(const cv::Mat &frame, float *scale)
 {
-    *scale = float(double(KeyStoneAlgorithm::WorkingRows) / frame.rows);
+    *scale = float(double(KeyStonePageSearch::WorkingRows) / frame.rows);
     cv::Mat working;
     cv::resize(frame, working, cv::Size(0, 0), *scale, *scale, cv::INTER_LINEAR);
     return working;
@@ -111,7 +112,7 @@ std::vector<cv::Vec4i> straightforwardSearch(cv::Mat &image, std::vector<cv::Vec
         std::vector<cv::Vec4i> segments;
         cv::HoughLinesP(edges, segments, 1.0, CV_PI / 180, 100, 50.0, 1.0);
         for (const cv::Vec4i &segment : segments) {
-            const int slot = KeyStoneAlgorithm::segmentSlot(segment, image.cols, image.rows);
+            const int slot = KeyStonePageSearch::segmentSlot(segment, image.cols, image.rows);
             if (slot < 0)
                 continue;
             const int dx = segment[0] - segment[2];
@@ -126,23 +127,23 @@ std::vector<cv::Vec4i> straightforwardSearch(cv::Mat &image, std::vector<cv::Vec
     return {lines[0], lines[2], lines[1], lines[3]};
 }
 
-__attribute__((noinline)) void detectOptimised(KeyStoneAlgorithm &algorithm, const cv::Mat &frame, float *scale,
+__attribute__((noinline)) void detectOptimised(KeyStonePageSearch &search, const cv::Mat &frame, float *scale,
                                                Detection &detection)
 {
     cv::Mat working = workingCopy(frame, scale);
-    const std::vector<cv::Vec4i> sides = algorithm.findSquaresByLine(working, detection.lines, detection.scores);
-    detection.corners = algorithm.findIntersect(working, sides);
-    detection.accepted = KeyStoneAlgorithm::isAcceptable(detection.scores, detection.corners);
+    const std::vector<cv::Vec4i> sides = search.findSquaresByLine(working, detection.lines, detection.scores);
+    detection.corners = search.findIntersect(working, sides);
+    detection.accepted = KeyStonePageSearch::isAcceptable(detection.scores, detection.corners);
 }
 
-__attribute__((noinline)) void detectStraightforward(KeyStoneAlgorithm &algorithm, const cv::Mat &frame,
+__attribute__((noinline)) void detectStraightforward(KeyStonePageSearch &search, const cv::Mat &frame,
                                                      Detection &detection)
 {
     float scale = 0;
     cv::Mat working = workingCopy(frame, &scale);
     const std::vector<cv::Vec4i> sides = straightforwardSearch(working, detection.lines, detection.scores);
-    detection.corners = algorithm.findIntersect(working, sides);
-    detection.accepted = KeyStoneAlgorithm::isAcceptable(detection.scores, detection.corners);
+    detection.corners = search.findIntersect(working, sides);
+    detection.accepted = KeyStonePageSearch::isAcceptable(detection.scores, detection.corners);
 }
 
 void printFigures(const char *what, const std::vector<double> &values)
@@ -167,6 +168,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < 30; ++i)
         frames.push_back(simulatedFrame(generator, quint64(i)));
 
+    // The search's steps linked here directly; the loop turn goes through the module, as the program's.
+    KeyStonePageSearch search;
     KeyStoneAlgorithm algorithm;
     algorithm.setFps(KeyStoneAlgorithm::DefaultFps);
     algorithm.beginRun();
@@ -182,13 +185,13 @@ int main(int argc, char *argv[])
         const cv::Mat &frame = frames[size_t(i) % frames.size()];
 
         cpu = cpuMs();
-        detectStraightforward(algorithm, frame, reference);
+        detectStraightforward(search, frame, reference);
         straightforward.push_back(cpuMs() - cpu);
 
         float scale = 0;
         clock.start();
         cpu = cpuMs();
-        detectOptimised(algorithm, frame, &scale, optimised);
+        detectOptimised(search, frame, &scale, optimised);
         detection.push_back(cpuMs() - cpu);
         detectionWall.push_back(double(clock.nsecsElapsed()) / 1e6);
         agreeing += optimised == reference ? 1 : 0;
@@ -199,7 +202,7 @@ int main(int argc, char *argv[])
             for (cv::Point &corner : corners)
                 corner = cv::Point(int(float(corner.x) / scale), int(float(corner.y) / scale));
             cpu = cpuMs();
-            const cv::Mat page = KeyStoneAlgorithm::warpPage(frame, corners);
+            const cv::Mat page = KeyStonePageSearch::warpPage(frame, corners);
             (void)page;
             warp.push_back(cpuMs() - cpu);
         }
@@ -210,7 +213,7 @@ int main(int argc, char *argv[])
         algorithm.resetPara();
 
         cpu = cpuMs();
-        algorithm.processFrame(frame);
+        algorithm.processFrame(QImage(frame.data, frame.cols, frame.rows, int(frame.step[0]), QImage::Format_ARGB32));
         turn.push_back(cpuMs() - cpu);
     }
 

@@ -182,8 +182,8 @@ void TestInstallLayout::filesWhereTheLayoutPutsThem_data()
     QTest::newRow("program") << app + "/Lumidesk" << true << QSize();
     QTest::newRow("catalogue") << app + "/Languages/en_US/Lumidesk_en_US.qm" << false << QSize();
     QTest::newRow("language name") << app + "/Languages/en_US/Lumi_en_US.txt" << false << QSize();
-    // Loaded by the camera window on its first keystone snapshot, from our libraries' folder.
-    QTest::newRow("image writer module") << app + "/lib/liblumidesk-imagewriter.so" << false << QSize();
+    // Loaded by the camera window when keystone mode first starts, from our libraries' folder.
+    QTest::newRow("keystone module") << app + "/lib/liblumidesk-keystone.so" << false << QSize();
     // Where the programs look, as the code computes it from the main program's folder.
     const QString drawlet = platform::InstallLayout::drawletProgram(app);
     if (LUMIDESK_HAS_DRAWLET)

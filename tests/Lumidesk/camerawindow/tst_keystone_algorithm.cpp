@@ -1,6 +1,7 @@
 #include "keystonepictures.h"
 
 #include "camerawindow/keystonealgorithm.h"
+#include "keystonepagesearch.h"
 #include "simulated/simulatedframegenerator.h"
 
 #include <QElapsedTimer>
@@ -81,7 +82,7 @@ cv::Mat plainFrame(int width, int height)
 std::vector<cv::Mat> workingPlanes(const Page &page, quint64 seed)
 {
     const cv::Mat frame = keystonepictures::drawPage(page, seed);
-    const double scale = double(KeyStoneAlgorithm::WorkingRows) / frame.rows;
+    const double scale = double(KeyStonePageSearch::WorkingRows) / frame.rows;
     cv::Mat working;
     cv::resize(frame, working, cv::Size(0, 0), scale, scale, cv::INTER_LINEAR);
     cv::medianBlur(working, working, 3);
@@ -164,6 +165,13 @@ Page tiltedPage(double angle, double narrowing)
     return page;
 }
 
+// As the loop hands a frame on: a 32-bit image of the same bytes.
+void processFrame(KeyStoneAlgorithm &algorithm, const cv::Mat &frame)
+{
+    const QImage image(frame.data, frame.cols, frame.rows, int(frame.step[0]), QImage::Format_ARGB32);
+    algorithm.processFrame(image.copy());
+}
+
 void feed(KeyStoneAlgorithm &algorithm, cv::Mat frame)
 {
     algorithm.setSampleImage(frame.data, frame.cols, frame.rows);
@@ -207,7 +215,8 @@ private slots:
     void stopEndsTheRunPromptly();
     void noPageNoFile();
     void snapshotOfEachType_data();
-    void runLoadsTheWriterAhead();
+    void runLoadsTheModule();
+    void withoutTheModuleNothingIsFound();
     void snapshotOfEachType();
 };
 
@@ -246,17 +255,17 @@ void TestKeyStoneAlgorithm::findsThePageAfterTwoRatesOfFrames()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("page.jpg"));
     for (int frame = 1; frame < 2 * rate; ++frame) {
-        algorithm.processFrame(keystonepictures::drawPage(page, quint64(frame)));
+        processFrame(algorithm, keystonepictures::drawPage(page, quint64(frame)));
         QCOMPARE(listener.reports.size(), 0);
         // Accepted frames are kept for a snapshot before any report.
         QCOMPARE(algorithm.getkeyStoneFile(path), 0);
     }
-    algorithm.processFrame(keystonepictures::drawPage(page, quint64(2 * rate)));
+    processFrame(algorithm, keystonepictures::drawPage(page, quint64(2 * rate)));
     QCOMPARE(listener.reports.size(), 1);
 
     // A few pixels of the working copy (350 rows): its edges are found on edge maps thickened by
     // the closing, so a side may lie up to about three of its pixels off the drawn one.
-    const double tolerance = 6.0 * page.frame.height() / KeyStoneAlgorithm::WorkingRows;
+    const double tolerance = 6.0 * page.frame.height() / KeyStonePageSearch::WorkingRows;
     const QList<QPoint> found = listener.reports.first().corners;
     for (int i = 0; i < 4; ++i) {
         QVERIFY2(distance(found.at(i), drawn[size_t(i)]) <= tolerance,
@@ -306,7 +315,7 @@ void TestKeyStoneAlgorithm::findsTheSimulatedCamerasPage()
     algorithm.setFps(rate);
     algorithm.beginRun();
     for (int frame = 1; frame <= 2 * rate; ++frame)
-        algorithm.processFrame(simulatedFrame(generator, size, quint64(frame)));
+        processFrame(algorithm, simulatedFrame(generator, size, quint64(frame)));
     QCOMPARE(listener.reports.size(), 1);
     QVERIFY(!listener.reports.first().empty());
 
@@ -362,7 +371,7 @@ void TestKeyStoneAlgorithm::acceptance()
     QFETCH(std::vector<double>, scores);
     QFETCH(std::vector<cv::Point>, corners);
     QFETCH(bool, accepted);
-    QCOMPARE(KeyStoneAlgorithm::isAcceptable(scores, corners), accepted);
+    QCOMPARE(KeyStonePageSearch::isAcceptable(scores, corners), accepted);
 }
 
 void TestKeyStoneAlgorithm::segmentSides_data()
@@ -390,7 +399,7 @@ void TestKeyStoneAlgorithm::segmentSides()
 {
     QFETCH(cv::Vec4i, segment);
     QFETCH(int, slot);
-    QCOMPARE(KeyStoneAlgorithm::segmentSlot(segment, 622, 350), slot);
+    QCOMPARE(KeyStonePageSearch::segmentSlot(segment, 622, 350), slot);
 }
 
 void TestKeyStoneAlgorithm::cornersFromFourSides_data()
@@ -416,9 +425,9 @@ void TestKeyStoneAlgorithm::cornersFromFourSides()
 {
     QFETCH(std::vector<cv::Vec4i>, sides);
     QFETCH(std::vector<cv::Point>, corners);
-    KeyStoneAlgorithm algorithm;
+    KeyStonePageSearch search;
     cv::Mat image(50, 100, CV_8UC4);
-    QCOMPARE(algorithm.findIntersect(image, sides), corners);
+    QCOMPARE(search.findIntersect(image, sides), corners);
 }
 
 // The edge search's own steps stand in for OpenCV calls and must give exactly what those give: the
@@ -458,11 +467,11 @@ void TestKeyStoneAlgorithm::segmentsAsOpenCvFindsThem()
     QFETCH(int, maxGap);
     std::vector<cv::Vec4i> expected;
     cv::HoughLinesP(edges, expected, 1.0, CV_PI / 180, threshold, minLength, maxGap);
-    KeyStoneAlgorithm algorithm;
+    KeyStonePageSearch search;
     std::vector<cv::Vec4i> found;
     // Twice: the tables kept from the first search must not leak into the second.
     for (int round = 0; round < 2; ++round) {
-        algorithm.houghSegments(edges, threshold, minLength, maxGap, found);
+        search.houghSegments(edges, threshold, minLength, maxGap, found);
         QCOMPARE(found, expected);
     }
 }
@@ -507,8 +516,8 @@ void TestKeyStoneAlgorithm::closingAsOpenCvDoesIt()
     openCvClosing(expectedWindow);
     cv::Mat closed = map.clone();
     cv::Mat closedWindow = closed(window);
-    KeyStoneAlgorithm algorithm;
-    algorithm.closeEdges(closedWindow);
+    KeyStonePageSearch search;
+    search.closeEdges(closedWindow);
     QCOMPARE(cv::countNonZero(closed != expected), 0);
 }
 
@@ -542,7 +551,7 @@ void TestKeyStoneAlgorithm::otsuLevelAsOpenCvFindsIt()
 {
     QFETCH(cv::Mat, plane);
     cv::Mat scratch;
-    QCOMPARE(KeyStoneAlgorithm::otsuLevel(plane),
+    QCOMPARE(KeyStonePageSearch::otsuLevel(plane),
              cv::threshold(plane, scratch, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU));
 }
 
@@ -641,7 +650,7 @@ void TestKeyStoneAlgorithm::noPageNoFile()
     Page page;
     page.frame = QSize(1280, 720);
     algorithm.beginRun();
-    algorithm.processFrame(keystonepictures::drawPage(page, 3));
+    processFrame(algorithm, keystonepictures::drawPage(page, 3));
     QCOMPARE(algorithm.getkeyStoneFile(folder.filePath(QStringLiteral("page.jpg"))), 0);
     // A folder that does not exist, or a type nobody writes: -1.
     QCOMPARE(algorithm.getkeyStoneFile(folder.filePath(QStringLiteral("missing/page.jpg"))), -1);
@@ -677,16 +686,16 @@ void TestKeyStoneAlgorithm::snapshotOfEachType()
     Listener listener(algorithm);
     algorithm.setFps(1);
     algorithm.beginRun();
-    algorithm.processFrame(keystonepictures::drawPage(page, 1));
+    processFrame(algorithm, keystonepictures::drawPage(page, 1));
     const cv::Mat frame = keystonepictures::drawPage(page, 2);
-    algorithm.processFrame(frame);
+    processFrame(algorithm, frame);
     // The report carries the corners the page was kept with, so the straightened page can be made here.
     QCOMPARE(listener.reports.size(), 1);
     QVERIFY(!listener.reports.first().empty());
     std::vector<cv::Point> corners;
     for (const QPoint &corner : listener.reports.first().corners)
         corners.emplace_back(corner.x(), corner.y());
-    const cv::Mat expected = KeyStoneAlgorithm::warpPage(frame, corners);
+    const cv::Mat expected = KeyStonePageSearch::warpPage(frame, corners);
     QVERIFY(!expected.empty());
 
     QTemporaryDir folder;
@@ -710,14 +719,39 @@ void TestKeyStoneAlgorithm::snapshotOfEachType()
     QVERIFY2(largestDifference(read, compared) <= tolerance, qPrintable(QString::number(largestDifference(read, compared))));
 }
 
-// The first snapshot of a run finds the writer loaded: the detection thread loaded it as it started.
-void TestKeyStoneAlgorithm::runLoadsTheWriterAhead()
+// The module is loaded when a run starts, not when the algorithm is made (with every camera window).
+void TestKeyStoneAlgorithm::runLoadsTheModule()
 {
     KeyStoneAlgorithm algorithm;
-    QVERIFY(!algorithm.isWriterLoaded());
+    QVERIFY(!algorithm.isModuleLoaded());
     algorithm.startDetection(1);
-    QTRY_VERIFY(algorithm.isWriterLoaded());
+    QTRY_VERIFY(algorithm.isModuleLoaded());
     finish(algorithm);
+}
+
+// A run without its module says why and takes frames without finding anything: no page, no
+// snapshot, no crash, and the queue does not grow.
+void TestKeyStoneAlgorithm::withoutTheModuleNothingIsFound()
+{
+    const QString missing = QStringLiteral("/nonexistent/liblumidesk-keystone.so");
+    KeyStoneAlgorithm algorithm(missing);
+    Listener listener(algorithm);
+    const cv::Mat frame = keystonepictures::drawPage(tiltedPage(4, 0.05), 1);
+    algorithm.startDetection(1);
+    for (int i = 0; i < 4; ++i)
+        feed(algorithm, frame);
+    QTRY_COMPARE(algorithm.processedFrames(), 4);
+    QCOMPARE(algorithm.queuedFrames(), 0);
+    QVERIFY(!algorithm.isModuleLoaded());
+    QVERIFY2(algorithm.moduleError().contains(missing), qPrintable(algorithm.moduleError()));
+    QVERIFY2(algorithm.moduleError().contains(QLatin1String("cannot be loaded")),
+             qPrintable(algorithm.moduleError()));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("page.png"));
+    QCOMPARE(algorithm.getkeyStoneFile(path), -1);
+    QVERIFY(!QFile::exists(path));
+    finish(algorithm);
+    QCOMPARE(listener.reports.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestKeyStoneAlgorithm)
