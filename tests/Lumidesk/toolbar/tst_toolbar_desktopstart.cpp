@@ -1,4 +1,5 @@
 #include "common/settingspath.h"
+#include "camerawindow/cameramainwidget.h"
 #include "toolbar/lumidesk.h"
 #include "toolbar/lumideskstartup.h"
 
@@ -36,7 +37,10 @@ void TestDesktopStart::windowsCarryTheProgramIcon()
     const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
     for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(256, 256)})
         QVERIFY2(sizes.contains(size), qPrintable(QString::number(size.width())));
+    // Every window takes the program's icon, read once: the forms name no icon file of their own.
     QCOMPARE(startup.toolbar()->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+    QVERIFY(startup.toolbar()->firstCameraWindow());
+    QCOMPARE(startup.toolbar()->firstCameraWindow()->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
 }
 
 void TestDesktopStart::desktopMatchesTheWindowsToTheEntry()
