@@ -5,7 +5,7 @@
 // program's time, under 300 MB.
 //
 // Run it on an X display, e.g. xvfb-run -s "-screen 0 1920x1080x24" build/bin/bench_toolbar
-// [--program-from <another build>/bin]
+// [--program-from <build>/bin ...] [--runs N] [--program-only]
 
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
@@ -27,6 +27,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QVector>
 #include <QWindow>
 #include <QX11Info>
 
@@ -212,9 +213,9 @@ void inProcessStart()
 
 // Lumidesk of the build folder given (its bin/), laid out as installed in a folder of its own, without
 // DrawletApp beside it.
-QString installedCopy(const QString &home, const QString &built)
+QString installedCopy(const QString &home, const QString &built, int index)
 {
-    const QString folder = home + QStringLiteral("/app");
+    const QString folder = home + QStringLiteral("/app%1").arg(index);
     QDir().mkpath(folder);
     QFile::copy(built + QStringLiteral("/Lumidesk"), folder + QStringLiteral("/Lumidesk"));
     QFile::link(built + QStringLiteral("/lib"), folder + QStringLiteral("/lib"));
@@ -223,13 +224,22 @@ QString installedCopy(const QString &home, const QString &built)
 }
 
 // From exec to the map of the program's 488x55 window, in ms; a negative value when it failed.
-double timeToMap(MapWatch &watch, const QString &program)
+// Lumidesk switches off Qt's OpenGL integration for X11 (it draws nothing with OpenGL) before its
+// first window; the yardstick runs with the same setting, so that the two differ only in what
+// Lumidesk does. SessionDefault starts a program in the session's own environment instead.
+enum class GlIntegration { Off, SessionDefault };
+
+double timeToMap(MapWatch &watch, const QString &program, GlIntegration gl = GlIntegration::Off)
 {
     freshSettings();
     watch.drain();
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMIDESK_SIMULATE"), QStringLiteral("1"));
+    if (gl == GlIntegration::Off)
+        environment.insert(QStringLiteral("QT_XCB_GL_INTEGRATION"), QStringLiteral("none"));
+    else
+        environment.remove(QStringLiteral("QT_XCB_GL_INTEGRATION"));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.setStandardOutputFile(QProcess::nullDevice());
@@ -255,8 +265,9 @@ QString figures(const QList<double> &times)
             .arg(*std::max_element(times.begin(), times.end()), 0, 'f', 0);
 }
 
-// The bare program and Lumidesk in turns, so that a change in the machine's load reaches both alike.
-void programStart(const QString &home, const QString &built)
+// The bare program and Lumidesk (of each build folder given) in turns, so that a change in the
+// machine's load reaches them all alike.
+void programStart(const QString &home, const QStringList &builds, int rounds)
 {
     MapWatch watch;
     if (!QX11Info::isPlatformX11() || !watch.isValid()) {
@@ -264,23 +275,41 @@ void programStart(const QString &home, const QString &built)
         return;
     }
     const QString bare = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_toolbar_bare");
-    const QString lumidesk = installedCopy(home, built);
+    QStringList programs;
+    for (int i = 0; i < builds.size(); ++i)
+        programs.append(installedCopy(home, builds.at(i), i));
     QList<double> bareTimes;
-    QList<double> lumideskTimes;
-    for (int round = 0; round < ProgramRounds; ++round) {
+    QList<double> bareDefaultTimes;
+    QVector<QList<double>> lumideskTimes(programs.size());
+    for (int round = 0; round < rounds; ++round) {
         const double bareMs = timeToMap(watch, bare);
-        const double lumideskMs = timeToMap(watch, lumidesk);
-        if (bareMs < 0 || lumideskMs < 0) {
-            std::printf("program start: a window was not mapped within %d ms (round %d)\n", MapTimeoutMs, round + 1);
+        const double bareDefaultMs = timeToMap(watch, bare, GlIntegration::SessionDefault);
+        if (bareMs < 0 || bareDefaultMs < 0) {
+            std::printf("program start: the bare window was not mapped within %d ms (round %d)\n", MapTimeoutMs,
+                        round + 1);
             return;
         }
         bareTimes.append(bareMs);
-        lumideskTimes.append(lumideskMs);
+        bareDefaultTimes.append(bareDefaultMs);
+        for (int i = 0; i < programs.size(); ++i) {
+            const double ms = timeToMap(watch, programs.at(i));
+            if (ms < 0) {
+                std::printf("program start: %s was not mapped within %d ms (round %d)\n", qPrintable(builds.at(i)),
+                            MapTimeoutMs, round + 1);
+                return;
+            }
+            lumideskTimes[i].append(ms);
+        }
     }
-    std::printf("program, exec to the 488x55 window mapped (%d runs each, in turns):\n", ProgramRounds);
+    std::printf("program, exec to the 488x55 window mapped (%d runs each, in turns):\n", rounds);
     std::printf("  bare Qt window: %s\n", qPrintable(figures(bareTimes)));
-    std::printf("  Lumidesk:       %s\n", qPrintable(figures(lumideskTimes)));
-    std::printf("  ratio of the medians: %.2f (goal at most 2.0)\n", median(lumideskTimes) / median(bareTimes));
+    std::printf("  (the same with Qt's OpenGL integration as the session has it: %s)\n",
+                qPrintable(figures(bareDefaultTimes)));
+    for (int i = 0; i < programs.size(); ++i) {
+        const QString name = programs.size() > 1 ? builds.at(i) : QStringLiteral("Lumidesk");
+        std::printf("  %s: %s\n", qPrintable(name), qPrintable(figures(lumideskTimes.at(i))));
+        std::printf("  ratio of the medians: %.2f (goal at most 2.0)\n", median(lumideskTimes.at(i)) / median(bareTimes));
+    }
 }
 
 void twoCameraWindows()
@@ -335,16 +364,29 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Lumidesk"));
     platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
 
-    inProcessStart();
-    // "--program-from <bin folder>" times another build's program against the same bare window, so
-    // that two builds can be compared on one machine at one load.
+    // "--program-from <bin folder>", once or more, times those builds' programs in turns against the
+    // same bare window, so that builds can be compared on one machine at one load; "--runs N" sets
+    // the runs of each, "--program-only" leaves out the start in the process and the memory.
     const QStringList arguments = QCoreApplication::arguments();
-    const int from = arguments.indexOf(QStringLiteral("--program-from"));
-    const QString built = from > 0 && from + 1 < arguments.size() ? arguments.at(from + 1)
-                                                                  : QCoreApplication::applicationDirPath();
-    std::printf("program from %s; load average %s\n", qPrintable(built), loadAverage().constData());
-    programStart(home.path(), built);
-    twoCameraWindows();
+    QStringList builds;
+    for (int i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--program-from"))
+            builds.append(arguments.at(i + 1));
+    }
+    if (builds.isEmpty())
+        builds.append(QCoreApplication::applicationDirPath());
+    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
+    const int rounds = runsAt > 0 && runsAt + 1 < arguments.size() ? qMax(1, arguments.at(runsAt + 1).toInt())
+                                                                   : ProgramRounds;
+    const bool programOnly = arguments.contains(QStringLiteral("--program-only"));
+
+    if (!programOnly)
+        inProcessStart();
+    std::printf("program from %s; load average %s\n", qPrintable(builds.join(QStringLiteral(", "))),
+                loadAverage().constData());
+    programStart(home.path(), builds, rounds);
+    if (!programOnly)
+        twoCameraWindows();
     std::printf("load average at the end %s\n", loadAverage().constData());
     std::printf("goals: start at most twice the bare window's, memory under 300 MB\n");
     return 0;
