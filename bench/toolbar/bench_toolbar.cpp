@@ -223,12 +223,12 @@ QString installedCopy(const QString &home, const QString &built, int index)
     return folder + QStringLiteral("/Lumidesk");
 }
 
-// From exec to the map of the program's 488x55 window, in ms; a negative value when it failed.
 // Lumidesk switches off Qt's OpenGL integration for X11 (it draws nothing with OpenGL) before its
 // first window; the yardstick runs with the same setting, so that the two differ only in what
 // Lumidesk does. SessionDefault starts a program in the session's own environment instead.
 enum class GlIntegration { Off, SessionDefault };
 
+// From exec to the map of the program's 488x55 window, in ms; a negative value when it failed.
 double timeToMap(MapWatch &watch, const QString &program, GlIntegration gl = GlIntegration::Off)
 {
     freshSettings();
