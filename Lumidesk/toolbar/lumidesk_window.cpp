@@ -24,6 +24,14 @@ const Journix::LogLevel StateLevel = Journix::LogLevel(4);
 // Where the toolbar waits while DrawletApp's own toolbar stands in for it.
 const QPoint OffScreen(-2000, -2000);
 
+// A style sheet set again restyles the widget and all it holds even when it is the same text, and the
+// bar holds every button.
+void restyle(QWidget *widget, const QString &styleSheet)
+{
+    if (widget->styleSheet() != styleSheet)
+        widget->setStyleSheet(styleSheet);
+}
+
 } // namespace
 
 bool Lumidesk::checkGuidSetting()
@@ -153,8 +161,8 @@ void Lumidesk::applyEdgeLook(int edge)
     const bool vertical = ToolbarStyle::isVertical(edge);
     QWidget *bar = vertical ? verticleWidget : horizontalWidget;
     QToolButton *narrowButton = vertical ? narrowBtnVer : narrowBtn;
-    bar->setStyleSheet(ToolbarStyle::barStyle(bar->objectName(), look.barImage));
-    narrowButton->setStyleSheet(ToolbarStyle::buttonStyle(look.narrowImage));
+    restyle(bar, ToolbarStyle::barStyle(bar->objectName(), look.barImage));
+    restyle(narrowButton, ToolbarStyle::buttonStyle(look.narrowImage));
     if (m_narrow) {
         if (QWidget *close = findChild<QWidget *>(QLatin1String(look.close.objectName)))
             close->move(look.close.position);
