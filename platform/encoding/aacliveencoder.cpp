@@ -2,33 +2,18 @@
 
 #include "media/ffmpeglibrary.h"
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libavutil/frame.h>
-}
-
 #include <cstring>
 
 namespace platform {
 
-namespace {
-
-QString avErrorText(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof(text));
-    return QString::fromUtf8(text);
-}
-
-} // namespace
-
 struct AacLiveEncoder::Context {
-    explicit Context(const FfmpegLibrary::Codec &functions)
-        : avcodec(functions)
+    Context(const FfmpegLibrary::Util &utilFunctions, const FfmpegLibrary::Codec &codecFunctions)
+        : avutil(utilFunctions)
+        , avcodec(codecFunctions)
     {
     }
 
+    const FfmpegLibrary::Util &avutil;
     const FfmpegLibrary::Codec &avcodec;
     AVCodecContext *codec = nullptr;
     AVFrame *frame = nullptr;
@@ -37,7 +22,7 @@ struct AacLiveEncoder::Context {
     ~Context()
     {
         avcodec.av_packet_free(&packet);
-        av_frame_free(&frame);
+        avutil.av_frame_free(&frame);
         avcodec.avcodec_free_context(&codec);
     }
 };
@@ -60,7 +45,7 @@ void AacLiveEncoder::close()
 
 bool AacLiveEncoder::fail(const QString &what, int avError)
 {
-    m_error = avError ? QStringLiteral("%1: %2").arg(what, avErrorText(avError)) : what;
+    m_error = avError ? QStringLiteral("%1: %2").arg(what, FfmpegLibrary::errorText(avError)) : what;
     close();
     return false;
 }
@@ -72,12 +57,13 @@ bool AacLiveEncoder::open()
     const FfmpegLibrary::Codec *functions = FfmpegLibrary::codec(&loadError);
     if (!functions)
         return fail(loadError, 0);
+    const FfmpegLibrary::Util &avutil = *FfmpegLibrary::util();
     const AVCodec *codec = functions->avcodec_find_encoder_by_name("aac");
     if (!codec)
         return fail(QStringLiteral("the AAC encoder is missing"), 0);
-    auto ctx = std::make_unique<Context>(*functions);
+    auto ctx = std::make_unique<Context>(avutil, *functions);
     ctx->codec = functions->avcodec_alloc_context3(codec);
-    ctx->frame = av_frame_alloc();
+    ctx->frame = avutil.av_frame_alloc();
     ctx->packet = functions->av_packet_alloc();
     if (!ctx->codec || !ctx->frame || !ctx->packet)
         return fail(QStringLiteral("out of memory"), 0);
@@ -85,7 +71,7 @@ bool AacLiveEncoder::open()
     AVCodecContext *c = ctx->codec;
     c->sample_fmt = AV_SAMPLE_FMT_FLTP;
     c->sample_rate = SampleRate;
-    av_channel_layout_default(&c->ch_layout, Channels);
+    avutil.av_channel_layout_default(&c->ch_layout, Channels);
     c->bit_rate = BitRate;
     c->time_base = AVRational{1, SampleRate};
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -98,8 +84,8 @@ bool AacLiveEncoder::open()
     ctx->frame->format = c->sample_fmt;
     ctx->frame->sample_rate = SampleRate;
     ctx->frame->nb_samples = FrameSamples;
-    av_channel_layout_copy(&ctx->frame->ch_layout, &c->ch_layout);
-    error = av_frame_get_buffer(ctx->frame, 0);
+    avutil.av_channel_layout_copy(&ctx->frame->ch_layout, &c->ch_layout);
+    error = avutil.av_frame_get_buffer(ctx->frame, 0);
     if (error < 0)
         return fail(QStringLiteral("no frame buffer"), error);
 
@@ -120,7 +106,7 @@ bool AacLiveEncoder::encode(const char *pcm, qint64 timeMs, QVector<Packet> *out
     if (!m_ctx || !pcm)
         return false;
     AVFrame *frame = m_ctx->frame;
-    int error = av_frame_make_writable(frame);
+    int error = m_ctx->avutil.av_frame_make_writable(frame);
     if (error < 0)
         return fail(QStringLiteral("frame buffer busy"), error);
     auto *samples = reinterpret_cast<float *>(frame->data[0]);
@@ -135,7 +121,7 @@ bool AacLiveEncoder::encode(const char *pcm, qint64 timeMs, QVector<Packet> *out
     error = m_ctx->avcodec.avcodec_send_frame(m_ctx->codec, frame);
     if (error < 0) {
         m_pendingTimes.removeLast();
-        m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
+        m_error = QStringLiteral("encoding failed: %1").arg(FfmpegLibrary::errorText(error));
         return false;
     }
     return drain(out);
@@ -159,7 +145,7 @@ bool AacLiveEncoder::drain(QVector<Packet> *out)
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
             return true;
         if (error < 0) {
-            m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
+            m_error = QStringLiteral("encoding failed: %1").arg(FfmpegLibrary::errorText(error));
             return false;
         }
         Packet encoded;

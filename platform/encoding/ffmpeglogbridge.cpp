@@ -3,11 +3,8 @@
 #include <QByteArray>
 #include <QMessageLogger>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include <algorithm>
+#include <atomic>
 #include <climits>
 
 namespace platform {
@@ -31,6 +28,9 @@ struct PendingLine
 };
 
 thread_local PendingLine pending;
+
+// Set before FFmpeg is given the callback, so the callback always finds it.
+std::atomic<const FfmpegLibrary::Util *> installedFunctions{nullptr};
 
 void emitLine(QByteArray line, int level)
 {
@@ -67,8 +67,8 @@ QByteArray formatPiece(void *context, int level, const char *format, va_list arg
     char buffer[PieceBufferSize];
     va_list copy;
     va_copy(copy, args);
-    const int length = av_log_format_line2(context, level, format, copy, buffer, sizeof buffer,
-                                           &pending.printPrefix);
+    const int length = installedFunctions.load()->av_log_format_line2(context, level, format, copy, buffer,
+                                                                      sizeof buffer, &pending.printPrefix);
     va_end(copy);
     if (length < 0)
         return QByteArray();
@@ -77,19 +77,12 @@ QByteArray formatPiece(void *context, int level, const char *format, va_list arg
     return QByteArray(buffer, std::min(length, PieceBufferSize - 1));
 }
 
-void installAtLoad()
-{
-    FfmpegLogBridge::install();
-}
-
 } // namespace
 
-// Before main and before any library of the process calls FFmpeg.
-Q_CONSTRUCTOR_FUNCTION(installAtLoad)
-
-void FfmpegLogBridge::install()
+void FfmpegLogBridge::install(const FfmpegLibrary::Util &functions)
 {
-    av_log_set_callback(&FfmpegLogBridge::receive);
+    installedFunctions.store(&functions);
+    functions.av_log_set_callback(&FfmpegLogBridge::receive);
 }
 
 QtMsgType FfmpegLogBridge::messageTypeFor(int ffmpegLevel)
@@ -114,7 +107,7 @@ void FfmpegLogBridge::receive(void *context, int level, const char *format, va_l
     if (level >= 0)
         level &= 0xff;
     // As FFmpeg's own output does: a level above the one FFmpeg was set to is not shown.
-    if (level > av_log_get_level())
+    if (level > installedFunctions.load()->av_log_get_level())
         return;
     // Most pieces are statistics nobody asked for: they are not even formatted.
     if (pending.text.isEmpty() && !category().isEnabled(messageTypeFor(level)))

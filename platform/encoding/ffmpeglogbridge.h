@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/ffmpeglibrary.h"
+
 #include <QLoggingCategory>
 #include <QtGlobal>
 
@@ -13,14 +15,15 @@ namespace platform {
 // and passes only warnings and errors on to standard error. FFmpeg's own level still applies: what it
 // would not print is not logged either.
 //
-// The bridge is installed for the whole process as the platform library loads, so every FFmpeg user
-// of the process (the encoders, the movie writer, the camera decoder, the live publisher) has it
-// from its first message on.
+// The bridge is installed for the whole process when FfmpegLibrary opens libavutil, which it does
+// before any other of FFmpeg's libraries: every FFmpeg user of the process (the encoders, the movie
+// writer, the camera decoder, the live publisher) has it from its first message on, and a process
+// that never uses FFmpeg never loads it.
 class FfmpegLogBridge
 {
 public:
-    // Safe to call again, from any thread.
-    static void install();
+    // With the functions of the libavutil just opened; safe to call again, from any thread.
+    static void install(const FfmpegLibrary::Util &functions);
 
     static QtMsgType messageTypeFor(int ffmpegLevel);
     static const QLoggingCategory &category();

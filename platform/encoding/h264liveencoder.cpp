@@ -5,13 +5,6 @@
 #include "encoding/h264bitstream.h"
 #include "encoding/h264level.h"
 
-extern "C" {
-#include <libavutil/error.h>
-#include <libavutil/frame.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
-}
-
 #include <climits>
 
 namespace platform {
@@ -20,21 +13,19 @@ namespace {
 
 constexpr AVRational MicrosecondBase = {1, 1000000};
 
-QString avErrorText(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof(text));
-    return QString::fromUtf8(text);
-}
-
 } // namespace
 
 struct H264LiveEncoder::Context {
-    explicit Context(const FfmpegLibrary::Codec &functions)
-        : avcodec(functions)
+    Context(const FfmpegLibrary::Util &utilFunctions, const FfmpegLibrary::Scale &scaleFunctions,
+            const FfmpegLibrary::Codec &codecFunctions)
+        : avutil(utilFunctions)
+        , swscale(scaleFunctions)
+        , avcodec(codecFunctions)
     {
     }
 
+    const FfmpegLibrary::Util &avutil;
+    const FfmpegLibrary::Scale &swscale;
     const FfmpegLibrary::Codec &avcodec;
     AVCodecContext *codec = nullptr;
     AVFrame *frame = nullptr;
@@ -43,9 +34,9 @@ struct H264LiveEncoder::Context {
 
     ~Context()
     {
-        sws_freeContext(scaler);
+        swscale.sws_freeContext(scaler);
         avcodec.av_packet_free(&packet);
-        av_frame_free(&frame);
+        avutil.av_frame_free(&frame);
         avcodec.avcodec_free_context(&codec);
     }
 };
@@ -82,7 +73,7 @@ void H264LiveEncoder::close()
 
 bool H264LiveEncoder::fail(const QString &what, int avError)
 {
-    m_error = avError ? QStringLiteral("%1: %2").arg(what, avErrorText(avError)) : what;
+    m_error = avError ? QStringLiteral("%1: %2").arg(what, FfmpegLibrary::errorText(avError)) : what;
     m_ctx.reset();
     return false;
 }
@@ -96,15 +87,17 @@ bool H264LiveEncoder::open(const Settings &settings)
 
     QString loadError;
     const FfmpegLibrary::Codec *functions = FfmpegLibrary::codec(&loadError);
-    if (!functions)
+    const FfmpegLibrary::Scale *scaleFunctions = functions ? FfmpegLibrary::scale(&loadError) : nullptr;
+    if (!scaleFunctions)
         return fail(loadError, 0);
+    const FfmpegLibrary::Util &avutil = *FfmpegLibrary::util();
     const AVCodec *codec = functions->avcodec_find_encoder_by_name("libx264");
     if (!codec)
         return fail(QStringLiteral("the H.264 encoder libx264 is missing"), 0);
 
-    auto ctx = std::make_unique<Context>(*functions);
+    auto ctx = std::make_unique<Context>(avutil, *scaleFunctions, *functions);
     ctx->codec = functions->avcodec_alloc_context3(codec);
-    ctx->frame = av_frame_alloc();
+    ctx->frame = avutil.av_frame_alloc();
     ctx->packet = functions->av_packet_alloc();
     if (!ctx->codec || !ctx->frame || !ctx->packet)
         return fail(QStringLiteral("out of memory"), 0);
@@ -131,15 +124,15 @@ bool H264LiveEncoder::open(const Settings &settings)
     c->profile = FF_PROFILE_H264_BASELINE;
     // Parameter sets once, in the extradata: the header is built from them.
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(c->priv_data, "preset", "veryfast", 0);
+    avutil.av_opt_set(c->priv_data, "preset", "veryfast", 0);
     // No look-ahead and no delayed frames: each frame leaves the encoder as it is handed in.
-    av_opt_set(c->priv_data, "tune", "zerolatency", 0);
-    av_opt_set(c->priv_data, "profile", "baseline", 0);
-    av_opt_set(c->priv_data, "coder", "cavlc", 0);
-    av_opt_set_int(c->priv_data, "forced-idr", 1, 0);
+    avutil.av_opt_set(c->priv_data, "tune", "zerolatency", 0);
+    avutil.av_opt_set(c->priv_data, "profile", "baseline", 0);
+    avutil.av_opt_set(c->priv_data, "coder", "cavlc", 0);
+    avutil.av_opt_set_int(c->priv_data, "forced-idr", 1, 0);
     // Key frames come from the interval rules alone; the stream's time info follows the nominal rate
     // (frames arrive paced, their time stamps still travel with them).
-    av_opt_set(c->priv_data, "x264-params", "scenecut=0:force-cfr=1", 0);
+    avutil.av_opt_set(c->priv_data, "x264-params", "scenecut=0:force-cfr=1", 0);
 
     int error = functions->avcodec_open2(c, codec, nullptr);
     if (error < 0)
@@ -152,7 +145,7 @@ bool H264LiveEncoder::open(const Settings &settings)
     ctx->frame->format = AV_PIX_FMT_YUV420P;
     ctx->frame->width = settings.width;
     ctx->frame->height = settings.height;
-    error = av_frame_get_buffer(ctx->frame, 0);
+    error = avutil.av_frame_get_buffer(ctx->frame, 0);
     if (error < 0)
         return fail(QStringLiteral("no frame buffer"), error);
 
@@ -182,18 +175,19 @@ bool H264LiveEncoder::encode(const VideoSample &sample, QVector<EncodedFrame> *o
         return false;
     }
     AVFrame *frame = m_ctx->frame;
-    int error = av_frame_make_writable(frame);
+    int error = m_ctx->avutil.av_frame_make_writable(frame);
     if (error < 0)
         return fail(QStringLiteral("frame buffer busy"), error);
 
-    m_ctx->scaler = sws_getCachedContext(m_ctx->scaler, sample.width(), sample.height(), AV_PIX_FMT_BGRA,
-                                         frame->width, frame->height, AV_PIX_FMT_YUV420P,
-                                         SWS_BILINEAR, nullptr, nullptr, nullptr);
+    m_ctx->scaler = m_ctx->swscale.sws_getCachedContext(m_ctx->scaler, sample.width(), sample.height(),
+                                                        AV_PIX_FMT_BGRA, frame->width, frame->height,
+                                                        AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
+                                                        nullptr);
     if (!m_ctx->scaler)
         return fail(QStringLiteral("no scaler for %1 x %2").arg(sample.width()).arg(sample.height()), 0);
     const uint8_t *planes[1] = {sample.constBits()};
     const int strides[1] = {sample.stride()};
-    sws_scale(m_ctx->scaler, planes, strides, 0, sample.height(), frame->data, frame->linesize);
+    m_ctx->swscale.sws_scale(m_ctx->scaler, planes, strides, 0, sample.height(), frame->data, frame->linesize);
 
     // The encoder needs rising time stamps; a capture clock that repeats one is nudged.
     qint64 pts = sample.presentationTimeUs();
@@ -213,7 +207,7 @@ bool H264LiveEncoder::encode(const VideoSample &sample, QVector<EncodedFrame> *o
 
     error = m_ctx->avcodec.avcodec_send_frame(m_ctx->codec, frame);
     if (error < 0) {
-        m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
+        m_error = QStringLiteral("encoding failed: %1").arg(FfmpegLibrary::errorText(error));
         return false;
     }
     return drain(out);
@@ -237,7 +231,7 @@ bool H264LiveEncoder::drain(QVector<EncodedFrame> *out)
         if (error == AVERROR(EAGAIN) || error == AVERROR_EOF)
             return true;
         if (error < 0) {
-            m_error = QStringLiteral("encoding failed: %1").arg(avErrorText(error));
+            m_error = QStringLiteral("encoding failed: %1").arg(FfmpegLibrary::errorText(error));
             return false;
         }
         EncodedFrame encoded;

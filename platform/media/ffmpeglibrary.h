@@ -5,12 +5,51 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+#include <libavutil/error.h>
+#include <libavutil/frame.h>
+#include <libavutil/log.h>
+#include <libavutil/mathematics.h>
+#include <libavutil/mem.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
 }
 
 namespace platform {
 
-// The functions of libavcodec and of libavformat the program calls, one line each. Everything else
-// of FFmpeg it uses (libavutil, libswscale, libswresample) is linked as usual.
+// The functions of FFmpeg's libraries the program calls, one line each, a table per library. The
+// inline helpers of FFmpeg's headers that only compute (av_q2d, av_inv_q, AVERROR) are used as they
+// are; any that would call into a library is not. libswresample has no table: nothing calls it, and
+// libavcodec brings it along.
+#define LUMIDESK_AVUTIL_FUNCTIONS(X)                                                                       \
+    X(av_strerror)                                                                                         \
+    X(av_frame_alloc)                                                                                      \
+    X(av_frame_free)                                                                                       \
+    X(av_frame_get_buffer)                                                                                 \
+    X(av_frame_make_writable)                                                                              \
+    X(av_frame_unref)                                                                                      \
+    X(av_channel_layout_default)                                                                           \
+    X(av_channel_layout_copy)                                                                              \
+    X(av_dict_set)                                                                                         \
+    X(av_dict_set_int)                                                                                     \
+    X(av_dict_free)                                                                                        \
+    X(av_opt_set)                                                                                          \
+    X(av_opt_set_int)                                                                                      \
+    X(av_rescale)                                                                                          \
+    X(av_rescale_q)                                                                                        \
+    X(av_mallocz)                                                                                          \
+    X(av_log_set_callback)                                                                                 \
+    X(av_log_get_level)                                                                                    \
+    X(av_log_format_line2)
+
+#define LUMIDESK_SWSCALE_FUNCTIONS(X)                                                                      \
+    X(sws_getCachedContext)                                                                                \
+    X(sws_scale)                                                                                           \
+    X(sws_freeContext)                                                                                     \
+    X(sws_getCoefficients)                                                                                 \
+    X(sws_setColorspaceDetails)
+
 #define LUMIDESK_AVCODEC_FUNCTIONS(X)                                                                      \
     X(avcodec_find_encoder_by_name)                                                                        \
     X(avcodec_find_decoder)                                                                                \
@@ -42,14 +81,21 @@ namespace platform {
     X(avio_flush)                                                                                          \
     X(avio_seek)
 
-// libavcodec and libavformat, opened the first time a feature needs them (a recording, a live
-// stream, a camera's MJPEG) rather than at every start: linked, they and the hundred-odd libraries
-// they pull in (codecs, TLS) cost each start tens of milliseconds. Each library is opened once per
-// process, whichever thread asks first, and stays loaded to the end.
+// FFmpeg's libraries, opened the first time a feature needs them (a recording, a live stream, a
+// camera's picture) rather than at every start: linked, they and what they pull in (codecs, TLS,
+// hardware video drivers) cost each start milliseconds to tens of milliseconds. Each library is
+// opened once per process, whichever thread asks first, and stays loaded to the end. libavutil is
+// opened before any other, and FFmpeg's messages go to the program's log from then on.
 class FfmpegLibrary
 {
 public:
 #define LUMIDESK_FFMPEG_MEMBER(name) decltype(&::name) name = nullptr;
+    struct Util {
+        LUMIDESK_AVUTIL_FUNCTIONS(LUMIDESK_FFMPEG_MEMBER)
+    };
+    struct Scale {
+        LUMIDESK_SWSCALE_FUNCTIONS(LUMIDESK_FFMPEG_MEMBER)
+    };
     struct Codec {
         LUMIDESK_AVCODEC_FUNCTIONS(LUMIDESK_FFMPEG_MEMBER)
     };
@@ -58,16 +104,22 @@ public:
     };
 #undef LUMIDESK_FFMPEG_MEMBER
 
-    // The functions of each library; null when the library or one of its functions cannot be
-    // loaded, with `error` (when given) saying which.
+    enum Library { AvUtil, SwScale, AvCodec, AvFormat };
+
+    // The functions of each library; null when it, libavutil before it, or one of their functions
+    // cannot be loaded, with `error` (when given) saying which.
+    static const Util *util(QString *error = nullptr);
+    static const Scale *scale(QString *error = nullptr);
     static const Codec *codec(QString *error = nullptr);
     static const Format *format(QString *error = nullptr);
 
-    // The files opened, by default the sonames of the FFmpeg the program was built with. A change
+    // FFmpeg's text for one of its error codes, or the code itself when libavutil cannot be loaded.
+    static QString errorText(int avError);
+
+    // The file opened, by default the soname of the FFmpeg the program was built with. A change
     // counts only before the first use of the library concerned.
-    static void setFileNames(const QString &codecFile, const QString &formatFile);
-    static QString codecFileName();
-    static QString formatFileName();
+    static void setFileName(Library library, const QString &file);
+    static QString fileName(Library library);
 
 private:
     FfmpegLibrary() = delete;

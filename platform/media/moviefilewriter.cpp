@@ -8,12 +8,6 @@
 
 #include <vector>
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
-}
-
 namespace platform {
 
 namespace {
@@ -25,30 +19,20 @@ constexpr AVRational VideoTimeBase = {1, 90000};
 // a longer gap is left as a gap.
 constexpr qint64 MaxSilenceFillUs = 5000000;
 
-QString avErrorText(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return QString::fromUtf8(text);
-}
-
 int evenDown(int value)
 {
     return value & ~1;
-}
-
-// One frame at the nominal rate, in the encoder's time base.
-qint64 nominalFrameTicks(const AVCodecContext *video)
-{
-    return qMax<qint64>(1, av_rescale_q(1, av_inv_q(video->framerate), video->time_base));
 }
 
 } // namespace
 
 struct MovieFileWriter::Context
 {
-    Context(const FfmpegLibrary::Codec &codecFunctions, const FfmpegLibrary::Format &formatFunctions)
-        : avcodec(codecFunctions)
+    Context(const FfmpegLibrary::Util &utilFunctions, const FfmpegLibrary::Scale &scaleFunctions,
+            const FfmpegLibrary::Codec &codecFunctions, const FfmpegLibrary::Format &formatFunctions)
+        : avutil(utilFunctions)
+        , swscale(scaleFunctions)
+        , avcodec(codecFunctions)
         , avformat(formatFunctions)
     {
     }
@@ -56,6 +40,20 @@ struct MovieFileWriter::Context
     // How far the file is written.
     qint64 fileOffset() const { return avformat.avio_seek(format->pb, 0, SEEK_CUR); }
 
+    // One picture at the nominal rate, in the encoder's time base.
+    qint64 nominalFrameTicks() const
+    {
+        return qMax<qint64>(1, avutil.av_rescale_q(1, av_inv_q(video->framerate), video->time_base));
+    }
+
+    // The same in the video track's time base.
+    qint64 nominalFrameDuration() const
+    {
+        return avutil.av_rescale_q(nominalFrameTicks(), video->time_base, videoStream->time_base);
+    }
+
+    const FfmpegLibrary::Util &avutil;
+    const FfmpegLibrary::Scale &swscale;
     const FfmpegLibrary::Codec &avcodec;
     const FfmpegLibrary::Format &avformat;
     AVFormatContext *format = nullptr;
@@ -104,11 +102,11 @@ struct MovieFileWriter::Context
     {
         for (AVPacket *waiting : waitingAudio)
             avcodec.av_packet_free(&waiting);
-        sws_freeContext(scaler);
+        swscale.sws_freeContext(scaler);
         avcodec.av_packet_free(&packet);
         avcodec.av_packet_free(&heldVideo);
-        av_frame_free(&videoFrame);
-        av_frame_free(&audioFrame);
+        avutil.av_frame_free(&videoFrame);
+        avutil.av_frame_free(&audioFrame);
         avcodec.avcodec_free_context(&video);
         avcodec.avcodec_free_context(&audio);
         if (format) {
@@ -150,11 +148,13 @@ bool MovieFileWriter::startWriting()
     const FfmpegLibrary::Codec *codecFunctions = FfmpegLibrary::codec(&loadError);
     const FfmpegLibrary::Format *formatFunctions =
         codecFunctions ? FfmpegLibrary::format(&loadError) : nullptr;
-    if (!formatFunctions) {
+    const FfmpegLibrary::Scale *scaleFunctions = formatFunctions ? FfmpegLibrary::scale(&loadError) : nullptr;
+    if (!scaleFunctions) {
         fail(loadError, 0);
         return false;
     }
-    m_ctx = std::make_unique<Context>(*codecFunctions, *formatFunctions);
+    m_ctx = std::make_unique<Context>(*FfmpegLibrary::util(), *scaleFunctions, *codecFunctions,
+                                      *formatFunctions);
     const QByteArray path = m_path.toLocal8Bit();
     int error =
         m_ctx->avformat.avformat_alloc_output_context2(&m_ctx->format, nullptr, "mov", path.constData());
@@ -182,12 +182,12 @@ bool MovieFileWriter::startWriting()
     m_ctx->fileOpen = true;
 
     AVDictionary *options = nullptr;
-    av_dict_set(&options, "movflags", "frag_keyframe+empty_moov", 0);
+    m_ctx->avutil.av_dict_set(&options, "movflags", "frag_keyframe+empty_moov", 0);
     // A fragment at every key frame and none longer than the fragment duration: a kill loses the
     // open fragment and what the encoder still holds, well under a second at 30 frames a second.
-    av_dict_set_int(&options, "frag_duration", m_settings.fragmentDurationUs, 0);
+    m_ctx->avutil.av_dict_set_int(&options, "frag_duration", m_settings.fragmentDurationUs, 0);
     error = m_ctx->avformat.avformat_write_header(m_ctx->format, &options);
-    av_dict_free(&options);
+    m_ctx->avutil.av_dict_free(&options);
     if (error >= 0) {
         m_ctx->avformat.avio_flush(m_ctx->format->pb);
         error = m_ctx->format->pb->error;
@@ -225,9 +225,9 @@ bool MovieFileWriter::openVideoEncoder()
     c->max_b_frames = 0;
     if (m_ctx->format->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(c->priv_data, "preset", m_settings.x264Preset.toUtf8().constData(), 0);
+    m_ctx->avutil.av_opt_set(c->priv_data, "preset", m_settings.x264Preset.toUtf8().constData(), 0);
     if (!m_settings.x264Params.isEmpty())
-        av_opt_set(c->priv_data, "x264-params", m_settings.x264Params.toUtf8().constData(), 0);
+        m_ctx->avutil.av_opt_set(c->priv_data, "x264-params", m_settings.x264Params.toUtf8().constData(), 0);
 
     int error = m_ctx->avcodec.avcodec_open2(c, codec, nullptr);
     if (error < 0) {
@@ -243,11 +243,11 @@ bool MovieFileWriter::openVideoEncoder()
     m_ctx->videoStream->sample_aspect_ratio = c->sample_aspect_ratio;
     m_ctx->avcodec.avcodec_parameters_from_context(m_ctx->videoStream->codecpar, c);
 
-    m_ctx->videoFrame = av_frame_alloc();
+    m_ctx->videoFrame = m_ctx->avutil.av_frame_alloc();
     m_ctx->videoFrame->format = c->pix_fmt;
     m_ctx->videoFrame->width = c->width;
     m_ctx->videoFrame->height = c->height;
-    error = av_frame_get_buffer(m_ctx->videoFrame, 0);
+    error = m_ctx->avutil.av_frame_get_buffer(m_ctx->videoFrame, 0);
     if (error < 0) {
         fail(QStringLiteral("cannot allocate a video frame"), error);
         return false;
@@ -266,7 +266,7 @@ bool MovieFileWriter::openAudioEncoder()
     m_ctx->audio = c;
     c->sample_fmt = AV_SAMPLE_FMT_FLTP;
     c->sample_rate = m_settings.audioSampleRate;
-    av_channel_layout_default(&c->ch_layout, m_settings.audioChannels);
+    m_ctx->avutil.av_channel_layout_default(&c->ch_layout, m_settings.audioChannels);
     c->bit_rate = m_settings.audioBitRate;
     c->time_base = AVRational{1, c->sample_rate};
     if (m_ctx->format->oformat->flags & AVFMT_GLOBALHEADER)
@@ -284,7 +284,7 @@ bool MovieFileWriter::openAudioEncoder()
     }
     m_ctx->audioStream->time_base = c->time_base;
     m_ctx->avcodec.avcodec_parameters_from_context(m_ctx->audioStream->codecpar, c);
-    m_ctx->audioFrame = av_frame_alloc();
+    m_ctx->audioFrame = m_ctx->avutil.av_frame_alloc();
     return true;
 }
 
@@ -330,13 +330,13 @@ bool MovieFileWriter::appendVideo(const VideoSample &sample)
     // so does one stamped after it: the first picture is shown from the session's zero on, as the
     // sound starts there too.
     const qint64 sinceStartUs = qMax<qint64>(0, timeUs - m_ctx->sessionStartUs);
-    const qint64 stampedPts = av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
+    const qint64 stampedPts = m_ctx->avutil.av_rescale_q(sinceStartUs, MicrosecondBase, VideoTimeBase);
     qint64 pts = 0;
     if (m_ctx->lastVideoPts != AV_NOPTS_VALUE) {
         if (stampedPts <= qMax(m_ctx->lastVideoPts, m_ctx->lastStampedVideoPts))
             return false; // the track needs strictly increasing times
         // The first picture went to the file lasting a nominal frame: the second starts where it ends.
-        pts = m_ctx->videoFrames == 1 ? nominalFrameTicks(m_ctx->video) : stampedPts;
+        pts = m_ctx->videoFrames == 1 ? m_ctx->nominalFrameTicks() : stampedPts;
     }
     if (!encodeVideoFrame(sample, pts))
         return false;
@@ -355,15 +355,16 @@ bool MovieFileWriter::encodeVideoFrame(const VideoSample &sample, qint64 pts)
             source = cropped;
     }
     AVFrame *frame = m_ctx->videoFrame;
-    m_ctx->scaler = sws_getCachedContext(m_ctx->scaler, source.width(), source.height(), AV_PIX_FMT_BGRA,
-                                         frame->width, frame->height, AV_PIX_FMT_YUV420P,
-                                         SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+    m_ctx->scaler = m_ctx->swscale.sws_getCachedContext(m_ctx->scaler, source.width(), source.height(),
+                                                        AV_PIX_FMT_BGRA, frame->width, frame->height,
+                                                        AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr, nullptr,
+                                                        nullptr);
     if (!m_ctx->scaler) {
         fail(QStringLiteral("cannot convert a %1 x %2 frame").arg(source.width()).arg(source.height()), 0);
         return false;
     }
     // The encoder may still hold the previous picture.
-    int error = av_frame_make_writable(frame);
+    int error = m_ctx->avutil.av_frame_make_writable(frame);
     if (error < 0) {
         fail(QStringLiteral("cannot reuse the video frame"), error);
         return false;
@@ -371,7 +372,8 @@ bool MovieFileWriter::encodeVideoFrame(const VideoSample &sample, qint64 pts)
     const uint8_t *sourcePlanes[1] = {sample.constBits() + qsizetype(source.top()) * sample.stride()
                                       + qsizetype(source.left()) * 4};
     const int sourceStrides[1] = {sample.stride()};
-    sws_scale(m_ctx->scaler, sourcePlanes, sourceStrides, 0, source.height(), frame->data, frame->linesize);
+    m_ctx->swscale.sws_scale(m_ctx->scaler, sourcePlanes, sourceStrides, 0, source.height(), frame->data,
+                             frame->linesize);
     frame->pts = pts;
     return sendAndDrain(m_ctx->videoStream->index, false, frame);
 }
@@ -386,7 +388,7 @@ bool MovieFileWriter::appendAudio(const AudioSample &sample)
         return false;
 
     const int rate = m_ctx->audio->sample_rate;
-    const qint64 startPts = av_rescale(timeUs - m_ctx->sessionStartUs, rate, 1000000);
+    const qint64 startPts = m_ctx->avutil.av_rescale(timeUs - m_ctx->sessionStartUs, rate, 1000000);
     const auto *pcm = reinterpret_cast<const qint16 *>(sample.pcm().constData());
     int skip = 0;
     const int count = sample.frameCount();
@@ -401,7 +403,7 @@ bool MovieFileWriter::appendAudio(const AudioSample &sample)
         skip = int(qMax<qint64>(0, -startPts));
         m_ctx->audioStarted = true;
         const qint64 lead = qMax<qint64>(0, startPts);
-        if (lead <= av_rescale(MaxSilenceFillUs, rate, 1000000)) {
+        if (lead <= m_ctx->avutil.av_rescale(MaxSilenceFillUs, rate, 1000000)) {
             m_ctx->pendingAudioPts = 0;
             m_ctx->pendingAudio.insert(m_ctx->pendingAudio.end(), size_t(lead), 0.0f);
         } else {
@@ -410,7 +412,7 @@ bool MovieFileWriter::appendAudio(const AudioSample &sample)
     } else {
         const qint64 expected = m_ctx->pendingAudioPts + qint64(m_ctx->pendingAudio.size());
         const qint64 gap = startPts - expected;
-        if (gap > 0 && gap <= av_rescale(MaxSilenceFillUs, rate, 1000000))
+        if (gap > 0 && gap <= m_ctx->avutil.av_rescale(MaxSilenceFillUs, rate, 1000000))
             m_ctx->pendingAudio.insert(m_ctx->pendingAudio.end(), size_t(gap), 0.0f);
         else if (gap > 0 && encodePendingAudio(PadPartialFrame))
             m_ctx->pendingAudioPts = startPts;
@@ -436,12 +438,12 @@ bool MovieFileWriter::encodePendingAudio(AudioFlush flush)
             break;
         const int samples = int(qMin(left, size_t(frameSize)));
         AVFrame *frame = m_ctx->audioFrame;
-        av_frame_unref(frame);
+        m_ctx->avutil.av_frame_unref(frame);
         frame->format = c->sample_fmt;
         frame->sample_rate = c->sample_rate;
         frame->nb_samples = smallLastFrame ? samples : frameSize;
-        av_channel_layout_copy(&frame->ch_layout, &c->ch_layout);
-        int error = av_frame_get_buffer(frame, 0);
+        m_ctx->avutil.av_channel_layout_copy(&frame->ch_layout, &c->ch_layout);
+        int error = m_ctx->avutil.av_frame_get_buffer(frame, 0);
         if (error < 0) {
             fail(QStringLiteral("cannot allocate an audio frame"), error);
             return false;
@@ -574,8 +576,7 @@ bool MovieFileWriter::holdVideoPacket(AVPacket *packet)
     if (!m_ctx->videoHeld && !m_ctx->videoWritten) {
         // Except the first: until it is in the file, the file is a header that nothing plays. It goes
         // at once, lasting a nominal frame, and the second frame is stamped at its end.
-        packet->duration = av_rescale_q(nominalFrameTicks(m_ctx->video), m_ctx->video->time_base,
-                                        m_ctx->videoStream->time_base);
+        packet->duration = m_ctx->nominalFrameDuration();
         return writePacket(packet) && writeFragment();
     }
     if (m_ctx->videoHeld) {
@@ -594,8 +595,7 @@ bool MovieFileWriter::writeHeldVideo()
         return true;
     AVPacket *held = m_ctx->heldVideo;
     if (held->duration <= 0)
-        held->duration = av_rescale_q(nominalFrameTicks(m_ctx->video), m_ctx->video->time_base,
-                                      m_ctx->videoStream->time_base);
+        held->duration = m_ctx->nominalFrameDuration();
     m_ctx->videoHeld = false;
     // Each picture, with the sound encoded up to it, goes to the file in a fragment of its own as
     // soon as its length is known: a kill loses only the pictures still being encoded, and the file
@@ -679,7 +679,7 @@ void MovieFileWriter::failOutput(int avError)
 
 void MovieFileWriter::fail(const QString &what, int avError)
 {
-    m_error = avError ? QStringLiteral("%1: %2").arg(what, avErrorText(avError)) : what;
+    m_error = avError ? QStringLiteral("%1: %2").arg(what, FfmpegLibrary::errorText(avError)) : what;
     m_status = Failed;
 }
 

@@ -4,18 +4,14 @@
 
 #include <QUrl>
 
-extern "C" {
-#include <libavutil/error.h>
-#include <libavutil/mem.h>
-}
-
 #include <cstring>
 
 namespace {
 
-bool copyExtradata(AVCodecParameters *par, const QByteArray &config)
+bool copyExtradata(const platform::FfmpegLibrary::Util &avutil, AVCodecParameters *par, const QByteArray &config)
 {
-    par->extradata = static_cast<uint8_t *>(av_mallocz(size_t(config.size()) + AV_INPUT_BUFFER_PADDING_SIZE));
+    par->extradata =
+        static_cast<uint8_t *>(avutil.av_mallocz(size_t(config.size()) + AV_INPUT_BUFFER_PADDING_SIZE));
     if (!par->extradata)
         return false;
     std::memcpy(par->extradata, config.constData(), size_t(config.size()));
@@ -63,11 +59,11 @@ RtmpConnection::Result RtmpConnection::open(const QString &url, int timeoutMs)
     m_context->flush_packets = 1;
 
     AVDictionary *options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "rtmp,rtmps,tcp,tls", 0);
+    m_avutil->av_dict_set(&options, "protocol_whitelist", "rtmp,rtmps,tcp,tls", 0);
     setDeadline(timeoutMs);
     err = m_avformat->avio_open2(&m_context->pb, address.constData(), AVIO_FLAG_WRITE,
                                  &m_context->interrupt_callback, &options);
-    av_dict_free(&options);
+    m_avutil->av_dict_free(&options);
     setDeadline(0);
     if (err < 0) {
         setError("connect", err);
@@ -93,7 +89,7 @@ RtmpConnection::Result RtmpConnection::writeHeader(const QByteArray &videoConfig
     video->codec_id = AV_CODEC_ID_H264;
     video->width = width;
     video->height = height;
-    if (!copyExtradata(video, videoConfig))
+    if (!copyExtradata(*m_avutil, video, videoConfig))
         return Failed;
 
     if (!audioConfig.isEmpty()) {
@@ -105,9 +101,9 @@ RtmpConnection::Result RtmpConnection::writeHeader(const QByteArray &videoConfig
         audio->codec_type = AVMEDIA_TYPE_AUDIO;
         audio->codec_id = AV_CODEC_ID_AAC;
         audio->sample_rate = sampleRate;
-        av_channel_layout_default(&audio->ch_layout, channels);
+        m_avutil->av_channel_layout_default(&audio->ch_layout, channels);
         audio->frame_size = 1024;
-        if (!copyExtradata(audio, audioConfig))
+        if (!copyExtradata(*m_avutil, audio, audioConfig))
             return Failed;
     }
 
@@ -153,7 +149,7 @@ RtmpConnection::Result RtmpConnection::writePacket(AVStream *stream, const QByte
     } else {
         std::memcpy(packet->data, data.constData(), size_t(data.size()));
         packet->stream_index = stream->index;
-        packet->pts = av_rescale_q(ts, AVRational { 1, 1000 }, stream->time_base);
+        packet->pts = m_avutil->av_rescale_q(ts, AVRational { 1, 1000 }, stream->time_base);
         packet->dts = packet->pts;
         if (keyFrame)
             packet->flags |= AV_PKT_FLAG_KEY;
@@ -193,7 +189,8 @@ void RtmpConnection::close(bool graceful, int timeoutMs)
 bool RtmpConnection::loadFfmpeg()
 {
     QString error;
-    m_avcodec = platform::FfmpegLibrary::codec(&error);
+    m_avutil = platform::FfmpegLibrary::util(&error);
+    m_avcodec = m_avutil ? platform::FfmpegLibrary::codec(&error) : nullptr;
     m_avformat = m_avcodec ? platform::FfmpegLibrary::format(&error) : nullptr;
     if (!m_avformat)
         m_error = error;
@@ -221,7 +218,5 @@ void RtmpConnection::setDeadline(int timeoutMs)
 
 void RtmpConnection::setError(const char *what, int err)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(err, text, sizeof(text));
-    m_error = QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(text));
+    m_error = QStringLiteral("%1: %2").arg(QLatin1String(what), platform::FfmpegLibrary::errorText(err));
 }

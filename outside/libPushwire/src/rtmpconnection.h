@@ -49,7 +49,8 @@ private:
     void setDeadline(int timeoutMs);
     void setError(const char *what, int err);
 
-    // libavcodec and libavformat, loaded for the first connection.
+    // libavutil, libavcodec and libavformat, loaded for the first connection.
+    const platform::FfmpegLibrary::Util *m_avutil = nullptr;
     const platform::FfmpegLibrary::Codec *m_avcodec = nullptr;
     const platform::FfmpegLibrary::Format *m_avformat = nullptr;
     AVFormatContext *m_context = nullptr;

@@ -1,11 +1,5 @@
 #include "video/linux/v4l2framedecoder.h"
 
-extern "C" {
-#include <libavutil/frame.h>
-#include <libavutil/pixfmt.h>
-#include <libswscale/swscale.h>
-}
-
 #include <linux/videodev2.h>
 
 #include <cstring>
@@ -65,7 +59,8 @@ V4l2FrameDecoder::V4l2FrameDecoder() = default;
 V4l2FrameDecoder::~V4l2FrameDecoder()
 {
     releaseCodec();
-    sws_freeContext(m_scaler);
+    if (m_swscale)
+        m_swscale->sws_freeContext(m_scaler);
 }
 
 bool V4l2FrameDecoder::supports(quint32 pixelFormat)
@@ -75,26 +70,45 @@ bool V4l2FrameDecoder::supports(quint32 pixelFormat)
 
 bool V4l2FrameDecoder::configure(quint32 pixelFormat, int width, int height, int bytesPerLine)
 {
-    if (!supports(pixelFormat) || width <= 0 || height <= 0)
+    m_error.clear();
+    if (!supports(pixelFormat) || width <= 0 || height <= 0) {
+        m_error = QStringLiteral("cannot decode this format or size");
+        return false;
+    }
+    releaseCodec();
+    // Until a configuration succeeds, nothing is decoded.
+    m_width = 0;
+    // The stream is refused as for a decoder that cannot open.
+    if (!loadFfmpeg(isJpeg(pixelFormat)) || (isJpeg(pixelFormat) && !openJpegDecoder()))
         return false;
     m_pixelFormat = pixelFormat;
     m_width = width;
     m_height = height;
     m_bytesPerLine = bytesPerLine;
-    releaseCodec();
-    if (!isJpeg(pixelFormat))
-        return true;
-    // The loader reports what is missing; the stream is refused as for a decoder that cannot open.
-    m_avcodec = FfmpegLibrary::codec();
-    if (!m_avcodec)
-        return false;
+    return true;
+}
+
+bool V4l2FrameDecoder::loadFfmpeg(bool jpeg)
+{
+    m_avutil = FfmpegLibrary::util(&m_error);
+    m_swscale = m_avutil ? FfmpegLibrary::scale(&m_error) : nullptr;
+    if (m_swscale && jpeg)
+        m_avcodec = FfmpegLibrary::codec(&m_error);
+    return m_swscale && (!jpeg || m_avcodec);
+}
+
+bool V4l2FrameDecoder::openJpegDecoder()
+{
     const AVCodec *codec = m_avcodec->avcodec_find_decoder(AV_CODEC_ID_MJPEG);
-    if (!codec)
+    if (!codec) {
+        m_error = QStringLiteral("libavcodec has no MJPEG decoder");
         return false;
+    }
     m_codec = m_avcodec->avcodec_alloc_context3(codec);
-    m_frame = av_frame_alloc();
+    m_frame = m_avutil->av_frame_alloc();
     m_packet = m_avcodec->av_packet_alloc();
     if (!m_codec || !m_frame || !m_packet || m_avcodec->avcodec_open2(m_codec, codec, nullptr) < 0) {
+        m_error = QStringLiteral("the MJPEG decoder does not open");
         releaseCodec();
         return false;
     }
@@ -106,7 +120,7 @@ void V4l2FrameDecoder::releaseCodec()
     if (!m_avcodec)
         return;
     m_avcodec->avcodec_free_context(&m_codec);
-    av_frame_free(&m_frame);
+    m_avutil->av_frame_free(&m_frame);
     m_avcodec->av_packet_free(&m_packet);
 }
 
@@ -156,19 +170,19 @@ QImage V4l2FrameDecoder::convert(const uchar *const planes[4], const int strides
 {
     bool fullRange = false;
     const AVPixelFormat format = withoutFullRange(sourceFormat, &fullRange);
-    m_scaler = sws_getCachedContext(m_scaler, m_width, m_height, format, size.width(), size.height(),
-                                    AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    m_scaler = m_swscale->sws_getCachedContext(m_scaler, m_width, m_height, format, size.width(), size.height(),
+                                               AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!m_scaler)
         return QImage();
-    const int *table = sws_getCoefficients(SWS_CS_DEFAULT);
-    sws_setColorspaceDetails(m_scaler, table, fullRange ? 1 : 0, table, 1, 0, 1 << 16, 1 << 16);
+    const int *table = m_swscale->sws_getCoefficients(SWS_CS_DEFAULT);
+    m_swscale->sws_setColorspaceDetails(m_scaler, table, fullRange ? 1 : 0, table, 1, 0, 1 << 16, 1 << 16);
 
     QImage &output = freeOutput(size);
     if (output.isNull())
         return QImage();
     uchar *target[4] = {output.bits(), nullptr, nullptr, nullptr};
     const int targetStrides[4] = {int(output.bytesPerLine()), 0, 0, 0};
-    if (sws_scale(m_scaler, planes, strides, 0, m_height, target, targetStrides) <= 0)
+    if (m_swscale->sws_scale(m_scaler, planes, strides, 0, m_height, target, targetStrides) <= 0)
         return QImage();
     return output;
 }

@@ -4,8 +4,7 @@
 
 #include <QImage>
 #include <QSize>
-
-struct SwsContext;
+#include <QString>
 
 namespace platform {
 
@@ -22,8 +21,10 @@ public:
 
     static bool supports(quint32 pixelFormat);
 
-    // The layout of the buffers to come; false for a pixel format it cannot decode.
+    // The layout of the buffers to come; false for a pixel format it cannot decode, or when the
+    // libraries that decode it cannot be loaded (errorString() then gives the loader's message).
     bool configure(quint32 pixelFormat, int width, int height, int bytesPerLine);
+    QString errorString() const { return m_error; }
 
     // One buffer's payload as a BGRA image of `outputSize` (the buffer's own size when empty). The
     // image is null when the payload is damaged or short; the stream goes on with the next one.
@@ -31,6 +32,8 @@ public:
     QImage decode(const uchar *data, int length, const QSize &outputSize);
 
 private:
+    bool loadFfmpeg(bool jpeg);
+    bool openJpegDecoder();
     bool decodeJpeg(const uchar *data, int length);
     QImage convert(const uchar *const planes[4], const int strides[4], int sourceFormat, const QSize &size);
     QImage &freeOutput(const QSize &size);
@@ -41,8 +44,11 @@ private:
     int m_height = 0;
     int m_bytesPerLine = 0;
 
-    // libavcodec, loaded for the first stream of MJPEG.
+    // libavutil and libswscale, loaded for the first stream, and libavcodec for the first of MJPEG.
+    const FfmpegLibrary::Util *m_avutil = nullptr;
+    const FfmpegLibrary::Scale *m_swscale = nullptr;
     const FfmpegLibrary::Codec *m_avcodec = nullptr;
+    QString m_error;
     AVCodecContext *m_codec = nullptr;
     AVFrame *m_frame = nullptr;
     AVPacket *m_packet = nullptr;

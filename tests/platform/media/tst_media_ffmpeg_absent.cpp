@@ -6,6 +6,7 @@
 #include "video/linux/v4l2framedecoder.h"
 
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,15 +16,51 @@
 
 using namespace platform;
 
-// FFmpeg's codec and container libraries under names that are not there: every feature that needs
-// them fails through its own failure path with the loader's message, nothing crashes on the way
-// out, and what needs neither library goes on working.
+// One of FFmpeg's libraries made impossible to load, for the whole process (this file is built once for
+// each of libavutil, libswscale and libavcodec): every feature that needs it fails through its own
+// failure path with the loader's message, nothing crashes on the way out, and what does not need it
+// goes on working.
 
 namespace {
 
-const QString AbsentCodec = QStringLiteral("liblumidesk-absent-avcodec.so.1");
+const QString Absent = QStringLiteral(LUMIDESK_ABSENT_LIBRARY);
+
+QString absentFile(const QString &library)
+{
+    return QStringLiteral("liblumidesk-absent-%1.so.1").arg(library);
+}
+
 // A library that is there, but is not libavformat.
 const QString WrongFormat = QStringLiteral("libavutil.so.%1").arg(LIBAVUTIL_VERSION_MAJOR);
+
+const QMap<QString, FfmpegLibrary::Library> Libraries = {
+    {QStringLiteral("avutil"), FfmpegLibrary::AvUtil},
+    {QStringLiteral("swscale"), FfmpegLibrary::SwScale},
+    {QStringLiteral("avcodec"), FfmpegLibrary::AvCodec},
+    {QStringLiteral("avformat"), FfmpegLibrary::AvFormat},
+};
+
+// The loader's answer for one library: its error, empty when it loaded.
+QString loadError(FfmpegLibrary::Library library)
+{
+    QString error;
+    bool loaded = false;
+    switch (library) {
+    case FfmpegLibrary::AvUtil:
+        loaded = FfmpegLibrary::util(&error) != nullptr;
+        break;
+    case FfmpegLibrary::SwScale:
+        loaded = FfmpegLibrary::scale(&error) != nullptr;
+        break;
+    case FfmpegLibrary::AvCodec:
+        loaded = FfmpegLibrary::codec(&error) != nullptr;
+        break;
+    case FfmpegLibrary::AvFormat:
+        loaded = FfmpegLibrary::format(&error) != nullptr;
+        break;
+    }
+    return loaded ? QString() : (error.isEmpty() ? QStringLiteral("failed without a message") : error);
+}
 
 VideoSample grayFrame(int width, int height)
 {
@@ -90,6 +127,31 @@ QString publishLive(const QString &)
     return error;
 }
 
+// A camera stream of 4 x 2 pixels in `pixelFormat`, one frame of it decoded.
+QString decodeCamera(quint32 pixelFormat)
+{
+    const uchar data[2 * 4 * 2] = {};
+    V4l2FrameDecoder decoder;
+    if (!decoder.configure(pixelFormat, 4, 2, 8)) {
+        if (!decoder.decode(data, int(sizeof data), QSize()).isNull())
+            return QStringLiteral("decoded after the failure");
+        return decoder.errorString();
+    }
+    if (decoder.decode(data, int(sizeof data), QSize()).size() != QSize(4, 2))
+        return QStringLiteral("no picture");
+    return QString();
+}
+
+QString decodeCameraYuyv(const QString &)
+{
+    return decodeCamera(V4L2_PIX_FMT_YUYV);
+}
+
+QString decodeCameraMjpeg(const QString &)
+{
+    return decodeCamera(V4L2_PIX_FMT_MJPEG);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Feature)
@@ -104,66 +166,72 @@ private slots:
     void loaderNamesWhatIsMissing();
     void featuresFailWithTheLoadersMessage_data();
     void featuresFailWithTheLoadersMessage();
-    void cameraFormatsWithoutCodecStillDecode();
 };
 
 void TestMediaFfmpegAbsent::initTestCase()
 {
-    FfmpegLibrary::setFileNames(AbsentCodec, WrongFormat);
+    QVERIFY2(Libraries.contains(Absent), qPrintable(Absent));
+    FfmpegLibrary::setFileName(Libraries.value(Absent), absentFile(Absent));
+    if (Absent == QLatin1String("avcodec"))
+        FfmpegLibrary::setFileName(FfmpegLibrary::AvFormat, WrongFormat);
 }
 
 void TestMediaFfmpegAbsent::loaderNamesWhatIsMissing_data()
 {
-    QTest::addColumn<bool>("format");
+    QTest::addColumn<QString>("library");
+    // What its loader says, empty when it loads.
     QTest::addColumn<QString>("expected");
-    QTest::newRow("library absent") << false << QStringLiteral("cannot load %1").arg(AbsentCodec);
-    QTest::newRow("function absent") << true
-                                     << QStringLiteral("has no function avformat_alloc_output_context2");
+    for (const QString &library : Libraries.keys()) {
+        QString expected;
+        // libavutil is opened before any other of FFmpeg's libraries, and its failure is theirs.
+        if (library == Absent || Absent == QLatin1String("avutil"))
+            expected = QStringLiteral("cannot load %1").arg(absentFile(Absent));
+        else if (library == QLatin1String("avformat") && Absent == QLatin1String("avcodec"))
+            expected = QStringLiteral("%1 has no function avformat_alloc_output_context2").arg(WrongFormat);
+        QTest::newRow(qPrintable(QStringLiteral("lib") + library)) << library << expected;
+    }
 }
 
 void TestMediaFfmpegAbsent::loaderNamesWhatIsMissing()
 {
-    QFETCH(bool, format);
+    QFETCH(QString, library);
     QFETCH(QString, expected);
     // Twice: the answer of the first use stands.
     for (int use = 0; use < 2; ++use) {
-        QString error;
-        const bool loaded = format ? FfmpegLibrary::format(&error) != nullptr
-                                   : FfmpegLibrary::codec(&error) != nullptr;
-        QVERIFY(!loaded);
-        QVERIFY2(error.contains(expected), qPrintable(error));
+        const QString error = loadError(Libraries.value(library));
+        if (expected.isEmpty())
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+        else
+            QVERIFY2(error.contains(expected), qPrintable(error));
     }
 }
 
 void TestMediaFfmpegAbsent::featuresFailWithTheLoadersMessage_data()
 {
     QTest::addColumn<Feature>("feature");
-    QTest::newRow("movie file") << Feature(recordMovie);
-    QTest::newRow("live video") << Feature(encodeLiveVideo);
-    QTest::newRow("live sound") << Feature(encodeLiveSound);
-    QTest::newRow("live publisher") << Feature(publishLive);
+    // The libraries it opens.
+    QTest::addColumn<QStringList>("needs");
+    const QStringList all = {"avutil", "swscale", "avcodec", "avformat"};
+    QTest::newRow("movie file") << Feature(recordMovie) << all;
+    QTest::newRow("live video") << Feature(encodeLiveVideo) << QStringList{"avutil", "swscale", "avcodec"};
+    QTest::newRow("live sound") << Feature(encodeLiveSound) << QStringList{"avutil", "avcodec"};
+    QTest::newRow("live publisher") << Feature(publishLive) << QStringList{"avutil", "avcodec", "avformat"};
+    QTest::newRow("camera, YUYV") << Feature(decodeCameraYuyv) << QStringList{"avutil", "swscale"};
+    QTest::newRow("camera, MJPEG") << Feature(decodeCameraMjpeg) << QStringList{"avutil", "swscale", "avcodec"};
 }
 
 void TestMediaFfmpegAbsent::featuresFailWithTheLoadersMessage()
 {
     QFETCH(Feature, feature);
+    QFETCH(QStringList, needs);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QString error = feature(folder.path());
-    QVERIFY2(error.startsWith(QStringLiteral("cannot load %1").arg(AbsentCodec)), qPrintable(error));
-}
-
-void TestMediaFfmpegAbsent::cameraFormatsWithoutCodecStillDecode()
-{
-    const uchar data[2 * 4 * 2] = {};
-    {
-        V4l2FrameDecoder decoder;
-        QVERIFY(!decoder.configure(V4L2_PIX_FMT_MJPEG, 4, 2, 0));
-        QVERIFY(decoder.decode(data, int(sizeof data), QSize()).isNull());
-    }
-    V4l2FrameDecoder decoder;
-    QVERIFY(decoder.configure(V4L2_PIX_FMT_YUYV, 4, 2, 8));
-    QCOMPARE(decoder.decode(data, int(sizeof data), QSize()).size(), QSize(4, 2));
+    const QString loaderMessage = QStringLiteral("cannot load %1").arg(absentFile(Absent));
+    if (needs.contains(Absent))
+        QVERIFY2(error.startsWith(loaderMessage), qPrintable(error));
+    else
+        QVERIFY2(!error.contains(absentFile(Absent)), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestMediaFfmpegAbsent)

@@ -3,10 +3,10 @@
 #include <QSet>
 #include <QtTest>
 
-// libavcodec and libavformat, with the hundred-odd libraries they pull in, and libcurl, with its TLS,
-// Kerberos and LDAP, are opened on first use: neither the libraries that call them nor the program
-// may load them at start, and no call may be left bound to them directly, which would end the program
-// when it is made.
+// FFmpeg's libraries, with the hundred-odd libraries they pull in (codecs, hardware video drivers,
+// OpenCL), and libcurl, with its TLS, Kerberos and LDAP, are opened on first use: neither the
+// libraries that call them nor the program may load them at start, and no call may be left bound to
+// them directly, which would end the program when it is made.
 
 namespace {
 
@@ -18,6 +18,17 @@ QString run(const QString &program, const QStringList &arguments)
         || process.exitCode() != 0)
         return QString();
     return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+// The files of `files` (':'-separated) whose name starts with `name`.
+QStringList filesNamed(const QString &files, const QString &name)
+{
+    QStringList named;
+    for (const QString &file : files.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        if (QFileInfo(file).fileName().startsWith(name + QLatin1Char('.')))
+            named << file;
+    }
+    return named;
 }
 
 // The names in the dynamic symbol table of `file`, without their versions.
@@ -52,15 +63,29 @@ void TestMediaFfmpegLinkage::loadedOnUseOnly_data()
     QTest::addColumn<QString>("theirFunction");
     const QString ffmpeg = QStringLiteral(LUMIDESK_FFMPEG_LOADED_FILES);
     const QString curl = QStringLiteral(LUMIDESK_CURL_LOADED_FILES);
-    const QString platform = QStringLiteral(LUMIDESK_PLATFORM_FILE);
-    const QString capture = QStringLiteral(LUMIDESK_CAPTURE_FILE);
     const QString program = QStringLiteral(LUMIDESK_PROGRAM_FILE);
-    const QString open2 = QStringLiteral("avcodec_open2");
+    const QList<QPair<QString, QString>> users = {
+        {QStringLiteral("platform"), QStringLiteral(LUMIDESK_PLATFORM_FILE)},
+        {QStringLiteral("publisher"), QStringLiteral(LUMIDESK_PUSHWIRE_FILE)},
+        {QStringLiteral("program"), program},
+    };
+    // libswresample has no caller of ours: libavcodec brings it along.
+    const QList<QPair<QString, QString>> libraries = {
+        {QStringLiteral("libavutil"), QStringLiteral("av_frame_alloc")},
+        {QStringLiteral("libswscale"), QStringLiteral("sws_scale")},
+        {QStringLiteral("libswresample"), QStringLiteral("swr_alloc")},
+        {QStringLiteral("libavcodec"), QStringLiteral("avcodec_open2")},
+        {QStringLiteral("libavformat"), QStringLiteral("avformat_new_stream")},
+    };
+    for (const auto &user : users) {
+        for (const auto &library : libraries) {
+            QTest::newRow(qPrintable(library.first + QStringLiteral(", ") + user.first))
+                << user.second << "libQt5Core" << filesNamed(ffmpeg, library.first).join(QLatin1Char(':'))
+                << library.second;
+        }
+    }
     const QString easyInit = QStringLiteral("curl_easy_init");
-    QTest::newRow("FFmpeg, platform") << platform << "libavutil" << ffmpeg << open2;
-    QTest::newRow("FFmpeg, publisher") << QStringLiteral(LUMIDESK_PUSHWIRE_FILE) << "libavutil" << ffmpeg << open2;
-    QTest::newRow("FFmpeg, program") << program << "libavutil" << ffmpeg << open2;
-    QTest::newRow("curl, capture") << capture << "libQt5Network" << curl << easyInit;
+    QTest::newRow("curl, capture") << QStringLiteral(LUMIDESK_CAPTURE_FILE) << "libQt5Network" << curl << easyInit;
     QTest::newRow("curl, program") << program << "libQt5Network" << curl << easyInit;
 }
 
