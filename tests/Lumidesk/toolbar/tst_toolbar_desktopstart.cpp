@@ -18,6 +18,7 @@ class TestDesktopStart : public QObject
     Q_OBJECT
 
 private slots:
+    void featureLibrariesWaitForTheirFeature();
     void initTestCase();
     void windowsCarryTheProgramIcon();
     void desktopMatchesTheWindowsToTheEntry();
@@ -72,6 +73,25 @@ void TestDesktopStart::qtMessagesGoToTheLogWhileRunning()
     QVERIFY(text.contains("<4> Tesmera/Lumidesk: a warning while running\n"));
     QVERIFY(!text.contains("a trace below the default level"));
     QVERIFY(!text.contains("a warning after the end"));
+}
+
+// The libraries only recording, streaming, downloads and keystone need are opened by their feature:
+// none of them is in the process once the toolbar is up, with its camera window made.
+void TestDesktopStart::featureLibrariesWaitForTheirFeature()
+{
+    LumideskStartup startup;
+    QVERIFY(startup.toolbar()->firstCameraWindow());
+    QTRY_VERIFY(startup.toolbar()->isVisible());
+    // Whatever start-up posts (the chooser, the sound watcher) has run too.
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
+
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    for (const char *library : {"libavcodec.so", "libavformat.so", "libavutil.so", "libswscale.so", "libswresample.so",
+                                "libcurl.so", "libopencv_", "liblumidesk-keystone.so"})
+        QVERIFY2(!mapped.contains(library), library);
 }
 
 QTEST_MAIN(TestDesktopStart)
