@@ -61,8 +61,10 @@ QString ToolbarStyle::imagePath(const QString &image)
 
 QString ToolbarStyle::barStyle(const QString &barObjectName, const QString &image)
 {
-    return QLatin1Char('#') + barObjectName + QLatin1String("{border-image: url(") + imagePath(image)
-           + QLatin1String(".png) 0 0 0 0 stretch stretch;}");
+    // Written as the form writes it, so that the bar's look at the bottom edge, the form's own, is
+    // the same text and docking there restyles nothing.
+    return QLatin1Char('#') + barObjectName + QLatin1String(" {\nborder-image: url(") + imagePath(image)
+           + QLatin1String(".png) 0 0 0 0 stretch stretch;\n}");
 }
 
 QString ToolbarStyle::buttonStyle(const QString &images)
