@@ -6,14 +6,29 @@ namespace platform {
 
 namespace {
 
+QAudioFormat::SampleType qtSampleType(AudioFormat::SampleType type)
+{
+    switch (type) {
+    case AudioFormat::SignedInt:
+        return QAudioFormat::SignedInt;
+    case AudioFormat::UnSignedInt:
+        return QAudioFormat::UnSignedInt;
+    case AudioFormat::Float:
+        return QAudioFormat::Float;
+    case AudioFormat::Unknown:
+        break;
+    }
+    return QAudioFormat::Unknown;
+}
+
 QAudioFormat qtFormat(const AudioFormat &format)
 {
     QAudioFormat qt;
     qt.setSampleRate(format.sampleRate());
     qt.setChannelCount(format.channelCount());
     qt.setSampleSize(format.sampleSize());
-    qt.setSampleType(QAudioFormat::SignedInt);
-    qt.setByteOrder(QAudioFormat::LittleEndian);
+    qt.setSampleType(qtSampleType(format.sampleType()));
+    qt.setByteOrder(format.byteOrder() == AudioFormat::BigEndian ? QAudioFormat::BigEndian : QAudioFormat::LittleEndian);
     qt.setCodec(QStringLiteral("audio/pcm"));
     return qt;
 }
