@@ -12,26 +12,26 @@ std::atomic<int> g_defaultLiveTimeoutMs{AudioIODevice::DefaultLiveTimeoutMs};
 
 // Magnitude of one sample as an unsigned number; 64 bits so that the most negative value of a
 // signed format has a magnitude too.
-quint64 sampleMagnitude(const QAudioFormat &format, const uchar *p)
+quint64 sampleMagnitude(const platform::AudioFormat &format, const uchar *p)
 {
-    const bool little = format.byteOrder() == QAudioFormat::LittleEndian;
-    const QAudioFormat::SampleType type = format.sampleType();
+    const bool little = format.byteOrder() == platform::AudioFormat::LittleEndian;
+    const platform::AudioFormat::SampleType type = format.sampleType();
     switch (format.sampleSize()) {
     case 8:
-        if (type == QAudioFormat::UnSignedInt)
+        if (type == platform::AudioFormat::UnSignedInt)
             return p[0];
         return quint64(std::llabs(qint8(p[0])));
     case 16: {
         const quint16 raw = little ? qFromLittleEndian<quint16>(p) : qFromBigEndian<quint16>(p);
-        if (type == QAudioFormat::UnSignedInt)
+        if (type == platform::AudioFormat::UnSignedInt)
             return raw;
         return quint64(std::llabs(qint16(raw)));
     }
     case 32: {
         const quint32 raw = little ? qFromLittleEndian<quint32>(p) : qFromBigEndian<quint32>(p);
-        if (type == QAudioFormat::UnSignedInt)
+        if (type == platform::AudioFormat::UnSignedInt)
             return raw;
-        if (type == QAudioFormat::Float) {
+        if (type == platform::AudioFormat::Float) {
             float value;
             std::memcpy(&value, &raw, sizeof(value));
             const double magnitude = std::fabs(double(value)) * 2147483648.0;
@@ -47,7 +47,7 @@ quint64 sampleMagnitude(const QAudioFormat &format, const uchar *p)
 
 } // namespace
 
-AudioIODevice::AudioIODevice(const QAudioFormat &format, QObject *parent)
+AudioIODevice::AudioIODevice(const platform::AudioFormat &format, QObject *parent)
     : QIODevice(parent),
       m_format(format),
       m_maxAmplitude(maximumAmplitude(format))
@@ -62,16 +62,16 @@ void AudioIODevice::setDefaultLiveTimeoutMs(int ms)
     g_defaultLiveTimeoutMs = ms > 0 ? ms : DefaultLiveTimeoutMs;
 }
 
-quint32 AudioIODevice::maximumAmplitude(const QAudioFormat &format)
+quint32 AudioIODevice::maximumAmplitude(const platform::AudioFormat &format)
 {
-    const bool isUnsigned = format.sampleType() == QAudioFormat::UnSignedInt;
+    const bool isUnsigned = format.sampleType() == platform::AudioFormat::UnSignedInt;
     switch (format.sampleSize()) {
     case 8:
-        if (format.sampleType() == QAudioFormat::Float)
+        if (format.sampleType() == platform::AudioFormat::Float)
             return 0;
         return isUnsigned ? 255 : 127;
     case 16:
-        if (format.sampleType() == QAudioFormat::Float)
+        if (format.sampleType() == platform::AudioFormat::Float)
             return 0;
         return isUnsigned ? 65535 : 32767;
     case 32:
@@ -81,7 +81,7 @@ quint32 AudioIODevice::maximumAmplitude(const QAudioFormat &format)
     }
 }
 
-qint8 AudioIODevice::peakLevel(const QAudioFormat &format, const char *data, qint64 len)
+qint8 AudioIODevice::peakLevel(const platform::AudioFormat &format, const char *data, qint64 len)
 {
     const quint32 maximum = maximumAmplitude(format);
     if (!maximum || !data || format.sampleSize() % 8)

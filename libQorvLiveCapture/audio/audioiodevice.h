@@ -2,7 +2,8 @@
 
 #include "qorvlivecaptureglobal.h"
 
-#include <QAudioFormat>
+#include "audio/audioformat.h"
+
 #include <QElapsedTimer>
 #include <QIODevice>
 #include <QTimer>
@@ -17,12 +18,12 @@ class QORVLIVECAPTURE_EXPORT AudioIODevice : public QIODevice
 public:
     static constexpr int DefaultLiveTimeoutMs = 3000;
 
-    explicit AudioIODevice(const QAudioFormat &format, QObject *parent = nullptr);
+    explicit AudioIODevice(const platform::AudioFormat &format, QObject *parent = nullptr);
 
     // The largest sample value of a format; 0 for formats the level cannot be read from.
-    static quint32 maximumAmplitude(const QAudioFormat &format);
+    static quint32 maximumAmplitude(const platform::AudioFormat &format);
     // Level 0..100 of a block: the largest sample magnitude against the format's maximum.
-    static qint8 peakLevel(const QAudioFormat &format, const char *data, qint64 len);
+    static qint8 peakLevel(const platform::AudioFormat &format, const char *data, qint64 len);
 
     // The check period of sinks made from now on (tests shorten it); 0 or less restores 3000 ms.
     static void setDefaultLiveTimeoutMs(int ms);
@@ -55,7 +56,7 @@ private:
     void armTimer();
     void disarmIfIdle();
 
-    QAudioFormat m_format;
+    platform::AudioFormat m_format;
     quint32 m_maxAmplitude = 0;
     qint8 m_lastLevel = 0;
     bool m_reportOn = false;

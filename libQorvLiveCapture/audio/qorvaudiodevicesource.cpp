@@ -7,6 +7,12 @@
 
 #include <QUuid>
 
+namespace {
+
+using InputState = platform::AudioInputStream::State;
+
+} // namespace
+
 QorvAudioDeviceSource::QorvAudioDeviceSource(const QString &name, const QString &uuid, int index, QObject *parent)
     : QObject(parent),
       m_name(name),
@@ -93,9 +99,9 @@ void QorvAudioDeviceSource::resumeIfWanted()
 {
     if (!m_input || !m_sink || !(m_sink->isReportOn() || m_sink->isStreamOn()))
         return;
-    if (m_input->state() == QAudio::SuspendedState) {
+    if (m_input->state() == InputState::Suspended) {
         m_input->resume();
-    } else if (m_input->state() == QAudio::StoppedState) {
+    } else if (m_input->state() == InputState::Stopped) {
         // A stopped input cannot resume: it is started into the sink again.
         if (!m_sink->isOpen())
             m_sink->open(QIODevice::WriteOnly);
@@ -107,7 +113,7 @@ void QorvAudioDeviceSource::suspendIfIdle()
 {
     if (!m_input || !m_sink || m_sink->isReportOn() || m_sink->isStreamOn())
         return;
-    if (m_input->state() == QAudio::ActiveState || m_input->state() == QAudio::IdleState)
+    if (m_input->state() == InputState::Active || m_input->state() == InputState::Idle)
         m_input->suspend();
 }
 

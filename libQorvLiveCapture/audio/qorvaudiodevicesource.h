@@ -2,7 +2,8 @@
 
 #include "qorvlivecaptureglobal.h"
 
-#include <QAudioFormat>
+#include "audio/audioformat.h"
+
 #include <QObject>
 #include <QString>
 
@@ -70,6 +71,6 @@ private:
     QString m_deviceId; // unique id of the chosen platform input; empty when none matched
     platform::AudioInputStream *m_input = nullptr;
     AudioIODevice *m_sink = nullptr;
-    QAudioFormat m_format;
+    platform::AudioFormat m_format;
     qreal m_volume = 1.0;
 };

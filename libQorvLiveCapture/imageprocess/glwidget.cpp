@@ -44,19 +44,15 @@ void GLWidget::paintGL()
     glEnd();
 }
 
-bool GLWidget::updateTexture(const QVideoFrame &frame)
+bool GLWidget::updateTexture(const QImage &frame)
 {
-    QVideoFrame mapped(frame);
-    if (!mapped.map(QAbstractVideoBuffer::ReadOnly))
+    if (frame.isNull())
         return false;
     makeCurrent();
-    const QSize size = mapped.size();
+    const QSize size = frame.size();
     if (m_texture == 0) {
-        // The first frame goes through QImage so that any pixel format the frame has is accepted.
-        const QImage image(mapped.bits(), size.width(), size.height(), mapped.bytesPerLine(),
-                           QVideoFrame::imageFormatFromPixelFormat(mapped.pixelFormat()));
-        const QImage gl = QGLWidget::convertToGLFormat(image.isNull() ? QImage(size, QImage::Format_ARGB32)
-                                                                      : image);
+        // The first frame is converted so that any pixel format the frame has is accepted.
+        const QImage gl = QGLWidget::convertToGLFormat(frame);
         glGenTextures(1, &m_texture);
         glBindTexture(GL_TEXTURE_2D, m_texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -64,11 +60,10 @@ bool GLWidget::updateTexture(const QVideoFrame &frame)
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, gl.width(), gl.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      gl.constBits());
         m_textureSize = size;
-    } else if (size == m_textureSize && mapped.bytesPerLine() == size.width() * 4) {
+    } else if (size == m_textureSize && frame.depth() == 32 && frame.bytesPerLine() == size.width() * 4) {
         glBindTexture(GL_TEXTURE_2D, m_texture);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size.width(), size.height(), GL_BGRA, GL_UNSIGNED_BYTE,
-                        mapped.bits());
+                        frame.constBits());
     }
-    mapped.unmap();
     return true;
 }

@@ -4,7 +4,6 @@
 
 #include <QGLWidget>
 #include <QImage>
-#include <QVideoFrame>
 
 // A small OpenGL widget the library exports for callers that want to draw frames themselves: it
 // paints a test triangle and can take frames into a texture.
@@ -16,9 +15,9 @@ public:
     explicit GLWidget(QWidget *parent = nullptr);
     ~GLWidget() override;
 
-    // Uploads the frame's pixels into the widget's texture: the first frame through a QImage, later
-    // ones as BGRA bytes. False when the frame cannot be mapped.
-    bool updateTexture(const QVideoFrame &frame);
+    // Uploads the frame's pixels into the widget's texture: the first frame converted, later ones
+    // as BGRA bytes. False for a null frame.
+    bool updateTexture(const QImage &frame);
     bool hasTexture() const { return m_texture != 0; }
 
 protected:

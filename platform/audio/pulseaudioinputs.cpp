@@ -1,16 +1,15 @@
 #include "audio/pulseaudioinputs.h"
 
-#include "audio/pulseaudioinputstream.h"
 #include "audio/pulseaudiosourcemonitor.h"
 
-#include <QAudioDeviceInfo>
 #include <QCoreApplication>
 #include <QMutexLocker>
 
 namespace platform {
 
-PulseAudioInputs::PulseAudioInputs(QObject *parent)
-    : AudioInputs(parent)
+PulseAudioInputs::PulseAudioInputs(QObject *parent, const QString &capturePath)
+    : AudioInputs(parent),
+      m_capture(capturePath)
 {
     // Change signals are delivered through the event loop of this object's thread: made on a worker
     // thread without one, the process-wide list would never report a change.
@@ -21,6 +20,11 @@ PulseAudioInputs::PulseAudioInputs(QObject *parent)
         clientName = QByteArrayLiteral("Lumidesk");
     m_monitor = std::make_unique<PulseAudioSourceMonitor>(
         clientName, [this](const QList<AudioInputInfo> &inputs) { takeInputs(inputs); });
+    // An input listed must be one that can be recorded from.
+    if (!m_capture.load()) {
+        qCWarning(lcPulseAudio, "%s: no microphones are listed.", qUtf8Printable(m_capture.errorString()));
+        return;
+    }
     if (m_monitor->start())
         m_monitor->waitUntilSettled(FirstListWaitMs);
 }
@@ -67,13 +71,7 @@ AudioInputStream *PulseAudioInputs::createStream(const QString &uniqueId, QObjec
     // Only a listed input: a monitor of an output, or a name from an old settings file, is none.
     if (!contains(uniqueId))
         return nullptr;
-    // Qt names the devices of its PulseAudio plug-in by source name.
-    const QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    for (const QAudioDeviceInfo &device : devices) {
-        if (device.deviceName() == uniqueId)
-            return new PulseAudioInputStream(device, parent);
-    }
-    return nullptr;
+    return m_capture.createStream(uniqueId, parent);
 }
 
 } // namespace platform

@@ -5,11 +5,17 @@
 #include <QMutexLocker>
 #include <QtEndian>
 
-#include <pulse/pulseaudio.h>
+#include "audio/pulselibrary.h"
 
 namespace platform {
 
 namespace {
+
+// The functions of libpulse; only called once start() found them, so never null here.
+const PulseLibrary::Functions &pulse()
+{
+    return *PulseLibrary::functions();
+}
 
 constexpr int LargestSoundBytes = 8 * 1024 * 1024;
 
@@ -34,7 +40,7 @@ struct PulseAudioSoundPlayer::Callbacks {
     static void streamState(pa_stream *stream, void *data)
     {
         auto *playing = static_cast<Playing *>(data);
-        switch (pa_stream_get_state(stream)) {
+        switch (pulse().pa_stream_get_state(stream)) {
         case PA_STREAM_READY:
             playing->player->streamReady(*playing);
             break;
@@ -51,7 +57,7 @@ struct PulseAudioSoundPlayer::Callbacks {
     {
         auto *playing = static_cast<Playing *>(data);
         // Done: nothing to cancel any more (libpulse holds the operation while it calls back).
-        pa_operation_unref(playing->drain);
+        pulse().pa_operation_unref(playing->drain);
         playing->drain = nullptr;
         playing->player->finish(playing, success != 0);
     }
@@ -72,12 +78,12 @@ PulseAudioSoundPlayer::~PulseAudioSoundPlayer()
 {
     if (!m_mainloop)
         return;
-    pa_threaded_mainloop_lock(m_mainloop);
+    pulse().pa_threaded_mainloop_lock(m_mainloop);
     dropEverySound();
     dropContext();
-    pa_threaded_mainloop_unlock(m_mainloop);
-    pa_threaded_mainloop_stop(m_mainloop);
-    pa_threaded_mainloop_free(m_mainloop);
+    pulse().pa_threaded_mainloop_unlock(m_mainloop);
+    pulse().pa_threaded_mainloop_stop(m_mainloop);
+    pulse().pa_threaded_mainloop_free(m_mainloop);
 }
 
 bool PulseAudioSoundPlayer::readWave(const QByteArray &file, Sound *sound)
@@ -130,7 +136,7 @@ bool PulseAudioSoundPlayer::play(const QString &path)
     if (!readWave(file.readAll(), &sound) || !startThread())
         return false;
 
-    pa_threaded_mainloop_lock(m_mainloop);
+    pulse().pa_threaded_mainloop_lock(m_mainloop);
     int waiting = 0;
     for (const Playing &playing : m_sounds)
         waiting += playing.stream ? 0 : 1;
@@ -142,10 +148,10 @@ bool PulseAudioSoundPlayer::play(const QString &path)
         m_sounds.push_back({this, sound, nullptr, nullptr});
         if (!m_context)
             connectToServer();
-        else if (pa_context_get_state(m_context) == PA_CONTEXT_READY)
+        else if (pulse().pa_context_get_state(m_context) == PA_CONTEXT_READY)
             startSound(m_sounds.back());
     }
-    pa_threaded_mainloop_unlock(m_mainloop);
+    pulse().pa_threaded_mainloop_unlock(m_mainloop);
     return true;
 }
 
@@ -170,35 +176,38 @@ bool PulseAudioSoundPlayer::startThread()
 {
     if (m_mainloop)
         return true;
-    m_mainloop = pa_threaded_mainloop_new();
+    // Without libpulse no sound plays: the library's loader said why, once.
+    if (!PulseLibrary::functions())
+        return false;
+    m_mainloop = pulse().pa_threaded_mainloop_new();
     if (!m_mainloop)
         return false;
-    if (pa_threaded_mainloop_start(m_mainloop) < 0) {
-        pa_threaded_mainloop_free(m_mainloop);
+    if (pulse().pa_threaded_mainloop_start(m_mainloop) < 0) {
+        pulse().pa_threaded_mainloop_free(m_mainloop);
         m_mainloop = nullptr;
         return false;
     }
-    pa_threaded_mainloop_set_name(m_mainloop, "lumidesk-sound");
+    pulse().pa_threaded_mainloop_set_name(m_mainloop, "lumidesk-sound");
     return true;
 }
 
 void PulseAudioSoundPlayer::connectToServer()
 {
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), "Lumidesk sounds");
+    m_context = pulse().pa_context_new(pulse().pa_threaded_mainloop_get_api(m_mainloop), "Lumidesk sounds");
     if (!m_context) {
         m_serverState->reportFailed(QStringLiteral("no connection could be made"));
         dropEverySound();
         return;
     }
-    pa_context_set_state_callback(m_context, Callbacks::contextState, this);
+    pulse().pa_context_set_state_callback(m_context, Callbacks::contextState, this);
     // No autospawn: a click must never start a sound server.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+    if (pulse().pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
         connectionFailed();
 }
 
 void PulseAudioSoundPlayer::contextStateChanged()
 {
-    switch (pa_context_get_state(m_context)) {
+    switch (pulse().pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
         m_serverState->reportConnected();
         for (Playing &playing : m_sounds) {
@@ -217,9 +226,9 @@ void PulseAudioSoundPlayer::contextStateChanged()
 
 void PulseAudioSoundPlayer::connectionFailed()
 {
-    const int error = pa_context_errno(m_context);
+    const int error = pulse().pa_context_errno(m_context);
     m_serverState->reportFailed(error == PA_OK ? QStringLiteral("the server closed the connection")
-                                               : QString::fromUtf8(pa_strerror(error)));
+                                               : QString::fromUtf8(pulse().pa_strerror(error)));
     // The sounds go with the connection; the next one connects anew.
     dropEverySound();
     dropContext();
@@ -231,25 +240,25 @@ void PulseAudioSoundPlayer::startSound(Playing &playing)
     spec.format = playing.sound.bitsPerSample == 16 ? PA_SAMPLE_S16LE : PA_SAMPLE_U8;
     spec.rate = uint32_t(playing.sound.rate);
     spec.channels = uint8_t(playing.sound.channels);
-    playing.stream = pa_stream_new(m_context, "capture sound", &spec, nullptr);
+    playing.stream = pulse().pa_stream_new(m_context, "capture sound", &spec, nullptr);
     if (!playing.stream) {
         finish(&playing, false);
         return;
     }
-    pa_stream_set_state_callback(playing.stream, Callbacks::streamState, &playing);
-    if (pa_stream_connect_playback(playing.stream, nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr, nullptr) < 0)
+    pulse().pa_stream_set_state_callback(playing.stream, Callbacks::streamState, &playing);
+    if (pulse().pa_stream_connect_playback(playing.stream, nullptr, nullptr, PA_STREAM_NOFLAGS, nullptr, nullptr) < 0)
         finish(&playing, false);
 }
 
 void PulseAudioSoundPlayer::streamReady(Playing &playing)
 {
     const QByteArray &samples = playing.sound.samples;
-    if (pa_stream_write(playing.stream, samples.constData(), size_t(samples.size()), nullptr, 0,
+    if (pulse().pa_stream_write(playing.stream, samples.constData(), size_t(samples.size()), nullptr, 0,
                         PA_SEEK_RELATIVE) < 0) {
         finish(&playing, false);
         return;
     }
-    playing.drain = pa_stream_drain(playing.stream, Callbacks::drained, &playing);
+    playing.drain = pulse().pa_stream_drain(playing.stream, Callbacks::drained, &playing);
     if (!playing.drain)
         finish(&playing, false);
 }
@@ -258,16 +267,16 @@ void PulseAudioSoundPlayer::finish(Playing *playing, bool played)
 {
     // A drain still under way would call back after the sound is gone: cancelled, it never does.
     if (playing->drain) {
-        pa_operation_cancel(playing->drain);
-        pa_operation_unref(playing->drain);
+        pulse().pa_operation_cancel(playing->drain);
+        pulse().pa_operation_unref(playing->drain);
         playing->drain = nullptr;
     }
     if (pa_stream *stream = playing->stream) {
         // Without callbacks first: disconnecting reports a state change.
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pulse().pa_stream_set_state_callback(stream, nullptr, nullptr);
         playing->stream = nullptr;
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
+        pulse().pa_stream_disconnect(stream);
+        pulse().pa_stream_unref(stream);
     }
     for (auto it = m_sounds.begin(); it != m_sounds.end(); ++it) {
         if (&*it == playing) {
@@ -291,9 +300,9 @@ void PulseAudioSoundPlayer::dropContext()
 {
     if (!m_context)
         return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
+    pulse().pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pulse().pa_context_disconnect(m_context);
+    pulse().pa_context_unref(m_context);
     m_context = nullptr;
 }
 

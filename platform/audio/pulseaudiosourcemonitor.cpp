@@ -3,13 +3,19 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 
-#include <pulse/pulseaudio.h>
+#include "audio/pulselibrary.h"
 
 #include <algorithm>
 
 namespace platform {
 
 namespace {
+
+// The functions of libpulse; only called once start() found them, so never null here.
+const PulseLibrary::Functions &pulse()
+{
+    return *PulseLibrary::functions();
+}
 
 PulseAudioSourceMonitor *monitorOf(void *self)
 {
@@ -19,7 +25,7 @@ PulseAudioSourceMonitor *monitorOf(void *self)
 void unref(pa_operation *operation)
 {
     if (operation)
-        pa_operation_unref(operation);
+        pulse().pa_operation_unref(operation);
 }
 
 } // namespace
@@ -79,7 +85,8 @@ bool PulseAudioSourceMonitor::isCaptureInput(const pa_source_info &source)
 {
     if (source.monitor_of_sink != PA_INVALID_INDEX)
         return false;
-    const char *deviceClass = source.proplist ? pa_proplist_gets(source.proplist, PA_PROP_DEVICE_CLASS) : nullptr;
+    // A source is only ever listed once libpulse is loaded.
+    const char *deviceClass = source.proplist ? pulse().pa_proplist_gets(source.proplist, PA_PROP_DEVICE_CLASS) : nullptr;
     return !deviceClass || qstrcmp(deviceClass, "monitor") != 0;
 }
 
@@ -91,18 +98,23 @@ bool PulseAudioSourceMonitor::start()
         QMutexLocker locker(&m_settleMutex);
         m_settled = false;
     }
-    m_mainloop = pa_threaded_mainloop_new();
-    if (!m_mainloop || pa_threaded_mainloop_start(m_mainloop) < 0) {
+    // Without libpulse there is nothing to follow: the library's loader said why, once.
+    if (!PulseLibrary::functions()) {
+        settle();
+        return false;
+    }
+    m_mainloop = pulse().pa_threaded_mainloop_new();
+    if (!m_mainloop || pulse().pa_threaded_mainloop_start(m_mainloop) < 0) {
         if (m_mainloop)
-            pa_threaded_mainloop_free(m_mainloop);
+            pulse().pa_threaded_mainloop_free(m_mainloop);
         m_mainloop = nullptr;
         settle();
         return false;
     }
-    pa_threaded_mainloop_set_name(m_mainloop, "lumidesk-pulse");
-    pa_threaded_mainloop_lock(m_mainloop);
+    pulse().pa_threaded_mainloop_set_name(m_mainloop, "lumidesk-pulse");
+    pulse().pa_threaded_mainloop_lock(m_mainloop);
     connectToServer();
-    pa_threaded_mainloop_unlock(m_mainloop);
+    pulse().pa_threaded_mainloop_unlock(m_mainloop);
     return true;
 }
 
@@ -110,15 +122,15 @@ void PulseAudioSourceMonitor::stop()
 {
     if (!m_mainloop)
         return;
-    pa_threaded_mainloop_lock(m_mainloop);
+    pulse().pa_threaded_mainloop_lock(m_mainloop);
     if (m_retry) {
-        pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_retry);
+        pulse().pa_threaded_mainloop_get_api(m_mainloop)->time_free(m_retry);
         m_retry = nullptr;
     }
     dropContext();
-    pa_threaded_mainloop_unlock(m_mainloop);
-    pa_threaded_mainloop_stop(m_mainloop);
-    pa_threaded_mainloop_free(m_mainloop);
+    pulse().pa_threaded_mainloop_unlock(m_mainloop);
+    pulse().pa_threaded_mainloop_stop(m_mainloop);
+    pulse().pa_threaded_mainloop_free(m_mainloop);
     m_mainloop = nullptr;
     // Started again, the monitor reports the whole list anew.
     m_sources.clear();
@@ -148,24 +160,24 @@ void PulseAudioSourceMonitor::settle()
 void PulseAudioSourceMonitor::connectToServer()
 {
     dropContext();
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), m_clientName.constData());
+    m_context = pulse().pa_context_new(pulse().pa_threaded_mainloop_get_api(m_mainloop), m_clientName.constData());
     if (!m_context) {
         m_serverState->reportFailed(QStringLiteral("no connection could be made"));
         settle();
         scheduleRetry();
         return;
     }
-    pa_context_set_state_callback(m_context, Callbacks::contextState, this);
+    pulse().pa_context_set_state_callback(m_context, Callbacks::contextState, this);
     // No autospawn: listing microphones must never start a sound server.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+    if (pulse().pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
         connectionFailed();
 }
 
 void PulseAudioSourceMonitor::connectionFailed()
 {
-    const int error = pa_context_errno(m_context);
+    const int error = pulse().pa_context_errno(m_context);
     m_serverState->reportFailed(error == PA_OK ? QStringLiteral("the server closed the connection")
-                                               : QString::fromUtf8(pa_strerror(error)));
+                                               : QString::fromUtf8(pulse().pa_strerror(error)));
     settle();
     scheduleRetry();
 }
@@ -175,10 +187,10 @@ void PulseAudioSourceMonitor::dropContext()
     if (!m_context)
         return;
     // Without callbacks first: disconnecting reports a state change we must not take for a failure.
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
+    pulse().pa_context_set_state_callback(m_context, nullptr, nullptr);
+    pulse().pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
+    pulse().pa_context_disconnect(m_context);
+    pulse().pa_context_unref(m_context);
     m_context = nullptr;
 }
 
@@ -186,11 +198,11 @@ void PulseAudioSourceMonitor::scheduleRetry()
 {
     if (m_retry)
         return;
-    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_mainloop);
+    pa_mainloop_api *api = pulse().pa_threaded_mainloop_get_api(m_mainloop);
     const int waitMs = m_retryWait ? std::max(0, m_retryWait(m_retryMs)) : m_retryMs;
     struct timeval when;
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, pa_usec_t(waitMs) * PA_USEC_PER_MSEC);
+    pulse().pa_gettimeofday(&when);
+    pulse().pa_timeval_add(&when, pa_usec_t(waitMs) * PA_USEC_PER_MSEC);
     m_retry = api->time_new(api, &when, Callbacks::retry, this);
     // A machine without a sound server is asked less and less often; a restarted server is found soon.
     m_retryMs = std::min(m_retryMs * 2, LongestRetryMs);
@@ -198,15 +210,15 @@ void PulseAudioSourceMonitor::scheduleRetry()
 
 void PulseAudioSourceMonitor::contextStateChanged()
 {
-    switch (pa_context_get_state(m_context)) {
+    switch (pulse().pa_context_get_state(m_context)) {
     case PA_CONTEXT_READY:
         m_serverState->reportConnected();
         m_retryMs = FirstRetryMs;
         m_sources.clear();
         // Subscribe before listing: a source added in between is then reported by an event.
-        pa_context_set_subscribe_callback(m_context, Callbacks::sourceEvent, this);
-        unref(pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SOURCE, nullptr, nullptr));
-        unref(pa_context_get_source_info_list(m_context, Callbacks::sourceListed, this));
+        pulse().pa_context_set_subscribe_callback(m_context, Callbacks::sourceEvent, this);
+        unref(pulse().pa_context_subscribe(m_context, PA_SUBSCRIPTION_MASK_SOURCE, nullptr, nullptr));
+        unref(pulse().pa_context_get_source_info_list(m_context, Callbacks::sourceListed, this));
         break;
     case PA_CONTEXT_FAILED:
     case PA_CONTEXT_TERMINATED:
@@ -230,7 +242,7 @@ void PulseAudioSourceMonitor::sourceEvent(unsigned eventType, uint32_t index)
         return;
     }
     // New or changed (a description, or a source that became or stopped being a monitor).
-    unref(pa_context_get_source_info_by_index(m_context, index, Callbacks::sourceChanged, this));
+    unref(pulse().pa_context_get_source_info_by_index(m_context, index, Callbacks::sourceChanged, this));
 }
 
 void PulseAudioSourceMonitor::takeSource(const pa_source_info &source)

@@ -46,7 +46,7 @@ public:
     // Before start().
     void setRetryWait(RetryWait wait) { m_retryWait = std::move(wait); }
 
-    // Starts following the server; false when libpulse could not start its thread.
+    // Starts following the server; false when libpulse could not be loaded or start its thread.
     bool start();
     // Disconnects and ends the thread; the listener is not called any more.
     void stop();

@@ -30,10 +30,10 @@ void SimulatedAudioInputStream::start(QIODevice *sink)
 {
     m_sink = sink;
     if (!sink || !sink->isWritable()) {
-        m_state = QAudio::StoppedState;
+        m_state = State::Stopped;
         return;
     }
-    m_state = QAudio::ActiveState;
+    m_state = State::Active;
     restartClock();
     m_timer.start();
 }
@@ -42,22 +42,22 @@ void SimulatedAudioInputStream::stop()
 {
     m_timer.stop();
     m_sink.clear();
-    m_state = QAudio::StoppedState;
+    m_state = State::Stopped;
 }
 
 void SimulatedAudioInputStream::suspend()
 {
-    if (m_state != QAudio::ActiveState)
+    if (m_state != State::Active)
         return;
     m_timer.stop();
-    m_state = QAudio::SuspendedState;
+    m_state = State::Suspended;
 }
 
 void SimulatedAudioInputStream::resume()
 {
-    if (m_state != QAudio::SuspendedState || !m_sink)
+    if (m_state != State::Suspended || !m_sink)
         return;
-    m_state = QAudio::ActiveState;
+    m_state = State::Active;
     restartClock();
     m_timer.start();
 }
@@ -69,7 +69,7 @@ void SimulatedAudioInputStream::setVolume(qreal volume)
 
 void SimulatedAudioInputStream::deliver()
 {
-    if (m_state != QAudio::ActiveState || !m_sink)
+    if (m_state != State::Active || !m_sink)
         return;
     const qint64 due = m_clock.elapsed() * SampleRate / 1000;
     const qint64 frames = due - m_framesWritten;

@@ -26,7 +26,7 @@ public:
     void stop() override;
     void suspend() override;
     void resume() override;
-    QAudio::State state() const override { return m_state; }
+    State state() const override { return m_state; }
     void setVolume(qreal volume) override;
     qreal volume() const override { return m_volume; }
 
@@ -41,7 +41,7 @@ private:
     QElapsedTimer m_clock;
     qint64 m_framesWritten = 0; // since the clock started
     qint64 m_phase = 0;         // sample index of the tone, continuous across blocks
-    QAudio::State m_state = QAudio::StoppedState;
+    State m_state = State::Stopped;
     qreal m_volume = 1.0;
 };
 

@@ -184,6 +184,8 @@ void TestInstallLayout::filesWhereTheLayoutPutsThem_data()
     QTest::newRow("language name") << app + "/Languages/en_US/Lumi_en_US.txt" << false << QSize();
     // Loaded by the camera window when keystone mode first starts, from our libraries' folder.
     QTest::newRow("keystone module") << app + "/lib/liblumidesk-keystone.so" << false << QSize();
+    // Loaded by the Linux audio backend when it first lists the inputs.
+    QTest::newRow("audio capture module") << app + "/lib/liblumidesk-audio.so" << false << QSize();
     // Where the programs look, as the code computes it from the main program's folder.
     const QString drawlet = platform::InstallLayout::drawletProgram(app);
     if (LUMIDESK_HAS_DRAWLET)

@@ -14,7 +14,10 @@
 
 #include <cstring>
 
+using platform::AudioFormat;
 using platform::SimulatedAudioInputs;
+
+Q_DECLARE_METATYPE(platform::AudioFormat)
 
 class TestAudioInputs : public QObject
 {
@@ -43,17 +46,10 @@ namespace {
 
 constexpr int ShortCheckMs = 150;
 
-QAudioFormat formatOf(int bits, QAudioFormat::SampleType type, QAudioFormat::Endian order = QAudioFormat::LittleEndian,
-                      int channels = 1)
+AudioFormat formatOf(int bits, AudioFormat::SampleType type, AudioFormat::Endian order = AudioFormat::LittleEndian,
+                     int channels = 1)
 {
-    QAudioFormat format;
-    format.setSampleRate(44100);
-    format.setChannelCount(channels);
-    format.setSampleSize(bits);
-    format.setSampleType(type);
-    format.setByteOrder(order);
-    format.setCodec(QStringLiteral("audio/pcm"));
-    return format;
+    return AudioFormat(44100, channels, bits, type, order);
 }
 
 QByteArray s16le(std::initializer_list<int> values)
@@ -121,34 +117,34 @@ void TestAudioInputs::init()
 
 void TestAudioInputs::peakLevel_data()
 {
-    QTest::addColumn<QAudioFormat>("format");
+    QTest::addColumn<AudioFormat>("format");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<int>("level");
 
-    const QAudioFormat s16 = formatOf(16, QAudioFormat::SignedInt);
+    const AudioFormat s16 = formatOf(16, AudioFormat::SignedInt);
     QTest::newRow("s16 half scale") << s16 << s16le({0, 1200, 16384, -3}) << 50;
     // Negative samples count by their magnitude.
     QTest::newRow("s16 negative peak") << s16 << s16le({100, -16384, 5}) << 50;
     // The most negative sample has no positive twin: it is full scale, not an overflow.
     QTest::newRow("s16 most negative") << s16 << s16le({-32768}) << 100;
     QTest::newRow("s16 silence") << s16 << s16le({0, 0}) << 0;
-    QTest::newRow("s16 big-endian") << formatOf(16, QAudioFormat::SignedInt, QAudioFormat::BigEndian)
+    QTest::newRow("s16 big-endian") << formatOf(16, AudioFormat::SignedInt, AudioFormat::BigEndian)
                                     << s16be({-16384, 2}) << 50;
-    QTest::newRow("s16 stereo, either channel") << formatOf(16, QAudioFormat::SignedInt, QAudioFormat::LittleEndian, 2)
+    QTest::newRow("s16 stereo, either channel") << formatOf(16, AudioFormat::SignedInt, AudioFormat::LittleEndian, 2)
                                                 << s16le({10, -32767}) << 100;
     QTest::newRow("s16 trailing half sample ignored") << s16 << (s16le({8192}) + QByteArray(1, '\x7f')) << 25;
-    QTest::newRow("u8 raw value") << formatOf(8, QAudioFormat::UnSignedInt) << QByteArray("\x00\x7f", 2) << 49;
-    QTest::newRow("s8 most negative") << formatOf(8, QAudioFormat::SignedInt) << QByteArray("\x80", 1) << 100;
-    QTest::newRow("s32 most negative") << formatOf(32, QAudioFormat::SignedInt)
+    QTest::newRow("u8 raw value") << formatOf(8, AudioFormat::UnSignedInt) << QByteArray("\x00\x7f", 2) << 49;
+    QTest::newRow("s8 most negative") << formatOf(8, AudioFormat::SignedInt) << QByteArray("\x80", 1) << 100;
+    QTest::newRow("s32 most negative") << formatOf(32, AudioFormat::SignedInt)
                                        << s32le({-2147483647LL - 1}) << 100;
-    QTest::newRow("float negative half") << formatOf(32, QAudioFormat::Float) << f32le({0.1f, -0.5f}) << 50;
-    QTest::newRow("float beyond full scale") << formatOf(32, QAudioFormat::Float) << f32le({-3.0f}) << 100;
-    QTest::newRow("24-bit: unknown maximum") << formatOf(24, QAudioFormat::SignedInt) << QByteArray(6, '\x7f') << 0;
+    QTest::newRow("float negative half") << formatOf(32, AudioFormat::Float) << f32le({0.1f, -0.5f}) << 50;
+    QTest::newRow("float beyond full scale") << formatOf(32, AudioFormat::Float) << f32le({-3.0f}) << 100;
+    QTest::newRow("24-bit: unknown maximum") << formatOf(24, AudioFormat::SignedInt) << QByteArray(6, '\x7f') << 0;
 }
 
 void TestAudioInputs::peakLevel()
 {
-    QFETCH(QAudioFormat, format);
+    QFETCH(AudioFormat, format);
     QFETCH(QByteArray, data);
     QFETCH(int, level);
     QCOMPARE(int(AudioIODevice::peakLevel(format, data.constData(), data.size())), level);
@@ -156,7 +152,7 @@ void TestAudioInputs::peakLevel()
 
 void TestAudioInputs::reportAndStreamSwitches()
 {
-    AudioIODevice sink(formatOf(16, QAudioFormat::SignedInt));
+    AudioIODevice sink(formatOf(16, AudioFormat::SignedInt));
     QVERIFY(sink.open(QIODevice::WriteOnly));
     QSignalSpy levels(&sink, &AudioIODevice::audioLevelReport);
     QSignalSpy stream(&sink, &AudioIODevice::audioStreamBack);
@@ -315,7 +311,7 @@ void TestAudioInputs::resetAfterAWholePeriodWithoutData()
 {
     // The checks come from this test alone: the sink's own period is an hour.
     AudioIODevice::setDefaultLiveTimeoutMs(60 * 60 * 1000);
-    AudioIODevice sink(formatOf(16, QAudioFormat::SignedInt));
+    AudioIODevice sink(formatOf(16, AudioFormat::SignedInt));
     AudioIODevice::setDefaultLiveTimeoutMs(ShortCheckMs);
     QVERIFY(sink.open(QIODevice::WriteOnly));
     QSignalSpy resets(&sink, &AudioIODevice::resetDevice);

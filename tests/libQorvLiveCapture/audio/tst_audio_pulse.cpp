@@ -5,6 +5,7 @@
 #include "audio/qorvaudiosource.h"
 #include "audio/qorvaudiosourcewatcher.h"
 #include "core/platformbackend.h"
+#include "desktop/installlayout.h"
 
 #include "audiopulseserver.h"
 
@@ -30,6 +31,8 @@ private slots:
     void followsTheServerAwayAndBack();
     void startsWithoutAServer();
     void capturesAndMetersAnInput();
+    void withoutTheCaptureModule_data();
+    void withoutTheCaptureModule();
 
 private:
     static QList<AudioInputInfo> listed();
@@ -193,6 +196,31 @@ void TestAudioPulse::capturesAndMetersAnInput()
     QCOMPARE(source.deviceSource()->startAudioReport(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(levels.count() >= 1, 5000);
     QCOMPARE(int(levels.last().first().value<qint8>()), 0); // a null source is silent
+}
+
+void TestAudioPulse::withoutTheCaptureModule_data()
+{
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "/nonexistent/liblumidesk-audio.so"
+                             << "the audio capture module /nonexistent/liblumidesk-audio.so cannot be loaded: ";
+    // A library of ours, loaded already, that is not the module.
+    const QString other = platform::InstallLayout::module(QStringLiteral("platform"));
+    QTest::newRow("not the module") << other
+                                    << "the audio capture module " + other + " has no entry lumideskCreateAudioInputStream";
+}
+
+void TestAudioPulse::withoutTheCaptureModule()
+{
+    QFETCH(QString, module);
+    QFETCH(QString, reason);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^" + QRegularExpression::escape(reason)
+                                                          + ".*: no microphones are listed\\.$"));
+    // The server is up with its input: a backend with its module lists it before it is made.
+    platform::PulseAudioInputs inputs(nullptr, module);
+    QVERIFY(inputs.inputs().isEmpty());
+    QVERIFY(!inputs.createStream(m_nullInput.uniqueId));
+    QCOMPARE(describe(listed()), describe({m_nullInput}));
 }
 
 QTEST_GUILESS_MAIN(TestAudioPulse)

@@ -4,7 +4,8 @@
 #include <QtTest>
 
 // FFmpeg's libraries, with the hundred-odd libraries they pull in (codecs, hardware video drivers,
-// OpenCL), and libcurl, with its TLS, Kerberos and LDAP, are opened on first use: neither the
+// OpenCL), libcurl, with its TLS, Kerberos and LDAP, and libpulse and Qt Multimedia, with libsndfile
+// and its codecs, are opened on first use (Qt Multimedia by the audio capture module): neither the
 // libraries that call them nor the program may load them at start, and no call may be left bound to
 // them directly, which would end the program when it is made.
 
@@ -87,6 +88,19 @@ void TestMediaFfmpegLinkage::loadedOnUseOnly_data()
     const QString easyInit = QStringLiteral("curl_easy_init");
     QTest::newRow("curl, capture") << QStringLiteral(LUMIDESK_CAPTURE_FILE) << "libQt5Network" << curl << easyInit;
     QTest::newRow("curl, program") << program << "libQt5Network" << curl << easyInit;
+    const QList<QPair<QString, QString>> sound = {
+        {QStringLiteral(LUMIDESK_PULSE_LOADED_FILES), QStringLiteral("pa_context_new")},
+        {QStringLiteral(LUMIDESK_MULTIMEDIA_FILE), QStringLiteral("_ZN16QAudioDeviceInfo16availableDevicesEN6QAudio4ModeE")},
+    };
+    const QList<QPair<QString, QString>> soundUsers = {
+        users.first(), {QStringLiteral("capture"), QStringLiteral(LUMIDESK_CAPTURE_FILE)}, users.last()};
+    for (const auto &library : sound) {
+        const QString name = QFileInfo(library.first).fileName().section(QLatin1Char('.'), 0, 0);
+        for (const auto &user : soundUsers) {
+            QTest::newRow(qPrintable(name + QStringLiteral(", ") + user.first))
+                << user.second << "libQt5Core" << library.first << library.second;
+        }
+    }
 }
 
 void TestMediaFfmpegLinkage::loadedOnUseOnly()
