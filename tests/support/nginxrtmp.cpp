@@ -154,18 +154,27 @@ bool NginxRtmp::waitForRecording(const QString &key, int timeoutMs) const
 {
     // The server closes the file as the publisher's connection ends, which its log tells; a busy
     // machine's publisher may stall for any time before that, so a file that stops growing for a
-    // while says nothing.
+    // while says nothing. Complete is: the publisher gone and the server no longer holding the file.
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        if (publisherLeft(key)) {
-            // The file is closed in the same turn as the line is written: let that turn end.
-            const qint64 size = QFileInfo(recordPath(key)).size();
-            QThread::msleep(100);
-            if (size > 0 && QFileInfo(recordPath(key)).size() == size)
-                return true;
-            continue;
-        }
+        const QString path = recordPath(key);
+        if (publisherLeft(key) && QFileInfo(path).size() > 0 && !holdsOpen(path))
+            return true;
         QThread::msleep(50);
+    }
+    return false;
+}
+
+// Whether the server (one process: no master) has the file open, read from its descriptors.
+bool NginxRtmp::holdsOpen(const QString &path) const
+{
+    if (!isRunning())
+        return false;
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(m_process->processId()));
+    for (const QString &descriptor : descriptors.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFile::symLinkTarget(descriptors.filePath(descriptor)) == target)
+            return true;
     }
     return false;
 }

@@ -36,6 +36,7 @@ public:
 private:
     bool writeConfig();
     bool publisherLeft(const QString &key) const;
+    bool holdsOpen(const QString &path) const;
     bool waitUntilListening(int timeoutMs);
 
     QTemporaryDir m_dir;

@@ -1,6 +1,7 @@
 #include "audio/audioinputs.h"
 #include "audio/audiosamplecapture.h"
 #include "audio/pulseaudioinputs.h"
+#include "audio/pulseaudiosourcemonitor.h"
 #include "audio/qorvaudiodevicesource.h"
 #include "audio/qorvaudiosource.h"
 #include "audio/qorvaudiosourcewatcher.h"
@@ -122,11 +123,32 @@ void TestAudioPulse::followsPluggedSources()
     QTRY_COMPARE_WITH_TIMEOUT(describe(listed()), describe({m_nullInput}), FollowMs);
     QTRY_VERIFY(!changes.isEmpty());
 
-    // A source nobody plugs or unplugs changes nothing: no signal for the server's other events.
-    changes.clear();
+    // A source nobody plugs or unplugs changes nothing: no report for the server's other events. A
+    // monitor takes the server's events in their order and reports every list it publishes, so once a
+    // source plugged after the change is reported, the change was taken before it: that report is the
+    // only one.
+    QMutex reportsLock;
+    QStringList reports;
+    platform::PulseAudioSourceMonitor monitor("tst_audio_pulse", [&](const QList<AudioInputInfo> &inputs) {
+        QMutexLocker locker(&reportsLock);
+        reports.append(describe(inputs));
+    });
+    QVERIFY(monitor.start());
+    QVERIFY(monitor.waitUntilSettled(FollowMs));
+    const auto reported = [&] {
+        QMutexLocker locker(&reportsLock);
+        return reports;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(reported(), QStringList{describe({m_nullInput})}, FollowMs);
+    {
+        QMutexLocker locker(&reportsLock);
+        reports.clear();
+    }
     QVERIFY(m_server.pactl({QStringLiteral("set-source-volume"), m_nullInput.uniqueId, QStringLiteral("50%")}));
-    QTest::qWait(200);
-    QCOMPARE(changes.count(), 0);
+    m_pluggedModule = m_server.addSource(usb.uniqueId, usb.name);
+    QVERIFY(m_pluggedModule >= 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!reported().isEmpty(), FollowMs);
+    QCOMPARE(reported(), QStringList{describe({m_nullInput, usb})});
 }
 
 void TestAudioPulse::hungServerDoesNotBlockTheList()

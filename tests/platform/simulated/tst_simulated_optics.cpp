@@ -1,4 +1,5 @@
 #include "hid/hidchannel.h"
+#include "media/mediaclock.h"
 #include "core/platformbackend.h"
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
@@ -243,7 +244,10 @@ void TestSimulatedOptics::relativeTurnRunsUntilStopped()
     QTRY_VERIFY((camera->view(), pan(uvc)) < 30000);
     QVERIFY(hostSets(uvc, {Terminal, PanTiltRelative, QByteArray(4, '\0')}));
     const qint32 stopped = (camera->view(), pan(uvc));
-    QTest::qWait(200);
+    // The view turns by the time its clock says has passed: once that clock is 200 ms on, a turn
+    // still running would have moved it.
+    const qint64 stoppedAtUs = platform::MediaClock::monotonicNowUs();
+    QTRY_VERIFY(platform::MediaClock::monotonicNowUs() - stoppedAtUs >= 200000);
     QCOMPARE((camera->view(), pan(uvc)), stopped);
     QVERIFY(stopped > -36000 && stopped < 30000);
 }
