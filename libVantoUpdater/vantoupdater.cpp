@@ -91,15 +91,12 @@ bool isSha256Hex(const QByteArray &text)
 VantoUpdater::VantoUpdater()
     : job(new BoundedDownload([this] { return networkManager(); }, this)),
       downloader(new IfFirmwareDownloader(this)),
-      isp(new DownloaderIspChannel(downloader)),
-      folder(new DownloadFolder(downloadsParent()))
+      isp(new DownloaderIspChannel(downloader))
 {
     job->setSilenceLimit(watchdogMsecs);
     connect(job, &BoundedDownload::progress, this, &VantoUpdater::tempProgress);
     reprogramTimer.setInterval(DefaultReprogramInterval);
     connect(&reprogramTimer, &QTimer::timeout, this, &VantoUpdater::onReprogramTimerTimeout);
-    if (!folder->isValid())
-        qCWarning(lcUpdater) << "no private download folder below" << downloadsParent();
 }
 
 VantoUpdater::~VantoUpdater()
@@ -111,6 +108,16 @@ VantoUpdater::~VantoUpdater()
     delete isp;
     delete downloader;
     delete folder;
+}
+
+DownloadFolder *VantoUpdater::privateFolder() const
+{
+    if (!folder) {
+        folder = new DownloadFolder(downloadsParent());
+        if (!folder->isValid())
+            qCWarning(lcUpdater) << "no private download folder below" << downloadsParent();
+    }
+    return folder;
 }
 
 QNetworkAccessManager *VantoUpdater::networkManager()
@@ -181,9 +188,9 @@ void VantoUpdater::SetControlCamera(GeneralCamera *camera)
 
 QString VantoUpdater::showContent(QString fileName, QString key)
 {
-    if (!folder->isValid() || !DownloadName::isSafe(fileName))
+    if (!privateFolder()->isValid() || !DownloadName::isSafe(fileName))
         return QString::fromLatin1(MissingValue);
-    const QString value = UpdateConfig::value(folder->filePath(fileName), key);
+    const QString value = UpdateConfig::value(privateFolder()->filePath(fileName), key);
     return value.isNull() ? QString::fromLatin1(MissingValue) : value;
 }
 
@@ -199,7 +206,7 @@ bool VantoUpdater::myFW_VersionIsOlder(QString local, QString remote)
 
 QString VantoUpdater::downloadFolder() const
 {
-    return folder->path();
+    return privateFolder()->path();
 }
 
 QUrl VantoUpdater::updateServerBase()
@@ -248,14 +255,14 @@ void VantoUpdater::setIspChannel(IspChannel *channel)
 
 QString VantoUpdater::configValue(const char *key) const
 {
-    if (!folder->isValid())
+    if (!privateFolder()->isValid())
         return QString();
     return UpdateConfig::value(configPath(), QString::fromLatin1(key));
 }
 
 QString VantoUpdater::configPath() const
 {
-    return folder->filePath(QString::fromLatin1(ConfigFileName));
+    return privateFolder()->filePath(QString::fromLatin1(ConfigFileName));
 }
 
 // ---- Downloads ----
@@ -281,7 +288,7 @@ bool VantoUpdater::fetch(const QUrl &url, const DownloadLimits &limits, const QB
     job->setLimits(limits);
     // The body goes beside its final name and takes it only once complete and verified, so a failed or
     // cancelled download never leaves a file that could be taken for the package.
-    if (name.isEmpty() || !folder->isValid() || !job->start(url, folder->filePath(name))) {
+    if (name.isEmpty() || !privateFolder()->isValid() || !job->start(url, privateFolder()->filePath(name))) {
         errorText = QString::fromLatin1(WriteErrorText);
         return false;
     }
@@ -397,9 +404,9 @@ bool VantoUpdater::readIspStatus(int *status, QByteArray *detail)
 
 int VantoUpdater::sendFirmwareImage()
 {
-    if (!folder->isValid())
+    if (!privateFolder()->isValid())
         return 3;
-    QFile image(folder->filePath(QString::fromLatin1(FirmwareFileName)));
+    QFile image(privateFolder()->filePath(QString::fromLatin1(FirmwareFileName)));
     if (!image.open(QIODevice::ReadOnly) || image.size() > std::numeric_limits<int>::max())
         return 3;
     const int chunk = isp->checkHidSupported() ? IspChannel::BlockSize : IspChannel::RecordSize;

@@ -24,8 +24,9 @@ class QNetworkAccessManager;
 // versions the update server offers, the downloads of the configuration, the software package and the
 // firmware image, and the firmware transfer to the camera.
 //
-// Each object downloads into a private folder of its own (downloadFolder()), removed with the object;
-// folders that a crashed run left behind are removed when the next object is made.
+// Each object downloads into a private folder of its own (downloadFolder()), made when first needed and
+// removed with the object; folders that a crashed run left behind are removed when the next folder is
+// made.
 // Every network call and the firmware transfer block the caller in a nested event loop, so the GUI
 // keeps working while they run. Failures are result codes: checks 0 newer, 1 up to date, 2 the
 // configuration could not be fetched; downloads true or false; the firmware transfer -1 to 3.
@@ -141,7 +142,10 @@ private:
     IfFirmwareDownloader *downloader;
 
     IspChannel *isp;
-    DownloadFolder *folder;
+    // Made on first use: making it takes locks written through to the disk, which the program's start
+    // has no reason to wait for.
+    DownloadFolder *privateFolder() const;
+    mutable DownloadFolder *folder = nullptr;
     QString lastFileName;
     int watchdogMsecs = DefaultWatchdogInterval;
     DownloadLimits configurationLimits = DownloadLimits::configuration();

@@ -550,14 +550,20 @@ void UpdaterDownloadTest::abandonedFoldersAreRemoved()
     // A folder of the earlier layout, which no lock names.
     QVERIFY(QDir(parent).mkpath(QStringLiteral("session-Old123/sub")));
 
+    // An object makes its folder, and sweeps, only when first asked for it: the program's start makes
+    // an updater it may never use.
     VantoUpdater next;
+    const QStringList beforeFirstUse = entriesOf(parent);
+    QVERIFY(QFileInfo::exists(crashedFolder));
+    const QString nextFolder = next.downloadFolder();
+    QVERIFY(!beforeFirstUse.contains(QDir(nextFolder).dirName()));
     QVERIFY(!QFileInfo::exists(crashedFolder));
     QVERIFY(!QFileInfo::exists(parent + QStringLiteral("/session-Old123")));
     // Folders whose owner still runs stay, this process's own among them.
     QVERIFY(QFile::exists(runningFolder + QStringLiteral("LinuxUpdater.zip")));
     QVERIFY(QFileInfo::exists(ours));
     // Nothing else is left beside the folders in use and their locks.
-    const QStringList inUse = {QDir(ours).dirName(), QDir(runningFolder).dirName(), QDir(next.downloadFolder()).dirName()};
+    const QStringList inUse = {QDir(ours).dirName(), QDir(runningFolder).dirName(), QDir(nextFolder).dirName()};
     for (const QString &entry : entriesOf(parent)) {
         const QString session = entry.endsWith(QLatin1String(".lock")) ? entry.chopped(5) : entry;
         QVERIFY2(inUse.contains(session), qPrintable(entry));
@@ -566,6 +572,7 @@ void UpdaterDownloadTest::abandonedFoldersAreRemoved()
     running.kill();
     QVERIFY(running.waitForFinished());
     VantoUpdater after;
+    QVERIFY(!after.downloadFolder().isEmpty());
     QVERIFY(!QFileInfo::exists(runningFolder));
 }
 
