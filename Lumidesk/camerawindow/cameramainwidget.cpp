@@ -90,7 +90,6 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     btnKeyStone->hide();
     btnHQCapture->hide();
     lbTiptx->setWordWrap(true);
-    lbTiptx->setText(tr(ConnectTip));
 
     recordTimer = new QTimer;
     recordTimer->setInterval(timing.counterTickMs);
@@ -226,6 +225,21 @@ void CameraMainWidget::connectPublisher()
     connect(rtmp, &QorvRtmpIntf::liveStatus, this, &CameraMainWidget::liveStatus, Qt::QueuedConnection);
     connect(rtmp, &QorvRtmpIntf::reconnectServer, this, &CameraMainWidget::handleReconnectServer,
             Qt::QueuedConnection);
+}
+
+// The notice is rich text, which Qt lays out as it is set, and laying it out first reads the font
+// configuration for its font: the window made hidden at start sets it when first shown (or sized).
+void CameraMainWidget::setNoticeText()
+{
+    noticeTextSet = true;
+    lbTiptx->setText(tr(ConnectTip));
+}
+
+void CameraMainWidget::setVisible(bool visible)
+{
+    if (visible && !noticeTextSet)
+        setNoticeText();
+    QWidget::setVisible(visible);
 }
 
 void CameraMainWidget::makeDialogs()

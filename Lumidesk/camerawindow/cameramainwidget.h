@@ -320,6 +320,8 @@ public slots:
     void reSetLiveStatus();
     void setDigitalCrop();
 
+    void setVisible(bool visible) override;
+
 protected:
     bool event(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
@@ -338,6 +340,7 @@ protected:
 private:
     // Construction, step by step.
     void connectPublisher();
+    void setNoticeText();
     void makeDialogs();
     void connectControls();
     void connectResizers();
@@ -461,6 +464,7 @@ private:
     std::atomic<int> recordState{0};
     QString pictureClientPath;
     bool remoteCommandActive = false;
+    bool noticeTextSet = false;
     bool maximizedState = false;
     QRect normalGeometry;
     bool panPressed = false;

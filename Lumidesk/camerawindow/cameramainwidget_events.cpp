@@ -146,7 +146,7 @@ void CameraMainWidget::updateString(QString language)
         entries.append({comboBoxSource->itemText(i), comboBoxSource->itemData(i, Qt::UserRole)});
 
     retranslateUi(this);
-    lbTiptx->setText(tr(ConnectTip));
+    setNoticeText();
     comboBoxSource->setItemText(0, tr(CameraEntry));
     for (const auto &entry : qAsConst(entries))
         comboBoxSource->addItem(entry.first, entry.second);

@@ -165,6 +165,7 @@ private slots:
     void listing_data();
     void listing();
     void retranslateLeavesOnlyTheFirstEntry();
+    void noticeWaitsForTheFirstShow();
     void languageChangeKeepsTheCamera();
     void languageChangeReachesEveryDialog_data();
     void languageChangeReachesEveryDialog();
@@ -211,6 +212,26 @@ void TestCamWindow::cleanup()
 {
     for (const auto &camera : SimulatedCameras::instance()->cameras())
         platform::SimulatedCaptureDevice::injectStartError(camera->info().uniqueId, 0);
+}
+
+// The notice is rich text, laid out (fonts looked up) as it is set: the window made hidden at the
+// program's start sets it only when first shown.
+void TestCamWindow::noticeWaitsForTheFirstShow()
+{
+    const auto textControls = [](QLabel *label) {
+        int found = 0;
+        for (QObject *child : label->children())
+            found += QByteArray(child->metaObject()->className()) == "QWidgetTextControl";
+        return found;
+    };
+    CameraMainWidget window;
+    QCOMPARE(textControls(window.lbTiptx), 0);
+    QVERIFY(window.lbTiptx->text() != ConnectTipSource);
+    window.resize(700, 460);
+    window.show();
+    QCOMPARE(window.lbTiptx->text(), ConnectTipSource);
+    QCOMPARE(textControls(window.lbTiptx), 1);
+    QVERIFY(window.lbTip->isVisible());
 }
 
 std::unique_ptr<CameraMainWidget> TestCamWindow::makeWindow(int order)
