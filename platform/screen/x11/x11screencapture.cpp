@@ -11,7 +11,7 @@
 namespace platform {
 
 X11ScreenCapture::X11ScreenCapture(QObject *parent)
-    : ScreenCapture(parent), m_grabber(std::make_unique<X11ScreenGrabber>())
+    : ScreenCapture(parent)
 {
     // QScreen may only be read on the GUI thread, so its geometry is kept here for the sampling
     // thread and refreshed whenever the screens change.
@@ -40,9 +40,13 @@ void X11ScreenCapture::updateGeometry()
         geometry = QRect(screen->geometry().topLeft() * screen->devicePixelRatio(),
                          screen->geometry().size() * screen->devicePixelRatio());
     }
-    // Without Qt's screens (the offscreen platform, a program without a GUI) the whole root window.
-    if (geometry.isEmpty() && m_grabber->isOpen())
-        geometry = m_grabber->rootGeometry();
+    // Without Qt's screens (the offscreen platform, a program without a GUI) the whole root window, asked
+    // on a connection of the moment: the grabber belongs to whichever thread holds the grab lock.
+    if (geometry.isEmpty()) {
+        const X11ScreenGrabber root;
+        if (root.isOpen())
+            geometry = root.rootGeometry();
+    }
     QMutexLocker locker(&m_geometryMutex);
     m_geometry = geometry;
 }
@@ -85,6 +89,8 @@ bool X11ScreenCapture::grabInto(QImage &frame)
         return false;
     QByteArray method;
     bool grabbed = false;
+    if (!m_grabber)
+        m_grabber = std::make_unique<X11ScreenGrabber>();
     if (m_grabber->isOpen()) {
         if (m_grabber->usesSharedMemory() != m_sharedMemoryAllowed)
             m_grabber->setSharedMemoryAllowed(m_sharedMemoryAllowed);

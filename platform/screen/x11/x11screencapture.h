@@ -12,9 +12,10 @@ namespace platform {
 class X11ScreenGrabber;
 
 // The primary screen of the X11 desktop. Grabs go through a display connection of its own (so the
-// sampling thread never touches the GUI thread's connection) into shared memory (MIT-SHM) when the
-// server offers it, which spares the copy through the socket; without it each grab is a plain
-// GetImage. Where no X display can be opened, grabs on the GUI thread fall back to Qt's screen grab.
+// sampling thread never touches the GUI thread's connection), opened by the first grab, into shared
+// memory (MIT-SHM) when the server offers it, which spares the copy through the socket; without it
+// each grab is a plain GetImage. Where no X display can be opened, grabs on the GUI thread fall back to
+// Qt's screen grab.
 class X11ScreenCapture : public ScreenCapture
 {
     Q_OBJECT
@@ -39,6 +40,8 @@ private:
 
     mutable QMutex m_geometryMutex;
     QRect m_geometry;
+    // Made under the grab lock by the first grab: the program makes its desktop capture at start, and
+    // opening a display connection is a round trip to the server it need not wait for then.
     std::unique_ptr<X11ScreenGrabber> m_grabber;
     QByteArray m_method;
     std::atomic<bool> m_sharedMemoryAllowed{true};

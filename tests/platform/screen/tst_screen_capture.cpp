@@ -2,6 +2,7 @@
 #include "screen/simulated/simulatedscreencapture.h"
 #include "screen/x11/x11screencapture.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
@@ -65,6 +66,15 @@ public:
     QList<VideoSample> samples;
 };
 
+// The sockets the process holds open: a display connection is one.
+int openSockets()
+{
+    int sockets = 0;
+    for (const QFileInfo &entry : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        sockets += entry.symLinkTarget().contains(QLatin1String("socket:"));
+    return sockets;
+}
+
 } // namespace
 
 class TestScreenCapture : public QObject
@@ -75,6 +85,7 @@ private slots:
     void initTestCase();
     void grabsThePrimaryScreen_data();
     void grabsThePrimaryScreen();
+    void connectsToTheDisplayAtTheFirstGrab();
     void samplesAtTheRateOnlyWhenWanted();
     void sampledFramesReuseFreeBuffers();
     void simulatedScreen();
@@ -122,6 +133,20 @@ void TestScreenCapture::grabsThePrimaryScreen()
     const VideoSample sample = capture.grabFrame();
     QVERIFY(sample.isValid());
     QVERIFY(sample.presentationTimeUs() > 0);
+}
+
+// The program makes its desktop capture at start: the capture's own display connection waits for the
+// first grab, and stays for the next.
+void TestScreenCapture::connectsToTheDisplayAtTheFirstGrab()
+{
+    const int before = openSockets();
+    X11ScreenCapture capture;
+    QCOMPARE(openSockets(), before);
+    QVERIFY(!capture.grabImage().isNull());
+    QCOMPARE(capture.grabMethod(), QByteArray("xshm"));
+    QCOMPARE(openSockets(), before + 1);
+    QVERIFY(!capture.grabImage().isNull());
+    QCOMPARE(openSockets(), before + 1);
 }
 
 void TestScreenCapture::samplesAtTheRateOnlyWhenWanted()
