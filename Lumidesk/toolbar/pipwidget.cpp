@@ -14,15 +14,16 @@ namespace {
 // Each layout panel is 160 wide; the panels stand 192 apart from x 32.
 const int PanelLeft = 32;
 const int PanelStep = 192;
+// The form's full size, with all four panels.
+const int FullWidth = 800;
+const int Height = 229;
 
 } // namespace
 
 PipWidget::PipWidget(QWidget *parent, int mode)
     // Made with its final flags: set after the form, they would restyle every widget of it again.
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , ui(new Ui::PipWidget)
 {
-    ui->setupUi(this);
     setModal(true);
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -30,6 +31,23 @@ PipWidget::PipWidget(QWidget *parent, int mode)
     connect(this, &PipWidget::sendCommand, m_analytics, &BigData::receiveCommand);
 
     m_mode = mode;
+    m_arrangedMode = mode;
+    placeOnScreen();
+}
+
+PipWidget::~PipWidget()
+{
+    delete ui;
+}
+
+// The form waits for the chooser's first show or use: built with the chooser, it would be styled, and
+// its layout images read, at the toolbar's first show, before the chooser is ever on screen.
+void PipWidget::ensureForm()
+{
+    if (ui)
+        return;
+    ui = new Ui::PipWidget;
+    ui->setupUi(this);
     chcekInitialMode();
 
     connect(ui->closeBtn, &QToolButton::clicked, this, &PipWidget::closeToolBar);
@@ -40,16 +58,44 @@ PipWidget::PipWidget(QWidget *parent, int mode)
     connect(ui->questionBtn, &QToolButton::clicked, this, &PipWidget::showGuid);
 }
 
-PipWidget::~PipWidget()
+Ui::PipWidget *PipWidget::form()
 {
-    delete ui;
+    ensureForm();
+    return ui;
+}
+
+void PipWidget::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QDialog::setVisible(visible);
+}
+
+// The panels before the first one on offer are hidden: the desktop only and one camera give way once a
+// camera is open.
+int PipWidget::firstOffered() const
+{
+    return m_arrangedMode == NoCamera ? 0 : (m_arrangedMode == SingleCamera ? 1 : 2);
+}
+
+int PipWidget::offeredWidth() const
+{
+    return FullWidth - firstOffered() * PanelStep;
+}
+
+// Size and place are the form's from the start, so the chooser stands where it would have with its form.
+void PipWidget::placeOnScreen()
+{
+    resize(offeredWidth(), Height);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
 }
 
 void PipWidget::chcekInitialMode()
 {
     // The panels of the layouts on offer, left to right; the ones before them are hidden.
     QWidget *const panels[] = {ui->noCameraWidget, ui->oneCameraWidget, ui->twoCameraWidget, ui->pipCameraWidget};
-    const int first = m_mode == NoCamera ? 0 : (m_mode == SingleCamera ? 1 : 2);
+    const int first = firstOffered();
     for (int i = 0; i < 4; ++i) {
         // The panels on offer show with the dialog; showing them now would style them before the
         // dialog is ever shown.
@@ -58,13 +104,11 @@ void PipWidget::chcekInitialMode()
         if (i >= first && !(i == 0 && first == 0))
             panels[i]->move(PanelLeft + (i - first) * PanelStep, panels[i]->y());
     }
-    const int width = 800 - first * PanelStep;
-    resize(width, 229);
+    const int width = offeredWidth();
+    // The form sets its own full size; the place stays the one taken at construction.
+    resize(width, Height);
     ui->pipFrame->resize(width, ui->pipFrame->height());
     ui->frameTitle->resize(width - 20, ui->frameTitle->height());
-
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
     ui->frameRight->move(width - ui->frameRight->width(), 0);
     ui->closeBtn->move(width - 8 - ui->closeBtn->width(), 0);
 }
@@ -83,7 +127,9 @@ void PipWidget::decreaseCameraCount()
 
 void PipWidget::updateString()
 {
-    ui->retranslateUi(this);
+    // A form built later takes the texts in force then.
+    if (ui)
+        ui->retranslateUi(this);
     if (m_guide)
         m_guide->updateString();
 }

@@ -16,6 +16,11 @@ class PipWidget;
 // with one camera window, with two side by side, or picture in picture. The main window applies the
 // layout chosen and tells the chooser which one is in force; the dialog only narrows itself to the
 // layouts that add a camera when one is open already.
+//
+// The toolbar makes the chooser at start-up but shows it only once the toolbar is on screen, and Qt
+// styles every child of a window at the window's first show: the form (eight large layout images) is
+// therefore built on the chooser's first show or use, not with the chooser. Its size and place are the
+// form's from the start.
 class PipWidget : public QDialog
 {
     Q_OBJECT
@@ -33,7 +38,10 @@ public:
     int getCameraCount() const { return m_mode; }
     void updateString();
 
-    Ui::PipWidget *form() const { return ui; }
+    // Builds the form if it is not built yet.
+    Ui::PipWidget *form();
+    bool hasForm() const { return ui != nullptr; }
+    void setVisible(bool visible) override;
     NavigationDialog *guide();
 
 signals:
@@ -59,11 +67,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
 
 private:
+    void ensureForm();
     void chooseLayout(int mode);
+    void placeOnScreen();
     void chcekInitialMode();
+    int firstOffered() const;
+    int offeredWidth() const;
 
-    Ui::PipWidget *ui;
+    Ui::PipWidget *ui = nullptr;
     int m_mode = NoCamera;
+    // The layout the form is arranged for: the one in force when the chooser was made.
+    int m_arrangedMode = NoCamera;
     bool m_dragging = false;
     QPoint m_pressPos;
     NavigationDialog *m_guide = nullptr;

@@ -49,6 +49,8 @@ private slots:
     void everyImageIsDrawn();
     void chooserArrangement_data();
     void chooserArrangement();
+    void chooserFormWaitsForItsFirstShow_data();
+    void chooserFormWaitsForItsFirstShow();
     void choosingReportsOnce_data();
     void choosingReportsOnce();
     void closingBeforeAnyChoice();
@@ -170,6 +172,7 @@ void TestToolbarForm::everyImageIsDrawn()
     QVERIFY(qobject_cast<CustomMoveButton *>(m_form.moveBtn));
 
     PipWidget chooser(nullptr, 0);
+    chooser.form();
     QStringList images = referencedImages(&m_window) + referencedImages(&chooser);
     // The toolbar's other looks, set as it docks and narrows.
     for (const char *stem : {"bg_t_b_topbar", "bg_t_b_downbar", "bg_t_b_leftbar", "bg_t_b_rightbar", "bg_t_s_topbar",
@@ -235,6 +238,67 @@ void TestToolbarForm::chooserArrangement()
     QVERIFY(chooser.isModal());
     QCOMPARE(form->selectLb->text(), QStringLiteral("Select Layout Modes"));
     QCOMPARE(form->label_3->text(), QStringLiteral("Desktop & 2 cameras"));
+}
+
+void TestToolbarForm::chooserFormWaitsForItsFirstShow_data()
+{
+    QTest::addColumn<int>("made");
+    QTest::addColumn<int>("setBeforeShow");
+
+    // The toolbar makes its chooser with the desktop only, then tells it each layout it applies.
+    QTest::newRow("desktop only") << 0 << 0;
+    QTest::newRow("made for the desktop, one camera since") << 0 << 1;
+    QTest::newRow("made for the desktop, two cameras since") << 0 << 2;
+    QTest::newRow("made for the desktop, picture in picture since") << 0 << 3;
+    QTest::newRow("made for one camera, desktop only since") << 1 << 0;
+    QTest::newRow("made for two cameras, one camera since") << 2 << 1;
+}
+
+// Built on its first show, the chooser looks and offers exactly what it did when its form came with it.
+void TestToolbarForm::chooserFormWaitsForItsFirstShow()
+{
+    QFETCH(int, made);
+    QFETCH(int, setBeforeShow);
+
+    PipWidget eager(nullptr, made);
+    eager.form();
+    eager.setCameraMode(setBeforeShow);
+    eager.updateString();
+    eager.show();
+
+    PipWidget chooser(nullptr, made);
+    QVERIFY(!chooser.hasForm());
+    // What the toolbar does to it before its first show.
+    chooser.setCameraMode(setBeforeShow);
+    chooser.updateString();
+    QVERIFY(!chooser.hasForm());
+    QVERIFY(!chooser.findChild<QToolButton *>());
+    QCOMPARE(chooser.geometry(), eager.geometry());
+
+    chooser.show();
+    QVERIFY(chooser.hasForm());
+    QCOMPARE(chooser.getCameraCount(), setBeforeShow);
+    QCOMPARE(chooser.geometry(), eager.geometry());
+    QCOMPARE(chooser.minimumSize(), eager.minimumSize());
+    QCOMPARE(chooser.windowFlags(), eager.windowFlags());
+    QCOMPARE(chooser.isModal(), eager.isModal());
+    QCOMPARE(chooser.testAttribute(Qt::WA_TranslucentBackground), eager.testAttribute(Qt::WA_TranslucentBackground));
+    const QList<QWidget *> widgets = eager.findChildren<QWidget *>();
+    QVERIFY(widgets.size() > 15);
+    for (const QWidget *expected : widgets) {
+        const auto *widget = chooser.findChild<QWidget *>(expected->objectName());
+        QVERIFY2(widget, qPrintable(expected->objectName()));
+        QCOMPARE(widget->geometry(), expected->geometry());
+        QCOMPARE(widget->isVisible(), expected->isVisible());
+        QCOMPARE(widget->isEnabled(), expected->isEnabled());
+    }
+    QCOMPARE(chooser.grab().toImage(), eager.grab().toImage());
+
+    // The form's buttons are wired as before.
+    QSignalSpy chosen(&chooser, &PipWidget::doShowCameraMode);
+    chooser.form()->pipCameraBtn->click();
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.first().at(0).toInt(), int(PipWidget::PipCamera));
 }
 
 void TestToolbarForm::choosingReportsOnce_data()

@@ -249,6 +249,8 @@ void TestToolbar::constructionInOrder()
     bar->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     bar->show();
     bar->loadLastPoint();
+    // The chooser's form waits for the chooser's own first show, after the toolbar's.
+    QVERIFY(!bar->layoutChooser()->hasForm());
 
     // What the steps left behind.
     QCOMPARE(bar->windowTitle(), QStringLiteral("Tivlo"));
@@ -270,6 +272,10 @@ void TestToolbar::constructionInOrder()
     QTRY_VERIFY(bar->layoutChooser()->isVisible());
     QVERIFY(bar->layoutChooser()->isModal());
     QCOMPARE(bar->layoutChooser()->parentWidget(), bar.get());
+    // Built then, in the language applied before, with all four layouts on offer.
+    QCOMPARE(bar->layoutChooser()->form()->label->text(), QStringLiteral("Nur Desktop"));
+    QVERIFY(bar->layoutChooser()->form()->noCameraWidget->isVisible());
+    QCOMPARE(bar->layoutChooser()->geometry(), QRect(560, 425, 800, 229));
 }
 
 void TestToolbar::soundServerWaitsForTheEventLoop()
