@@ -7,8 +7,9 @@ namespace platform {
 
 bool ScreenBackend::displayGrabbable()
 {
-    // The display does not come or go while the process runs: one connection tells.
-    static const bool grabbable = X11ScreenGrabber().isOpen();
+    // The display does not come or go while the process runs. Windows on X11 say it opens; otherwise
+    // one connection tells.
+    static const bool grabbable = !X11ScreenGrabber::guiDisplayName().isEmpty() || X11ScreenGrabber().isOpen();
     return grabbable;
 }
 

@@ -11,7 +11,7 @@
 namespace platform {
 
 X11ScreenCapture::X11ScreenCapture(QObject *parent)
-    : ScreenCapture(parent)
+    : ScreenCapture(parent), m_displayName(X11ScreenGrabber::guiDisplayName())
 {
     // QScreen may only be read on the GUI thread, so its geometry is kept here for the sampling
     // thread and refreshed whenever the screens change.
@@ -90,7 +90,7 @@ bool X11ScreenCapture::grabInto(QImage &frame)
     QByteArray method;
     bool grabbed = false;
     if (!m_grabber)
-        m_grabber = std::make_unique<X11ScreenGrabber>();
+        m_grabber = std::make_unique<X11ScreenGrabber>(m_displayName);
     if (m_grabber->isOpen()) {
         if (m_grabber->usesSharedMemory() != m_sharedMemoryAllowed)
             m_grabber->setSharedMemoryAllowed(m_sharedMemoryAllowed);

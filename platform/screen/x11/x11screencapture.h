@@ -43,6 +43,8 @@ private:
     // Made under the grab lock by the first grab: the program makes its desktop capture at start, and
     // opening a display connection is a round trip to the server it need not wait for then.
     std::unique_ptr<X11ScreenGrabber> m_grabber;
+    // Read on the GUI thread at construction: the grabber is made on whichever thread grabs first.
+    QByteArray m_displayName;
     QByteArray m_method;
     std::atomic<bool> m_sharedMemoryAllowed{true};
 };

@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QX11Info>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -64,14 +65,21 @@ bool isBgrx(const XImage *image)
 
 } // namespace
 
-X11ScreenGrabber::X11ScreenGrabber()
+X11ScreenGrabber::X11ScreenGrabber(const QByteArray &displayName)
 {
-    m_display = XOpenDisplay(nullptr);
+    m_display = XOpenDisplay(displayName.isEmpty() ? nullptr : displayName.constData());
     if (!m_display)
         return;
     int major = 0, minor = 0;
     Bool pixmaps = False;
     m_shmAvailable = XShmQueryVersion(m_display, &major, &minor, &pixmaps) == True;
+}
+
+QByteArray X11ScreenGrabber::guiDisplayName()
+{
+    if (!QX11Info::isPlatformX11() || !QX11Info::display())
+        return QByteArray();
+    return QByteArray(DisplayString(QX11Info::display()));
 }
 
 X11ScreenGrabber::~X11ScreenGrabber()

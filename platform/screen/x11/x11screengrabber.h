@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QRect>
 
@@ -13,8 +14,12 @@ namespace platform {
 class X11ScreenGrabber
 {
 public:
-    X11ScreenGrabber();
+    // Connects to the display named, or to $DISPLAY when the name is empty.
+    explicit X11ScreenGrabber(const QByteArray &displayName = QByteArray());
     ~X11ScreenGrabber();
+    // The display the program's windows are on when its GUI runs on X11 (a -display argument
+    // included); empty otherwise. Asked on the GUI thread.
+    static QByteArray guiDisplayName();
     X11ScreenGrabber(const X11ScreenGrabber &) = delete;
     X11ScreenGrabber &operator=(const X11ScreenGrabber &) = delete;
 

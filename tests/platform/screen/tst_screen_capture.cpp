@@ -2,7 +2,8 @@
 #include "screen/simulated/simulatedscreencapture.h"
 #include "screen/x11/x11screencapture.h"
 
-#include <QDir>
+#include "opensockets.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRasterWindow>
@@ -65,15 +66,6 @@ public:
     QList<qint64> times;
     QList<VideoSample> samples;
 };
-
-// The sockets the process holds open: a display connection is one.
-int openSockets()
-{
-    int sockets = 0;
-    for (const QFileInfo &entry : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
-        sockets += entry.symLinkTarget().contains(QLatin1String("socket:"));
-    return sockets;
-}
 
 } // namespace
 
