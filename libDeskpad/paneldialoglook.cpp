@@ -4,7 +4,6 @@
 #include "warningdialog.h"
 
 #include <QCoreApplication>
-#include <QLabel>
 #include <QToolButton>
 
 namespace {
@@ -13,12 +12,6 @@ const char CloseButtonSheet[] =
     "QToolButton{background-image:url(:/resources/btn_x_td_normal.png);border: none;}\n"
     "QToolButton:hover{background-image:url(:/resources/btn_x_td_hover.png);}\n"
     "QToolButton:pressed{background-image:url(:/resources/btn_x_td_pressed.png);}";
-
-void setTitle(QWidget *dialog, const QString &title)
-{
-    if (QLabel *label = dialog->findChild<QLabel *>(QStringLiteral("labelTitle")))
-        label->setText(title);
-}
 
 } // namespace
 
@@ -33,5 +26,5 @@ void PanelDialogLook::apply(NotificationDialog *dialog)
 
 void PanelDialogLook::apply(WarningDialog *dialog)
 {
-    setTitle(dialog, QStringLiteral("Lumidesk"));
+    dialog->setTitle(QStringLiteral("Lumidesk"));
 }

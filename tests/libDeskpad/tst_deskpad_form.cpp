@@ -2,6 +2,7 @@
 
 #include "deskpadwidget.h"
 #include "panelfixture.h"
+#include "warningdialog.h"
 
 #include "desktop/installlayout.h"
 
@@ -222,6 +223,11 @@ void TestDeskpadForm::texts()
         if (button->window() == m_fixture->panel())
             QCOMPARE(button->text(), QString());
     }
+    // The frame-rate warning it shares with the main program has the panel's title.
+    m_fixture->panel()->showWarning();
+    auto *warning = m_fixture->panel()->findChild<WarningDialog *>();
+    QVERIFY(warning && warning->isVisible());
+    QCOMPARE(warning->findChild<QLabel *>(QStringLiteral("labelTitle"))->text(), QStringLiteral("Lumidesk"));
 }
 
 void TestDeskpadForm::titleFitsItsPlace_data()

@@ -5,6 +5,8 @@
 namespace {
 // Distance of the OK button's top from the content panel's bottom.
 const int OkButtonLift = 55;
+// The form's size (notificationdialog.ui), the dialog's before the form is built.
+const QSize FormSize(476, 300);
 
 struct Margins {
     int dialog;
@@ -35,14 +37,10 @@ bool marginsFor(int mode, int messageHeight, Margins *margins)
 NotificationDialog::NotificationDialog(QWidget *parent)
     // Made with its final flags: set after the form, they would restyle every widget of it again.
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , ui(new Ui::NotificationDialog)
 {
-    ui->setupUi(this);
     setAttribute(Qt::WA_TranslucentBackground);
     setModal(true);
-
-    connect(ui->btnClose, &QToolButton::clicked, this, &NotificationDialog::closeDialog);
-    connect(ui->btnOk, &QToolButton::clicked, this, &NotificationDialog::closeDialog);
+    resize(FormSize);
 }
 
 NotificationDialog::~NotificationDialog()
@@ -50,13 +48,38 @@ NotificationDialog::~NotificationDialog()
     delete ui;
 }
 
+void NotificationDialog::ensureForm()
+{
+    if (ui)
+        return;
+    ui = new Ui::NotificationDialog;
+    ui->setupUi(this);
+    connect(ui->btnClose, &QToolButton::clicked, this, &NotificationDialog::closeDialog);
+    connect(ui->btnOk, &QToolButton::clicked, this, &NotificationDialog::closeDialog);
+}
+
+bool NotificationDialog::hasForm() const
+{
+    return ui != nullptr;
+}
+
+void NotificationDialog::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QDialog::setVisible(visible);
+}
+
+// The owners set the texts just before they show the dialog: the form is built for them.
 void NotificationDialog::setTitle(const QString &title)
 {
+    ensureForm();
     ui->labelTitle->setText(title);
 }
 
 void NotificationDialog::setMessage(const QString &message)
 {
+    ensureForm();
     ui->labelMessage->setText(QStringLiteral("<p style=\"line-height:130%\">%2</p>").arg(message));
 }
 
@@ -64,6 +87,7 @@ void NotificationDialog::autoAdjustSize(int mode)
 {
     // A message set just before must be laid out now, not at the next turn of the event loop, or the
     // dialog would be fitted to the previous message.
+    ensureForm();
     ui->widget->layout()->activate();
     const int messageHeight = ui->labelMessage->height();
 
@@ -77,7 +101,9 @@ void NotificationDialog::autoAdjustSize(int mode)
 
 void NotificationDialog::updateString()
 {
-    ui->retranslateUi(this);
+    // A form built later takes the language then in force.
+    if (ui)
+        ui->retranslateUi(this);
 }
 
 void NotificationDialog::closeDialog()

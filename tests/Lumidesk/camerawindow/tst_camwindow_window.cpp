@@ -369,6 +369,12 @@ void TestCamWindow::languageChangeReachesEveryDialog()
         settings->showCameraSetting();
     if (auto *live = qobject_cast<LiveStreamSettingDialog *>(owner))
         live->loadSetting();
+    // The message dialogs build theirs on their own first show, not on the window's.
+    if (qobject_cast<NotificationDialog *>(owner) || qobject_cast<WarningDialog *>(owner)
+        || qobject_cast<LiveWarningDialog *>(owner)) {
+        QVERIFY(owner->findChildren<QWidget *>().isEmpty());
+        owner->show();
+    }
     auto *shown = owner->findChild<QWidget *>(widget);
     QVERIFY(shown);
     QCOMPARE(textOf(shown), source);

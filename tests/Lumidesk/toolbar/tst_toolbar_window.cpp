@@ -529,9 +529,13 @@ void TestToolbar::languageReachesEveryWindowAndThePanel()
     QCOMPARE(bar->recordBtn->toolTip(), QStringLiteral("Desktop aufnehmen"));
     QCOMPARE(bar->layoutChooser()->form()->label->text(), QStringLiteral("Nur Desktop"));
     QCOMPARE(bar->firstCameraWindow()->comboBoxSource->itemText(0), QStringLiteral("Kamera"));
+    // The notice builds its form on its first show, in the language then in force.
+    QVERIFY(!bar->notification()->hasForm());
+    bar->notification()->show();
     const auto okButtons = bar->notification()->findChildren<QToolButton *>("btnOk");
     QVERIFY(!okButtons.isEmpty());
     QCOMPARE(okButtons.first()->text(), QStringLiteral("Gut"));
+    bar->notification()->hide();
     QTRY_COMPARE(panel.received(), QStringList{"cap_changeLanguage/pde_DE"});
 
     // A language without a catalogue changes nothing and tells nobody.

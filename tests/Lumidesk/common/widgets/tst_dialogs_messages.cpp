@@ -1,16 +1,20 @@
-// The notification and warning dialogs: their look, fitting to the message, and closing.
+// The notification and warning dialogs: their look, fitting to the message, closing, and their forms
+// built on first use.
 #include "common/widgets/livewarningdialog.h"
 #include "common/widgets/notificationdialog.h"
 #include "common/widgets/popupbutton.h"
 #include "common/widgets/warningdialog.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <memory>
 
@@ -24,17 +28,89 @@ T *child(QWidget *dialog, const char *name)
     return found;
 }
 
-std::unique_ptr<QDialog> makeDialog(const QString &kind)
+std::unique_ptr<QDialog> makeDialog(const QString &kind, QWidget *parent = nullptr)
 {
     if (kind == "NotificationDialog")
-        return std::make_unique<NotificationDialog>(nullptr);
+        return std::make_unique<NotificationDialog>(parent);
     if (kind == "WarningDialog")
-        return std::make_unique<WarningDialog>(nullptr);
-    return std::make_unique<LiveWarningDialog>(nullptr);
+        return std::make_unique<WarningDialog>(parent);
+    return std::make_unique<LiveWarningDialog>(parent);
 }
 
 const QString SlowMessage = "Your Internet connection is slow, so the stream may not run smoothly.\n"
                             "Please check your Internet connection or contact your IT guy.";
+
+// The OK buttons in another language.
+class OkTranslator : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char *, const char *source, const char *, int) const override
+    {
+        return QLatin1String(source) == QLatin1String("OK") ? QStringLiteral("Gut") : QString();
+    }
+};
+
+QPoint centredOnScreen(const QSize &size)
+{
+    return QGuiApplication::primaryScreen()->geometry().center() - QPoint(size.width() / 2, size.height() / 2);
+}
+
+// What the owners do at start: place the dialog in the middle of the screen and pass the language on.
+void startUp(QDialog *dialog, const QString &lang)
+{
+    dialog->move(centredOnScreen(dialog->size()));
+    if (auto *notification = qobject_cast<NotificationDialog *>(dialog))
+        notification->updateString();
+    if (auto *warning = qobject_cast<WarningDialog *>(dialog))
+        warning->updateString();
+    if (auto *liveWarning = qobject_cast<LiveWarningDialog *>(dialog))
+        liveWarning->updateString(lang);
+}
+
+// How the owners show it: texts first, then the show, then the fit.
+void showAsOwners(QDialog *dialog, const QString &title, const QString &message, int mode)
+{
+    auto *notification = qobject_cast<NotificationDialog *>(dialog);
+    if (notification) {
+        notification->setTitle(title);
+        notification->setMessage(message);
+    }
+    dialog->show();
+    if (notification)
+        notification->autoAdjustSize(mode);
+    if (auto *liveWarning = qobject_cast<LiveWarningDialog *>(dialog))
+        liveWarning->autoAdjustSize();
+}
+
+// Builds the form without a show, as the constructors did: each of these is a first use.
+void buildForm(QDialog *dialog)
+{
+    if (auto *notification = qobject_cast<NotificationDialog *>(dialog))
+        notification->setTitle(QString());
+    if (auto *warning = qobject_cast<WarningDialog *>(dialog))
+        warning->setTitle(QString());
+    if (auto *liveWarning = qobject_cast<LiveWarningDialog *>(dialog))
+        liveWarning->autoAdjustSize();
+}
+
+bool hasForm(QDialog *dialog)
+{
+    if (auto *notification = qobject_cast<NotificationDialog *>(dialog))
+        return notification->hasForm();
+    if (auto *warning = qobject_cast<WarningDialog *>(dialog))
+        return warning->hasForm();
+    return static_cast<LiveWarningDialog *>(dialog)->hasForm();
+}
+
+QString textOf(QWidget *widget)
+{
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        return button->text();
+    return QString();
+}
 }
 
 class TestDialogsMessages : public QObject
@@ -47,6 +123,8 @@ private slots:
     void buttonsClose_data();
     void buttonsClose();
     void imagesOfTheLooksExist();
+    void formsAreBuiltOnFirstUseAsTheyWereBefore_data();
+    void formsAreBuiltOnFirstUseAsTheyWereBefore();
 
     void notificationFitsTheMessage_data();
     void notificationFitsTheMessage();
@@ -87,6 +165,7 @@ void TestDialogsMessages::dialogsShareOneLook()
     QCOMPARE(int(dialog->windowFlags()), 0x803);
     QVERIFY(dialog->testAttribute(Qt::WA_TranslucentBackground));
     QVERIFY(dialog->isModal());
+    dialog->show();
     QCOMPARE(dialog->size(), size);
     QCOMPARE(dialog->windowTitle(), QString("Dialog"));
     QCOMPARE(child<QLabel>(dialog.get(), "labelTitle")->text(), title);
@@ -139,6 +218,9 @@ void TestDialogsMessages::imagesOfTheLooksExist()
     WarningDialog warning(nullptr);
     LiveWarningDialog liveWarning(nullptr);
     PopupButton popup;
+    for (QDialog *dialog : {static_cast<QDialog *>(&notification), static_cast<QDialog *>(&warning),
+                            static_cast<QDialog *>(&liveWarning)})
+        dialog->show();
     const QRegularExpression url(QStringLiteral("url\\((:[^)]+)\\)"));
     QStringList checked;
     for (QWidget *top : {static_cast<QWidget *>(&notification), static_cast<QWidget *>(&warning),
@@ -171,6 +253,84 @@ void TestDialogsMessages::imagesOfTheLooksExist()
         QCOMPARE(QImageReader(expected.first).size(), expected.second);
 }
 
+void TestDialogsMessages::formsAreBuiltOnFirstUseAsTheyWereBefore_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("message"); // the notice's when shown; the upload warning's at start
+    QTest::addColumn<int>("mode");
+    QTest::newRow("notice") << "NotificationDialog" << "" << "Only 5 MB left.<br/>Free some space." << 0;
+    QTest::newRow("notice, taller") << "NotificationDialog" << "" << "The picture was lost." << 1;
+    QTest::newRow("frame-rate warning") << "WarningDialog" << "" << "" << 0;
+    QTest::newRow("upload warning, English") << "LiveWarningDialog" << "en_US" << "" << 0;
+    QTest::newRow("upload warning, Japanese") << "LiveWarningDialog" << "ja_jp" << "" << 0;
+    QTest::newRow("upload warning, its own message") << "LiveWarningDialog" << "ru_ru" << "Upload 0.4 Mbit/s" << 0;
+}
+
+// The owners make these dialogs at start and seldom show them: the form waits for the first show, even
+// through the owner's own first show, which styles every widget of its dialogs. Once shown, a dialog is
+// what it was with its form built at once: the same place and size, the same texts in the language then
+// in force.
+void TestDialogsMessages::formsAreBuiltOnFirstUseAsTheyWereBefore()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, lang);
+    QFETCH(QString, message);
+    QFETCH(int, mode);
+    QWidget owner;
+    owner.resize(200, 100);
+    // Owned by the owner, as the owners make them.
+    QDialog *lazy = makeDialog(kind, &owner).release();
+    const QSize formSize = [&kind] {
+        std::unique_ptr<QDialog> shown = makeDialog(kind);
+        shown->show();
+        return shown->size();
+    }();
+    std::unique_ptr<QDialog> eager = makeDialog(kind);
+    buildForm(eager.get());
+
+    OkTranslator german;
+    QVERIFY(QCoreApplication::installTranslator(&german));
+    for (QDialog *dialog : {lazy, eager.get()}) {
+        startUp(dialog, lang);
+        if (!message.isEmpty() && kind == "LiveWarningDialog")
+            static_cast<LiveWarningDialog *>(dialog)->setMessage(message);
+    }
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QVERIFY(!hasForm(lazy));
+    QVERIFY(lazy->findChildren<QWidget *>().isEmpty());
+
+    const QString title = kind == "NotificationDialog" ? QStringLiteral("Disk full") : QString();
+    for (QDialog *dialog : {lazy, eager.get()})
+        showAsOwners(dialog, title, message, mode);
+    QCoreApplication::removeTranslator(&german);
+    QVERIFY(hasForm(lazy));
+    // Where the owner placed it, for the size of its form.
+    QCOMPARE(lazy->pos(), centredOnScreen(formSize));
+    QCOMPARE(lazy->size(), eager->size());
+    const QList<QWidget *> formWidgets = eager->findChildren<QWidget *>();
+    QCOMPARE(lazy->findChildren<QWidget *>().size(), formWidgets.size());
+    for (QWidget *widget : formWidgets) {
+        QWidget *built = child<QWidget>(lazy, qPrintable(widget->objectName()));
+        QCOMPARE(built->geometry(), widget->geometry());
+        QCOMPARE(textOf(built), textOf(widget));
+    }
+    QCOMPARE(child<QToolButton>(lazy, "btnOk")->text(), QStringLiteral("Gut"));
+    if (!title.isEmpty())
+        QCOMPARE(child<QLabel>(lazy, "labelTitle")->text(), title);
+    if (!message.isEmpty()) {
+        const QLabel *text = lazy->findChild<QLabel *>(kind == "NotificationDialog" ? "labelMessage" : "lbContent");
+        QVERIFY2(text->text().contains(message), qPrintable(text->text()));
+    }
+
+    // The buttons close it from the first show on.
+    eager->hide();
+    QVERIFY(QTest::qWaitForWindowExposed(lazy));
+    QTest::mouseClick(child<QToolButton>(lazy, "btnOk"), Qt::LeftButton);
+    QVERIFY(!lazy->isVisible());
+}
+
 void TestDialogsMessages::notificationFitsTheMessage_data()
 {
     QTest::addColumn<int>("mode");
@@ -195,10 +355,10 @@ void TestDialogsMessages::notificationFitsTheMessage()
     QFETCH(int, dialogHeight);
     QFETCH(int, contentHeight);
     NotificationDialog dialog(nullptr);
-    // A message label of known height stands in for a message of so many lines.
-    child<QLabel>(&dialog, "labelMessage")->setFixedHeight(messageHeight);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // A message label of known height stands in for a message of so many lines.
+    child<QLabel>(&dialog, "labelMessage")->setFixedHeight(messageHeight);
     dialog.autoAdjustSize(mode);
 
     QCOMPARE(child<QLabel>(&dialog, "labelMessage")->height(), messageHeight);
@@ -210,8 +370,8 @@ void TestDialogsMessages::notificationFitsTheMessage()
 void TestDialogsMessages::notificationGrowsWithALongMessage()
 {
     NotificationDialog dialog(nullptr);
-    auto *label = child<QLabel>(&dialog, "labelMessage");
     dialog.setMessage("Saved.");
+    auto *label = child<QLabel>(&dialog, "labelMessage");
     dialog.show();
     dialog.autoAdjustSize(3);
     const int shortHeight = dialog.height();
@@ -231,6 +391,7 @@ void TestDialogsMessages::notificationGrowsWithALongMessage()
 void TestDialogsMessages::notificationTextsAndTranslation()
 {
     NotificationDialog dialog(nullptr);
+    dialog.show();
     auto *title = child<QLabel>(&dialog, "labelTitle");
     auto *message = child<QLabel>(&dialog, "labelMessage");
     const QString defaultMessage = message->text();
@@ -293,6 +454,7 @@ void TestDialogsMessages::liveWarningRowPerLanguage()
 void TestDialogsMessages::liveWarningTexts()
 {
     LiveWarningDialog dialog(nullptr);
+    dialog.show();
     auto *text = child<QLabel>(&dialog, "lbContent");
     QCOMPARE(text->text(), "<p style=\"line-height:130%\">" + SlowMessage + "</p>");
     dialog.updateString("de_DE");
@@ -301,6 +463,7 @@ void TestDialogsMessages::liveWarningTexts()
     QCOMPARE(text->text(), QString("<p style=\"line-height:130%\">Upload 0.4 Mbit/s</p>"));
 
     WarningDialog warning(nullptr);
+    warning.show();
     warning.updateString();
     QCOMPARE(child<QLabel>(&warning, "lbContent")->text(),
              QString("Currently your computer cannot render the  selected frame rate smoothly."));
