@@ -12,6 +12,7 @@
 #include "camerawindow/cameramainwidget.h"
 #include "camerawindow/resolutionmemory.h"
 #include "common/settingspath.h"
+#include "common/widgets/notificationdialog.h"
 #include "core/platformbackend.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -177,11 +179,15 @@ QString formsBuiltAtStart(Lumidesk *bar)
         built << QStringLiteral("desktop live settings");
     if (bar->settingDialog() && bar->settingDialog()->hasForm())
         built << QStringLiteral("general settings");
+    if (bar->notification() && bar->notification()->hasForm())
+        built << QStringLiteral("toolbar notice");
     for (CameraMainWidget *window : {bar->firstCameraWindow(), bar->secondCameraWindow()}) {
         if (window && window->cameraSettingDialog() && window->cameraSettingDialog()->hasForm())
             built << QStringLiteral("camera settings");
         if (window && window->liveStreamSettingDialog() && window->liveStreamSettingDialog()->hasForm())
             built << QStringLiteral("camera live settings");
+        if (window && window->notification() && window->notification()->hasForm())
+            built << QStringLiteral("camera window notice");
     }
     return built.isEmpty() ? QStringLiteral("none") : built.join(QStringLiteral(", "));
 }
@@ -354,8 +360,12 @@ int main(int argc, char *argv[])
         QDir().mkpath(path);
         qputenv(folder, path.toUtf8());
     }
-    const QString runtime = home.path() + QStringLiteral("/run");
-    QDir().mkpath(runtime);
+    // A desktop session's runtime folder is a memory file system (/run/user/<uid>), where the locks taken
+    // beside the program's sockets cost no disk writes; so is this one where the machine has one.
+    const bool memoryFolders = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    QTemporaryDir runtimeDir(memoryFolders ? QStringLiteral("/dev/shm/bench_toolbar-XXXXXX")
+                                           : home.path() + QStringLiteral("/run-XXXXXX"));
+    const QString runtime = runtimeDir.path();
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     QDir().mkpath(home.path() + QStringLiteral("/Documents"));
