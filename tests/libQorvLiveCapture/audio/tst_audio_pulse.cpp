@@ -84,8 +84,11 @@ void TestAudioPulse::initTestCase()
 
 void TestAudioPulse::init()
 {
-    // Every test starts from the server's own two modules, running.
+    // Every test starts from the server's own two modules, running, and from a list that shows them:
+    // the list is the process's, and a source the test before removed leaves it only once the
+    // server's event for that has come.
     QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
+    QTRY_COMPARE_WITH_TIMEOUT(describe(listed()), describe({m_nullInput}), FollowMs);
 }
 
 void TestAudioPulse::cleanup()
