@@ -1,7 +1,7 @@
 #include "power/powermonitor.h"
 
 #include "core/platformbackend.h"
-#include "power/linux/logindpowermonitor.h"
+#include "power/linux/linuxpowermonitor.h"
 #include "power/simulated/simulatedpowermonitor.h"
 
 namespace platform {
@@ -10,7 +10,7 @@ PowerMonitor *PowerMonitor::instance()
 {
     static PowerMonitor *monitor = PlatformBackend::isSimulated()
                                        ? static_cast<PowerMonitor *>(new SimulatedPowerMonitor)
-                                       : static_cast<PowerMonitor *>(new LogindPowerMonitor);
+                                       : static_cast<PowerMonitor *>(new LinuxPowerMonitor);
     return monitor;
 }
 

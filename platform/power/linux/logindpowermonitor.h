@@ -9,7 +9,8 @@ namespace platform {
 
 // Sleep and wake from logind's PrepareForSleep signal on the system bus, when there is one; without a
 // bus it quietly reports nothing. While awake it holds a sleep delay lock, so that logind waits for
-// the about-to-sleep handlers (a recording to finish its file) before the machine goes down.
+// the about-to-sleep handlers (a recording to finish its file) before the machine goes down. It lives
+// in the power module (PowerModule), so that only a loaded module brings in D-Bus.
 class LogindPowerMonitor : public PowerMonitor
 {
     Q_OBJECT
