@@ -186,6 +186,8 @@ void TestInstallLayout::filesWhereTheLayoutPutsThem_data()
     QTest::newRow("keystone module") << app + "/lib/liblumidesk-keystone.so" << false << QSize();
     // Loaded by the Linux audio backend when it first lists the inputs.
     QTest::newRow("audio capture module") << app + "/lib/liblumidesk-audio.so" << false << QSize();
+    // Loaded by the Linux power backend from the event loop once the program is up.
+    QTest::newRow("power module") << app + "/lib/liblumidesk-power.so" << false << QSize();
     // Where the programs look, as the code computes it from the main program's folder.
     const QString drawlet = platform::InstallLayout::drawletProgram(app);
     if (LUMIDESK_HAS_DRAWLET)

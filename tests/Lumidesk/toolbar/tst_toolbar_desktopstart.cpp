@@ -97,14 +97,15 @@ QByteArray firstMapped(const QList<const char *> &libraries)
 
 // The libraries only recording, streaming, downloads and keystone need are opened by their feature:
 // none of them is in the process once the toolbar is up, with its camera window made. Those of the
-// microphones' list (Qt Multimedia, PulseAudio) come only after the toolbar was shown, from the event
-// loop.
+// microphones' list (Qt Multimedia, PulseAudio) and of the sleep and wake signals (D-Bus) come only
+// after the toolbar was shown, from the event loop.
 void TestDesktopStart::featureLibrariesWaitForTheirFeature()
 {
     const QList<const char *> features{"libavcodec.so", "libavformat.so", "libavutil.so", "libswscale.so",
                                        "libswresample.so", "libcurl.so", "libopencv_", "liblumidesk-keystone.so"};
     QList<const char *> beforeShown = features;
-    beforeShown << "libQt5Multimedia.so" << "libpulse.so" << "liblumidesk-audio.so";
+    beforeShown << "libQt5Multimedia.so" << "libpulse.so" << "liblumidesk-audio.so" << "libQt5DBus.so"
+                << "libdbus-1.so" << "liblumidesk-power.so";
 
     LumideskStartup startup;
     QVERIFY(startup.toolbar()->firstCameraWindow());

@@ -5,8 +5,9 @@
 
 // FFmpeg's libraries, with the hundred-odd libraries they pull in (codecs, hardware video drivers,
 // OpenCL), libcurl, with its TLS, Kerberos and LDAP, and libpulse and Qt Multimedia, with libsndfile
-// and its codecs, are opened on first use (Qt Multimedia by the audio capture module): neither the
-// libraries that call them nor the program may load them at start, and no call may be left bound to
+// and its codecs, are opened on first use (Qt Multimedia by the audio capture module), and so is
+// D-Bus, with libsystemd, libgcrypt and the compressors it brings (by the power module): neither the
+// libraries that call them nor the programs may load them at start, and no call may be left bound to
 // them directly, which would end the program when it is made.
 
 namespace {
@@ -97,6 +98,19 @@ void TestMediaFfmpegLinkage::loadedOnUseOnly_data()
     for (const auto &library : sound) {
         const QString name = QFileInfo(library.first).fileName().section(QLatin1Char('.'), 0, 0);
         for (const auto &user : soundUsers) {
+            QTest::newRow(qPrintable(name + QStringLiteral(", ") + user.first))
+                << user.second << "libQt5Core" << library.first << library.second;
+        }
+    }
+    const QList<QPair<QString, QString>> dbus = {
+        {QStringLiteral(LUMIDESK_QTDBUS_FILE), QStringLiteral("_ZN15QDBusConnection9systemBusEv")},
+        {QStringLiteral(LUMIDESK_LIBDBUS_FILE), QStringLiteral("dbus_bus_get")},
+    };
+    const QList<QPair<QString, QString>> dbusUsers = {
+        users.first(), users.last(), {QStringLiteral("annotation program"), QStringLiteral(LUMIDESK_DRAWLET_FILE)}};
+    for (const auto &library : dbus) {
+        const QString name = QFileInfo(library.first).fileName().section(QLatin1Char('.'), 0, 0);
+        for (const auto &user : dbusUsers) {
             QTest::newRow(qPrintable(name + QStringLiteral(", ") + user.first))
                 << user.second << "libQt5Core" << library.first << library.second;
         }
