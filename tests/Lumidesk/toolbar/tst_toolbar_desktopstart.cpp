@@ -4,6 +4,7 @@
 #include "toolbar/lumideskstartup.h"
 
 #include "autoserialfilelogger.h"
+#include "processprobes.h"
 
 #include <QApplication>
 #include <QFile>
@@ -76,24 +77,6 @@ void TestDesktopStart::qtMessagesGoToTheLogWhileRunning()
     QVERIFY(!text.contains("a trace below the default level"));
     QVERIFY(!text.contains("a warning after the end"));
 }
-
-namespace {
-
-// The first of `libraries` the process has mapped, or an empty text.
-QByteArray firstMapped(const QList<const char *> &libraries)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("(no /proc/self/maps)");
-    const QByteArray mapped = maps.readAll();
-    for (const char *library : libraries) {
-        if (mapped.contains(library))
-            return library;
-    }
-    return QByteArray();
-}
-
-} // namespace
 
 // The libraries only recording, streaming, downloads and keystone need are opened by their feature:
 // none of them is in the process once the toolbar is up, with its camera window made. Those of the

@@ -4,6 +4,8 @@
 #include "power/linux/powermodule.h"
 #include "power/powermonitor.h"
 
+#include "processprobes.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -18,20 +20,6 @@ namespace {
 
 // What a connection to a bus needs; none of it may be in the process before the event loop runs.
 const QList<const char *> DBusLibraries{"libQt5DBus.so", "libdbus-1.so", "liblumidesk-power.so"};
-
-// The first of `libraries` the process has mapped, or an empty text.
-QByteArray firstMapped(const QList<const char *> &libraries)
-{
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("(no /proc/self/maps)");
-    const QByteArray mapped = maps.readAll();
-    for (const char *library : libraries) {
-        if (mapped.contains(library))
-            return library;
-    }
-    return QByteArray();
-}
 
 } // namespace
 

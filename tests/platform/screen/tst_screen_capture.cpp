@@ -2,7 +2,7 @@
 #include "screen/simulated/simulatedscreencapture.h"
 #include "screen/x11/x11screencapture.h"
 
-#include "opensockets.h"
+#include "processprobes.h"
 
 #include <QGuiApplication>
 #include <QPainter>
