@@ -93,12 +93,12 @@ bool SimulatedCameras::unplug(const QString &uniqueId)
     return true;
 }
 
-void SimulatedCameras::sleep()
+void SimulatedCameras::suspendComputer()
 {
     emit aboutToSleep();
 }
 
-void SimulatedCameras::wake()
+void SimulatedCameras::resumeComputer()
 {
     emit woke();
 }

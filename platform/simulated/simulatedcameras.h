@@ -39,8 +39,9 @@ public:
     bool plug(const QSharedPointer<SimulatedCamera> &camera);
     // False when no camera with that id is present.
     bool unplug(const QString &uniqueId);
-    void sleep();
-    void wake();
+    // The simulated computer going to sleep and waking (aboutToSleep, woke): events, not waits.
+    void suspendComputer();
+    void resumeComputer();
 
     // Back to the two default cameras, without signals (for tests between cases).
     void reset();

@@ -157,8 +157,8 @@ void TestCameraManager::sleepAndWake()
 {
     QSignalSpy bySignature(m_manager, SIGNAL(powerStateChanged(int)));
     QSignalSpy byBase(m_manager, &DocCamManager::powerStateChanged);
-    SimulatedCameras::instance()->sleep();
-    SimulatedCameras::instance()->wake();
+    SimulatedCameras::instance()->suspendComputer();
+    SimulatedCameras::instance()->resumeComputer();
     QCOMPARE(bySignature.count(), 2);
     QCOMPARE(bySignature.at(0).at(0).toInt(), 0);
     QCOMPARE(bySignature.at(1).at(0).toInt(), 1);

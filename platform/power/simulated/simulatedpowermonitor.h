@@ -4,8 +4,8 @@
 
 namespace platform {
 
-// Sleep and wake on request (SimulatedCameras::sleep and wake), for users and tests without a real
-// power source.
+// Sleep and wake on request (SimulatedCameras::suspendComputer and resumeComputer), for users and
+// tests without a real power source.
 class SimulatedPowerMonitor : public PowerMonitor
 {
     Q_OBJECT

@@ -430,10 +430,10 @@ void TestCamWindowRecording::frameRateWarning()
     QVERIFY(report(rate / 2 - 1, 10));
     QVERIFY(window->btnWarring->isHidden());
     // Asleep, the reports mean nothing.
-    SimulatedCameras::instance()->sleep();
+    SimulatedCameras::instance()->suspendComputer();
     QVERIFY(report(0, 20));
     QVERIFY(window->btnWarring->isHidden());
-    SimulatedCameras::instance()->wake();
+    SimulatedCameras::instance()->resumeComputer();
 }
 
 void TestCamWindowRecording::sleepAndWake_data()
@@ -450,9 +450,9 @@ void TestCamWindowRecording::sleepAndWake()
     window->recordClick();
     if (pausedBefore)
         window->recordPause();
-    SimulatedCameras::instance()->sleep();
+    SimulatedCameras::instance()->suspendComputer();
     QTRY_COMPARE(window->getRecordState(), 2);
-    SimulatedCameras::instance()->wake();
+    SimulatedCameras::instance()->resumeComputer();
     QTRY_COMPARE(window->getRecordState(), pausedBefore ? 2 : 3);
     // Whatever the wake still had queued changes it no more.
     QVERIFY(drainQueued());

@@ -255,10 +255,10 @@ void TestDesktopLive::sleepStopsTheStream()
     ScriptedPanel panel;
     goLive(*bar, &panel);
     panel.clear();
-    platform::SimulatedCameras::instance()->sleep();
+    platform::SimulatedCameras::instance()->suspendComputer();
     QTRY_VERIFY(!bar->isLive());
     QCOMPARE(panel.count("cap_stopLive"), 1);
-    platform::SimulatedCameras::instance()->wake();
+    platform::SimulatedCameras::instance()->resumeComputer();
     // A stop that goes round the panel once more proves the wake sent nothing before it.
     QMetaObject::invokeMethod(bar.get(), "stopLiveFromRtmp");
     QTRY_COMPARE(panel.count("cap_stopLive"), 2);

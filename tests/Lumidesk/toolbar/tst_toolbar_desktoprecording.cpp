@@ -418,12 +418,12 @@ void TestDesktopRecording::sleepPausesWakeResumes()
         QTRY_COMPARE(bar->recordState(), int(Lumidesk::Paused));
     }
     panel.clear();
-    platform::SimulatedCameras::instance()->sleep();
+    platform::SimulatedCameras::instance()->suspendComputer();
     QTRY_COMPARE(bar->recordState(), int(Lumidesk::Paused));
     if (withPanel)
         QTRY_VERIFY(panel.received().contains("cap_pauseRecord"));
     QSignalSpy power(DocCamManager::getDocCamManager(), &DocCamManager::powerStateChanged);
-    platform::SimulatedCameras::instance()->wake();
+    platform::SimulatedCameras::instance()->resumeComputer();
     QTRY_VERIFY(!power.isEmpty());
     QTRY_COMPARE(bar->recordState(), afterWake);
     // Whatever the wake and the panel's echo sent has arrived once the marker has.

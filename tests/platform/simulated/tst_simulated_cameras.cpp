@@ -245,10 +245,10 @@ void TestSimulatedCameras::sleepAndWake()
     platform::PowerMonitor *power = platform::PowerMonitor::instance();
     QSignalSpy sleeping(power, &platform::PowerMonitor::aboutToSleep);
     QSignalSpy woke(power, &platform::PowerMonitor::woke);
-    SimulatedCameras::instance()->sleep();
+    SimulatedCameras::instance()->suspendComputer();
     QCOMPARE(sleeping.count(), 1);
     QCOMPARE(woke.count(), 0);
-    SimulatedCameras::instance()->wake();
+    SimulatedCameras::instance()->resumeComputer();
     QCOMPARE(woke.count(), 1);
 }
 
