@@ -235,10 +235,16 @@ void CameraMainWidget::setNoticeText()
     lbTiptx->setText(tr(ConnectTip));
 }
 
+void CameraMainWidget::ensureNoticeText()
+{
+    if (!noticeTextSet)
+        setNoticeText();
+}
+
 void CameraMainWidget::setVisible(bool visible)
 {
-    if (visible && !noticeTextSet)
-        setNoticeText();
+    if (visible)
+        ensureNoticeText();
     QWidget::setVisible(visible);
 }
 

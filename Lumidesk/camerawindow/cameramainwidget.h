@@ -341,6 +341,7 @@ private:
     // Construction, step by step.
     void connectPublisher();
     void setNoticeText();
+    void ensureNoticeText();
     void makeDialogs();
     void connectControls();
     void connectResizers();

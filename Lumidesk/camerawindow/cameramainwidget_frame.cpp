@@ -97,8 +97,7 @@ void CameraMainWidget::fitNotice(int areaWidth, int areaHeight)
     // The box keeps the form's size unless its text needs more, in whatever language: then it grows
     // about the middle of the area, never past it. The text fills the box but for a margin and wraps.
     const QSize least = NoticeBoxSize;
-    if (!noticeTextSet)
-        setNoticeText();
+    ensureNoticeText();
     const int widestWord = lbTiptx->minimumSizeHint().width();
     const int width = qBound(least.width(), widestWord + 2 * NoticeMargin, qMax(least.width(), areaWidth));
     const int textWidth = width - 2 * NoticeMargin;
