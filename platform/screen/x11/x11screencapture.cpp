@@ -43,7 +43,7 @@ void X11ScreenCapture::updateGeometry()
     // Without Qt's screens (the offscreen platform, a program without a GUI) the whole root window, asked
     // on a connection of the moment: the grabber belongs to whichever thread holds the grab lock.
     if (geometry.isEmpty()) {
-        const X11ScreenGrabber root;
+        const X11ScreenGrabber root(m_displayName);
         if (root.isOpen())
             geometry = root.rootGeometry();
     }
