@@ -27,9 +27,16 @@ QString waitForLine(QProcess &program, const QString &prefix)
                 return line;
         }
         if (program.state() == QProcess::NotRunning)
-            return QString();
+            break;
         program.waitForReadyRead(200);
     }
+    // Said before the comparison fails, so that a run that went wrong shows how.
+    if (program.state() == QProcess::NotRunning)
+        qWarning("no \"%s\" line: the program ended (exit status %d, code %d)", qPrintable(prefix),
+                 int(program.exitStatus()), program.exitCode());
+    else
+        qWarning("no \"%s\" line within %d ms", qPrintable(prefix), WaitMs);
+    qWarning("its error output: %s", program.readAllStandardError().right(4000).constData());
     return QString();
 }
 
