@@ -4,12 +4,21 @@
 #include "toolbar/lumidesk.h"
 #include "toolbar/lumideskstartup.h"
 
+#include "vantoupdater.h"
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <QWindow>
 
 #include <cstdio>
+
+void StartupTestHook::prepare()
+{
+    const QString server = qEnvironmentVariable("LUMIDESK_TEST_UPDATE_SERVER");
+    if (!server.isEmpty())
+        VantoUpdater::setUpdateServerBase(QUrl(server));
+}
 
 StartupTestHook::StartupTestHook(LumideskStartup *startup, QObject *parent)
     : QObject(parent)

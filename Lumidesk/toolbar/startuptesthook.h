@@ -18,6 +18,10 @@ class StartupTestHook : public QObject
     Q_OBJECT
 
 public:
+    // Before the start: LUMIDESK_TEST_UPDATE_SERVER, when set, is the update server the start-up
+    // check asks (a test's own on 127.0.0.1) in place of the build's.
+    static void prepare();
+
     explicit StartupTestHook(LumideskStartup *startup, QObject *parent = nullptr);
 
 protected:
