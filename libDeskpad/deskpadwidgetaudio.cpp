@@ -8,6 +8,7 @@
 #include "desktop/desktoppaths.h"
 
 #include <QAbstractItemView>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -155,7 +156,12 @@ void DeskpadWidget::chooseFirstRow()
 bool DeskpadWidget::loadAudioSetting()
 {
     // The main program remembers the chosen row in its own settings file; the panel only reads it.
-    const QSettings settings(platform::DesktopPaths::mainSettingsFile(), QSettings::IniFormat);
+    // Only a regular file (or a link to one) is read: opening a named pipe in its place would wait for
+    // a writer that may never come, and the panel with it.
+    const QString file = platform::DesktopPaths::mainSettingsFile();
+    if (!QFileInfo(file).isFile())
+        return false;
+    const QSettings settings(file, QSettings::IniFormat);
     const QString text = settings.value(QLatin1String(AudioSettingKey)).toString();
     if (text.isEmpty())
         return false;

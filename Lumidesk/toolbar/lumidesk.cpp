@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
@@ -291,14 +292,32 @@ void Lumidesk::checkForUpdate()
     connect(m_updateDialog, &SwUpdateDialog::closeSystem, this, &Lumidesk::closeToolBar);
     connect(m_updateDialog, &SwUpdateDialog::closeSWUpdate, this, &Lumidesk::showSelectLayout);
     keepAboveCameraWindows(m_updateDialog);
-    if (StartupUpdateCheck::isConfigured() && m_updateDialog->CheckSWVersion()) {
-        m_updateDialog->setModal(true);
-        m_updateDialog->show();
-    } else {
+    if (!StartupUpdateCheck::isConfigured()) {
         // The chooser opens with the toolbar: after the first-run guide, never as a second modal
         // dialog beside it, nor before the toolbar is on screen.
         m_chooserWithToolbar = true;
+        return;
     }
+    // The check waits for the update server in a nested event loop, for seconds when the server is
+    // slow or silent. Run on the event loop's first turn, it holds nothing back: the toolbar (or the
+    // first-run guide) is on screen and works meanwhile, and the answer still decides between the
+    // offer and the chooser.
+    QTimer::singleShot(0, this, [this] {
+        const QPointer<Lumidesk> self(this);
+        const bool offered = m_updateDialog->CheckSWVersion();
+        if (!self || m_closing)
+            return;
+        if (offered) {
+            m_updateDialog->setModal(true);
+            m_updateDialog->show();
+        } else if (!isVisible()) {
+            m_chooserWithToolbar = true;
+        } else if (!m_pipWidget->hasForm()) {
+            // The chooser builds its form when first shown or used: a user (or phone) that already
+            // picked a layout while the server kept silent gets no chooser thrown at them.
+            showSelectLayout();
+        }
+    });
 }
 
 void Lumidesk::makeAudioPoll()

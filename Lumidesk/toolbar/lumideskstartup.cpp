@@ -17,6 +17,7 @@
 
 namespace {
 
+const Journix::LogLevel ErrorLevel = Journix::LogLevel(2);
 const Journix::LogLevel StateLevel = Journix::LogLevel(4);
 const int DefaultLogLevel = 4;
 
@@ -80,7 +81,9 @@ void LumideskStartup::startLogging()
     cleanLogFiles();
     m_logger.reset(new AutoSerialFileLogger(LogFolder::filePattern()));
 
-    m_settings.reset(new QSettings(INIPATH + QLatin1String("/settings.ini"), QSettings::IniFormat));
+    // Something other than a regular file in the settings file's place gives the defaults.
+    const QString refusal = SettingsPath::refusal();
+    m_settings.reset(new QSettings(SettingsPath::iniFile(), QSettings::IniFormat));
     m_logLevel = m_settings->value(QStringLiteral("Journix/LogLevel"), DefaultLogLevel).toInt();
 
     journix->setLogLevel(m_logLevel);
@@ -88,6 +91,11 @@ void LumideskStartup::startLogging()
     journix->startLog();
     _LumideskLog::installMessageHandler(m_logLevel);
     _LumideskLog::log(StateLevel, QStringLiteral("Lumidesk starts, log level %d."), m_logLevel);
+    if (!refusal.isEmpty())
+        _LumideskLog::log(ErrorLevel,
+                          QStringLiteral("Settings file not used: %s. Lumidesk starts with the default settings; "
+                                         "what it saves is kept elsewhere until it ends."),
+                          refusal.toUtf8().constData());
 }
 
 void LumideskStartup::createWindows()

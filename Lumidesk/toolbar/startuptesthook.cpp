@@ -4,12 +4,28 @@
 #include "toolbar/lumidesk.h"
 #include "toolbar/lumideskstartup.h"
 
+#include "vantoupdater.h"
+
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <QWindow>
 
 #include <cstdio>
+
+void StartupTestHook::prepare()
+{
+    const QString server = qEnvironmentVariable("LUMIDESK_TEST_UPDATE_SERVER");
+    if (!server.isEmpty())
+        VantoUpdater::setUpdateServerBase(QUrl(server));
+    if (qEnvironmentVariableIsSet("LUMIDESK_TEST_HOLD_START")) {
+        std::puts("holding");
+        std::fflush(stdout);
+        char line[16];
+        while (std::fgets(line, sizeof line, stdin) && qstrcmp(line, "go\n") != 0) {
+        }
+    }
+}
 
 StartupTestHook::StartupTestHook(LumideskStartup *startup, QObject *parent)
     : QObject(parent)

@@ -18,6 +18,12 @@ class StartupTestHook : public QObject
     Q_OBJECT
 
 public:
+    // Before the start, once the program found no other one running: LUMIDESK_TEST_UPDATE_SERVER,
+    // when set, is the update server the start-up check asks (a test's own on 127.0.0.1) in place of
+    // the build's; with LUMIDESK_TEST_HOLD_START set, the start prints "holding" and waits for a line
+    // "go" on standard input, so a test can start another while this one is under way.
+    static void prepare();
+
     explicit StartupTestHook(LumideskStartup *startup, QObject *parent = nullptr);
 
 protected:

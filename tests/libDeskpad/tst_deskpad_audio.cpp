@@ -17,6 +17,14 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 class TestDeskpadAudio : public QObject
 {
     Q_OBJECT
@@ -29,6 +37,7 @@ private slots:
     void rows();
     void firstChoice_data();
     void firstChoice();
+    void settingsPipeIsNotRead();
     void choosingRows();
     void pressedRowIsRemembered();
     void volume_data();
@@ -149,6 +158,42 @@ void TestDeskpadAudio::firstChoice()
     QVERIFY(m_fixture->send(message));
     QCOMPARE(list()->currentIndex(), row);
     QCOMPARE(m_fixture->take(), QStringList());
+}
+
+void TestDeskpadAudio::settingsPipeIsNotRead()
+{
+    QDir().mkpath(platform::DesktopPaths::mainSettingsFolder());
+    const QByteArray path = QFile::encodeName(platform::DesktopPaths::mainSettingsFile());
+    QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    // A panel that opened the pipe for reading would wait for a writer for good. This writer frees
+    // such a reader and says so: without a reader waiting, its open fails at once.
+    std::atomic<bool> stop{false};
+    std::atomic<bool> freed{false};
+    std::thread writer([&] {
+        while (!stop) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                freed = true;
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+
+    const bool sent = m_fixture->send(QStringLiteral("cap_MacUpdateAudioList/p2/pUSB Mic/pid-a/pUSB Mic/pid-b"));
+    const int row = list()->currentIndex();
+    stop = true;
+    writer.join();
+    struct stat after;
+    const bool stillPipe = ::stat(path.constData(), &after) == 0 && S_ISFIFO(after.st_mode);
+    QFile::remove(platform::DesktopPaths::mainSettingsFile());
+
+    QVERIFY(sent);
+    QVERIFY2(!freed, "the panel opened the settings pipe");
+    QVERIFY(stillPipe);
+    // Nothing remembered: the first input.
+    QCOMPARE(row, 1);
+    QCOMPARE(m_fixture->take(), QStringList{"cap_MacChangeAudioSource/pUSB Mic/pid-a/p1"});
 }
 
 void TestDeskpadAudio::choosingRows()

@@ -118,6 +118,55 @@ QByteArray log()
     return all;
 }
 
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The TCP ports the process pid listens on, from the kernel's tables of its sockets.
+QList<int> listeningPorts(qint64 pid)
+{
+    QSet<QByteArray> sockets;
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QFileInfo &fd : QDir(fds).entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = fd.symLinkTarget();
+        if (target.contains("socket:["))
+            sockets.insert(target.section('[', 1).section(']', 0, 0).toLatin1());
+    }
+    QList<int> ports;
+    for (const char *table : {"tcp", "tcp6"}) {
+        const QList<QByteArray> lines = fileBytes(QStringLiteral("/proc/%1/net/%2").arg(pid).arg(table)).split('\n');
+        for (const QByteArray &line : lines.mid(1)) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            // local address, state 0A (listening), the socket's inode
+            if (fields.size() > 9 && fields.at(3) == "0A" && sockets.contains(fields.at(9)))
+                ports.append(fields.at(1).split(':').last().toInt(nullptr, 16));
+        }
+    }
+    return ports;
+}
+
+// Every mapped top-level window on the display named name, whoever made it.
+int mappedWindowsNamed(const QString &name)
+{
+    xcb_connection_t *c = QX11Info::connection();
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, QX11Info::appRootWindow()), nullptr), &free);
+    if (!tree)
+        return -1;
+    int count = 0;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attributes(
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr), &free);
+        if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE
+            && QString::fromUtf8(property(children[i], atom("_NET_WM_NAME"), atom("UTF8_STRING"))) == name)
+            ++count;
+    }
+    return count;
+}
+
 } // namespace
 
 // The Lumidesk program itself, as installed: run from a folder laid out like the installed one, with
@@ -130,6 +179,7 @@ private slots:
     void initTestCase();
     void startsDrawletAndClosesCleanly();
     void runsWithoutDrawlet();
+    void secondStartLeavesTheFirstAlone();
 
 private:
     // The program's folder: the program, its libraries and catalogues, and DrawletApp when asked.
@@ -158,7 +208,7 @@ QString TestToolbarProgram::layOut(bool withDrawlet)
         QDir().mkpath(folder + "/DrawletApp/bin");
         QFile fake(folder + "/DrawletApp/bin/DrawletApp");
         fake.open(QIODevice::WriteOnly);
-        fake.write("#!/bin/sh\necho \"$$ $#\" > \"" + m_marker.toUtf8() + "\"\n");
+        fake.write("#!/bin/sh\necho \"$$ $#\" >> \"" + m_marker.toUtf8() + "\"\n");
         fake.close();
         fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -228,6 +278,53 @@ void TestToolbarProgram::runsWithoutDrawlet()
     runAndClose(folder);
     QVERIFY(!QFileInfo::exists(m_marker));
     QVERIFY(log().contains("DrawletApp not found at " + QDir::cleanPath(folder).toUtf8() + "/DrawletApp/bin/DrawletApp"));
+}
+
+void TestToolbarProgram::secondStartLeavesTheFirstAlone()
+{
+    QFile::remove(m_marker);
+    const QString folder = layOut(true);
+    {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.setValue("Guid/Enabled", 0);
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LUMIDESK_SIMULATE", "1");
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(folder + "/Lumidesk", QStringList());
+    QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
+    const ForeignWindow bar = waitForWindow(first.processId(), "Tivlo");
+    QVERIFY2(bar.id, first.readAllStandardError().constData());
+    QTRY_VERIFY(QFileInfo::exists(m_marker));
+    const QList<int> ports = listeningPorts(first.processId());
+    QCOMPARE(ports.size(), 1);
+    const QByteArray settings = fileBytes(settingsFile());
+
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(folder + "/Lumidesk", QStringList());
+    QVERIFY2(second.waitForFinished(WaitMs), "the second start did not end");
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(second.readAllStandardError(), QByteArray("Lumidesk is already running.\n"));
+
+    // One toolbar on the display, one phone port, one DrawletApp started, the settings as they were.
+    QCOMPARE(mappedWindowsNamed("Tivlo"), 1);
+    QCOMPARE(waitForWindow(first.processId(), "Tivlo").id, bar.id);
+    QCOMPARE(listeningPorts(first.processId()), ports);
+    QCOMPARE(fileBytes(m_marker).count('\n'), 1);
+    QCOMPARE(fileBytes(settingsFile()), settings);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    // The layout chooser is modal: it goes first, then the toolbar.
+    const ForeignWindow chooser = waitForWindow(first.processId(), "Form");
+    QVERIFY(chooser.id);
+    closeWindow(chooser.id);
+    QTRY_VERIFY(windowsOf(first.processId()).size() == 1);
+    closeWindow(bar.id);
+    QVERIFY2(first.waitForFinished(WaitMs), "the program did not end");
+    QCOMPARE(first.exitCode(), 0);
 }
 
 QTEST_MAIN(TestToolbarProgram)
