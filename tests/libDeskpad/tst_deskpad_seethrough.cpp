@@ -113,7 +113,7 @@ private:
 
 void TestDeskpadSeeThrough::initTestCase()
 {
-    // The test is about a display without one.
+    // The test is about a display without a compositing manager, as Xvfb alone is.
     QVERIFY(!platform::SeeThroughShape::compositing());
     m_screen = QGuiApplication::primaryScreen()->geometry();
     m_desktop.reset(new QLabel);
