@@ -9,6 +9,7 @@
 #include "warningdialog.h"
 
 #include "desktop/installlayout.h"
+#include "desktop/seethroughshape.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -90,6 +91,7 @@ DeskpadWidget::DeskpadWidget(QDockWidget *parent)
 
     setToolTips();
     checkStringLength();
+    updateSeeThroughShape();
 }
 
 DeskpadWidget::~DeskpadWidget()
@@ -298,6 +300,7 @@ void DeskpadWidget::beginCountdown(QTimer *timer)
     ui->lebalCountdown->resize(screen.size());
     ui->lebalCountdown->setText(QString::number(m_countdownNumber));
     ui->lebalCountdown->show();
+    updateSeeThroughShape();
     timer->start(m_timing.countdownStepMs);
 }
 
@@ -309,10 +312,12 @@ void DeskpadWidget::countdownStep(QTimer *timer, void (DeskpadWidget::*start)())
     m_countdownNumber = n - 1;
     if (n > 1) {
         ui->lebalCountdown->setText(QString::number(n - 1));
+        updateSeeThroughShape();
         timer->start(m_timing.countdownStepMs);
     } else if (n == 1) {
         // The screen is clear for a moment, so the number is not in the recording.
         ui->lebalCountdown->hide();
+        updateSeeThroughShape();
         timer->start(m_timing.countdownLastStepMs);
     } else {
         restoreFromCountdown();
@@ -326,6 +331,34 @@ void DeskpadWidget::restoreFromCountdown()
     move(m_savedPos);
     resize(ui->widgetMain->size());
     ui->widgetMain->move(0, 0);
+    updateSeeThroughShape();
+}
+
+void DeskpadWidget::updateSeeThroughShape()
+{
+    // Without a compositor the panel's clear pixels come out black: below the title row when it is
+    // collapsed, and, while a countdown covers the screen, the whole desktop. The panel is then cut
+    // down to its controls and the number, and the desktop shows around them.
+    const QPoint controls = ui->widgetMain->pos();
+    QRegion visible(ui->widgetTitle->geometry().translated(controls));
+    if (!ui->frameBottom->isHidden())
+        visible += ui->frameBottom->geometry().translated(controls);
+    if (!ui->lebalCountdown->isHidden())
+        visible += countdownNumberArea();
+    const QRegion shape = platform::SeeThroughShape::mask(visible);
+    if (mask() != shape)
+        setMask(shape);
+}
+
+QRect DeskpadWidget::countdownNumberArea() const
+{
+    const QLabel *number = ui->lebalCountdown;
+    number->ensurePolished();
+    const QFontMetrics metrics(number->font());
+    // The number on a dark plate of its own, half a line wider than the figure all round.
+    const int margin = metrics.height() / 2;
+    const QRect text = metrics.boundingRect(number->rect(), int(number->alignment()), number->text());
+    return text.adjusted(-margin, -margin, margin, margin).translated(number->pos());
 }
 
 void DeskpadWidget::cancelCountdown(QTimer *timer)
@@ -593,6 +626,7 @@ void DeskpadWidget::minimizeWidget()
     ui->btnMini->hide();
     ui->btnNonMini->show();
     ui->frameBottom->hide();
+    updateSeeThroughShape();
 }
 
 void DeskpadWidget::nonMinimizeWidget()
@@ -601,6 +635,7 @@ void DeskpadWidget::nonMinimizeWidget()
     ui->btnMini->show();
     ui->btnNonMini->hide();
     ui->frameBottom->show();
+    updateSeeThroughShape();
 }
 
 void DeskpadWidget::closeWidget()

@@ -145,6 +145,8 @@ private:
     void countdownStep(QTimer *timer, void (DeskpadWidget::*start)());
     void cancelCountdown(QTimer *timer);
     void restoreFromCountdown();
+    void updateSeeThroughShape();
+    QRect countdownNumberArea() const;
 
     void refillAudioList(const QList<QString> &names, const QList<QString> &ids, bool namesOnly);
     void numberEqualRows();

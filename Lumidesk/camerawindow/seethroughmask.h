@@ -8,7 +8,8 @@ class QWidget;
 // lies below it only when a compositor blends them; on a plain X server they come out black, so the
 // camera window and its overlays would hide the live picture. There the windows get a shape that
 // leaves out what should be clear (the window system then shows the preview window through the gap);
-// with a compositor they keep their translucent look and no shape.
+// with a compositor they keep their translucent look and no shape. The choice is the platform layer's
+// (platform::SeeThroughShape), which the record and live panel follows too.
 class SeeThroughMask
 {
 public:

@@ -1,6 +1,7 @@
 #include "common/abstractcapturescreenaction.h"
 
 #include "audio/soundplayer.h"
+#include "desktop/nativewindow.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -68,9 +69,13 @@ void AbstractCaptureScreenAction::executeSuccessResponse(QRect rect)
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         flash.setGeometry(screen->geometry());
     setWidget(&flash);
+    // The flash's time counts from when the X server has drawn it: shown and hidden again on the
+    // program's own clock, a busy moment could take it away before it ever reached the screen.
+    platform::NativeWindow::waitUntilOnScreen(flash.windowHandle());
 
+    // A coarse timer may fire a little early; the flash lasts at least its time.
     QEventLoop wait;
-    QTimer::singleShot(FlashMs, &wait, &QEventLoop::quit);
+    QTimer::singleShot(FlashMs, Qt::PreciseTimer, &wait, &QEventLoop::quit);
     wait.exec();
 }
 

@@ -16,7 +16,7 @@ public:
     enum Edge { Top = 0, Bottom = 1, Left = 2, Right = 3 };
 
     static const QString CAPTURE_SOUND_PATH;
-    // How long the flash stays on screen, in milliseconds.
+    // How long the flash stays on screen, in milliseconds, counted from when it is on the screen.
     static const int FlashMs = 40;
 
     static const float XRatio;
@@ -41,9 +41,9 @@ public:
     // the previous edge.
     int checkDockWidgetPosition(QPoint p);
 
-    // Plays the capture sound and flashes the primary screen black for FlashMs. The rectangle is not
-    // used: the flash always covers the whole primary screen. Pending events are processed during the
-    // flash.
+    // Plays the capture sound and flashes the primary screen black for FlashMs once the flash is on the
+    // screen. The rectangle is not used: the flash always covers the whole primary screen. Pending
+    // events are processed during the flash and while it comes up.
     void executeSuccessResponse(QRect rect);
 
     // Makes w the flash: black, opaque and shown.

@@ -1,8 +1,11 @@
 #include "desktop/nativewindow.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 #include <QX11Info>
 
@@ -79,6 +82,32 @@ void NativeWindow::waitUntilSettled(QWindow *window, int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     while ((managedState(window) != 0) != shown && !deadline.hasExpired())
         QThread::msleep(1);
+}
+
+bool NativeWindow::waitUntilOnScreen(QWindow *window, int timeoutMs)
+{
+    if (!window || !window->isVisible())
+        return false;
+    // The bound's timer also wakes the wait when no event comes.
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.start(timeoutMs);
+    while (!window->isExposed() && bound.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!window->isExposed())
+        return false;
+    roundTrip();
+    return true;
+}
+
+void NativeWindow::roundTrip()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    xcb_connection_t *connection = QX11Info::connection();
+    if (!connection)
+        return;
+    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 bool NativeWindow::managerRunning()

@@ -22,6 +22,11 @@ public:
     // caught up can end up withdrawn, off the screen, while the program thinks it shown. Returns at
     // once without a manager.
     static void waitUntilSettled(QWindow *window, int timeoutMs = 1000);
+    // Returns once a shown window is on the screen: exposed (and so drawn by the program) and what it
+    // drew done by the X server, which runs the requests of a client in order, so a round trip after
+    // the drawing is through them all. A window shown and hidden again without this can be gone before
+    // the server ever drew it. False when the window was not exposed within the bound.
+    static bool waitUntilOnScreen(QWindow *window, int timeoutMs = 1000);
     // Asks the window manager (or compositor) to draw no shadow around the window.
     static void setShadow(QWindow *window, bool shadow);
     // Makes the window system draw the window afresh: the native frame is grown by one pixel and put
@@ -35,6 +40,7 @@ public:
 
 private:
     static void askForStayOnTop(QWindow *window);
+    static void roundTrip();
     static bool managerRunning();
     // The window manager's WM_STATE of the window: 0 when it has none or says withdrawn.
     static quint32 managedState(QWindow *window);
