@@ -599,9 +599,10 @@ void TestToolbar::updateOfferedInsteadOfTheChooser()
     VantoUpdater::setUpdateServerBase(server.url());
 
     auto bar = makeToolbar();
+    // The check asks once the event loop runs, after the toolbar is up.
+    QTRY_VERIFY(bar->updateDialog()->isVisible());
     VantoUpdater::setUpdateServerBase(reserved);
     QCOMPARE(server.requestCount(), 1);
-    QVERIFY(bar->updateDialog()->isVisible());
     QVERIFY(bar->updateDialog()->isModal());
     QTest::qWait(50);
     QVERIFY(!bar->layoutChooser()->isVisible());
