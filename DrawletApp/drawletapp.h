@@ -3,6 +3,7 @@
 #include "configtype.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -185,6 +186,11 @@ private:
     TR *m_tr = nullptr;
 
     Mode m_mode = Mode::None;
+    // Where the main program's toolbar stood when it handed the screen over, and where the annotation
+    // toolbar went for it (often elsewhere along the edge: it is longer).
+    QPoint m_handedOverAt;
+    QPoint m_frameTookOverAt;
+    bool m_handedOver = false;
     DesktopBackdrop *m_backdrop = nullptr;
     QTimer *m_shapeTimer = nullptr;
 };

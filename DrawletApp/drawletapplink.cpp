@@ -57,6 +57,9 @@ void DrawletApp::moveWindowLocationForLumideskHidedSlot(int x, int y)
     m_frame->setRedrawWindowPoint(true, point);
     m_frame->setNarowMode(false);
     m_frame->redrawMoveWindowToAttach(point);
+    m_handedOverAt = point;
+    m_frameTookOverAt = m_frame->pos();
+    m_handedOver = true;
     // Without a compositing manager the desktop is taken as it is before the overlay covers it.
     if (m_mode != Mode::Whiteboard && DesktopBackdrop::needed()) {
         m_backdrop->capture({}, [this] { showOverlay(); });
@@ -79,7 +82,12 @@ void DrawletApp::showLumideskSlot()
     m_backdrop->cancel();
     hide();
     m_frame->hide();
-    const QPoint position = m_frame->pos();
+    // Left where it went, the main toolbar goes back where it stood; moved, it goes where the user
+    // left this one.
+    QPoint position = m_frame->pos();
+    if (m_handedOver && position == m_frameTookOverAt)
+        position = m_handedOverAt;
+    m_handedOver = false;
     if (m_valid)
         m_controller->drawletHided(position.x(), position.y());
 }

@@ -17,6 +17,9 @@
 #include "xstackorder.h"
 
 #include <QCursor>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QScreen>
 #include <QToolButton>
 
@@ -124,6 +127,8 @@ private slots:
     void init();
     void barAboveTheCameraWindows_data();
     void barAboveTheCameraWindows();
+    void penGivesTheScreenBack_data();
+    void penGivesTheScreenBack();
 };
 
 namespace {
@@ -279,6 +284,83 @@ void TestStacking::barAboveTheCameraWindows()
     QVERIFY(WindowManagerRun::settle());
     QTRY_VERIFY2_WITH_TIMEOUT(holds() && XStackOrder::above({bar->notification()}, widgetsOf(cameras)),
                               qPrintable("notice: " + stackOf(*bar)), 10000);
+}
+
+void TestStacking::penGivesTheScreenBack_data()
+{
+    QTest::addColumn<bool>("managed");
+    QTest::addColumn<QPoint>("place");
+
+    // At the right edge so low that DrawletApp's longer toolbar has to go to the top of the edge.
+    QTest::newRow("bare, right") << false << QPoint(1865, 507);
+    QTest::newRow("openbox, right") << true << QPoint(1865, 507);
+    QTest::newRow("openbox, bottom") << true << QPoint(716, 1025);
+}
+
+void TestStacking::penGivesTheScreenBack()
+{
+    QFETCH(bool, managed);
+    QFETCH(QPoint, place);
+
+    WindowManagerRun manager;
+    if (managed)
+        QVERIFY(manager.start());
+    writeSettings({{QStringLiteral("POSITION/X"), place.x()}, {QStringLiteral("POSITION/Y"), place.y()}});
+    auto bar = makeToolbar();
+    const QRect docked = bar->geometry();
+    QCOMPARE(docked.topLeft(), place);
+    QTRY_VERIFY(bar->layoutChooser()->isVisible());
+    bar->layoutChooser()->reject();
+
+    // The real DrawletApp with its panel, linked to this bar.
+    QProcess drawlet;
+    drawlet.setProcessChannelMode(QProcess::ForwardedChannels);
+    drawlet.start(QStringLiteral(DRAWLETAPP_PROGRAM), QStringList());
+    QVERIFY(drawlet.waitForStarted());
+    const auto endDrawlet = qScopeGuard([&drawlet] {
+        drawlet.kill();
+        drawlet.waitForFinished();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(bar->localServer()->isPanelConnected(), 20000);
+
+    // The pen, clicked: DrawletApp's toolbar takes the screen.
+    const bool vertical = ToolbarStyle::isVertical(bar->dockEdge());
+    QToolButton *pen = vertical ? bar->drawletBtnVer : bar->drawletBtn;
+    QVERIFY(clickAt(centreOf(pen)));
+    QTRY_VERIFY(!bar->isVisible());
+    QRect annotation;
+    const auto annotationShown = [&] {
+        QString ids;
+        xdotool({"search", "--onlyvisible", "--pid", QString::number(drawlet.processId())}, &ids);
+        for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
+            QString shell;
+            if (!xdotool({"getwindowgeometry", "--shell", id}, &shell))
+                continue;
+            QMap<QString, int> values;
+            for (const QString &line : shell.split('\n', Qt::SkipEmptyParts))
+                values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+            const QRect window(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+            if (window.width() == 776 || window.height() == 776)
+                annotation = window;
+        }
+        return annotation.isValid();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(annotationShown(), 20000);
+
+    // Its close button at the far end gives the screen back.
+    const QPoint close = annotation.topLeft() + (vertical ? QPoint(annotation.width() / 2, 737 + 17)
+                                                          : QPoint(737 + 17, annotation.height() / 2));
+    QVERIFY(clickAt(close));
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 20000);
+    // Back where it was.
+    QTRY_COMPARE(bar->geometry(), docked);
+
+    // And that place is the one kept for the next start.
+    QVERIFY(QMetaObject::invokeMethod(bar.get(), "closeToolBar"));
+    const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    QCOMPARE(QPoint(settings.value(QStringLiteral("POSITION/X")).toInt(),
+                    settings.value(QStringLiteral("POSITION/Y")).toInt()),
+             place);
 }
 
 QTEST_MAIN(TestStacking)
