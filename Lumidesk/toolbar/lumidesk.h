@@ -244,6 +244,8 @@ private:
     void updateNarrowTip();
     void updateShape();
     void reshow();
+    // Nothing of the bar is under the mouse any more (it leaves the screen).
+    void forgetMouseOver();
 
     // Stacking: the camera windows keep themselves on top as well, and a stay-on-top hint is only
     // honoured by some window managers, so the bar and its pop-ups are raised above them, in order.

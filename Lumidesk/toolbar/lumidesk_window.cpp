@@ -14,6 +14,9 @@
 #include "toolbar/toolbarstyle.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QHoverEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QSettings>
@@ -443,8 +446,25 @@ void Lumidesk::showDrawlet()
         return;
     }
     m_localServer->hideLumidesk(x(), y());
+    forgetMouseOver();
     move(OffScreen);
     // A window manager keeps a corner of a window moved off the screen in view; hidden, nothing of the
     // bar shows until the panel gives it back.
     hide();
+}
+
+void Lumidesk::forgetMouseOver()
+{
+    // Hidden while the mouse is over it, the bar hears no leaving: the pen button would come back
+    // drawn as under the mouse, wherever the mouse is then.
+    for (QWidget *widget : findChildren<QWidget *>()) {
+        if (!widget->underMouse())
+            continue;
+        widget->setAttribute(Qt::WA_UnderMouse, false);
+        QHoverEvent hoverLeave(QEvent::HoverLeave, QPointF(-1, -1), widget->mapFromGlobal(QCursor::pos()));
+        QCoreApplication::sendEvent(widget, &hoverLeave);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(widget, &leave);
+        widget->update();
+    }
 }

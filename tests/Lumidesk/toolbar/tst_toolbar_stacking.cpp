@@ -347,13 +347,15 @@ void TestStacking::penGivesTheScreenBack()
     };
     QTRY_VERIFY_WITH_TIMEOUT(annotationShown(), 20000);
 
-    // Its close button at the far end gives the screen back.
+    // Its close button at the far end gives the screen back, the mouse far from where the pen was.
     const QPoint close = annotation.topLeft() + (vertical ? QPoint(annotation.width() / 2, 737 + 17)
                                                           : QPoint(737 + 17, annotation.height() / 2));
     QVERIFY(clickAt(close));
     QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 20000);
-    // Back where it was.
+    // Back where it was, its pen no longer drawn as under the mouse.
     QTRY_COMPARE(bar->geometry(), docked);
+    QVERIFY(!pen->geometry().contains(pen->parentWidget()->mapFromGlobal(close)));
+    QVERIFY(!pen->underMouse());
 
     // And that place is the one kept for the next start.
     QVERIFY(QMetaObject::invokeMethod(bar.get(), "closeToolBar"));
