@@ -393,7 +393,12 @@ void CameraMainWidget::maximized()
 
 void CameraMainWidget::minimized()
 {
-    showMinimized();
+    // Without a window manager nothing iconifies the window, nor gives it back: it is hidden whole,
+    // and the layout chooser shows it again with its picture.
+    if (canMinimize())
+        showMinimized();
+    else
+        hide();
     visionWidget->hide();
     keyStoneWidget->hide();
 }

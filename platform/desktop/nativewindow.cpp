@@ -157,6 +157,13 @@ void NativeWindow::keepOnCurrentDesktop(QWindow *window)
     Q_UNUSED(window)
 }
 
+bool NativeWindow::canMinimize()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    return managerRunning();
+}
+
 QList<int> NativeWindow::stackLevels(const QList<QWindow *> &windows)
 {
     QList<int> levels;

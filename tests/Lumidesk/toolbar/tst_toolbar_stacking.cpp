@@ -129,6 +129,8 @@ private slots:
     void barAboveTheCameraWindows();
     void penGivesTheScreenBack_data();
     void penGivesTheScreenBack();
+    void minimiseLeavesAWayBack_data();
+    void minimiseLeavesAWayBack();
 };
 
 namespace {
@@ -363,6 +365,49 @@ void TestStacking::penGivesTheScreenBack()
     QCOMPARE(QPoint(settings.value(QStringLiteral("POSITION/X")).toInt(),
                     settings.value(QStringLiteral("POSITION/Y")).toInt()),
              place);
+}
+
+void TestStacking::minimiseLeavesAWayBack_data()
+{
+    QTest::addColumn<bool>("managed");
+    QTest::newRow("bare") << false;
+    QTest::newRow("openbox") << true;
+}
+
+void TestStacking::minimiseLeavesAWayBack()
+{
+    QFETCH(bool, managed);
+
+    WindowManagerRun manager;
+    if (managed)
+        QVERIFY(manager.start());
+    writeSettings({});
+    auto bar = makeToolbar();
+    PipWidget *chooser = bar->layoutChooser();
+    QTRY_VERIFY(chooser->isVisible());
+    layoutButton(chooser, PipWidget::SingleCamera)->click();
+    QTRY_VERIFY(!chooser->isVisible());
+    CameraMainWidget *window = bar->firstCameraWindow();
+    QTRY_VERIFY(XStackOrder::levelOf(window) >= 0);
+    QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) >= 0);
+
+    // Minimised, nothing of the camera window stays on the screen: a window manager keeps it as an
+    // icon; without one it is hidden whole.
+    QVERIFY(clickAt(centreOf(window->btnMainMin)));
+    QVERIFY(WindowManagerRun::settle());
+    QTRY_VERIFY(XStackOrder::levelOf(window) < 0);
+    QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) < 0);
+    QCOMPARE(window->isVisible(), managed);
+
+    // The layout chooser brings it back with its picture.
+    bar->selectLayoutBtn->click();
+    QTRY_VERIFY(chooser->isVisible());
+    layoutButton(chooser, PipWidget::SingleCamera)->click();
+    QTRY_VERIFY(!chooser->isVisible());
+    QTRY_VERIFY(XStackOrder::levelOf(window) >= 0);
+    QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) >= 0);
+    QVERIFY(!window->isMinimized());
+    QTRY_VERIFY2_WITH_TIMEOUT(stackingHolds(*bar, false), qPrintable(stackOf(*bar)), 10000);
 }
 
 QTEST_MAIN(TestStacking)
