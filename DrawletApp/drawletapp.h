@@ -186,10 +186,9 @@ private:
     TR *m_tr = nullptr;
 
     Mode m_mode = Mode::None;
-    // Where the main program's toolbar stood when it handed the screen over, and where the annotation
-    // toolbar went for it (often elsewhere along the edge: it is longer).
+    // Where the main program's toolbar stood when it handed the screen over (the annotation toolbar,
+    // longer, often has to go elsewhere along the edge), until the user places the annotation toolbar.
     QPoint m_handedOverAt;
-    QPoint m_frameTookOverAt;
     bool m_handedOver = false;
     DesktopBackdrop *m_backdrop = nullptr;
     QTimer *m_shapeTimer = nullptr;
