@@ -259,7 +259,8 @@ private:
     QHash<const QWidget *, int> stackLevels();
     // Those windows bottom to top as they must lie, by where they lie now.
     QList<QWidget *> stackingOrder(const QHash<const QWidget *, int> &levels);
-    // Whether the order may be put back now: at most so often a second, later else.
+    // Whether the order may be put back now: a bounded number of times a second; past that, it is put
+    // back once the second is over.
     bool mayRestack();
 
     // Camera layouts.
