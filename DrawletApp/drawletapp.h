@@ -3,6 +3,7 @@
 #include "configtype.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -185,6 +186,10 @@ private:
     TR *m_tr = nullptr;
 
     Mode m_mode = Mode::None;
+    // Where the main program's toolbar stood when it handed the screen over (the annotation toolbar,
+    // longer, often has to go elsewhere along the edge), until the user places the annotation toolbar.
+    QPoint m_handedOverAt;
+    bool m_handedOver = false;
     DesktopBackdrop *m_backdrop = nullptr;
     QTimer *m_shapeTimer = nullptr;
 };

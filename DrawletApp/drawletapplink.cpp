@@ -47,6 +47,8 @@ bool DrawletApp::createLumideskController()
     }
     connect(controller, &Plugmux::serverShutdown, QCoreApplication::instance(), &QCoreApplication::quit);
     connect(controller, &Plugmux::lumideskHided, this, &DrawletApp::moveWindowLocationForLumideskHidedSlot);
+    // A release on the toolbar frame docks it where the user let it go.
+    connect(m_frame, &MultiSkinDockWidget::mouseReleased, this, [this] { m_handedOver = false; });
     connect(m_closeAction, &QAction::triggered, this, &DrawletApp::hidePopUps);
     return true;
 }
@@ -57,6 +59,8 @@ void DrawletApp::moveWindowLocationForLumideskHidedSlot(int x, int y)
     m_frame->setRedrawWindowPoint(true, point);
     m_frame->setNarowMode(false);
     m_frame->redrawMoveWindowToAttach(point);
+    m_handedOverAt = point;
+    m_handedOver = true;
     // Without a compositing manager the desktop is taken as it is before the overlay covers it.
     if (m_mode != Mode::Whiteboard && DesktopBackdrop::needed()) {
         m_backdrop->capture({}, [this] { showOverlay(); });
@@ -79,7 +83,11 @@ void DrawletApp::showLumideskSlot()
     m_backdrop->cancel();
     hide();
     m_frame->hide();
-    const QPoint position = m_frame->pos();
+    // Left where it went, the main toolbar goes back where it stood; placed by the user, it goes where
+    // the user left this one. (Just after a window manager took the toolbar in, its position as the
+    // toolkit has it can still be the corner of the frame the manager made for it.)
+    const QPoint position = m_handedOver ? m_handedOverAt : m_frame->pos();
+    m_handedOver = false;
     if (m_valid)
         m_controller->drawletHided(position.x(), position.y());
 }

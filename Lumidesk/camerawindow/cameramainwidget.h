@@ -204,6 +204,8 @@ public:
     // while resizing.
     QRect pictureRect() const;
     void updateSeeThrough();
+    // The window's own dialogs that are open (its settings, notices), which stay above it.
+    QList<QWidget *> openDialogs() const;
 
     virtual void show();
     // Re-applies the form's texts. Like the form's own, it leaves the camera list with its first entry

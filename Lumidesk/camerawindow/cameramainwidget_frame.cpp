@@ -47,6 +47,20 @@ void CameraMainWidget::raiseTogether()
     visionWidget->raise();
     keyStoneWidget->raise();
     raise();
+    // Without a window manager nothing keeps an open dialog above the window it belongs to: raised on
+    // the click that opened it, the window would cover it.
+    for (QWidget *dialog : openDialogs())
+        dialog->raise();
+}
+
+QList<QWidget *> CameraMainWidget::openDialogs() const
+{
+    QList<QWidget *> dialogs;
+    for (QWidget *child : findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow() && child->isVisible())
+            dialogs.append(child);
+    }
+    return dialogs;
 }
 
 void CameraMainWidget::relayout()
@@ -379,7 +393,12 @@ void CameraMainWidget::maximized()
 
 void CameraMainWidget::minimized()
 {
-    showMinimized();
+    // Without a window manager nothing iconifies the window, nor gives it back: it is hidden whole,
+    // and the layout chooser shows it again with its picture.
+    if (canMinimize())
+        showMinimized();
+    else
+        hide();
     visionWidget->hide();
     keyStoneWidget->hide();
 }

@@ -33,3 +33,8 @@ void keepCurrentDesktop(QWidget *widget)
     if (widget)
         NativeWindow::keepOnCurrentDesktop(widget->windowHandle());
 }
+
+bool canMinimize()
+{
+    return NativeWindow::canMinimize();
+}

@@ -11,3 +11,6 @@ void windowUpdate(QWidget *widget);
 void setShadow(QWidget *widget);
 // Keeps the window on the desktop it is on.
 void keepCurrentDesktop(QWidget *widget);
+// Whether the desktop can minimise a window and give it back to the user: on X11 only a window
+// manager does.
+bool canMinimize();

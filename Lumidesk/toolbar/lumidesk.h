@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
@@ -243,11 +244,24 @@ private:
     void updateNarrowTip();
     void updateShape();
     void reshow();
+    // Nothing of the bar is under the mouse any more (it leaves the screen).
+    void forgetMouseOver();
 
     // Stacking: the camera windows keep themselves on top as well, and a stay-on-top hint is only
     // honoured by some window managers, so the bar and its pop-ups are raised above them, in order.
     void keepAboveCameraWindows(QWidget *popup);
     void raiseAboveCameraWindows(QWidget *front = nullptr);
+    // Puts back the order of the windows whenever the screen's windows were restacked (a window
+    // manager raises what the user clicks): each camera window above its picture and keystone outline,
+    // the smaller camera window above the larger one, the bar above both and its pop-ups above the bar.
+    void keepStackingOrder();
+    // Where those windows lie now (-1: not on the screen).
+    QHash<const QWidget *, int> stackLevels();
+    // Those windows bottom to top as they must lie, by where they lie now.
+    QList<QWidget *> stackingOrder(const QHash<const QWidget *, int> &levels);
+    // Whether the order may be put back now: a bounded number of times a second; past that, it is put
+    // back once the second is over.
+    bool mayRestack();
 
     // Camera layouts.
     CameraMainWidget *makeFirstCameraWindow();
@@ -378,6 +392,11 @@ private:
     QTimer *m_reconnectTimer = nullptr;
     bool m_chooserWithToolbar = false;
     QList<QPointer<QWidget>> m_popups;
+    // Corrections of the stacking order in the current second: a window manager that keeps undoing
+    // them is answered at a bounded rate.
+    QElapsedTimer m_restackClock;
+    int m_restackCount = 0;
+    bool m_restackDeferred = false;
     bool m_closing = false;
     bool m_closed = false;
 };

@@ -9,6 +9,7 @@
 #include "common/cameralayoutgeometry.h"
 #include "common/nativewindowhelpers.h"
 #include "common/supportedcamera.h"
+#include "desktop/stackingwatch.h"
 #include "manager/doccammanager.h"
 #include "toolbar/pipwidget.h"
 
@@ -76,6 +77,10 @@ void Lumidesk::wireCameraWindow(CameraMainWidget *window, int order)
     // Whenever a camera window comes to the front (a click, a new camera, a swap), the bar goes back
     // above it.
     connect(window, &CameraMainWidget::zorderChange, this, [this] { raiseAboveCameraWindows(); });
+    // A window manager raises a picture the user clicks, or a camera window whose settings open, and
+    // tells nobody: the screen's stack shows it.
+    connect(platform::StackingWatch::instance(), &platform::StackingWatch::restacked, this,
+            &Lumidesk::keepStackingOrder, Qt::UniqueConnection);
     connect(window, &CameraMainWidget::cameraSelected, this,
             first ? &Lumidesk::handleCameraSelectedFirst : &Lumidesk::handleCameraSelectedSecond);
     const auto sendToClient = first ? &Lumidesk::CameraSendToClient : &Lumidesk::CameraSendToClient2;

@@ -3,6 +3,8 @@
 
 #include "toolbar/lumidesk.h"
 
+#include "camerawindow/cameramainwidget.h"
+#include "camerawindow/keystonewidget.h"
 #include "camerawindow/seethroughmask.h"
 #include "common/abstractcapturescreenaction.h"
 #include "common/lumidesklog.h"
@@ -12,14 +14,23 @@
 #include "toolbar/toolbarstyle.h"
 
 #include <QBitmap>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QHoverEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QSettings>
 #include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
 const Journix::LogLevel StateLevel = Journix::LogLevel(4);
+
+// Corrections of the stacking order allowed in a second.
+const int MaxRestacksPerSecond = 20;
 
 // Where the toolbar waits while DrawletApp's own toolbar stands in for it.
 const QPoint OffScreen(-2000, -2000);
@@ -278,6 +289,110 @@ void Lumidesk::raiseAboveCameraWindows(QWidget *front)
         platform::NativeWindow::raise(front->windowHandle());
 }
 
+void Lumidesk::keepStackingOrder()
+{
+    const QHash<const QWidget *, int> levels = stackLevels();
+    // From the first window that lies below one it must lie above, each is raised in turn.
+    const QList<QWidget *> order = stackingOrder(levels);
+    int highest = -1;
+    int first = -1;
+    for (int i = 0; i < order.size() && first < 0; ++i) {
+        const int level = levels.value(order.at(i), -1);
+        if (level < 0)
+            continue;
+        if (level < highest)
+            first = i;
+        highest = qMax(highest, level);
+    }
+    if (first < 0 || !mayRestack())
+        return;
+    for (int i = first; i < order.size(); ++i) {
+        QWidget *window = order.at(i);
+        if (levels.value(window, -1) < 0)
+            continue;
+        platform::NativeWindow::raise(window->windowHandle());
+        // A camera window's open dialogs stay above it (a window manager keeps them there itself).
+        if (auto *camera = qobject_cast<CameraMainWidget *>(window)) {
+            for (QWidget *dialog : camera->openDialogs())
+                platform::NativeWindow::raise(dialog->windowHandle());
+        }
+    }
+}
+
+QHash<const QWidget *, int> Lumidesk::stackLevels()
+{
+    QList<QWidget *> windows;
+    for (CameraMainWidget *camera : {m_firstCamera, m_secondCamera}) {
+        if (camera)
+            windows << camera->previewWindow() << camera->keyStone() << camera;
+    }
+    windows.append(this);
+    m_popups.removeAll(nullptr);
+    for (QWidget *popup : qAsConst(m_popups))
+        windows.append(popup);
+    QList<QWindow *> handles;
+    for (QWidget *window : qAsConst(windows))
+        handles.append(window->windowHandle());
+    const QList<int> found = platform::NativeWindow::stackLevels(handles);
+    QHash<const QWidget *, int> levels;
+    for (int i = 0; i < windows.size(); ++i)
+        levels.insert(windows.at(i), found.at(i));
+    return levels;
+}
+
+bool Lumidesk::mayRestack()
+{
+    if (!m_restackClock.isValid() || m_restackClock.elapsed() >= 1000) {
+        m_restackClock.start();
+        m_restackCount = 0;
+    }
+    if (m_restackCount < MaxRestacksPerSecond) {
+        ++m_restackCount;
+        return true;
+    }
+    // A window manager that keeps undoing the order is answered again once the second is over.
+    if (!m_restackDeferred) {
+        m_restackDeferred = true;
+        _LumideskLog::log(StateLevel, QStringLiteral("Windows restacked again and again: order put back later."));
+        QTimer::singleShot(int(qMax<qint64>(1, 1000 - m_restackClock.elapsed())), this, [this] {
+            m_restackDeferred = false;
+            keepStackingOrder();
+        });
+    }
+    return false;
+}
+
+QList<QWidget *> Lumidesk::stackingOrder(const QHash<const QWidget *, int> &levels)
+{
+    QList<CameraMainWidget *> cameras;
+    for (CameraMainWidget *camera : {m_firstCamera, m_secondCamera}) {
+        if (camera && levels.value(camera, -1) >= 0)
+            cameras.append(camera);
+    }
+    // The smaller one in front; of two the same size, the one in front now.
+    std::sort(cameras.begin(), cameras.end(), [&levels](const CameraMainWidget *a, const CameraMainWidget *b) {
+        const qint64 areaA = qint64(a->width()) * a->height();
+        const qint64 areaB = qint64(b->width()) * b->height();
+        if (areaA != areaB)
+            return areaA > areaB;
+        return levels.value(a) < levels.value(b);
+    });
+    QList<QWidget *> order;
+    for (CameraMainWidget *camera : qAsConst(cameras))
+        order << camera->previewWindow() << camera->keyStone() << camera;
+    order.append(this);
+    // The pop-ups keep their order among themselves.
+    QList<QWidget *> popups;
+    for (const QPointer<QWidget> &popup : m_popups) {
+        if (popup && levels.value(popup, -1) >= 0)
+            popups.append(popup);
+    }
+    std::sort(popups.begin(), popups.end(),
+              [&levels](const QWidget *a, const QWidget *b) { return levels.value(a) < levels.value(b); });
+    order.append(popups);
+    return order;
+}
+
 // ---- Dragging ----
 
 void Lumidesk::doMousePress(QMouseEvent *e)
@@ -331,8 +446,25 @@ void Lumidesk::showDrawlet()
         return;
     }
     m_localServer->hideLumidesk(x(), y());
+    forgetMouseOver();
     move(OffScreen);
     // A window manager keeps a corner of a window moved off the screen in view; hidden, nothing of the
     // bar shows until the panel gives it back.
     hide();
+}
+
+void Lumidesk::forgetMouseOver()
+{
+    // Hidden while the mouse is over it, the bar hears no leaving: the pen button would come back
+    // drawn as under the mouse, wherever the mouse is then.
+    for (QWidget *widget : findChildren<QWidget *>()) {
+        if (!widget->underMouse())
+            continue;
+        widget->setAttribute(Qt::WA_UnderMouse, false);
+        QHoverEvent hoverLeave(QEvent::HoverLeave, QPointF(-1, -1), widget->mapFromGlobal(QCursor::pos()));
+        QCoreApplication::sendEvent(widget, &hoverLeave);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(widget, &leave);
+        widget->update();
+    }
 }

@@ -6,13 +6,16 @@
 #include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
+#include <QVector>
 #include <QWindow>
 #include <QX11Info>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace platform {
 
@@ -26,6 +29,15 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
     free(reply);
     return atom;
 }
+
+template<typename Reply>
+struct FreeReply
+{
+    void operator()(Reply *reply) const { free(reply); }
+};
+
+template<typename Reply>
+using Owned = std::unique_ptr<Reply, FreeReply<Reply>>;
 
 } // namespace
 
@@ -172,6 +184,79 @@ void NativeWindow::keepOnCurrentDesktop(QWindow *window)
     // An X11 window that does not ask to be sticky stays on the desktop it was mapped on, and Qt
     // never makes ours sticky: there is nothing to ask of the window manager.
     Q_UNUSED(window)
+}
+
+bool NativeWindow::canMinimize()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    return managerRunning();
+}
+
+QList<int> NativeWindow::stackLevels(const QList<QWindow *> &windows)
+{
+    QList<int> levels;
+    for (int i = 0; i < windows.size(); ++i)
+        levels.append(-1);
+    xcb_connection_t *connection = QX11Info::connection();
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !connection)
+        return levels;
+    const xcb_window_t root = QX11Info::appRootWindow();
+    // The requests of one step go out together, and their answers come back together: a few round
+    // trips for any number of windows.
+    const xcb_query_tree_cookie_t rootCookie = xcb_query_tree(connection, root);
+    QVector<xcb_window_t> tops(windows.size(), XCB_WINDOW_NONE);
+    for (int i = 0; i < windows.size(); ++i) {
+        QWindow *window = windows.at(i);
+        if (window && window->isVisible() && window->handle())
+            tops[i] = xcb_window_t(window->winId());
+    }
+    // Up from each window to its ancestor whose parent is the root: the window itself on a bare server,
+    // the frame a manager put it in otherwise.
+    QVector<bool> reached(windows.size(), false);
+    for (int depth = 0; depth < 8; ++depth) {
+        QVector<xcb_query_tree_cookie_t> cookies(windows.size());
+        bool asked = false;
+        for (int i = 0; i < windows.size(); ++i) {
+            if (tops[i] != XCB_WINDOW_NONE && !reached[i]) {
+                cookies[i] = xcb_query_tree(connection, tops[i]);
+                asked = true;
+            }
+        }
+        if (!asked)
+            break;
+        for (int i = 0; i < windows.size(); ++i) {
+            if (tops[i] == XCB_WINDOW_NONE || reached[i])
+                continue;
+            const Owned<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection, cookies[i], nullptr));
+            if (!tree)
+                tops[i] = XCB_WINDOW_NONE;
+            else if (tree->parent == root)
+                reached[i] = true;
+            else
+                tops[i] = tree->parent;
+        }
+    }
+    QVector<xcb_get_window_attributes_cookie_t> attributeCookies(windows.size());
+    for (int i = 0; i < windows.size(); ++i) {
+        if (reached[i])
+            attributeCookies[i] = xcb_get_window_attributes(connection, tops[i]);
+    }
+    const Owned<xcb_query_tree_reply_t> rootTree(xcb_query_tree_reply(connection, rootCookie, nullptr));
+    const xcb_window_t *children = rootTree ? xcb_query_tree_children(rootTree.get()) : nullptr;
+    const int count = rootTree ? xcb_query_tree_children_length(rootTree.get()) : 0;
+    for (int i = 0; i < windows.size(); ++i) {
+        if (!reached[i])
+            continue;
+        const Owned<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(connection, attributeCookies[i], nullptr));
+        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE || !children)
+            continue;
+        const xcb_window_t *found = std::find(children, children + count, tops[i]);
+        if (found != children + count)
+            levels[i] = int(found - children);
+    }
+    return levels;
 }
 
 bool NativeWindow::compositingManagerRunning()

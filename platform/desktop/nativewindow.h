@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QtGlobal>
 
 class QWindow;
@@ -37,6 +38,13 @@ public:
     // Whether a compositing manager draws the display: without one, see-through windows show black
     // where they are transparent. Always true off X11, where the window system composes itself.
     static bool compositingManagerRunning();
+    // Whether a window manager runs that can iconify a window (ICCCM: it owns the screen's manager
+    // selection). Without one a minimised window stays on the screen as it was. Always true off X11.
+    static bool canMinimize();
+    // Where each window lies among the screen's top-level windows, counted from the bottom (under a
+    // window manager, where the frame it gave the window lies); -1 for a window that is not on the
+    // screen. One read of the stack serves all the windows. Off X11 every window is -1.
+    static QList<int> stackLevels(const QList<QWindow *> &windows);
 
 private:
     static void askForStayOnTop(QWindow *window);

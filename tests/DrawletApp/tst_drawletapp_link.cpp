@@ -105,8 +105,18 @@ void TestDrawletAppLink::screenHandedOverBothWays()
     QCOMPARE(frame->location(), 0);
     QCOMPARE(frame->y(), frame->statusBarRect().height());
 
-    // Moved by the user, then closed: the main program gets the toolbar where it is now.
+    // Left where it went, then closed: the main program gets back the place it handed over, not the
+    // one the longer toolbar had to take.
+    toolButton(window.get(), "closeButton")->click();
+    QVERIFY(!frame->isVisible());
+    QCOMPARE(fakePanel().shownAt().last(), QStringLiteral("%1,2").arg(screen.width() / 2 - 200));
+    fakePanel().emitLumideskHided(screen.width() / 2 - 200, 2);
+    QVERIFY(frame->isVisible());
+
+    // Moved by the user and let go there, then closed: the main program gets the toolbar where it is.
     frame->move(frame->x() + 40, frame->y());
+    QTest::mouseMove(frame, QPoint(10, 10));
+    QTest::mouseRelease(frame, Qt::LeftButton, {}, QPoint(10, 10));
     const QPoint movedTo = frame->pos();
     toolButton(window.get(), "closeButton")->click();
     QVERIFY(!window->isVisible());

@@ -272,10 +272,10 @@ void TestDrawletAppToolbar::eachButtonReachesItsTarget_data()
     QTest::newRow("lineStyleButton") << QStringList() << popUpOf([](DrawletApp *w) -> SubToolbarAction * { return w->lineStyleAction(); });
     QTest::newRow("colorButton") << QStringList() << popUpOf([](DrawletApp *w) -> SubToolbarAction * { return w->colorAction(); });
     QTest::newRow("clearAllButton") << QStringList() << Check([](DrawletApp *w) { return w->desktopScene()->items().isEmpty(); });
+    // Not placed by the user: the screen goes back to where it was handed over from.
     QTest::newRow("closeButton") << QStringList() << Check([](DrawletApp *w) {
-        const QPoint at = w->toolbarFrame()->pos();
         return !w->isVisible() && !w->toolbarFrame()->isVisible()
-                && fakePanel().shownAt() == QStringList{QStringLiteral("%1,%2").arg(at.x()).arg(at.y())};
+                && fakePanel().shownAt() == QStringList{QStringLiteral("700,0")};
     });
 }
 

@@ -142,3 +142,45 @@ bool WindowManagerRun::managing()
             xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr), &free);
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
+
+bool WindowManagerRun::settle(int timeoutMs)
+{
+    xcb_connection_t *c = QX11Info::connection();
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    if (!managing())
+        return true;
+    const auto atom = [c](const char *name) {
+        const Owned<xcb_intern_atom_reply_t> reply(
+                xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr), &free);
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    };
+    const xcb_atom_t request = atom("_NET_REQUEST_FRAME_EXTENTS");
+    const xcb_atom_t extents = atom("_NET_FRAME_EXTENTS");
+    // A window of our own, never mapped: the manager answers for it without taking it in.
+    const xcb_window_t window = xcb_generate_id(c);
+    const xcb_window_t root = QX11Info::appRootWindow();
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_client_message_event_t message;
+    memset(&message, 0, sizeof message);
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = request;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(c);
+    bool answered = false;
+    QDeadlineTimer deadline(timeoutMs);
+    while (!answered && !deadline.hasExpired()) {
+        const Owned<xcb_get_property_reply_t> property(
+                xcb_get_property_reply(c, xcb_get_property(c, 0, window, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr),
+                &free);
+        answered = property && property->type != XCB_ATOM_NONE;
+        if (!answered)
+            QThread::msleep(5);
+    }
+    xcb_destroy_window(c, window);
+    xcb_flush(c);
+    return answered;
+}

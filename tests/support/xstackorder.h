@@ -39,6 +39,10 @@ public:
     bool start(int timeoutMs = 30000);
     // Whether some window manager owns the screen's selection.
     static bool managing();
+    // Waits (up to the bound) until the window manager has handled all the X server gave it before the
+    // call, a click's raise included: it answers a request for frame extents after them. Without a
+    // manager, until the server has handled this client's requests. False if no answer came.
+    static bool settle(int timeoutMs = 10000);
 
 private:
     QProcess m_process;

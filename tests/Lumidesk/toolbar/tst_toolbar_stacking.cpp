@@ -9,8 +9,17 @@
 #include "toolbar/pipwidget.h"
 #include "toolbar/toolbarstyle.h"
 #include "ui_pipwidget.h"
+#include "camerasettings/camerasettingdialog.h"
+#include "dialogs/livestreamsettingdialog.h"
+#include "dialogs/othersettingdialog.h"
+#include "dialogs/swupdatedialog.h"
+#include "xdotool.h"
 #include "xstackorder.h"
 
+#include <QCursor>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QScreen>
 #include <QToolButton>
 
@@ -53,6 +62,50 @@ QList<const QWidget *> widgetsOf(const QList<QPair<QString, const QWidget *>> &n
     return widgets;
 }
 
+// The pop-ups of the bar that are on screen.
+QList<QPair<QString, const QWidget *>> shownPopups(const Lumidesk &bar)
+{
+    const QList<QPair<QString, const QWidget *>> all = {{QStringLiteral("chooser"), bar.layoutChooser()},
+                                                         {QStringLiteral("notice"), bar.notification()},
+                                                         {QStringLiteral("settings"), bar.settingDialog()},
+                                                         {QStringLiteral("live settings"), bar.liveSettingDialog()},
+                                                         {QStringLiteral("update"), bar.updateDialog()}};
+    QList<QPair<QString, const QWidget *>> shown;
+    for (const auto &each : all) {
+        if (XStackOrder::levelOf(each.second) >= 0)
+            shown.append(each);
+    }
+    return shown;
+}
+
+QPoint centreOf(const QWidget *widget)
+{
+    return widget->mapToGlobal(widget->rect().center());
+}
+
+// The user's pointer, through the X server: the window manager sees it as the program does.
+QStringList pointerTo(const QPoint &point)
+{
+    // Waiting for a move that does not happen would wait for ever.
+    if (QCursor::pos() == point)
+        return {};
+    return {"mousemove", "--sync", QString::number(point.x()), QString::number(point.y())};
+}
+
+bool clickAt(const QPoint &point)
+{
+    return xdotool(pointerTo(point) + QStringList{"click", "1"});
+}
+
+bool dragFrom(const QPoint &from, const QPoint &by)
+{
+    return xdotool(pointerTo(from)
+                   + QStringList{"mousedown", "1", "mousemove", "--sync", QString::number(from.x() + by.x() / 2),
+                                 QString::number(from.y() + by.y() / 2), "mousemove", "--sync",
+                                 QString::number(from.x() + by.x()), QString::number(from.y() + by.y()), "mouseup",
+                                 "1"});
+}
+
 QToolButton *layoutButton(PipWidget *chooser, int mode)
 {
     Ui::PipWidget *form = chooser->form();
@@ -62,9 +115,9 @@ QToolButton *layoutButton(PipWidget *chooser, int mode)
 
 } // namespace
 
-// Which window lies above which on a real X server, bare and under a window manager: the bar and the
-// layout chooser and notices it opens lie above every window of the camera layouts, wherever the bar is
-// docked.
+// Which window lies above which on a real X server, bare and under a window manager: the bar lies above
+// every window of the camera layouts and its pop-ups above the bar, wherever the bar is docked and
+// whatever the user clicks; in picture in picture the small camera window lies above the large one.
 class TestStacking : public QObject
 {
     Q_OBJECT
@@ -74,13 +127,51 @@ private slots:
     void init();
     void barAboveTheCameraWindows_data();
     void barAboveTheCameraWindows();
+    void penGivesTheScreenBack_data();
+    void penGivesTheScreenBack();
+    void minimiseLeavesAWayBack_data();
+    void minimiseLeavesAWayBack();
 };
+
+namespace {
+
+// What must hold whatever the user does: each camera window above its picture and keystone outline,
+// the bar above all of them, every pop-up of the bar on screen above the bar, and in picture in
+// picture the small window (the second) with its picture above the large one.
+bool stackingHolds(const Lumidesk &bar, bool pictureInPicture)
+{
+    const auto cameras = cameraWindows(bar);
+    if (!XStackOrder::above({&bar}, widgetsOf(cameras)) || !XStackOrder::above(widgetsOf(shownPopups(bar)), {&bar}))
+        return false;
+    for (CameraMainWidget *camera : {bar.firstCameraWindow(), bar.secondCameraWindow()}) {
+        if (camera && XStackOrder::levelOf(camera) >= 0
+            && !XStackOrder::above({camera}, {camera->previewWindow(), camera->keyStone()}))
+            return false;
+    }
+    if (!pictureInPicture)
+        return true;
+    const CameraMainWidget *large = bar.firstCameraWindow();
+    const CameraMainWidget *small = bar.secondCameraWindow();
+    return XStackOrder::above({small, small->previewWindow(), small->keyStone()},
+                              {large, large->previewWindow(), large->keyStone()});
+}
+
+QString stackOf(const Lumidesk &bar)
+{
+    auto all = cameraWindows(bar);
+    all.append({QStringLiteral("bar"), &bar});
+    all.append(shownPopups(bar));
+    return XStackOrder::describe(all);
+}
+
+} // namespace
 
 void TestStacking::initTestCase()
 {
     useSimulatedDevices();
     QVERIFY(DocCamManager::getDocCamManager());
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QVERIFY2(xdotool({"version"}), "xdotool is needed to act as the user");
 }
 
 void TestStacking::init()
@@ -136,25 +227,53 @@ void TestStacking::barAboveTheCameraWindows()
     QTRY_COMPARE(bar->layoutMode(), mode);
     QTRY_VERIFY(!chooser->isVisible());
     const auto cameras = cameraWindows(*bar);
-    QTRY_VERIFY(XStackOrder::levelOf(bar->firstCameraWindow()) >= 0);
+    QList<CameraMainWidget *> windows = {bar->firstCameraWindow()};
     if (mode >= 2)
-        QTRY_VERIFY(XStackOrder::levelOf(bar->secondCameraWindow()) >= 0);
+        windows.append(bar->secondCameraWindow());
+    for (CameraMainWidget *window : windows) {
+        QTRY_VERIFY(XStackOrder::levelOf(window) >= 0);
+        QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) >= 0);
+    }
 
-    auto stack = [&] {
-        auto all = cameras;
-        all.append({QStringLiteral("bar"), bar.get()});
-        all.append({QStringLiteral("chooser"), chooser});
-        return XStackOrder::describe(all);
-    };
-    QTRY_VERIFY2_WITH_TIMEOUT(XStackOrder::above({bar.get()}, widgetsOf(cameras)), qPrintable(stack()), 10000);
+    const bool pictureInPicture = mode == PipWidget::PipCamera;
+    // After the window manager has done what the user's pointer asks of it, and the program has
+    // answered.
+    const auto holds = [&] { return stackingHolds(*bar, pictureInPicture); };
+    QTRY_VERIFY2_WITH_TIMEOUT(holds(), qPrintable(stackOf(*bar)), 10000);
 
-    // The chooser opened again from the bar comes up above the camera windows too, the bar still
-    // above them.
+    // Clicks and a pan on each picture, the camera's settings opened and closed: a window manager
+    // raises what is clicked, and the window a dialog belongs to.
+    for (CameraMainWidget *window : windows) {
+        const QString name = window == bar->firstCameraWindow() ? QStringLiteral("first") : QStringLiteral("second");
+        QVERIFY(clickAt(centreOf(window->previewWindow())));
+        QVERIFY(WindowManagerRun::settle());
+        QTRY_VERIFY2_WITH_TIMEOUT(holds(), qPrintable(name + " picture clicked: " + stackOf(*bar)), 10000);
+
+        QVERIFY(dragFrom(centreOf(window->previewWindow()), QPoint(60, 30)));
+        QVERIFY(WindowManagerRun::settle());
+        QTRY_VERIFY2_WITH_TIMEOUT(holds(), qPrintable(name + " picture dragged: " + stackOf(*bar)), 10000);
+
+        QTRY_VERIFY(window->btnCameraSettting->isEnabled());
+        QVERIFY(clickAt(centreOf(window->btnCameraSettting)));
+        CameraSettingDialog *settings = window->cameraSettingDialog();
+        QTRY_VERIFY(XStackOrder::levelOf(settings) >= 0);
+        // Above the window it belongs to, which the click raised.
+        QTRY_VERIFY2_WITH_TIMEOUT(XStackOrder::above({settings}, {window, window->previewWindow(), window->keyStone()}),
+                                  qPrintable(name + " settings below the window: " + stackOf(*bar)), 10000);
+        QVERIFY(WindowManagerRun::settle());
+        QTRY_VERIFY2_WITH_TIMEOUT(holds(), qPrintable(name + " settings open: " + stackOf(*bar)), 10000);
+
+        QVERIFY(clickAt(centreOf(settings->findChild<QToolButton *>(QStringLiteral("btnClose")))));
+        QTRY_VERIFY(!settings->isVisible());
+        QVERIFY(WindowManagerRun::settle());
+        QTRY_VERIFY2_WITH_TIMEOUT(holds(), qPrintable(name + " settings closed: " + stackOf(*bar)), 10000);
+    }
+
+    // The chooser opened again from the bar comes up above the bar and the camera windows.
     QToolButton *chooserButton = ToolbarStyle::isVertical(edge) ? bar->selectLayoutBtnVer : bar->selectLayoutBtn;
     chooserButton->click();
-    QTRY_VERIFY(chooser->isVisible());
-    QTRY_VERIFY2_WITH_TIMEOUT(XStackOrder::above({chooser}, widgetsOf(cameras)), qPrintable(stack()), 10000);
-    QVERIFY2(XStackOrder::above({bar.get()}, widgetsOf(cameras)), qPrintable(stack()));
+    QTRY_VERIFY(XStackOrder::levelOf(chooser) >= 0);
+    QTRY_VERIFY2_WITH_TIMEOUT(holds(), qPrintable("chooser: " + stackOf(*bar)), 10000);
     chooser->reject();
 
     // A notice of the bar stays above a camera window brought to the front (as a click on it does), and
@@ -164,11 +283,131 @@ void TestStacking::barAboveTheCameraWindows()
     // What its showing set going is through before the camera window comes forward.
     QCoreApplication::processEvents();
     bar->firstCameraWindow()->raise();
-    auto withNotice = [&] {
-        return stack() + QStringLiteral(" | notice (%1)").arg(XStackOrder::levelOf(bar->notification()));
+    QVERIFY(WindowManagerRun::settle());
+    QTRY_VERIFY2_WITH_TIMEOUT(holds() && XStackOrder::above({bar->notification()}, widgetsOf(cameras)),
+                              qPrintable("notice: " + stackOf(*bar)), 10000);
+}
+
+void TestStacking::penGivesTheScreenBack_data()
+{
+    QTest::addColumn<bool>("managed");
+    QTest::addColumn<QPoint>("place");
+
+    // At the right edge so low that DrawletApp's longer toolbar has to go to the top of the edge.
+    QTest::newRow("bare, right") << false << QPoint(1865, 507);
+    QTest::newRow("openbox, right") << true << QPoint(1865, 507);
+    QTest::newRow("openbox, bottom") << true << QPoint(716, 1025);
+}
+
+void TestStacking::penGivesTheScreenBack()
+{
+    QFETCH(bool, managed);
+    QFETCH(QPoint, place);
+
+    WindowManagerRun manager;
+    if (managed)
+        QVERIFY(manager.start());
+    writeSettings({{QStringLiteral("POSITION/X"), place.x()}, {QStringLiteral("POSITION/Y"), place.y()}});
+    auto bar = makeToolbar();
+    const QRect docked = bar->geometry();
+    QCOMPARE(docked.topLeft(), place);
+    QTRY_VERIFY(bar->layoutChooser()->isVisible());
+    bar->layoutChooser()->reject();
+
+    // The real DrawletApp with its panel, linked to this bar.
+    QProcess drawlet;
+    drawlet.setProcessChannelMode(QProcess::ForwardedChannels);
+    drawlet.start(QStringLiteral(DRAWLETAPP_PROGRAM), QStringList());
+    QVERIFY(drawlet.waitForStarted());
+    const auto endDrawlet = qScopeGuard([&drawlet] {
+        drawlet.kill();
+        drawlet.waitForFinished();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(bar->localServer()->isPanelConnected(), 20000);
+
+    // The pen, clicked: DrawletApp's toolbar takes the screen.
+    const bool vertical = ToolbarStyle::isVertical(bar->dockEdge());
+    QToolButton *pen = vertical ? bar->drawletBtnVer : bar->drawletBtn;
+    QVERIFY(clickAt(centreOf(pen)));
+    QTRY_VERIFY(!bar->isVisible());
+    QRect annotation;
+    const auto annotationShown = [&] {
+        QString ids;
+        xdotool({"search", "--onlyvisible", "--pid", QString::number(drawlet.processId())}, &ids);
+        for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
+            QString shell;
+            if (!xdotool({"getwindowgeometry", "--shell", id}, &shell))
+                continue;
+            QMap<QString, int> values;
+            for (const QString &line : shell.split('\n', Qt::SkipEmptyParts))
+                values.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+            const QRect window(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+            if (window.width() == 776 || window.height() == 776)
+                annotation = window;
+        }
+        return annotation.isValid();
     };
-    QTRY_VERIFY2_WITH_TIMEOUT(XStackOrder::above({bar.get(), bar->notification()}, widgetsOf(cameras)),
-                              qPrintable(withNotice()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(annotationShown(), 20000);
+
+    // Its close button at the far end gives the screen back, the mouse far from where the pen was.
+    const QPoint close = annotation.topLeft() + (vertical ? QPoint(annotation.width() / 2, 737 + 17)
+                                                          : QPoint(737 + 17, annotation.height() / 2));
+    QVERIFY(clickAt(close));
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 20000);
+    // Back where it was, its pen no longer drawn as under the mouse.
+    QTRY_COMPARE(bar->geometry(), docked);
+    QVERIFY(!pen->geometry().contains(pen->parentWidget()->mapFromGlobal(close)));
+    QVERIFY(!pen->underMouse());
+
+    // And that place is the one kept for the next start.
+    QVERIFY(QMetaObject::invokeMethod(bar.get(), "closeToolBar"));
+    const QSettings settings(_GUID_SETTING_INI, QSettings::IniFormat);
+    QCOMPARE(QPoint(settings.value(QStringLiteral("POSITION/X")).toInt(),
+                    settings.value(QStringLiteral("POSITION/Y")).toInt()),
+             place);
+}
+
+void TestStacking::minimiseLeavesAWayBack_data()
+{
+    QTest::addColumn<bool>("managed");
+    QTest::newRow("bare") << false;
+    QTest::newRow("openbox") << true;
+}
+
+void TestStacking::minimiseLeavesAWayBack()
+{
+    QFETCH(bool, managed);
+
+    WindowManagerRun manager;
+    if (managed)
+        QVERIFY(manager.start());
+    writeSettings({});
+    auto bar = makeToolbar();
+    PipWidget *chooser = bar->layoutChooser();
+    QTRY_VERIFY(chooser->isVisible());
+    layoutButton(chooser, PipWidget::SingleCamera)->click();
+    QTRY_VERIFY(!chooser->isVisible());
+    CameraMainWidget *window = bar->firstCameraWindow();
+    QTRY_VERIFY(XStackOrder::levelOf(window) >= 0);
+    QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) >= 0);
+
+    // Minimised, nothing of the camera window stays on the screen: a window manager keeps it as an
+    // icon; without one it is hidden whole.
+    QVERIFY(clickAt(centreOf(window->btnMainMin)));
+    QVERIFY(WindowManagerRun::settle());
+    QTRY_VERIFY(XStackOrder::levelOf(window) < 0);
+    QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) < 0);
+    QCOMPARE(window->isVisible(), managed);
+
+    // The layout chooser brings it back with its picture.
+    bar->selectLayoutBtn->click();
+    QTRY_VERIFY(chooser->isVisible());
+    layoutButton(chooser, PipWidget::SingleCamera)->click();
+    QTRY_VERIFY(!chooser->isVisible());
+    QTRY_VERIFY(XStackOrder::levelOf(window) >= 0);
+    QTRY_VERIFY(XStackOrder::levelOf(window->previewWindow()) >= 0);
+    QVERIFY(!window->isMinimized());
+    QTRY_VERIFY2_WITH_TIMEOUT(stackingHolds(*bar, false), qPrintable(stackOf(*bar)), 10000);
 }
 
 QTEST_MAIN(TestStacking)
