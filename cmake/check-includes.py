@@ -32,10 +32,11 @@ outside/libPlugmux          : platform libDeskpad/deskpadintf.h      # the panel
 libQorvLiveCapture          : platform outside/libPushwire/include   # the live publisher's interface
 libVantoUpdater             : libQorvLiveCapture
 libDrawletUI                : platform
-libDeskpad                  : platform Lumidesk/common/widgets       # built with the shared dialogs
+libLumideskWidgets          :                                    # Qt only, below both programs
+libDeskpad                  : platform libLumideskWidgets        # nothing of the main program
 Lumidesk/exif               :
 Lumidesk/keystone           :                                    # a module of its own, loaded on use
-Lumidesk/common             : platform outside/libJournix libVantoUpdater
+Lumidesk/common             : platform outside/libJournix libVantoUpdater libLumideskWidgets
 Lumidesk/analytics          : Lumidesk/common
 Lumidesk/dialogs            : Lumidesk/analytics outside/libVantoQRCode
 Lumidesk/camerasettings     : Lumidesk/dialogs

@@ -1,6 +1,6 @@
 #include "camerasettingdialog_p.h"
 
-#include "common/widgets/custrenderareahorizontal.h"
+#include "custrenderareahorizontal.h"
 
 #include <algorithm>
 

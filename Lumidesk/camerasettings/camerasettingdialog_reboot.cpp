@@ -1,7 +1,7 @@
 #include "camerasettingdialog_p.h"
 
 #include "common/camerafirmwareversion.h"
-#include "common/widgets/notificationdialog.h"
+#include "notificationdialog.h"
 #include "vantoupdater.h"
 
 #include <QTimer>

@@ -5,10 +5,10 @@
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "capture/qorvcapturesession.h"
-#include "common/widgets/livewarningdialog.h"
-#include "common/widgets/notificationdialog.h"
-#include "common/widgets/warningdialog.h"
 #include "dialogs/livestreamsettingdialog.h"
+#include "livewarningdialog.h"
+#include "notificationdialog.h"
+#include "warningdialog.h"
 
 #include <QTimer>
 

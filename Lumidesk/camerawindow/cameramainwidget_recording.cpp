@@ -9,7 +9,7 @@
 #include "capture/qorvcapturesession.h"
 #include "common/abstractcapturescreenaction.h"
 #include "common/lumidesklog.h"
-#include "common/widgets/progressdialog.h"
+#include "progressdialog.h"
 #include "vantohqcapture.h"
 #include "common/remotepayload.h"
 

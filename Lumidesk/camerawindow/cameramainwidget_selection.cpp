@@ -12,7 +12,7 @@
 #include "capture/qorvframesource.h"
 #include "capture/qorvframesourceimpl.h"
 #include "common/supportedcamera.h"
-#include "common/widgets/progressdialog.h"
+#include "progressdialog.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "manager/doccammanager.h"
 #include "vantohqcapture.h"

@@ -1,6 +1,6 @@
 #include "capturemodemenu.h"
 
-#include "common/widgets/popupbutton.h"
+#include "popupbutton.h"
 
 #include <QVBoxLayout>
 

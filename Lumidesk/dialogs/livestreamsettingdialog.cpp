@@ -3,9 +3,9 @@
 #include "ui_livestreamsettingdialog.h"
 
 #include "common/lumidesklog.h"
-#include "common/widgets/notificationdialog.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/liveform.h"
+#include "notificationdialog.h"
 
 #include <QComboBox>
 

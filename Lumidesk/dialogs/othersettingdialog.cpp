@@ -3,12 +3,12 @@
 #include "ui_othersettingdialog.h"
 
 #include "common/settingspath.h"
-#include "common/widgets/languageitemframe.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/helplink.h"
 #include "dialogs/ipinformationwidget.h"
 #include "dialogs/livestreamsetting.h"
 #include "dialogs/upgradedialog.h"
+#include "languageitemframe.h"
 #include "vantoqrcode.h"
 
 #include <QCloseEvent>

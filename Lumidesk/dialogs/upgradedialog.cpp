@@ -3,11 +3,11 @@
 #include "ui_upgradedialog.h"
 
 #include "analytics/bigdata.h"
-#include "common/widgets/notificationdialog.h"
 #include "desktop/diskspace.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/updateprogress.h"
 #include "dialogs/updatereminder.h"
+#include "notificationdialog.h"
 #include "vantoupdater.h"
 
 #include <QKeyEvent>

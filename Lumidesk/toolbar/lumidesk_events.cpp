@@ -10,7 +10,7 @@
 #include "capture/qorvcapturesession.h"
 #include "common/lumidesklog.h"
 #include "common/settingspath.h"
-#include "common/widgets/notificationdialog.h"
+#include "notificationdialog.h"
 #include "toolbar/link/localserver.h"
 
 #include <QSettings>

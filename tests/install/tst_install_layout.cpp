@@ -180,6 +180,8 @@ void TestInstallLayout::filesWhereTheLayoutPutsThem_data()
 
     const QString app = QStringLiteral("lib/lumidesk");
     QTest::newRow("program") << app + "/Lumidesk" << true << QSize();
+    // The widgets and dialogs that the main program and the panel plug-in both link.
+    QTest::newRow("shared widgets") << app + "/lib/liblumidesk-widgets.so" << false << QSize();
     QTest::newRow("catalogue") << app + "/Languages/en_US/Lumidesk_en_US.qm" << false << QSize();
     QTest::newRow("language name") << app + "/Languages/en_US/Lumi_en_US.txt" << false << QSize();
     // Loaded by the camera window when keystone mode first starts, from our libraries' folder.

@@ -1,5 +1,5 @@
 #include "camsettingsfixture.h"
-#include "common/widgets/notificationdialog.h"
+#include "notificationdialog.h"
 #include "h264testcamera.h"
 #include "core/platformbackend.h"
 #include "vantoupdater.h"

@@ -9,7 +9,7 @@
 #include "capture/qorvframesource.h"
 #include "capture/qorvframesourceimpl.h"
 #include "common/settingspath.h"
-#include "common/widgets/notificationdialog.h"
+#include "notificationdialog.h"
 #include "core/platformbackend.h"
 #include "manager/doccammanager.h"
 #include "simulated/simulatedcamera.h"

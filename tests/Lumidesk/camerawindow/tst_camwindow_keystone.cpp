@@ -5,7 +5,7 @@
 #include "camerawindow/keystonealgorithm.h"
 #include "camerawindow/keystonewidget.h"
 #include "capture/qorvcapturesession.h"
-#include "common/widgets/popupbutton.h"
+#include "popupbutton.h"
 #include "simulated/simulatedframegenerator.h"
 
 #include <QDateTime>

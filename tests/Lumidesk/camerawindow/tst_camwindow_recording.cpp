@@ -2,8 +2,8 @@
 
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesourceimpl.h"
-#include "common/widgets/progressdialog.h"
 #include "dialogs/livestreamsettingdialog.h"
+#include "progressdialog.h"
 #include "vantohqcapture.h"
 #include "writerprobe.h"
 

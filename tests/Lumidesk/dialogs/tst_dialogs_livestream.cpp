@@ -1,9 +1,9 @@
 #include "common/lumidesklog.h"
 #include "common/settingspath.h"
-#include "common/widgets/notificationdialog.h"
 #include "dialogs/livestreamsetting.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "formchild.h"
+#include "notificationdialog.h"
 #include "syslogger.h"
 
 #include <QApplication>

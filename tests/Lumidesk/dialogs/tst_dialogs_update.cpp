@@ -1,11 +1,11 @@
 #include "analytics/bigdata.h"
 #include "analytics/googleanalytic.h"
 #include "common/settingspath.h"
-#include "common/widgets/notificationdialog.h"
 #include "dialogs/swupdatedialog.h"
 #include "dialogs/updateinstaller.h"
 #include "dialogs/upgradedialog.h"
 #include "formchild.h"
+#include "notificationdialog.h"
 #include "scriptedhttpserver.h"
 #include "vantoupdater.h"
 

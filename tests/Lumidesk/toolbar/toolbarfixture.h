@@ -5,11 +5,11 @@
 // shows and reports.
 
 #include "common/settingspath.h"
-#include "common/widgets/notificationdialog.h"
 #include "core/platformbackend.h"
 #include "desktop/desktoppaths.h"
 #include "ipc/localsocketpath.h"
 #include "linkrawsocket.h"
+#include "notificationdialog.h"
 #include "toolbar/link/localserver.h"
 #include "toolbar/lumidesk.h"
 #include "windowprobes.h"

@@ -1,4 +1,4 @@
-#include "common/widgets/custommovebutton.h"
+#include "custommovebutton.h"
 #include "dialogs/navigationdialog.h"
 #include "toolbar/pipwidget.h"
 #include "toolbar/startupupdatecheck.h"

@@ -1,2 +1,2 @@
-#include "common/widgets/dialog.h"
+#include "dialog.h"
 #include "common/shared.h"

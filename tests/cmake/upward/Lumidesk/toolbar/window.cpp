@@ -1,4 +1,4 @@
 #include "toolbar/window.h"
 
 #include "common/shared.h"
-#include "common/widgets/dialog.h"
+#include "dialog.h"

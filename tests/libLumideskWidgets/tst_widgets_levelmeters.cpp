@@ -1,6 +1,6 @@
 // The two audio level meters, checked on the pixels they paint.
-#include "common/widgets/custrenderarea.h"
-#include "common/widgets/custrenderareahorizontal.h"
+#include "custrenderarea.h"
+#include "custrenderareahorizontal.h"
 
 #include <QImage>
 #include <QTest>

@@ -1,11 +1,11 @@
 // Mouse handling of the drag and resize detectors, the move button and frame, and the clickable label.
-#include "common/widgets/clickablelabel.h"
-#include "common/widgets/custdetectionframe.h"
-#include "common/widgets/custdetectionlabel.h"
-#include "common/widgets/custdetectionwidget.h"
-#include "common/widgets/custommovebutton.h"
-#include "common/widgets/custommoveframe.h"
-#include "common/widgets/detectionwidget.h"
+#include "clickablelabel.h"
+#include "custdetectionframe.h"
+#include "custdetectionlabel.h"
+#include "custdetectionwidget.h"
+#include "custommovebutton.h"
+#include "custommoveframe.h"
+#include "detectionwidget.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>

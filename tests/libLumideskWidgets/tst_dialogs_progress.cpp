@@ -1,5 +1,5 @@
 // The high-quality capture progress strip.
-#include "common/widgets/progressdialog.h"
+#include "progressdialog.h"
 
 #include <QLabel>
 #include <QMovie>

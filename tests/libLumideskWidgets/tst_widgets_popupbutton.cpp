@@ -1,6 +1,6 @@
 // The capture-mode pop-up button and the language row.
-#include "common/widgets/languageitemframe.h"
-#include "common/widgets/popupbutton.h"
+#include "languageitemframe.h"
+#include "popupbutton.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -1,9 +1,9 @@
 // The notification and warning dialogs: their look, fitting to the message, closing, and their forms
 // built on first use.
-#include "common/widgets/livewarningdialog.h"
-#include "common/widgets/notificationdialog.h"
-#include "common/widgets/popupbutton.h"
-#include "common/widgets/warningdialog.h"
+#include "livewarningdialog.h"
+#include "notificationdialog.h"
+#include "popupbutton.h"
+#include "warningdialog.h"
 
 #include <QFrame>
 #include <QGuiApplication>

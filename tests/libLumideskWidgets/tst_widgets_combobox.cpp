@@ -1,5 +1,5 @@
 // The styled combo box: its style sheet flags, title rows and where its pop-up list opens.
-#include "common/widgets/custcombobox.h"
+#include "custcombobox.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The tab widget whose tabs are drawn from images.
-#include "common/widgets/custtabbar.h"
-#include "common/widgets/custtabwidget.h"
+#include "custtabbar.h"
+#include "custtabwidget.h"
 
 #include <QHoverEvent>
 #include <QImage>

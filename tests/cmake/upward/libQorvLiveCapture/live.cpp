@@ -1,0 +1,2 @@
+#include "publisher.h"
+#include "publisherimpl.h"
