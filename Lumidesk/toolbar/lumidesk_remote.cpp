@@ -215,13 +215,11 @@ void Lumidesk::remoteRecord(const QByteArray &data)
     if (!m_recordControlShown)
         showRecordControl();
     // The panel carries the command out and echoes it; the phone learns the outcome from the record
-    // slots and the time answers then. Until the echo the state is what the phone asked for. Without
-    // a panel the slots run at once and set the state to what really happened (a start on a full
-    // disk leaves it idle).
+    // slots and the time answers then. Without a panel the slots run at once. Either way only the
+    // slots set the state: a command the panel never echoes, or a start on a full disk, changes
+    // nothing the phone is told.
     QScopedValueRollback<bool> remote(m_remoteCommandRunning, true);
     const int before = m_recordState;
-    if (m_localServer->isPanelConnected())
-        m_recordState = action;
     switch (action) {
     case Idle:
         requestStopRecord();

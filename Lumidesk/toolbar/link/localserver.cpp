@@ -85,7 +85,7 @@ const Command commands[] = {
     {"cap_hideLiveWidget", [](LocalServer *s, const QString &) { emit s->liveWidgetHide(); }},
     {"cap_getRecordTime", [](LocalServer *s, const QString &t) { emit s->recordTimeGet(seconds(t, 1)); }},
     {"cap_getLiveTime", [](LocalServer *s, const QString &t) { emit s->liveTimeGet(seconds(t, 1)); }},
-    // Only marks its connection as the panel's.
+    // Only makes its connection the one served.
     {LocalServer::PanelGreeting, [](LocalServer *, const QString &) {}},
 };
 
@@ -286,18 +286,17 @@ void LocalServer::socketConnected(QLocalSocket *socket)
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, &LocalServer::socketDestroyed);
     m_sockets.append(socket);
-    m_peers.insert(socket, Peer{++m_activityCount, false});
-    m_socket = socket;
-    closeIdleConnections();
-    emit localSocketReady();
+    m_peers.insert(socket, Peer{++m_activityCount, 0});
+    // Not served before it speaks: a connection that says nothing must not take the panel's place.
+    closeIdleConnections(socket);
 }
 
-void LocalServer::closeIdleConnections()
+void LocalServer::closeIdleConnections(QLocalSocket *newcomer)
 {
     // Every open connection holds a file descriptor; connections nobody closes must not take the
     // process's last ones. The panel needs one, a second start's check another for a moment.
     while (m_sockets.size() > MaxConnections) {
-        QLocalSocket *socket = connectionToClose();
+        QLocalSocket *socket = connectionToClose(newcomer);
         if (!socket)
             return;
         _LumideskLog::log(StateLevel, QStringLiteral("Socket closed: too many connections"));
@@ -305,13 +304,14 @@ void LocalServer::closeIdleConnections()
     }
 }
 
-QLocalSocket *LocalServer::connectionToClose() const
+QLocalSocket *LocalServer::connectionToClose(QLocalSocket *newcomer) const
 {
-    // A panel rarely writes, so being idle long says little about it; having never sent a command
-    // says that the connection is no panel. The current one is the one the panel is served on.
+    // A panel rarely writes, so being idle long says little about it; having never spoken says that
+    // the connection is no panel. The current one is the one the panel is served on; the newcomer
+    // has not had the time to greet.
     QLocalSocket *chosen = nullptr;
     for (QLocalSocket *socket : qAsConst(m_sockets)) {
-        if (socket == m_socket)
+        if (socket == m_socket || socket == newcomer)
             continue;
         if (!chosen) {
             chosen = socket;
@@ -319,8 +319,9 @@ QLocalSocket *LocalServer::connectionToClose() const
         }
         const Peer candidate = m_peers.value(socket);
         const Peer best = m_peers.value(chosen);
-        const bool sooner = candidate.spoken == best.spoken ? candidate.lastActivity < best.lastActivity
-                                                             : !candidate.spoken;
+        const bool candidateSpoke = candidate.spokeAt != 0;
+        const bool bestSpoke = best.spokeAt != 0;
+        const bool sooner = candidateSpoke == bestSpoke ? candidate.lastActivity < best.lastActivity : !candidateSpoke;
         if (sooner)
             chosen = socket;
     }
@@ -329,11 +330,25 @@ QLocalSocket *LocalServer::connectionToClose() const
 
 QLocalSocket *LocalServer::connectionToServe() const
 {
-    for (int i = m_sockets.size() - 1; i >= 0; --i) {
-        if (m_peers.value(m_sockets.at(i)).spoken)
-            return m_sockets.at(i);
+    // The most recent greeting wins.
+    QLocalSocket *chosen = nullptr;
+    quint64 newest = 0;
+    for (QLocalSocket *socket : qAsConst(m_sockets)) {
+        const quint64 spokeAt = m_peers.value(socket).spokeAt;
+        if (spokeAt > newest) {
+            newest = spokeAt;
+            chosen = socket;
+        }
     }
-    return m_sockets.isEmpty() ? nullptr : m_sockets.last();
+    return chosen;
+}
+
+void LocalServer::serve(QLocalSocket *socket)
+{
+    m_socket = socket;
+    // What was sent while another connection was current, or none, never reached this one.
+    if (m_socket)
+        emit localSocketReady();
 }
 
 void LocalServer::socketDisconnected()
@@ -360,19 +375,19 @@ void LocalServer::forgetSocket(QObject *object)
     }
     if (static_cast<QObject *>(m_socket) != object)
         return;
-    // What was sent while another connection was current never reached the panel taking over.
-    m_socket = connectionToServe();
-    if (m_socket)
-        emit localSocketReady();
+    serve(connectionToServe());
 }
 
-void LocalServer::noteActivity(QLocalSocket *socket, bool command)
+bool LocalServer::noteActivity(QLocalSocket *socket, bool command)
 {
     const auto peer = m_peers.find(socket);
     if (peer == m_peers.end())
-        return;
+        return false;
     peer->lastActivity = ++m_activityCount;
-    peer->spoken = peer->spoken || command;
+    if (!command || peer->spokeAt != 0)
+        return false;
+    peer->spokeAt = peer->lastActivity;
+    return true;
 }
 
 void LocalServer::socketRead()
@@ -385,7 +400,13 @@ void LocalServer::socketRead()
         QString text;
         switch (LocalFrameCodec::decode(socket, &text)) {
         case LocalFrameCodec::Complete:
-            noteActivity(socket, findCommand(text) != nullptr);
+            // Served before its command is carried out: what the command makes the toolbar send
+            // goes back to it.
+            if (noteActivity(socket, findCommand(text) != nullptr)) {
+                serve(socket);
+                if (!self || !socket)
+                    return;
+            }
             readMessage(text);
             break;
         case LocalFrameCodec::Incomplete:

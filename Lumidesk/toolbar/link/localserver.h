@@ -13,17 +13,20 @@ class LocalListener;
 // The main program's end of the local command link. It listens on "LumideskServer", turns every
 // message from the record and live panel into a signal and offers one sender per command it sends.
 //
-// Messages go to the current connection: the newest one to connect. Messages from every open
-// connection are read, so a short-lived connection (a second program start checking whether the name
-// is taken) loses none of the panel's commands. A connection that has sent one of the panel's commands
-// counts as a panel; when the current connection goes, the newest panel still open becomes current
-// again (the newest connection when none has spoken yet) and is brought up to date through
-// localSocketReady().
+// Messages go to the current connection: the one that most recently became a panel, by greeting
+// (PanelGreeting) or by sending one of the panel's commands as its first word. A connection that has
+// said nothing of the kind is no panel, whatever else of the same user connected (a second program
+// start checking whether the name is taken, a stray program): it is sent nothing and never becomes
+// current; while no connection is current, senders drop their messages and isPanelConnected() is
+// false, so the toolbar carries its commands out itself. Messages from every open connection are
+// read. A panel that another greeting displaced stays open and is read; when the current connection
+// goes, the newest such panel becomes current again. Each connection becoming current is announced
+// through localSocketReady(), so it is brought up to date.
 //
 // At most MaxConnections stay open. Room for a new one is made by closing another than the current
-// one: first the connection idle longest among those that have sent no command yet, then the panel
-// idle longest. The listener keeps the name through a shortage of file descriptors and listens again
-// when its socket file goes (platform::LocalListener).
+// one and the new one itself: first the connection idle longest among those that have not spoken
+// yet, then the panel idle longest. The listener keeps the name through a shortage of file
+// descriptors and listens again when its socket file goes (platform::LocalListener).
 class LocalServer : public QObject
 {
     Q_OBJECT
@@ -31,8 +34,8 @@ class LocalServer : public QObject
 public:
     static const char ServerName[];
     static const int MaxConnections = 4;
-    // What the panel says first on every connection, so that it counts as a panel before the user
-    // has done anything; it asks for nothing.
+    // What the panel says first on every connection, so that it is served before the user has done
+    // anything; it asks for nothing.
     static const char PanelGreeting[];
 
     explicit LocalServer(QObject *parent = nullptr);
@@ -102,19 +105,21 @@ private:
     {
         // When it was last heard from, as a count of events; connecting counts as being heard from.
         quint64 lastActivity = 0;
-        // It has sent at least one of the panel's commands.
-        bool spoken = false;
+        // When it first greeted or sent one of the panel's commands, on the same count; 0 until then.
+        quint64 spokeAt = 0;
     };
 
-    void noteActivity(QLocalSocket *socket, bool command);
+    // Returns whether this made the connection a panel (its first greeting or command).
+    bool noteActivity(QLocalSocket *socket, bool command);
+    void serve(QLocalSocket *socket);
     void forgetSocket(QObject *object);
     void closeSocket(QLocalSocket *socket);
-    void closeIdleConnections();
-    QLocalSocket *connectionToClose() const;
+    void closeIdleConnections(QLocalSocket *newcomer);
+    QLocalSocket *connectionToClose(QLocalSocket *newcomer) const;
     QLocalSocket *connectionToServe() const;
 
     platform::LocalListener *m_listener = nullptr;
-    // The connection messages are sent to; null when none is open.
+    // The connection messages are sent to; null while no open connection has spoken.
     QLocalSocket *m_socket = nullptr;
     // Every open connection, oldest first, and what is known of each.
     QList<QLocalSocket *> m_sockets;

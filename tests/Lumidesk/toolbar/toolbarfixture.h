@@ -41,10 +41,14 @@ public:
 
     ScriptedPanel() { connect(&m_link, &LinkRawSocket::messageReceived, this, &ScriptedPanel::reply); }
 
+    // Greets on connecting, as the panel does: the toolbar serves a connection only once it has spoken.
     bool connectToToolbar()
     {
-        return m_link.connectTo(platform::LocalSocketPath::fullPath(QString::fromLatin1(LocalServer::ServerName)),
-                                3000);
+        if (!m_link.connectTo(platform::LocalSocketPath::fullPath(QString::fromLatin1(LocalServer::ServerName)),
+                              3000))
+            return false;
+        send(QString::fromLatin1(LocalServer::PanelGreeting));
+        return true;
     }
 
     void disconnectFromToolbar() { m_link.socket()->disconnectFromServer(); }

@@ -82,7 +82,19 @@ QByteArray entry(const QByteArray &utf8)
 // that happens meanwhile.
 struct Step
 {
-    enum Kind { Command, SecondsPass, OtherStreamPending, OtherStreamDone };
+    enum Kind {
+        Command,
+        SecondsPass,
+        OtherStreamPending,
+        OtherStreamDone,
+        // Another connection to the toolbar's local link, of the same user: one that says nothing,
+        // one that greets as the panel does and then answers nothing; and its going.
+        StrayConnects,
+        StrayGreets,
+        StrayGoes,
+        // The phone goes and a new one connects.
+        PhoneAgain,
+    };
     Kind kind = Command;
     PhoneClient::Message command;
     Messages replies;
@@ -111,6 +123,21 @@ Step otherStream(bool pending)
     Step step;
     step.kind = pending ? Step::OtherStreamPending : Step::OtherStreamDone;
     return step;
+}
+
+Step happens(Step::Kind kind)
+{
+    Step step;
+    step.kind = kind;
+    return step;
+}
+
+// The toolbar's ends of its local link that are open.
+int openLinkEnds(Lumidesk &bar)
+{
+    const QList<QLocalSocket *> ends = bar.localServer()->findChildren<QLocalSocket *>();
+    return int(std::count_if(ends.cbegin(), ends.cend(),
+                             [](const QLocalSocket *end) { return end->state() == QLocalSocket::ConnectedState; }));
 }
 
 // Where the toolbar's panel stands in a phone's session.
@@ -235,13 +262,14 @@ void TestCoreRemote::toolbarCommands_data()
     const QString show = QStringLiteral("cap_showRecordWidget");
     const QString start = QStringLiteral("cap_startRecord");
     const QString showLive = QStringLiteral("cap_showLiveWidget");
-    QTest::newRow("start") << Messages{message(Record, ints({1}))} << QStringList{show, start} << Messages{} << 1;
-    QTest::newRow("start while recording answers the request")
-            << Messages{message(Record, ints({1})), message(Record, ints({1}))} << QStringList{show, start}
-            << Messages{message(Record, ints({1}))} << 1;
+    // The record state follows the echo, which this panel never sends: nothing records meanwhile.
+    QTest::newRow("start") << Messages{message(Record, ints({1}))} << QStringList{show, start} << Messages{} << 0;
+    QTest::newRow("start again before the echo asks again")
+            << Messages{message(Record, ints({1})), message(Record, ints({1}))} << QStringList{show, start, start}
+            << Messages{} << 0;
     QTest::newRow("pause") << Messages{message(Record, ints({1})), message(Record, ints({2}))}
-                           << QStringList{show, start, QStringLiteral("cap_pauseRecord")} << Messages{} << 2;
-    QTest::newRow("resume") << Messages{message(Record, ints({3}))} << QStringList{show, start} << Messages{} << 3;
+                           << QStringList{show, start, QStringLiteral("cap_pauseRecord")} << Messages{} << 0;
+    QTest::newRow("resume") << Messages{message(Record, ints({3}))} << QStringList{show, start} << Messages{} << 0;
     QTest::newRow("stop") << Messages{message(Record, ints({1})), message(Record, ints({0}))}
                           << QStringList{show, start, QStringLiteral("cap_stopRecord")} << Messages{} << 0;
     QTest::newRow("unknown action") << Messages{message(Record, ints({4})), message(Record, ints({-1}))}
@@ -255,9 +283,9 @@ void TestCoreRemote::toolbarCommands_data()
     QTest::newRow("record time while idle: appended to the request")
             << Messages{message(RecordTime, "ab")} << QStringList{}
             << Messages{message(RecordTime, QByteArray("ab") + ints({0, 0}))} << 0;
-    QTest::newRow("record time while recording asks the panel")
-            << Messages{message(Record, ints({1})), message(RecordTime, QByteArray())}
-            << QStringList{show, start, QStringLiteral("cap_getRecordTime")} << Messages{} << 1;
+    QTest::newRow("record time before the echo: idle, answered at once")
+            << Messages{message(Record, ints({1})), message(RecordTime, QByteArray())} << QStringList{show, start}
+            << Messages{message(RecordTime, ints({0, 0}))} << 0;
     QTest::newRow("live start") << Messages{message(Live, ints({7}))}
                                 << QStringList{showLive, QStringLiteral("cap_startLive")} << Messages{} << 0;
     QTest::newRow("live stop") << Messages{message(Live, ints({0}))}
@@ -394,6 +422,7 @@ void TestCoreRemote::phoneReports_data()
             << int(EchoingPanel) << false
             << Steps{phone(Record, ints({1}), {record({1, 0})}),
                      phone(RecordTime, QByteArray(), {recordTime(1, PanelSeconds)}),
+                     phone(Record, ints({1}), {record({1})}),
                      phone(Record, ints({2}), {record({2, PanelSeconds})}),
                      phone(Record, ints({3}), {record({3, 0}), record({3, PanelSeconds})}),
                      phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})}),
@@ -419,6 +448,45 @@ void TestCoreRemote::phoneReports_data()
     QTest::newRow("panel: live time while another stream starts")
             << int(EchoingPanel) << false
             << Steps{otherStream(true), phone(LiveTime, QByteArray(), {liveTime(4, PanelSeconds)})} << 0;
+
+    // A connection that never spoke takes nothing from the panel: the phone's start is recorded and
+    // told, before the stray goes and after, to this phone and to the next.
+    QTest::newRow("panel and a silent stray: record, the stray goes, a new phone")
+            << int(EchoingPanel) << false
+            << Steps{happens(Step::StrayConnects),
+                     phone(Record, ints({1}), {record({1, 0})}),
+                     phone(RecordTime, QByteArray(), {recordTime(1, PanelSeconds)}),
+                     happens(Step::StrayGoes),
+                     phone(RecordTime, QByteArray(), {recordTime(1, PanelSeconds)}),
+                     happens(Step::PhoneAgain),
+                     phone(RecordTime, QByteArray(), {recordTime(1, PanelSeconds)}),
+                     phone(Record, ints({1}), {record({1})}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})})}
+            << 0;
+    // The newest greeting is served, even one that never answers: what the phone hears is what
+    // happened, which is nothing until the panel is served again.
+    QTest::newRow("panel and a stray that greets and is deaf")
+            << int(EchoingPanel) << false
+            << Steps{happens(Step::StrayGreets),
+                     phone(Record, ints({1}), {}),
+                     phone(RecordTime, QByteArray(), {recordTime(0, 0)}),
+                     happens(Step::StrayGoes),
+                     phone(RecordTime, QByteArray(), {recordTime(0, 0)}),
+                     happens(Step::PhoneAgain),
+                     phone(Record, ints({1}), {record({1, 0})}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})})}
+            << 0;
+    // A silent connection is no panel: the toolbar carries the commands out itself.
+    QTest::newRow("no panel, a silent stray: record, the stray goes")
+            << int(NoPanel) << false
+            << Steps{happens(Step::StrayConnects),
+                     phone(Record, ints({1}), {record({1, 0})}),
+                     secondsPass(3),
+                     phone(RecordTime, QByteArray(), {recordTime(1, 3)}),
+                     happens(Step::StrayGoes),
+                     phone(RecordTime, QByteArray(), {recordTime(1, 3)}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, 0})})}
+            << 0;
 }
 
 // What the phone hears back, byte for byte, command by command: nothing more, nothing less.
@@ -456,6 +524,8 @@ void TestCoreRemote::phoneReports()
         }
         return found;
     };
+    std::unique_ptr<LinkRawSocket> stray;
+    bool strayGreeted = false;
     for (const Step &step : steps) {
         switch (step.kind) {
         case Step::SecondsPass:
@@ -464,6 +534,34 @@ void TestCoreRemote::phoneReports()
         case Step::OtherStreamPending:
         case Step::OtherStreamDone:
             m_otherStream->setStreamPending(step.kind == Step::OtherStreamPending);
+            continue;
+        case Step::StrayConnects:
+        case Step::StrayGreets:
+            stray = std::make_unique<LinkRawSocket>();
+            strayGreeted = step.kind == Step::StrayGreets;
+            QVERIFY(stray->connectTo(platform::LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName))));
+            QTRY_COMPARE(openLinkEnds(*bar), panel == EchoingPanel ? 2 : 1);
+            if (strayGreeted) {
+                stray->writeFrame(QLatin1String(LocalServer::PanelGreeting));
+                // Served from now on: it is brought up to date as the panel is.
+                QTRY_VERIFY(!stray->messages().filter(QRegularExpression("^cap_changeLanguage/p")).isEmpty());
+            }
+            continue;
+        case Step::StrayGoes:
+            // Never spoken to, not even of the microphones.
+            if (!strayGreeted)
+                QCOMPARE(stray->messages(), QStringList());
+            stray->socket()->disconnectFromServer();
+            QTRY_COMPARE(openLinkEnds(*bar), panel == EchoingPanel ? 1 : 0);
+            continue;
+        case Step::PhoneAgain:
+            m_phone->disconnectFromProgram();
+            QTRY_COMPARE(bar->remoteServer()->clientCount(), 0);
+            m_phoneOwner = std::make_unique<PhoneClient>();
+            m_phone = m_phoneOwner.get();
+            connectPhone(*bar);
+            if (QTest::currentTestFailed())
+                return;
             continue;
         case Step::Command:
             break;

@@ -3,6 +3,7 @@
 
 #include "linksignalrecorder.h"
 
+#include "ipc/locallistener.h"
 #include "ipc/localsocketpath.h"
 
 #include <QProcess>
@@ -158,31 +159,36 @@ void TestLinkPair::recordRoundTrip()
 }
 
 // Idle connections beside the panel, as a hostile or broken program of the same user might open: the
-// panel keeps its link, its commands are taken meanwhile, and it is served again once they go.
+// panel keeps its link and is served all along, both ways.
 void TestLinkPair::idleConnectionsLeaveThePanelServed()
 {
     QSignalSpy shutdown(m_client.get(), &LocalClient::serverShutdown);
     QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    QSignalSpy accepted(m_server->findChild<platform::LocalListener *>(), &platform::LocalListener::newConnection);
     std::vector<std::unique_ptr<QLocalSocket>> idle;
     for (int i = 0; i < 6; ++i) {
         idle.push_back(std::make_unique<QLocalSocket>());
         idle.back()->connectToServer(path());
         QVERIFY(idle.back()->waitForConnected(15000));
-        QTRY_COMPARE(ready.count(), i + 1);
+        QTRY_COMPARE(accepted.count(), i + 1);
     }
+    QSignalSpy shown(m_client.get(), &LocalClient::recordWidgetShow);
+    m_server->showRecordWidget();
+    QVERIFY(shown.wait(15000));
     QSignalSpy stopped(m_server.get(), &LocalServer::liveStop);
     m_client->stopLive(61);
     QVERIFY(stopped.wait(15000));
     QCOMPARE(stopped.first().first().toInt(), 61);
 
-    QSignalSpy shown(m_client.get(), &LocalClient::recordWidgetShow);
     for (const std::unique_ptr<QLocalSocket> &socket : idle)
         socket->disconnectFromServer();
-    QTRY_COMPARE(ready.count(), 7);
     m_server->showRecordWidget();
     QVERIFY(shown.wait(15000));
     QVERIFY(m_client->checkAlive());
     QCOMPARE(shutdown.count(), 0);
+    QCOMPARE(ready.count(), 0);
+    for (const std::unique_ptr<QLocalSocket> &socket : idle)
+        QCOMPARE(socket->bytesAvailable(), qint64(0));
 }
 
 // The server closing the panel's connection while it goes on running is no end of the main program.

@@ -5,6 +5,7 @@
 #include "linksignalbounds.h"
 #include "linksignalrecorder.h"
 
+#include "ipc/locallistener.h"
 #include "ipc/localsocketpath.h"
 
 #include <QProcess>
@@ -36,7 +37,9 @@ private slots:
     void framesSplitAndMerged();
     void brokenFrameClosesThatConnection_data();
     void brokenFrameClosesThatConnection();
-    void newestConnectionIsServed();
+    void silentConnectionIsNeverServed();
+    void newestGreetingIsServed_data();
+    void newestGreetingIsServed();
     void olderConnectionDeathKeepsTheNewest();
     void newestConnectionDeathFallsBack();
     void makesRoomWithoutClosingThePanel_data();
@@ -52,7 +55,10 @@ private slots:
 private:
     static QString path() { return LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName)); }
     static QString greeting() { return QLatin1String(LocalServer::PanelGreeting); }
+    // A connection the server has taken, that has said nothing.
     LinkRawSocket *connectPeer();
+    // A connection that has greeted, as the panel does, and is served.
+    LinkRawSocket *connectPanel();
     // The server's ends of the connections it has seen and not yet seen closed.
     int openServerEnds() const;
     // Waits until every message written so far on peer has been handled.
@@ -77,12 +83,23 @@ void TestLinkServer::cleanup()
 
 LinkRawSocket *TestLinkServer::connectPeer()
 {
-    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    // The server takes each connection before the spy hears of it: it connected first.
+    QSignalSpy accepted(m_server->findChild<platform::LocalListener *>(), &platform::LocalListener::newConnection);
     auto *peer = new LinkRawSocket;
     m_peers.append(peer);
-    if (!peer->connectTo(path()) || !(ready.count() || ready.wait(15000)))
+    if (!peer->connectTo(path()) || !(accepted.count() || accepted.wait(15000)))
         return nullptr;
     return peer;
+}
+
+LinkRawSocket *TestLinkServer::connectPanel()
+{
+    LinkRawSocket *peer = connectPeer();
+    if (!peer)
+        return nullptr;
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    peer->writeFrame(greeting());
+    return ready.wait(15000) ? peer : nullptr;
 }
 
 int TestLinkServer::openServerEnds() const
@@ -143,7 +160,7 @@ void TestLinkServer::dispatch_data()
     row("getRecordTime", "cap_getRecordTime/p12", "recordTimeGet(12)");
     row("getLiveTime", "cap_getLiveTime/p7", "liveTimeGet(7)");
     row("a command the server only sends", "cap_changeLanguage/pen_US", "");
-    row("the panel's greeting", LocalServer::PanelGreeting, "");
+    row("the panel's greeting again", LocalServer::PanelGreeting, "");
     row("empty", "", "");
 }
 
@@ -152,7 +169,7 @@ void TestLinkServer::dispatch()
     QFETCH(QString, text);
     QFETCH(QStringList, emitted);
 
-    LinkRawSocket *peer = connectPeer();
+    LinkRawSocket *peer = connectPanel();
     QVERIFY(peer);
     LinkSignalRecorder recorder(m_server.get());
     QStringList seen;
@@ -211,9 +228,9 @@ void TestLinkServer::senders()
     QFETCH(ServerCall, call);
     QFETCH(QString, text);
 
-    // With no panel the message is lost: a panel that connects later does not get it.
+    // With no panel the message is lost: a panel that greets later does not get it.
     call(*m_server);
-    LinkRawSocket *peer = connectPeer();
+    LinkRawSocket *peer = connectPanel();
     QVERIFY(peer);
     call(*m_server);
     QTRY_COMPARE(peer->messages(), QStringList{text});
@@ -225,7 +242,7 @@ void TestLinkServer::senders()
 
 void TestLinkServer::framesSplitAndMerged()
 {
-    LinkRawSocket *peer = connectPeer();
+    LinkRawSocket *peer = connectPanel();
     QVERIFY(peer);
     LinkSignalRecorder recorder(m_server.get());
 
@@ -267,8 +284,8 @@ void TestLinkServer::brokenFrameClosesThatConnection()
 {
     QFETCH(QByteArray, bytes);
 
-    LinkRawSocket *bystander = connectPeer();
-    LinkRawSocket *peer = connectPeer();
+    LinkRawSocket *bystander = connectPanel();
+    LinkRawSocket *peer = connectPanel();
     QVERIFY(bystander && peer);
     // The bystander taking over is brought up to date; that is not what this looks at.
     LinkSignalRecorder recorder(m_server.get(), {"localSocketReady"});
@@ -284,27 +301,82 @@ void TestLinkServer::brokenFrameClosesThatConnection()
     QTRY_COMPARE(bystander->messages(), QStringList{"cap_startRecord"});
 }
 
-void TestLinkServer::newestConnectionIsServed()
+// A connection that has not spoken is no panel, however new: nothing is sent to it, and a silent one
+// that comes and goes (a second program start's check) changes nothing for the panel.
+void TestLinkServer::silentConnectionIsNeverServed()
 {
-    LinkRawSocket *first = connectPeer();
-    LinkRawSocket *second = connectPeer();
-    QVERIFY(first && second);
-    m_server->showRecordWidget();
-    QTRY_COMPARE(second->messages(), QStringList{"cap_showRecordWidget"});
-    QCOMPARE(first->messages(), QStringList());
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    LinkRawSocket *early = connectPeer();
+    QVERIFY(early);
+    QVERIFY(!m_server->isPanelConnected());
+    m_server->startRecord();
 
-    // Commands from the older connection are not lost.
+    LinkRawSocket *panel = connectPanel();
+    QVERIFY(panel);
+    LinkRawSocket *probe = connectPeer();
+    QVERIFY(probe);
+    QVERIFY(m_server->isPanelConnected());
+    m_server->updateLevelReport(12);
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_updateLevelReport/p12"});
+    probe->socket()->disconnectFromServer();
+    QTRY_COMPARE(openServerEnds(), 2); // the server has seen the probe go
+    m_server->stopRecord();
+    QTRY_COMPARE(panel->messages(), (QStringList{"cap_updateLevelReport/p12", "cap_stopRecord"}));
+    QCOMPARE(ready.count(), 1);
+
+    // Once it greets it is served, and has been sent nothing before: what it gets first is what came
+    // after its greeting.
+    early->writeFrame(greeting());
+    QVERIFY(ready.wait(15000));
+    m_server->getLiveTime();
+    QTRY_COMPARE(early->messages(), QStringList{"cap_getLiveTime"});
+    QCOMPARE(probe->messages(), QStringList());
+}
+
+void TestLinkServer::newestGreetingIsServed_data()
+{
+    QTest::addColumn<bool>("olderGreetsLast");
+    QTest::addColumn<QString>("firstWord");
+
+    QTest::newRow("greetings in the order of connecting") << false << greeting();
+    QTest::newRow("the older connection greets last") << true << greeting();
+    QTest::newRow("a command as the first word") << true << QStringLiteral("cap_changeVolume/p40");
+}
+
+void TestLinkServer::newestGreetingIsServed()
+{
+    QFETCH(bool, olderGreetsLast);
+    QFETCH(QString, firstWord);
+
+    LinkRawSocket *older = connectPeer();
+    LinkRawSocket *newer = connectPeer();
+    QVERIFY(older && newer);
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    LinkRawSocket *first = olderGreetsLast ? newer : older;
+    LinkRawSocket *last = olderGreetsLast ? older : newer;
+    first->writeFrame(firstWord);
+    QVERIFY(ready.wait(15000));
+    last->writeFrame(firstWord);
+    QVERIFY(ready.wait(15000));
+    m_server->showRecordWidget();
+    QTRY_COMPARE(last->messages(), QStringList{"cap_showRecordWidget"});
+
+    // The panel displaced is read, and its commands do not make it current again.
     LinkSignalRecorder recorder(m_server.get());
     QStringList seen;
     first->writeFrame(QStringLiteral("cap_stopRecord/p9"));
     QVERIFY(sync(first, &recorder, &seen));
     QCOMPARE(seen, QStringList{"recordStop(9)"});
+    m_server->showLiveWidget();
+    QTRY_COMPARE(last->messages(), (QStringList{"cap_showRecordWidget", "cap_showLiveWidget"}));
+    QCOMPARE(first->messages(), QStringList());
+    QCOMPARE(ready.count(), 2);
 }
 
 void TestLinkServer::olderConnectionDeathKeepsTheNewest()
 {
-    LinkRawSocket *first = connectPeer();
-    LinkRawSocket *second = connectPeer();
+    LinkRawSocket *first = connectPanel();
+    LinkRawSocket *second = connectPanel();
     QVERIFY(first && second);
     first->socket()->disconnectFromServer();
     QTRY_COMPARE(openServerEnds(), 1); // the server has seen the close
@@ -315,101 +387,146 @@ void TestLinkServer::olderConnectionDeathKeepsTheNewest()
 
 void TestLinkServer::newestConnectionDeathFallsBack()
 {
-    LinkRawSocket *panel = connectPeer();
-    LinkRawSocket *probe = connectPeer();
-    QVERIFY(panel && probe);
+    LinkRawSocket *silent = connectPeer();
+    LinkRawSocket *panel = connectPanel();
+    LinkRawSocket *probe = connectPanel();
+    QVERIFY(silent && panel && probe);
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
     probe->socket()->abort();
-    QTRY_COMPARE(openServerEnds(), 1); // the server has seen the close
+    QVERIFY(ready.wait(15000)); // the panel taking over is brought up to date
     QVERIFY(m_server->isPanelConnected());
     m_server->stopLive();
     QTRY_COMPARE(panel->messages(), QStringList{"cap_stopLive"});
 
+    // The last panel going leaves none, whatever else is open.
     panel->socket()->disconnectFromServer();
     QTRY_VERIFY(!m_server->isPanelConnected());
+    QCOMPARE(openServerEnds(), 1);
     m_server->stopLive();
+    QCOMPARE(ready.count(), 1);
+    silent->writeFrame(greeting());
+    QVERIFY(ready.wait(15000));
+    m_server->startLive();
+    QTRY_COMPARE(silent->messages(), QStringList{"cap_startLive"});
 }
 
 void TestLinkServer::makesRoomWithoutClosingThePanel_data()
 {
     QTest::addColumn<QString>("panelSays");
-    QTest::addColumn<QString>("straysSay");
+    QTest::addColumn<QString>("othersSay");
+    QTest::addColumn<bool>("othersSpokeFirst");
 
-    QTest::newRow("greeted, strays silent") << greeting() << QString();
-    QTest::newRow("greeted, strays say what is no command") << greeting() << QStringLiteral("cap_hello");
-    QTest::newRow("a command, strays silent") << QStringLiteral("cap_changeVolume/p40") << QString();
+    QTest::newRow("greeted, strays silent") << greeting() << QString() << false;
+    QTest::newRow("greeted, strays say what is no command") << greeting() << QStringLiteral("cap_hello") << false;
+    QTest::newRow("a command, strays silent") << QStringLiteral("cap_changeVolume/p40") << QString() << false;
+    // Every other connection spoke before the panel greeted, and since: the panel is idle longest,
+    // and only being current keeps it open.
+    QTest::newRow("every other connection has spoken")
+        << greeting() << QStringLiteral("cap_changeVolume/p40") << true;
 }
 
-// A panel rarely writes: idle connections opened after it must not take its place for good.
+// A panel rarely writes: connections opened beside it must not close it.
 void TestLinkServer::makesRoomWithoutClosingThePanel()
 {
     QFETCH(QString, panelSays);
-    QFETCH(QString, straysSay);
+    QFETCH(QString, othersSay);
+    QFETCH(bool, othersSpokeFirst);
 
+    LinkSignalRecorder recorder(m_server.get(), {"localSocketReady"});
+    QStringList seen;
+    QList<LinkRawSocket *> others;
+    const auto speak = [&](LinkRawSocket *peer) {
+        peer->writeFrame(othersSay);
+        return sync(peer, &recorder, &seen);
+    };
+    if (othersSpokeFirst) {
+        for (int i = 0; i < LocalServer::MaxConnections - 1; ++i) {
+            others << connectPeer();
+            QVERIFY(others.last() && speak(others.last()));
+        }
+    }
     LinkRawSocket *panel = connectPeer();
     QVERIFY(panel);
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
     panel->writeFrame(panelSays);
-    QList<LinkRawSocket *> strays;
-    for (int i = 0; i < 6; ++i) {
-        LinkRawSocket *stray = connectPeer();
-        QVERIFY(stray);
-        if (!straysSay.isEmpty())
-            stray->writeFrame(straysSay);
-        strays << stray;
+    QVERIFY(ready.wait(15000));
+    if (othersSpokeFirst) {
+        for (LinkRawSocket *other : qAsConst(others))
+            QVERIFY(speak(other));
+        others << connectPeer(); // one too many
+        QVERIFY(others.last());
+    } else {
+        for (int i = 0; i < 6; ++i) {
+            others << connectPeer();
+            QVERIFY(others.last());
+            if (!othersSay.isEmpty())
+                others.last()->writeFrame(othersSay);
+        }
     }
-    const auto open = [&strays] {
-        return int(std::count_if(strays.begin(), strays.end(), [](LinkRawSocket *s) { return s->isConnected(); }));
+    const auto open = [&others] {
+        return int(std::count_if(others.begin(), others.end(), [](LinkRawSocket *s) { return s->isConnected(); }));
     };
     QTRY_COMPARE(open(), LocalServer::MaxConnections - 1);
     QVERIFY(panel->isConnected());
-    QVERIFY(strays.last()->isConnected());
+    QVERIFY(others.last()->isConnected());
+    if (othersSpokeFirst)
+        QVERIFY(!others.first()->isConnected()); // the one idle longest after the panel
 
-    // The newest is served meanwhile; the panel's commands are read all the same.
+    // The panel is served meanwhile, and its commands are read.
     m_server->showLiveWidget();
-    QTRY_COMPARE(strays.last()->messages(), QStringList{"cap_showLiveWidget"});
-    LinkSignalRecorder recorder(m_server.get());
-    QStringList seen;
+    QTRY_COMPARE(panel->messages(), QStringList{"cap_showLiveWidget"});
+    recorder.take();
+    seen.clear();
     panel->writeFrame(QStringLiteral("cap_stopRecord/p9"));
     QVERIFY(sync(panel, &recorder, &seen));
     QCOMPARE(seen, QStringList{"recordStop(9)"});
 
-    // Once the strays go, the panel is served again, and brought up to date.
-    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
-    for (LinkRawSocket *stray : qAsConst(strays))
-        stray->socket()->disconnectFromServer();
-    QVERIFY(ready.wait(15000));
+    // The others going changes nothing for it.
+    for (LinkRawSocket *other : qAsConst(others))
+        other->socket()->disconnectFromServer();
+    QTRY_COMPARE(openServerEnds(), 1);
     m_server->showRecordWidget();
-    QTRY_COMPARE(panel->messages(), QStringList{"cap_showRecordWidget"});
+    QTRY_COMPARE(panel->messages(), (QStringList{"cap_showLiveWidget", "cap_showRecordWidget"}));
+    QCOMPARE(ready.count(), 1);
+    for (LinkRawSocket *other : qAsConst(others))
+        QCOMPARE(other->messages(), QStringList());
 }
 
 void TestLinkServer::strayThatGoesGivesThePanelBack_data()
 {
+    QTest::addColumn<QString>("straySays");
     QTest::addColumn<QByteArray>("lastWords");
 
-    QTest::newRow("closes") << QByteArray();
-    QTest::newRow("sends a broken frame") << QByteArray::fromHex("7ffffffe0063");
+    QTest::newRow("greets, closes") << greeting() << QByteArray();
+    QTest::newRow("greets, sends a broken frame") << greeting() << QByteArray::fromHex("7ffffffe0063");
+    QTest::newRow("says no command, closes") << QStringLiteral("cap_hello") << QByteArray();
 }
 
+// A connection that took the panel's place and goes gives it back; one that never did leaves it.
 void TestLinkServer::strayThatGoesGivesThePanelBack()
 {
+    QFETCH(QString, straySays);
     QFETCH(QByteArray, lastWords);
+    const bool tookOver = straySays == greeting();
 
-    LinkRawSocket *panel = connectPeer();
-    QVERIFY(panel);
-    panel->writeFrame(greeting());
+    LinkRawSocket *panel = connectPanel();
     LinkRawSocket *idle = connectPeer();
     LinkRawSocket *otherIdle = connectPeer();
     LinkRawSocket *stray = connectPeer();
-    QVERIFY(idle && otherIdle && stray);
-    stray->writeFrame(QStringLiteral("cap_hello"));
-
+    QVERIFY(panel && idle && otherIdle && stray);
     QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    stray->writeFrame(straySays);
+    if (tookOver)
+        QVERIFY(ready.wait(15000));
+
     if (lastWords.isEmpty())
         stray->socket()->disconnectFromServer();
     else
         stray->writeRaw(lastWords);
-    QVERIFY(ready.wait(15000));
+    QTRY_COMPARE(openServerEnds(), 3); // the server has seen it go
     m_server->changeLang(QStringLiteral("de_DE"));
     QTRY_COMPARE(panel->messages(), QStringList{"cap_changeLanguage/pde_DE"});
+    QCOMPARE(ready.count(), tookOver ? 2 : 0);
 
     // Another connection going leaves the panel where it is.
     idle->writeRaw(QByteArray::fromHex("7ffffffe0063"));
@@ -417,7 +534,7 @@ void TestLinkServer::strayThatGoesGivesThePanelBack()
     m_server->startLive();
     QTRY_COMPARE(panel->messages().last(), QStringLiteral("cap_startLive"));
     QCOMPARE(otherIdle->messages(), QStringList());
-    QCOMPARE(ready.count(), 1);
+    QCOMPARE(ready.count(), tookOver ? 2 : 0);
 }
 
 // Connections that nobody closes must not use up the program's file descriptors: the server runs in a
@@ -455,12 +572,13 @@ void TestLinkServer::manyIdleConnectionsUnderALowFileLimit()
 
 void TestLinkServer::secondServerLeavesTheNameAlone()
 {
-    QSignalSpy accepted(m_server.get(), &LocalServer::localSocketReady);
+    QSignalSpy accepted(m_server->findChild<platform::LocalListener *>(), &platform::LocalListener::newConnection);
     LocalServer second;
     QVERIFY(!second.isListening());
     // The second server's check was a connection of its own; the first has seen it come and go.
     QTRY_VERIFY(accepted.count() == 1 && openServerEnds() == 0);
-    LinkRawSocket *peer = connectPeer();
+    QVERIFY(!m_server->isPanelConnected());
+    LinkRawSocket *peer = connectPanel();
     QVERIFY(peer);
     m_server->getLiveTime();
     QTRY_COMPARE(peer->messages(), QStringList{"cap_getLiveTime"});
@@ -479,7 +597,7 @@ void TestLinkServer::socketOfAKilledServerIsTakenOver()
 
     m_server.reset(new LocalServer);
     QVERIFY(m_server->isListening());
-    LinkRawSocket *peer = connectPeer();
+    LinkRawSocket *peer = connectPanel();
     QVERIFY(peer);
     m_server->pauseRecord();
     QTRY_COMPARE(peer->messages(), QStringList{"cap_pauseRecord"});
@@ -530,7 +648,7 @@ void TestLinkServer::survivesRandomFrames()
     QTRY_COMPARE_WITH_TIMEOUT(openServerEnds(), 0, 30000); // every connection seen and closed
 
     // A sound panel is served as ever, both ways.
-    LinkRawSocket *panel = connectPeer();
+    LinkRawSocket *panel = connectPanel();
     QVERIFY(panel);
     LinkSignalRecorder recorder(m_server.get());
     QStringList seen;
