@@ -224,6 +224,11 @@ QUrl VantoUpdater::configUrl() const
     return serverBase().resolved(QUrl(QStringLiteral("Tivlo/check4Update/") + QLatin1String(ConfigFileName)));
 }
 
+void VantoUpdater::setDownloadClock(std::function<qint64()> clock)
+{
+    job->setClock(std::move(clock));
+}
+
 void VantoUpdater::setWatchdogInterval(int msecs)
 {
     watchdogMsecs = msecs;
@@ -276,13 +281,14 @@ bool VantoUpdater::fetch(const QUrl &url, const DownloadLimits &limits, const QB
 {
     // One download at a time, and none while the camera is being written.
     if (job->isRunning() || transferRunning)
-        return false;
+        return fail(Busy);
     errorText.clear();
     lastFileName.clear();
+    failure = NoFailure;
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
         qCWarning(lcUpdater) << "refused to download" << url.toDisplayString();
-        return false;
+        return fail(NotServed);
     }
     const QString name = DownloadName::fromUrl(url);
     job->setLimits(limits);
@@ -290,28 +296,60 @@ bool VantoUpdater::fetch(const QUrl &url, const DownloadLimits &limits, const QB
     // cancelled download never leaves a file that could be taken for the package.
     if (name.isEmpty() || !privateFolder()->isValid() || !job->start(url, privateFolder()->filePath(name))) {
         errorText = QString::fromLatin1(WriteErrorText);
-        return false;
+        return fail(WriteFailed);
     }
     if (job->isRunning()) {
         QEventLoop loop;
         connect(job, &BoundedDownload::finished, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    bool ok = job->result() == BoundedDownload::Succeeded;
-    if (ok && !expectedSha256.isEmpty() && job->sha256().toHex() != expectedSha256.toLower()) {
+    failure = failureOfTransfer();
+    if (failure == NoFailure && !expectedSha256.isEmpty() && job->sha256().toHex() != expectedSha256.toLower()) {
         qCWarning(lcUpdater) << "checksum mismatch of" << url.toDisplayString();
-        ok = false;
+        failure = ChecksumMismatch;
     }
-    if (ok && !job->commit()) {
-        errorText = QString::fromLatin1(WriteErrorText);
-        ok = false;
-    }
-    if (job->result() == BoundedDownload::WriteFailed)
+    if (failure == NoFailure && !job->commit())
+        failure = WriteFailed;
+    if (failure == WriteFailed)
         errorText = QString::fromLatin1(WriteErrorText);
     job->discard();
-    if (ok)
-        lastFileName = name;
-    return ok;
+    if (failure != NoFailure)
+        return false;
+    lastFileName = name;
+    return true;
+}
+
+bool VantoUpdater::fail(DownloadFailure why)
+{
+    failure = why;
+    return false;
+}
+
+// The transfer's end in the terms the user is told; a 2xx answer cut short is a connection lost, an
+// answer the server chose to give (404, say) is not.
+VantoUpdater::DownloadFailure VantoUpdater::failureOfTransfer() const
+{
+    switch (job->result()) {
+    case BoundedDownload::NotFinished:
+    case BoundedDownload::Succeeded:
+        break;
+    case BoundedDownload::Failed:
+        return job->answerStatus() >= 300 ? NotServed : ConnectionLost;
+    case BoundedDownload::Silent:
+        return ConnectionLost;
+    case BoundedDownload::Refused:
+        return NotServed;
+    case BoundedDownload::TooLarge:
+        return TooLarge;
+    case BoundedDownload::TimedOut:
+    case BoundedDownload::TooSlow:
+        return TooSlow;
+    case BoundedDownload::Cancelled:
+        return Cancelled;
+    case BoundedDownload::WriteFailed:
+        return WriteFailed;
+    }
+    return NoFailure;
 }
 
 bool VantoUpdater::downloadSWFile()
@@ -336,7 +374,8 @@ bool VantoUpdater::downloadPackage(const char *urlKey, const char *sha256Key)
     // A missing address or checksum ends here: no request for "EOF", no unverified package.
     if (address.trimmed().isEmpty() || !isSha256Hex(sha256)) {
         qCWarning(lcUpdater) << "update.cfg lacks a usable" << urlKey << "or" << sha256Key;
-        return false;
+        errorText.clear();
+        return fail(NotServed);
     }
     return downloadFile(QUrl(address.trimmed(), QUrl::TolerantMode), sha256);
 }

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <functional>
+
 class BoundedDownload;
 class DownloadFolder;
 class GeneralCamera;
@@ -29,11 +31,13 @@ class QNetworkAccessManager;
 // made.
 // Every network call and the firmware transfer block the caller in a nested event loop, so the GUI
 // keeps working while they run. Failures are result codes: checks 0 newer, 1 up to date, 2 the
-// configuration could not be fetched; downloads true or false; the firmware transfer -1 to 3.
+// configuration could not be fetched; downloads true or false, with downloadFailure() saying why; the
+// firmware transfer -1 to 3.
 //
 // Every download is bounded (DownloadLimits): the configuration to 256 KiB and 30 s, packages and
-// firmware images to the build's size limit, a least average rate and a least amount in every window
-// of time; none is held whole in memory and none is asked for compressed.
+// firmware images to the build's size limit and a least rate (32 KiB/s), kept on average for the
+// announced size and in every window of 30 s after the first 30 s; none is held whole in memory and
+// none is asked for compressed.
 class VANTOUPDATER_EXPORT VantoUpdater : public QObject
 {
     Q_OBJECT
@@ -47,6 +51,21 @@ public:
     static constexpr int DefaultReprogramInterval = 1000;
     static constexpr int DefaultFirmwareTimeLimit = 10 * 60 * 1000;
     static constexpr int AbsentTickLimit = 16;
+
+    // Why the last download ended without a file; the dialogs tell the user.
+    enum DownloadFailure {
+        NoFailure,
+        Cancelled,        // abortDownload()
+        ConnectionLost,   // no answer, a network error, a body cut short, or silence past the watchdog
+        TooSlow,          // less than the least rate, over a window of time or on average
+        NotServed,        // no usable address or checksum in update.cfg, an answer other than 2xx, or
+                          // one refused (a redirect or scheme not allowed, a compressed body)
+        TooLarge,         // more than the size limit announced or sent
+        ChecksumMismatch, // the body arrived whole but is not the package update.cfg names
+        WriteFailed,      // the file could not be written; errorString() says so
+        Busy,             // another download or the firmware transfer runs on this object
+    };
+    Q_ENUM(DownloadFailure)
 
     VantoUpdater();
     ~VantoUpdater() override;
@@ -80,6 +99,7 @@ public:
     // package there. Empty when no private folder could be made (every download then fails).
     QString downloadFolder() const;
     QString errorString() const { return errorText; }
+    DownloadFailure downloadFailure() const { return failure; }
 
     // The address update.cfg is read below: the build setting unless a test sets another.
     static QUrl updateServerBase();
@@ -94,6 +114,9 @@ public:
     // Size and time limits of the configuration download and of package and image downloads, for tests.
     void setConfigurationLimits(const DownloadLimits &limits) { configurationLimits = limits; }
     void setPackageLimits(const DownloadLimits &limits) { packageLimits = limits; }
+    DownloadLimits packageDownloadLimits() const { return packageLimits; }
+    // The clock the downloads' time limits are measured on (monotonic milliseconds), for tests.
+    void setDownloadClock(std::function<qint64()> clock);
     void setReprogramInterval(int msecs);
     void setFirmwareTimeLimit(int msecs);
     // Puts another camera side in place of the capture library's downloader; takes ownership.
@@ -116,6 +139,8 @@ private:
     QString configPath() const;
     bool downloadPackage(const char *urlKey, const char *sha256Key);
     bool fetch(const QUrl &url, const DownloadLimits &limits, const QByteArray &expectedSha256 = QByteArray());
+    bool fail(DownloadFailure why);
+    DownloadFailure failureOfTransfer() const;
 
     bool readIspStatus(int *status, QByteArray *detail);
     int sendFirmwareImage();
@@ -132,6 +157,7 @@ private:
     // The download in progress, if any; bounded, and holding its own watchdog.
     BoundedDownload *job;
     QString errorText;
+    DownloadFailure failure = NoFailure;
     bool stopRequested = false;
     QTimer reprogramTimer;
     int ispPhase = 0;

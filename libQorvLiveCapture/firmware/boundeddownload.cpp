@@ -86,6 +86,7 @@ bool BoundedDownload::start(const QUrl &url, const QString &targetPath)
     m_hops = 0;
     m_receivedBytes = 0;
     m_bodyBytes = 0;
+    m_answerStatus = 0;
     m_writeFailed = false;
     m_hash.reset();
     const QString scheme = url.scheme().toLower();
@@ -222,11 +223,11 @@ bool BoundedDownload::keepsRate(qint64 now)
     if (!m_window.isFull(now))
         return true;
     const qint64 arrived = m_window.bytesWithin(now);
-    if (arrived >= m_limits.minimumWindowBytes)
+    if (arrived >= m_limits.minimumWindowBytes())
         return true;
     qCWarning(lcCapture, "Download of %s brought %lld bytes in the last %d ms, fewer than %lld, giving up",
               m_reply ? qPrintable(m_reply->url().toDisplayString()) : "", arrived, m_limits.rateWindowMsecs,
-              m_limits.minimumWindowBytes);
+              m_limits.minimumWindowBytes());
     stop(TooSlow);
     return false;
 }
@@ -281,6 +282,7 @@ void BoundedDownload::replyFinished()
 
 void BoundedDownload::judgeAnswer()
 {
+    m_answerStatus = status();
     QUrl next;
     const Result outcome = judge(&next);
     if (outcome != NotFinished) {

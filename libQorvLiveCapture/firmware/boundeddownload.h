@@ -85,6 +85,9 @@ public:
     void readAvailable();
 
     Result result() const { return m_result; }
+    // The HTTP status of the last answer, redirects included; 0 when none came (no connection, or
+    // one lost before the headers). Tells a download the server refused from one that broke off.
+    int answerStatus() const { return m_answerStatus; }
     QByteArray sha256() const { return m_hash.result(); }
     qint64 bodyBytes() const { return m_bodyBytes; }
     // After a success, makes the file appear under the target name (false when it cannot be written);
@@ -131,6 +134,7 @@ private:
     qint64 m_receivedBytes = 0;
     qint64 m_announced = -1;
     qint64 m_bodyBytes = 0;
+    int m_answerStatus = 0;
     Result m_result = NotFinished;
     Result m_stopReason = NotFinished;
     bool m_running = false;

@@ -19,7 +19,6 @@ DownloadLimits DownloadLimits::package()
     limits.minimumBytesPerSecond = PackageMinimumBytesPerSecond;
     limits.graceMsecs = PackageGraceMsecs;
     limits.rateWindowMsecs = PackageRateWindowMsecs;
-    limits.minimumWindowBytes = PackageMinimumWindowBytes;
     return limits;
 }
 
@@ -37,4 +36,9 @@ qint64 DownloadLimits::allowedMsecs(qint64 bytes) const
         allowed = allowed < 0 ? byRate : qMin(allowed, byRate);
     }
     return allowed;
+}
+
+qint64 DownloadLimits::minimumWindowBytes() const
+{
+    return qMax(0, rateWindowMsecs) * qMax<qint64>(0, minimumBytesPerSecond) / 1000;
 }

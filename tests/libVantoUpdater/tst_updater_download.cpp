@@ -46,7 +46,11 @@ int holdDownloadFolder(int argc, char **argv)
 // rather than hanging it.
 constexpr int GuardMsecs = 6000;
 
+constexpr qint64 KiB = 1024;
+
 } // namespace
+
+Q_DECLARE_METATYPE(VantoUpdater::DownloadFailure)
 
 class UpdaterDownloadTest : public QObject
 {
@@ -74,6 +78,11 @@ private slots:
     void hostileConfiguration_data();
     void hostileConfiguration();
     void hugePackageRefusedAtOnce();
+    void packageLimitsArePinned();
+    void packagesKeepTheRate_data();
+    void packagesKeepTheRate();
+    void failureSaysWhy_data();
+    void failureSaysWhy();
     void errorStringClearedByTheNextDownload();
     void foldersArePrivateAndSeparate();
     void abandonedFoldersAreRemoved();
@@ -480,6 +489,130 @@ void UpdaterDownloadTest::hugePackageRefusedAtOnce()
     QVERIFY(!m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))));
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+// The package limits' own values: the rate tests below give a rate and a clock, never a window of
+// their own, so a longer window or a lower floor fails here or there.
+void UpdaterDownloadTest::packageLimitsArePinned()
+{
+    const DownloadLimits limits = m_updater->packageDownloadLimits();
+    QCOMPARE(limits.maxBytes, DownloadLimits::packageMaxBytes());
+    QCOMPARE(limits.timeLimitMsecs, 0);
+    QCOMPARE(limits.minimumBytesPerSecond, 32 * KiB);
+    QCOMPARE(limits.graceMsecs, 30000);
+    QCOMPARE(limits.rateWindowMsecs, 30000);
+    // The window asks for the rate the overall limit assumes: 32 KiB/s for 30 s.
+    QCOMPARE(limits.minimumWindowBytes(), 960 * KiB);
+    QVERIFY(limits.hasRateWindow());
+    const DownloadLimits own = DownloadLimits::package();
+    QCOMPARE(own.minimumWindowBytes(), limits.minimumWindowBytes());
+    QCOMPARE(own.graceMsecs, limits.graceMsecs);
+    QCOMPARE(own.rateWindowMsecs, limits.rateWindowMsecs);
+}
+
+void UpdaterDownloadTest::packagesKeepTheRate_data()
+{
+    QTest::addColumn<qint64>("bytesPerSecond");
+    QTest::addColumn<qint64>("announced");
+    QTest::addColumn<int>("bodyBytes");
+    QTest::addColumn<bool>("completes");
+
+    // A server announcing 1 GiB: by its size at 32 KiB/s it would be allowed more than 9 hours.
+    QTest::newRow("1 GiB announced, 1.2 KB/s") << qint64(1200) << (qint64(1) << 30) << int(200 * KiB) << false;
+    QTest::newRow("1 GiB announced, just under the rate") << qint64(30 * KiB) << (qint64(1) << 30) << int(3 * 1024 * KiB)
+                                                          << false;
+    // Just over the rate, for longer than the grace and two windows.
+    QTest::newRow("2.5 MiB at just over the rate") << qint64(34 * KiB) << qint64(-1) << int(2560 * KiB) << true;
+}
+
+// The package's own limits, on a clock that a link of the row's rate drives: every byte that arrives
+// moves it on by its time at that rate, so the test runs in seconds for a minute of the download's time
+// and a busy machine cannot change what the download sees.
+void UpdaterDownloadTest::packagesKeepTheRate()
+{
+    QFETCH(qint64, bytesPerSecond);
+    QFETCH(qint64, announced);
+    QFETCH(int, bodyBytes);
+    QFETCH(bool, completes);
+    Reply link = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(bodyBytes));
+    link.announcedLength = announced;
+    // A quarter second of the link's time in every piece.
+    link.pieceBytes = int(bytesPerSecond / 4);
+    link.pieceDelayMsecs = 5;
+    m_server->route("/pkg/LinuxUpdater.zip", link);
+    const auto now = std::make_shared<qint64>(0);
+    m_updater->setDownloadClock([now] { return *now; });
+    qint64 lastRead = 0;
+    connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, [&, now](qint64 read, qint64) {
+        lastRead = read;
+        *now = read * 1000 / bytesPerSecond;
+        // Far past where the limits must have ended it.
+        if (*now > 120000)
+            m_updater->abortDownload();
+    });
+    QTimer::singleShot(60000, m_updater.get(), &VantoUpdater::abortDownload);
+
+    QCOMPARE(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip"))), completes);
+    if (completes) {
+        QCOMPARE(lastRead, qint64(bodyBytes));
+        QVERIFY(*now > 60000);
+        return;
+    }
+    QCOMPARE(m_updater->downloadFailure(), VantoUpdater::TooSlow);
+    // Judged once the grace and a whole window have passed, and then at once: one slice of the window
+    // (1.875 s) and what one read may bring at most past it.
+    QVERIFY2(*now >= 60000 && *now < 70000, qPrintable(QString::number(*now)));
+    QCOMPARE(entriesOf(m_updater->downloadFolder()), QStringList());
+}
+
+void UpdaterDownloadTest::failureSaysWhy_data()
+{
+    QTest::addColumn<Reply>("reply");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<VantoUpdater::DownloadFailure>("failure");
+
+    const QByteArray body = ScriptedHttpServer::letters(5000);
+    QTest::newRow("whole and verified") << ScriptedHttpServer::bodyReply(body) << "" << VantoUpdater::NoFailure;
+    QTest::newRow("not the package") << ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(5001)) << ""
+                                     << VantoUpdater::ChecksumMismatch;
+    Reply cut = ScriptedHttpServer::bodyReply(body);
+    cut.bodyBytesToSend = 3000;
+    QTest::newRow("cut short") << cut << "" << VantoUpdater::ConnectionLost;
+    Reply dropped;
+    dropped.dropConnection = true;
+    QTest::newRow("no answer") << dropped << "" << VantoUpdater::ConnectionLost;
+    Reply silent = ScriptedHttpServer::bodyReply(body);
+    silent.delayMsecs = 2500;
+    QTest::newRow("silent") << silent << "" << VantoUpdater::ConnectionLost;
+    QTest::newRow("404") << ScriptedHttpServer::bodyReply("<html>no such file</html>", 404) << ""
+                         << VantoUpdater::NotServed;
+    Reply toFtp;
+    toFtp.status = 302;
+    toFtp.headers.append({QByteArray("Location"), QByteArray("ftp://127.0.0.1/pkg/LinuxUpdater.zip")});
+    QTest::newRow("redirect to another scheme") << toFtp << "" << VantoUpdater::NotServed;
+    Reply huge = ScriptedHttpServer::bodyReply(body);
+    huge.announcedLength = DownloadLimits::packageMaxBytes() + 1;
+    QTest::newRow("over the size limit") << huge << "" << VantoUpdater::TooLarge;
+    QTest::newRow("no file name") << ScriptedHttpServer::bodyReply(body) << "/pkg/" << VantoUpdater::WriteFailed;
+}
+
+void UpdaterDownloadTest::failureSaysWhy()
+{
+    QFETCH(Reply, reply);
+    QFETCH(QString, path);
+    QFETCH(VantoUpdater::DownloadFailure, failure);
+    m_server->route("/pkg/LinuxUpdater.zip", reply);
+    m_updater->setWatchdogInterval(1000);
+    const QByteArray checksum = QCryptographicHash::hash(ScriptedHttpServer::letters(5000), QCryptographicHash::Sha256);
+
+    const QUrl url = m_server->url(path.isEmpty() ? QStringLiteral("/pkg/LinuxUpdater.zip") : path);
+    QCOMPARE(m_updater->downloadFile(url, checksum.toHex()), failure == VantoUpdater::NoFailure);
+    QCOMPARE(m_updater->downloadFailure(), failure);
+
+    // Told once per download: the next one starts with none.
+    m_server->route("/pkg/LinuxUpdater.zip", ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(5000)));
+    QVERIFY(m_updater->downloadFile(m_server->url(QStringLiteral("/pkg/LinuxUpdater.zip")), checksum.toHex()));
+    QCOMPARE(m_updater->downloadFailure(), VantoUpdater::NoFailure);
 }
 
 void UpdaterDownloadTest::errorStringClearedByTheNextDownload()

@@ -255,7 +255,7 @@ void TestBoundedDownload::rateWindow_data()
     drip.pieceBytes = 1;
     drip.pieceDelayMsecs = 50;
     QTest::newRow("1 GiB announced, a byte at a time") << drip << int(BoundedDownload::TooSlow);
-    // 320 KiB/s, fifteen times the least the window asks for, for longer than the grace and a window.
+    // 320 KiB/s, ten times the package's rate, for longer than the grace and a window.
     Reply steady = ScriptedHttpServer::bodyReply(ScriptedHttpServer::letters(int(960 * KiB)));
     steady.pieceBytes = int(32 * KiB);
     steady.pieceDelayMsecs = 100;
@@ -267,11 +267,12 @@ void TestBoundedDownload::rateWindow()
     QFETCH(Reply, reply);
     QFETCH(int, result);
     m_server->route("/file.bin", reply);
-    // The package's limits with short times: 32 KiB in every 1.5 s after the first half second.
+    // The package's limits with short times: its rate, 48 KiB in every 1.5 s, after the first half
+    // second.
     DownloadLimits limits = DownloadLimits::package();
     limits.graceMsecs = 500;
     limits.rateWindowMsecs = 1500;
-    QCOMPARE(limits.minimumWindowBytes, 32 * KiB);
+    QCOMPARE(limits.minimumWindowBytes(), 48 * KiB);
     m_download->setLimits(limits);
     m_download->setSilenceLimit(3000);
 
