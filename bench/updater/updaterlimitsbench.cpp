@@ -1,15 +1,18 @@
 // Measures what a hostile update server can make a download cost: the peak memory (VmHWM) and the peak
-// disk use of the downloading process, and how long the download runs before it ends.
+// disk use of the downloading process, and how long the download runs before it ends, with the
+// program's own limits.
 //
 // Each case runs in fresh processes: a copy of this program with --serve runs the scripted server, and
 // another with --fetch runs one VantoUpdater download against it in a private cache folder while a
 // thread of its own polls the process's memory and the folder's size every 20 ms (a thread, so that a
 // busy event loop cannot hide the figures). A guard ends a download that would not end by itself after
-// 60 s, 2 GiB on disk or 2 GiB of memory, by ending the process: the figures of an unbounded download
+// 120 s, 2 GiB on disk or 2 GiB of memory, by ending the process: the figures of an unbounded download
 // are lower bounds.
 //
 // Cases: an endless 200 body fetched as a package; a 1 MiB gzip body that inflates to 1 GiB fetched as
-// a package; an endless update.cfg fetched by the software check.
+// a package; a package that announces 1 GiB and sends 1.2 KB/s (120 bytes every 100 ms), which its
+// size at the least rate would allow more than 9 hours; an endless update.cfg fetched by the software
+// check.
 #include "scriptedhttpserver.h"
 #include "vantoupdater.h"
 
@@ -18,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaEnum>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -31,7 +35,7 @@ namespace {
 const qint64 MiB = 1024 * 1024;
 const qint64 GuardDiskBytes = 2048 * MiB;
 const qint64 GuardMemoryBytes = 2048 * MiB;
-const int GuardMsecs = 60000;
+const int GuardMsecs = 120000;
 
 struct Case
 {
@@ -43,6 +47,7 @@ struct Case
 const Case Cases[] = {
     {"endless 200 body (package)", "/pkg/LinuxUpdater.zip", false},
     {"1 MiB gzip inflating to 1 GiB (package)", "/bomb/LinuxUpdater.zip", false},
+    {"1 GiB announced, 1.2 KB/s (package)", "/trickle/LinuxUpdater.zip", false},
     {"endless update.cfg (software check)", "/Tivlo/check4Update/update.cfg", true},
 };
 
@@ -93,6 +98,12 @@ int serve()
     bomb.body = ScriptedHttpServer::gzipped(QByteArray(int(MiB), '\0'), 1024);
     bomb.headers.append({QByteArray("Content-Encoding"), QByteArray("gzip")});
     server.route("/bomb/LinuxUpdater.zip", bomb);
+    ScriptedHttpServer::Reply trickle;
+    trickle.body = QByteArray(int(MiB), 't');
+    trickle.announcedLength = 1024 * MiB;
+    trickle.pieceBytes = 120;
+    trickle.pieceDelayMsecs = 100;
+    server.route("/trickle/LinuxUpdater.zip", trickle);
     QTextStream(stdout) << server.port() << " " << bomb.body.size() << Qt::endl;
     return qApp->exec();
 }
@@ -108,11 +119,11 @@ public:
 
     QString figures(bool ok, bool guarded) const
     {
-        return QStringLiteral("%1%2 after %3 s, %4 MiB read; peak memory %5 MiB, peak disk %6 MiB")
+        return QStringLiteral("%1%2 after %3 s, %4 KiB read; peak memory %5 MiB, peak disk %6 MiB")
             .arg(QLatin1String(ok ? "succeeded" : "failed"),
                  QLatin1String(guarded ? " (stopped by the guard)" : ""))
             .arg(m_clock.elapsed() / 1000.0, 0, 'f', 2)
-            .arg(lastRead / MiB)
+            .arg(lastRead / 1024)
             .arg(statusValue("VmHWM:") / MiB)
             .arg(peakDisk / MiB);
     }
@@ -155,7 +166,11 @@ int fetch(const QString &base, const QString &path, bool check)
     }
     monitor.done = true;
     monitor.wait();
-    QTextStream(stdout) << monitor.figures(ok, false) << Qt::endl;
+    QTextStream out(stdout);
+    out << monitor.figures(ok, false);
+    if (!ok && !check)
+        out << " (" << QMetaEnum::fromType<VantoUpdater::DownloadFailure>().valueToKey(updater.downloadFailure()) << ")";
+    out << Qt::endl;
     return 0;
 }
 
