@@ -34,7 +34,6 @@ Ui::SwUpdateDialog *SwUpdateDialog::form()
     ui = new Ui::SwUpdateDialog;
     ui->setupUi(this);
     connect(ui->btnClose, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
-    connect(ui->btnClose3, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
     connect(ui->btnNo, &QToolButton::clicked, this, &SwUpdateDialog::closeDialog);
     connect(ui->btnYes, &QToolButton::clicked, this, &SwUpdateDialog::changeToDownloadPage);
     connect(ui->btnCancel, &QToolButton::clicked, this, &SwUpdateDialog::changeToBeginPage);
@@ -94,6 +93,9 @@ void SwUpdateDialog::changeToDownloadPage()
     m_downloadCancelled = false;
     m_installTimer.stop();
     form()->label_12->setText(tr("Downloading... please wait"));
+    form()->lbFailReason->clear();
+    form()->lbFailReason->hide();
+    form()->btnCancel->show();
     form()->progressBar->setRange(0, UpdateProgress::Steps);
     form()->progressBar->setValue(0);
     form()->progressBar->show();
@@ -108,7 +110,7 @@ void SwUpdateDialog::changeToDownloadPage()
     if (m_downloadCancelled)
         return;
     if (!verified) {
-        showFailure();
+        showFailure(UpdateFailure::ofDownload(m_updater->downloadFailure()));
         return;
     }
     form()->progressBar->setValue(UpdateProgress::Steps);
@@ -174,17 +176,22 @@ void SwUpdateDialog::stopPendingWork()
     }
 }
 
-void SwUpdateDialog::showFailure()
+// "Fail to update!" heads the page and the reason follows under it. Nothing is left to cancel: the
+// title bar's close button leaves.
+void SwUpdateDialog::showFailure(UpdateFailure::Reason reason)
 {
     form()->progressBar->hide();
+    form()->btnCancel->hide();
     form()->label_12->setText(tr("Fail to update!"));
+    form()->lbFailReason->setText(UpdateFailure::text(reason));
+    form()->lbFailReason->setVisible(reason != UpdateFailure::NoReason);
 }
 
 void SwUpdateDialog::installFinished(bool success)
 {
     setInstalling(false);
     if (!success) {
-        showFailure();
+        showFailure(UpdateFailure::InstallFailed);
         return;
     }
     emit closeSettings();
@@ -196,7 +203,6 @@ void SwUpdateDialog::setInstalling(bool installing)
 {
     form()->btnCancel->setEnabled(!installing);
     form()->btnClose->setEnabled(!installing);
-    form()->btnClose3->setEnabled(!installing);
     if (installing) {
         form()->label_12->setText(tr("Installing... please wait"));
         form()->progressBar->setRange(0, 0);

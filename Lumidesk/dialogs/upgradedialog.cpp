@@ -127,6 +127,7 @@ void UpgradeDialog::changeToDownloadPage()
     m_diskFull = false;
     m_installTimer.stop();
     m_downloadStatus = Downloading;
+    m_failReason = UpdateFailure::NoReason;
     setDownloadTexts();
     ui->progressBar->setRange(0, UpdateProgress::Steps);
     ui->progressBar->setValue(0);
@@ -143,7 +144,7 @@ void UpgradeDialog::changeToDownloadPage()
     if (m_downloadStopped)
         return;
     if (!verified) {
-        showFailure();
+        showFailure(UpdateFailure::ofDownload(m_updater->downloadFailure()));
         return;
     }
     ui->progressBar->setValue(m_mode == Firmware ? UpdateProgress::Steps / 3 : UpdateProgress::Steps);
@@ -192,7 +193,7 @@ void UpgradeDialog::dataReadProgress(qint64 bytesRead, qint64 totalBytes)
         return;
     // The package must fit on the volume it is written to, which is not necessarily the documents one.
     if (totalBytes > 0 && getDiskFreeSpace(m_updater->downloadFolder()) < totalBytes / 1024) {
-        showFailure();
+        showFailure(UpdateFailure::DiskFull);
         m_diskFull = true;
         setDiskFullTexts();
         if (!m_notification->isVisible())
@@ -325,6 +326,10 @@ void UpgradeDialog::setDownloadTexts()
         ui->btnCancel->setText(tr("Cancel"));
         break;
     }
+    // Under "Fail to update!", why.
+    const bool failed = m_downloadStatus == DownloadFailed && m_failReason != UpdateFailure::NoReason;
+    ui->lbFailReason->setText(failed ? UpdateFailure::text(m_failReason) : QString());
+    ui->lbFailReason->setVisible(failed);
 }
 
 void UpgradeDialog::setDiskFullTexts()
@@ -333,10 +338,11 @@ void UpgradeDialog::setDiskFullTexts()
     m_notification->setMessage(tr("Destination disk drive is full. Please free up sufficient space on the disk drive."));
 }
 
-void UpgradeDialog::showFailure()
+void UpgradeDialog::showFailure(UpdateFailure::Reason reason)
 {
     ui->progressBar->hide();
     m_downloadStatus = DownloadFailed;
+    m_failReason = reason;
     setDownloadTexts();
     ui->btnCancel->setEnabled(true);
 }
@@ -353,7 +359,7 @@ void UpgradeDialog::installFinished(bool success)
 {
     setInstalling(false);
     if (!success) {
-        showFailure();
+        showFailure(UpdateFailure::InstallFailed);
         return;
     }
     // The program closes first: the settings dialog may delete this page on closeSettings().

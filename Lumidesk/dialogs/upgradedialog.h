@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/updatefailure.h"
 #include "dialogs/updateinstaller.h"
 
 #include <QDate>
@@ -95,7 +96,7 @@ private:
     void setCheckTexts();
     void setDownloadTexts();
     void setDiskFullTexts();
-    void showFailure();
+    void showFailure(UpdateFailure::Reason reason);
     void stopDownload();
     void installFinished(bool success);
     void setInstalling(bool installing);
@@ -115,6 +116,7 @@ private:
     QString m_offeredVersion;
     CheckOutcome m_checkOutcome = NotChecked;
     DownloadStatus m_downloadStatus = Downloading;
+    UpdateFailure::Reason m_failReason = UpdateFailure::NoReason;
     bool m_diskFull = false;
     FreeSpaceProbe m_freeSpace;
     QDate m_today;

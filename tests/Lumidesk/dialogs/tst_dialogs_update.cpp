@@ -171,6 +171,8 @@ private slots:
 
     void installOnlyAVerifiedDownload_data();
     void installOnlyAVerifiedDownload();
+    void failurePageSaysWhyTheDownloadBroke_data();
+    void failurePageSaysWhyTheDownloadBroke();
     void weeklyReminder_data();
     void weeklyReminder();
     void closingStoresTheReminder_data();
@@ -192,6 +194,7 @@ private:
     void servePackage(const QString &name, int status = 200, bool rightChecksum = true);
     // Starts the download on either dialog and returns once it has ended.
     void download(QWidget *dialog);
+    void checkFailurePage(QWidget *dialog, const QString &reason);
 
     std::unique_ptr<ScriptedHttpServer> m_server;
     QTemporaryDir m_folder;
@@ -270,19 +273,24 @@ void TestUpdateDialogs::installOnlyAVerifiedDownload_data()
     QTest::addColumn<int>("packageStatus");
     QTest::addColumn<bool>("rightChecksum");
     QTest::addColumn<bool>("installed");
+    // What the failure page says under "Fail to update!".
+    QTest::addColumn<QString>("reason");
 
+    const QString notInstalled = QStringLiteral("The package could not be installed.");
     for (const char *dialog : {"start-up dialog", "update page"}) {
         const QString name = QString::fromLatin1(dialog);
         auto row = [&](const char *what) -> QTestData & {
             return QTest::newRow(qPrintable(name + QStringLiteral(": ") + QLatin1String(what)));
         };
-        row("installs and closes") << name << "" << "installs.zip" << 200 << true << true;
-        row("failing script") << name << "" << "fails.zip" << 200 << true << false;
-        row("no install.sh in the package") << name << "" << "noscript.zip" << 200 << true << false;
-        row("package not found (404)") << name << "" << "installs.zip" << 404 << true << false;
-        row("wrong checksum") << name << "" << "installs.zip" << 200 << false << false;
-        row("cancel after the download") << name << "cancel" << "installs.zip" << 200 << true << false;
-        row("close after the download") << name << "close" << "installs.zip" << 200 << true << false;
+        row("installs and closes") << name << "" << "installs.zip" << 200 << true << true << "";
+        row("failing script") << name << "" << "fails.zip" << 200 << true << false << notInstalled;
+        row("no install.sh in the package") << name << "" << "noscript.zip" << 200 << true << false << notInstalled;
+        row("package not found (404)") << name << "" << "installs.zip" << 404 << true << false
+                                       << "The update server did not provide the package.";
+        row("wrong checksum") << name << "" << "installs.zip" << 200 << false << false
+                              << "The downloaded package is damaged: its checksum does not match.";
+        row("cancel after the download") << name << "cancel" << "installs.zip" << 200 << true << false << "";
+        row("close after the download") << name << "close" << "installs.zip" << 200 << true << false << "";
     }
 }
 
@@ -294,6 +302,7 @@ void TestUpdateDialogs::installOnlyAVerifiedDownload()
     QFETCH(int, packageStatus);
     QFETCH(bool, rightChecksum);
     QFETCH(bool, installed);
+    QFETCH(QString, reason);
     servePackage(package, packageStatus, rightChecksum);
 
     std::unique_ptr<QDialog> widget;
@@ -358,13 +367,90 @@ void TestUpdateDialogs::installOnlyAVerifiedDownload()
     QVERIFY(!installer->isRunning());
     QCOMPARE(closeSystem.count(), 0);
     QVERIFY(!QFile::exists(m_marker));
-    auto *status = child<QLabel>(widget.get(), "label_12");
     if (afterDownload.isEmpty()) {
-        QCOMPARE(status->text(), QStringLiteral("Fail to update!"));
-        QVERIFY(child<QProgressBar>(widget.get(), "progressBar")->isHidden());
+        checkFailurePage(widget.get(), reason);
+        return;
     }
     // The download page can be left and the update tried again.
     QVERIFY(child<QToolButton>(widget.get(), "btnCancel")->isEnabled());
+}
+
+// The page heads with "Fail to update!" and says why under it; the start-up dialog then offers only
+// its title bar's close button, the update page "re-update", which leads back to the offer.
+void TestUpdateDialogs::checkFailurePage(QWidget *dialog, const QString &reason)
+{
+    QCOMPARE(child<QStackedWidget>(dialog, "stackedWidget")->currentWidget()->objectName(),
+             QStringLiteral("DownloadPage"));
+    QCOMPARE(child<QLabel>(dialog, "label_12")->text(), QStringLiteral("Fail to update!"));
+    auto *why = child<QLabel>(dialog, "lbFailReason");
+    QCOMPARE(why->text(), reason);
+    QVERIFY(why->isVisibleTo(dialog));
+    QVERIFY(why->geometry().top() >= child<QLabel>(dialog, "label_12")->geometry().bottom());
+    QVERIFY(child<QProgressBar>(dialog, "progressBar")->isHidden());
+    auto *button = child<QToolButton>(dialog, "btnCancel");
+    if (qobject_cast<UpgradeDialog *>(dialog)) {
+        QVERIFY(button->isVisibleTo(dialog) && button->isEnabled());
+        QCOMPARE(button->text(), QStringLiteral("re-update"));
+        return;
+    }
+    QVERIFY(button->isHidden());
+    QVERIFY(child<QToolButton>(dialog, "btnClose")->isEnabled());
+    QTest::mouseClick(child<QToolButton>(dialog, "btnClose"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+}
+
+void TestUpdateDialogs::failurePageSaysWhyTheDownloadBroke_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("reason");
+
+    for (const char *dialog : {"start-up dialog", "update page"}) {
+        const QString name = QString::fromLatin1(dialog);
+        QTest::newRow(qPrintable(name + QStringLiteral(": connection lost")))
+            << name << "cut" << "The connection to the update server was lost.";
+        QTest::newRow(qPrintable(name + QStringLiteral(": too slow"))) << name << "drip" << "The download was too slow.";
+    }
+}
+
+void TestUpdateDialogs::failurePageSaysWhyTheDownloadBroke()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, how);
+    QFETCH(QString, reason);
+    Reply package;
+    package.body = m_packages.value(QStringLiteral("installs.zip"));
+    if (how == QLatin1String("cut")) {
+        package.bodyBytesToSend = package.body.size() / 2;
+    } else {
+        // 1 GiB announced, a byte every 50 ms.
+        package.announcedLength = qint64(1) << 30;
+        package.pieceBytes = 1;
+        package.pieceDelayMsecs = 50;
+    }
+    serve("1.0.1003.7", package, sha256(package.body));
+
+    std::unique_ptr<QDialog> widget;
+    VantoUpdater *updater = nullptr;
+    if (dialog == QLatin1String("update page")) {
+        auto *page = new UpgradeDialog;
+        page->show();
+        updater = page->updater();
+        widget.reset(page);
+    } else {
+        auto *startup = new SwUpdateDialog;
+        updater = startup->updater();
+        widget.reset(startup);
+    }
+    // The package's limits with short times: its rate over 0.6 s after 0.3 s.
+    DownloadLimits limits = DownloadLimits::package();
+    limits.graceMsecs = 300;
+    limits.rateWindowMsecs = 600;
+    updater->setPackageLimits(limits);
+    QTimer::singleShot(20000, updater, &VantoUpdater::abortDownload);
+    download(widget.get());
+
+    checkFailurePage(widget.get(), reason);
 }
 
 void TestUpdateDialogs::weeklyReminder_data()
@@ -557,10 +643,12 @@ void TestUpdateDialogs::aLanguageChangeSetsEveryText_data()
     QTest::newRow("download failed") << "download failed"
                                      << TextMap{{"label_8", "Software Update"},
                                                 {"label_12", "Fail to update!"},
+                                                {"lbFailReason", "The update server did not provide the package."},
                                                 {"btnCancel", "re-update"}}
                                      << versions;
     QTest::newRow("disk full") << "disk full"
                                << TextMap{{"label_12", "Fail to update!"},
+                                          {"lbFailReason", "Not enough free disk space for the package."},
                                           {"btnCancel", "re-update"},
                                           {"labelTitle", "Update failed"}}
                                << versions;
@@ -676,9 +764,7 @@ void TestUpdateDialogs::packageMustFitOnTheDownloadVolume()
     QCOMPARE(page.notification()->isVisible(), !fits);
     if (fits)
         return;
-    QCOMPARE(child<QLabel>(&page, "label_12")->text(), QStringLiteral("Fail to update!"));
-    QCOMPARE(child<QToolButton>(&page, "btnCancel")->text(), QStringLiteral("re-update"));
-    QVERIFY(child<QProgressBar>(&page, "progressBar")->isHidden());
+    checkFailurePage(&page, QStringLiteral("Not enough free disk space for the package."));
     QCOMPARE(child<QLabel>(page.notification(), "labelTitle")->text(), QStringLiteral("Update failed"));
     QVERIFY(child<QLabel>(page.notification(), "labelMessage")->text().contains(
         QStringLiteral("Destination disk drive is full. Please free up sufficient space on the disk drive.")));
@@ -691,6 +777,7 @@ void TestUpdateDialogs::packageMustFitOnTheDownloadVolume()
     QTest::mouseClick(child<QToolButton>(&page, "btnYes"), Qt::LeftButton);
     QCOMPARE(child<QToolButton>(&page, "btnCancel")->text(), QStringLiteral("Cancel"));
     QVERIFY(child<QProgressBar>(&page, "progressBar")->isVisible());
+    QVERIFY(child<QLabel>(&page, "lbFailReason")->isHidden());
     QVERIFY(page.isInstallPending());
 }
 
@@ -797,6 +884,9 @@ void TestUpdateDialogs::forms()
     QCOMPARE(child<QLabel>(&startup, "label_2")->text(), QStringLiteral("Do not remind me this version in this week."));
     QCOMPARE(child<QStackedWidget>(&startup, "stackedWidget")->currentIndex(), 0);
     QVERIFY(!child<QProgressBar>(&startup, "progressBar")->isTextVisible());
+    // One close button, in the title bar, for both pages.
+    QVERIFY(!startup.findChild<QToolButton *>(QStringLiteral("btnClose3")));
+    QCOMPARE(child<QToolButton>(&startup, "btnClose")->parentWidget(), &startup);
 
     UpgradeDialog page;
     QCOMPARE(page.size(), QSize(400, 365));
