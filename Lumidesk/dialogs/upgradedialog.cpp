@@ -270,9 +270,11 @@ void UpgradeDialog::showCheck()
     for (QWidget *widget : std::initializer_list<QWidget *>{ui->lbTiltle, ui->lbVersion, ui->btnYes, ui->btnNo})
         widget->setVisible(offered);
     ui->btnBack->setVisible(!offered);
-    // The weekly reminder is about software only.
-    ui->checkBox->setVisible(!firmware);
-    ui->label_2->setVisible(!firmware);
+    // The weekly reminder is about a software version: none after a firmware check, nor after a check
+    // that could not be made.
+    const bool reminder = !firmware && m_checkOutcome != CheckFailed;
+    ui->checkBox->setVisible(reminder);
+    ui->label_2->setVisible(reminder);
     changeToUpgradePage();
 }
 
