@@ -51,18 +51,30 @@ void passOn(QtMsgType type, const QMessageLogContext &context, const QString &me
     std::fputs(line.constData(), stderr);
 }
 
+void record(Journix::Echo echo, Journix::LogLevel level, QString format, ...)
+{
+    const Registration &r = registration();
+    if (r.module == -1)
+        return;
+    va_list args;
+    va_start(args, format);
+    r.journix->log(r.module, level, echo, format, args);
+    va_end(args);
+}
+
 void handleMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     // A message raised while this one is logged (the log file failing, say) never comes back here:
     // Qt hands it straight to its default output.
     const Journix::LogLevel level = _LumideskLog::levelFor(type);
     const QByteArray text = message.toUtf8();
-    // The text is an argument, never the format: a "%" in a message is just a character.
+    // The text is an argument, never the format: a "%" in a message is just a character. The log
+    // system does not echo it: what reaches standard error is passed on below, once.
     const char *category = context.category;
     if (category && qstrcmp(category, "default") != 0)
-        _LumideskLog::log(level, QStringLiteral("%s: %s"), category, text.constData());
+        record(Journix::NoEcho, level, QStringLiteral("%s: %s"), category, text.constData());
     else
-        _LumideskLog::log(level, QStringLiteral("%s"), text.constData());
+        record(Journix::NoEcho, level, QStringLiteral("%s"), text.constData());
     if (reachesStandardError(type))
         passOn(type, context, message);
 }

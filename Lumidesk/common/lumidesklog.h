@@ -6,7 +6,8 @@
 #include <QtGlobal>
 
 // The main program's one way into the log system. Every record goes under the module name
-// "Tesmera/Lumidesk"; the threshold, time stamps and files are the log system's business.
+// "Tesmera/Lumidesk"; the threshold, time stamps and files are the log system's business, and so is
+// standard error: records at level 3 or more severe are shown there too (Journix::EchoLevel).
 //
 // Levels by meaning: 2 errors, 3 rejected input, 4 state changes, 7 message traces.
 class _LumideskLog
@@ -20,7 +21,8 @@ public:
     // Sends every Qt message of the process (qDebug() and the like, the libraries' logging
     // categories, Qt's own) into the log: fatal as level 1, critical 2, warning 4, info 6, debug 7,
     // kept or dropped by the log system's threshold like any record. Warnings and worse also still go
-    // where they went before (standard error), so a broken start is seen in a terminal too.
+    // where they went before (standard error), so a broken start is seen in a terminal too; the log
+    // system does not echo them a second time.
     //
     // The libraries' own categories ("lumidesk.*", "qorv.*") report only warnings and worse unless the
     // threshold asks for more: at 6 their info messages, at 7 their debug messages are turned on too

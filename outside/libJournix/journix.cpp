@@ -29,6 +29,17 @@ QByteArray formatMessage(const QByteArray &format, va_list args)
     return QByteArray(large.data(), length);
 }
 
+// One record is one line: embedded line breaks would make a record look like several.
+QByteArray oneLine(const QByteArray &message)
+{
+    QByteArray body = message;
+    while (body.endsWith('\n') || body.endsWith('\r'))
+        body.chop(1);
+    body.replace('\n', ' ');
+    body.replace('\r', ' ');
+    return body;
+}
+
 } // namespace
 
 Journix *Journix::getSysJournix()
@@ -97,19 +108,38 @@ bool Journix::isLogging() const
 
 void Journix::log(int module, LogLevel level, QString format, va_list args)
 {
+    log(module, level, EchoBySeverity, format, args);
+}
+
+void Journix::log(int module, LogLevel level, Echo echo, QString format, va_list args)
+{
+    bool keep = false;
+    QString moduleName;
     {
         QMutexLocker locker(&m_mutex);
-        if (!m_started || int(level) > m_level || module < 0 || module >= m_modules.size())
+        if (module < 0 || module >= m_modules.size())
             return;
+        keep = m_started && int(level) <= m_level;
+        moduleName = m_modules.at(module);
     }
+    const bool show = echo == EchoBySeverity && int(level) <= EchoLevel;
+    if (!keep && !show)
+        return;
     // Formatting happens outside the lock so slow records never hold up other threads.
     const QByteArray message = formatMessage(format.toUtf8(), args);
+    if (show) {
+        // One write per line: lines of several threads never run into each other.
+        const QByteArray line = formatEcho(moduleName, message);
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    }
+    if (!keep)
+        return;
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
 
     QMutexLocker locker(&m_mutex);
-    if (!m_started || module >= m_modules.size())
+    if (!m_started || !m_logger)
         return;
-    m_logger->write(formatRecord(stamp, m_modules.at(module), int(level), message));
+    m_logger->write(formatRecord(stamp, moduleName, int(level), message));
 }
 
 void Journix::log(int module, LogLevel level, const char *format, ...)
@@ -130,13 +160,12 @@ QByteArray Journix::formatRecord(const QString &timeStamp, const QString &module
     line += "> ";
     line += module.toUtf8();
     line += ": ";
-    // One record is one line: embedded line breaks would make a record look like several.
-    QByteArray body = message;
-    while (body.endsWith('\n') || body.endsWith('\r'))
-        body.chop(1);
-    body.replace('\n', ' ');
-    body.replace('\r', ' ');
-    line += body;
+    line += oneLine(message);
     line += '\n';
     return line;
+}
+
+QByteArray Journix::formatEcho(const QString &module, const QByteArray &message)
+{
+    return module.toUtf8() + ": " + oneLine(message) + '\n';
 }

@@ -12,7 +12,9 @@ class SysLogger;
 
 // The process-wide log system. Modules register a name once and log printf-style records with a
 // level; records above the threshold are dropped, the rest get a time stamp, the level and the module
-// name and go to the logger. Every call may come from any thread.
+// name and go to the logger. Records at EchoLevel or more severe also go to standard error, whatever
+// the threshold and whether the logger runs, so a program started from a terminal shows its errors
+// there. Every call may come from any thread.
 class JOURNIX_EXPORT Journix
 {
 public:
@@ -28,6 +30,12 @@ public:
         Info = 6,
         Debug = 7
     };
+
+    // Records this severe or more are echoed to standard error.
+    static constexpr int EchoLevel = Error;
+    // EchoBySeverity echoes records by EchoLevel; NoEcho is for a record whose text the caller has
+    // shown on standard error already (a Qt message that its handler passes on), so it is seen once.
+    enum Echo { EchoBySeverity, NoEcho };
 
     static Journix *getSysJournix();
 
@@ -46,12 +54,15 @@ public:
     bool isLogging() const;
 
     void log(int module, LogLevel level, QString format, va_list args);
+    void log(int module, LogLevel level, Echo echo, QString format, va_list args);
     void log(int module, LogLevel level, const char *format, ...) Q_ATTRIBUTE_FORMAT_PRINTF(4, 5);
 
     // The record line as it is written, without the time stamp prefix's clock read: public so the
     // format is tested in one place.
     static QByteArray formatRecord(const QString &timeStamp, const QString &module, int level,
                                    const QByteArray &message);
+    // The line a record shows on standard error: the module name and the message.
+    static QByteArray formatEcho(const QString &module, const QByteArray &message);
 
 private:
     Journix() = default;

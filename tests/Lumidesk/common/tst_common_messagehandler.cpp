@@ -5,6 +5,8 @@
 #include "syslogger.h"
 
 #include <QLoggingCategory>
+#include <QProcess>
+#include <QTextStream>
 #include <QtTest>
 
 Q_LOGGING_CATEGORY(lcLibrary, "lumidesk.testlibrary", QtWarningMsg)
@@ -62,6 +64,39 @@ void emitMessage(QtMsgType type, Source source, const char *text)
     }
 }
 
+// The argument that makes this program a helper: with the program's own handler in front of Qt's
+// default one (standard error), it raises a message of every kind and logs a record at every level of
+// meaning, then prints the log's records on standard output.
+const char PrintMessagesArgument[] = "--print-messages";
+
+int printMessages(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    RecordingLogger logger;
+    Journix *journix = Journix::getSysJournix();
+    journix->setLogLevel(4);
+    journix->setLogger(&logger);
+    if (!journix->startLog())
+        return 1;
+    _LumideskLog::installMessageHandler(4);
+    qDebug("a debug message");
+    qInfo("an info message");
+    qWarning("a warning message");
+    qCritical("a critical message");
+    qCWarning(lcLibrary, "a library warning");
+    _LumideskLog::log(Journix::Critical, "a logged error %d", 2);
+    _LumideskLog::log(Journix::Error, "a logged rejected input");
+    _LumideskLog::log(Journix::Warning, "a logged state change");
+    _LumideskLog::log(Journix::Debug, "a logged trace");
+    _LumideskLog::removeMessageHandler();
+    journix->stopLog();
+    journix->setLogger(nullptr);
+    QTextStream out(stdout);
+    for (const QString &line : logger.lines)
+        out << line;
+    return 0;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Source)
@@ -79,6 +114,8 @@ private slots:
     void messagesReachTheLog();
     void textIsNeverAFormat();
     void captureLibraryIsQuietUntilTheLevelAsks();
+    void errorsAndWarningsReachStandardErrorOnce_data();
+    void errorsAndWarningsReachStandardErrorOnce();
 
 private:
     void start(int threshold);
@@ -186,5 +223,47 @@ void TestMessageHandler::captureLibraryIsQuietUntilTheLevelAsks()
     QVERIFY(!lcCapture().isDebugEnabled());
 }
 
-QTEST_GUILESS_MAIN(TestMessageHandler)
+void TestMessageHandler::errorsAndWarningsReachStandardErrorOnce_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("onStandardError");
+    QTest::addColumn<int>("inTheLog");
+
+    QTest::newRow("qDebug") << "a debug message" << 0 << 0;
+    QTest::newRow("qInfo") << "an info message" << 0 << 0;
+    QTest::newRow("qWarning") << "a warning message" << 1 << 1;
+    QTest::newRow("qCritical") << "a critical message" << 1 << 1;
+    QTest::newRow("a library's warning") << "a library warning" << 1 << 1;
+    QTest::newRow("error logged directly") << "a logged error 2" << 1 << 1;
+    QTest::newRow("rejected input logged directly") << "a logged rejected input" << 1 << 1;
+    QTest::newRow("state change logged directly") << "a logged state change" << 0 << 1;
+    QTest::newRow("trace logged directly") << "a logged trace" << 0 << 0;
+}
+
+// A program of its own, so that standard error is Qt's own default output and nothing of the test's.
+void TestMessageHandler::errorsAndWarningsReachStandardErrorOnce()
+{
+    QFETCH(QString, text);
+    QFETCH(int, onStandardError);
+    QFETCH(int, inTheLog);
+    QProcess helper;
+    helper.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(PrintMessagesArgument)});
+    QVERIFY(helper.waitForFinished(30000));
+    QCOMPARE(helper.exitCode(), 0);
+    const QString shown = QString::fromLocal8Bit(helper.readAllStandardError());
+    const QString logged = QString::fromUtf8(helper.readAllStandardOutput());
+
+    QVERIFY2(shown.count(text) == onStandardError, qPrintable(shown));
+    QVERIFY2(logged.count(text) == inTheLog, qPrintable(logged));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && qstrcmp(argv[1], PrintMessagesArgument) == 0)
+        return printMessages(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestMessageHandler test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_common_messagehandler.moc"

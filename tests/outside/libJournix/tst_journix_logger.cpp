@@ -4,11 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QtTest>
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,7 +40,34 @@ void logAt(Journix *journix, int module, Journix::LogLevel level, const char *fo
     va_end(args);
 }
 
+void logWith(Journix *journix, int module, Journix::LogLevel level, Journix::Echo echo, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    journix->log(module, level, echo, QString::fromUtf8(format), args);
+    va_end(args);
+}
+
+// What runs writes to standard error, caught in a file in its place.
+QByteArray standardErrorOf(const std::function<void()> &run)
+{
+    QTemporaryFile capture;
+    if (!capture.open())
+        return "no capture file";
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(capture.handle(), STDERR_FILENO);
+    run();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    capture.seek(0);
+    return capture.readAll();
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Journix::Echo)
 
 class TestJournixLogger : public QObject
 {
@@ -51,6 +83,8 @@ private slots:
     void continuesTheDaysLastFile();
     void filtersByLevelAndModule();
     void formatsLongAndMultiLineRecords();
+    void errorsReachStandardErrorOnce_data();
+    void errorsReachStandardErrorOnce();
     void concurrentWritersLoseNothing();
 
 private:
@@ -182,6 +216,52 @@ void TestJournixLogger::formatsLongAndMultiLineRecords()
     logAt(m_journix, module, Journix::Debug, "%s|%d", text.constData(), 42);
     m_journix->stopLog();
     QVERIFY(readAll(logger.fileNameFor(QDate::currentDate(), 1)).endsWith(text + "|42\n"));
+}
+
+void TestJournixLogger::errorsReachStandardErrorOnce_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("threshold");
+    QTest::addColumn<bool>("started");
+    QTest::addColumn<Journix::Echo>("echo");
+    QTest::addColumn<bool>("onStandardError");
+    QTest::addColumn<bool>("inTheLog");
+
+    QTest::newRow("error") << 2 << 4 << true << Journix::EchoBySeverity << true << true;
+    QTest::newRow("rejected input") << 3 << 4 << true << Journix::EchoBySeverity << true << true;
+    QTest::newRow("state change") << 4 << 4 << true << Journix::EchoBySeverity << false << true;
+    QTest::newRow("trace") << 7 << 7 << true << Journix::EchoBySeverity << false << true;
+    // The terminal shows errors whatever the log keeps.
+    QTest::newRow("error over the threshold") << 2 << 1 << true << Journix::EchoBySeverity << true << false;
+    QTest::newRow("error before the log starts") << 2 << 4 << false << Journix::EchoBySeverity << true << false;
+    // A Qt message its handler shows itself.
+    QTest::newRow("error shown already") << 2 << 4 << true << Journix::NoEcho << false << true;
+}
+
+void TestJournixLogger::errorsReachStandardErrorOnce()
+{
+    QFETCH(int, level);
+    QFETCH(int, threshold);
+    QFETCH(bool, started);
+    QFETCH(Journix::Echo, echo);
+    QFETCH(bool, onStandardError);
+    QFETCH(bool, inTheLog);
+    AutoSerialFileLogger logger(m_dir->filePath("Lumidesk-YYMMDD-999.log"));
+    const int module = m_journix->registerLoggedModule(QStringLiteral("Tesmera/Echo"));
+    m_journix->setLogLevel(threshold);
+    m_journix->setLogger(&logger);
+    if (started)
+        QVERIFY(m_journix->startLog());
+
+    const QByteArray shown = standardErrorOf([&] {
+        logWith(m_journix, module, Journix::LogLevel(level), echo, "went %s\nwrong", "badly");
+        logWith(m_journix, 9999, Journix::Critical, Journix::EchoBySeverity, "unknown module");
+    });
+    m_journix->stopLog();
+
+    QCOMPARE(shown, onStandardError ? QByteArray("Tesmera/Echo: went badly wrong\n") : QByteArray());
+    const QByteArray file = readAll(logger.fileNameFor(QDate::currentDate(), 1));
+    QCOMPARE(file.count("Tesmera/Echo: went badly wrong\n"), inTheLog ? 1 : 0);
 }
 
 void TestJournixLogger::concurrentWritersLoseNothing()
