@@ -169,7 +169,8 @@ int fetch(const QString &base, const QString &path, bool check)
     QTextStream out(stdout);
     out << monitor.figures(ok, false);
     if (!ok && !check)
-        out << " (" << QMetaEnum::fromType<VantoUpdater::DownloadFailure>().valueToKey(updater.downloadFailure()) << ")";
+        out << " (" << QMetaEnum::fromType<VantoUpdater::DownloadFailure>().valueToKey(updater.downloadFailure())
+            << ")";
     out << Qt::endl;
     return 0;
 }

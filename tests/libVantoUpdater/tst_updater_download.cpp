@@ -519,8 +519,8 @@ void UpdaterDownloadTest::packagesKeepTheRate_data()
 
     // A server announcing 1 GiB: by its size at 32 KiB/s it would be allowed more than 9 hours.
     QTest::newRow("1 GiB announced, 1.2 KB/s") << qint64(1200) << (qint64(1) << 30) << int(200 * KiB) << false;
-    QTest::newRow("1 GiB announced, just under the rate") << qint64(30 * KiB) << (qint64(1) << 30) << int(3 * 1024 * KiB)
-                                                          << false;
+    QTest::newRow("1 GiB announced, just under the rate")
+        << qint64(30 * KiB) << (qint64(1) << 30) << int(3 * 1024 * KiB) << false;
     // Just over the rate, for longer than the grace and two windows.
     QTest::newRow("2.5 MiB at just over the rate") << qint64(34 * KiB) << qint64(-1) << int(2560 * KiB) << true;
 }

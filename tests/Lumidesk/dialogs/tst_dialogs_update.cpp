@@ -409,7 +409,8 @@ void TestUpdateDialogs::failurePageSaysWhyTheDownloadBroke_data()
         const QString name = QString::fromLatin1(dialog);
         QTest::newRow(qPrintable(name + QStringLiteral(": connection lost")))
             << name << "cut" << "The connection to the update server was lost.";
-        QTest::newRow(qPrintable(name + QStringLiteral(": too slow"))) << name << "drip" << "The download was too slow.";
+        QTest::newRow(qPrintable(name + QStringLiteral(": too slow")))
+            << name << "drip" << "The download was too slow.";
     }
 }
 
