@@ -13,7 +13,6 @@ set -u
 # a shell pattern such as "*"), with the reason as a comment. Keep it short: each entry is a test that
 # does not run. Anything a dependency in scripts/install-deps provides is no reason to skip.
 allowed_skips=(
-    "tst_audio_pulse initTestCase"  # machines where no PulseAudio server can start (none installed)
     "tst_analytics_googleanalytic notSentWithoutEndpointOrProperty"  # builds that set a property id
 )
 
