@@ -77,6 +77,11 @@ void TestLayouts::choose(Lumidesk &bar, int mode)
     // As the chooser reports it: queued, once its own click handling is through.
     emit bar.layoutChooser()->doShowCameraMode(mode);
     QTRY_COMPARE(bar.layoutMode(), mode);
+    // Each window is then drawn afresh by growing it a pixel and putting it back: two requests to the
+    // X server, whose answers come one by one, so a busy machine may handle the first (the grown
+    // width) before the second has come. A round trip to the server brings the answers to every
+    // request made so far: what is read from here is where the windows end.
+    QGuiApplication::sync();
 }
 
 void TestLayouts::geometryOfTheScreen_data()
