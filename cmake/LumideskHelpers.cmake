@@ -22,7 +22,7 @@ set(LUMIDESK_DISPLAY_BASE 600 CACHE STRING "First X display number the window te
 set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${LUMIDESK_DISPLAY_BASE})
 
 # lumidesk_add_test(<name> SOURCES <files...> [LIBS <targets...>] [XVFB] [REALTIME] [TIMEOUT <s>]
-#                   [ENV <VAR=value...>])
+#                   [LEAK_CHECKS] [UNSANITIZED <reason>] [ENV <VAR=value...>])
 #
 # A Qt Test executable registered with CTest. Every test runs in a fresh private HOME with its own XDG
 # folders (cmake/run-test.sh), which also fails it on a skip that is not allowed there or on any sanitizer
@@ -31,8 +31,15 @@ set_property(GLOBAL PROPERTY LUMIDESK_NEXT_DISPLAY ${LUMIDESK_DISPLAY_BASE})
 # label "xvfb" or "nodisplay", so a run can pick those that need no display (ctest -L nodisplay).
 # REALTIME tests measure frame rates against the clock (recording pace, capture rates): they run alone,
 # so that the encoders of parallel tests cannot starve them, and carry the label "realtime".
+#
+# In a sanitizer build (LUMIDESK_SANITIZE) every test runs under AddressSanitizer and UBSan. LeakSanitizer
+# checks only LEAK_CHECKS tests (label "leakcheck"): tests whose code has ownership rules worth checking
+# and frees what it makes before the process ends. Elsewhere the process-wide singletons and Qt's platform
+# plug-ins, which are never freed, would bury any real report. cmake/lsan.supp holds what Qt itself
+# leaves. UNSANITIZED names why a test cannot run under the sanitizers: a sanitizer build keeps it as a
+# disabled test, listed in ctest's summary as not run.
 function(lumidesk_add_test name)
-    cmake_parse_arguments(T "XVFB;REALTIME" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "XVFB;REALTIME;LEAK_CHECKS" "TIMEOUT;UNSANITIZED" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
     target_include_directories(${name} PRIVATE ${LUMIDESK_TEST_SUPPORT_DIR})
@@ -56,6 +63,23 @@ function(lumidesk_add_test name)
         list(APPEND _label realtime)
         set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
     endif()
+    set(_leaks)
+    if(T_LEAK_CHECKS)
+        list(APPEND _label leakcheck)
+        set(_leaks LUMIDESK_LEAK_CHECKS=1)
+    endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${_label}"
-        ENVIRONMENT "${_platform};LUMIDESK_SOURCE_DIR=${CMAKE_SOURCE_DIR};LUMIDESK_BINARY_DIR=${CMAKE_BINARY_DIR};${T_ENV}")
+        ENVIRONMENT "${_platform};LUMIDESK_SOURCE_DIR=${CMAKE_SOURCE_DIR};LUMIDESK_BINARY_DIR=${CMAKE_BINARY_DIR};${_leaks};${T_ENV}")
+    if(T_UNSANITIZED)
+        lumidesk_unsanitized_test(${name} "${T_UNSANITIZED}")
+    endif()
+endfunction()
+
+# In a sanitizer build, keeps a test that cannot run under the sanitizers as a disabled one, and says why
+# when the build is configured.
+function(lumidesk_unsanitized_test name reason)
+    if(LUMIDESK_SANITIZE)
+        set_tests_properties(${name} PROPERTIES DISABLED TRUE)
+        message(STATUS "${name} does not run under the sanitizers: ${reason}")
+    endif()
 endfunction()

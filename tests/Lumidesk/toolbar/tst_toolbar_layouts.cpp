@@ -136,7 +136,10 @@ void TestLayouts::layoutsPlaceTheWindows()
     QVERIFY(one->isVisible());
     // The last resize sets the width's lowest bit: it makes the window lay itself out afresh.
     auto relaidOut = [](const QRect &r) { return QRect(r.topLeft(), QSize(r.width() | 1, r.height())); };
-    QCOMPARE(one->geometry(), relaidOut(first));
+    // Then each window is drawn afresh by growing it a pixel and putting it back: the X server answers
+    // both steps, one by one, and a busy machine may handle the first answer (the grown width) before
+    // the second has come. The place is the one the last step leaves.
+    QTRY_COMPARE(one->geometry(), relaidOut(first));
     QVERIFY(locationShown(one) != 0);
     QCOMPARE(bar->layoutChooser()->getCameraCount(), mode);
     if (second.isNull()) {
@@ -145,7 +148,7 @@ void TestLayouts::layoutsPlaceTheWindows()
     } else {
         CameraMainWidget *two = bar->secondCameraWindow();
         QVERIFY(two->isVisible());
-        QCOMPARE(two->geometry(), relaidOut(second));
+        QTRY_COMPARE(two->geometry(), relaidOut(second));
         QCOMPARE(two->getCameraOrder(), 2);
         QVERIFY(!one->btnChange->isHidden());
         QVERIFY(!two->btnChange->isHidden());
@@ -206,11 +209,13 @@ void TestLayouts::swapTwiceIsIdentity()
     choose(*bar, 3);
     CameraMainWidget *large = bar->firstCameraWindow();
     CameraMainWidget *small = bar->secondCameraWindow();
+    // The layout is where a maximised window goes back to; the windows end there once the X server's
+    // answers to both steps of their redraw (a pixel wider, then back) are in.
+    QTRY_COMPARE(large->geometry(), large->restoreRect());
+    QTRY_COMPARE(small->geometry(), small->restoreRect());
     const QRect largeAt = large->geometry();
     const QRect smallAt = small->geometry();
-    // The layout is where a maximised window goes back to.
-    QCOMPARE(large->restoreRect(), largeAt);
-    QCOMPARE(small->restoreRect(), smallAt);
+    QCOMPARE(smallAt, QRect(1248, 621, 673, 410));
     large->btnMainMax->click();
     QVERIFY(large->isMaximizedState());
     const QRect full = large->geometry();

@@ -542,8 +542,8 @@ void TestToolbar::languageReachesEveryWindowAndThePanel()
     emit bar->settingDialog()->langChanged(QStringLiteral("fr_FR"));
     QCOMPARE(bar->currentLanguage(), QStringLiteral("de_DE"));
     QCOMPARE(bar->recordBtn->toolTip(), QStringLiteral("Desktop aufnehmen"));
-    QTest::qWait(100);
-    QCOMPARE(panel.received(), QStringList{"cap_changeLanguage/pde_DE"});
+    QVERIFY(panel.settle(*bar));
+    QCOMPARE(panel.received(), (QStringList{"cap_changeLanguage/pde_DE", "test_marker/p1"}));
 }
 
 void TestToolbar::settingsDialogOneAtATime()
@@ -604,7 +604,9 @@ void TestToolbar::updateOfferedInsteadOfTheChooser()
     VantoUpdater::setUpdateServerBase(reserved);
     QCOMPARE(server.requestCount(), 1);
     QVERIFY(bar->updateDialog()->isModal());
-    QTest::qWait(50);
+    // The chooser that opens with the toolbar is queued by the toolbar's show: once a call queued now
+    // has run, it would be up.
+    QVERIFY(runQueued(*bar));
     QVERIFY(!bar->layoutChooser()->isVisible());
 
     // Closing the offer opens the chooser.
@@ -645,7 +647,7 @@ void TestToolbar::closesOnceInOrder()
     QCOMPARE(qFromLittleEndian<quint32>(frame.constData()), 0x80000003u);
     QCOMPARE(qFromLittleEndian<quint32>(frame.constData() + 4), 0u);
     // Nothing recorded or streamed: the panel is asked to stop nothing.
-    QTest::qWait(50);
+    QVERIFY(panel.settle(*bar));
     QVERIFY(!panel.has("cap_stopRecord"));
     QVERIFY(!panel.has("cap_stopLive"));
 

@@ -8,6 +8,7 @@
 #include "core/platformbackend.h"
 #include "manager/doccammanager.h"
 #include "media/mediaclock.h"
+#include "waitpast.h"
 
 #include <QtEndian>
 #include <QtTest>
@@ -342,7 +343,9 @@ void TestAudioInputs::stalledInputIsReset()
     QCOMPARE(device->startAudioReport(), 0);
     QCOMPARE(other.deviceSource()->startAudioReport(), 0);
     QTRY_VERIFY(levels.count() >= 2);
-    QTest::qWait(3 * ShortCheckMs);
+    // The sinks' checks are timers of this thread: a marker due after three check periods fires only
+    // once every check due before it has run, however late a busy machine runs them.
+    QVERIFY(waitPast(3 * ShortCheckMs));
     QCOMPARE(resets.count(), 0); // data keep arriving: no reset
 
     SimulatedAudioInputs::instance()->setDelivering(SimulatedAudioInputs::FirstInputId, false);
@@ -359,7 +362,7 @@ void TestAudioInputs::stalledInputIsReset()
     levels.clear();
     QTRY_VERIFY_WITH_TIMEOUT(levels.count() >= 2, 3000);
     resets.clear();
-    QTest::qWait(3 * ShortCheckMs);
+    QVERIFY(waitPast(3 * ShortCheckMs)); // past three more checks
     QCOMPARE(resets.count(), 0);
 }
 
@@ -393,7 +396,9 @@ void TestAudioInputs::sleepAndWakeStopAndStartEveryInput()
     QVERIFY(!first.deviceSource()->hasInput());
     QVERIFY(!second.deviceSource()->hasInput());
     levels.clear();
-    QTest::qWait(3 * ShortCheckMs);
+    // A reset loop would run on this thread's timers (a check, the restart, the blocks of the tone):
+    // all of them due before a marker three check periods away.
+    QVERIFY(waitPast(3 * ShortCheckMs));
     QCOMPARE(levels.count(), 0); // no reset loop while asleep either
 
     emit DocCamManager::getDocCamManager()->powerStateChanged(7); // not a power state

@@ -1,6 +1,7 @@
 #include "audio/audioinputs.h"
 #include "camera/lcgeneralcamera.h"
 #include "audio/qorvaudiosource.h"
+#include "audio/qorvaudiodevicesource.h"
 #include "capture/liveexportsink.h"
 #include "capture/qorvcapturesession.h"
 #include "capture/qorvframesource.h"
@@ -794,13 +795,17 @@ void TestSessionCamera::audioLevelExport()
     QVERIFY(levels.first().first().toInt() > 0); // the simulated input plays a tone
     m_session->enableAudioVolumeLevelExport(false);
     // The switch cuts the reports' connection: those already posted to the session arrive before a
-    // call queued now, and none can follow. The input, idle then, gives no later event to wait for, so
-    // the absence is watched for half a second.
+    // call queued now, and none can follow.
     bool drained = false;
     QMetaObject::invokeMethod(m_session, [&drained] { drained = true; }, Qt::QueuedConnection);
     QTRY_VERIFY(drained);
     levels.clear();
-    QTest::qWait(500);
+    // A witness meters the same input: its blocks come at the pace the session's would, so once it
+    // has five reports the session would have had some too.
+    QorvAudioSource witness(inputs.first().name, inputs.first().uniqueId, 0);
+    QSignalSpy witnessed(witness.deviceSource(), &QorvAudioDeviceSource::audioLevelReport);
+    QCOMPARE(witness.deviceSource()->startAudioReport(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(witnessed.count() >= 5, 10000);
     QCOMPARE(levels.count(), 0);
     m_session->removeSource(&microphone);
 }

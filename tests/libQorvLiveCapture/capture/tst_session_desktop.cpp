@@ -67,18 +67,25 @@ void TestSessionDesktop::grabsOnlyForConsumers()
 {
     platform::ScreenCapture *screen = m_source->getSourceImpl()->screenCapture();
     QCOMPARE(m_session->startRunning(), 0);
-    QTest::qWait(500);
-    QCOMPARE(screen->sampledFrameCount(), quint64(0));
 
-    // A JPEG frame request is a consumer: one grab serves it, then the screen rests again.
+    // A JPEG frame request is a consumer: one grab serves it, and none came before it.
     QSignalSpy jpegs(m_session, &QorvCaptureSession::JPGFrameReceived);
     m_session->getJPGFrameAsync();
     QTRY_COMPARE_WITH_TIMEOUT(jpegs.count(), 1, 5000);
-    QTest::qWait(300);
+    QCOMPARE(screen->sampledFrameCount(), quint64(1));
+
+    // Between the frames consumers want the screen rests. The sampling thread passes over a tick
+    // nobody wants a frame for without a sign, so what shows it went round is the next frame of a
+    // consumer wanting one a second: some thirty ticks each, of which only the one taking that
+    // frame may grab (one more at most, raised as the export was switched off).
+    QSignalSpy bgr(m_session, &QorvCaptureSession::BGRFrameReceived);
+    QCOMPARE(m_session->enableBGRFrameExport(true, 1), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(bgr.count() >= 3, 20000);
+    QCOMPARE(m_session->enableBGRFrameExport(false, 0), 0);
     const quint64 grabbed = screen->sampledFrameCount();
-    QVERIFY(grabbed >= 1 && grabbed <= 2);
-    QTest::qWait(300);
-    QCOMPARE(screen->sampledFrameCount(), grabbed);
+    const quint64 served = 1 + quint64(bgr.count());
+    QVERIFY2(grabbed >= served && grabbed <= served + 1,
+             qPrintable(QStringLiteral("%1 grabs for %2 frames").arg(grabbed).arg(served)));
 }
 
 void TestSessionDesktop::recordsTheDesktop()
@@ -86,13 +93,15 @@ void TestSessionDesktop::recordsTheDesktop()
     const QString movie = m_dir.filePath(QStringLiteral("Video-desktop.mov"));
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
     QCOMPARE(m_session->startRunning(), 0);
-    // Judged by the time it recorded, which a busy machine may stretch past the 2 s asked.
+    // Judged by the time it recorded, which a busy machine may stretch past the 2 s asked: up to the
+    // stop, not to the end of the stop's finishing, which on a busy machine takes a while of its own.
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(m_session->startRecording(movie, m_screen, QorvCaptureSession::PlainRecording, m_screen), 0);
     QTest::qWait(2000);
-    m_session->stopRunning(); // stopping the session finishes the recording
     const double seconds = double(clock.elapsed()) / 1000.0;
+    m_session->stopRunning(); // stopping the session finishes the recording
+    const double stopped = double(clock.elapsed()) / 1000.0;
     QVERIFY(ended.wait(30000));
     QCOMPARE(ended.first().at(0).toString(), movie);
     QCOMPARE(ended.first().at(1).toInt(), 0);
@@ -106,7 +115,11 @@ void TestSessionDesktop::recordsTheDesktop()
     // still span the recording.
     QVERIFY2(video.packets >= 5 * seconds && video.packets <= 32 * seconds,
              qPrintable(QStringLiteral("%1 frames in %2 s").arg(video.packets).arg(seconds)));
-    QVERIFY2(qAbs(video.duration() - seconds) < 0.5, qPrintable(QStringLiteral("%1 s of %2 s").arg(video.duration()).arg(seconds)));
+    QVERIFY2(qAbs(video.duration() - seconds) < 0.5,
+             qPrintable(QStringLiteral("%1 s of %2 s (stopped %3 s after the start)")
+                                .arg(video.duration())
+                                .arg(seconds)
+                                .arg(stopped)));
 }
 
 QTEST_MAIN(TestSessionDesktop)
