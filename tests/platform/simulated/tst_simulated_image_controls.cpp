@@ -193,15 +193,14 @@ void TestSimulatedImageControls::controlChangesThePicture_data()
         const char *name;
         quint8 selector;
         Measure measure;
-        int atMinimum;
-        int atMaximum;
     };
-    // Backlight compensation lifts or deepens the shadows, which moves the mean of a desk picture.
-    const Row rows[] = {{"brightness", Brightness, Measure::Mean, -1, 1},
-                        {"contrast", Contrast, Measure::Spread, -1, 1},
-                        {"saturation", Saturation, Measure::Saturation, -1, 1},
-                        {"sharpness", Sharpness, Measure::Edges, -1, 1},
-                        {"backlight compensation", BacklightCompensation, Measure::Mean, -1, 1}};
+    // Each measure falls at the control's minimum and rises at its maximum. Backlight compensation
+    // lifts or deepens the shadows, which moves the mean of a desk picture.
+    const Row rows[] = {{"brightness", Brightness, Measure::Mean},
+                        {"contrast", Contrast, Measure::Spread},
+                        {"saturation", Saturation, Measure::Saturation},
+                        {"sharpness", Sharpness, Measure::Edges},
+                        {"backlight compensation", BacklightCompensation, Measure::Mean}};
     const struct
     {
         const char *name;
@@ -211,11 +210,11 @@ void TestSimulatedImageControls::controlChangesThePicture_data()
     for (const auto &model : models) {
         for (const Row &row : rows) {
             QTest::addRow("%s %s minimum", model.name, row.name)
-                << model.location << row.selector << Setting::Minimum << false << row.measure << row.atMinimum;
+                << model.location << row.selector << Setting::Minimum << false << row.measure << -1;
             QTest::addRow("%s %s default", model.name, row.name)
                 << model.location << row.selector << Setting::Default << false << row.measure << 0;
             QTest::addRow("%s %s maximum", model.name, row.name)
-                << model.location << row.selector << Setting::Maximum << false << row.measure << row.atMaximum;
+                << model.location << row.selector << Setting::Maximum << false << row.measure << 1;
         }
     }
     // Only the ZQ15 offers white balance to the host (the ZQ40's descriptor is never read, so its
