@@ -158,6 +158,11 @@ void SimulatedCamera::addStandardControls(SimulatedUvcDevice &device, bool hqSna
     device.addControl(C::number(ExtensionB, 0x15, 1, 0, 1, hqSnapshot ? 1 : 0)); // HQ snapshot support
 }
 
+SimulatedImageControls SimulatedCamera::imageControls() const
+{
+    return SimulatedImageControls::read(m_uvc);
+}
+
 QByteArray SimulatedCamera::highQualityPicture()
 {
     QSize largest;
@@ -169,7 +174,7 @@ QByteArray SimulatedCamera::highQualityPicture()
         return QByteArray();
     SimulatedFrameGenerator generator;
     QImage picture;
-    generator.render(picture, largest, 0, view());
+    generator.render(picture, largest, 0, view(), imageControls());
     QByteArray jpeg;
     JpegEncoder::encode(picture, 0.9, &jpeg);
     return jpeg;

@@ -2,6 +2,7 @@
 
 #include "simulated/simulatedcameraview.h"
 #include "simulated/simulatedhiddevice.h"
+#include "simulated/simulatedimagecontrols.h"
 #include "simulated/simulateduvcdevice.h"
 #include "video/captureformat.h"
 #include "video/videodeviceinfo.h"
@@ -37,6 +38,8 @@ public:
     SimulatedHidDevice &hid() { return m_hid; }
     // The part of the desk the camera shows now (SimulatedFrameGenerator's view).
     QRectF view() { return m_view.view(); }
+    // What its image controls do to the picture now. Any thread.
+    SimulatedImageControls imageControls() const;
     // What the camera's high-quality capture answers with: its picture at its largest format, as a
     // JPEG. Empty when it has no format.
     QByteArray highQualityPicture();

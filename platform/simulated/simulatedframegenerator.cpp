@@ -186,9 +186,23 @@ void SimulatedFrameGenerator::drawScene(const QSize &size, const QRectF &view)
     light.setSpread(QGradient::ReflectSpread);
     painter.fillRect(seen.adjusted(-1, -1, 1, 1), light);
     drawPage(painter, size);
+    m_adjustedScene = QImage();
 }
 
-void SimulatedFrameGenerator::render(QImage &frame, const QSize &size, quint64 frameNumber, const QRectF &view)
+const QImage &SimulatedFrameGenerator::adjustedScene(const SimulatedImageControls &controls)
+{
+    if (controls.isNeutral())
+        return m_scene;
+    if (m_adjustedScene.isNull() || m_adjustedControls != controls) {
+        m_adjustedScene = m_scene.copy();
+        controls.apply(m_adjustedScene);
+        m_adjustedControls = controls;
+    }
+    return m_adjustedScene;
+}
+
+void SimulatedFrameGenerator::render(QImage &frame, const QSize &size, quint64 frameNumber, const QRectF &view,
+                                     const SimulatedImageControls &controls)
 {
     if (size.isEmpty()) {
         frame = QImage();
@@ -199,7 +213,8 @@ void SimulatedFrameGenerator::render(QImage &frame, const QSize &size, quint64 f
         drawScene(size, seen);
     if (frame.size() != size || frame.format() != QImage::Format_RGB32 || !frame.isDetached())
         frame = QImage(size, QImage::Format_RGB32);
-    std::memcpy(frame.bits(), m_scene.constBits(), size_t(m_scene.sizeInBytes()));
+    const QImage &scene = adjustedScene(controls);
+    std::memcpy(frame.bits(), scene.constBits(), size_t(scene.sizeInBytes()));
 
     // The marker box: its colour turns with the frame number, the block moves, the number counts.
     QPainter painter(&frame);
@@ -216,6 +231,8 @@ void SimulatedFrameGenerator::render(QImage &frame, const QSize &size, quint64 f
                          pitch * 3 / 4, height);
         drawDigit(painter, cell, int(rest % 10));
     }
+    painter.end();
+    controls.applyToPixels(frame, box);
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simulated/simulatedimagecontrols.h"
+
 #include <QImage>
 #include <QPolygonF>
 #include <QRectF>
@@ -15,16 +17,18 @@ namespace platform {
 //
 // The camera's optics choose which part of the desk a frame shows: the view, a rectangle in
 // fractions of the unmoved, unzoomed picture ((0, 0, 1, 1) is that picture; a smaller one is zoomed
-// in, one outside it is panned). The still scene is drawn once per size and view; each frame copies
-// it and adds the moving parts.
+// in, one outside it is panned). Its image controls (brightness, contrast, ...) act on the whole
+// picture. The still scene is drawn once per size and view and adjusted once per setting of the
+// controls; each frame copies it and adds the moving parts, adjusted as well.
 class SimulatedFrameGenerator
 {
 public:
     static QRectF wholeView() { return QRectF(0, 0, 1, 1); }
 
     // Fills `frame` (QImage::Format_RGB32 of `size`) with frame number `frameNumber` as seen through
-    // `view`, reusing its pixels when it has that size and nobody else holds it.
-    void render(QImage &frame, const QSize &size, quint64 frameNumber, const QRectF &view = wholeView());
+    // `view` with `controls`, reusing its pixels when it has that size and nobody else holds it.
+    void render(QImage &frame, const QSize &size, quint64 frameNumber, const QRectF &view = wholeView(),
+                const SimulatedImageControls &controls = SimulatedImageControls());
 
     // The corners of the page in the unzoomed picture of `size` (top left, top right, bottom right,
     // bottom left).
@@ -44,9 +48,12 @@ public:
 private:
     void drawScene(const QSize &size, const QRectF &view);
     static void drawPage(QPainter &painter, const QSize &size);
+    const QImage &adjustedScene(const SimulatedImageControls &controls);
 
     QImage m_scene;
     QRectF m_sceneView;
+    QImage m_adjustedScene;
+    SimulatedImageControls m_adjustedControls;
 };
 
 } // namespace platform

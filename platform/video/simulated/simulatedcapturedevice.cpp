@@ -97,11 +97,12 @@ qint32 SimulatedCaptureDevice::startStreaming()
 
     const quint64 generation = ++m_streamGeneration;
     m_stream = std::make_unique<SimulatedFrameStream>(
-        [this](QSize *size, qint64 *durationUs, QRectF *view) {
+        [this](QSize *size, qint64 *durationUs, QRectF *view, SimulatedImageControls *controls) {
             *size = streamSize();
             const FrameDuration duration = streamFrameDuration();
             *durationUs = qint64(duration.numerator) * 1000000 / duration.denominator;
             *view = m_camera->view();
+            *controls = m_camera->imageControls();
         },
         [this](const QImage &frame, qint64 timeUs) { emit frameCaptured(VideoSample(frame, timeUs)); },
         [this, generation](qint32 code) {

@@ -50,10 +50,11 @@ qint64 SimulatedFrameStream::tick(qint64 dueUs)
     QSize size;
     qint64 durationUs = 33333;
     QRectF view = SimulatedFrameGenerator::wholeView();
-    m_settings(&size, &durationUs, &view);
+    SimulatedImageControls controls;
+    m_settings(&size, &durationUs, &view, &controls);
     const qint64 now = MediaClock::monotonicNowUs();
     QImage &frame = freeFrame();
-    m_generator.render(frame, size, m_frameNumber++, view);
+    m_generator.render(frame, size, m_frameNumber++, view, controls);
     if (!frame.isNull())
         m_onFrame(frame, now);
     qint64 next = dueUs + qMax<qint64>(1000, durationUs);

@@ -18,8 +18,10 @@ class SimulatedFrameStream
 public:
     using FrameHandler = std::function<void(const QImage &frame, qint64 timeUs)>;
     using ErrorHandler = std::function<void(qint32 code)>;
-    // Asked before each frame, so that format, rate and view changes apply from the next frame.
-    using Settings = std::function<void(QSize *size, qint64 *frameDurationUs, QRectF *view)>;
+    // Asked before each frame, so that format, rate, view and image-control changes apply from the
+    // next frame.
+    using Settings = std::function<void(QSize *size, qint64 *frameDurationUs, QRectF *view,
+                                        SimulatedImageControls *controls)>;
 
     SimulatedFrameStream(Settings settings, FrameHandler onFrame, ErrorHandler onError);
     ~SimulatedFrameStream();

@@ -22,7 +22,9 @@
 #include <QtTest>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -126,6 +128,7 @@ private slots:
     void previewDrawnIntoWidget();
     void jpegFrameSizedFromFrame();
     void recordsThreeSeconds();
+    void paceAfterResume_data();
     void paceAfterResume();
     void startWhileRecording();
     void startRightAfterFinish();
@@ -444,8 +447,91 @@ void TestSessionCamera::recordsThreeSeconds()
     QVERIFY2(qAbs(audio.duration() - seconds) < 0.5, qPrintable(QStringLiteral("%1 s of %2 s").arg(audio.duration()).arg(seconds)));
 }
 
+namespace {
+
+// The pixels of one frame, told when the last sample of them is let go. The saving queue lets go of
+// a frame once the writer is done with it: the release shows that the queue is done with the frame,
+// and a release held keeps the queue from starting on the next one. The release is held only on
+// another thread than the one that made the frame (the queue's), never on the test's own.
+class TrackedPixels
+{
+public:
+    static constexpr int HoldLimitMs = 10000;
+
+    QImage image(const QSize &size, QColor colour)
+    {
+        auto *pixels = new uchar[size_t(size.width()) * size_t(size.height()) * 4];
+        QImage image(pixels, size.width(), size.height(), size.width() * 4, QImage::Format_ARGB32, release,
+                     new std::shared_ptr<State>(m_state));
+        image.fill(colour);
+        return image;
+    }
+    void hold(bool on)
+    {
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->hold = on;
+        m_state->changed.notify_all();
+    }
+    // The last sample is being let go (and the release may be held), on the test's thread or another.
+    bool releasing() const { return m_state->releasing; }
+    bool releasingElsewhere() const { return m_state->releasingElsewhere; }
+    bool released() const { return m_state->released; }
+    bool heldTooLong() const { return m_state->heldTooLong; }
+
+private:
+    struct State
+    {
+        std::thread::id maker = std::this_thread::get_id();
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool hold = false;
+        std::atomic<bool> releasing{false};
+        std::atomic<bool> releasingElsewhere{false};
+        std::atomic<bool> released{false};
+        std::atomic<bool> heldTooLong{false};
+    };
+
+    static void release(void *info)
+    {
+        auto *owner = static_cast<std::shared_ptr<State> *>(info);
+        State &state = **owner;
+        const bool elsewhere = std::this_thread::get_id() != state.maker;
+        state.releasingElsewhere = elsewhere;
+        state.releasing = true;
+        if (elsewhere) {
+            std::unique_lock<std::mutex> lock(state.mutex);
+            if (!state.changed.wait_for(lock, std::chrono::milliseconds(HoldLimitMs), [&] { return !state.hold; }))
+                state.heldTooLong = true;
+        }
+        state.released = true;
+        delete owner;
+    }
+
+    std::shared_ptr<State> m_state = std::make_shared<State>();
+};
+
+} // namespace
+
+void TestSessionCamera::paceAfterResume_data()
+{
+    QTest::addColumn<int>("beforePause");
+    QTest::addColumn<bool>("frameInFlight");
+
+    // The writer tells its measured rate only right after every 30th frame and 0 otherwise: a pause
+    // at any other count is what a user does, and the pace must not be judged by the 0 it reads then.
+    for (int frames : {1, 17, 31, 44, 59})
+        QTest::addRow("%d frames before the pause", frames) << frames << false;
+    // A pause while a frame taken just before it waits in the saving queue: the writer refuses that
+    // frame, which says nothing about the pace it can take.
+    for (int frames : {17, 44})
+        QTest::addRow("%d frames before the pause, one more in flight", frames) << frames << true;
+}
+
 void TestSessionCamera::paceAfterResume()
 {
+    QFETCH(int, beforePause);
+    QFETCH(bool, frameInFlight);
+
     // A pause is no failure: from the resume on the recording takes every frame of the camera's pace
     // again, at once. Time moves by hand and the frames are handed over one at a time, each written
     // before the next comes, so the machine's load changes nothing; the camera's own stream is broken
@@ -470,17 +556,20 @@ void TestSessionCamera::paceAfterResume()
     });
     QImage picture(640, 480, QImage::Format_ARGB32);
     picture.fill(Qt::darkCyan);
-    // `count` frames of a 30 fps camera, each after the clock moved on by a frame and the pacing
-    // ticked: how many of them the movie got.
+    // One frame of a 30 fps camera, after the clock moved on by a frame and the pacing ticked.
+    const auto hand = [&](const QImage &frame) {
+        clock.advanceUs(FrameUs);
+        impl->enableAddRecordingFrameSlot();
+        impl->captureOutputFrame(platform::VideoSample(frame, clock.nowUs()));
+    };
+    // `count` frames, each written before the next comes: how many of them the movie got.
     const auto offer = [&](int count) {
         const QSharedPointer<AVFMediaAssetWriter> writer = m_session->writer();
         int written = 0;
         for (int i = 0; i < count; ++i) {
-            clock.advanceUs(FrameUs);
-            impl->enableAddRecordingFrameSlot();
             const int before = *taken;
             const qint64 samples = writer->videoSampleCount();
-            impl->captureOutputFrame(platform::VideoSample(picture, clock.nowUs()));
+            hand(picture);
             if (*taken == before || !writer->isRecording())
                 continue;
             if (!QTest::qWaitFor([&] { return writer->videoSampleCount() > samples; }, WriteWaitMs))
@@ -491,24 +580,63 @@ void TestSessionCamera::paceAfterResume()
     };
 
     QSignalSpy ended(m_session, &QorvCaptureSession::recordingDidEnd);
-    const QString movie = path(QStringLiteral("Video-resumed.mov"));
+    const QString movie = path(QStringLiteral("Video-resumed-%1%2.mov").arg(beforePause).arg(frameInFlight ? "-in-flight" : ""));
     QCOMPARE(m_session->startRecording(movie, QRect(0, 0, 640, 480), QorvCaptureSession::PlainRecording, QRect()), 0);
-    QCOMPARE(offer(30), 30);
-    m_session->pauseRecording(true);
+    int recorded = 0; // before the pause
+    if (!frameInFlight) {
+        recorded = offer(beforePause);
+        QCOMPARE(recorded, beforePause);
+        m_session->pauseRecording(true);
+    } else {
+        // The last frame before the pause is large, so that the queue is still writing it when the
+        // test has handed it over; once written, the queue is held before it starts on the next one.
+        // That one is taken, and the recording paused while it waits. Should the test be held up
+        // until the queue had written the large frame, that frame is one more of the recording and
+        // the test tries again.
+        recorded = offer(beforePause - 1);
+        QCOMPARE(recorded, beforePause - 1);
+        bool paused = false;
+        for (int attempt = 0; attempt < 10 && !paused; ++attempt) {
+            TrackedPixels last;
+            last.hold(true);
+            hand(last.image(QSize(3840, 2160), Qt::darkCyan));
+            QTRY_VERIFY_WITH_TIMEOUT(last.releasing(), WriteWaitMs);
+            ++recorded;
+            if (!last.releasingElsewhere())
+                continue;
+            const int before = *taken;
+            TrackedPixels waiting;
+            hand(waiting.image(picture.size(), Qt::darkCyan));
+            QCOMPARE(*taken, before + 1);
+            m_session->pauseRecording(true);
+            paused = true;
+            last.hold(false);
+            QTRY_VERIFY_WITH_TIMEOUT(waiting.released(), WriteWaitMs);
+            QVERIFY2(!last.heldTooLong(), "the saving queue could not take the frame while the queue was held");
+        }
+        QVERIFY2(paused, "the queue wrote every large frame before the test had handed it over");
+    }
+    const int takenBeforePause = *taken;
     QCOMPARE(offer(30), 0);
+    const int takenWhilePaused = *taken - takenBeforePause;
     m_session->pauseRecording(false);
     const int afterResume = offer(60);
     QVERIFY2(afterResume == 60, qPrintable(QStringLiteral("%1 of the 60 frames after the resume recorded").arg(afterResume)));
+    // Paused, the recording takes no frame: a frame taken would only wait in the saving queue for
+    // the writer to refuse it, perhaps after the resume, when the refusal slows the pace down.
+    QCOMPARE(takenWhilePaused, 0);
     m_session->finishRecording();
     QVERIFY(ended.wait(20000));
     QCOMPARE(ended.first().at(1).toInt(), 0);
 
-    // The paused second is out of the movie: it holds the 3 s around it, frame by frame.
+    // The paused second is out of the movie, and so is the frame refused in it: the movie holds the
+    // time around it, frame by frame.
     const WriterProbe probe = WriterProbe::run(movie);
     QVERIFY2(probe.ok, qPrintable(probe.error));
     const WriterProbedStream video = probe.stream(QStringLiteral("video"));
-    QCOMPARE(video.packets, 90);
-    QVERIFY2(qAbs(video.duration() - 3.0) < 0.1, qPrintable(QString::number(video.duration())));
+    QCOMPARE(video.packets, recorded + 60);
+    const double seconds = (recorded + 60) / 30.0;
+    QVERIFY2(qAbs(video.duration() - seconds) < 0.1, qPrintable(QStringLiteral("%1 s of %2 s").arg(video.duration()).arg(seconds)));
 }
 
 void TestSessionCamera::startWhileRecording()

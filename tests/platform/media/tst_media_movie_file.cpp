@@ -19,6 +19,8 @@ private Q_SLOTS:
     void soundIsTrimmedAndGapsFilled();
     void tracksStartingApartStayInStep_data();
     void tracksStartingApartStayInStep();
+    void soundHandedOverBeforeThePicture_data();
+    void soundHandedOverBeforeThePicture();
     void killLeavesEveryFrameButTheLast_data();
     void killLeavesEveryFrameButTheLast();
     void refusesWhatItCannotWrite();
@@ -237,6 +239,53 @@ void tst_media_movie_file::killLeavesEveryFrameButTheLast_data()
             secondWritten.append(i / 30.0);
     }
     QTest::newRow("a second and a half") << second << secondWritten;
+}
+
+void tst_media_movie_file::soundHandedOverBeforeThePicture_data()
+{
+    // The session is started, the sound input delivers first and the camera's first frame, captured
+    // at the session start, comes after a fifth of a second of sound: a camera slow to hand over its
+    // frames. The sound was stamped after the session start, up to the silence filled before it or
+    // later.
+    QTest::addColumn<qint64>("soundStartUs"); // relative to the session start
+
+    QTest::newRow("sound from 2 s on, silence before it") << qint64(2000000);
+    QTest::newRow("sound from 6 s on, later than the silence filled") << qint64(6000000);
+    QTest::newRow("sound from 20 s on") << qint64(20000000);
+}
+
+void tst_media_movie_file::soundHandedOverBeforeThePicture()
+{
+    QFETCH(qint64, soundStartUs);
+
+    // The muxer shifts every track by the time of the first packet it is handed: sound stamped after
+    // the picture must wait for the first picture, or the picture is shifted before zero (FFmpeg's
+    // mov muxer then aborts the program).
+    const qint64 start = 3000000;
+    const std::unique_ptr<MovieFileWriter> writer = sessionWriter(QStringLiteral("sound-first.mov"), start);
+    QCOMPARE(writer->status(), MovieFileWriter::Writing);
+    const int block = 441;
+    qint64 position = 0;
+    for (int i = 0; i < 20; ++i, position += block)
+        QVERIFY(writer->appendAudio(WriterSamples::tone(block, position, start + soundStartUs + position * 1000000 / 44100)));
+    const int frames = 30;
+    for (int i = 0; i < frames; ++i)
+        QVERIFY2(writer->appendVideo(WriterSamples::frame(320, 240, i, start + i * 33333)), qPrintable(writer->errorString()));
+    QVERIFY2(writer->finishWriting(), qPrintable(writer->errorString()));
+
+    // Every frame is there from zero on, and the sound ends where it was stamped.
+    const WriterProbe probe = WriterProbe::run(writer->path());
+    QVERIFY2(probe.ok, qPrintable(probe.error));
+    const WriterProbedStream video = probe.stream(QStringLiteral("video"));
+    const WriterProbedStream audio = probe.stream(QStringLiteral("audio"));
+    QCOMPARE(video.packets, frames);
+    QVERIFY2(qAbs(video.firstTime) < 0.001, qPrintable(QString::number(video.firstTime)));
+    const double lastFrame = (frames - 1) * 0.033333;
+    QVERIFY2(qAbs(video.packetTimes.last() - lastFrame) < 0.005,
+             qPrintable(QStringLiteral("last frame at %1 s, stamped %2 s").arg(video.packetTimes.last()).arg(lastFrame)));
+    const double soundEnd = soundStartUs / 1e6 + double(position) / 44100;
+    QVERIFY2(qAbs(audio.endTime - soundEnd) < 0.05,
+             qPrintable(QStringLiteral("sound ends at %1 s, stamped %2 s").arg(audio.endTime).arg(soundEnd)));
 }
 
 void tst_media_movie_file::killLeavesEveryFrameButTheLast()
