@@ -1,8 +1,10 @@
 #include "common/abstractcapturescreenaction.h"
 
 #include "audio/soundplayer.h"
+#include "desktop/taskbarentry.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -67,6 +69,9 @@ void AbstractCaptureScreenAction::executeSuccessResponse(QRect rect)
                          | Qt::WindowStaysOnTopHint);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         flash.setGeometry(screen->geometry());
+    flash.setWindowTitle(QCoreApplication::translate("AbstractCaptureScreenAction", "Lumidesk - Snapshot"));
+    // A flash of the screen, not a window a taskbar should list for its few milliseconds.
+    platform::TaskbarEntry::keepOut(&flash);
     setWidget(&flash);
 
     QEventLoop wait;
