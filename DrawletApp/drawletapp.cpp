@@ -64,6 +64,7 @@ DrawletApp::DrawletApp(QWidget *parent)
     setupButtonConnection();
     setupStateMachine();
     setupButtonToolTip();
+    setupWindowTitles();
 
     setWidgetLevel(m_frame, 3);
     setWidgetLevel(m_textStyleWidget, 2);
@@ -284,12 +285,24 @@ void DrawletApp::setupButtonToolTip()
     m_closeAction->setToolTip(tr("back"));
 }
 
+void DrawletApp::setupWindowTitles()
+{
+    setWindowTitle(tr("DrawletApp - Annotation"));
+    m_frame->setWindowTitle(tr("DrawletApp - Annotation Toolbar"));
+    m_textStyleWidget->setWindowTitle(tr("DrawletApp - Text Style"));
+    m_shapePanel->setWindowTitle(tr("DrawletApp - Shapes"));
+    m_colorAction->getSkin()->setWindowTitle(tr("DrawletApp - Colors"));
+    m_lineStyleAction->getSkin()->setWindowTitle(tr("DrawletApp - Line Style"));
+    m_captureAction->getSkin()->setWindowTitle(tr("DrawletApp - Capture"));
+}
+
 void DrawletApp::connectLanguateTranslator()
 {
     if (!m_valid || !m_tr)
         return;
     connect(m_controller.get(), &Plugmux::drawletLanguageChanged, m_tr, &TR::ChangeLocale);
     connect(m_tr, &TR::UpdateUI, this, &DrawletApp::setupButtonToolTip);
+    connect(m_tr, &TR::UpdateUI, this, &DrawletApp::setupWindowTitles);
     connect(m_tr, &TR::UpdateUI, m_shapePanel, &SkinDockWidget::languageChanged);
     connect(m_tr, &TR::UpdateUI, m_textStyleWidget, &TextStyleWidget::changeToolTips);
     connect(m_tr, &TR::UpdateUI, m_captureAction, &CaptureAction::changeToolTips);

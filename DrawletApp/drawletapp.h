@@ -97,6 +97,8 @@ public slots:
     void moveWindowLocationForLumideskHidedSlot(int x, int y);
     void showLumideskSlot();
     void setupButtonToolTip();
+    // The titles a taskbar or window list shows for the overlay and its toolbars.
+    void setupWindowTitles();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

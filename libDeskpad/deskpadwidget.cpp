@@ -10,6 +10,7 @@
 
 #include "desktop/installlayout.h"
 #include "desktop/seethroughshape.h"
+#include "desktop/taskbarentry.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -44,12 +45,18 @@ DeskpadWidget::DeskpadWidget(QDockWidget *parent)
     setTitleBarWidget(new QWidget(this));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
+    // It opens from the toolbar's record and live buttons or beside the annotation toolbar: those
+    // windows' entries stand for it.
+    platform::TaskbarEntry::keepOut(this);
 
     m_languagePath = platform::InstallLayout::languagesAbove(QCoreApplication::applicationDirPath());
 
     m_warningDialog = new WarningDialog(this);
     m_liveWarningDialog = new LiveWarningDialog(this);
     m_notificationDialog = new NotificationDialog(this);
+    platform::TaskbarEntry::keepOut(m_warningDialog);
+    platform::TaskbarEntry::keepOut(m_liveWarningDialog);
+    platform::TaskbarEntry::keepOut(m_notificationDialog);
     PanelDialogLook::apply(m_warningDialog);
     PanelDialogLook::apply(m_notificationDialog);
 

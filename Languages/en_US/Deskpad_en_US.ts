@@ -4,10 +4,6 @@
 <context>
     <name>DeskpadWidget</name>
     <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>3</source>
         <translation type="unfinished"></translation>
     </message>
@@ -67,13 +63,13 @@
         <source>Mute</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>DrawletApp - Deskpad</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LiveWarningDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Lumidesk</source>
         <translation type="unfinished"></translation>
@@ -87,13 +83,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>OK</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Stream Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>NotificationDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Stream Notification</source>
         <translation type="unfinished"></translation>
@@ -106,13 +102,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>OK</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Notice</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>WarningDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Tivlo</source>
         <translation type="unfinished"></translation>
@@ -151,6 +147,10 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
     <message>
         <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lumidesk - Warning</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -90,11 +90,43 @@
         <source>back</source>
         <translation>Back to Lumidesk</translation>
     </message>
+    <message>
+        <source>DrawletApp - Annotation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Annotation Toolbar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Text Style</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Shapes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Colors</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Line Style</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Capture</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>drawlet::ui::AbstractCaptureScreenAction</name>
     <message>
         <source>Can&apos;t save file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DrawletApp - Screen Capture</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

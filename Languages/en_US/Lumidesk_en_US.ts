@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AbstractCaptureScreenAction</name>
+    <message>
+        <source>Lumidesk - Snapshot</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CameraMainWidget</name>
     <message>
         <source>Camera</source>
@@ -155,13 +162,33 @@
         <source>Mute</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Camera</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lumidesk - %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lumidesk - %1 Picture</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lumidesk - %1 Keystone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lumidesk - %1 Capture Mode</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
     <message>
         <source>Camera Settings</source>
         <translation type="unfinished"></translation>
@@ -314,6 +341,10 @@
         <source>The camera did not accept this output mode. Please choose another one.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Camera Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>IpInformationWidget</name>
@@ -435,10 +466,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
-    <message>
         <source>Stream Setting</source>
         <translation type="unfinished"></translation>
     </message>
@@ -486,13 +513,13 @@
         <source>This camera is not set to proper resolution.&lt;br/&gt;&lt;br/&gt;Please, click on camera setting &gt; video output mode &gt; adjust the camera resolution to at least %1p.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Stream Setting</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LiveWarningDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
     <message>
         <source>Lumidesk</source>
         <translation type="unfinished">Lumidesk</translation>
@@ -505,6 +532,10 @@ Please check your Internet connection or contact your IT guy.</source>
     <message>
         <source>OK</source>
         <translation type="unfinished">OK</translation>
+    </message>
+    <message>
+        <source>Lumidesk - Stream Warning</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -633,13 +664,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>There is a newer version of Lumidesk mobile app available. Ensure that you can use our new function successfully , please upgrade it.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk</source>
+        <translation type="unfinished">Lumidesk</translation>
+    </message>
 </context>
 <context>
     <name>NavigationDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation>Dialog</translation>
-    </message>
     <message>
         <source>You can reset your layout from below &quot;desktop toolbar&quot;</source>
         <translation>You can reset your layout from below &quot;desktop toolbar&quot;</translation>
@@ -688,13 +719,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;At the same time, you can use Tivlo with other materials, like PowerPoint...&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;At the same time, you can use Tivlo with other materials, like PowerPoint...&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
+    <message>
+        <source>Lumidesk - Guide</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>NotificationDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
     <message>
         <source>Stream Notification</source>
         <translation type="unfinished"></translation>
@@ -707,13 +738,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>OK</source>
         <translation type="unfinished">OK</translation>
     </message>
+    <message>
+        <source>Lumidesk - Notice</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>OtherSettingDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
     <message>
         <source>Other Settings</source>
         <translation type="unfinished"></translation>
@@ -734,13 +765,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>Please make sure your computer and mobile are on the same Wi-fi network.</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Settings</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>PipWidget</name>
-    <message>
-        <source>Form</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>Desktop only</source>
         <translation type="unfinished"></translation>
@@ -761,24 +792,24 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>Select Layout Modes</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Lumidesk - Camera Layout</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>ProgressDialog</name>
     <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
+        <source>HQ Capture ...</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>HQ Capture ...</source>
+        <source>Lumidesk - HQ Capture</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>SwUpdateDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
     <message>
         <source>New software version is available</source>
         <translation type="unfinished"></translation>
@@ -821,6 +852,10 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
     <message>
         <source>Installing... please wait</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Lumidesk - Software Update</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -954,13 +989,13 @@ Please check your Internet connection or contact your IT guy.</source>
         <source>Installing... please wait</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The update check could not be made.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>WarningDialog</name>
-    <message>
-        <source>Dialog</source>
-        <translation type="unfinished">Dialog</translation>
-    </message>
     <message>
         <source>Tivlo</source>
         <translation type="unfinished"></translation>
@@ -1000,6 +1035,10 @@ Please check your Internet connection or contact your IT guy.</source>
     <message>
         <source>OK</source>
         <translation type="unfinished">OK</translation>
+    </message>
+    <message>
+        <source>Lumidesk - Warning</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #include "camerasettingdialog_p.h"
 
 #include "analytics/bigdata.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/helplink.h"
 
 #include <QFontMetrics>
@@ -15,6 +16,7 @@ CameraSettingDialog::CameraSettingDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     m_bigData = BigData::RequireBigData();
+    platform::TaskbarEntry::keepOut(this);
 }
 
 // The form waits for its first use (a camera bound, a show, a phone command): a camera window is often

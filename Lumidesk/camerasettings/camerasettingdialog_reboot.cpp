@@ -2,6 +2,7 @@
 
 #include "common/camerafirmwareversion.h"
 #include "notificationdialog.h"
+#include "desktop/taskbarentry.h"
 #include "vantoupdater.h"
 
 #include <QTimer>
@@ -82,8 +83,10 @@ void CameraSettingDialog::reportOutputMode(const QString &resolutionWord)
 
 void CameraSettingDialog::showApplyFailure()
 {
-    if (!m_applyNotice)
+    if (!m_applyNotice) {
         m_applyNotice = new NotificationDialog(this);
+        platform::TaskbarEntry::keepOut(m_applyNotice);
+    }
     m_applyNotice->setTitle(tr("Tivlo"));
     m_applyNotice->setMessage(tr("The camera did not accept this output mode. Please choose another one."));
     m_applyNotice->show();

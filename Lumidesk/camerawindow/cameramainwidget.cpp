@@ -19,6 +19,7 @@
 #include "notificationdialog.h"
 #include "progressdialog.h"
 #include "warningdialog.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "manager/doccammanager.h"
 #include "qorvrtmpintf.h"
@@ -144,6 +145,10 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     centreOnPrimaryScreen(warningDialog);
     liveWarningDialog = new LiveWarningDialog(this);
     centreOnPrimaryScreen(liveWarningDialog);
+    // This window's entry in a taskbar stands for its messages.
+    platform::TaskbarEntry::keepOut(notificationDialog);
+    platform::TaskbarEntry::keepOut(warningDialog);
+    platform::TaskbarEntry::keepOut(liveWarningDialog);
     connect(notificationDialog, &NotificationDialog::closeNotificationDialog, this,
             &CameraMainWidget::receiveCloseDialog);
     connect(btnWarring, &QToolButton::clicked, this, &CameraMainWidget::showWarningDialog);
@@ -159,6 +164,7 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     keyStoneWidget = new KeyStoneWidget(previewParent);
     keyStoneWidget->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     keyStoneWidget->setAttribute(Qt::WA_TranslucentBackground);
+    platform::TaskbarEntry::keepOut(keyStoneWidget);
     connect(keyStoneWidget, &KeyStoneWidget::updateFps, this, &CameraMainWidget::updateKeyStoneFps);
     maskWidget->setAttribute(Qt::WA_TranslucentBackground);
     // The mask only has to take the mouse while an edge is dragged; drawn all but clear, so that the
@@ -167,6 +173,7 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
 
     analytics = BigData::RequireBigData();
     progressDialog = new ProgressDialog(this);
+    platform::TaskbarEntry::keepOut(progressDialog);
     keepCurrentDesktop(this);
     keepCurrentDesktop(visionWidget);
     keepCurrentDesktop(keyStoneWidget);
@@ -175,6 +182,7 @@ CameraMainWidget::CameraMainWidget(QWidget *parent)
     visionWidget->installEventFilter(this);
     keyStoneWidget->installEventFilter(this);
     updateSeeThrough();
+    applyWindowTitles();
 }
 
 void CameraMainWidget::setTiming(const Timing &value)
@@ -340,6 +348,8 @@ void CameraMainWidget::makePreviewWindow()
     // stays translucent around it.
     previewParent = new QWidget;
     visionWidget->setParent(previewParent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // Part of this window to the user: the taskbar entry of this window stands for it.
+    platform::TaskbarEntry::keepOut(visionWidget);
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
@@ -457,6 +467,16 @@ void CameraMainWidget::retranslateUi(QWidget *window)
     comboBoxSource->clear();
     comboBoxSource->addItem(QString());
     Ui::CameraMainWidget::retranslateUi(window);
+    applyWindowTitles();
+}
+
+void CameraMainWidget::applyWindowTitles()
+{
+    const QString name = cameraOrder > 0 ? tr("Camera %1").arg(cameraOrder) : tr(CameraEntry);
+    setWindowTitle(tr("Lumidesk - %1").arg(name));
+    visionWidget->setWindowTitle(tr("Lumidesk - %1 Picture").arg(name));
+    keyStoneWidget->setWindowTitle(tr("Lumidesk - %1 Keystone").arg(name));
+    popupButton->setWindowTitle(tr("Lumidesk - %1 Capture Mode").arg(name));
 }
 
 void CameraMainWidget::showSwitchBtn()

@@ -344,6 +344,8 @@ private:
     void connectPublisher();
     void setNoticeText();
     void ensureNoticeText();
+    // The titles of this window and its companions carry the camera order, which the form cannot.
+    void applyWindowTitles();
     void makeDialogs();
     void connectControls();
     void connectResizers();

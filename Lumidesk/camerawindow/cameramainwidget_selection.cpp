@@ -61,6 +61,7 @@ void CameraMainWidget::setCameraOrder(int order)
 {
     cameraOrder = order;
     settingDialog->setCameraOrder(order);
+    applyWindowTitles();
 }
 
 void CameraMainWidget::setWidgetCamera(GeneralCamera *wanted)

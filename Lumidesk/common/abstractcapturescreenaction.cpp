@@ -2,8 +2,10 @@
 
 #include "audio/soundplayer.h"
 #include "desktop/nativewindow.h"
+#include "desktop/taskbarentry.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -68,6 +70,9 @@ void AbstractCaptureScreenAction::executeSuccessResponse(QRect rect)
                          | Qt::WindowStaysOnTopHint);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         flash.setGeometry(screen->geometry());
+    flash.setWindowTitle(QCoreApplication::translate("AbstractCaptureScreenAction", "Lumidesk - Snapshot"));
+    // A flash of the screen, not a window a taskbar should list for its few milliseconds.
+    platform::TaskbarEntry::keepOut(&flash);
     setWidget(&flash);
     // The flash's time counts from when the X server has drawn it: shown and hidden again on the
     // program's own clock, a busy moment could take it away before it ever reached the screen.

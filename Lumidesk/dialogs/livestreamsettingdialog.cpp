@@ -3,6 +3,7 @@
 #include "ui_livestreamsettingdialog.h"
 
 #include "common/lumidesklog.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/liveform.h"
 #include "notificationdialog.h"
@@ -23,6 +24,7 @@ LiveStreamSettingDialog::LiveStreamSettingDialog(StreamType type, QWidget *paren
     : QDialog(parent, DialogFrame::Flags)
     , m_type(type)
 {
+    platform::TaskbarEntry::keepOut(this);
 }
 
 // The form waits for its first use: its text fields load the system's font list, which the program
@@ -39,6 +41,7 @@ void LiveStreamSettingDialog::ensureForm()
     ui->checkBoxRecord->setEnabled(m_autoRecordAllowed);
     // The notice belongs with the dialog's owner, like the dialog; without an owner, with the dialog.
     m_notification = new NotificationDialog(parentWidget() ? parentWidget() : this);
+    platform::TaskbarEntry::keepOut(m_notification.data());
     DialogFrame::centreOnScreen(m_notification);
 
     connect(ui->btnApply, &QToolButton::clicked, this, &LiveStreamSettingDialog::applySetting);

@@ -3,6 +3,7 @@
 #include "ui_othersettingdialog.h"
 
 #include "common/settingspath.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/helplink.h"
 #include "dialogs/ipinformationwidget.h"
@@ -48,6 +49,7 @@ OtherSettingDialog::OtherSettingDialog(QWidget *parent, const QString &languages
 
     m_closeRetry.setInterval(CloseRetryInterval);
     connect(&m_closeRetry, &QTimer::timeout, this, &OtherSettingDialog::slotCloseSetting);
+    platform::TaskbarEntry::keepOut(this);
 }
 
 // The update page waits for its first use too; its requests to close the program reach the dialog's

@@ -3,6 +3,7 @@
 #include "ui_swupdatedialog.h"
 
 #include "analytics/bigdata.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/updateprogress.h"
 #include "dialogs/updatereminder.h"
@@ -17,6 +18,7 @@ SwUpdateDialog::SwUpdateDialog(QWidget *parent)
     , m_analytics(BigData::RequireBigData())
 {
     DialogFrame::setUp(this);
+    platform::TaskbarEntry::keepOut(this);
     connect(m_updater.get(), &VantoUpdater::dataReadProgress, this, &SwUpdateDialog::dataReadProgress);
 
     m_installTimer.setSingleShot(true);

@@ -4,6 +4,7 @@
 
 #include "analytics/bigdata.h"
 #include "desktop/diskspace.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/updateprogress.h"
 #include "dialogs/updatereminder.h"
@@ -51,6 +52,7 @@ UpgradeDialog::UpgradeDialog(QWidget *parent)
     connect(&m_installer, &UpdateInstaller::finished, this, &UpgradeDialog::installFinished);
 
     m_notification = new NotificationDialog(this);
+    platform::TaskbarEntry::keepOut(m_notification.data());
     DialogFrame::centreOnScreen(m_notification);
     ui->btnBack->hide();
     setTexts();

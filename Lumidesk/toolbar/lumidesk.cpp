@@ -10,6 +10,7 @@
 #include "common/nativewindowhelpers.h"
 #include "desktop/detachedprocess.h"
 #include "desktop/installlayout.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "dialogs/othersettingdialog.h"
 #include "dialogs/swupdatedialog.h"
@@ -212,6 +213,7 @@ QPoint Lumidesk::centredOn(const QRect &area, const QRect &window)
 void Lumidesk::makeNotificationDialog()
 {
     m_notificationDialog = new NotificationDialog(this);
+    platform::TaskbarEntry::keepOut(m_notificationDialog);
     const QRect screen = primaryGeometry();
     const QRect dialog = m_notificationDialog->geometry();
     m_notificationDialog->move(centredOn(screen, dialog));

@@ -1,6 +1,7 @@
 #include "toolbar/pipwidget.h"
 
 #include "analytics/bigdata.h"
+#include "desktop/taskbarentry.h"
 #include "dialogs/navigationdialog.h"
 
 #include "ui_pipwidget.h"
@@ -33,6 +34,7 @@ PipWidget::PipWidget(QWidget *parent, int mode)
     m_mode = mode;
     m_arrangedMode = mode;
     placeOnScreen();
+    platform::TaskbarEntry::keepOut(this);
 }
 
 PipWidget::~PipWidget()
@@ -139,6 +141,9 @@ NavigationDialog *PipWidget::guide()
     // Made when the help button first asks for it: its pictures would slow every start.
     if (!m_guide) {
         m_guide = new NavigationDialog(this);
+        // Opened from the chooser, it belongs to the toolbar's entry; the guide of the first start,
+        // alone on screen, keeps an entry of its own.
+        platform::TaskbarEntry::keepOut(m_guide);
         m_guide->hide();
     }
     return m_guide;

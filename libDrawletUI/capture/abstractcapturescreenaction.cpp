@@ -2,6 +2,7 @@
 
 #include "audio/soundplayer.h"
 #include "desktop/desktoppaths.h"
+#include "desktop/taskbarentry.h"
 #include "screen/shooter/screenshooter.h"
 
 #include <QDebug>
@@ -112,6 +113,8 @@ void AbstractCaptureScreenAction::showWarning()
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral(" "), tr("Can't save file."),
                     QMessageBox::Ok);
+    // About the annotation toolbar's capture: the annotation window's entry stands for it.
+    platform::TaskbarEntry::keepOut(&box);
     box.exec();
     delay(FlashMs);
 }
@@ -132,6 +135,9 @@ void AbstractCaptureScreenAction::executeSuccessResponse()
                          | Qt::FramelessWindowHint);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         flash.setGeometry(screen->geometry());
+    flash.setWindowTitle(tr("DrawletApp - Screen Capture"));
+    // A flash of the screen, not a window a taskbar should list for its few milliseconds.
+    platform::TaskbarEntry::keepOut(&flash);
     setWidget(&flash);
     delay(FlashMs);
 }

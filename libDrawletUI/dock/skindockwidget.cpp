@@ -1,6 +1,7 @@
 #include "skindockwidget.h"
 
 #include "baredock.h"
+#include "desktop/taskbarentry.h"
 #include "dockscreen.h"
 #include "nativewindow.h"
 #include "screenedge.h"
@@ -40,6 +41,8 @@ SkinDockWidget::SkinDockWidget(const QString &skinName, QWidget *parent, bool mo
         setMask(skinMask(m_background));
     }
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // The toolbars and their pop-ups belong to the annotation window, whose entry stands for them.
+    platform::TaskbarEntry::keepOut(this);
     detectWinOSTaskbar();
     m_recordedDockRect = m_dockRect;
     m_recordedStatusBarRect = m_statusBarRect;

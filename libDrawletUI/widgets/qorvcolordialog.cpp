@@ -1,5 +1,6 @@
 #include "qorvcolordialog.h"
 
+#include "desktop/taskbarentry.h"
 #include "dockscreen.h"
 #include "nativewindow.h"
 
@@ -29,6 +30,7 @@ void QorvColorDialog::init()
     if (!screen.isEmpty())
         move(screen.x() + (screen.width() - width()) / 2,
              screen.y() + (screen.height() - height()) / 2);
+    platform::TaskbarEntry::keepOut(this);
     exec();
 }
 

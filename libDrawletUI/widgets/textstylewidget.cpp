@@ -3,6 +3,7 @@
 #include "baredock.h"
 #include "customcombobox.h"
 #include "customfontcombobox.h"
+#include "desktop/taskbarentry.h"
 #include "dockscreen.h"
 #include "nativewindow.h"
 #include "qorvgraphicstextitem.h"
@@ -47,6 +48,7 @@ TextStyleWidget::TextStyleWidget(const QString &skin, QWidget *parent)
     setMask(skinMask(m_background));
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setShadow(this);
+    platform::TaskbarEntry::keepOut(this);
 
     m_fontBox = new CustomFontComboBox(this);
     m_fontBox->setObjectName(QStringLiteral("fontCombo"));

@@ -113,7 +113,7 @@ private:
     // The program's log so far, all its files.
     static QString lumideskLog();
     static QString drawletLog();
-    Window toolbar() const { return windowOf(m_lumidesk.processId(), QSize(488, 55), QStringLiteral("Tivlo")); }
+    Window toolbar() const { return windowOf(m_lumidesk.processId(), QSize(488, 55), QStringLiteral("Lumidesk")); }
     QString diagnosis() const;
 
     QString m_folder;

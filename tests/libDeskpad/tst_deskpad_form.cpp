@@ -201,7 +201,7 @@ void TestDeskpadForm::hiddenAtStart()
 
 void TestDeskpadForm::texts()
 {
-    QCOMPARE(m_fixture->panel()->windowTitle(), QStringLiteral("Form"));
+    QCOMPARE(m_fixture->panel()->windowTitle(), QStringLiteral("DrawletApp - Deskpad"));
     QCOMPARE(text("labelTitle"), QStringLiteral("Deskpad"));
     QCOMPARE(toolTip("labelTitle"), QString());
     for (const char *name : {"labelRecTimeSmall", "labelLiveTimeSmall", "labelLiveTimeBig", "labelRecTimeBig"})

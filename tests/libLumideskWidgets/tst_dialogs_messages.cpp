@@ -140,22 +140,24 @@ void TestDialogsMessages::dialogsShareOneLook_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("windowTitle");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QRect>("content");
     QTest::addColumn<QPoint>("ok");
     QTest::addColumn<int>("closeX");
-    QTest::newRow("notification") << "NotificationDialog" << QSize(476, 300) << "Stream Notification"
-                                  << QRect(0, 28, 476, 272) << QPoint(200, 222) << 451;
-    QTest::newRow("warning") << "WarningDialog" << QSize(596, 265) << "Tivlo" << QRect(0, 28, 595, 237)
-                             << QPoint(257, 185) << 560;
-    QTest::newRow("live warning") << "LiveWarningDialog" << QSize(664, 260) << "Lumidesk"
-                                  << QRect(0, 28, 664, 237) << QPoint(257, 185) << 629;
+    QTest::newRow("notification") << "NotificationDialog" << QSize(476, 300) << "Lumidesk - Notice"
+                                  << "Stream Notification" << QRect(0, 28, 476, 272) << QPoint(200, 222) << 451;
+    QTest::newRow("warning") << "WarningDialog" << QSize(596, 265) << "Lumidesk - Warning" << "Tivlo"
+                             << QRect(0, 28, 595, 237) << QPoint(257, 185) << 560;
+    QTest::newRow("live warning") << "LiveWarningDialog" << QSize(664, 260) << "Lumidesk - Stream Warning"
+                                  << "Lumidesk" << QRect(0, 28, 664, 237) << QPoint(257, 185) << 629;
 }
 
 void TestDialogsMessages::dialogsShareOneLook()
 {
     QFETCH(QString, kind);
     QFETCH(QSize, size);
+    QFETCH(QString, windowTitle);
     QFETCH(QString, title);
     QFETCH(QRect, content);
     QFETCH(QPoint, ok);
@@ -167,7 +169,7 @@ void TestDialogsMessages::dialogsShareOneLook()
     QVERIFY(dialog->isModal());
     dialog->show();
     QCOMPARE(dialog->size(), size);
-    QCOMPARE(dialog->windowTitle(), QString("Dialog"));
+    QCOMPARE(dialog->windowTitle(), windowTitle);
     QCOMPARE(child<QLabel>(dialog.get(), "labelTitle")->text(), title);
     QCOMPARE(child<QFrame>(dialog.get(), "frameContent")->geometry(), content);
     auto *okButton = child<QToolButton>(dialog.get(), "btnOk");

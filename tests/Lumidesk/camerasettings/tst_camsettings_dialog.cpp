@@ -677,7 +677,7 @@ void TestCameraSettingsDialog::formLookAndSizes()
     CameraSettingDialog dialog;
     // The form is built on first use; the camera window opens the first page before it shows it.
     dialog.showCameraSetting();
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Dialog"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Lumidesk - Camera Settings"));
     QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(dialog.isModal());
     QCOMPARE(dialog.findChild<QStackedWidget *>()->count(), 7);

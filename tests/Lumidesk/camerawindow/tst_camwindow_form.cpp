@@ -92,7 +92,7 @@ void TestCamWindowForm::texts()
     QCOMPARE(m_form.comboBoxSource->itemText(0), QStringLiteral("Camera"));
     m_form.retranslateUi(&m_window);
     QCOMPARE(m_form.comboBoxSource->itemText(0), QStringLiteral("Camera"));
-    QCOMPARE(m_window.windowTitle(), QStringLiteral("Camera"));
+    QCOMPARE(m_window.windowTitle(), QStringLiteral("Lumidesk - Camera"));
     QCOMPARE(m_form.btnCameraSettting->toolTip(), QStringLiteral("Camera settings"));
     QCOMPARE(m_form.lbSpeed->text(), QStringLiteral("0 kb/s"));
 }

@@ -153,7 +153,7 @@ void TestLiveStreamSettings::formsHaveTheirSizesAndTexts_data()
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("dialog") << "dialog" << "LiveStreamSettingDialog" << QRect(0, 0, 400, 279) << "Dialog";
+    QTest::newRow("dialog") << "dialog" << "LiveStreamSettingDialog" << QRect(0, 0, 400, 279) << "Lumidesk - Stream Setting";
     QTest::newRow("dialog title") << "dialog" << "labelTitle" << QRect(5, 0, 191, 26) << "Stream Setting";
     QTest::newRow("dialog close") << "dialog" << "btnClose" << QRect(360, 0, 22, 22) << "";
     QTest::newRow("dialog body") << "dialog" << "frame" << QRect(0, 25, 400, 254) << "";

@@ -395,7 +395,7 @@ void TestSettingsDialog::formAndTabs()
     QCOMPARE(dialog->size(), QSize(400, 463));
     QCOMPARE(dialog->minimumSize(), QSize(400, 0));
     QCOMPARE(dialog->maximumSize(), QSize(420, 463));
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Dialog"));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Lumidesk - Settings"));
     QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(dialog->isModal());
     QCOMPARE(child<QLabel>(dialog.get(), "selectLb")->text(), QStringLiteral("Other Settings"));

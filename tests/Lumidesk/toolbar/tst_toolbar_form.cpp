@@ -166,7 +166,7 @@ void TestToolbarForm::toolbarTexts()
 
 void TestToolbarForm::everyImageIsDrawn()
 {
-    QCOMPARE(m_window.windowTitle(), QStringLiteral("Tivlo"));
+    QCOMPARE(m_window.windowTitle(), QStringLiteral("Lumidesk"));
     QCOMPARE(m_form.horizontalWidget->minimumSize(), QSize(488, 55));
     QCOMPARE(m_form.verticleWidget->maximumSize(), QSize(55, 488));
     QVERIFY(qobject_cast<CustomMoveButton *>(m_form.moveBtn));

@@ -231,7 +231,7 @@ void TestToolbarProgram::runAndClose(const QString &folder)
     QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
 
     // The toolbar at its saved place, docked at the right edge, with the layout chooser over it.
-    const ForeignWindow bar = waitForWindow(program.processId(), "Tivlo");
+    const ForeignWindow bar = waitForWindow(program.processId(), "Lumidesk");
     QVERIFY2(bar.id, program.readAllStandardError().constData());
     // Docking follows the first show by a moment.
     const auto geometryOf = [&program](xcb_window_t id) {
@@ -242,7 +242,7 @@ void TestToolbarProgram::runAndClose(const QString &folder)
         return QRect();
     };
     QTRY_COMPARE(geometryOf(bar.id), QRect(1865, 300, 55, 488));
-    const ForeignWindow chooser = waitForWindow(program.processId(), "Form");
+    const ForeignWindow chooser = waitForWindow(program.processId(), "Lumidesk - Camera Layout");
     QVERIFY(chooser.id);
     QCOMPARE(chooser.geometry.size(), QSize(800, 229));
 

@@ -253,7 +253,7 @@ void TestToolbar::constructionInOrder()
     QVERIFY(!bar->layoutChooser()->hasForm());
 
     // What the steps left behind.
-    QCOMPARE(bar->windowTitle(), QStringLiteral("Tivlo"));
+    QCOMPARE(bar->windowTitle(), QStringLiteral("Lumidesk"));
     QVERIFY(bar->testAttribute(Qt::WA_TranslucentBackground));
     QVERIFY(bar->desktopSession()->isRunning());
     QCOMPARE(bar->desktopSession()->frameSources(), QList<QorvFrameSource *>{bar->screenSource()});

@@ -15,12 +15,28 @@
         <source>Desktop only</source>
         <translation>Nur Desktop</translation>
     </message>
+    <message>
+        <source>Lumidesk - Camera Layout</source>
+        <translation>Lumidesk - Kameralayout</translation>
+    </message>
 </context>
 <context>
     <name>CameraMainWidget</name>
     <message>
         <source>Camera</source>
         <translation>Kamera</translation>
+    </message>
+    <message>
+        <source>Camera %1</source>
+        <translation>Kamera %1</translation>
+    </message>
+    <message>
+        <source>Lumidesk - %1 Picture</source>
+        <translation>Lumidesk - %1 Bild</translation>
+    </message>
+    <message>
+        <source>Lumidesk - %1 Keystone</source>
+        <translation>Lumidesk - %1 Trapezkorrektur</translation>
     </message>
 </context>
 <context>
