@@ -294,7 +294,7 @@ void TestToolbarProgram::secondStartLeavesTheFirstAlone()
     first.setProcessEnvironment(environment);
     first.start(folder + "/Lumidesk", QStringList());
     QVERIFY2(first.waitForStarted(), qPrintable(first.errorString()));
-    const ForeignWindow bar = waitForWindow(first.processId(), "Tivlo");
+    const ForeignWindow bar = waitForWindow(first.processId(), "Lumidesk");
     QVERIFY2(bar.id, first.readAllStandardError().constData());
     QTRY_VERIFY(QFileInfo::exists(m_marker));
     const QList<int> ports = listeningPorts(first.processId());
@@ -310,15 +310,15 @@ void TestToolbarProgram::secondStartLeavesTheFirstAlone()
     QCOMPARE(second.readAllStandardError(), QByteArray("Lumidesk is already running.\n"));
 
     // One toolbar on the display, one phone port, one DrawletApp started, the settings as they were.
-    QCOMPARE(mappedWindowsNamed("Tivlo"), 1);
-    QCOMPARE(waitForWindow(first.processId(), "Tivlo").id, bar.id);
+    QCOMPARE(mappedWindowsNamed("Lumidesk"), 1);
+    QCOMPARE(waitForWindow(first.processId(), "Lumidesk").id, bar.id);
     QCOMPARE(listeningPorts(first.processId()), ports);
     QCOMPARE(fileBytes(m_marker).count('\n'), 1);
     QCOMPARE(fileBytes(settingsFile()), settings);
     QCOMPARE(first.state(), QProcess::Running);
 
     // The layout chooser is modal: it goes first, then the toolbar.
-    const ForeignWindow chooser = waitForWindow(first.processId(), "Form");
+    const ForeignWindow chooser = waitForWindow(first.processId(), "Lumidesk - Camera Layout");
     QVERIFY(chooser.id);
     closeWindow(chooser.id);
     QTRY_VERIFY(windowsOf(first.processId()).size() == 1);
