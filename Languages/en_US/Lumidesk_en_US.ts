@@ -860,6 +860,41 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
 </context>
 <context>
+    <name>UpdateFailure</name>
+    <message>
+        <source>The connection to the update server was lost.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The download was too slow.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The update server did not provide the package.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The package is larger than allowed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The downloaded package is damaged: its checksum does not match.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot write to hard disk, please check your permission.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not enough free disk space for the package.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The package could not be installed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>UpgradeDialog</name>
     <message>
         <source>Dialog</source>
