@@ -2,6 +2,7 @@
 
 #include "audio/soundplayer.h"
 #include "desktop/desktoppaths.h"
+#include "desktop/nativewindow.h"
 #include "screen/shooter/screenshooter.h"
 
 #include <QDebug>
@@ -118,8 +119,9 @@ void AbstractCaptureScreenAction::showWarning()
 
 void AbstractCaptureScreenAction::delay(int ms)
 {
+    // A coarse timer may fire a little early: every wait lasts at least its time.
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -133,6 +135,9 @@ void AbstractCaptureScreenAction::executeSuccessResponse()
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         flash.setGeometry(screen->geometry());
     setWidget(&flash);
+    // The flash's time counts from when the X server has drawn it: shown and hidden again on the
+    // program's own clock, a busy moment could take it away before it ever reached the screen.
+    platform::NativeWindow::waitUntilOnScreen(flash.windowHandle());
     delay(FlashMs);
 }
 
