@@ -2,6 +2,7 @@
 
 #include "audio/soundplayer.h"
 #include "desktop/desktoppaths.h"
+#include "desktop/nativewindow.h"
 #include "desktop/taskbarentry.h"
 #include "screen/shooter/screenshooter.h"
 
@@ -121,8 +122,9 @@ void AbstractCaptureScreenAction::showWarning()
 
 void AbstractCaptureScreenAction::delay(int ms)
 {
+    // A coarse timer may fire a little early: every wait lasts at least its time.
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -139,6 +141,9 @@ void AbstractCaptureScreenAction::executeSuccessResponse()
     // A flash of the screen, not a window a taskbar should list for its few milliseconds.
     platform::TaskbarEntry::keepOut(&flash);
     setWidget(&flash);
+    // The flash's time counts from when the X server has drawn it: shown and hidden again on the
+    // program's own clock, a busy moment could take it away before it ever reached the screen.
+    platform::NativeWindow::waitUntilOnScreen(flash.windowHandle());
     delay(FlashMs);
 }
 

@@ -44,7 +44,7 @@ public:
 
     QString getFilePath() const { return filePath; }
 
-    // Waits while processing events.
+    // Waits at least `ms` while processing events.
     static void delay(int ms);
     static void executeSuccessResponse();
     static void setWidget(QWidget *widget);

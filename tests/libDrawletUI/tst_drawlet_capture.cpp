@@ -6,12 +6,14 @@
 #include "core/platformbackend.h"
 #include "screen/shooter/screenshooter.h"
 #include "screen/shooter/simulated/simulatedscreenshooter.h"
+#include "screenpixelwatch.h"
 #include "waitpast.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
@@ -94,6 +96,7 @@ private slots:
     void init();
     void cleanup();
     void fullScreenIntoThePictureFolder();
+    void everyFlashReachesTheScreen();
     void twoCapturesInOneSecond();
     void givingUpLeavesNoFileAndNoBox();
     void folderThatCannotBeMade();
@@ -167,6 +170,42 @@ void TestDrawletCapture::fullScreenIntoThePictureFolder()
     QCOMPARE(image.size(), QSize(1920, 1080));
     QCOMPARE(QColor(image.pixel(110, 110)), Blue);
     QCOMPARE(QColor(image.pixel(130, 130)), Yellow);
+}
+
+void TestDrawletCapture::everyFlashReachesTheScreen()
+{
+    // A desktop of one colour that the black flash stands out from, watched from an X connection of
+    // the test's own, as the user sees the screen of a bare X server.
+    const QRgb desktopColour = qRgb(40, 160, 220);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QWidget desktop(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    desktop.setStyleSheet(QStringLiteral("background-color: rgb(40, 160, 220);"));
+    desktop.setGeometry(screen);
+    desktop.show();
+
+    ScreenPixelWatch watch;
+    QVERIFY(watch.open());
+    const QPoint pixel = screen.center();
+    QTRY_COMPARE_WITH_TIMEOUT(watch.read(pixel), desktopColour, 10000);
+
+    WarningCatcher warnings;
+    QStringList shots;
+    int onScreen = 0;
+    for (int shot = 0; shot < 10; ++shot) {
+        watch.start(pixel, qRgb(0, 0, 0));
+        button(0)->click();
+        const ScreenPixelWatch::Sighting sighting = watch.stop();
+        // Seen, and not gone before its time: the bracket is never shorter than the stay.
+        if (sighting.seen && sighting.atMostMs >= AbstractCaptureScreenAction::FlashMs)
+            ++onScreen;
+        shots.append(sighting.seen ? QStringLiteral("%1-%2 ms").arg(sighting.atLeastMs).arg(sighting.atMostMs)
+                                   : QStringLiteral("not seen in %1 looks").arg(sighting.polls));
+        // Each capture starts from the desktop, so no flash is counted twice.
+        QTRY_COMPARE_WITH_TIMEOUT(watch.read(pixel), desktopColour, 10000);
+    }
+    QVERIFY(warnings.texts.isEmpty());
+    QCOMPARE(pictures().size(), 10);
+    QVERIFY2(onScreen == 10, qPrintable(QStringLiteral("flashes on screen: ") + shots.join(QStringLiteral(", "))));
 }
 
 void TestDrawletCapture::twoCapturesInOneSecond()
