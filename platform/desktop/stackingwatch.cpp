@@ -1,7 +1,10 @@
 #include "desktop/stackingwatch.h"
 
+#include "screen/x11/x11screengrabber.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QX11Info>
 
@@ -23,57 +26,57 @@ StackingWatch::StackingWatch()
     follow();
 }
 
-void StackingWatch::follow()
+StackingWatch::~StackingWatch()
 {
-    xcb_connection_t *connection = QX11Info::connection();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || !connection)
-        return;
-    m_root = QX11Info::appRootWindow();
-    // The event mask is per client: ours on the root is widened, never replaced.
-    xcb_get_window_attributes_reply_t *attributes =
-            xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, m_root), nullptr);
-    if (!attributes)
-        return;
-    const quint32 mask = attributes->your_event_mask;
-    free(attributes);
-    m_ours = !(mask & XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
-    const quint32 widened = mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection, m_root, XCB_CW_EVENT_MASK, &widened);
-    xcb_flush(connection);
-    QCoreApplication::instance()->installNativeEventFilter(this);
+    if (m_connection)
+        xcb_disconnect(m_connection);
 }
 
-bool StackingWatch::nativeEventFilter(const QByteArray &eventType, void *message, long *result)
+void StackingWatch::follow()
 {
-    Q_UNUSED(result)
-    if (eventType != "xcb_generic_event_t")
-        return false;
-    const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    switch (event->response_type & 0x7f) {
-    case XCB_CONFIGURE_NOTIFY:
-    case XCB_MAP_NOTIFY:
-    case XCB_UNMAP_NOTIFY:
-    case XCB_CIRCULATE_NOTIFY: {
-        // The same layout for what is read here: the parent, then the window. Of the configure events
-        // of one parent the toolkit hands on only the last it has read, so each one counts, whatever
-        // it says.
-        const auto *notify = reinterpret_cast<const xcb_map_notify_event_t *>(event);
-        if (notify->event != m_root || notify->window == m_root)
-            return false;
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !QX11Info::connection())
+        return;
+    // A connection of the watch's own to the toolkit's display. Whoever listens to the root's children
+    // also gets every request a program sends the window manager through the root (states,
+    // activation, minimising): on the toolkit's connection those about its own windows would reach it
+    // as messages to them, which it warns about or acts on, and the children's events would read as
+    // changes of the screen.
+    const QByteArray display = X11ScreenGrabber::guiDisplayName();
+    xcb_connection_t *connection = xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return;
+    }
+    m_connection = connection;
+    // Window ids are the server's: the toolkit's root is the root of this connection's screen too.
+    const quint32 mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, QX11Info::appRootWindow(), XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &StackingWatch::readEvents);
+}
+
+void StackingWatch::readEvents()
+{
+    bool changed = false;
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        switch (event->response_type & 0x7f) {
+        case XCB_CONFIGURE_NOTIFY:
+        case XCB_MAP_NOTIFY:
+        case XCB_UNMAP_NOTIFY:
+        case XCB_CIRCULATE_NOTIFY:
+            changed = true;
+            break;
+        default:
+            break;
+        }
+        free(event);
+    }
+    // A display that went away tells nothing more; the toolkit ends the program for it.
+    if (xcb_connection_has_error(m_connection))
+        m_notifier->setEnabled(false);
+    if (changed)
         notice();
-        return m_ours;
-    }
-    case XCB_CREATE_NOTIFY:
-    case XCB_DESTROY_NOTIFY:
-    case XCB_REPARENT_NOTIFY:
-    case XCB_GRAVITY_NOTIFY: {
-        // Only here because of the widened mask: not the toolkit's business.
-        const auto *notify = reinterpret_cast<const xcb_create_notify_event_t *>(event);
-        return m_ours && notify->parent == m_root && notify->window != m_root;
-    }
-    default:
-        return false;
-    }
 }
 
 void StackingWatch::notice()

@@ -1,5 +1,6 @@
 #include "desktop/installlayout.h"
 #include "dialogs/helplink.h"
+#include "xstackorder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -121,6 +122,7 @@ private slots:
     void metainfoDescribesThisRelease();
     void desktopEntryNamesInstalledFiles();
 
+    void installedProgramStarts_data();
     void installedProgramStarts();
 
 private:
@@ -372,8 +374,27 @@ void TestInstallLayout::desktopEntryNamesInstalledFiles()
                               + "</launchable>"));
 }
 
+void TestInstallLayout::installedProgramStarts_data()
+{
+    QTest::addColumn<bool>("managed");
+    QTest::newRow("bare X server") << false;
+    // A window manager sends its own messages and takes the program's requests about its windows.
+    QTest::newRow("openbox") << true;
+}
+
 void TestInstallLayout::installedProgramStarts()
 {
+    QFETCH(bool, managed);
+    WindowManagerRun manager;
+    if (managed)
+        QVERIFY(manager.start());
+    QCOMPARE(WindowManagerRun::managing(), managed);
+    // Each row is a first start, with a log of its own.
+    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                  + QStringLiteral("/Lumidesk/Qorv/Tivlo/settings.ini"));
+    QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1String("/Qorv/Log/Tivlo"))
+            .removeRecursively();
+
     QScreen *screen = QGuiApplication::primaryScreen();
     QVERIFY(screen);
     const QImage before = screen->grabWindow(0).toImage();
