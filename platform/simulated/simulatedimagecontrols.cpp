@@ -10,14 +10,6 @@ namespace platform {
 
 namespace {
 
-constexpr quint8 BacklightCompensation = 0x01;
-constexpr quint8 Brightness = 0x02;
-constexpr quint8 Contrast = 0x03;
-constexpr quint8 Saturation = 0x07;
-constexpr quint8 Sharpness = 0x08;
-constexpr quint8 WhiteBalanceTemperature = 0x0a;
-constexpr quint8 WhiteBalanceTemperatureAuto = 0x0b;
-
 // How far each control reaches at either end of its range: strong enough to see at once, never so
 // strong that the page is lost.
 constexpr double BrightnessLevels = 80;     // levels added at the maximum

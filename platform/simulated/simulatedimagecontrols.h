@@ -21,6 +21,17 @@ class SimulatedUvcDevice;
 class SimulatedImageControls
 {
 public:
+    // The processing unit's selectors of the controls that change the picture.
+    enum Selector : quint8 {
+        BacklightCompensation = 0x01,
+        Brightness = 0x02,
+        Contrast = 0x03,
+        Saturation = 0x07,
+        Sharpness = 0x08,
+        WhiteBalanceTemperature = 0x0a,
+        WhiteBalanceTemperatureAuto = 0x0b,
+    };
+
     // The controls as the camera holds them now (its processing unit's current values).
     static SimulatedImageControls read(const SimulatedUvcDevice &uvc);
     static double amount(qint64 value, qint64 minimum, qint64 defaultValue, qint64 maximum);

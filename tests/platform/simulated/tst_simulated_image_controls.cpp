@@ -2,6 +2,7 @@
 #include "simulated/simulatedcamera.h"
 #include "simulated/simulatedcameras.h"
 #include "simulated/simulatedframegenerator.h"
+#include "simulated/simulatedimagecontrols.h"
 #include "video/simulated/simulatedcapturedevice.h"
 
 #include <QImage>
@@ -19,16 +20,10 @@ using platform::SimulatedUvcControl;
 using platform::SimulatedUvcDevice;
 using platform::UsbControlRequest;
 using platform::VideoSample;
+using Controls = platform::SimulatedImageControls;
 
 namespace {
 
-constexpr quint8 BacklightCompensation = 0x01;
-constexpr quint8 Brightness = 0x02;
-constexpr quint8 Contrast = 0x03;
-constexpr quint8 Saturation = 0x07;
-constexpr quint8 Sharpness = 0x08;
-constexpr quint8 WhiteBalanceTemperature = 0x0a;
-constexpr quint8 WhiteBalanceTemperatureAuto = 0x0b;
 const QSize Frame(640, 480);
 
 enum class Setting { Minimum, Default, Maximum };
@@ -196,11 +191,11 @@ void TestSimulatedImageControls::controlChangesThePicture_data()
     };
     // Each measure falls at the control's minimum and rises at its maximum. Backlight compensation
     // lifts or deepens the shadows, which moves the mean of a desk picture.
-    const Row rows[] = {{"brightness", Brightness, Measure::Mean},
-                        {"contrast", Contrast, Measure::Spread},
-                        {"saturation", Saturation, Measure::Saturation},
-                        {"sharpness", Sharpness, Measure::Edges},
-                        {"backlight compensation", BacklightCompensation, Measure::Mean}};
+    const Row rows[] = {{"brightness", Controls::Brightness, Measure::Mean},
+                        {"contrast", Controls::Contrast, Measure::Spread},
+                        {"saturation", Controls::Saturation, Measure::Saturation},
+                        {"sharpness", Controls::Sharpness, Measure::Edges},
+                        {"backlight compensation", Controls::BacklightCompensation, Measure::Mean}};
     const struct
     {
         const char *name;
@@ -222,13 +217,13 @@ void TestSimulatedImageControls::controlChangesThePicture_data()
     // left on, the camera matches the lamp whatever the temperature says.
     const quint32 zq15 = SimulatedCameras::SecondLocationId;
     QTest::newRow("ZQ15 white balance minimum")
-        << zq15 << WhiteBalanceTemperature << Setting::Minimum << true << Measure::Warmth << -1;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Minimum << true << Measure::Warmth << -1;
     QTest::newRow("ZQ15 white balance default")
-        << zq15 << WhiteBalanceTemperature << Setting::Default << true << Measure::Warmth << 0;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Default << true << Measure::Warmth << 0;
     QTest::newRow("ZQ15 white balance maximum")
-        << zq15 << WhiteBalanceTemperature << Setting::Maximum << true << Measure::Warmth << 1;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Maximum << true << Measure::Warmth << 1;
     QTest::newRow("ZQ15 white balance minimum, automatic")
-        << zq15 << WhiteBalanceTemperature << Setting::Minimum << false << Measure::Warmth << 0;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Minimum << false << Measure::Warmth << 0;
 }
 
 void TestSimulatedImageControls::controlChangesThePicture()
@@ -244,7 +239,7 @@ void TestSimulatedImageControls::controlChangesThePicture()
     QVERIFY(camera);
     const QImage untouched = untouchedFrame();
     if (manualWhiteBalance)
-        QVERIFY(hostSets(camera->uvc(), WhiteBalanceTemperatureAuto, 0));
+        QVERIFY(hostSets(camera->uvc(), Controls::WhiteBalanceTemperatureAuto, 0));
     QVERIFY(hostSets(camera->uvc(), selector, valueAt(camera->uvc(), selector, setting)));
 
     const QImage frame = frameOf(camera);
@@ -265,7 +260,8 @@ void TestSimulatedImageControls::highQualityCaptureShowsTheControls()
     // The still a camera captures is its picture, controls and all.
     auto camera = SimulatedCameras::instance()->cameraAt(SimulatedCameras::FirstLocationId);
     const QImage plain = QImage::fromData(camera->highQualityPicture(), "JPG").scaled(Frame);
-    QVERIFY(hostSets(camera->uvc(), Brightness, valueAt(camera->uvc(), Brightness, Setting::Maximum)));
+    QVERIFY(hostSets(camera->uvc(), Controls::Brightness,
+                     valueAt(camera->uvc(), Controls::Brightness, Setting::Maximum)));
     const QImage bright = QImage::fromData(camera->highQualityPicture(), "JPG").scaled(Frame);
     QVERIFY(!plain.isNull() && !bright.isNull());
     QVERIFY2(measured(bright).mean > measured(plain).mean + 0.1,
