@@ -4,9 +4,9 @@
 #include "skindockwidget.h"
 
 #include "core/platformbackend.h"
+#include "flashwatch.h"
 #include "screen/shooter/screenshooter.h"
 #include "screen/shooter/simulated/simulatedscreenshooter.h"
-#include "screenpixelwatch.h"
 #include "waitpast.h"
 
 #include <QApplication>
@@ -174,38 +174,15 @@ void TestDrawletCapture::fullScreenIntoThePictureFolder()
 
 void TestDrawletCapture::everyFlashReachesTheScreen()
 {
-    // A desktop of one colour that the black flash stands out from, watched from an X connection of
-    // the test's own, as the user sees the screen of a bare X server.
-    const QRgb desktopColour = qRgb(40, 160, 220);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QWidget desktop(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    desktop.setStyleSheet(QStringLiteral("background-color: rgb(40, 160, 220);"));
-    desktop.setGeometry(screen);
-    desktop.show();
-
-    ScreenPixelWatch watch;
-    QVERIFY(watch.open());
-    const QPoint pixel = screen.center();
-    QTRY_COMPARE_WITH_TIMEOUT(watch.read(pixel), desktopColour, 10000);
-
+    FlashWatch flashes;
+    QVERIFY(flashes.open());
     WarningCatcher warnings;
-    QStringList shots;
-    int onScreen = 0;
-    for (int shot = 0; shot < 10; ++shot) {
-        watch.start(pixel, qRgb(0, 0, 0));
-        button(0)->click();
-        const ScreenPixelWatch::Sighting sighting = watch.stop();
-        // Seen, and not gone before its time: the bracket is never shorter than the stay.
-        if (sighting.seen && sighting.atMostMs >= AbstractCaptureScreenAction::FlashMs)
-            ++onScreen;
-        shots.append(sighting.seen ? QStringLiteral("%1-%2 ms").arg(sighting.atLeastMs).arg(sighting.atMostMs)
-                                   : QStringLiteral("not seen in %1 looks").arg(sighting.polls));
-        // Each capture starts from the desktop, so no flash is counted twice.
-        QTRY_COMPARE_WITH_TIMEOUT(watch.read(pixel), desktopColour, 10000);
-    }
+    QStringList seen;
+    const int onScreen = flashes.flashesOnScreen(10, AbstractCaptureScreenAction::FlashMs,
+                                                 [this] { button(0)->click(); }, &seen);
     QVERIFY(warnings.texts.isEmpty());
     QCOMPARE(pictures().size(), 10);
-    QVERIFY2(onScreen == 10, qPrintable(QStringLiteral("flashes on screen: ") + shots.join(QStringLiteral(", "))));
+    QVERIFY2(onScreen == 10, qPrintable(QStringLiteral("flashes on screen: ") + seen.join(QStringLiteral(", "))));
 }
 
 void TestDrawletCapture::twoCapturesInOneSecond()
