@@ -23,26 +23,6 @@ namespace {
 
 const int WaitMs = 10000;
 
-// Each window the program maps, as "title: entry" or "title: kept out", sorted.
-QStringList listed(qint64 pid)
-{
-    QStringList lines;
-    for (const XListedWindow &window : XWindowList::mappedWindowsOf(pid)) {
-        if (window.overrideRedirect)
-            continue;
-        QString title = window.netName;
-        if (window.name != window.netName)
-            title += QStringLiteral(" (WM_NAME \"%1\")").arg(window.name);
-        QString state = QStringLiteral("entry");
-        if (window.skipsTaskbar() || window.skipsPager())
-            state = window.skipsTaskbar() && window.skipsPager() ? QStringLiteral("kept out")
-                                                                  : window.states.join(QLatin1Char(' '));
-        lines.append(title + QStringLiteral(": ") + state);
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
 QStringList sorted(QStringList lines)
 {
     std::sort(lines.begin(), lines.end());
@@ -93,19 +73,19 @@ void TestDrawletAppWindowTitles::everyWindowOfTheProgram()
     panel->writeFrame(QStringLiteral("cap_hideLumidesk/p600/p0"));
     QStringList expected = {QStringLiteral("DrawletApp - Annotation: entry"),
                             QStringLiteral("DrawletApp - Annotation Toolbar: kept out")};
-    QTRY_COMPARE_WITH_TIMEOUT(listed(pid), sorted(expected), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(XWindowList::taskbarLines(pid), sorted(expected), WaitMs);
 
     // The main program's record button opens the panel's record controls.
     panel->writeFrame(QStringLiteral("cap_showRecordWidget"));
     expected << QStringLiteral("DrawletApp - Deskpad: kept out");
-    QTRY_COMPARE_WITH_TIMEOUT(listed(pid), sorted(expected), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(XWindowList::taskbarLines(pid), sorted(expected), WaitMs);
 
     // The toolbar's pop-ups: the shapes and, in place of them, the colours. The toolbar stands at
     // x 600; the shape button's centre is 491 and the colour button's 667 from its left edge.
     QVERIFY(xdotool({"mousemove", "1091", "25", "click", "1"}));
-    QTRY_COMPARE_WITH_TIMEOUT(listed(pid), sorted(expected + QStringList{"DrawletApp - Shapes: kept out"}), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(XWindowList::taskbarLines(pid), sorted(expected + QStringList{"DrawletApp - Shapes: kept out"}), WaitMs);
     QVERIFY(xdotool({"mousemove", "1267", "25", "click", "1"}));
-    QTRY_COMPARE_WITH_TIMEOUT(listed(pid), sorted(expected + QStringList{"DrawletApp - Colors: kept out"}), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(XWindowList::taskbarLines(pid), sorted(expected + QStringList{"DrawletApp - Colors: kept out"}), WaitMs);
 
     server.close();
     QVERIFY(m_program.waitForFinished(10000));

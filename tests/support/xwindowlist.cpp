@@ -4,6 +4,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -103,4 +104,23 @@ QList<XListedWindow> XWindowList::mappedWindowsOf(qint64 pid)
         windows.append(window);
     }
     return windows;
+}
+
+QStringList XWindowList::taskbarLines(qint64 pid)
+{
+    QStringList lines;
+    for (const XListedWindow &window : mappedWindowsOf(pid)) {
+        if (window.overrideRedirect)
+            continue;
+        QString title = window.netName;
+        if (window.name != window.netName)
+            title += QStringLiteral(" (WM_NAME \"%1\")").arg(window.name);
+        QString state = QStringLiteral("entry");
+        if (window.skipsTaskbar() || window.skipsPager())
+            state = window.skipsTaskbar() && window.skipsPager() ? QStringLiteral("kept out")
+                                                                  : window.states.join(QLatin1Char(' '));
+        lines.append(title + QStringLiteral(": ") + state);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }

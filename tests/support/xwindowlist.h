@@ -31,6 +31,11 @@ public:
     // The mapped top-level windows of the process, bottom to top: a window itself on a bare server, the
     // window inside its frame under a window manager.
     static QList<XListedWindow> mappedWindowsOf(qint64 pid);
+    // Each of those a taskbar could list (menus and tool tips bypass the manager: none lists them), as
+    // "title: entry" or "title: kept out" (of the taskbar and the pager), sorted. A title that is not
+    // the same in _NET_WM_NAME and WM_NAME, or a window left out of the taskbar but not the pager (or
+    // the other way round), shows as such.
+    static QStringList taskbarLines(qint64 pid);
 
 private:
     XWindowList() = delete;

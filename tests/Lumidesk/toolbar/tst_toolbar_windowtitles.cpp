@@ -41,26 +41,10 @@ void plugTwoCameras()
     all->plug(SimulatedCamera::makeStandard(0x0701, 0x05200000u, QStringLiteral("Doc two")));
 }
 
-// Each window the window manager lists for this process, as "title: entry" or "title: kept out",
-// sorted. A title that is not the same in _NET_WM_NAME and WM_NAME, or a window left out of the
-// taskbar but not the pager (or the other way round), shows as such.
+// Each window the window manager lists for this process.
 QStringList listed()
 {
-    QStringList lines;
-    for (const XListedWindow &window : XWindowList::mappedWindowsOf(QCoreApplication::applicationPid())) {
-        // Menus and tool tips bypass the manager: no taskbar lists them.
-        if (window.overrideRedirect)
-            continue;
-        QString title = window.netName;
-        if (window.name != window.netName)
-            title += QStringLiteral(" (WM_NAME \"%1\")").arg(window.name);
-        QString state = Entry;
-        if (window.skipsTaskbar() || window.skipsPager())
-            state = window.skipsTaskbar() && window.skipsPager() ? KeptOut : window.states.join(QLatin1Char(' '));
-        lines.append(title + QStringLiteral(": ") + state);
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
+    return XWindowList::taskbarLines(QCoreApplication::applicationPid());
 }
 
 QStringList sorted(QStringList lines)
