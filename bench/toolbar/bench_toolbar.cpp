@@ -2,10 +2,11 @@
 // update server is configured in the build, so no check runs), beside the time a bare Qt program takes
 // to show a window of the toolbar's size on the same display in the same run, and how much memory
 // Lumidesk holds with two simulated 1080p camera windows open. Goals: at most twice the bare
-// program's time, under 300 MB.
+// program's time, under 300 MB. The program is timed as a user has it: the build installed, with
+// DrawletApp beside it, which Lumidesk starts on every start, and the runtime folder in memory.
 //
 // Run it on an X display, e.g. xvfb-run -s "-screen 0 1920x1080x24" build/bin/bench_toolbar
-// [--program-from <build>/bin ...] [--runs N] [--program-only]
+// [--program-from <build folder> ...] [--runs N] [--program-only]
 
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
@@ -33,7 +34,10 @@
 #include <QWindow>
 #include <QX11Info>
 
+#include <csignal>
 #include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -44,7 +48,7 @@
 namespace {
 
 const int Rounds = 5;
-const int ProgramRounds = 12;
+const int ProgramRounds = 25;
 const int MapTimeoutMs = 10000;
 const int ToolbarWidth = 488;
 const int ToolbarHeight = 55;
@@ -217,16 +221,76 @@ void inProcessStart()
     std::printf("hidden windows' forms built before the toolbar showed: %s\n", qPrintable(builtForms));
 }
 
-// Lumidesk of the build folder given (its bin/), laid out as installed in a folder of its own, without
-// DrawletApp beside it.
-QString installedCopy(const QString &home, const QString &built, int index)
+// The build folder given installed as a user gets it, into a prefix of its own below the private
+// home: DrawletApp, our libraries and the catalogues beside the program. An empty result when the
+// installation failed. A folder that is an installation prefix already is timed as it is, so that a
+// build that is gone can be kept for comparison.
+QString installedProgram(const QString &home, const QString &build, int index)
 {
-    const QString folder = home + QStringLiteral("/app%1").arg(index);
-    QDir().mkpath(folder);
-    QFile::copy(built + QStringLiteral("/Lumidesk"), folder + QStringLiteral("/Lumidesk"));
-    QFile::link(built + QStringLiteral("/lib"), folder + QStringLiteral("/lib"));
-    QFile::link(built + QStringLiteral("/Languages"), folder + QStringLiteral("/Languages"));
-    return folder + QStringLiteral("/Lumidesk");
+    const QString alreadyInstalled = build + QStringLiteral("/lib/lumidesk/Lumidesk");
+    if (QFileInfo(alreadyInstalled).isExecutable())
+        return alreadyInstalled;
+    const QString prefix = home + QStringLiteral("/install%1").arg(index);
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start(QStringLiteral(LUMIDESK_CMAKE_COMMAND),
+                  {QStringLiteral("--install"), build, QStringLiteral("--prefix"), prefix});
+    if (!install.waitForFinished(120000) || install.exitStatus() != QProcess::NormalExit || install.exitCode() != 0) {
+        std::printf("installing %s failed:\n%s\n", qPrintable(build), install.readAll().right(2000).constData());
+        return QString();
+    }
+    const QString program = prefix + QStringLiteral("/lib/lumidesk/Lumidesk");
+    if (!QFileInfo(prefix + QStringLiteral("/lib/lumidesk/DrawletApp/bin/DrawletApp")).isExecutable())
+        std::printf("%s: no DrawletApp installed beside the program\n", qPrintable(build));
+    return program;
+}
+
+// The processes whose parent is the one given and whose program has the name given.
+QList<pid_t> childrenNamed(pid_t parent, const QByteArray &name)
+{
+    QList<pid_t> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool number = false;
+        const pid_t pid = pid_t(entry.toInt(&number));
+        if (!number)
+            continue;
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        QByteArray command;
+        pid_t parentOf = 0;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Name:"))
+                command = line.mid(5).trimmed();
+            else if (line.startsWith("PPid:"))
+                parentOf = pid_t(line.mid(5).trimmed().toInt());
+        }
+        if (parentOf == parent && command == name)
+            found.append(pid);
+    }
+    return found;
+}
+
+// The processor time all threads of a process have had so far, in ms: on a loaded machine the wall
+// clock also counts the waits for a processor, this does not.
+double processorMs(qint64 pid)
+{
+    double ns = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile schedstat(tasks + QLatin1Char('/') + task + QStringLiteral("/schedstat"));
+        if (schedstat.open(QIODevice::ReadOnly))
+            ns += schedstat.readAll().split(' ').value(0).toDouble();
+    }
+    return ns / 1e6;
+}
+
+bool isGone(pid_t pid)
+{
+    // Reaps it once it is ours (a child Lumidesk left behind comes to the benchmark, its subreaper).
+    waitpid(pid, nullptr, WNOHANG);
+    return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid));
 }
 
 // Lumidesk switches off Qt's OpenGL integration for X11 (it draws nothing with OpenGL) before its
@@ -234,14 +298,57 @@ QString installedCopy(const QString &home, const QString &built, int index)
 // Lumidesk does. SessionDefault starts a program in the session's own environment instead.
 enum class GlIntegration { Off, SessionDefault };
 
-// From exec to the map of the program's 488x55 window, in ms; a negative value when it failed.
-double timeToMap(MapWatch &watch, const QString &program, GlIntegration gl = GlIntegration::Off)
+// One start of a program: the time from exec to the map of its 488x55 window, and whether DrawletApp
+// was already running then (it competes with the first frame for the processor).
+struct Start {
+    double ms = -1;
+    double processorMs = 0;
+    bool drawletBeforeMap = false;
+    bool drawletStarted = false;
+};
+
+// Each start gets a runtime folder of its own in memory, as a login gives one: no socket or lock of
+// an earlier run is there to be looked at.
+QString freshRuntimeFolder(const QString &runtimeRoot)
+{
+    static int count = 0;
+    const QString folder = runtimeRoot + QStringLiteral("/run%1").arg(++count);
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
+// Ends DrawletApp, which Lumidesk starts detached, once it has been seen running (or not within the
+// time): the next start begins on a machine with none of the earlier programs left.
+bool endDrawlet(qint64 lumidesk, QProcess *process)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QList<pid_t> drawlets = childrenNamed(pid_t(lumidesk), "DrawletApp");
+    while (drawlets.isEmpty() && clock.elapsed() < MapTimeoutMs) {
+        poll(nullptr, 0, 2);
+        drawlets = childrenNamed(pid_t(lumidesk), "DrawletApp");
+    }
+    for (pid_t pid : drawlets)
+        kill(pid, SIGKILL);
+    process->kill();
+    process->waitForFinished();
+    for (pid_t pid : drawlets) {
+        while (!isGone(pid) && clock.elapsed() < 2 * MapTimeoutMs)
+            poll(nullptr, 0, 2);
+    }
+    return !drawlets.isEmpty();
+}
+
+Start timeToMap(MapWatch &watch, const QString &program, const QString &runtimeRoot,
+                GlIntegration gl = GlIntegration::Off)
 {
     freshSettings();
     watch.drain();
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMIDESK_SIMULATE"), QStringLiteral("1"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), freshRuntimeFolder(runtimeRoot));
     if (gl == GlIntegration::Off)
         environment.insert(QStringLiteral("QT_XCB_GL_INTEGRATION"), QStringLiteral("none"));
     else
@@ -249,18 +356,27 @@ double timeToMap(MapWatch &watch, const QString &program, GlIntegration gl = GlI
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.setStandardOutputFile(QProcess::nullDevice());
+    Start start;
     QElapsedTimer clock;
     clock.start();
     process.start(program, QStringList());
     if (!process.waitForStarted()) {
         std::printf("%s: %s\n", qPrintable(program), qPrintable(process.errorString()));
-        return -1;
+        return start;
     }
     const bool mapped = watch.waitForMap(process.processId(), ToolbarWidth, ToolbarHeight, MapTimeoutMs);
     const double ms = clock.nsecsElapsed() / 1e6;
-    process.kill();
-    process.waitForFinished();
-    return mapped ? ms : -1;
+    start.processorMs = processorMs(process.processId());
+    const bool lumidesk = QFileInfo(program).fileName() == QLatin1String("Lumidesk");
+    if (lumidesk) {
+        start.drawletBeforeMap = !childrenNamed(pid_t(process.processId()), "DrawletApp").isEmpty();
+        start.drawletStarted = endDrawlet(process.processId(), &process);
+    } else {
+        process.kill();
+        process.waitForFinished();
+    }
+    start.ms = mapped ? ms : -1;
+    return start;
 }
 
 QString figures(const QList<double> &times)
@@ -271,9 +387,18 @@ QString figures(const QList<double> &times)
             .arg(*std::max_element(times.begin(), times.end()), 0, 'f', 0);
 }
 
-// The bare program and Lumidesk (of each build folder given) in turns, so that a change in the
-// machine's load reaches them all alike.
-void programStart(const QString &home, const QStringList &builds, int rounds)
+struct ProgramTimes {
+    QString build;
+    QString program;
+    QList<double> times;
+    QList<double> processorTimes;
+    int drawletBeforeMap = 0;
+    int drawletStarted = 0;
+};
+
+// The bare program and Lumidesk (of each build folder given, installed) in turns, so that a change in
+// the machine's load reaches them all alike; a first round warms the caches and is not counted.
+void programStart(const QString &home, const QString &runtimeRoot, const QStringList &builds, int rounds)
 {
     MapWatch watch;
     if (!QX11Info::isPlatformX11() || !watch.isValid()) {
@@ -281,40 +406,59 @@ void programStart(const QString &home, const QStringList &builds, int rounds)
         return;
     }
     const QString bare = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_toolbar_bare");
-    QStringList programs;
-    for (int i = 0; i < builds.size(); ++i)
-        programs.append(installedCopy(home, builds.at(i), i));
+    QVector<ProgramTimes> lumidesk;
+    for (int i = 0; i < builds.size(); ++i) {
+        const QString program = installedProgram(home, builds.at(i), i);
+        if (program.isEmpty())
+            return;
+        lumidesk.append(ProgramTimes{builds.at(i), program, {}, {}, 0, 0});
+    }
     QList<double> bareTimes;
+    QList<double> bareProcessorTimes;
     QList<double> bareDefaultTimes;
-    QVector<QList<double>> lumideskTimes(programs.size());
-    for (int round = 0; round < rounds; ++round) {
-        const double bareMs = timeToMap(watch, bare);
-        const double bareDefaultMs = timeToMap(watch, bare, GlIntegration::SessionDefault);
-        if (bareMs < 0 || bareDefaultMs < 0) {
+    for (int round = 0; round <= rounds; ++round) {
+        const Start bareStart = timeToMap(watch, bare, runtimeRoot);
+        const Start bareDefault = timeToMap(watch, bare, runtimeRoot, GlIntegration::SessionDefault);
+        if (bareStart.ms < 0 || bareDefault.ms < 0) {
             std::printf("program start: the bare window was not mapped within %d ms (round %d)\n", MapTimeoutMs,
-                        round + 1);
+                        round);
             return;
         }
-        bareTimes.append(bareMs);
-        bareDefaultTimes.append(bareDefaultMs);
-        for (int i = 0; i < programs.size(); ++i) {
-            const double ms = timeToMap(watch, programs.at(i));
-            if (ms < 0) {
-                std::printf("program start: %s was not mapped within %d ms (round %d)\n", qPrintable(builds.at(i)),
-                            MapTimeoutMs, round + 1);
+        if (round > 0) {
+            bareTimes.append(bareStart.ms);
+            bareProcessorTimes.append(bareStart.processorMs);
+            bareDefaultTimes.append(bareDefault.ms);
+        }
+        for (ProgramTimes &build : lumidesk) {
+            const Start start = timeToMap(watch, build.program, runtimeRoot);
+            if (start.ms < 0) {
+                std::printf("program start: %s was not mapped within %d ms (round %d)\n", qPrintable(build.build),
+                            MapTimeoutMs, round);
                 return;
             }
-            lumideskTimes[i].append(ms);
+            if (round == 0)
+                continue;
+            build.times.append(start.ms);
+            build.processorTimes.append(start.processorMs);
+            build.drawletBeforeMap += start.drawletBeforeMap ? 1 : 0;
+            build.drawletStarted += start.drawletStarted ? 1 : 0;
         }
     }
-    std::printf("program, exec to the 488x55 window mapped (%d runs each, in turns):\n", rounds);
+    std::printf("program installed with DrawletApp, exec to the 488x55 window mapped (%d runs each, in turns):\n",
+                rounds);
     std::printf("  bare Qt window: %s\n", qPrintable(figures(bareTimes)));
+    std::printf("    processor time until the map: %s\n", qPrintable(figures(bareProcessorTimes)));
     std::printf("  (the same with Qt's OpenGL integration as the session has it: %s)\n",
                 qPrintable(figures(bareDefaultTimes)));
-    for (int i = 0; i < programs.size(); ++i) {
-        const QString name = programs.size() > 1 ? builds.at(i) : QStringLiteral("Lumidesk");
-        std::printf("  %s: %s\n", qPrintable(name), qPrintable(figures(lumideskTimes.at(i))));
-        std::printf("  ratio of the medians: %.2f (goal at most 2.0)\n", median(lumideskTimes.at(i)) / median(bareTimes));
+    for (const ProgramTimes &build : lumidesk) {
+        const QString name = lumidesk.size() > 1 ? build.build : QStringLiteral("Lumidesk");
+        std::printf("  %s: %s\n", qPrintable(name), qPrintable(figures(build.times)));
+        std::printf("    processor time until the map: %s\n", qPrintable(figures(build.processorTimes)));
+        std::printf("    DrawletApp started in %d of %d runs, already running at the map in %d\n",
+                    build.drawletStarted, rounds, build.drawletBeforeMap);
+        std::printf("    ratio of the medians: %.2f (goal at most 2.0); of the processor times %.2f\n",
+                    median(build.times) / median(bareTimes),
+                    median(build.processorTimes) / median(bareProcessorTimes));
     }
 }
 
@@ -363,6 +507,7 @@ int main(int argc, char *argv[])
     // A desktop session's runtime folder is a memory file system (/run/user/<uid>), where the locks taken
     // beside the program's sockets cost no disk writes; so is this one where the machine has one.
     const bool memoryFolders = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
+    // Lumidesk's own runs get a fresh one below it each (the runtime root).
     QTemporaryDir runtimeDir(memoryFolders ? QStringLiteral("/dev/shm/bench_toolbar-XXXXXX")
                                            : home.path() + QStringLiteral("/run-XXXXXX"));
     const QString runtime = runtimeDir.path();
@@ -374,9 +519,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Lumidesk"));
     platform::PlatformBackend::select(platform::PlatformBackend::Simulated);
 
-    // "--program-from <bin folder>", once or more, times those builds' programs in turns against the
-    // same bare window, so that builds can be compared on one machine at one load; "--runs N" sets
-    // the runs of each, "--program-only" leaves out the start in the process and the memory.
+    // "--program-from <build folder>", once or more, installs those builds and times their programs in
+    // turns against the same bare window, so that builds can be compared on one machine at one load
+    // (by default the build this benchmark belongs to; an installation prefix is timed as it is);
+    // "--runs N" sets the runs of each, "--program-only" leaves out the start in the process and the
+    // memory.
     const QStringList arguments = QCoreApplication::arguments();
     QStringList builds;
     for (int i = 1; i + 1 < arguments.size(); ++i) {
@@ -384,7 +531,7 @@ int main(int argc, char *argv[])
             builds.append(arguments.at(i + 1));
     }
     if (builds.isEmpty())
-        builds.append(QCoreApplication::applicationDirPath());
+        builds.append(QStringLiteral(LUMIDESK_BINARY_DIR));
     const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
     const int rounds = runsAt > 0 && runsAt + 1 < arguments.size() ? qMax(1, arguments.at(runsAt + 1).toInt())
                                                                    : ProgramRounds;
@@ -394,7 +541,9 @@ int main(int argc, char *argv[])
         inProcessStart();
     std::printf("program from %s; load average %s\n", qPrintable(builds.join(QStringLiteral(", "))),
                 loadAverage().constData());
-    programStart(home.path(), builds, rounds);
+    // A DrawletApp whose Lumidesk was killed comes to the benchmark, which ends and collects it.
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    programStart(home.path(), runtime, builds, rounds);
     if (!programOnly)
         twoCameraWindows();
     std::printf("load average at the end %s\n", loadAverage().constData());
