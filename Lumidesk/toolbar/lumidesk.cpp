@@ -84,9 +84,6 @@ Lumidesk::Lumidesk()
     updateString(m_settingDialog->getSelectLang());
     step("language");
 
-    startDrawlet();
-    step("DrawletApp");
-
     setAttribute(Qt::WA_TranslucentBackground);
     verticalLayout->setAlignment(Qt::AlignTop);
     // The shape follows in every show event.

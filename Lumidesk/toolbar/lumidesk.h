@@ -138,6 +138,9 @@ public:
     int remoteView() const { return m_remoteView; }
     bool isDialogShown() const { return m_dialogShown; }
     bool isClosed() const { return m_closed; }
+    // Starts the annotation program beside this one; the start-up calls it once the first window is
+    // on screen, so that the child's start does not compete with the first frame.
+    void startDrawlet();
     QString drawletProgram() const { return m_drawletProgram; }
     QStringList audioInputIds() const { return m_audioIds; }
     void setTiming(const Timing &timing);
@@ -232,7 +235,6 @@ private:
     void makeDesktopSession();
     void makeNotificationDialog();
     void makeLocalServer();
-    void startDrawlet();
     void makeRemoteServer();
     void checkForUpdate();
     void makeAudioPoll();

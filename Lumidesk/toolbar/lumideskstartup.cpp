@@ -14,6 +14,8 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QThreadPool>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -24,6 +26,8 @@ const int DefaultLogLevel = 4;
 // The desktop entry's name without ".desktop": lets the desktop match the windows to the entry.
 const char DesktopEntry[] = "com.qorv.Lumidesk";
 const char WindowIcon[] = ":/logo/resources/Logo/Lumidesk.ico";
+// How long DrawletApp waits for the first window on screen when no window manager shows it.
+const int FirstFrameWaitMs = 2000;
 
 } // namespace
 
@@ -108,9 +112,11 @@ void LumideskStartup::createWindows()
                           m_toolbar->currentLanguage().toUtf8().constData(),
                           m_toolbar->languageFolder().toUtf8().constData());
 
+    QWidget *first = m_toolbar;
     if (m_toolbar->checkGuidSetting()) {
         _LumideskLog::log(StateLevel, QStringLiteral("Showing the first-run guide."));
-        guide()->show();
+        first = guide();
+        m_guide->show();
         m_guide->autoAdjustSize();
     } else {
         _LumideskLog::log(StateLevel, QStringLiteral("Showing the toolbar."));
@@ -119,4 +125,33 @@ void LumideskStartup::createWindows()
     }
     m_toolbar->raise();
     setShadow(m_toolbar);
+    startDrawletAfterFirstFrame(first);
+}
+
+// DrawletApp is a second Qt program loading much the same libraries: started beside the first frame,
+// it takes half the processor from it. It starts on the event loop's pass after the first window is
+// exposed (painted by then), or after a while when nothing shows that window.
+void LumideskStartup::startDrawletAfterFirstFrame(QWidget *first)
+{
+    m_firstWindow = first->windowHandle();
+    if (m_firstWindow)
+        m_firstWindow->installEventFilter(this);
+    QTimer::singleShot(FirstFrameWaitMs, this, &LumideskStartup::startDrawlet);
+}
+
+bool LumideskStartup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose && watched == m_firstWindow && m_firstWindow->isExposed()) {
+        m_firstWindow->removeEventFilter(this);
+        QTimer::singleShot(0, this, &LumideskStartup::startDrawlet);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void LumideskStartup::startDrawlet()
+{
+    if (m_drawletStarted || !m_toolbar)
+        return;
+    m_drawletStarted = true;
+    m_toolbar->startDrawlet();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QSettings>
 
 #include <memory>
@@ -8,9 +9,10 @@
 class AutoSerialFileLogger;
 class Lumidesk;
 class NavigationDialog;
+class QWindow;
 
 // What main() does around the event loop: logging up, the toolbar and the first-run guide made and
-// shown; and, when the object goes, logging down and the toolbar deleted. The application object
+// shown, DrawletApp started once the first of them is on screen; and, when the object goes, logging down and the toolbar deleted. The application object
 // must exist and carry its name before this is made.
 class LumideskStartup : public QObject
 {
@@ -26,14 +28,21 @@ public:
     AutoSerialFileLogger *logger() const { return m_logger.get(); }
     int logLevel() const { return m_logLevel; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     static void readFontsMeanwhile();
     void startLogging();
     void createWindows();
+    void startDrawletAfterFirstFrame(QWidget *first);
+    void startDrawlet();
 
     std::unique_ptr<AutoSerialFileLogger> m_logger;
     std::unique_ptr<QSettings> m_settings;
     Lumidesk *m_toolbar = nullptr;
     NavigationDialog *m_guide = nullptr;
+    QPointer<QWindow> m_firstWindow;
+    bool m_drawletStarted = false;
     int m_logLevel = 4;
 };
