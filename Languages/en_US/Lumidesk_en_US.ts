@@ -670,6 +670,21 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
 </context>
 <context>
+    <name>LiveSettings</name>
+    <message>
+        <source>Stream URL is empty. Please enter the stream URL of your service.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream Key is empty. Please enter the stream key of your service.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stream Notification</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>NavigationDialog</name>
     <message>
         <source>You can reset your layout from below &quot;desktop toolbar&quot;</source>
@@ -856,6 +871,10 @@ Please check your Internet connection or contact your IT guy.</source>
     </message>
     <message>
         <source>Lumidesk - Software Update</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>re-update</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -32,17 +32,26 @@ bool isService(int service)
 
 } // namespace
 
-bool LiveSettings::isComplete(const QString &url, const QString &key)
+bool LiveSettings::isComplete(const QString &url, const QString &key, QString *notice)
 {
     if (url.isEmpty()) {
         _LumideskLog::log(Journix::Error, "Stream url is empty.");
+        if (notice)
+            *notice = tr("Stream URL is empty. Please enter the stream URL of your service.");
         return false;
     }
     if (key.isEmpty()) {
         _LumideskLog::log(Journix::Error, "Stream key is empty.");
+        if (notice)
+            *notice = tr("Stream Key is empty. Please enter the stream key of your service.");
         return false;
     }
     return true;
+}
+
+QString LiveSettings::noticeTitle()
+{
+    return tr("Stream Notification");
 }
 
 LiveSettings::Values LiveSettings::load(const Values &previous)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The "Live" group of the main settings file: the streaming service, each service's own stream
@@ -9,6 +10,8 @@
 // Stream keys are secrets: the file is made owner-only before a key is written to it.
 class LiveSettings
 {
+    Q_DECLARE_TR_FUNCTIONS(LiveSettings)
+
 public:
     static constexpr int ServiceCount = 4;
     static constexpr int LevelCount = 4;
@@ -25,8 +28,11 @@ public:
         int resolution = DefaultResolution;
     };
 
-    // Whether an address and a key were given; the first one missing is logged (never the key itself).
-    static bool isComplete(const QString &url, const QString &key);
+    // Whether an address and a key were given; the first one missing is logged (never the key itself)
+    // and named in *notice, in the user's language, for the form to show.
+    static bool isComplete(const QString &url, const QString &key, QString *notice = nullptr);
+    // The title of the forms' notices.
+    static QString noticeTitle();
     // The stored values; for a stored service outside 0..3 the address and key are those of previous.
     static Values load(const Values &previous);
     // Writes every value; the address and key go to the chosen service's pair only (to none for a

@@ -2,7 +2,10 @@
 
 #include "ui_livestreamsetting.h"
 
+#include "desktop/taskbarentry.h"
+#include "dialogs/dialogframe.h"
 #include "dialogs/liveform.h"
+#include "notificationdialog.h"
 
 #include <QKeyEvent>
 
@@ -19,6 +22,10 @@ LiveStreamSetting::LiveStreamSetting(QWidget *parent)
     connect(ui->textEditKey, &QTextEdit::textChanged, this, &LiveStreamSetting::editKeyChanged);
     connect(ui->comboService, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &LiveStreamSetting::serviceIndexChanged);
+
+    m_notification = new NotificationDialog(this);
+    platform::TaskbarEntry::keepOut(m_notification.data());
+    DialogFrame::centreOnScreen(m_notification);
 }
 
 LiveStreamSetting::~LiveStreamSetting()
@@ -30,6 +37,7 @@ LiveStreamSetting::~LiveStreamSetting()
 void LiveStreamSetting::updateString()
 {
     ui->retranslateUi(this);
+    m_notification->updateString();
     loadSetting();
 }
 
@@ -59,11 +67,22 @@ void LiveStreamSetting::applySetting()
 {
     // The level is stored as chosen: the live-stream dialog lowers it when a stream starts.
     const LiveSettings::Values chosen = m_form->read();
-    if (!LiveSettings::isComplete(chosen.url, chosen.key))
+    QString missing;
+    if (!LiveSettings::isComplete(chosen.url, chosen.key, &missing)) {
+        m_notification->setTitle(LiveSettings::noticeTitle());
+        m_notification->setMessage(missing);
+        m_notification->show();
+        m_notification->autoAdjustSize(0);
         return;
+    }
     m_values = chosen;
     LiveSettings::store(m_values);
     emit settingSuccess();
+}
+
+NotificationDialog *LiveStreamSetting::notification() const
+{
+    return m_notification;
 }
 
 void LiveStreamSetting::editUrlChanged()

@@ -3,10 +3,12 @@
 #include "dialogs/livesettings.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <memory>
 
 class LiveForm;
+class NotificationDialog;
 
 namespace Ui {
 class LiveStreamSetting;
@@ -29,6 +31,8 @@ public:
     void enableBtnClick(bool enable);
 
     LiveSettings::Values values() const { return m_values; }
+    // Says what an apply found missing.
+    NotificationDialog *notification() const;
 
 signals:
     void settingSuccess();
@@ -47,4 +51,5 @@ private:
     Ui::LiveStreamSetting *ui;
     std::unique_ptr<LiveForm> m_form;
     LiveSettings::Values m_values;
+    QPointer<NotificationDialog> m_notification;
 };

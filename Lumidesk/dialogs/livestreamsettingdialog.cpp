@@ -188,11 +188,23 @@ void LiveStreamSettingDialog::showResolutionNotification(int level)
     }
 }
 
+void LiveStreamSettingDialog::showNotice(const QString &message)
+{
+    ensureForm();
+    m_notification->setTitle(LiveSettings::noticeTitle());
+    m_notification->setMessage(message);
+    m_notification->show();
+    m_notification->autoAdjustSize(0);
+}
+
 void LiveStreamSettingDialog::applySetting()
 {
     const LiveSettings::Values chosen = m_form->read();
-    if (!LiveSettings::isComplete(chosen.url, chosen.key))
+    QString missing;
+    if (!LiveSettings::isComplete(chosen.url, chosen.key, &missing)) {
+        showNotice(missing);
         return;
+    }
     if (!isSupported(chosen.resolution)) {
         _LumideskLog::log(StateLevel, "Resolution not supported.");
         showResolutionNotification(chosen.resolution);

@@ -81,6 +81,7 @@ private slots:
 
 private:
     bool isSupported(int level) const { return level >= m_bestLevel; }
+    void showNotice(const QString &message);
     void connectBoxes();
     void disconnectBoxes();
 

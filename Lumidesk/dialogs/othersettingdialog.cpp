@@ -3,6 +3,7 @@
 #include "ui_othersettingdialog.h"
 
 #include "common/settingspath.h"
+#include "desktop/seethroughshape.h"
 #include "desktop/taskbarentry.h"
 #include "dialogs/dialogframe.h"
 #include "dialogs/helplink.h"
@@ -114,9 +115,24 @@ void OtherSettingDialog::ensureForm()
 
 void OtherSettingDialog::setVisible(bool visible)
 {
-    if (visible)
+    if (visible) {
         ensureForm();
+        updateSeeThroughShape();
+    }
     QDialog::setVisible(visible);
+}
+
+// The window is taller than what it draws: below the pages lies a clear strip, black on a display
+// without a compositing manager. There the window is cut down to its title row and its pages.
+void OtherSettingDialog::updateSeeThroughShape()
+{
+    QRegion drawn;
+    for (const QWidget *part : std::initializer_list<const QWidget *>{ui->frameLeft, ui->frameTitle, ui->frameRight})
+        drawn += part->geometry();
+    drawn += QRect(ui->settingTab->mapTo(this, QPoint(0, 0)), ui->settingTab->size());
+    const QRegion shape = platform::SeeThroughShape::mask(drawn & rect());
+    if (mask() != shape)
+        setMask(shape);
 }
 
 bool OtherSettingDialog::hasForm() const

@@ -79,6 +79,7 @@ protected:
 
 private:
     void ensureForm();
+    void updateSeeThroughShape();
     void ensureUpgradePage();
     void fillPairingPage();
     void setPairingHint();

@@ -97,7 +97,7 @@ void SwUpdateDialog::changeToDownloadPage()
     form()->label_12->setText(tr("Downloading... please wait"));
     form()->lbFailReason->clear();
     form()->lbFailReason->hide();
-    form()->btnCancel->show();
+    form()->btnCancel->setText(tr("Cancel"));
     form()->progressBar->setRange(0, UpdateProgress::Steps);
     form()->progressBar->setValue(0);
     form()->progressBar->show();
@@ -178,12 +178,12 @@ void SwUpdateDialog::stopPendingWork()
     }
 }
 
-// "Fail to update!" heads the page and the reason follows under it. Nothing is left to cancel: the
-// title bar's close button leaves.
+// "Fail to update!" heads the page and the reason follows under it. The button under them leads back
+// to the offer, from which Yes downloads the package anew.
 void SwUpdateDialog::showFailure(UpdateFailure::Reason reason)
 {
     form()->progressBar->hide();
-    form()->btnCancel->hide();
+    form()->btnCancel->setText(tr("re-update"));
     form()->label_12->setText(tr("Fail to update!"));
     form()->lbFailReason->setText(UpdateFailure::text(reason));
     form()->lbFailReason->setVisible(reason != UpdateFailure::NoReason);

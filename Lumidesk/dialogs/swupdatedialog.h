@@ -20,8 +20,8 @@ class SwUpdateDialog;
 // The small dialog that offers a newer software version at start-up: it shows the offered and the
 // installed version, downloads the package with a progress bar and, once the download is verified,
 // installs it and lets the program close. "Do not remind me this version in this week." puts the
-// offer off for seven days. A download or install that fails says why on the download page; the
-// title bar's close button then ends the dialog.
+// offer off for seven days. A download or install that fails says why on the download page, and
+// "re-update" there leads back to the offer.
 //
 // The main window makes one without parent, connects closeSystem() and closeSWUpdate(), and shows it
 // when CheckSWVersion() says so; it lives as long as the program.

@@ -161,6 +161,7 @@ void Lumidesk::makePublisher()
 {
     m_rtmp = acquireQorvRtmpImpl();
     connect(m_rtmp, &QorvRtmpIntf::rtmpNotification, this, &Lumidesk::showRtmpNotification, Qt::QueuedConnection);
+    connect(m_rtmp, &QorvRtmpIntf::streamConnected, this, &Lumidesk::liveAccepted, Qt::QueuedConnection);
     connect(m_rtmp, &QorvRtmpIntf::showUploadWarning, this, &Lumidesk::showUploadWarning, Qt::QueuedConnection);
     connect(m_rtmp, &QorvRtmpIntf::liveStatus, this, &Lumidesk::liveStatus, Qt::QueuedConnection);
     connect(m_rtmp, &QorvRtmpIntf::reconnectServer, this, &Lumidesk::handleReconnectServer, Qt::QueuedConnection);

@@ -202,6 +202,7 @@ private slots:
     void handleZorderChange();
     void handleError(int code);
     void showRtmpNotification(int ret);
+    void liveAccepted();
     void showUploadWarning(bool status);
     void liveStatus(int kbps, int fps);
     void recordFinish(QString path, int result);
@@ -363,6 +364,8 @@ private:
     QString m_drawletProgram;
     bool m_recording = false;
     bool m_live = false;
+    // The server has taken the stream since the last start.
+    bool m_liveAccepted = false;
     QorvRtmpIntf *m_rtmp = nullptr;
     GeneralCamera *m_firstCameraSource = nullptr;
     GeneralCamera *m_secondCameraSource = nullptr;

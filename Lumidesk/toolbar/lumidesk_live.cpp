@@ -91,12 +91,12 @@ void Lumidesk::startLive()
         return;
     }
     m_live = true;
+    m_liveAccepted = false;
     if (m_settingDialog)
         m_settingDialog->enableLiveSetting(false);
     m_rtmp->setHasAudio(m_audioSource != nullptr);
     m_session->enableH264Export(true);
     m_liveCounter.start();
-    _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream started."));
     if (!m_remoteCommandRunning)
         SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({1}));
     m_liveSetting->loadSetting();
@@ -114,9 +114,22 @@ void Lumidesk::stopLive(int time)
         m_settingDialog->enableLiveSetting(true);
     m_session->enableH264Export(false);
     m_liveCounter.stop();
-    _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream stopped after %d s."), time);
+    if (m_liveAccepted)
+        _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream stopped after %d s."), time);
+    else
+        _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream ended before the server accepted it."));
     if (!m_remoteCommandRunning)
         SendToClient(CameraMainWidget::LiveStateId, RemotePayload::int32s({0, 0}));
+}
+
+// A stream counts as started once the server has taken it, not when the export begins: a refused
+// connection never started one. A reconnect's acceptance is the same stream.
+void Lumidesk::liveAccepted()
+{
+    if (!m_live || m_liveAccepted)
+        return;
+    m_liveAccepted = true;
+    _LumideskLog::log(StateLevel, QStringLiteral("Desktop live stream started."));
 }
 
 void Lumidesk::hideLiveControl()

@@ -56,6 +56,8 @@ signals:
     void liveStatus(int kbps, int fps);
     void reconnectServer();
     void streamFpsChanged(int fps);
+    // The server accepted the stream: from here on pictures reach it. Sent again after a reconnect.
+    void streamConnected();
 };
 
 // A new publisher object for each call; the caller keeps it for the life of the process.

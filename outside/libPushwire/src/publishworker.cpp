@@ -57,6 +57,8 @@ void PublishWorker::run()
             emit notification(-1);
             outcome = Stopped;
         }
+    } else {
+        emit connected();
     }
     m_lastReportMs = StreamRegistry::nowMs();
     while (outcome == Continue) {

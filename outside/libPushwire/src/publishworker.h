@@ -48,6 +48,7 @@ public:
 
 signals:
     void notification(int code);
+    void connected();
     void uploadWarning(bool show);
     void status(int kbps, int fps);
     void reconnectNeeded();

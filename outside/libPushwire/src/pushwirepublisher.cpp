@@ -136,6 +136,7 @@ void PushwirePublisher::connectWorker()
         m_lastNotification = code;
         emit rtmpNotification(code);
     }, Qt::DirectConnection);
+    connect(worker, &PublishWorker::connected, this, &QorvRtmpIntf::streamConnected, Qt::DirectConnection);
     connect(worker, &PublishWorker::uploadWarning, this, &QorvRtmpIntf::showUploadWarning,
             Qt::DirectConnection);
     connect(worker, &PublishWorker::status, this, &QorvRtmpIntf::liveStatus, Qt::DirectConnection);

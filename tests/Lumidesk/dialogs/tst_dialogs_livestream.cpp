@@ -328,11 +328,17 @@ void TestLiveStreamSettings::emptyAddressOrKeyStoresNothing_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QByteArray>("logged");
+    // What the notice tells the user.
+    QTest::addColumn<QString>("notice");
 
-    QTest::newRow("dialog, no address") << "dialog" << "" << "k" << QByteArray("Stream url is empty.");
-    QTest::newRow("dialog, no key") << "dialog" << "rtmp://a.example/x" << "" << QByteArray("Stream key is empty.");
-    QTest::newRow("page, no address") << "page" << "" << "k" << QByteArray("Stream url is empty.");
-    QTest::newRow("page, no key") << "page" << "rtmp://a.example/x" << "" << QByteArray("Stream key is empty.");
+    const QString noUrl = QStringLiteral("Stream URL is empty. Please enter the stream URL of your service.");
+    const QString noKey = QStringLiteral("Stream Key is empty. Please enter the stream key of your service.");
+    QTest::newRow("dialog, no address") << "dialog" << "" << "k" << QByteArray("Stream url is empty.") << noUrl;
+    QTest::newRow("dialog, no key") << "dialog" << "rtmp://a.example/x" << "" << QByteArray("Stream key is empty.")
+                                    << noKey;
+    QTest::newRow("page, no address") << "page" << "" << "k" << QByteArray("Stream url is empty.") << noUrl;
+    QTest::newRow("page, no key") << "page" << "rtmp://a.example/x" << "" << QByteArray("Stream key is empty.")
+                                  << noKey;
 }
 
 void TestLiveStreamSettings::emptyAddressOrKeyStoresNothing()
@@ -341,18 +347,26 @@ void TestLiveStreamSettings::emptyAddressOrKeyStoresNothing()
     QFETCH(QString, url);
     QFETCH(QString, key);
     QFETCH(QByteArray, logged);
+    QFETCH(QString, notice);
     std::unique_ptr<QWidget> widget = makeForm(form);
     auto *dialog = qobject_cast<LiveStreamSettingDialog *>(widget.get());
     if (dialog) {
         dialog->setFrameSize(1920, 1080);
         dialog->showSetting();
     }
+    NotificationDialog *shown = dialog ? dialog->notification()
+                                       : qobject_cast<LiveStreamSetting *>(widget.get())->notification();
     QSignalSpy success(widget.get(), SIGNAL(settingSuccess()));
     apply(widget.get(), 1, url, key, 2);
 
     QCOMPARE(success.count(), 0);
     QVERIFY(liveKeys().isEmpty());
     QVERIFY(m_log.contains(logged));
+    // The user learns it on screen, not only from the log.
+    QVERIFY(shown->isVisible());
+    QCOMPARE(child<QLabel>(shown, "labelTitle")->text(), QStringLiteral("Stream Notification"));
+    QVERIFY(child<QLabel>(shown, "labelMessage")->text().contains(notice));
+    shown->close();
     // The user's input stays for a correction.
     QCOMPARE(child<QTextEdit>(widget.get(), "textEditUrl")->toPlainText(), url);
     if (dialog) {

@@ -187,6 +187,8 @@ private slots:
     void tickingTheBoxRemembersTheOfferedVersion();
     void progressCountsLargeAndUnknownSizes();
     void installerGivesUpOnAHungScript();
+    void reUpdateDownloadsAgain_data();
+    void reUpdateDownloadsAgain();
     void forms();
 
 private:
@@ -195,6 +197,7 @@ private:
     // Starts the download on either dialog and returns once it has ended.
     void download(QWidget *dialog);
     void checkFailurePage(QWidget *dialog, const QString &reason);
+    static QString currentPage(QWidget *dialog);
 
     std::unique_ptr<ScriptedHttpServer> m_server;
     QTemporaryDir m_folder;
@@ -375,12 +378,11 @@ void TestUpdateDialogs::installOnlyAVerifiedDownload()
     QVERIFY(child<QToolButton>(widget.get(), "btnCancel")->isEnabled());
 }
 
-// The page heads with "Fail to update!" and says why under it; the start-up dialog then offers only
-// its title bar's close button, the update page "re-update", which leads back to the offer.
+// The page heads with "Fail to update!" and says why under it; on both dialogs "re-update" under them
+// leads back to the offer.
 void TestUpdateDialogs::checkFailurePage(QWidget *dialog, const QString &reason)
 {
-    QCOMPARE(child<QStackedWidget>(dialog, "stackedWidget")->currentWidget()->objectName(),
-             QStringLiteral("DownloadPage"));
+    QCOMPARE(currentPage(dialog), QStringLiteral("DownloadPage"));
     QCOMPARE(child<QLabel>(dialog, "label_12")->text(), QStringLiteral("Fail to update!"));
     auto *why = child<QLabel>(dialog, "lbFailReason");
     QCOMPARE(why->text(), reason);
@@ -388,15 +390,16 @@ void TestUpdateDialogs::checkFailurePage(QWidget *dialog, const QString &reason)
     QVERIFY(why->geometry().top() >= child<QLabel>(dialog, "label_12")->geometry().bottom());
     QVERIFY(child<QProgressBar>(dialog, "progressBar")->isHidden());
     auto *button = child<QToolButton>(dialog, "btnCancel");
-    if (qobject_cast<UpgradeDialog *>(dialog)) {
-        QVERIFY(button->isVisibleTo(dialog) && button->isEnabled());
-        QCOMPARE(button->text(), QStringLiteral("re-update"));
-        return;
-    }
-    QVERIFY(button->isHidden());
-    QVERIFY(child<QToolButton>(dialog, "btnClose")->isEnabled());
-    QTest::mouseClick(child<QToolButton>(dialog, "btnClose"), Qt::LeftButton);
-    QVERIFY(!dialog->isVisible());
+    QVERIFY(button->isVisibleTo(dialog) && button->isEnabled());
+    QCOMPARE(button->text(), QStringLiteral("re-update"));
+    QVERIFY(!button->geometry().intersects(why->geometry()));
+    if (!qobject_cast<UpgradeDialog *>(dialog))
+        QVERIFY(child<QToolButton>(dialog, "btnClose")->isEnabled());
+}
+
+QString TestUpdateDialogs::currentPage(QWidget *dialog)
+{
+    return child<QStackedWidget>(dialog, "stackedWidget")->currentWidget()->objectName();
 }
 
 void TestUpdateDialogs::failurePageSaysWhyTheDownloadBroke_data()
@@ -452,6 +455,11 @@ void TestUpdateDialogs::failurePageSaysWhyTheDownloadBroke()
     download(widget.get());
 
     checkFailurePage(widget.get(), reason);
+    if (dialog == QLatin1String("start-up dialog")) {
+        // Its title bar's close button leaves the failure too.
+        QTest::mouseClick(child<QToolButton>(widget.get(), "btnClose"), Qt::LeftButton);
+        QVERIFY(!widget->isVisible());
+    }
 }
 
 void TestUpdateDialogs::weeklyReminder_data()
@@ -873,6 +881,53 @@ void TestUpdateDialogs::installerGivesUpOnAHungScript()
     QVERIFY(finished.wait(40000));
     QCOMPARE(finished.first().first().toBool(), false);
     QVERIFY(!installer.isRunning());
+}
+
+void TestUpdateDialogs::reUpdateDownloadsAgain_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("start-up dialog") << "start-up dialog";
+    QTest::newRow("update page") << "update page";
+}
+
+// The first download is refused; "re-update" leads back to the offer, and Yes there fetches the
+// package again, which the server now serves, and installs it.
+void TestUpdateDialogs::reUpdateDownloadsAgain()
+{
+    QFETCH(QString, dialog);
+    servePackage(QStringLiteral("installs.zip"), 404);
+
+    std::unique_ptr<QDialog> widget;
+    if (dialog == QLatin1String("update page")) {
+        auto *page = new UpgradeDialog;
+        page->setInstallDelay(50);
+        widget.reset(page);
+    } else {
+        auto *startup = new SwUpdateDialog;
+        startup->setInstallDelay(50);
+        widget.reset(startup);
+    }
+    QSignalSpy closeSystem(widget.get(), SIGNAL(closeSystem()));
+    download(widget.get());
+    checkFailurePage(widget.get(), QStringLiteral("The update server did not provide the package."));
+    const int requests = m_server->requestCount();
+
+    servePackage(QStringLiteral("installs.zip"));
+    QTest::mouseClick(child<QToolButton>(widget.get(), "btnCancel"), Qt::LeftButton);
+    QCOMPARE(currentPage(widget.get()), QStringLiteral("UpdateInfoPage"));
+    auto *yes = child<QToolButton>(widget.get(), "btnYes");
+    QVERIFY(yes->isVisibleTo(widget.get()) && yes->isEnabled());
+    QTest::mouseClick(yes, Qt::LeftButton);
+
+    // One more request, for the package alone, and the download page as it was before the failure.
+    QCOMPARE(m_server->requestCount(), requests + 1);
+    QCOMPARE(m_server->requests().last().path, PackagePath);
+    QCOMPARE(currentPage(widget.get()), QStringLiteral("DownloadPage"));
+    QCOMPARE(child<QToolButton>(widget.get(), "btnCancel")->text(), QStringLiteral("Cancel"));
+    QVERIFY(child<QLabel>(widget.get(), "lbFailReason")->isHidden());
+    QVERIFY(!child<QProgressBar>(widget.get(), "progressBar")->isHidden());
+    QTRY_COMPARE_WITH_TIMEOUT(closeSystem.count(), 1, 20000);
+    QVERIFY(QFile::exists(m_marker));
 }
 
 void TestUpdateDialogs::forms()

@@ -1,19 +1,56 @@
 #include "toolbarfixture.h"
 
 #include "capture/qorvcapturesession.h"
+#include "common/lumidesklog.h"
 #include "dialogs/livestreamsettingdialog.h"
 #include "manager/doccammanager.h"
 #include "nginxrtmp.h"
 #include "qorvrtmpintf.h"
 #include "simulated/simulatedcameras.h"
+#include "syslogger.h"
 #include "writerprobe.h"
 
+#include <QMutex>
 #include <QTcpServer>
 
 #include <atomic>
 #include <memory>
 
 using namespace toolbar;
+
+namespace {
+
+// The records the log system writes, in order; the publisher's threads may write too.
+class CapturedLog : public SysLogger
+{
+public:
+    bool open() override { return true; }
+    void close() override {}
+    void write(const QByteArray &line) override
+    {
+        QMutexLocker locker(&m_mutex);
+        m_lines.append(line);
+    }
+    int count(const QByteArray &text) const
+    {
+        QMutexLocker locker(&m_mutex);
+        return int(std::count_if(m_lines.cbegin(), m_lines.cend(),
+                                 [&](const QByteArray &line) { return line.contains(text); }));
+    }
+    void clear()
+    {
+        QMutexLocker locker(&m_mutex);
+        m_lines.clear();
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QList<QByteArray> m_lines;
+};
+
+const QByteArray StartedLine = "Desktop live stream started.";
+
+} // namespace
 
 // Live streaming of the desktop into a local nginx-rtmp, started and stopped as the record and live
 // panel does it over the real local command link; what the publisher reports, and a busy publisher.
@@ -37,11 +74,14 @@ private slots:
     void liveControlsWithAutomaticRecording_data();
     void liveControlsWithAutomaticRecording();
     void stopWhileNotLive();
+    void startIsLoggedOnceTheServerTakesTheStream_data();
+    void startIsLoggedOnceTheServerTakesTheStream();
 
 private:
     void goLive(Lumidesk &bar, ScriptedPanel *panel);
 
     NginxRtmp m_server;
+    CapturedLog m_log;
     QString m_key;
     int m_run = 0;
 };
@@ -51,10 +91,15 @@ void TestDesktopLive::initTestCase()
     useSimulatedDevices();
     QVERIFY(DocCamManager::getDocCamManager());
     QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
+    _LumideskLog::moduleId();
+    Journix::getSysJournix()->setLogger(&m_log);
+    Journix::getSysJournix()->setLogLevel(Journix::Debug);
+    QVERIFY(Journix::getSysJournix()->startLog());
 }
 
 void TestDesktopLive::init()
 {
+    m_log.clear();
     m_key = QStringLiteral("desk%1").arg(++m_run);
     writeSettings({{"Live/Service", 3},
                    {"Live/OthersUrl", m_server.url()},
@@ -379,6 +424,54 @@ void TestDesktopLive::stopWhileNotLive()
     QCOMPARE(firstOf(analytics, Lumidesk::LiveStopEvent).at(1).toInt(), 42);
     QVERIFY(!bar->isLive());
     QVERIFY(!bar->desktopSession()->isLive());
+}
+
+void TestDesktopLive::startIsLoggedOnceTheServerTakesTheStream_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("server takes the stream") << false;
+    QTest::newRow("refused port") << true;
+}
+
+// The log's start line stands for a stream the server took: it follows the publisher's news that the
+// server accepted it, once, and a refused connection logs none.
+void TestDesktopLive::startIsLoggedOnceTheServerTakesTheStream()
+{
+    QFETCH(bool, refused);
+    if (refused) {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        writeSettings({{"Live/Service", 3},
+                       {"Live/OthersUrl", QStringLiteral("rtmp://127.0.0.1:%1/live").arg(port)},
+                       {"Live/OthersKey", m_key},
+                       {"Live/Resolution", 1},
+                       {"Live/AutoRecord", false}});
+    }
+    auto bar = makeToolbar();
+    QSignalSpy accepted(bar->publisher(), &QorvRtmpIntf::streamConnected);
+    ScriptedPanel panel;
+    goLive(*bar, &panel);
+
+    if (refused) {
+        QTRY_VERIFY_WITH_TIMEOUT(!bar->isLive(), 20000);
+        QVERIFY(shownNotice(*bar).contains("Connect server fail !"));
+        QCOMPARE(accepted.count(), 0);
+        QCOMPARE(m_log.count(StartedLine), 0);
+        QCOMPARE(m_log.count("stopped after"), 0);
+        QCOMPARE(m_log.count("Desktop live stream ended before the server accepted it."), 1);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_log.count(StartedLine), 1, 15000);
+    QCOMPARE(accepted.count(), 1);
+    // A reconnect's acceptance is the same stream.
+    emit bar->publisher()->streamConnected();
+    QVERIFY(runQueued(*bar));
+    QCOMPARE(m_log.count(StartedLine), 1);
+    panel.send("cap_stopLive/p2");
+    QTRY_VERIFY(!bar->isLive());
+    QCOMPARE(m_log.count("Desktop live stream stopped after 2 s."), 1);
 }
 
 QTEST_MAIN(TestDesktopLive)
