@@ -29,6 +29,9 @@ public:
 private:
     static void readFontsMeanwhile();
     void startLogging();
+    void tellWhatIsNotKept();
+    static void tell(const QString &reason);
+    static QString unwritableFolderOnTheWay(const QString &folder);
     void createWindows();
 
     std::unique_ptr<AutoSerialFileLogger> m_logger;

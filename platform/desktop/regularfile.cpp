@@ -1,0 +1,121 @@
+#include "desktop/regularfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QTemporaryDir>
+
+#include <cerrno>
+
+#include <sys/stat.h>
+
+Q_LOGGING_CATEGORY(lcRegularFile, "lumidesk.platform.desktop")
+
+namespace platform {
+
+namespace {
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("no regular file");
+}
+
+// stat follows links, so a link to a regular file counts as one; only what lies at the end is judged.
+QString refusalOf(const QString &path)
+{
+    struct stat info{};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+        return S_ISREG(info.st_mode) ? QString()
+                                     : QStringLiteral("%1 is %2").arg(QDir::toNativeSeparators(path), kindOf(info.st_mode));
+    const int failure = errno;
+    // Nothing there, or no folder on the way to it: the program makes the file when it first writes,
+    // or fails to, which its writes report.
+    if (failure == ENOENT || failure == ENOTDIR)
+        return QString();
+    return QStringLiteral("%1 cannot be examined (%2)").arg(QDir::toNativeSeparators(path), qt_error_string(failure));
+}
+
+struct StandIns
+{
+    QMutex mutex;
+    QHash<QString, QString> byPath;
+};
+
+StandIns &standIns()
+{
+    static StandIns all;
+    return all;
+}
+
+} // namespace
+
+RegularFile::Choice RegularFile::choose(const QString &path)
+{
+    const QString known = knownStandIn(path);
+    if (!known.isNull())
+        return {known, QStringLiteral("%1 was refused earlier in this run").arg(QDir::toNativeSeparators(path))};
+    const QString refusal = refusalOf(path);
+    if (refusal.isEmpty())
+        return {path, QString()};
+    return {standIn(path, QString()), refusal};
+}
+
+QString RegularFile::usable(const QString &path)
+{
+    const QString known = knownStandIn(path);
+    if (!known.isNull())
+        return known;
+    const QString refusal = refusalOf(path);
+    return refusal.isEmpty() ? path : standIn(path, refusal);
+}
+
+bool RegularFile::isUsable(const QString &path)
+{
+    return knownStandIn(path).isNull() && refusalOf(path).isEmpty();
+}
+
+QString RegularFile::refuse(const QString &path)
+{
+    return standIn(path, QString());
+}
+
+QString RegularFile::knownStandIn(const QString &path)
+{
+    StandIns &all = standIns();
+    QMutexLocker locker(&all.mutex);
+    return all.byPath.value(path);
+}
+
+// One stand-in per refused path for the whole run, so what the program saves there is read back.
+// Without a temporary folder the empty path reads as all defaults, and writes go nowhere.
+QString RegularFile::standIn(const QString &path, const QString &untold)
+{
+    static const QTemporaryDir folder(QDir::tempPath() + QLatin1String("/Lumidesk-files-XXXXXX"));
+    StandIns &all = standIns();
+    QMutexLocker locker(&all.mutex);
+    const auto known = all.byPath.constFind(path);
+    if (known != all.byPath.constEnd())
+        return known.value();
+    // Never a null string: that marks a path without a stand-in.
+    const QString file = folder.isValid()
+                             ? folder.filePath(QString::number(all.byPath.size()) + QLatin1Char('-')
+                                               + QFileInfo(path).fileName())
+                             : QStringLiteral("");
+    all.byPath.insert(path, file);
+    if (!untold.isEmpty())
+        qCWarning(lcRegularFile, "%s: not opened; a private stand-in serves this run", qUtf8Printable(untold));
+    return file;
+}
+
+} // namespace platform
