@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QMutex>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -50,6 +51,9 @@ struct StandIns
 {
     QMutex mutex;
     QHash<QString, QString> byPath;
+    // Refused by a caller for the rest of the run; any other path is judged again on each use, so a
+    // place mended while the program runs is used again.
+    QSet<QString> refused;
 };
 
 StandIns &standIns()
@@ -62,9 +66,9 @@ StandIns &standIns()
 
 RegularFile::Choice RegularFile::choose(const QString &path)
 {
-    const QString known = knownStandIn(path);
+    const QString known = refusedStandIn(path);
     if (!known.isNull())
-        return {known, QStringLiteral("%1 was refused earlier in this run").arg(QDir::toNativeSeparators(path))};
+        return {known, QStringLiteral("%1 was refused for this run").arg(QDir::toNativeSeparators(path))};
     const QString refusal = refusalOf(path);
     if (refusal.isEmpty())
         return {path, QString()};
@@ -73,7 +77,7 @@ RegularFile::Choice RegularFile::choose(const QString &path)
 
 QString RegularFile::usable(const QString &path)
 {
-    const QString known = knownStandIn(path);
+    const QString known = refusedStandIn(path);
     if (!known.isNull())
         return known;
     const QString refusal = refusalOf(path);
@@ -82,19 +86,24 @@ QString RegularFile::usable(const QString &path)
 
 bool RegularFile::isUsable(const QString &path)
 {
-    return knownStandIn(path).isNull() && refusalOf(path).isEmpty();
+    return refusedStandIn(path).isNull() && refusalOf(path).isEmpty();
 }
 
 QString RegularFile::refuse(const QString &path)
 {
+    {
+        StandIns &all = standIns();
+        QMutexLocker locker(&all.mutex);
+        all.refused.insert(path);
+    }
     return standIn(path, QString());
 }
 
-QString RegularFile::knownStandIn(const QString &path)
+QString RegularFile::refusedStandIn(const QString &path)
 {
     StandIns &all = standIns();
     QMutexLocker locker(&all.mutex);
-    return all.byPath.value(path);
+    return all.refused.contains(path) ? all.byPath.value(path) : QString();
 }
 
 // One stand-in per refused path for the whole run, so what the program saves there is read back.

@@ -35,7 +35,7 @@ public:
 private:
     RegularFile() = delete;
     static QString standIn(const QString &path, const QString &untold);
-    static QString knownStandIn(const QString &path);
+    static QString refusedStandIn(const QString &path);
 };
 
 } // namespace platform
