@@ -6,9 +6,9 @@
 #include "ui_deskpadwidget.h"
 
 #include "desktop/desktoppaths.h"
+#include "desktop/regularfile.h"
 
 #include <QAbstractItemView>
-#include <QFileInfo>
 #include <QSettings>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -156,12 +156,9 @@ void DeskpadWidget::chooseFirstRow()
 bool DeskpadWidget::loadAudioSetting()
 {
     // The main program remembers the chosen row in its own settings file; the panel only reads it.
-    // Only a regular file (or a link to one) is read: opening a named pipe in its place would wait for
-    // a writer that may never come, and the panel with it.
-    const QString file = platform::DesktopPaths::mainSettingsFile();
-    if (!QFileInfo(file).isFile())
-        return false;
-    const QSettings settings(file, QSettings::IniFormat);
+    // Anything but a regular file in its place reads as no choice.
+    const QSettings settings(platform::RegularFile::usable(platform::DesktopPaths::mainSettingsFile()),
+                             QSettings::IniFormat);
     const QString text = settings.value(QLatin1String(AudioSettingKey)).toString();
     if (text.isEmpty())
         return false;

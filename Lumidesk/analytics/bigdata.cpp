@@ -3,10 +3,13 @@
 #include "analytics/deviceinfo.h"
 #include "analytics/googleanalytic.h"
 
+#include "desktop/regularfile.h"
+
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QUuid>
 
 BigData *BigData::s_instance = nullptr;
@@ -69,7 +72,11 @@ BigData::~BigData()
 
 QString BigData::getUserID()
 {
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("UserInfo"), QString());
+    // QSettings reads its file as it is made: the place is judged before (a named pipe there would
+    // hold the start for good).
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                         + QLatin1String("/UserInfo.ini");
+    QSettings settings(platform::RegularFile::usable(file), QSettings::IniFormat);
     if (QFileInfo(settings.fileName()).isFile()) {
         const QString stored = settings.value(QStringLiteral("userID")).toString();
         if (!stored.isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop/regularfile.h"
+
 #include <QString>
 
 // The main program's settings file. Every read or write opens a fresh QSettings on this path in INI
@@ -13,13 +15,12 @@ public:
     // The folder of the settings file, "<data folder>/Qorv/Tivlo".
     static QString iniFolder();
     // The settings file, "<data folder>/Qorv/Tivlo/settings.ini", while that is a regular file (or a
-    // link to one) or nothing. Anything else in its place (a named pipe, a folder, a device) is never
-    // opened: reading a pipe waits for a writer that may never come. The program then gets a private
-    // empty file of its own instead, removed when the program ends: it starts with the defaults, and
-    // what it saves lasts for the run and never goes through the thing in the file's place.
+    // link to one) or nothing; anything else in its place is never opened, and a private stand-in
+    // serves the run instead (platform::RegularFile): it starts with the defaults, and what it saves
+    // lasts for the run and never goes through the thing in the file's place.
     static QString iniFile();
-    // Why the settings file is not used, for the log; empty while it is.
-    static QString refusal();
+    // The same choice with its reason, for a caller that tells of a refusal itself.
+    static platform::RegularFile::Choice choose();
 
 private:
     SettingsPath() = delete;

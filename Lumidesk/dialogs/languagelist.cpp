@@ -1,6 +1,7 @@
 #include "dialogs/languagelist.h"
 
 #include "desktop/installlayout.h"
+#include "desktop/regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,9 +83,8 @@ bool LanguageList::isValidCode(const QString &code)
 
 QString LanguageList::readDisplayName(const QString &path, const QString &fallback)
 {
-    // Opening a named pipe waits for a writer that may never come, and a device may never end: only a
-    // regular file (or a link to one) is opened at all.
-    if (!QFileInfo(path).isFile())
+    // Absent or refused, the name file gives no name.
+    if (!QFileInfo::exists(path) || !platform::RegularFile::isUsable(path))
         return fallback;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.isSequential())

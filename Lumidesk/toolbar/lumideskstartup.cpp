@@ -11,6 +11,8 @@
 #include "journix.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QThreadPool>
@@ -85,14 +87,17 @@ void LumideskStartup::startLogging()
     cleanLogFiles();
     m_logger.reset(new AutoSerialFileLogger(LogFolder::filePattern()));
 
-    // Something other than a regular file in the settings file's place gives the defaults.
-    const QString refusal = SettingsPath::refusal();
-    m_settings.reset(new QSettings(SettingsPath::iniFile(), QSettings::IniFormat));
+    // Something other than a regular file in the settings file's place gives the defaults; the reason
+    // is told below, once the log is up.
+    const platform::RegularFile::Choice settingsFile = SettingsPath::choose();
+    const QString refusal = settingsFile.refusal;
+    m_settings.reset(new QSettings(settingsFile.path, QSettings::IniFormat));
     m_logLevel = m_settings->value(QStringLiteral("Journix/LogLevel"), DefaultLogLevel).toInt();
 
     journix->setLogLevel(m_logLevel);
     journix->setLogger(m_logger.get());
     journix->startLog();
+    tellWhatIsNotKept();
     _LumideskLog::installMessageHandler(m_logLevel);
     _LumideskLog::log(StateLevel, QStringLiteral("Lumidesk starts, log level %d."), m_logLevel);
     if (!refusal.isEmpty())
@@ -100,6 +105,54 @@ void LumideskStartup::startLogging()
                           QStringLiteral("Settings file not used: %s. Lumidesk starts with the default settings; "
                                          "what it saves is kept elsewhere until it ends."),
                           refusal.toUtf8().constData());
+}
+
+// A start that cannot read its settings, save them or keep its log still runs, as on a first run or
+// without a log; the user hears why once, on the terminal, and the files stay as they are.
+void LumideskStartup::tellWhatIsNotKept()
+{
+    const QString file = m_settings->fileName();
+    switch (m_settings->status()) {
+    case QSettings::NoError:
+        break;
+    case QSettings::AccessError:
+        tell(QStringLiteral("the settings file %1 cannot be read; this run starts with the default settings "
+                            "and leaves the file as it is").arg(file));
+        break;
+    case QSettings::FormatError:
+        tell(QStringLiteral("the settings file %1 is no settings file Lumidesk can read; this run starts with "
+                            "the default settings and leaves the file as it is").arg(file));
+        break;
+    }
+    // What the run saves would replace the file the user may still want to mend.
+    if (m_settings->status() != QSettings::NoError)
+        m_settings.reset(new QSettings(platform::RegularFile::refuse(file), QSettings::IniFormat));
+    const QString unsaved = unwritableFolderOnTheWay(SettingsPath::iniFolder());
+    if (!unsaved.isEmpty())
+        tell(QStringLiteral("%1 cannot be written; the settings of this run are not kept").arg(unsaved));
+    if (m_logger->currentFileName().isEmpty())
+        tell(QStringLiteral("no log file can be written in %1; this run keeps no log").arg(LogFolder::path()));
+}
+
+// Errors reach standard error as well as the log.
+void LumideskStartup::tell(const QString &reason)
+{
+    _LumideskLog::log(ErrorLevel, QStringLiteral("%s."), reason.toUtf8().constData());
+}
+
+// The folder itself, or the nearest part of its path that exists, when the program cannot make or
+// write the folder there; empty when it can.
+QString LumideskStartup::unwritableFolderOnTheWay(const QString &folder)
+{
+    QString path = QDir::cleanPath(folder);
+    while (!QFileInfo::exists(path)) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return QString();
+        path = parent;
+    }
+    const QFileInfo info(path);
+    return info.isDir() && info.isWritable() ? QString() : QDir::toNativeSeparators(path);
 }
 
 void LumideskStartup::createWindows()

@@ -34,6 +34,9 @@ protected:
 private:
     static void readFontsMeanwhile();
     void startLogging();
+    void tellWhatIsNotKept();
+    static void tell(const QString &reason);
+    static QString unwritableFolderOnTheWay(const QString &folder);
     void createWindows();
     void startDrawletAfterFirstFrame(QWidget *first);
     void startDrawlet();

@@ -18,10 +18,17 @@ int main(int argc, char *argv[])
 
     // Before the log, which the running one writes, and before any window, server or child. The user
     // has the Lumidesk they asked for: finding it is no failure.
+    // A place that cannot serve is a failure: no second start would ever find this one.
     SingleInstance instance;
-    if (!instance.claim()) {
+    switch (instance.claim()) {
+    case SingleInstance::AlreadyRunning:
         std::fprintf(stderr, "%s\n", SingleInstance::AlreadyRunningText);
         return 0;
+    case SingleInstance::Refused:
+        std::fprintf(stderr, "Lumidesk cannot start: %s.\n", qUtf8Printable(instance.refusal()));
+        return 1;
+    case SingleInstance::Go:
+        break;
     }
 
 #ifdef LUMIDESK_WITH_TEST_HOOK
@@ -29,9 +36,8 @@ int main(int argc, char *argv[])
 #endif
     int result = 0;
     {
+        // The start lock stays held until the program ends.
         LumideskStartup startup;
-        // The toolbar's link server listens now.
-        instance.release();
 #ifdef LUMIDESK_WITH_TEST_HOOK
         new StartupTestHook(&startup, &app);
 #endif

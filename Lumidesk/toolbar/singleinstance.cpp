@@ -4,8 +4,6 @@
 
 #include "ipc/localsocketpath.h"
 
-#include <QLockFile>
-
 const char SingleInstance::AlreadyRunningText[] = "Lumidesk is already running.";
 
 SingleInstance::SingleInstance()
@@ -13,31 +11,32 @@ SingleInstance::SingleInstance()
 {
 }
 
-SingleInstance::~SingleInstance() = default;
-
-bool SingleInstance::claim()
+SingleInstance::Outcome SingleInstance::claim()
 {
     if (m_socketPath.isEmpty())
-        return true;
-    m_lock = std::make_unique<QLockFile>(m_socketPath + QLatin1String(".start"));
-    // A start may take long on a slow machine; the lock is stale only when its holder is gone.
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        // Held by a start that is still going on: that one is the Lumidesk of this user. A lock that
-        // cannot be made at all says nothing of others; the socket still does.
-        const bool heldByAnother = m_lock->error() == QLockFile::LockFailedError;
-        m_lock.reset();
-        if (heldByAnother)
-            return false;
+        return Go;
+    QString reason;
+    switch (m_lock.take(m_socketPath + QLatin1String(".start"), &reason)) {
+    case platform::StartLock::HeldByAnother:
+        return AlreadyRunning;
+    case platform::StartLock::Unusable:
+        return refuse(reason);
+    case platform::StartLock::Taken:
+        break;
     }
-    if (platform::LocalSocketPath::isServing(m_socketPath)) {
-        release();
-        return false;
-    }
-    return true;
+    // The link's place must be one this start can listen on; a stale socket file is removed then.
+    const QString unusable = platform::LocalSocketPath::unusablePlace(m_socketPath);
+    if (!unusable.isEmpty())
+        return refuse(unusable);
+    if (platform::LocalSocketPath::isServing(m_socketPath))
+        return refuse(QStringLiteral("%1 is served by a program that holds no start lock, so not by Lumidesk")
+                          .arg(m_socketPath));
+    return Go;
 }
 
-void SingleInstance::release()
+SingleInstance::Outcome SingleInstance::refuse(const QString &reason)
 {
-    m_lock.reset();
+    m_lock.release();
+    m_refusal = reason;
+    return Refused;
 }

@@ -41,6 +41,22 @@ QString kindOf(mode_t mode)
     return QStringLiteral("a device");
 }
 
+// What in the socket's place no start may clear away; empty when nothing does.
+QString refusalOfPlace(const QString &path, const struct stat &place)
+{
+    // A folder may hold someone's files; it is never removed to make room for a socket.
+    if (QFileInfo(path).isDir()) {
+        const QString kind = S_ISLNK(place.st_mode) ? QStringLiteral("a symbolic link to a folder")
+                                                    : QStringLiteral("a folder");
+        return QStringLiteral("%1 is in the place of the socket %2").arg(kind, path);
+    }
+    // Another user's file is not ours to remove, even where we could.
+    if (place.st_uid != ::geteuid())
+        return QStringLiteral("%1 of another user (uid %2) is in the place of the socket %3")
+            .arg(kindOf(place.st_mode)).arg(place.st_uid).arg(path);
+    return QString();
+}
+
 // What keeps the socket from being made at path, after removing a stale socket file there; empty when
 // the place is free.
 QString clearPlace(const QString &path)
@@ -53,12 +69,9 @@ QString clearPlace(const QString &path)
             return QString();
         return QStringLiteral("the place of the socket %1 cannot be examined (%2)").arg(path, qt_error_string(failure));
     }
-    // A folder may hold someone's files; it is never removed to make room for a socket.
-    if (QFileInfo(path).isDir()) {
-        const QString kind = S_ISLNK(place.st_mode) ? QStringLiteral("a symbolic link to a folder")
-                                                    : QStringLiteral("a folder");
-        return QStringLiteral("%1 is in the place of the socket %2").arg(kind, path);
-    }
+    const QString unusable = refusalOfPlace(path, place);
+    if (!unusable.isEmpty())
+        return unusable;
     if (LocalSocketPath::isServing(path))
         return QStringLiteral("another program already serves %1").arg(path);
     if (::unlink(nativePath.constData()) != 0) {
@@ -91,6 +104,14 @@ bool LocalSocketPath::isServing(const QString &path)
     if (connected)
         probe.abort();
     return connected;
+}
+
+QString LocalSocketPath::unusablePlace(const QString &path)
+{
+    struct stat place;
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &place) != 0)
+        return QString();
+    return refusalOfPlace(path, place);
 }
 
 bool LocalSocketPath::removeStale(const QString &path)

@@ -24,6 +24,10 @@ public:
     // True when a server accepts connections at the full path.
     static bool isServing(const QString &path);
 
+    // What lies in the place of the socket at the full path that no start may clear away (a folder,
+    // a file of another user); empty when the place is free or holds only a socket file of ours.
+    static QString unusablePlace(const QString &path);
+
     // Removes the socket file at the full path when nothing accepts connections there. Returns true
     // when no file is left behind (there was none, or it was stale and is gone).
     static bool removeStale(const QString &path);

@@ -1,12 +1,17 @@
 #include "scriptedhttpserver.h"
 
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QRandomGenerator>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
+
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -89,6 +94,46 @@ bool linkAnswers()
     return socket.waitForConnected(5000);
 }
 
+QString runtimePath(const QString &name)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/" + name;
+}
+
+// What a crash leaves: a socket file nobody listens on any more.
+bool plantDeadSocket(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, native.constData(), sizeof address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bound;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Nobody's: the user that owns no process of the test.
+const uid_t OtherUser = 65534;
+
+// Removes whatever a row planted in the link's places.
+void clearLinkPlaces()
+{
+    for (const char *name : {"LumideskServer", "LumideskServer.start", "LumideskServer.lock"}) {
+        const QString path = runtimePath(name);
+        if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink())
+            QDir(path).removeRecursively();
+        else
+            QFile::remove(path);
+    }
+}
+
 } // namespace
 
 // Runs the test build of the program on the test's own display, drives it through its test hook and
@@ -106,10 +151,17 @@ private slots:
     void secondStartWhileTheFirstStarts();
     void settingsPipeIsNeverOpened();
     void silentUpdateServerHoldsNoWindowBack();
+    void startBesidePlantedLinkPlaces_data();
+    void startBesidePlantedLinkPlaces();
+    void userInfoPipeIsNeverOpened();
+    void whatCannotBeKeptIsToldOnce_data();
+    void whatCannotBeKeptIsToldOnce();
 
 private:
     void start(QProcess &program, const QProcessEnvironment &extra = QProcessEnvironment());
     void closeAndExpectCleanEnd(QProcess &program);
+    // The same, keeping what the program said on standard error for the caller.
+    QByteArray closeAndTakeErrors(QProcess &program);
 };
 
 void TestProgram::start(QProcess &program, const QProcessEnvironment &extra)
@@ -189,6 +241,19 @@ void TestProgram::closeAndExpectCleanEnd(QProcess &program)
     QVERIFY2(program.waitForFinished(WaitMs), program.readAllStandardError().right(4000).constData());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+}
+
+QByteArray TestProgram::closeAndTakeErrors(QProcess &program)
+{
+    program.write("close\n");
+    const bool ended = program.waitForFinished(WaitMs);
+    const QByteArray errors = program.readAllStandardError();
+    [&] {
+        QVERIFY2(ended, errors.right(4000).constData());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+    }();
+    return errors;
 }
 
 void TestProgram::secondStartEndsBeforeAnyWindow()
@@ -288,9 +353,9 @@ void TestProgram::settingsPipeIsNeverOpened()
     QCOMPARE(QByteArray(buffer, int(qMax<ssize_t>(read, 0))), QByteArray("untouched\n"));
     QFile::remove(settingsFile());
 
-    QVERIFY(logText().contains("Settings file not used: " + path + " is no regular file"));
+    QVERIFY(logText().contains("Settings file not used: " + path + " is a named pipe"));
     // What the run saved went to a private file that went with it.
-    QCOMPARE(QDir(QDir::tempPath()).entryList({"Lumidesk-settings-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(QDir::tempPath()).entryList({"Lumidesk-files-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
 }
 
 void TestProgram::silentUpdateServerHoldsNoWindowBack()
@@ -320,6 +385,157 @@ void TestProgram::silentUpdateServerHoldsNoWindowBack()
 
     // Closing while the check waits ends the program at once.
     closeAndExpectCleanEnd(program);
+}
+
+// What a crash, another program or another user may leave in the places of the start lock and the link
+// socket. A start beside it either is the Lumidesk (one toolbar, its link up) or ends at once, saying
+// why, with a failure: never "already running" when nothing runs.
+void TestProgram::startBesidePlantedLinkPlaces_data()
+{
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("empty lock") << "empty lock" << QString();
+    QTest::newRow("garbled lock") << "garbled lock" << QString();
+    QTest::newRow("lock of another user") << "lock of another user"
+                                          << "the start lock " + runtimePath("LumideskServer.start")
+                                                 + " belongs to another user (uid 65534)";
+    QTest::newRow("folder as lock") << "folder as lock"
+                                    << "a folder is in the place of the start lock " + runtimePath("LumideskServer.start");
+    QTest::newRow("socket file with nobody behind it") << "dead socket" << QString();
+    QTest::newRow("socket file of another user") << "dead socket of another user"
+                                                 << "a socket of another user (uid 65534) is in the place of the socket "
+                                                        + runtimePath("LumideskServer");
+    QTest::newRow("folder as socket") << "folder as socket"
+                                      << "a folder is in the place of the socket " + runtimePath("LumideskServer");
+    QTest::newRow("foreign listening socket") << "foreign server"
+                                              << runtimePath("LumideskServer")
+                                                     + " is served by a program that holds no start lock, so not by Lumidesk";
+}
+
+void TestProgram::startBesidePlantedLinkPlaces()
+{
+    QFETCH(QString, plant);
+    QFETCH(QString, refusal);
+    writeLaterStart();
+    QDir(logFolder()).removeRecursively();
+    clearLinkPlaces();
+    const QString lock = runtimePath("LumideskServer.start");
+    const QString socket = runtimePath("LumideskServer");
+    QLocalServer foreign;
+    if (plant == "empty lock")
+        QVERIFY(writeFile(lock, QByteArray()));
+    else if (plant == "garbled lock")
+        QVERIFY(writeFile(lock, QByteArray("\xff\xfe not a lock\n-17\n\0\0", 21)));
+    else if (plant == "lock of another user")
+        QVERIFY(writeFile(lock, "4242\n") && ::chown(QFile::encodeName(lock).constData(), OtherUser, OtherUser) == 0);
+    else if (plant == "folder as lock")
+        QVERIFY(QDir().mkpath(lock + "/inside"));
+    else if (plant == "dead socket")
+        QVERIFY(plantDeadSocket(socket));
+    else if (plant == "dead socket of another user")
+        QVERIFY(plantDeadSocket(socket) && ::chown(QFile::encodeName(socket).constData(), OtherUser, OtherUser) == 0);
+    else if (plant == "folder as socket")
+        QVERIFY(QDir().mkpath(socket));
+    else if (plant == "foreign server")
+        QVERIFY(foreign.listen(socket));
+
+    QProcess program;
+    start(program);
+    if (refusal.isEmpty()) {
+        QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown Lumidesk 55x488+1865+300"));
+        QVERIFY(linkAnswers());
+        QVERIFY(!logText().contains("Unable to start the server"));
+        closeAndExpectCleanEnd(program);
+    } else {
+        QVERIFY2(program.waitForFinished(WaitMs), "the start did not end");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardError()), "Lumidesk cannot start: " + refusal + ".\n");
+        QCOMPARE(program.readAllStandardOutput(), QByteArray());
+        // Nothing was made or removed.
+        QVERIFY(!QFileInfo::exists(logFolder()));
+        QVERIFY(QFileInfo::exists(plant.contains("lock") ? lock : socket));
+    }
+    foreign.close();
+    clearLinkPlaces();
+}
+
+void TestProgram::userInfoPipeIsNeverOpened()
+{
+    writeLaterStart();
+    const QString userInfo = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/UserInfo.ini";
+    QVERIFY(QDir().mkpath(QFileInfo(userInfo).path()));
+    QFile::remove(userInfo);
+    const QByteArray path = QFile::encodeName(userInfo);
+    QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+
+    // Opened for reading, the pipe without a writer would hold the start before any window.
+    QProcess program;
+    start(program);
+    QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown Lumidesk 55x488+1865+300"));
+    const int pipe = ::open(path.constData(), O_RDWR | O_NONBLOCK);
+    QVERIFY(pipe >= 0);
+    QCOMPARE(::write(pipe, "untouched\n", 10), ssize_t(10));
+    const QByteArray errors = closeAndTakeErrors(program);
+
+    char buffer[64];
+    const ssize_t read = ::read(pipe, buffer, sizeof buffer);
+    ::close(pipe);
+    QFile::remove(userInfo);
+    QCOMPARE(QByteArray(buffer, int(qMax<ssize_t>(read, 0))), QByteArray("untouched\n"));
+    QVERIFY2(errors.contains(path + " is a named pipe: not opened"), errors.constData());
+}
+
+// A settings file that cannot be read, or folders that cannot be written: the program runs as on a
+// first run, says why once on standard error, and leaves what is in the way as it was.
+void TestProgram::whatCannotBeKeptIsToldOnce_data()
+{
+    QTest::addColumn<QString>("blocked");
+    QTest::addColumn<bool>("noise");
+    QTest::addColumn<QString>("told");
+
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QTest::newRow("50 MB of noise as settings") << settingsFile() << true
+                                                << "the settings file " + settingsFile()
+                                                       + " is no settings file Lumidesk can read; this run starts with "
+                                                         "the default settings and leaves the file as it is";
+    QTest::newRow("a file in the settings folder's way") << data + "/Lumidesk" << false
+                                                         << data + "/Lumidesk cannot be written; the settings of "
+                                                                   "this run are not kept";
+    const QString logParent = QFileInfo(logFolder()).path();
+    QTest::newRow("a file in the log folder's way") << logParent << false
+                                                    << "no log file can be written in " + logFolder()
+                                                           + "/; this run keeps no log";
+}
+
+void TestProgram::whatCannotBeKeptIsToldOnce()
+{
+    QFETCH(QString, blocked);
+    QFETCH(bool, noise);
+    QFETCH(QString, told);
+    QFile::remove(settingsFile());
+    QDir(logFolder()).removeRecursively();
+    QDir(blocked).removeRecursively();
+    QVERIFY(QDir().mkpath(QFileInfo(blocked).path()));
+    QByteArray bytes("not a folder\n");
+    if (noise) {
+        bytes.resize(50 * 1024 * 1024);
+        QRandomGenerator generator(47);
+        generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / int(sizeof(quint32)));
+    }
+    QVERIFY(writeFile(blocked, bytes));
+
+    QProcess program;
+    start(program);
+    QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown NavigationDialog 950x674+485+203"));
+    // The guide's choice and the toolbar's place are saved, or would be.
+    program.write("ok\n");
+    QCOMPARE(waitForLine(program, "shown "), QStringLiteral("shown Lumidesk 488x55+716+1025"));
+    const QString errors = QString::fromUtf8(closeAndTakeErrors(program));
+    QVERIFY2(errors.count(told) == 1, qPrintable(errors));
+    QVERIFY(fileBytes(blocked) == bytes);
+    QFile::remove(blocked);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
