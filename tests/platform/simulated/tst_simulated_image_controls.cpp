@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QMutex>
+#include <QPainter>
 #include <QtTest>
 
 #include <cmath>
@@ -135,6 +136,65 @@ QImage frameOf(const QSharedPointer<SimulatedCamera> &camera)
     return first;
 }
 
+// A stream that runs while the test moves the controls, keeping the newest frame it delivered.
+class RunningStream
+{
+public:
+    explicit RunningStream(const QSharedPointer<SimulatedCamera> &camera)
+        : m_device(camera)
+    {
+        QObject::connect(&m_device, &CaptureDevice::frameCaptured, &m_device, [this](const VideoSample &sample) {
+            QMutexLocker locker(&m_mutex);
+            m_newest = sample.image().copy();
+            ++m_count;
+        }, Qt::DirectConnection);
+    }
+    ~RunningStream() { m_device.stopStreaming(); }
+
+    bool start() { return m_device.startStreaming() == CaptureDevice::StreamOk; }
+
+    // A frame that read the controls after this call began: the frame being drawn at the time may
+    // have read them before, the one after it cannot have.
+    QImage nextFrame()
+    {
+        const quint64 seen = count();
+        if (!QTest::qWaitFor([&] { return count() >= seen + 2; }, 10000))
+            return QImage();
+        QMutexLocker locker(&m_mutex);
+        return m_newest;
+    }
+
+private:
+    quint64 count()
+    {
+        QMutexLocker locker(&m_mutex);
+        return m_count;
+    }
+
+    SimulatedCaptureDevice m_device;
+    QMutex m_mutex;
+    QImage m_newest;
+    quint64 m_count = 0;
+};
+
+// What a stream started now would show, but for its frame counter: a fresh generator with the
+// camera's controls as they are.
+QImage freshFrame(const QSharedPointer<SimulatedCamera> &camera)
+{
+    SimulatedFrameGenerator generator;
+    QImage frame;
+    generator.render(frame, Frame, 0, camera->view(), camera->imageControls());
+    return frame;
+}
+
+// The still part of a frame: the marker box differs from frame to frame.
+QImage withoutMarker(QImage frame)
+{
+    QPainter painter(&frame);
+    painter.fillRect(SimulatedFrameGenerator::markerBox(frame.size()), Qt::black);
+    return frame;
+}
+
 QImage untouchedFrame()
 {
     SimulatedFrameGenerator generator;
@@ -147,6 +207,7 @@ QImage untouchedFrame()
 
 Q_DECLARE_METATYPE(Setting)
 Q_DECLARE_METATYPE(Measure)
+Q_DECLARE_METATYPE(QVector<Setting>)
 
 // The simulated cameras show their image controls in their picture, as they show their zoom: each
 // control moved to an end of its range changes the measure it acts on, in the way a camera's would,
@@ -182,6 +243,9 @@ void TestSimulatedImageControls::controlChangesThePicture_data()
     QTest::addColumn<Measure>("measure");
     // -1 lower, 1 higher than the picture at the defaults; 0 the very picture drawn without controls.
     QTest::addColumn<int>("direction");
+    // Empty: the control is set before the stream starts. Else the settings it is moved through, one
+    // after the other, on a stream that runs all along, before `setting`: each move must show.
+    QTest::addColumn<QVector<Setting>>("movedThrough");
 
     struct Row
     {
@@ -204,26 +268,39 @@ void TestSimulatedImageControls::controlChangesThePicture_data()
 
     for (const auto &model : models) {
         for (const Row &row : rows) {
-            QTest::addRow("%s %s minimum", model.name, row.name)
-                << model.location << row.selector << Setting::Minimum << false << row.measure << -1;
-            QTest::addRow("%s %s default", model.name, row.name)
-                << model.location << row.selector << Setting::Default << false << row.measure << 0;
-            QTest::addRow("%s %s maximum", model.name, row.name)
-                << model.location << row.selector << Setting::Maximum << false << row.measure << 1;
+            QTest::addRow("%s %s minimum", model.name, row.name) << model.location << row.selector
+                << Setting::Minimum << false << row.measure << -1 << QVector<Setting>();
+            QTest::addRow("%s %s default", model.name, row.name) << model.location << row.selector
+                << Setting::Default << false << row.measure << 0 << QVector<Setting>();
+            QTest::addRow("%s %s maximum", model.name, row.name) << model.location << row.selector
+                << Setting::Maximum << false << row.measure << 1 << QVector<Setting>();
         }
     }
+    // A control moved again while the camera streams: the per-pixel path and the one that looks at
+    // the neighbours (sharpness) each keep an adjusted picture between frames.
+    const QVector<Setting> fromMinimum = {Setting::Minimum};
+    QTest::newRow("ZQ40 brightness minimum, then maximum while streaming")
+        << SimulatedCameras::FirstLocationId << quint8(Controls::Brightness) << Setting::Maximum << false
+        << Measure::Mean << 1 << fromMinimum;
+    QTest::newRow("ZQ15 sharpness minimum, then maximum while streaming")
+        << SimulatedCameras::SecondLocationId << quint8(Controls::Sharpness) << Setting::Maximum << false
+        << Measure::Edges << 1 << fromMinimum;
     // Only the ZQ15 offers white balance to the host (the ZQ40's descriptor is never read, so its
     // range reads as none). The host turns automatic white balance off before it sets a temperature;
     // left on, the camera matches the lamp whatever the temperature says.
     const quint32 zq15 = SimulatedCameras::SecondLocationId;
     QTest::newRow("ZQ15 white balance minimum")
-        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Minimum << true << Measure::Warmth << -1;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Minimum << true << Measure::Warmth << -1
+        << QVector<Setting>();
     QTest::newRow("ZQ15 white balance default")
-        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Default << true << Measure::Warmth << 0;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Default << true << Measure::Warmth << 0
+        << QVector<Setting>();
     QTest::newRow("ZQ15 white balance maximum")
-        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Maximum << true << Measure::Warmth << 1;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Maximum << true << Measure::Warmth << 1
+        << QVector<Setting>();
     QTest::newRow("ZQ15 white balance minimum, automatic")
-        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Minimum << false << Measure::Warmth << 0;
+        << zq15 << quint8(Controls::WhiteBalanceTemperature) << Setting::Minimum << false << Measure::Warmth << 0
+        << QVector<Setting>();
 }
 
 void TestSimulatedImageControls::controlChangesThePicture()
@@ -234,15 +311,27 @@ void TestSimulatedImageControls::controlChangesThePicture()
     QFETCH(bool, manualWhiteBalance);
     QFETCH(Measure, measure);
     QFETCH(int, direction);
+    QFETCH(QVector<Setting>, movedThrough);
 
     auto camera = SimulatedCameras::instance()->cameraAt(location);
     QVERIFY(camera);
     const QImage untouched = untouchedFrame();
     if (manualWhiteBalance)
         QVERIFY(hostSets(camera->uvc(), Controls::WhiteBalanceTemperatureAuto, 0));
-    QVERIFY(hostSets(camera->uvc(), selector, valueAt(camera->uvc(), selector, setting)));
-
-    const QImage frame = frameOf(camera);
+    QImage frame;
+    if (movedThrough.isEmpty()) {
+        QVERIFY(hostSets(camera->uvc(), selector, valueAt(camera->uvc(), selector, setting)));
+        frame = frameOf(camera);
+    } else {
+        RunningStream stream(camera);
+        QVERIFY(stream.start());
+        for (const Setting step : movedThrough + QVector<Setting>{setting}) {
+            QVERIFY(hostSets(camera->uvc(), selector, valueAt(camera->uvc(), selector, step)));
+            frame = stream.nextFrame();
+            QCOMPARE(frame.size(), Frame);
+            QCOMPARE(withoutMarker(frame), withoutMarker(freshFrame(camera)));
+        }
+    }
     QCOMPARE(frame.size(), Frame);
     if (direction == 0) {
         QCOMPARE(frame, untouched);
