@@ -340,6 +340,8 @@ void Lumidesk::makeAudioPoll()
 void Lumidesk::setTiming(const Timing &timing)
 {
     m_timing = timing;
+    if (m_localServer)
+        m_localServer->setEchoDeadline(timing.panelEchoDeadlineMs, timing.deferPanelEchoDeadline);
     if (m_audioPollTimer)
         m_audioPollTimer->setInterval(timing.audioPollMs);
 }
@@ -513,6 +515,11 @@ void Lumidesk::localSocketIsReady()
 {
     sendAudioList(true);
     m_localServer->changeLang(m_currentLanguage);
+    // A panel taking the place of one that went or fell silent shows the controls the user opened.
+    if (m_recordControlShown)
+        m_localServer->showRecordWidget();
+    if (m_liveControlShown)
+        m_localServer->showLiveWidget();
 }
 
 // ---- Analytics ----

@@ -90,6 +90,10 @@ public:
         // Runs the stop notice once its delay is over; empty: a timer of stopNoticeDelayMs. A test
         // holds the notice here and lets it out when it has seen what comes before it.
         std::function<void(std::function<void()> notice)> deferStopNotice;
+        // How long the panel has to echo a command before the toolbar carries it out without it.
+        int panelEchoDeadlineMs = 2000;
+        // Lets a deadline pass; empty: a timer of panelEchoDeadlineMs. A test holds the deadlines.
+        std::function<void(std::function<void()> expire)> deferPanelEchoDeadline;
     };
 
     Lumidesk();
@@ -290,9 +294,10 @@ private:
 
     // Stops that start in the program itself go through the panel, which echoes them to the slots
     // above; with no panel connected the slots are called at once, so nothing runs on unseen.
-    // The panel's command when a panel is connected (its echo then calls the slot); without one the
-    // slot at once, as if echoed.
-    void throughPanel(void (LocalServer::*askPanel)(), const std::function<void()> &carryOut);
+    // A command that changes what the panel does awaits its echo: without it in time, again runs,
+    // which asks the panel served then or carries the command out. Empty again: nothing to await.
+    void throughPanel(void (LocalServer::*askPanel)(const std::function<void()> &), const std::function<void()> &again,
+                      const std::function<void()> &carryOut);
     void requestStartRecord();
     void requestPauseRecord();
     void requestStopRecord();

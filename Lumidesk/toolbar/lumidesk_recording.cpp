@@ -38,6 +38,10 @@ void Lumidesk::checkFolderExist(QString path)
 
 void Lumidesk::startRecord()
 {
+    // A start that finds the recording running changes nothing: a panel's echo that came after its
+    // deadline, when the toolbar had started without it.
+    if (m_recording && m_recordState != Paused)
+        return;
     if (!m_recording) {
         const QRect screen = primaryGeometry();
         // "Video<MM-dd-yy_hhmmss>.mov"; a second one within the same second gets "-2".
@@ -91,7 +95,7 @@ void Lumidesk::scheduleRecordStop(qint32 result)
 
 void Lumidesk::pauseRecord()
 {
-    if (!m_recording)
+    if (!m_recording || m_recordState == Paused)
         return;
     m_session->pauseRecording(true);
     m_recordState = Paused;
@@ -140,41 +144,53 @@ void Lumidesk::recordFinish(QString path, int result)
 
 // Commands that begin in the program reach the slots through the panel, which echoes them once the
 // command that caused them has ended; called at once, with no panel, the slots see the same, so
-// what they report reaches the phone as after the echo.
+// what they report reaches the phone as after the echo. A panel that does not echo in time is no
+// panel: the command is asked again, of the panel served then or of none.
 
-void Lumidesk::throughPanel(void (LocalServer::*askPanel)(), const std::function<void()> &carryOut)
+void Lumidesk::throughPanel(void (LocalServer::*askPanel)(const std::function<void()> &),
+                            const std::function<void()> &again, const std::function<void()> &carryOut)
 {
     if (m_localServer->isPanelConnected()) {
-        (m_localServer->*askPanel)();
+        (m_localServer->*askPanel)(again);
         return;
     }
     QScopedValueRollback<bool> echoed(m_remoteCommandRunning, false);
     carryOut();
 }
 
+// Each is awaited only when the panel has something to do for it: the panel echoes nothing for a start
+// while it records, nor for a pause or stop while it does not.
+
 void Lumidesk::requestStartRecord()
 {
-    throughPanel(&LocalServer::startRecord, [this] { startRecord(); });
+    const bool changes = !m_recording || m_recordState == Paused;
+    throughPanel(&LocalServer::startRecord, changes ? [this] { requestStartRecord(); } : std::function<void()>(),
+                 [this] { startRecord(); });
 }
 
 void Lumidesk::requestPauseRecord()
 {
-    throughPanel(&LocalServer::pauseRecord, [this] { pauseRecord(); });
+    const bool changes = m_recording && m_recordState != Paused;
+    throughPanel(&LocalServer::pauseRecord, changes ? [this] { requestPauseRecord(); } : std::function<void()>(),
+                 [this] { pauseRecord(); });
 }
 
 void Lumidesk::requestStopRecord()
 {
-    throughPanel(&LocalServer::stopRecord, [this] { stopRecord(m_recordCounter.seconds()); });
+    throughPanel(&LocalServer::stopRecord, m_recording ? [this] { requestStopRecord(); } : std::function<void()>(),
+                 [this] { stopRecord(m_recordCounter.seconds()); });
 }
 
 void Lumidesk::requestStartLive()
 {
-    throughPanel(&LocalServer::startLive, [this] { startLive(); });
+    throughPanel(&LocalServer::startLive, !m_live ? [this] { requestStartLive(); } : std::function<void()>(),
+                 [this] { startLive(); });
 }
 
 void Lumidesk::requestStopLive()
 {
-    throughPanel(&LocalServer::stopLive, [this] { stopLive(m_liveCounter.seconds()); });
+    throughPanel(&LocalServer::stopLive, m_live ? [this] { requestStopLive(); } : std::function<void()>(),
+                 [this] { stopLive(m_liveCounter.seconds()); });
 }
 
 // ---- Time answers of the panel ----
@@ -183,10 +199,12 @@ void Lumidesk::askPanelTime(quint32 cmdID)
 {
     const bool record = cmdID == RecordTimeId;
     if (m_localServer->isPanelConnected()) {
+        // Unanswered in time, the question goes to the panel served then, or the toolbar's count answers.
+        const auto again = [this, cmdID] { askPanelTime(cmdID); };
         if (record)
-            m_localServer->getRecordTime();
+            m_localServer->getRecordTime(again);
         else
-            m_localServer->getLiveTime();
+            m_localServer->getLiveTime(again);
         return;
     }
     if (record)

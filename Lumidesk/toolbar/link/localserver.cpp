@@ -7,6 +7,7 @@
 #include "ipc/locallistener.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <limits>
 
@@ -154,6 +155,87 @@ void LocalServer::disconnectSocket()
         m_socket->disconnectFromServer();
 }
 
+void LocalServer::setEchoDeadline(int ms, const DeadlineKeeper &keeper)
+{
+    m_echoDeadlineMs = ms;
+    m_deadlineKeeper = keeper;
+}
+
+void LocalServer::sendCommand(const QString &word, const EchoMissed &missed)
+{
+    const bool served = isPanelConnected();
+    sendMessage(word);
+    if (!missed)
+        return;
+    if (served)
+        awaitEcho(word, missed);
+    else
+        handBack({Awaited{0, word, missed, false}});
+}
+
+void LocalServer::awaitEcho(const QString &word, const EchoMissed &missed, bool question)
+{
+    const quint64 id = ++m_awaitedCount;
+    m_peers[m_socket].awaited.append(Awaited{id, word, missed, question});
+    if (!m_deadlineKeeper) {
+        QTimer::singleShot(m_echoDeadlineMs, this, [this, id] { echoDeadlinePassed(id); });
+        return;
+    }
+    m_deadlineKeeper([server = QPointer<LocalServer>(this), id] {
+        if (server)
+            server->echoDeadlinePassed(id);
+    });
+}
+
+bool LocalServer::noteEcho(QLocalSocket *socket, const QString &text)
+{
+    const auto peer = m_peers.find(socket);
+    if (peer == m_peers.end())
+        return false;
+    // Answers come in the order of the questions: the oldest of the word is the one answered.
+    const QString word = LocalCommandText::sections(text).value(0);
+    for (int i = 0; i < peer->awaited.size(); ++i) {
+        if (peer->awaited.at(i).word == word)
+            return peer->awaited.takeAt(i).question;
+    }
+    return false;
+}
+
+void LocalServer::echoDeadlinePassed(quint64 id)
+{
+    for (auto peer = m_peers.begin(); peer != m_peers.end(); ++peer) {
+        for (const Awaited &awaited : qAsConst(peer->awaited)) {
+            if (awaited.id != id)
+                continue;
+            _LumideskLog::log(StateLevel, QStringLiteral("No echo of %s: the connection is no panel until it speaks."),
+                              awaited.word.toLatin1().constData());
+            demote(peer.key());
+            return;
+        }
+    }
+}
+
+void LocalServer::demote(QLocalSocket *socket)
+{
+    Peer &peer = m_peers[socket];
+    peer.spokeAt = 0;
+    const QList<Awaited> awaited = std::move(peer.awaited);
+    peer.awaited.clear();
+    if (socket == m_socket)
+        serve(connectionToServe());
+    handBack(awaited);
+}
+
+void LocalServer::handBack(const QList<Awaited> &awaited)
+{
+    // Later, from the event loop: the commands are carried out anew from where they began, never from
+    // inside this server's own bookkeeping.
+    for (const Awaited &each : awaited) {
+        if (each.missed)
+            QMetaObject::invokeMethod(this, [missed = each.missed] { missed(); }, Qt::QueuedConnection);
+    }
+}
+
 void LocalServer::hideLumidesk(int x, int y)
 {
     sendMessage(LocalCommandText::build(QStringLiteral("cap_hideLumidesk"), {number(x), number(y)}));
@@ -242,39 +324,39 @@ void LocalServer::updateLiveStatus(int kbps, int fps)
     sendMessage(LocalCommandText::build(QStringLiteral("cap_updateLiveStatus"), {number(kbps), number(fps)}));
 }
 
-void LocalServer::getRecordTime()
+void LocalServer::getRecordTime(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_getRecordTime"));
+    sendCommand(QStringLiteral("cap_getRecordTime"), missed);
 }
 
-void LocalServer::startRecord()
+void LocalServer::startRecord(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_startRecord"));
+    sendCommand(QStringLiteral("cap_startRecord"), missed);
 }
 
-void LocalServer::pauseRecord()
+void LocalServer::pauseRecord(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_pauseRecord"));
+    sendCommand(QStringLiteral("cap_pauseRecord"), missed);
 }
 
-void LocalServer::stopRecord()
+void LocalServer::stopRecord(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_stopRecord"));
+    sendCommand(QStringLiteral("cap_stopRecord"), missed);
 }
 
-void LocalServer::getLiveTime()
+void LocalServer::getLiveTime(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_getLiveTime"));
+    sendCommand(QStringLiteral("cap_getLiveTime"), missed);
 }
 
-void LocalServer::startLive()
+void LocalServer::startLive(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_startLive"));
+    sendCommand(QStringLiteral("cap_startLive"), missed);
 }
 
-void LocalServer::stopLive()
+void LocalServer::stopLive(const EchoMissed &missed)
 {
-    sendMessage(QStringLiteral("cap_stopLive"));
+    sendCommand(QStringLiteral("cap_stopLive"), missed);
 }
 
 void LocalServer::socketConnected(QLocalSocket *socket)
@@ -286,7 +368,9 @@ void LocalServer::socketConnected(QLocalSocket *socket)
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, &LocalServer::socketDestroyed);
     m_sockets.append(socket);
-    m_peers.insert(socket, Peer{++m_activityCount, 0});
+    Peer peer;
+    peer.lastActivity = ++m_activityCount;
+    m_peers.insert(socket, peer);
     // Not served before it speaks: a connection that says nothing must not take the panel's place.
     closeIdleConnections(socket);
 }
@@ -366,16 +450,17 @@ void LocalServer::socketDestroyed(QObject *object)
 void LocalServer::forgetSocket(QObject *object)
 {
     // Only the connection that went away is forgotten: the death of another leaves the current one in
-    // place.
+    // place. What it was still to echo it never will.
+    QList<Awaited> awaited;
     for (int i = m_sockets.size() - 1; i >= 0; --i) {
         if (static_cast<QObject *>(m_sockets.at(i)) == object) {
-            m_peers.remove(m_sockets.at(i));
+            awaited += m_peers.take(m_sockets.at(i)).awaited;
             m_sockets.removeAt(i);
         }
     }
-    if (static_cast<QObject *>(m_socket) != object)
-        return;
-    serve(connectionToServe());
+    if (static_cast<QObject *>(m_socket) == object)
+        serve(connectionToServe());
+    handBack(awaited);
 }
 
 bool LocalServer::noteActivity(QLocalSocket *socket, bool command)
@@ -399,7 +484,8 @@ void LocalServer::socketRead()
     while (self && socket && socket->bytesAvailable() > 0) {
         QString text;
         switch (LocalFrameCodec::decode(socket, &text)) {
-        case LocalFrameCodec::Complete:
+        case LocalFrameCodec::Complete: {
+            const bool answersQuestion = noteEcho(socket, text);
             // Served before its command is carried out: what the command makes the toolbar send
             // goes back to it.
             if (noteActivity(socket, findCommand(text) != nullptr)) {
@@ -407,8 +493,10 @@ void LocalServer::socketRead()
                 if (!self || !socket)
                     return;
             }
-            readMessage(text);
+            if (!answersQuestion)
+                readMessage(text);
             break;
+        }
         case LocalFrameCodec::Incomplete:
             return;
         case LocalFrameCodec::Corrupt:

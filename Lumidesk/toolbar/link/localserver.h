@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace platform {
 class LocalListener;
 }
@@ -23,6 +25,12 @@ class LocalListener;
 // goes, the newest such panel becomes current again. Each connection becoming current is announced
 // through localSocketReady(), so it is brought up to date.
 //
+// A command the panel carries out and echoes (record, live, time) may be sent awaiting its echo. A
+// connection that lets the echo's deadline pass, or goes, hangs or is no panel at all (a panel that
+// greeted and froze, any program of the user that greets and says nothing more): it stops being a
+// panel until it sends a command again, whoever is then served (an older panel, or none) becomes
+// current, and what was awaited is handed back, once, to be carried out anew.
+//
 // At most MaxConnections stay open. Room for a new one is made by closing another than the current
 // one and the new one itself: first the connection idle longest among those that have not spoken
 // yet, then the panel idle longest. The listener keeps the name through a shortage of file
@@ -38,6 +46,16 @@ public:
     // anything; it asks for nothing.
     static const char PanelGreeting[];
 
+    // The panel echoes a command when it has carried it out, in well under this.
+    static const int EchoDeadlineMs = 2000;
+
+    // Runs when the echo it waited for did not come: the command is to be carried out without that
+    // connection.
+    using EchoMissed = std::function<void()>;
+    // Lets expire() run when the deadline of an echo is over; empty: a timer of the deadline. A test
+    // holds the deadlines here and lets them pass when it has seen what comes before.
+    using DeadlineKeeper = std::function<void(std::function<void()> expire)>;
+
     explicit LocalServer(QObject *parent = nullptr);
     ~LocalServer() override;
 
@@ -47,6 +65,7 @@ public:
     void sendMessage(const QString &text);
     void readMessage(const QString &text);
     void disconnectSocket();
+    void setEchoDeadline(int ms, const DeadlineKeeper &keeper = {});
 
     void hideLumidesk(int x, int y);
     void changeLang(const QString &lang);
@@ -63,13 +82,13 @@ public:
     void showLiveWarningBtn();
     void hideLiveWarningBtn();
     void updateLiveStatus(int kbps, int fps);
-    void getRecordTime();
-    void startRecord();
-    void pauseRecord();
-    void stopRecord();
-    void getLiveTime();
-    void startLive();
-    void stopLive();
+    void getRecordTime(const EchoMissed &missed = {});
+    void startRecord(const EchoMissed &missed = {});
+    void pauseRecord(const EchoMissed &missed = {});
+    void stopRecord(const EchoMissed &missed = {});
+    void getLiveTime(const EchoMissed &missed = {});
+    void startLive(const EchoMissed &missed = {});
+    void stopLive(const EchoMissed &missed = {});
 
 public slots:
     void updateLevelReport(int level);
@@ -101,17 +120,37 @@ private slots:
     void displayError(QLocalSocket::LocalSocketError socketError);
 
 private:
+    struct Awaited
+    {
+        quint64 id;
+        QString word;
+        EchoMissed missed;
+        // Asked only to hear whether the connection is there: its answer is for no one.
+        bool question;
+    };
+
     struct Peer
     {
         // When it was last heard from, as a count of events; connecting counts as being heard from.
         quint64 lastActivity = 0;
         // When it first greeted or sent one of the panel's commands, on the same count; 0 until then.
         quint64 spokeAt = 0;
+        // Commands sent to it whose echo has not come, oldest first.
+        QList<Awaited> awaited;
     };
 
     // Returns whether this made the connection a panel (its first greeting or command).
     bool noteActivity(QLocalSocket *socket, bool command);
     void serve(QLocalSocket *socket);
+    // Sends a command to the current connection; with missed set, its echo is awaited there.
+    void sendCommand(const QString &word, const EchoMissed &missed);
+    void awaitEcho(const QString &word, const EchoMissed &missed, bool question = false);
+    // Returns whether the text answered a question of askWhetherThere().
+    bool noteEcho(QLocalSocket *socket, const QString &text);
+    void echoDeadlinePassed(quint64 id);
+    // The connection is no panel until it speaks again; what it was still to echo is handed back.
+    void demote(QLocalSocket *socket);
+    void handBack(const QList<Awaited> &awaited);
     void forgetSocket(QObject *object);
     void closeSocket(QLocalSocket *socket);
     void closeIdleConnections(QLocalSocket *newcomer);
@@ -125,4 +164,7 @@ private:
     QList<QLocalSocket *> m_sockets;
     QHash<QLocalSocket *, Peer> m_peers;
     quint64 m_activityCount = 0;
+    quint64 m_awaitedCount = 0;
+    int m_echoDeadlineMs = EchoDeadlineMs;
+    DeadlineKeeper m_deadlineKeeper;
 };

@@ -1,12 +1,14 @@
 #include "toolbarfixture.h"
 
 #include "phoneclient.h"
+#include "writerprobe.h"
 
 #include "../camerawindow/camwindowfixture.h"
 
 #include "camera/generalcamera.h"
 #include "camerasettings/camerasettingdialog.h"
 #include "camerawindow/cameramainwidget.h"
+#include "capture/qorvcapturesession.h"
 #include "desktop/stackingwatch.h"
 #include "capture/qorvframesourceimpl.h"
 #include "manager/doccammanager.h"
@@ -92,6 +94,10 @@ struct Step
         StrayConnects,
         StrayGreets,
         StrayGoes,
+        // The deadlines of the echoes awaited so far pass, and the phone hears what follows.
+        EchoDeadlinesPass,
+        // The stray that greeted speaks again, as a panel coming back greets.
+        StraySpeaks,
         // The phone goes and a new one connects.
         PhoneAgain,
     };
@@ -129,6 +135,14 @@ Step happens(Step::Kind kind)
 {
     Step step;
     step.kind = kind;
+    return step;
+}
+
+Step echoDeadlinesPass(const Messages &replies)
+{
+    Step step;
+    step.kind = Step::EchoDeadlinesPass;
+    step.replies = replies;
     return step;
 }
 
@@ -175,6 +189,7 @@ private slots:
     void toolbarCommands_data();
     void toolbarCommands();
     void withoutPanelTimesAreAnsweredAtOnce();
+    void phoneStartBesideADeafPanelRecords();
     void phoneReports_data();
     void phoneReports();
     void secondViewReachesTheSecondWindow();
@@ -318,7 +333,11 @@ void TestCoreRemote::toolbarCommands()
     QFETCH(int, recordState);
 
     auto bar = toolbarWithLayout(0);
-    // A panel that takes the commands but does not carry them out: what the router alone does.
+    // A panel that takes the commands but does not carry them out, and whose deadlines never pass:
+    // what the router alone does.
+    Lumidesk::Timing timing = testTiming();
+    timing.deferPanelEchoDeadline = [](std::function<void()>) {};
+    bar->setTiming(timing);
     ScriptedPanel scripted;
     scripted.echo = false;
     QVERIFY(scripted.connectToToolbar());
@@ -353,6 +372,51 @@ void TestCoreRemote::withoutPanelTimesAreAnsweredAtOnce()
     m_phone->send(Record, ints({0}));
     QVERIFY(m_phone->sync(0));
     QTRY_VERIFY(!bar->isRecording());
+}
+
+// A connection that greets as the panel does and then says nothing holds the panel's place only until
+// the deadline of the first echo: the phone's start then records, as with no panel, and the phone hears
+// it; the connection is the panel again once it speaks.
+void TestCoreRemote::phoneStartBesideADeafPanelRecords()
+{
+    auto bar = toolbarWithLayout(0);
+    Lumidesk::Timing timing = testTiming();
+    timing.panelEchoDeadlineMs = Lumidesk::Timing().panelEchoDeadlineMs;
+    bar->setTiming(timing);
+    QSignalSpy ended(bar->desktopSession(), &QorvCaptureSession::recordingDidEnd);
+    LinkRawSocket deaf;
+    QVERIFY(deaf.connectTo(platform::LocalSocketPath::fullPath(QLatin1String(LocalServer::ServerName))));
+    deaf.writeFrame(QLatin1String(LocalServer::PanelGreeting));
+    QTRY_VERIFY(!deaf.messages().filter(QRegularExpression("^cap_changeLanguage/p")).isEmpty());
+
+    m_phone->send(Record, ints({1}));
+    QTRY_VERIFY_WITH_TIMEOUT(m_phone->messages().contains(message(Record, ints({1, 0}))), 20000);
+    QVERIFY(bar->isRecording());
+    QVERIFY(!bar->localServer()->isPanelConnected());
+    QCOMPARE(deaf.messages().filter(QRegularExpression("^cap_(show|start|stop|pause|get)")),
+             (QStringList{"cap_showRecordWidget", "cap_startRecord"}));
+    // The toolbar's own count answers: a second recorded, with its pictures, before the stop.
+    const auto recordedSeconds = [this] {
+        QByteArray answer;
+        return m_phone->request(RecordTime, QByteArray(), &answer) && answer.left(4) == ints({1})
+               && answer.mid(4) != ints({0});
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(recordedSeconds(), 20000);
+    const int from = m_phone->messages().size();
+    m_phone->send(Record, ints({0}));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 20000);
+    QVERIFY(m_phone->sync(0));
+    QCOMPARE(m_phone->messages().mid(from, 2), (Messages{message(Record, ints({0, 0})), message(Record, ints({0, 0}))}));
+    const QString movie = ended.first().at(0).toString();
+    const WriterProbe probe = WriterProbe::run(movie);
+    QVERIFY2(probe.ok, qPrintable(movie + ": " + probe.error));
+    QCOMPARE(probe.stream(QStringLiteral("video")).codecName, QStringLiteral("h264"));
+
+    // Speaking again, it is the panel again and is brought up to date.
+    const int heard = deaf.messages().size();
+    deaf.writeFrame(QLatin1String(LocalServer::PanelGreeting));
+    QTRY_VERIFY(bar->localServer()->isPanelConnected());
+    QTRY_VERIFY(!deaf.messages().mid(heard).filter(QRegularExpression("^cap_changeLanguage/p")).isEmpty());
 }
 
 void TestCoreRemote::phoneReports_data()
@@ -463,18 +527,43 @@ void TestCoreRemote::phoneReports_data()
                      phone(Record, ints({1}), {record({1})}),
                      phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})})}
             << 0;
-    // The newest greeting is served, even one that never answers: what the phone hears is what
-    // happened, which is nothing until the panel is served again.
+    // The newest greeting is served, even one that never answers: until the echo's deadline, then the
+    // panel takes the command and is served again, until the stray speaks again.
     QTest::newRow("panel and a stray that greets and is deaf")
             << int(EchoingPanel) << false
             << Steps{happens(Step::StrayGreets),
                      phone(Record, ints({1}), {}),
+                     echoDeadlinesPass({record({1, 0})}),
+                     phone(RecordTime, QByteArray(), {recordTime(1, PanelSeconds)}),
+                     happens(Step::StraySpeaks),
+                     phone(Record, ints({0}), {}),
+                     echoDeadlinesPass({record({0, 0}), record({0, PanelSeconds})}),
                      phone(RecordTime, QByteArray(), {recordTime(0, 0)}),
                      happens(Step::StrayGoes),
-                     phone(RecordTime, QByteArray(), {recordTime(0, 0)}),
                      happens(Step::PhoneAgain),
                      phone(Record, ints({1}), {record({1, 0})}),
                      phone(Record, ints({0}), {record({0, 0}), record({0, PanelSeconds})})}
+            << 0;
+    // With no panel beside it the toolbar carries out what the stray let pass, as with no panel at all;
+    // the time question the stray leaves unanswered is answered by the toolbar's own count.
+    QTest::newRow("no panel, a stray that greets and is deaf")
+            << int(NoPanel) << false
+            << Steps{happens(Step::StrayGreets),
+                     phone(Record, ints({1}), {}),
+                     echoDeadlinesPass({record({1, 0})}),
+                     secondsPass(3),
+                     phone(RecordTime, QByteArray(), {recordTime(1, 3)}),
+                     happens(Step::StraySpeaks),
+                     phone(Record, ints({2}), {}),
+                     echoDeadlinesPass({record({2, 3})}),
+                     happens(Step::StraySpeaks),
+                     phone(RecordTime, QByteArray(), {}),
+                     echoDeadlinesPass({recordTime(2, 3)}),
+                     phone(Record, ints({0}), {record({0, 0}), record({0, 0})}),
+                     phone(Live, ints({1}), {message(Live, ints({1}))}),
+                     happens(Step::StraySpeaks),
+                     phone(Live, ints({0}), {}),
+                     echoDeadlinesPass({message(Live, ints({0, 0}))})}
             << 0;
     // A silent connection is no panel: the toolbar carries the commands out itself.
     QTest::newRow("no panel, a silent stray: record, the stray goes")
@@ -506,6 +595,10 @@ void TestCoreRemote::phoneReports()
     Lumidesk::Timing timing;
     timing.stopNoticeDelayMs = 200;
     timing.clock = [this] { return m_nowMs; };
+    // The echoes' deadlines pass only where a step says so: a panel slow under load is never taken
+    // for a deaf one.
+    auto deadlines = std::make_shared<QList<std::function<void()>>>();
+    timing.deferPanelEchoDeadline = [deadlines](std::function<void()> expire) { deadlines->append(std::move(expire)); };
     bar->setTiming(timing);
     ScriptedPanel scripted;
     scripted.seconds = PanelSeconds;
@@ -526,6 +619,14 @@ void TestCoreRemote::phoneReports()
     };
     std::unique_ptr<LinkRawSocket> stray;
     bool strayGreeted = false;
+    // What the stray had been sent when it stopped being the panel: nothing more reaches it until it
+    // speaks again, neither microphones nor commands.
+    int strayHeard = -1;
+    const auto strayHeardNothingMore = [&] {
+        if (strayHeard >= 0)
+            QCOMPARE(stray->messages().size(), strayHeard);
+        strayHeard = -1;
+    };
     for (const Step &step : steps) {
         switch (step.kind) {
         case Step::SecondsPass:
@@ -547,7 +648,16 @@ void TestCoreRemote::phoneReports()
                 QTRY_VERIFY(!stray->messages().filter(QRegularExpression("^cap_changeLanguage/p")).isEmpty());
             }
             continue;
+        case Step::StraySpeaks: {
+            strayHeardNothingMore();
+            const int updates = stray->messages().filter(QRegularExpression("^cap_changeLanguage/p")).size();
+            stray->writeFrame(QLatin1String(LocalServer::PanelGreeting));
+            QTRY_VERIFY(stray->messages().filter(QRegularExpression("^cap_changeLanguage/p")).size() > updates);
+            QVERIFY(bar->localServer()->isPanelConnected());
+            continue;
+        }
         case Step::StrayGoes:
+            strayHeardNothingMore();
             // Never spoken to, not even of the microphones.
             if (!strayGreeted)
                 QCOMPARE(stray->messages(), QStringList());
@@ -564,10 +674,18 @@ void TestCoreRemote::phoneReports()
                 return;
             continue;
         case Step::Command:
+        case Step::EchoDeadlinesPass:
             break;
         }
         const int from = m_phone->messages().size();
-        m_phone->send(step.command.id, step.command.payload);
+        if (step.kind == Step::EchoDeadlinesPass) {
+            const QList<std::function<void()>> passing = std::move(*deadlines);
+            deadlines->clear();
+            for (const std::function<void()> &expire : passing)
+                expire();
+        } else {
+            m_phone->send(step.command.id, step.command.payload);
+        }
         QVERIFY2(QTest::qWaitFor([&] { return reports(from).size() >= step.replies.size(); }, 10000),
                  qPrintable(QStringLiteral("0x%1").arg(step.command.id, 0, 16)));
         // Whatever came on top came before the phone's next question was answered.
@@ -578,6 +696,11 @@ void TestCoreRemote::phoneReports()
                 qWarning("The phone got 0x%x: %s", each.id, each.payload.toHex(' ').constData());
         }
         QCOMPARE(got, step.replies);
+        if (step.kind == Step::EchoDeadlinesPass && stray) {
+            if (panel == EchoingPanel)
+                QVERIFY(scripted.settle(*bar));
+            strayHeard = stray->messages().size();
+        }
     }
     QCOMPARE(bar->recordState(), recordState);
     QVERIFY(!bar->isRecording());

@@ -41,6 +41,9 @@ private slots:
     void newestGreetingIsServed_data();
     void newestGreetingIsServed();
     void olderConnectionDeathKeepsTheNewest();
+    void missedEchoEndsThePanel_data();
+    void missedEchoEndsThePanel();
+    void echoDeadlineOfItsOwn();
     void newestConnectionDeathFallsBack();
     void makesRoomWithoutClosingThePanel_data();
     void makesRoomWithoutClosingThePanel();
@@ -61,6 +64,8 @@ private:
     LinkRawSocket *connectPanel();
     // The server's ends of the connections it has seen and not yet seen closed.
     int openServerEnds() const;
+    // Runs what the server queued to the event loop before this call.
+    bool runQueuedCalls();
     // Waits until every message written so far on peer has been handled.
     bool sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen);
 
@@ -108,6 +113,13 @@ int TestLinkServer::openServerEnds() const
     return int(std::count_if(ends.cbegin(), ends.cend(), [](const QLocalSocket *end) {
         return end->state() == QLocalSocket::ConnectedState;
     }));
+}
+
+bool TestLinkServer::runQueuedCalls()
+{
+    bool ran = false;
+    QMetaObject::invokeMethod(m_server.get(), [&ran] { ran = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([&] { return ran; }, 15000);
 }
 
 bool TestLinkServer::sync(LinkRawSocket *peer, LinkSignalRecorder *recorder, QStringList *seen)
@@ -182,9 +194,14 @@ void TestLinkServer::dispatch()
 void TestLinkServer::senders_data()
 {
     QTest::addColumn<ServerCall>("call");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("texts");
 
-    auto row = [](const char *name, ServerCall call, const QString &text) { QTest::newRow(name) << call << text; };
+    auto row = [](const char *name, ServerCall call, const QString &text, const QString &then = QString()) {
+        QStringList texts{text};
+        if (!then.isEmpty())
+            texts += then;
+        QTest::newRow(name) << call << texts;
+    };
     row("hideLumidesk", [](LocalServer &s) { s.hideLumidesk(120, -40); }, "cap_hideLumidesk/p120/p-40");
     row("changeLang", [](LocalServer &s) { s.changeLang(QStringLiteral("en_US")); }, "cap_changeLanguage/pen_US");
     row("showRecordWidget", [](LocalServer &s) { s.showRecordWidget(); }, "cap_showRecordWidget");
@@ -226,18 +243,18 @@ void TestLinkServer::senders_data()
 void TestLinkServer::senders()
 {
     QFETCH(ServerCall, call);
-    QFETCH(QString, text);
+    QFETCH(QStringList, texts);
 
     // With no panel the message is lost: a panel that greets later does not get it.
     call(*m_server);
     LinkRawSocket *peer = connectPanel();
     QVERIFY(peer);
     call(*m_server);
-    QTRY_COMPARE(peer->messages(), QStringList{text});
+    QTRY_COMPARE(peer->messages(), texts);
     // A message sent after it arrives after anything the first call may have held back.
-    m_server->getLiveTime();
-    QTRY_COMPARE(peer->messages().size(), 2);
-    QCOMPARE(peer->messages(), (QStringList{text, QStringLiteral("cap_getLiveTime")}));
+    m_server->updateVolume(5);
+    QTRY_COMPARE(peer->messages().size(), texts.size() + 1);
+    QCOMPARE(peer->messages(), texts + QStringList{QStringLiteral("cap_updateVolume/p5")});
 }
 
 void TestLinkServer::framesSplitAndMerged()
@@ -371,6 +388,92 @@ void TestLinkServer::newestGreetingIsServed()
     QTRY_COMPARE(last->messages(), (QStringList{"cap_showRecordWidget", "cap_showLiveWidget"}));
     QCOMPARE(first->messages(), QStringList());
     QCOMPARE(ready.count(), 2);
+}
+
+void TestLinkServer::missedEchoEndsThePanel_data()
+{
+    QTest::addColumn<bool>("olderPanel");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("goes");
+    QTest::addColumn<bool>("handedBack");
+
+    QTest::newRow("greets, then silent") << false << QString() << false << true;
+    QTest::newRow("greets, then silent, beside an older panel") << true << QString() << false << true;
+    QTest::newRow("greets, then answers something else") << true << QStringLiteral("cap_getRecordTime/p3") << false
+                                                          << true;
+    QTest::newRow("echoes in time") << true << QStringLiteral("cap_stopRecord/p4") << false << false;
+    QTest::newRow("goes before its echo") << true << QString() << true << true;
+}
+
+// A connection that greeted and lets a command's deadline pass is no panel any more: what it was to echo
+// is handed back once, an older panel is served again, and it is served again only once it speaks.
+void TestLinkServer::missedEchoEndsThePanel()
+{
+    QFETCH(bool, olderPanel);
+    QFETCH(QString, reply);
+    QFETCH(bool, goes);
+    QFETCH(bool, handedBack);
+
+    QList<std::function<void()>> deadlines;
+    m_server->setEchoDeadline(LocalServer::EchoDeadlineMs,
+                              [&deadlines](std::function<void()> expire) { deadlines.append(std::move(expire)); });
+    LinkRawSocket *older = olderPanel ? connectPanel() : nullptr;
+    LinkRawSocket *deaf = connectPanel();
+    QVERIFY(deaf && (older || !olderPanel));
+    QSignalSpy ready(m_server.get(), &LocalServer::localSocketReady);
+    int missed = 0;
+    m_server->stopRecord([&missed] { ++missed; });
+    QTRY_COMPARE(deaf->messages(), QStringList{"cap_stopRecord"});
+    QCOMPARE(deadlines.size(), 1);
+    LinkSignalRecorder recorder(m_server.get());
+    QStringList seen;
+    if (!reply.isEmpty()) {
+        deaf->writeFrame(reply);
+        QVERIFY(sync(deaf, &recorder, &seen));
+    }
+    if (goes) {
+        deaf->socket()->disconnectFromServer();
+        QTRY_COMPARE(openServerEnds(), 1);
+    }
+    for (const std::function<void()> &expire : qAsConst(deadlines))
+        expire();
+    // A second passing of the same deadline, or a late one, hands nothing back again.
+    for (const std::function<void()> &expire : qAsConst(deadlines))
+        expire();
+    QVERIFY(runQueuedCalls());
+    QCOMPARE(missed, handedBack ? 1 : 0);
+    QCOMPARE(m_server->isPanelConnected(), !handedBack || olderPanel);
+    QCOMPARE(ready.count(), handedBack && olderPanel ? 1 : 0);
+
+    m_server->updateVolume(30);
+    LinkRawSocket *served = handedBack ? older : deaf;
+    if (served)
+        QTRY_VERIFY(served->messages().contains("cap_updateVolume/p30"));
+    if (goes)
+        return;
+    if (!handedBack)
+        return;
+    // Nothing reaches it until it speaks again; then it is the panel again.
+    QVERIFY(!deaf->messages().contains("cap_updateVolume/p30"));
+    deaf->writeFrame(greeting());
+    QVERIFY(ready.wait(15000));
+    m_server->updateVolume(31);
+    QTRY_VERIFY(deaf->messages().contains("cap_updateVolume/p31"));
+    if (older)
+        QVERIFY(!older->messages().contains("cap_updateVolume/p31"));
+}
+
+// Without a keeper the deadline is a timer: a connection that never echoes loses the panel's place.
+void TestLinkServer::echoDeadlineOfItsOwn()
+{
+    m_server->setEchoDeadline(50);
+    LinkRawSocket *deaf = connectPanel();
+    QVERIFY(deaf);
+    bool missed = false;
+    m_server->getRecordTime([&missed] { missed = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(missed, 15000);
+    QVERIFY(!m_server->isPanelConnected());
+    QCOMPARE(deaf->messages(), QStringList{"cap_getRecordTime"});
 }
 
 void TestLinkServer::olderConnectionDeathKeepsTheNewest()
