@@ -2,12 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QThread>
 #include <QWidget>
 #include <QX11Info>
 
 #include <xcb/xcb.h>
+
+#include <csignal>
+#include <sys/types.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -97,37 +102,206 @@ QString XStackOrder::describe(const QList<QPair<QString, const QWidget *>> &widg
     return names.join(QStringLiteral(" < "));
 }
 
+namespace {
+
+xcb_atom_t atomNamed(const char *name)
+{
+    xcb_connection_t *c = QX11Info::connection();
+    const Owned<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr), &free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+QList<quint32> windowList(xcb_window_t window, const char *property)
+{
+    xcb_connection_t *c = QX11Info::connection();
+    QList<quint32> windows;
+    const Owned<xcb_get_property_reply_t> reply(
+            xcb_get_property_reply(c, xcb_get_property(c, 0, window, atomNamed(property), XCB_ATOM_ANY, 0, 4096),
+                                   nullptr),
+            &free);
+    if (!reply || reply->format != 32)
+        return windows;
+    const auto *values = static_cast<const quint32 *>(xcb_get_property_value(reply.get()));
+    for (int i = 0; i < xcb_get_property_value_length(reply.get()) / 4; ++i)
+        windows.append(values[i]);
+    return windows;
+}
+
+QString atomName(xcb_atom_t atom)
+{
+    xcb_connection_t *c = QX11Info::connection();
+    const Owned<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atom), nullptr),
+                                                 &free);
+    if (!reply)
+        return QString();
+    return QString::fromLatin1(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
+}
+
+// The processes whose parent is `pid`, read from /proc.
+QList<qint64> childrenOf(qint64 pid)
+{
+    QList<qint64> children;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const qint64 each = entry.toLongLong(&number);
+        if (!number)
+            continue;
+        QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // The command name in parentheses may hold blanks: the fields after its closing one count.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == pid)
+            children.append(each);
+    }
+    return children;
+}
+
+} // namespace
+
+QList<quint32> XManagerView::clientStacking()
+{
+    return windowList(QX11Info::appRootWindow(), "_NET_CLIENT_LIST_STACKING");
+}
+
+QList<quint32> XManagerView::clients()
+{
+    return windowList(QX11Info::appRootWindow(), "_NET_CLIENT_LIST");
+}
+
+quint32 XManagerView::activeWindow()
+{
+    const QList<quint32> active = windowList(QX11Info::appRootWindow(), "_NET_ACTIVE_WINDOW");
+    return active.isEmpty() ? 0 : active.first();
+}
+
+QStringList XManagerView::states(quint32 window)
+{
+    QStringList names;
+    for (quint32 atom : windowList(window, "_NET_WM_STATE"))
+        names.append(atomName(atom));
+    return names;
+}
+
+quint32 XManagerView::windowOf(const QWidget *widget)
+{
+    return widget ? quint32(widget->internalWinId()) : 0;
+}
+
+bool XManagerView::waitUntilQuiet(int quietMs, int timeoutMs)
+{
+    // A connection of its own, so that the events it asks for never reach the program under test.
+    xcb_connection_t *watch = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(watch)) {
+        xcb_disconnect(watch);
+        return false;
+    }
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(watch, QX11Info::appRootWindow(), XCB_CW_EVENT_MASK, &mask);
+    free(xcb_get_input_focus_reply(watch, xcb_get_input_focus(watch), nullptr));
+    QDeadlineTimer deadline(timeoutMs);
+    QDeadlineTimer quiet(quietMs);
+    bool calm = false;
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        bool changed = false;
+        while (xcb_generic_event_t *event = xcb_poll_for_event(watch)) {
+            changed = true;
+            free(event);
+        }
+        if (changed)
+            quiet.setRemainingTime(quietMs);
+        else if (quiet.hasExpired()) {
+            calm = true;
+            break;
+        }
+        QThread::msleep(5);
+    }
+    xcb_disconnect(watch);
+    return calm;
+}
+
 WindowManagerRun::~WindowManagerRun()
+{
+    stop();
+}
+
+QString WindowManagerRun::name(Manager manager)
+{
+    switch (manager) {
+    case Openbox:
+        return QStringLiteral("openbox");
+    case Xfwm4:
+        return QStringLiteral("xfwm4");
+    case Icewm:
+        return QStringLiteral("icewm");
+    }
+    return QString();
+}
+
+void WindowManagerRun::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return;
+    // xfwm4 runs under a session bus of its own: the manager is that runner's child.
+    for (qint64 child : childrenOf(m_process.processId()))
+        ::kill(pid_t(child), SIGTERM);
     m_process.terminate();
     if (!m_process.waitForFinished(10000)) {
         m_process.kill();
         m_process.waitForFinished(10000);
     }
+    QDeadlineTimer deadline(10000);
+    while (managing() && !deadline.hasExpired())
+        QThread::msleep(20);
 }
 
 bool WindowManagerRun::start(int timeoutMs)
 {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    QString program;
+    QStringList arguments;
+    // Each with its own configuration: none of the user's, no session, no start-up programs.
+    switch (m_manager) {
+    case Openbox:
+        program = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+        arguments = QStringList{QStringLiteral("--sm-disable")};
+        break;
+    case Xfwm4:
+        // xfwm4 reads its settings over D-Bus and waits for a bus that is not there.
+        program = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
+        arguments = QStringList{QStringLiteral("--"), QStringLiteral("xfwm4"), QStringLiteral("--compositor=on"),
+                     QStringLiteral("--sm-client-disable")};
+        if (QStandardPaths::findExecutable(QStringLiteral("xfwm4")).isEmpty())
+            program.clear();
+        break;
+    case Icewm:
+        program = QStandardPaths::findExecutable(QStringLiteral("icewm"));
+        break;
+    }
     if (program.isEmpty())
         return false;
-    // Its own configuration: none of the user's, no session, no start-up programs.
     m_process.setProgram(program);
-    m_process.setArguments({QStringLiteral("--sm-disable")});
+    m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(timeoutMs))
         return false;
     QDeadlineTimer deadline(timeoutMs);
-    while (!managing()) {
+    while (!managing() || !ewmhReady()) {
         if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(20);
     }
     return true;
+}
+
+bool WindowManagerRun::ewmhReady()
+{
+    return !windowList(QX11Info::appRootWindow(), "_NET_SUPPORTING_WM_CHECK").isEmpty();
 }
 
 bool WindowManagerRun::managing()
